@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <QString>
+
+#include "analysis/ArchiveItem.h"
+
+namespace packshelf {
+
+// What an analyzer worker is given. The record is the worker's own copy
+// until it hands it back in its report.
+struct AnalyzerJob {
+    QString sourceDir;               // "SOURCEDIR"
+    std::optional<QString> workDir;  // "WORKDIR", absent when no work folder is set
+    qint64 index = 0;                // "INDEX": the record's position in the list
+    qint64 batchId = 0;              // "BATCHID": the scan that made the job
+    ArchiveItem data;                // "DATA"
+    bool ignoreDS = false;           // "IGNORE_DS"
+};
+
+// What a worker hands back, exactly once.
+struct AnalyzerReport {
+    ArchiveItem data; // "DATA"
+    qint64 index = 0; // "INDEX"
+    qint64 batchId = 0; // "BATCHID"
+};
+
+using ReportCallback = std::function<void(AnalyzerReport)>;
+
+// The body of an analyzer worker: expands and describes the job's archive,
+// classifies it, writes the verdict into the job's record and calls
+// `reportAnalyze` once with it. Without a work folder the expansion happens
+// in the system's temporary location.
+void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze);
+
+// The classification alone: writes state, verdict, counts, flags, paths and
+// the (marked) tree into `item`. No tree means the archive could not be
+// expanded.
+void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ignoreDS);
+
+} // namespace packshelf

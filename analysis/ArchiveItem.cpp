@@ -1,0 +1,57 @@
+#include "analysis/ArchiveItem.h"
+
+namespace packshelf {
+
+ArchiveItem ArchiveItem::create(const QString& fileName)
+{
+    ArchiveItem item;
+    item.setText(key::FileName, fileName);
+    item.setText(key::Info, QString());
+    item.setInteger(key::State, ItemState::New);
+    return item;
+}
+
+const ArchiveItem::Value* ArchiveItem::value(const QString& key) const
+{
+    const auto found = m_values.find(key);
+    return found == m_values.end() ? nullptr : &found->second;
+}
+
+QStringList ArchiveItem::keys() const
+{
+    QStringList result;
+    for (const auto& entry : m_values)
+        result.append(entry.first);
+    return result;
+}
+
+qint64 ArchiveItem::integer(const QString& key) const
+{
+    const Value* found = value(key);
+    if (!found)
+        return 0;
+    const auto* number = std::get_if<qint64>(found);
+    return number ? *number : 0;
+}
+
+std::optional<QString> ArchiveItem::text(const QString& key) const
+{
+    const Value* found = value(key);
+    if (!found)
+        return std::nullopt;
+    const auto* string = std::get_if<QString>(found);
+    if (!string)
+        return std::nullopt;
+    return *string;
+}
+
+ContentTreePtr ArchiveItem::tree(const QString& key) const
+{
+    const Value* found = value(key);
+    if (!found)
+        return nullptr;
+    const auto* tree = std::get_if<ContentTreePtr>(found);
+    return tree ? *tree : nullptr;
+}
+
+} // namespace packshelf

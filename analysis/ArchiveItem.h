@@ -1,0 +1,53 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <variant>
+#include <QString>
+#include <QStringList>
+
+#include "analysis/ContentTree.h"
+#include "analysis/ItemKeys.h"
+#include "analysis/ItemState.h"
+
+namespace packshelf {
+
+// The record of one archive: upper-case keys mapped to an integer, a text or
+// the archive's content tree. A key is present or absent; readers rely on
+// the difference (an empty path is a given path, an absent one is not).
+//
+// Records are values: a copy shares the (immutable) tree and nothing else,
+// so a worker can fill in its own copy while the window shows the original.
+class ArchiveItem {
+public:
+    using Value = std::variant<qint64, QString, ContentTreePtr>;
+
+    // A fresh record for a listed archive: "FILENAME", "INFO" "" and "STATE" 0.
+    static ArchiveItem create(const QString& fileName);
+
+    bool contains(const QString& key) const { return m_values.count(key) != 0; }
+    const Value* value(const QString& key) const;
+    QStringList keys() const;
+
+    // An absent key, or one that holds no integer, reads as 0.
+    qint64 integer(const QString& key) const;
+    // A flag is set only when it is present and equals 1.
+    bool flag(const QString& key) const { return integer(key) == 1; }
+    std::optional<QString> text(const QString& key) const;
+    ContentTreePtr tree(const QString& key) const;
+
+    void setInteger(const QString& key, qint64 value) { m_values[key] = value; }
+    void setText(const QString& key, const QString& value) { m_values[key] = value; }
+    void setTree(const QString& key, ContentTreePtr tree) { m_values[key] = std::move(tree); }
+    void remove(const QString& key) { m_values.erase(key); }
+
+    qint64 state() const { return integer(key::State); }
+    QString fileName() const { return text(key::FileName).value_or(QString()); }
+
+    friend bool operator==(const ArchiveItem&, const ArchiveItem&) = default;
+
+private:
+    std::map<QString, Value> m_values;
+};
+
+} // namespace packshelf

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+#include <QString>
+#include <QStringList>
+
+namespace packshelf {
+
+struct ContentNode;
+
+// The entries of one folder level of an expanded archive, in listing order.
+using ContentTree = std::vector<ContentNode>;
+
+// A tree handed on after classification: shared, and no longer changed.
+using ContentTreePtr = std::shared_ptr<const ContentTree>;
+
+// One entry of an expanded archive. A folder node ("TYPE" 2) stands for a
+// real folder or for a nested archive expanded in place, named by its base
+// name; a file node ("TYPE" 1) holds the file's name.
+struct ContentNode {
+    enum Type : int { File = 1, Folder = 2 };
+
+    int type = 0;
+    // "CONTENT" of a file node, "DIRNAME" of a folder node.
+    QString name;
+    // "CONTENT" of a folder node; absent for a nested archive that could
+    // not be opened or expanded.
+    std::optional<ContentTree> content;
+    // Marks set by the structure searches ("IS_RUNTIME", "IS_DATA").
+    QStringList marks;
+
+    static ContentNode makeFile(const QString& name) { return {File, name, std::nullopt, {}}; }
+    static ContentNode makeFolder(const QString& dirName, std::optional<ContentTree> content)
+    {
+        return {Folder, dirName, std::move(content), {}};
+    }
+
+    bool isFile() const { return type == File; }
+    bool isFolder() const { return type == Folder; }
+    bool hasMark(const QString& key) const { return marks.contains(key); }
+    void setMark(const QString& key)
+    {
+        if (!hasMark(key))
+            marks.append(key);
+    }
+    // The folder's entries, or null when it has none recorded.
+    const ContentTree* children() const { return content ? &*content : nullptr; }
+    ContentTree* children() { return content ? &*content : nullptr; }
+};
+
+} // namespace packshelf

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Name tests shared by the scan, the tree and the installer.
+namespace packshelf {
+
+// The text after the last dot of the last path component ("" without one).
+QString pathExtension(const QString& path);
+
+// The last path component without its last dot and extension.
+QString baseName(const QString& path);
+
+// True when the name's extension, upper-cased, is "ZIP".
+bool hasArchiveExtension(const QString& name);
+
+// Entries that are never described or copied: names that begin with
+// "__MACOSX" and names that are exactly ".DS_Store".
+bool isJunkEntry(const QString& name);
+
+// Joins a path and one more component with a single "/"; joining onto an
+// empty path gives the component alone, joining an empty component gives
+// the path itself.
+QString joinPath(const QString& path, const QString& component);
+
+} // namespace packshelf

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace packshelf {
+
+// The archives of a source folder: every entry whose extension, upper-cased,
+// is "ZIP" (folders included), in listing order.
+struct SourceScan {
+    enum class Outcome {
+        NotAFolder,    // missing, or not a folder: nothing is listed
+        ListingFailed, // the folder could not be read; `error` tells why
+        Listed,
+    };
+    Outcome outcome = Outcome::NotAFolder;
+    QStringList fileNames;
+    QString error;
+};
+
+SourceScan scanSourceFolder(const QString& sourcePath);
+
+} // namespace packshelf

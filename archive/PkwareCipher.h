@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <QByteArray>
+
+namespace packshelf {
+
+// Traditional PKWARE encryption ("ZipCrypto"): the three-key stream cipher
+// of the zip format. The system's minizip is built without it, so the
+// archive layer runs it over minizip's raw entry access.
+class PkwareCipher {
+public:
+    static constexpr int HeaderSize = 12;
+
+    explicit PkwareCipher(const QByteArray& password);
+
+    void decrypt(unsigned char* data, std::size_t size);
+    void encrypt(unsigned char* data, std::size_t size);
+
+    // Builds the 12-byte encryption header for an entry whose check byte is
+    // `checkByte` (high byte of the CRC-32, or of the DOS time with a data
+    // descriptor). Random bytes come from the system's random source.
+    QByteArray makeHeader(unsigned char checkByte);
+
+private:
+    unsigned char keystreamByte() const;
+    void updateKeys(unsigned char plain);
+
+    std::uint32_t m_keys[3];
+};
+
+} // namespace packshelf

@@ -1,0 +1,95 @@
+#include "cli/AnalyzeCommand.h"
+
+#include <cstdio>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "analysis/SourceScan.h"
+#include "cli/AnalysisRun.h"
+#include "cli/ItemJson.h"
+#include "cli/Terminal.h"
+
+namespace packshelf::cli {
+
+namespace {
+
+const char* const AnalyzeHelp =
+    "Usage: packshelf-cli analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
+    "\n"
+    "Analyses every zip archive of the folder SOURCE, at most four at a time,\n"
+    "and prints one JSON object per archive and line, in list order, with the\n"
+    "keys of its record (STATE, INFO, RUNTIMEPATH, ...).\n"
+    "\n"
+    "  --work DIR      expand archives inside DIR (default: a private temporary\n"
+    "                  folder, removed at the end)\n"
+    "  --ignore-data   do not look for Data folders; judge by Runtime alone\n"
+    "  --tree          include each archive's content tree under \"ZIP\"\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status: 0 when the analysis ran, 2 for a usage error or a SOURCE\n"
+    "that is not a readable folder.\n";
+
+} // namespace
+
+int runAnalyze(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
+    const QCommandLineOption treeOption(QStringLiteral("tree"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({workOption, ignoreOption, treeOption, helpOption});
+    if (!parser.parse(arguments)) {
+        printError(parser.errorText());
+        return ExitUsage;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(AnalyzeHelp, stdout);
+        return ExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        printError(QStringLiteral("analyze takes one SOURCE folder (see --help)"));
+        return ExitUsage;
+    }
+    const QString sourceDir = QDir(positional.first()).absolutePath();
+    const SourceScan scan = scanSourceFolder(sourceDir);
+    if (scan.outcome != SourceScan::Outcome::Listed) {
+        printError(QStringLiteral("%1 is not a readable folder%2")
+                       .arg(positional.first(),
+                            scan.error.isEmpty() ? QString() : QStringLiteral(": ") + scan.error));
+        return ExitUsage;
+    }
+
+    QTemporaryDir privateWork;
+    QString workDir;
+    if (parser.isSet(workOption)) {
+        workDir = QDir(parser.value(workOption)).absolutePath();
+    } else if (privateWork.isValid()) {
+        workDir = privateWork.path();
+    } else {
+        printError(QStringLiteral("cannot create a temporary work folder"));
+        return ExitFailed;
+    }
+
+    AnalysisRun run(sourceDir, workDir, parser.isSet(ignoreOption), scan.fileNames);
+    ProgressLine progress(QStringLiteral("analysed"));
+    QObject::connect(&run, &AnalysisRun::progressed, &run,
+                     [&progress](int done, int total) { progress.show(done, total); });
+    QObject::connect(&run, &AnalysisRun::finished, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    run.start();
+    QCoreApplication::exec();
+
+    const bool withTree = parser.isSet(treeOption);
+    for (const ArchiveItem& item : run.items()) {
+        const QByteArray line = jsonLine(itemToJson(item, withTree));
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+    }
+    std::fflush(stdout);
+    return ExitOk;
+}
+
+} // namespace packshelf::cli

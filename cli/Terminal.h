@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace packshelf::cli {
+
+// Writes a one-line message to stderr.
+void printError(const QString& message);
+
+// Shows "label done of total" on stderr, rewriting one line, only while
+// stderr is a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(QString label);
+    ~ProgressLine();
+    void show(int done, int total);
+
+private:
+    QString m_label;
+    bool m_enabled;
+    bool m_shown = false;
+};
+
+} // namespace packshelf::cli

@@ -1,0 +1,35 @@
+#include <cstdio>
+#include <QCoreApplication>
+
+#include "cli/AnalyzeCommand.h"
+#include "cli/Terminal.h"
+
+namespace {
+const char* const Usage =
+    "Usage: packshelf-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
+    "      classify every zip archive of SOURCE and print one JSON line each\n"
+    "\n"
+    "Run 'packshelf-cli COMMAND --help' for a command's options.\n";
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("packshelf-cli"));
+    QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(Usage, stdout);
+        return packshelf::cli::ExitOk;
+    }
+    arguments.removeAt(1 < arguments.size() ? 1 : 0);
+    if (command == QLatin1String("analyze"))
+        return packshelf::cli::runAnalyze(arguments);
+    packshelf::cli::printError(command.isEmpty()
+                                   ? QStringLiteral("no command given (see --help)")
+                                   : QStringLiteral("unknown command '%1' (see --help)").arg(command));
+    return packshelf::cli::ExitUsage;
+}
