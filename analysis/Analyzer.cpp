@@ -10,20 +10,17 @@ namespace packshelf {
 
 namespace {
 
-void storeTree(ArchiveItem& item, ContentTree tree)
-{
+void storeTree(ArchiveItem& item, ContentTree tree) {
     item.setTree(key::Zip, std::make_shared<const ContentTree>(std::move(tree)));
 }
 
-void storeCounts(ArchiveItem& item, const ContentTree& tree)
-{
+void storeCounts(ArchiveItem& item, const ContentTree& tree) {
     const StructureCount count = structureCounting(&tree);
     item.setInteger(key::Folders, count.folders);
     item.setInteger(key::Files, count.files);
 }
 
-void acceptTopLevel(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bool ignoreDS)
-{
+void acceptTopLevel(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bool ignoreDS) {
     item.setInteger(key::State, ItemState::Ready);
     item.setText(key::Info, verdict::Ok);
     if (runtime) {
@@ -38,8 +35,7 @@ void acceptTopLevel(ArchiveItem& item, ContentTree tree, bool runtime, bool data
     storeTree(item, std::move(tree));
 }
 
-void rejectEmpty(ArchiveItem& item, ContentTree tree, bool ignoreDS)
-{
+void rejectEmpty(ArchiveItem& item, ContentTree tree, bool ignoreDS) {
     item.setInteger(key::State, ItemState::Failed);
     item.setInteger(key::Error, ItemError::ErrorContent);
     item.setText(key::Info, ignoreDS ? verdict::NoRuntimeOrData : verdict::NoRuntime);
@@ -48,8 +44,7 @@ void rejectEmpty(ArchiveItem& item, ContentTree tree, bool ignoreDS)
     storeTree(item, std::move(tree));
 }
 
-void acceptDeep(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bool ignoreDS)
-{
+void acceptDeep(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bool ignoreDS) {
     bool duplicateRuntime = false;
     bool duplicateData = false;
     if (runtime) {
@@ -76,8 +71,7 @@ void acceptDeep(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bo
 
 } // namespace
 
-void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ignoreDS)
-{
+void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ignoreDS) {
     if (!tree) {
         item.setInteger(key::State, ItemState::Failed);
         item.setInteger(key::Error, ItemError::ErrorOpen);
@@ -102,8 +96,7 @@ void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ig
     acceptDeep(item, std::move(*tree), runtimeDeep, dataDeep, ignoreDS);
 }
 
-void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze)
-{
+void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
     const QString archivePath = joinPath(job.sourceDir, job.data.fileName());
     const QString workDir = job.workDir.value_or(QDir::tempPath());
     classifyArchive(job.data, iterateAtPath(archivePath, workDir), job.ignoreDS);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <optional>
-#include <QString>
 
 #include "analysis/ArchiveItem.h"
 
@@ -11,18 +11,18 @@ namespace packshelf {
 // What an analyzer worker is given. The record is the worker's own copy
 // until it hands it back in its report.
 struct AnalyzerJob {
-    QString sourceDir;               // "SOURCEDIR"
-    std::optional<QString> workDir;  // "WORKDIR", absent when no work folder is set
-    qint64 index = 0;                // "INDEX": the record's position in the list
-    qint64 batchId = 0;              // "BATCHID": the scan that made the job
-    ArchiveItem data;                // "DATA"
-    bool ignoreDS = false;           // "IGNORE_DS"
+    QString sourceDir;              // "SOURCEDIR"
+    std::optional<QString> workDir; // "WORKDIR", absent when no work folder is set
+    qint64 index = 0;               // "INDEX": the record's position in the list
+    qint64 batchId = 0;             // "BATCHID": the scan that made the job
+    ArchiveItem data;               // "DATA"
+    bool ignoreDS = false;          // "IGNORE_DS"
 };
 
 // What a worker hands back, exactly once.
 struct AnalyzerReport {
-    ArchiveItem data; // "DATA"
-    qint64 index = 0; // "INDEX"
+    ArchiveItem data;   // "DATA"
+    qint64 index = 0;   // "INDEX"
     qint64 batchId = 0; // "BATCHID"
 };
 

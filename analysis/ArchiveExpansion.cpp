@@ -1,9 +1,9 @@
 #include "analysis/ArchiveExpansion.h"
 
-#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
@@ -19,18 +19,17 @@ namespace {
 // reach outside), and paths stay short however deep the nesting.
 class TreeBuilder {
 public:
-    explicit TreeBuilder(QString workdir) : m_workdir(std::move(workdir)) {}
+    explicit TreeBuilder(QString workdir)
+        : m_workdir(std::move(workdir)) {}
 
-    std::optional<ContentTree> describePath(const QString& path, int depth)
-    {
+    std::optional<ContentTree> describePath(const QString& path, int depth) {
         if (hasArchiveExtension(path))
             return describeArchive(path, depth);
         return describeFolder(path, depth);
     }
 
 private:
-    std::optional<ContentTree> describeArchive(const QString& path, int depth)
-    {
+    std::optional<ContentTree> describeArchive(const QString& path, int depth) {
         ZipArchive zip;
         if (!zip.UnzipOpenFile(path))
             return std::nullopt;
@@ -47,8 +46,7 @@ private:
         return describeFolder(expansion.path(), depth);
     }
 
-    ContentTree describeFolder(const QString& folder, int depth)
-    {
+    ContentTree describeFolder(const QString& folder, int depth) {
         ContentTree tree;
         const QStringList names = sortedEntryNames(folder).value_or(QStringList());
         for (const QString& name : names) {
@@ -59,8 +57,7 @@ private:
         return tree;
     }
 
-    ContentNode describeEntry(const QString& folder, const QString& name, int depth)
-    {
+    ContentNode describeEntry(const QString& folder, const QString& name, int depth) {
         const QString entryPath = joinPath(folder, name);
         struct stat st;
         const QByteArray nativePath = QFile::encodeName(entryPath);
@@ -82,8 +79,7 @@ private:
 
 } // namespace
 
-std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir)
-{
+std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir) {
     return TreeBuilder(workdir).describePath(path, 0);
 }
 

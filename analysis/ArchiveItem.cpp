@@ -2,8 +2,7 @@
 
 namespace packshelf {
 
-ArchiveItem ArchiveItem::create(const QString& fileName)
-{
+ArchiveItem ArchiveItem::create(const QString& fileName) {
     ArchiveItem item;
     item.setText(key::FileName, fileName);
     item.setText(key::Info, QString());
@@ -11,22 +10,19 @@ ArchiveItem ArchiveItem::create(const QString& fileName)
     return item;
 }
 
-const ArchiveItem::Value* ArchiveItem::value(const QString& key) const
-{
+const ArchiveItem::Value* ArchiveItem::value(const QString& key) const {
     const auto found = m_values.find(key);
     return found == m_values.end() ? nullptr : &found->second;
 }
 
-QStringList ArchiveItem::keys() const
-{
+QStringList ArchiveItem::keys() const {
     QStringList result;
     for (const auto& entry : m_values)
         result.append(entry.first);
     return result;
 }
 
-qint64 ArchiveItem::integer(const QString& key) const
-{
+qint64 ArchiveItem::integer(const QString& key) const {
     const Value* found = value(key);
     if (!found)
         return 0;
@@ -34,8 +30,7 @@ qint64 ArchiveItem::integer(const QString& key) const
     return number ? *number : 0;
 }
 
-std::optional<QString> ArchiveItem::text(const QString& key) const
-{
+std::optional<QString> ArchiveItem::text(const QString& key) const {
     const Value* found = value(key);
     if (!found)
         return std::nullopt;
@@ -45,8 +40,7 @@ std::optional<QString> ArchiveItem::text(const QString& key) const
     return *string;
 }
 
-ContentTreePtr ArchiveItem::tree(const QString& key) const
-{
+ContentTreePtr ArchiveItem::tree(const QString& key) const {
     const Value* found = value(key);
     if (!found)
         return nullptr;

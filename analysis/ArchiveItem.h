@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <variant>
-#include <QString>
-#include <QStringList>
 
 #include "analysis/ContentTree.h"
 #include "analysis/ItemKeys.h"

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
-#include <QString>
-#include <QStringList>
 
 namespace packshelf {
 
@@ -32,16 +32,14 @@ struct ContentNode {
     QStringList marks;
 
     static ContentNode makeFile(const QString& name) { return {File, name, std::nullopt, {}}; }
-    static ContentNode makeFolder(const QString& dirName, std::optional<ContentTree> content)
-    {
+    static ContentNode makeFolder(const QString& dirName, std::optional<ContentTree> content) {
         return {Folder, dirName, std::move(content), {}};
     }
 
     bool isFile() const { return type == File; }
     bool isFolder() const { return type == Folder; }
     bool hasMark(const QString& key) const { return marks.contains(key); }
-    void setMark(const QString& key)
-    {
+    void setMark(const QString& key) {
         if (!hasMark(key))
             marks.append(key);
     }

@@ -1,11 +1,11 @@
 #include "analysis/DirectoryListing.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
-#include <QFile>
 
 namespace packshelf {
 
@@ -15,16 +15,14 @@ struct DirCloser {
 };
 } // namespace
 
-bool listingOrderLess(const QString& a, const QString& b)
-{
+bool listingOrderLess(const QString& a, const QString& b) {
     const int folded = a.compare(b, Qt::CaseInsensitive);
     if (folded != 0)
         return folded < 0;
     return QFile::encodeName(a) < QFile::encodeName(b);
 }
 
-std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error)
-{
+std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error) {
     const QByteArray nativePath = QFile::encodeName(folder);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(nativePath.constData()));
     if (!dir) {

@@ -15,9 +15,9 @@ enum ItemState : qint64 {
 
 // Reasons stored under "ERROR" together with state Failed.
 enum ItemError : qint64 {
-    ErrorOpen = 1,     // could not be opened or expanded at all ("Unzip error")
-    ErrorContent = 2,  // expanded, but no library folder found; or failed to expand at install
-    ErrorCopy = 3,     // a copy into the library failed
+    ErrorOpen = 1,    // could not be opened or expanded at all ("Unzip error")
+    ErrorContent = 2, // expanded, but no library folder found; or failed to expand at install
+    ErrorCopy = 3,    // a copy into the library failed
 };
 
 } // namespace packshelf

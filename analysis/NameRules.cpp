@@ -3,39 +3,33 @@
 namespace packshelf {
 
 namespace {
-QString lastComponent(const QString& path)
-{
+QString lastComponent(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);
 }
 } // namespace
 
-QString pathExtension(const QString& path)
-{
+QString pathExtension(const QString& path) {
     const QString name = lastComponent(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-QString baseName(const QString& path)
-{
+QString baseName(const QString& path) {
     const QString name = lastComponent(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
 
-bool hasArchiveExtension(const QString& name)
-{
+bool hasArchiveExtension(const QString& name) {
     return pathExtension(name).toUpper() == QLatin1String("ZIP");
 }
 
-bool isJunkEntry(const QString& name)
-{
+bool isJunkEntry(const QString& name) {
     return name.startsWith(QLatin1String("__MACOSX")) || name == QLatin1String(".DS_Store");
 }
 
-QString joinPath(const QString& path, const QString& component)
-{
+QString joinPath(const QString& path, const QString& component) {
     if (path.isEmpty())
         return component;
     if (component.isEmpty())

@@ -7,8 +7,7 @@
 
 namespace packshelf {
 
-SourceScan scanSourceFolder(const QString& sourcePath)
-{
+SourceScan scanSourceFolder(const QString& sourcePath) {
     SourceScan scan;
     if (!QFileInfo(sourcePath).isDir())
         return scan;

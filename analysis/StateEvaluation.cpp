@@ -3,8 +3,7 @@
 namespace packshelf {
 
 namespace {
-bool planIsComplete(const ArchiveItem& item)
-{
+bool planIsComplete(const ArchiveItem& item) {
     const bool hasRuntime = item.flag(key::HasRuntime);
     const bool hasData = item.flag(key::HasData);
     if (hasRuntime && hasData) {
@@ -23,8 +22,7 @@ bool planIsComplete(const ArchiveItem& item)
 }
 } // namespace
 
-void checkAndSetStateForMasterNode(ArchiveItem& item)
-{
+void checkAndSetStateForMasterNode(ArchiveItem& item) {
     if (!planIsComplete(item))
         return;
     item.setInteger(key::State, ItemState::Ready);

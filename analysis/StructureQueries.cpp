@@ -5,16 +5,16 @@
 namespace packshelf {
 
 namespace {
-bool matches(const ContentNode& node, const QString& name)
-{
+bool matches(const ContentNode& node, const QString& name) {
     return node.isFolder() && node.name.toUpper() == name;
 }
 } // namespace
 
-QString markKey(const QString& name) { return QStringLiteral("IS_%1").arg(name); }
+QString markKey(const QString& name) {
+    return QStringLiteral("IS_%1").arg(name);
+}
 
-StructureCount structureCounting(const ContentTree* structure)
-{
+StructureCount structureCounting(const ContentTree* structure) {
     StructureCount count;
     if (!structure)
         return count;
@@ -30,8 +30,7 @@ StructureCount structureCounting(const ContentTree* structure)
     return count;
 }
 
-bool locateFolderOnlevel1(const QString& name, ContentTree* structure)
-{
+bool locateFolderOnlevel1(const QString& name, ContentTree* structure) {
     if (!structure)
         return false;
     const QString mark = markKey(name);
@@ -45,8 +44,7 @@ bool locateFolderOnlevel1(const QString& name, ContentTree* structure)
 }
 
 namespace {
-bool locateDeep(const QString& name, const QString& mark, ContentTree* structure)
-{
+bool locateDeep(const QString& name, const QString& mark, ContentTree* structure) {
     if (!structure)
         return false;
     for (ContentNode& node : *structure) {
@@ -63,14 +61,12 @@ bool locateDeep(const QString& name, const QString& mark, ContentTree* structure
 }
 } // namespace
 
-bool locateFolderOnlevelDeep(const QString& name, ContentTree* structure)
-{
+bool locateFolderOnlevelDeep(const QString& name, ContentTree* structure) {
     return locateDeep(name, markKey(name), structure);
 }
 
 std::optional<QString> locatePath(const QString& name, const ContentTree* structure,
-                                  const QString& currentpath)
-{
+                                  const QString& currentpath) {
     if (!structure)
         return std::nullopt;
     for (const ContentNode& node : *structure) {
@@ -84,8 +80,7 @@ std::optional<QString> locatePath(const QString& name, const ContentTree* struct
     return std::nullopt;
 }
 
-bool pathsInSameParent(const std::optional<QString>& path, const std::optional<QString>& other)
-{
+bool pathsInSameParent(const std::optional<QString>& path, const std::optional<QString>& other) {
     if (!path)
         return true;
     return other && *path == *other;

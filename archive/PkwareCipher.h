@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstddef>
 #include <cstdint>
-#include <QByteArray>
 
 namespace packshelf {
 

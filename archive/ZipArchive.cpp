@@ -1,13 +1,13 @@
 #include "archive/ZipArchive.h"
 
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <QDir>
-#include <QFile>
-#include <QLoggingCategory>
 #include <zlib.h>
 
 #include "archive/EntryName.h"
@@ -27,16 +27,16 @@ constexpr unsigned long FlagUtf8 = 0x800;
 constexpr int MethodStored = 0;
 constexpr int MethodDeflate = 8;
 
-QByteArray localPath(const QString& path) { return QFile::encodeName(path); }
+QByteArray localPath(const QString& path) {
+    return QFile::encodeName(path);
+}
 
-bool pathExistsNoFollow(const QByteArray& path)
-{
+bool pathExistsNoFollow(const QByteArray& path) {
     struct stat st;
     return ::lstat(path.constData(), &st) == 0;
 }
 
-bool writeAll(int fd, const unsigned char* data, std::size_t size)
-{
+bool writeAll(int fd, const unsigned char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0 && errno == EINTR)
@@ -49,8 +49,7 @@ bool writeAll(int fd, const unsigned char* data, std::size_t size)
     return true;
 }
 
-ssize_t readSome(int fd, unsigned char* data, std::size_t size)
-{
+ssize_t readSome(int fd, unsigned char* data, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(fd, data, size);
         if (got < 0 && errno == EINTR)
@@ -60,8 +59,7 @@ ssize_t readSome(int fd, unsigned char* data, std::size_t size)
 }
 
 // Sets the file's modification time to the entry's date, read as local time.
-void applyEntryDate(int fd, const tm_unz& date)
-{
+void applyEntryDate(int fd, const tm_unz& date) {
     const QDateTime when(QDate(int(date.tm_year), int(date.tm_mon) + 1, int(date.tm_mday)),
                          QTime(int(date.tm_hour), int(date.tm_min), int(date.tm_sec)),
                          Qt::LocalTime);
@@ -84,8 +82,7 @@ struct InflateStream {
     z_stream z{};
     bool ready = false;
     InflateStream() { ready = inflateInit2(&z, -MAX_WBITS) == Z_OK; }
-    ~InflateStream()
-    {
+    ~InflateStream() {
         if (ready)
             inflateEnd(&z);
     }
@@ -94,13 +91,11 @@ struct InflateStream {
 struct DeflateStream {
     z_stream z{};
     bool ready = false;
-    DeflateStream()
-    {
+    DeflateStream() {
         ready = deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
                              Z_DEFAULT_STRATEGY) == Z_OK;
     }
-    ~DeflateStream()
-    {
+    ~DeflateStream() {
         if (ready)
             deflateEnd(&z);
     }
@@ -110,11 +105,12 @@ struct DeflateStream {
 // size, keeps the running CRC-32 and writes them to the file.
 class EntrySink {
 public:
-    EntrySink(int fd, quint64 declaredSize) : m_fd(fd), m_declared(declaredSize) {}
+    EntrySink(int fd, quint64 declaredSize)
+        : m_fd(fd)
+        , m_declared(declaredSize) {}
 
     enum class Result { Ok, TooLong, WriteFailed };
-    Result take(const unsigned char* data, std::size_t size)
-    {
+    Result take(const unsigned char* data, std::size_t size) {
         if (size == 0)
             return Result::Ok;
         if (size > m_declared - m_total)
@@ -144,10 +140,11 @@ struct ZipArchive::EntryInfo {
 
 ZipArchive::ZipArchive() = default;
 
-ZipArchive::~ZipArchive() { CloseZipFile2(); }
+ZipArchive::~ZipArchive() {
+    CloseZipFile2();
+}
 
-QByteArray ZipArchive::passwordBytes() const
-{
+QByteArray ZipArchive::passwordBytes() const {
     for (QChar c : _password) {
         if (c.unicode() >= 0x80)
             return {};
@@ -157,30 +154,26 @@ QByteArray ZipArchive::passwordBytes() const
 
 // ---------------------------------------------------------------- reading
 
-bool ZipArchive::UnzipOpenFile(const QString& zipFile)
-{
+bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
     _unzFile.reset();
     const QByteArray path = localPath(zipFile);
     _unzFile.reset(unzOpen64(path.constData()));
     return _unzFile != nullptr;
 }
 
-bool ZipArchive::UnzipOpenFile(const QString& zipFile, const QString& password)
-{
+bool ZipArchive::UnzipOpenFile(const QString& zipFile, const QString& password) {
     _password = password;
     return UnzipOpenFile(zipFile);
 }
 
-bool ZipArchive::UnzipCloseFile()
-{
+bool ZipArchive::UnzipCloseFile() {
     _password.clear();
     if (!_unzFile)
         return true;
     return unzClose(_unzFile.release()) == UNZ_OK;
 }
 
-bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite)
-{
+bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
     unzFile unz = _unzFile.get();
     if (!unz || unzGoToFirstFile(unz) != UNZ_OK)
         OutputErrorMessage(QStringLiteral("Failed"));
@@ -206,8 +199,7 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite)
 
 // Expands the current entry. Answers false when the whole expansion must
 // answer no; `outcome` tells what happened to this entry.
-bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, EntryOutcome* outcome)
-{
+bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, EntryOutcome* outcome) {
     unzFile unz = _unzFile.get();
     int method = 0;
     int level = 0;
@@ -242,9 +234,8 @@ bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, Entry
         return true;
     }
     if (method != MethodStored && method != MethodDeflate) {
-        OutputErrorMessage(QStringLiteral("Unsupported compression method %1: %2")
-                               .arg(method)
-                               .arg(entry.name));
+        OutputErrorMessage(
+            QStringLiteral("Unsupported compression method %1: %2").arg(method).arg(entry.name));
         return false;
     }
     if (entry.info.flag & FlagStrongEncryption) {
@@ -281,8 +272,7 @@ bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, Entry
 // damage (read error, bad password, size or CRC mismatch, write error) fails
 // the entry and removes the partial file.
 ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
-                                                    const QString& fullPath)
-{
+                                                    const QString& fullPath) {
     unzFile unz = _unzFile.get();
     const QByteArray nativePath = localPath(fullPath);
     handles::UniqueFd fd(::open(nativePath.constData(),
@@ -378,31 +368,29 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
 
 void ZipArchive::OutputErrorMessage(const QString&) {}
 
-bool ZipArchive::OverWrite(const QString&) { return true; }
+bool ZipArchive::OverWrite(const QString&) {
+    return true;
+}
 
-QDateTime ZipArchive::Date1980()
-{
+QDateTime ZipArchive::Date1980() {
     return QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime);
 }
 
 // ---------------------------------------------------------------- writing
 
-bool ZipArchive::CreateZipFile2(const QString& zipFile)
-{
+bool ZipArchive::CreateZipFile2(const QString& zipFile) {
     _zipFile.reset();
     const QByteArray path = localPath(zipFile);
     _zipFile.reset(zipOpen64(path.constData(), APPEND_STATUS_CREATE));
     return _zipFile != nullptr;
 }
 
-bool ZipArchive::CreateZipFile2(const QString& zipFile, const QString& password)
-{
+bool ZipArchive::CreateZipFile2(const QString& zipFile, const QString& password) {
     _password = password;
     return CreateZipFile2(zipFile);
 }
 
-bool ZipArchive::CloseZipFile2()
-{
+bool ZipArchive::CloseZipFile2() {
     _password.clear();
     if (!_zipFile)
         return false;
@@ -411,8 +399,7 @@ bool ZipArchive::CloseZipFile2()
 
 namespace {
 
-zip_fileinfo fileInfoFor(const struct stat& st)
-{
+zip_fileinfo fileInfoFor(const struct stat& st) {
     zip_fileinfo info{};
     const QDateTime modified =
         QDateTime::fromSecsSinceEpoch(qint64(st.st_mtim.tv_sec), Qt::LocalTime);
@@ -427,8 +414,7 @@ zip_fileinfo fileInfoFor(const struct stat& st)
     return info;
 }
 
-bool crcOfFile(int fd, uLong* crc)
-{
+bool crcOfFile(int fd, uLong* crc) {
     unsigned char buffer[BufferSize];
     *crc = crc32(0L, Z_NULL, 0);
     for (;;) {
@@ -441,8 +427,7 @@ bool crcOfFile(int fd, uLong* crc)
     }
 }
 
-bool isAscii(const QByteArray& bytes)
-{
+bool isAscii(const QByteArray& bytes) {
     for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
@@ -452,8 +437,7 @@ bool isAscii(const QByteArray& bytes)
 
 } // namespace
 
-bool ZipArchive::addFileToZip(const QString& file, const QString& newname)
-{
+bool ZipArchive::addFileToZip(const QString& file, const QString& newname) {
     zipFile zip = _zipFile.get();
     if (!zip)
         return false;
@@ -472,9 +456,8 @@ bool ZipArchive::addFileToZip(const QString& file, const QString& newname)
 
     if (password.isEmpty()) {
         if (zipOpenNewFileInZip4_64(zip, entryName.constData(), &info, nullptr, 0, nullptr, 0,
-                                    nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
-                                    8, Z_DEFAULT_STRATEGY, nullptr, 0, 0, utf8Flag,
-                                    zip64) != ZIP_OK)
+                                    nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, 8,
+                                    Z_DEFAULT_STRATEGY, nullptr, 0, 0, utf8Flag, zip64) != ZIP_OK)
             return false;
         unsigned char buffer[BufferSize];
         bool ok = true;
@@ -499,10 +482,10 @@ bool ZipArchive::addFileToZip(const QString& file, const QString& newname)
     uLong crc = 0;
     if (!crcOfFile(fd.get(), &crc))
         return false;
-    if (zipOpenNewFileInZip4_64(zip, entryName.constData(), &info, nullptr, 0, nullptr, 0,
-                                nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*raw=*/1,
-                                -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
-                                FlagEncrypted | utf8Flag, zip64) != ZIP_OK)
+    if (zipOpenNewFileInZip4_64(zip, entryName.constData(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*raw=*/1, -MAX_WBITS, 8,
+                                Z_DEFAULT_STRATEGY, nullptr, 0, 0, FlagEncrypted | utf8Flag,
+                                zip64) != ZIP_OK)
         return false;
 
     PkwareCipher cipher(password);

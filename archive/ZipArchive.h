@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <QDateTime>
 #include <QString>
+#include <memory>
 
 #include "archive/ZipHandles.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <unistd.h>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
+#include <unistd.h>
 
 // Owning wrappers over the C handles the archive layer uses.
 namespace packshelf::handles {
@@ -22,12 +22,13 @@ using UniqueZipFile = std::unique_ptr<void, ZipCloser>;
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
+    explicit UniqueFd(int fd)
+        : m_fd(fd) {}
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept
-    {
+    UniqueFd(UniqueFd&& other) noexcept
+        : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
         reset(other.release());
         return *this;
     }
@@ -35,24 +36,21 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
-    int release()
-    {
+    int release() {
         int fd = m_fd;
         m_fd = -1;
         return fd;
     }
     // Closes the descriptor; answers false when close() reports an error
     // (on some file systems the last write error only shows there).
-    bool close()
-    {
+    bool close() {
         if (m_fd < 0)
             return true;
         int result = ::close(m_fd);
         m_fd = -1;
         return result == 0;
     }
-    void reset(int fd = -1)
-    {
+    void reset(int fd = -1) {
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = fd;

@@ -4,24 +4,20 @@
 
 namespace packshelf::cli {
 
-AnalysisRun::AnalysisRun(QString sourceDir, QString workDir, bool ignoreDS,
-                         QStringList fileNames)
+AnalysisRun::AnalysisRun(QString sourceDir, QString workDir, bool ignoreDS, QStringList fileNames)
     : m_sourceDir(std::move(sourceDir))
     , m_workDir(std::move(workDir))
-    , m_ignoreDS(ignoreDS)
-{
+    , m_ignoreDS(ignoreDS) {
     for (const QString& name : fileNames)
         m_items.push_back(ArchiveItem::create(name));
 }
 
-AnalysisRun::~AnalysisRun()
-{
+AnalysisRun::~AnalysisRun() {
     for (std::thread& thread : m_threads)
         thread.join();
 }
 
-void AnalysisRun::start()
-{
+void AnalysisRun::start() {
     if (m_items.empty()) {
         QMetaObject::invokeMethod(this, &AnalysisRun::finished, Qt::QueuedConnection);
         return;
@@ -30,8 +26,7 @@ void AnalysisRun::start()
         launchWorkers();
 }
 
-void AnalysisRun::launchWorkers()
-{
+void AnalysisRun::launchWorkers() {
     if (m_currentIndex >= m_items.size())
         return;
     AnalyzerJob job;
@@ -51,8 +46,7 @@ void AnalysisRun::launchWorkers()
     });
 }
 
-void AnalysisRun::gotReport(AnalyzerReport report)
-{
+void AnalysisRun::gotReport(AnalyzerReport report) {
     --m_workers;
     ++m_reported;
     m_items[std::size_t(report.index)] = std::move(report.data);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <optional>
 #include <thread>
 #include <vector>
-#include <QObject>
 
 #include "analysis/Analyzer.h"
 

@@ -1,10 +1,10 @@
 #include "cli/AnalyzeCommand.h"
 
-#include <cstdio>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "analysis/SourceScan.h"
 #include "cli/AnalysisRun.h"
@@ -33,8 +33,7 @@ const char* const AnalyzeHelp =
 
 } // namespace
 
-int runAnalyze(const QStringList& arguments)
-{
+int runAnalyze(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));

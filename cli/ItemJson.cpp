@@ -5,8 +5,7 @@
 namespace packshelf::cli {
 
 namespace {
-QJsonObject nodeToJson(const ContentNode& node)
-{
+QJsonObject nodeToJson(const ContentNode& node) {
     QJsonObject object;
     object.insert(QStringLiteral("TYPE"), node.type);
     if (node.isFolder()) {
@@ -22,16 +21,14 @@ QJsonObject nodeToJson(const ContentNode& node)
 }
 } // namespace
 
-QJsonArray treeToJson(const ContentTree& tree)
-{
+QJsonArray treeToJson(const ContentTree& tree) {
     QJsonArray array;
     for (const ContentNode& node : tree)
         array.append(nodeToJson(node));
     return array;
 }
 
-QJsonObject itemToJson(const ArchiveItem& item, bool withTree)
-{
+QJsonObject itemToJson(const ArchiveItem& item, bool withTree) {
     QJsonObject object;
     for (const QString& name : item.keys()) {
         const ArchiveItem::Value* value = item.value(name);
@@ -47,8 +44,7 @@ QJsonObject itemToJson(const ArchiveItem& item, bool withTree)
     return object;
 }
 
-QByteArray jsonLine(const QJsonObject& object)
-{
+QByteArray jsonLine(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 

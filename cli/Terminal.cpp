@@ -5,25 +5,20 @@
 
 namespace packshelf::cli {
 
-void printError(const QString& message)
-{
+void printError(const QString& message) {
     std::fprintf(stderr, "packshelf-cli: %s\n", message.toLocal8Bit().constData());
 }
 
 ProgressLine::ProgressLine(QString label)
     : m_label(std::move(label))
-    , m_enabled(::isatty(STDERR_FILENO) == 1)
-{
-}
+    , m_enabled(::isatty(STDERR_FILENO) == 1) {}
 
-ProgressLine::~ProgressLine()
-{
+ProgressLine::~ProgressLine() {
     if (m_shown)
         std::fputc('\n', stderr);
 }
 
-void ProgressLine::show(int done, int total)
-{
+void ProgressLine::show(int done, int total) {
     if (!m_enabled)
         return;
     std::fprintf(stderr, "\r%s %d of %d", m_label.toLocal8Bit().constData(), done, total);

@@ -1,5 +1,5 @@
-#include <cstdio>
 #include <QCoreApplication>
+#include <cstdio>
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/Terminal.h"
@@ -15,8 +15,7 @@ const char* const Usage =
     "Run 'packshelf-cli COMMAND --help' for a command's options.\n";
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("packshelf-cli"));
     QStringList arguments = QCoreApplication::arguments();
@@ -28,8 +27,8 @@ int main(int argc, char* argv[])
     arguments.removeAt(1 < arguments.size() ? 1 : 0);
     if (command == QLatin1String("analyze"))
         return packshelf::cli::runAnalyze(arguments);
-    packshelf::cli::printError(command.isEmpty()
-                                   ? QStringLiteral("no command given (see --help)")
-                                   : QStringLiteral("unknown command '%1' (see --help)").arg(command));
+    packshelf::cli::printError(
+        command.isEmpty() ? QStringLiteral("no command given (see --help)")
+                          : QStringLiteral("unknown command '%1' (see --help)").arg(command));
     return packshelf::cli::ExitUsage;
 }

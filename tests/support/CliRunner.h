@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QStringList>
+
+namespace packshelf::test {
+
+// Runs the built packshelf-cli (its path comes from $PACKSHELF_CLI) and
+// collects what it printed.
+struct CliResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QList<QJsonObject> records() const; // one per output line
+};
+
+// $PACKSHELF_CLI, or packshelf-cli beside the running test.
+QString cliPath();
+CliResult runCli(const QStringList& arguments, const QString& workingDirectory = QString());
+
+} // namespace packshelf::test

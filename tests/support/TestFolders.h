@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <map>
+
+namespace packshelf::test {
+
+// Everything below a folder, by relative path: type, size, content hash and
+// modification time. Two snapshots compare equal when nothing was created,
+// changed or removed.
+struct FolderSnapshot {
+    struct Entry {
+        char type = '?'; // d folder, f file, l link
+        qint64 size = 0;
+        QByteArray hash;
+        qint64 mtime = 0;
+        bool operator==(const Entry&) const = default;
+    };
+    std::map<QString, Entry> entries;
+    bool operator==(const FolderSnapshot&) const = default;
+
+    static FolderSnapshot of(const QString& folder);
+    // Paths that differ between the two, for a readable failure.
+    static QStringList differences(const FolderSnapshot& before, const FolderSnapshot& after);
+};
+
+// Relative paths of every file and folder below `folder`, sorted; folders
+// end in "/".
+QStringList listRecursive(const QString& folder);
+
+// Reads a whole file; an empty array when it cannot be read.
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& data);
+
+} // namespace packshelf::test

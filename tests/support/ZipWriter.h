@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace packshelf::test {
+
+// Builds zip archives byte by byte, so tests can make archives no ordinary
+// tool would: any name bytes, flags, methods, wrong sizes or CRCs.
+class ZipWriter {
+public:
+    struct Entry {
+        QByteArray name;            // raw name bytes
+        QByteArray data;            // uncompressed content
+        int method = 8;             // 0 stored, 8 deflate, other: data stored raw
+        quint16 flags = 0;          // general purpose bits
+        quint16 dosTime = 0x6eaf;   // 13:53:30
+        quint16 dosDate = 0x3acf;   // 2009-06-15
+        quint16 versionMadeBy = 20; // host 0 (MS-DOS)
+        quint32 externalAttributes = 0;
+        std::optional<quint32> crc;          // override the CRC-32
+        std::optional<quint32> declaredSize; // override the uncompressed size
+        std::optional<QByteArray> rawData;   // override the stored (compressed) bytes
+    };
+
+    ZipWriter& add(Entry entry);
+    ZipWriter& addFile(const QByteArray& name, const QByteArray& data, int method = 8);
+    ZipWriter& addFolder(const QByteArray& name);
+
+    QByteArray bytes() const;
+    bool writeTo(const QString& path) const;
+
+    static QByteArray deflateRaw(const QByteArray& data);
+    static quint32 crc32Of(const QByteArray& data);
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+} // namespace packshelf::test
