@@ -10,21 +10,18 @@
 namespace packshelf::bench {
 
 namespace {
-bool writeStagedFile(const QString& path, const QByteArray& data)
-{
+bool writeStagedFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
-QByteArray text(const QString& line, int repeat = 20)
-{
+QByteArray text(const QString& line, int repeat = 20) {
     return line.toUtf8().repeated(repeat);
 }
 } // namespace
 
-bool writeArchive(const QString& zipPath, const FileList& files)
-{
+bool writeArchive(const QString& zipPath, const FileList& files) {
     QTemporaryDir staging;
     if (!staging.isValid())
         return false;
@@ -42,8 +39,7 @@ bool writeArchive(const QString& zipPath, const FileList& files)
     return zip.CloseZipFile2() && ok;
 }
 
-bool makeSampleLibrary(const QString& folder)
-{
+bool makeSampleLibrary(const QString& folder) {
     QDir().mkpath(folder);
     const auto at = [&](const QString& name) { return QDir(folder).filePath(name); };
     QTemporaryDir scratch;
@@ -62,10 +58,9 @@ bool makeSampleLibrary(const QString& folder)
                             {{"Harbour Pack/Runtime/Boats/boat.obj", text("v 1 1 1\n")},
                              {"Harbour Pack/Data/Textures/water.tex", text("water ")},
                              {"Harbour Pack/Licence.txt", text("Free to use\n", 2)}});
-    ok = ok && writeArchive(at("Two Towers.zip"),
-                            {{"Tower A/Runtime/a.obj", text("a")},
-                             {"Tower B/Runtime/b.obj", text("b")},
-                             {"Tower B/Data/b.tex", text("b")}});
+    ok = ok && writeArchive(at("Two Towers.zip"), {{"Tower A/Runtime/a.obj", text("a")},
+                                                   {"Tower B/Runtime/b.obj", text("b")},
+                                                   {"Tower B/Data/b.tex", text("b")}});
     ok = ok && writeArchive(at("Loose Files.zip"),
                             {{"Models/rock.obj", text("rock")}, {"notes.txt", text("notes")}});
     ok = ok && writeArchive(at("Nested Extras.zip"),

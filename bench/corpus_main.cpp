@@ -1,12 +1,11 @@
-#include <cstdio>
 #include <QCoreApplication>
 #include <QStringList>
+#include <cstdio>
 
 #include "bench/CorpusGenerator.h"
 
 // packshelf-corpus sample DIR: writes the sample library into DIR.
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 3 && arguments[1] == QLatin1String("sample"))

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "analysis/Analyzer.h"
+#include "analysis/ManualChoice.h"
 #include "analysis/StateEvaluation.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
@@ -329,4 +330,43 @@ TEST(ArchiveItem, ReadingRules) {
     item.remove("RUNTIMEPATH");
     EXPECT_FALSE(item.text("RUNTIMEPATH"));
     EXPECT_EQ(item.integer("FILENAME"), 0) << "a text read as an integer is 0";
+}
+
+TEST(ManualChoice, FolderChoicesAndDirectDestination) {
+    ArchiveItem duplicates = ArchiveItem::create("d.zip");
+    duplicates.setInteger(key::State, ItemState::NeedsHelp);
+    duplicates.setInteger(key::HasRuntime, 1);
+    recordFolderChoice(duplicates, FolderChoice::Runtime, "Pack");
+    EXPECT_EQ(duplicates.text(key::RuntimePath), QString("Pack"));
+    EXPECT_EQ(duplicates.state(), ItemState::Ready);
+    EXPECT_EQ(folderChoiceLogLine(FolderChoice::Runtime, "Pack"), "Runtime @ Pack");
+
+    ArchiveItem noFlag = ArchiveItem::create("n.zip");
+    noFlag.setInteger(key::State, ItemState::NeedsHelp);
+    recordFolderChoice(noFlag, FolderChoice::Runtime, "");
+    EXPECT_FALSE(noFlag.contains(key::HasRuntime)) << "choosing Runtime never creates the flag";
+    EXPECT_EQ(noFlag.state(), ItemState::NeedsHelp);
+    recordFolderChoice(noFlag, FolderChoice::Data, "x");
+    EXPECT_EQ(noFlag.integer(key::HasData), 1);
+    EXPECT_EQ(noFlag.state(), ItemState::Ready);
+
+    ArchiveItem rejected = ArchiveItem::create("r.zip");
+    rejected.setInteger(key::State, ItemState::Failed);
+    rejected.setInteger(key::Error, 2);
+    rejected.setInteger(key::HasRuntime, 0);
+    rejected.setInteger(key::HasData, 0);
+    recordFolderChoice(rejected, FolderChoice::Forced, "Stuff");
+    EXPECT_EQ(rejected.state(), ItemState::Ready);
+    EXPECT_EQ(rejected.integer(key::Error), 2) << "the old reason code stays";
+    EXPECT_EQ(folderChoiceLogLine(FolderChoice::Forced, "Stuff"), "Forced @ Stuff");
+
+    recordDirectDestination(rejected, "/lib/own", std::nullopt);
+    EXPECT_EQ(rejected.text(key::Info), QString("Manually set"));
+    EXPECT_EQ(rejected.integer(key::HasDirect), 1);
+    EXPECT_FALSE(rejected.contains(key::HasForced));
+    EXPECT_FALSE(rejected.contains(key::HasRuntime));
+    EXPECT_FALSE(rejected.contains(key::DirectPathSrc));
+    EXPECT_EQ(rejected.text(key::ForcedPath), QString("Stuff")) << "paths stay, flags go";
+    recordDirectDestination(rejected, "/lib/own", QString("Addons"));
+    EXPECT_EQ(rejected.text(key::DirectPathSrc), QString("Addons"));
 }
