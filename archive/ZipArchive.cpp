@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include "archive/ArchiveInspection.h"
 #include "archive/EntryName.h"
 #include "archive/PkwareCipher.h"
 
@@ -175,11 +176,17 @@ bool ZipArchive::UnzipCloseFile() {
 
 bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
     unzFile unz = _unzFile.get();
-    if (!unz || unzGoToFirstFile(unz) != UNZ_OK)
+    const bool hasFirstEntry = unz && unzGoToFirstFile(unz) == UNZ_OK;
+    if (!hasFirstEntry)
         OutputErrorMessage(QStringLiteral("Failed"));
     if (!unz) {
         OutputErrorMessage(QStringLiteral("Error occurs"));
         return false;
+    }
+    if (hasFirstEntry) {
+        if (!archiveFitsUnder(path))
+            return false;
+        unzGoToFirstFile(unz);
     }
     for (;;) {
         EntryOutcome outcome = EntryOutcome::Written;
@@ -195,6 +202,25 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
             return false;
         }
     }
+}
+
+// Refuses, before anything is written, an archive with an unsupported or
+// unreadable entry, with entries whose data overlap, or whose declared size
+// would not fit in the target's file system (less a safety margin).
+bool ZipArchive::archiveFitsUnder(const QString& target) {
+    const ArchiveInspection inspection = inspectEntries(_unzFile.get());
+    if (!inspection.ok) {
+        OutputErrorMessage(inspection.problem);
+        return false;
+    }
+    const auto available = freeBytesAt(target);
+    const quint64 margin = freeSpaceMargin(target);
+    if (available && (*available < margin || inspection.declaredBytes > *available - margin)) {
+        OutputErrorMessage(QStringLiteral("Not enough free space to expand %1 bytes")
+                               .arg(inspection.declaredBytes));
+        return false;
+    }
+    return true;
 }
 
 // Expands the current entry. Answers false when the whole expansion must

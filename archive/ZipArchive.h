@@ -51,6 +51,7 @@ private:
     struct EntryInfo;
     enum class EntryOutcome { Written, Skipped, Failed };
 
+    bool archiveFitsUnder(const QString& target);
     bool expandCurrentEntry(const QString& target, bool overWrite, EntryOutcome* outcome);
     EntryOutcome writeEntryData(const EntryInfo& entry, const QString& fullPath);
     QByteArray passwordBytes() const;

@@ -360,3 +360,44 @@ TEST(ZipArchivePassword, InteroperatesWithInfoZipAndPython) {
     reader.UnzipCloseFile();
     EXPECT_EQ(readFile(s.path("theirs/payload.bin")), content);
 }
+
+TEST(ZipArchiveExpand, RefusesBombsBeforeWritingAnything) {
+    Scratch s;
+    ZipWriter overlapping;
+    overlapping.addFile("Runtime/kernel.bin", QByteArray(100000, '\0'));
+    for (int i = 0; i < 3; ++i) {
+        ZipWriter::Entry alias;
+        alias.name = "Runtime/alias" + QByteArray::number(i) + ".bin"; // same length as the kernel
+        alias.aliasOf = 0;
+        overlapping.add(alias);
+    }
+    ASSERT_TRUE(overlapping.writeTo(s.path("overlap.zip")));
+    RecordingArchive overlap;
+    EXPECT_FALSE(expand(overlap, s.path("overlap.zip"), s.path("overlap")));
+    EXPECT_TRUE(overlap.messages.contains("Overlapping entries"))
+        << overlap.messages.join("|").toStdString();
+    EXPECT_FALSE(QFileInfo::exists(s.path("overlap")));
+
+    // Declared sizes far beyond any free space: refused up front, however
+    // small the archive is.
+    ZipWriter huge;
+    for (int i = 0; i < 1000; ++i) {
+        ZipWriter::Entry entry;
+        entry.name = "big" + QByteArray::number(i);
+        entry.data = "tiny";
+        entry.declaredSize = 0xfffffff0u;
+        huge.add(entry);
+    }
+    ASSERT_TRUE(huge.writeTo(s.path("huge.zip")));
+    RecordingArchive budget;
+    EXPECT_FALSE(expand(budget, s.path("huge.zip"), s.path("huge")));
+    EXPECT_TRUE(budget.messages.last().startsWith("Not enough free space"));
+    EXPECT_FALSE(QFileInfo::exists(s.path("huge")));
+
+    // A legitimate thousandfold ratio expands.
+    ZipWriter().addFile("blank.tex", QByteArray(8 << 20, '\0')).writeTo(s.path("blank.zip"));
+    EXPECT_LT(QFileInfo(s.path("blank.zip")).size(), 10000);
+    RecordingArchive blank;
+    EXPECT_TRUE(expand(blank, s.path("blank.zip"), s.path("blank")));
+    EXPECT_EQ(QFileInfo(s.path("blank/blank.tex")).size(), 8 << 20);
+}

@@ -23,11 +23,17 @@ public:
         std::optional<quint32> crc;          // override the CRC-32
         std::optional<quint32> declaredSize; // override the uncompressed size
         std::optional<QByteArray> rawData;   // override the stored (compressed) bytes
+        bool dataDescriptor = false;         // sizes and CRC after the data (flag bit 3)
+        std::optional<int> aliasOf;          // share the local header and data of entry N
     };
 
     ZipWriter& add(Entry entry);
     ZipWriter& addFile(const QByteArray& name, const QByteArray& data, int method = 8);
     ZipWriter& addFolder(const QByteArray& name);
+    // A Unix symbolic link entry (mode 0120777) whose content is its target.
+    ZipWriter& addSymlink(const QByteArray& name, const QByteArray& target);
+    // Bytes before the archive, as a self-extractor stub has them.
+    ZipWriter& setPrefix(const QByteArray& prefix);
 
     QByteArray bytes() const;
     bool writeTo(const QString& path) const;
@@ -37,6 +43,7 @@ public:
 
 private:
     std::vector<Entry> m_entries;
+    QByteArray m_prefix;
 };
 
 } // namespace packshelf::test

@@ -1,0 +1,214 @@
+#include "tests/support/HostileCorpus.h"
+
+#include <zlib.h>
+
+#include "tests/support/ZipWriter.h"
+
+namespace packshelf::test {
+
+namespace {
+
+using Expect = HostileArchive::Expect;
+
+ZipWriter withRuntime() {
+    ZipWriter writer;
+    writer.addFile("Runtime/ok.txt", "ok");
+    return writer;
+}
+
+QByteArray innerArchive() {
+    return ZipWriter().addFile("Runtime/inner.txt", "inner").bytes();
+}
+
+ZipWriter::Entry entry(const QByteArray& name, const QByteArray& data, int method = 8) {
+    ZipWriter::Entry e;
+    e.name = name;
+    e.data = data;
+    e.method = method;
+    return e;
+}
+
+// 1 GiB of zeros, deflated in pieces so the test never holds it whole.
+QByteArray gigabyteOfZeros(quint32* crc) {
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    const QByteArray chunk(1 << 20, '\0');
+    QByteArray out;
+    QByteArray buffer(1 << 16, '\0');
+    uLong sum = crc32(0L, Z_NULL, 0);
+    for (int i = 0; i < 1024; ++i) {
+        sum = crc32(sum, reinterpret_cast<const Bytef*>(chunk.constData()), uInt(chunk.size()));
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.constData()));
+        z.avail_in = uInt(chunk.size());
+        const int flush = i == 1023 ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            z.avail_out = uInt(buffer.size());
+            deflate(&z, flush);
+            out.append(buffer.constData(), buffer.size() - int(z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    *crc = quint32(sum);
+    return out;
+}
+
+} // namespace
+
+std::vector<HostileArchive> hostileCorpus(bool withLarge) {
+    std::vector<HostileArchive> corpus;
+    const auto add = [&](const QString& name, const QByteArray& bytes, Expect expect) {
+        corpus.push_back({name, bytes, expect});
+    };
+    const QByteArray payload = QByteArray("payload ").repeated(2000);
+
+    add("dotdot.zip",
+        withRuntime().addFile("../evil.txt", "x").addFile("a/../../evil2.txt", "x").bytes(),
+        Expect::Analysed);
+    add("absolute.zip",
+        withRuntime().addFile("/tmp/packshelf-evil.txt", "x").addFile("//evil", "x").bytes(),
+        Expect::Analysed);
+    add("backslash.zip",
+        withRuntime().addFile("..\\evil.txt", "x").addFile("a\\..\\..\\evil.txt", "x").bytes(),
+        Expect::Analysed);
+    add("drive.zip", withRuntime().addFile("C:\\evil.txt", "x").addFile("c:/evil", "x").bytes(),
+        Expect::Analysed);
+    add("nul.zip", withRuntime().addFile(QByteArray("evil\0.txt", 9), "x").bytes(),
+        Expect::Analysed);
+    add("overlong.zip",
+        withRuntime()
+            .addFile("\xC0\xAE\xC0\xAE\xC0\xAF"
+                     "evil.txt",
+                     "x")
+            .addFile("\xC0\xAE\xC0\xAE/evil.txt", "x")
+            .bytes(),
+        Expect::Analysed);
+    add("symlink.zip",
+        withRuntime().addSymlink("link", "/tmp").addFile("link/evil.txt", "x").bytes(),
+        Expect::Analysed);
+    add("nested-dots.zip",
+        withRuntime()
+            .addFile("...zip", innerArchive(), 0)
+            .addFile("..zip", innerArchive(), 0)
+            .addFile(".zip", innerArchive(), 0)
+            .bytes(),
+        Expect::Analysed);
+    add("...zip", withRuntime().bytes(), Expect::Analysed);
+    add("..zip", withRuntime().bytes(), Expect::Analysed);
+    add(".zip", withRuntime().bytes(), Expect::Analysed);
+
+    {
+        ZipWriter bomb;
+        bomb.add(entry("Runtime/kernel.bin", QByteArray(1 << 20, '\0')));
+        for (int i = 0; i < 20; ++i) {
+            // Names of the kernel's length, so each local header matches.
+            ZipWriter::Entry alias =
+                entry("Runtime/copy" + QByteArray::number(10 + i) + ".bin", {});
+            alias.aliasOf = 0;
+            bomb.add(alias);
+        }
+        add("overlap.zip", bomb.bytes(), Expect::Refused);
+    }
+    {
+        ZipWriter::Entry shorter = entry("Runtime/liar.bin", payload);
+        shorter.declaredSize = 100;
+        add("liar-small.zip", ZipWriter().add(shorter).bytes(), Expect::Refused);
+        ZipWriter::Entry longer = entry("Runtime/liar.bin", payload);
+        longer.declaredSize = quint32(payload.size() * 4);
+        add("liar-large.zip", ZipWriter().add(longer).bytes(), Expect::Refused);
+    }
+    {
+        QByteArray level = ZipWriter().addFile("bottom.txt", "b").bytes();
+        for (int i = 0; i < 40; ++i)
+            level = ZipWriter().addFile("level.zip", level, 0).bytes();
+        add("deep40.zip", withRuntime().addFile("deep.zip", level, 0).bytes(), Expect::Analysed);
+        ZipWriter fanout = withRuntime();
+        for (int i = 0; i < 64; ++i)
+            fanout.addFile("fan/" + QByteArray::number(i) + ".zip", innerArchive(), 0);
+        add("fanout.zip", fanout.bytes(), Expect::Analysed);
+    }
+    {
+        const QByteArray whole = withRuntime().addFile("Runtime/big.bin", payload).bytes();
+        add("truncated-tail.zip", whole.left(whole.size() - 30), Expect::Refused);
+        ZipWriter::Entry cut = entry("Runtime/cut.bin", payload, 0);
+        cut.rawData = payload.left(payload.size() / 2);
+        add("truncated-data.zip", ZipWriter().add(cut).bytes(), Expect::Refused);
+        add("zero-byte.zip", QByteArray(), Expect::Refused);
+        add("only-end.zip", ZipWriter().bytes(), Expect::Refused);
+        ZipWriter::Entry badCrc = entry("Runtime/crc.bin", payload);
+        badCrc.crc = 0xdeadbeef;
+        add("bad-crc.zip", ZipWriter().add(badCrc).bytes(), Expect::Refused);
+    }
+    for (int method : {9, 12, 14}) {
+        add(QStringLiteral("method%1.zip").arg(method),
+            ZipWriter().add(entry("Runtime/m.bin", payload, method)).bytes(), Expect::Refused);
+    }
+    {
+        ZipWriter::Entry encrypted = entry("Runtime/secret.bin", payload);
+        encrypted.flags = 1;
+        add("encrypted.zip", ZipWriter().add(encrypted).bytes(), Expect::Refused);
+    }
+    {
+        ZipWriter names = withRuntime();
+        ZipWriter::Entry flagged = entry(QStringLiteral("Flagged Ünï.txt").toUtf8(), "1");
+        flagged.flags = 0x800;
+        names.add(flagged);
+        names.addFile(QStringLiteral("Unflagged 日本.txt").toUtf8(), "2");
+        names.addFile("CP437 \x81\x82.txt", "3");
+        add("names.zip", names.bytes(), Expect::Analysed);
+    }
+    add("file-and-folder.zip",
+        withRuntime().addFile("Runtime/x", "file").addFile("Runtime/x/y", "inside").bytes(),
+        Expect::Analysed);
+    add("duplicates.zip",
+        withRuntime().addFile("Runtime/a.txt", "first").addFile("Runtime/a.txt", "second").bytes(),
+        Expect::Analysed);
+    {
+        QByteArray longPath;
+        while (longPath.size() < 5000)
+            longPath += "segment-of-a-long-path/";
+        add("long-names.zip",
+            withRuntime()
+                .addFile("Runtime/" + QByteArray(300, 'n'), "x")
+                .addFile(longPath + "file.txt", "x")
+                .bytes(),
+            Expect::Analysed);
+    }
+    add("sfx.zip", withRuntime().setPrefix(QByteArray("MZ stub ").repeated(512)).bytes(),
+        Expect::Analysed);
+    {
+        ZipWriter descriptors;
+        ZipWriter::Entry a = entry("Runtime/a.bin", payload);
+        a.dataDescriptor = true;
+        ZipWriter::Entry b = entry("Runtime/b.txt", "stored", 0);
+        b.dataDescriptor = true;
+        add("descriptors.zip", descriptors.add(a).add(b).bytes(), Expect::Analysed);
+    }
+    add("shell-names.zip",
+        withRuntime()
+            .addFile("Runtime/$HOME.txt", "1")
+            .addFile("Runtime/`id`.txt", "2")
+            .addFile("Runtime/quote\"s and 'single'.txt", "3")
+            .addFile("Runtime/semi;colon|pipe.txt", "4")
+            .addFile("Runtime/new\nline.txt", "5")
+            .bytes(),
+        Expect::Analysed);
+
+    if (withLarge) {
+        ZipWriter::Entry zeros = entry("Runtime/zeros.bin", {});
+        quint32 crc = 0;
+        zeros.rawData = gigabyteOfZeros(&crc);
+        zeros.crc = crc;
+        zeros.declaredSize = 1u << 30;
+        add("zeros-1g.zip", ZipWriter().add(zeros).bytes(), Expect::Analysed);
+
+        ZipWriter many = withRuntime();
+        for (int i = 0; i < 70000; ++i)
+            many.addFile("many/" + QByteArray::number(i / 1000) + "/" + QByteArray::number(i), "",
+                         0);
+        add("many-entries.zip", many.bytes(), Expect::Analysed);
+    }
+    return corpus;
+}
+
+} // namespace packshelf::test
