@@ -10,6 +10,18 @@ ArchiveItem ArchiveItem::create(const QString& fileName) {
     return item;
 }
 
+ArchiveItem ArchiveItem::isolatedCopy() const {
+    ArchiveItem copy;
+    for (const auto& [name, value] : m_values) {
+        const QString ownName(name.constData(), name.size());
+        if (const auto* text = std::get_if<QString>(&value))
+            copy.m_values[ownName] = QString(text->constData(), text->size());
+        else
+            copy.m_values[ownName] = value;
+    }
+    return copy;
+}
+
 const ArchiveItem::Value* ArchiveItem::value(const QString& key) const {
     const auto found = m_values.find(key);
     return found == m_values.end() ? nullptr : &found->second;

@@ -41,6 +41,10 @@ public:
     void setTree(const QString& key, ContentTreePtr tree) { m_values[key] = std::move(tree); }
     void remove(const QString& key) { m_values.erase(key); }
 
+    // A copy that shares no text storage with this record, for handing to
+    // another thread (the tree, immutable, is still shared).
+    ArchiveItem isolatedCopy() const;
+
     qint64 state() const { return integer(key::State); }
     QString fileName() const { return text(key::FileName).value_or(QString()); }
 

@@ -33,15 +33,13 @@ void AnalysisRun::launchWorkers() {
     job.sourceDir = m_sourceDir;
     job.workDir = m_workDir;
     job.index = qint64(m_currentIndex);
-    job.data = m_items[m_currentIndex];
+    job.data = m_items[m_currentIndex].isolatedCopy();
     job.ignoreDS = m_ignoreDS;
     ++m_currentIndex;
     ++m_workers;
     m_threads.emplace_back([this, job = std::move(job)]() mutable {
         analyzerThread(std::move(job), [this](AnalyzerReport report) {
-            QMetaObject::invokeMethod(
-                this, [this, &report] { gotReport(std::move(report)); },
-                Qt::BlockingQueuedConnection);
+            m_mainThread.callAndWait([this, &report] { gotReport(std::move(report)); });
         });
     });
 }

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "analysis/Analyzer.h"
+#include "analysis/MainThreadCall.h"
 
 namespace packshelf::cli {
 
 // Analyses a list of archives with at most `MaxWorkers` worker threads at a
-// time. Each worker hands its report to the main thread with a blocking
-// queued call; records are handed out in list order and stored at their
+// time. Each worker hands its report to the main thread and waits until it
+// has been taken in; records are handed out in list order and stored at their
 // index. `finished` fires once every report is in.
 class AnalysisRun : public QObject {
     Q_OBJECT
@@ -34,6 +35,7 @@ private:
     void launchWorkers();
     void gotReport(AnalyzerReport report);
 
+    MainThreadCall m_mainThread;
     QString m_sourceDir;
     QString m_workDir;
     bool m_ignoreDS;
