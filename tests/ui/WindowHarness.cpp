@@ -1,0 +1,165 @@
+#include "tests/ui/WindowHarness.h"
+
+#include <QColumnView>
+#include <QDir>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <thread>
+
+#include "tests/support/ZipWriter.h"
+#include "tests/ui/WindowLog.h"
+
+namespace packshelf::test {
+
+namespace {
+constexpr int WaitMs = 120000;
+}
+
+QByteArray zipOf(const QStringList& entries) {
+    ZipWriter writer;
+    for (const QString& entry : entries) {
+        if (entry.endsWith('/'))
+            writer.addFolder(entry.toUtf8());
+        else
+            writer.addFile(entry.toUtf8(), "content of " + entry.toUtf8());
+    }
+    return writer.bytes();
+}
+
+WindowHarness::WindowHarness(bool holdWorkers)
+    : m_holdWorkers(holdWorkers) {
+    for (const char* folder : {"source", "library", "work", "settings"})
+        QDir(m_root.path()).mkpath(folder);
+}
+
+WindowHarness::~WindowHarness() {
+    quit();
+}
+
+void WindowHarness::addArchive(const QString& name, const QStringList& entries) {
+    QFile file(QDir(source()).filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(zipOf(entries));
+}
+
+void WindowHarness::storeFolders(bool ignoreDS) {
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    store.setValue("SOURCEPATH", source());
+    store.setValue("DESTPATH", library());
+    store.setValue("WORKPATH", work());
+    store.setValue("IGNORE_DS", ignoreDS);
+}
+
+void WindowHarness::launch() {
+    m_settings = std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat);
+    m_window = std::make_unique<MainWindow>();
+    m_delegate = std::make_unique<AppDelegate>(*m_window, *m_settings);
+    installStubs();
+    m_window->show();
+    m_logStart = int(WindowLog::lines().size());
+    m_delegate->applicationDidFinishLaunching();
+}
+
+void WindowHarness::quit() {
+    releaseAllWorkers();
+    m_delegate.reset();
+    m_window.reset();
+    m_settings.reset();
+}
+
+void WindowHarness::relaunch() {
+    quit();
+    launch();
+}
+
+void WindowHarness::installStubs() {
+    PlatformServices& services = m_delegate->services();
+    services.pickFolder = [this](QWidget*, const QString& title,
+                                 const PlatformServices::FolderChosen& chosen) {
+        pickerTitles << title;
+        std::optional<QString> answer;
+        if (!pickerAnswers.empty()) {
+            answer = pickerAnswers.front();
+            pickerAnswers.pop_front();
+        }
+        if (answer)
+            chosen(*answer);
+    };
+    services.openUrl = [this](const QUrl& url) { externalCalls << "open " + url.toString(); };
+    services.speak = [this](const QString& text) { externalCalls << "say " + text; };
+    services.beep = [this] { externalCalls << "beep"; };
+    services.startWorker = [this](std::function<void()> body) {
+        if (!m_holdWorkers) {
+            std::thread(std::move(body)).detach();
+            return;
+        }
+        m_held.push_back(std::move(body));
+        m_released.push_back(false);
+    };
+}
+
+bool WindowHarness::isIdle() {
+    AppDelegate& delegate = app();
+    return delegate.mWorkers() == 0 &&
+           delegate.mCurrentIndex() >= qint64(delegate.mItemsArray().size()) &&
+           delegate.mSpinner()->isHidden() && delegate.mInstallButton()->isEnabled();
+}
+
+bool WindowHarness::waitForIdle() {
+    return QTest::qWaitFor([this] { return isIdle(); }, WaitMs);
+}
+
+bool WindowHarness::releaseWorker(std::size_t i) {
+    if (i >= m_held.size() || m_released[i])
+        return false;
+    m_released[i] = true;
+    const qint64 before = app().mWorkers();
+    const qsizetype reports = logLines().filter("Got result").size();
+    std::thread(m_held[i]).detach();
+    return QTest::qWaitFor([&] { return logLines().filter("Got result").size() > reports; },
+                           WaitMs) &&
+           app().mWorkers() <= before;
+}
+
+void WindowHarness::releaseAllWorkers() {
+    for (std::size_t i = 0; i < m_held.size(); ++i) {
+        if (!m_released[i]) {
+            m_released[i] = true;
+            std::thread(m_held[i]).detach();
+        }
+    }
+}
+
+void WindowHarness::selectRow(int row) {
+    if (row < 0)
+        app().mContentList()->clearSelection();
+    else
+        app().mContentList()->selectRow(row);
+}
+
+void WindowHarness::browse(const QStringList& names) {
+    QColumnView* browser = app().mZIPBrowser();
+    const QAbstractItemModel* model = browser->model();
+    QModelIndex parent;
+    for (const QString& name : names) {
+        const QModelIndexList found =
+            model->match(model->index(0, 0, parent), Qt::DisplayRole, name, 1,
+                         Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found.isEmpty())
+            return;
+        browser->setCurrentIndex(found.first());
+        parent = found.first();
+    }
+}
+
+bool WindowHarness::shown(const QWidget* widget) {
+    return !widget->isHidden();
+}
+
+QStringList WindowHarness::logLines() const {
+    return WindowLog::lines().mid(m_logStart);
+}
+
+} // namespace packshelf::test

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "tests/support/TestFolders.h"
+#include "tests/ui/WindowHarness.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+namespace {
+
+QVariant stored(WindowHarness& window, const char* key) {
+    return QSettings(window.settingsFile(), QSettings::IniFormat).value(key);
+}
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+// Uses up every free file descriptor for the lifetime of the object, so that
+// the next attempt to open a folder fails as an unreadable one does.
+class DescriptorsExhausted {
+public:
+    DescriptorsExhausted() {
+        getrlimit(RLIMIT_NOFILE, &m_limit);
+        rlimit lowered = m_limit;
+        lowered.rlim_cur = 256;
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd = dup(0); fd >= 0; fd = dup(0))
+            m_taken.push_back(fd);
+    }
+    ~DescriptorsExhausted() {
+        for (int fd : m_taken)
+            close(fd);
+        setrlimit(RLIMIT_NOFILE, &m_limit);
+    }
+
+private:
+    rlimit m_limit{};
+    std::vector<int> m_taken;
+};
+
+} // namespace
+
+TEST(WindowSettings, FirstLaunchWithAnEmptyStoreWaitsForASourceFolder) {
+    WindowHarness window;
+    window.launch();
+    AppDelegate& app = window.app();
+    for (QLabel* field : {app.mSourcePathField(), app.mDestPathField(), app.mWorkPathField()})
+        EXPECT_EQ(field->text(), "Not chosen yet");
+    EXPECT_FALSE(app.mSourcePath().has_value());
+    EXPECT_FALSE(app.mIgnoreDSCheckbox()->isChecked());
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 0");
+    EXPECT_EQ(app.mInfoFormat(), "Archives: %1");
+    EXPECT_FALSE(app.mInstallButton()->isEnabled());
+    EXPECT_FALSE(WindowHarness::shown(app.mDropButton()));
+    EXPECT_FALSE(WindowHarness::shown(app.mDonateButton()));
+    EXPECT_FALSE(WindowHarness::shown(app.mSpinner()));
+    EXPECT_EQ(app.mBatchID(), 0);
+    EXPECT_EQ(QFile::exists(window.settingsFile()), false) << "reading writes nothing";
+}
+
+TEST(WindowSettings, ChoicesAreStoredAtOnceAndLoadedAtTheNextStart) {
+    WindowHarness window;
+    window.addArchive("one.zip", {"Runtime/r"});
+    window.launch();
+    AppDelegate& app = window.app();
+    app.openConfigSheet();
+    ASSERT_TRUE(app.mConfigSheet()->isVisible());
+    ASSERT_EQ(app.mConfigSheet()->windowModality(), Qt::WindowModal);
+
+    window.pickerAnswers = {window.source(), window.library(), std::nullopt};
+    app.setSourcePath();
+    app.setDestPath();
+    app.setWorkPath(); // cancelled: nothing changes
+    click(app.mIgnoreDSCheckbox());
+    EXPECT_EQ(stored(window, "SOURCEPATH"), window.source());
+    EXPECT_EQ(stored(window, "DESTPATH"), window.library());
+    EXPECT_FALSE(stored(window, "WORKPATH").isValid());
+    EXPECT_EQ(stored(window, "IGNORE_DS").toBool(), true);
+    EXPECT_EQ(app.mDestPathField()->text(), window.library());
+    EXPECT_EQ(app.mWorkPathField()->text(), "Not chosen yet");
+    EXPECT_EQ(app.mBatchID(), 0) << "choosing a folder starts no scan";
+
+    window.relaunch(); // quit without closing the sheet
+    AppDelegate& again = window.app();
+    EXPECT_EQ(again.mSourcePathField()->text(), window.source());
+    EXPECT_EQ(again.mDestPath(), window.library());
+    EXPECT_FALSE(again.mWorkPath().has_value());
+    EXPECT_TRUE(again.mIgnoreDSCheckbox()->isChecked());
+    EXPECT_EQ(again.mBatchID(), 1);
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(again.mItemsArray().at(0).integer("IGNORE_DS"), 1);
+
+    again.openConfigSheet();
+    click(window.window().findChild<QPushButton*>("mCloseButton"));
+    EXPECT_FALSE(again.mConfigSheet()->isVisible());
+    EXPECT_EQ(again.mBatchID(), 2) << "closing the sheet scans again, changed or not";
+    EXPECT_TRUE(window.waitForIdle());
+}
+
+TEST(WindowSettings, DonateOpensThePageThenSaysThankYou) {
+    WindowHarness window;
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(WindowHarness::shown(window.app().mDonateButton()));
+    click(window.app().mDonateButton());
+    ASSERT_EQ(window.externalCalls.size(), 2);
+    EXPECT_TRUE(window.externalCalls[0].startsWith("open https://"));
+    EXPECT_EQ(window.externalCalls[1], "say Thank You!");
+}
+
+TEST(WindowSettings, BadFoldersLeaveTheWindowUsable) {
+    WindowHarness window;
+    window.addArchive("kept.zip", {"Runtime/r"});
+    window.storeFolders();
+    {
+        QSettings store(window.settingsFile(), QSettings::IniFormat);
+        store.setValue("SOURCEPATH", window.path("gone/source"));
+        store.setValue("WORKPATH", window.path("gone/work"));
+    }
+    window.launch();
+    AppDelegate& app = window.app();
+    EXPECT_EQ(app.mSourcePathField()->text(), window.path("gone/source"));
+    EXPECT_EQ(app.mBatchID(), 0);
+    EXPECT_TRUE(window.externalCalls.isEmpty());
+
+    window.pickerAnswers = {window.source(), window.work()};
+    app.setSourcePath();
+    app.setWorkPath();
+    app.closeConfigSheet();
+    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_EQ(app.mItemsArray().size(), 1u);
+    const std::vector<ArchiveItem> analysed = app.mItemsArray();
+
+    // A source that is a file: silently nothing, the list stays.
+    writeFile(window.path("plain.zip"), "not a folder");
+    window.pickerAnswers = {window.path("plain.zip")};
+    app.setSourcePath();
+    app.closeConfigSheet();
+    EXPECT_EQ(app.mBatchID(), 1);
+    EXPECT_EQ(app.mItemsArray(), analysed);
+    EXPECT_TRUE(window.externalCalls.isEmpty());
+    EXPECT_TRUE(window.logLines().filter("contentsOfDirectoryAtPath").isEmpty());
+
+    // A folder that cannot be read: one log line and one beep, the list stays.
+    window.pickerAnswers = {window.path("locked")};
+    QDir().mkpath(window.path("locked"));
+    QFile::setPermissions(window.path("locked"), QFileDevice::Permissions());
+    app.setSourcePath();
+    if (geteuid() == 0) { // permissions do not stop root
+        DescriptorsExhausted exhausted;
+        app.closeConfigSheet();
+    } else {
+        app.closeConfigSheet();
+    }
+    QFile::setPermissions(window.path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(window.externalCalls, QStringList{"beep"});
+    const QStringList failures = window.logLines().filter("contentsOfDirectoryAtPath gave:");
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_GT(failures[0].size(), QString("contentsOfDirectoryAtPath gave:").size());
+    EXPECT_EQ(app.mBatchID(), 1);
+    EXPECT_EQ(app.mItemsArray(), analysed);
+}
+
+TEST(WindowSettings, StrangeNamesAndManyArchivesWriteOnlyToTheWorkFolder) {
+    WindowHarness window;
+    const QStringList names = {"with  two  spaces .zip", "it's \"quoted\" `$HOME`.zip",
+                               QString::fromUtf8("Ünïcødé Пакет 日本.zip"), "semi;colon&amp.zip"};
+    for (const QString& name : names)
+        window.addArchive(name, {"Pack/Runtime/" + name, "Pack/Data/d"});
+    for (int i = 0; i < 1000 - int(names.size()); ++i)
+        window.addArchive(QString("bulk %1.zip").arg(i, 4, 10, QChar('0')), {"Runtime/r"});
+    window.storeFolders();
+    const FolderSnapshot source = FolderSnapshot::of(window.source());
+    window.launch();
+    AppDelegate& app = window.app();
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 1000");
+
+    // The window answers while the scan runs.
+    window.selectRow(999);
+    EXPECT_EQ(app.mContentList()->currentIndex().row(), 999);
+    ASSERT_TRUE(window.waitForIdle());
+    for (const ArchiveItem& item : app.mItemsArray())
+        EXPECT_EQ(item.text("INFO"), "OK") << item.fileName().toStdString();
+    for (const QString& name : names) {
+        window.selectRow(
+            int(std::find_if(app.mItemsArray().begin(), app.mItemsArray().end(),
+                             [&](const ArchiveItem& item) { return item.fileName() == name; }) -
+                app.mItemsArray().begin()));
+        EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from:" + name + "/Pack");
+    }
+    EXPECT_EQ(FolderSnapshot::differences(source, FolderSnapshot::of(window.source())),
+              QStringList());
+    EXPECT_EQ(listRecursive(window.library()), QStringList());
+    EXPECT_EQ(listRecursive(window.work()), QStringList());
+    EXPECT_EQ(listRecursive(window.path("settings")), QStringList{"PackShelf.conf"});
+}

@@ -1,0 +1,284 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "analysis/Analyzer.h"
+#include "analysis/ArchiveItem.h"
+#include "analysis/MainThreadCall.h"
+#include "analysis/ManualChoice.h"
+#include "ui/ArchiveBrowserModel.h"
+#include "ui/ContentListModel.h"
+#include "ui/PlatformServices.h"
+#include "ui/SettingsStore.h"
+
+class QAction;
+class QCheckBox;
+class QColumnView;
+class QDialog;
+class QLabel;
+class QMainWindow;
+class QProgressBar;
+class QPushButton;
+class QSettings;
+class QTableView;
+class QToolBar;
+
+namespace packshelf {
+
+class MainWindow;
+
+// The controller of the window: it owns the list of archives, the three
+// folders and the option, and the scan scheduler's counters, and it runs
+// every action of the window. All of it lives on the main thread; analyzer
+// workers reach it only through reportAnalyze(), which hands their report
+// to the main thread and waits there until gotReport() has taken it in.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // The controls of the window and its sheets. The window owns them; the
+    // controller only points at them.
+    struct Outlets {
+        QMainWindow* mWindow = nullptr;
+        QToolBar* mToolbar = nullptr;
+        QAction* mConfigItem = nullptr;
+        QTableView* mContentList = nullptr;
+        int mCL_IconColumn = ContentListModel::IconColumn;
+        int mCL_FilenameColumn = ContentListModel::FilenameColumn;
+        int mCL_InfoColumn = ContentListModel::InfoColumn;
+        QPushButton* mInstallButton = nullptr;
+        QLabel* mListInfoField = nullptr;
+        QProgressBar* mSpinner = nullptr;
+        QColumnView* mZIPBrowser = nullptr;
+        QLabel* mBrowserPathField = nullptr; // the path of the browser's selection
+        QPushButton* mSetRuntimeButton = nullptr;
+        QPushButton* mSetDataButton = nullptr;
+        QPushButton* mDropButton = nullptr;
+        QPushButton* mForceDirButton = nullptr;
+        QPushButton* mDestinationButton = nullptr;
+        QLabel* mDirectoryInfoBox = nullptr;
+        QPushButton* mDonateButton = nullptr;
+        QDialog* mConfigSheet = nullptr;
+        QLabel* mSourcePathField = nullptr;
+        QLabel* mDestPathField = nullptr;
+        QLabel* mWorkPathField = nullptr;
+        QCheckBox* mIgnoreDSCheckbox = nullptr;
+        QDialog* mInstallSheet = nullptr;
+        QLabel* mInfoField = nullptr;
+        QProgressBar* mPBar = nullptr;
+    };
+
+    // Takes the window's controls as outlets, wires their actions and loads
+    // the state icons. Nothing is read from the settings until
+    // applicationDidFinishLaunching().
+    AppDelegate(MainWindow& window, QSettings& settings, QObject* parent = nullptr);
+    // Waits for outstanding workers first: each of them still reports here.
+    ~AppDelegate() override;
+
+    // What the controller uses of the desktop; tests replace parts of it.
+    PlatformServices& services() { return m_services; }
+
+    // Start-up and quit.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate() {}
+    // Hands out no more work and serves the main thread until every worker
+    // has reported (and so removed its expansion folder).
+    void waitForOutstandingWorkers();
+
+    // Scan and scheduling.
+    void launchAnalyzer();
+    void launchWorkers();
+    // The body of one worker thread.
+    void runAnalyzerWorker(AnalyzerJob job);
+    // Called on a worker's thread; returns once gotReport() has run.
+    void reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid);
+    void gotReport(AnalyzerReport report);
+
+    // Content list and info box.
+    qint64 numberOfRowsInTableView() const { return qint64(m_own.mItemsArray.size()); }
+    void listClick();
+    void updateInfobox(const ArchiveItem& item);
+
+    // Archive browser.
+    std::optional<BrowserRoot> rootItemForBrowser() const;
+    void zipbrowserAction();
+    // The path of the folder that holds the browser's selection; nothing
+    // when no archive or no entry is selected.
+    std::optional<QString> buildPathToSelectedNode() const;
+    // The selected entry's own name in the first column, else the same path
+    // as buildPathToSelectedNode(); nothing when no entry is selected.
+    std::optional<QString> buildPathToSelectedNodeWithSelf() const;
+
+    // Manual choices.
+    void setRuntimeFolder();
+    void setDataFolder();
+    void forceDirectory();
+    void defineDestinaton();
+    void dropItem();
+
+    // Configuration sheet and donation.
+    void setSourcePath();
+    void setDestPath();
+    void setWorkPath();
+    void ignoreDSClick();
+    void openConfigSheet();
+    void closeConfigSheet();
+    void doDonate();
+
+    // The Install button; the installer is not wired in yet.
+    void beginInstall() {}
+
+    // Outlets.
+    QMainWindow* mWindow() const { return m_ui.mWindow; }
+    void setMWindow(QMainWindow* value) { m_ui.mWindow = value; }
+    QToolBar* mToolbar() const { return m_ui.mToolbar; }
+    void setMToolbar(QToolBar* value) { m_ui.mToolbar = value; }
+    QAction* mConfigItem() const { return m_ui.mConfigItem; }
+    void setMConfigItem(QAction* value) { m_ui.mConfigItem = value; }
+    QTableView* mContentList() const { return m_ui.mContentList; }
+    void setMContentList(QTableView* value) { m_ui.mContentList = value; }
+    int mCL_IconColumn() const { return m_ui.mCL_IconColumn; }
+    void setMCL_IconColumn(int value) { m_ui.mCL_IconColumn = value; }
+    int mCL_FilenameColumn() const { return m_ui.mCL_FilenameColumn; }
+    void setMCL_FilenameColumn(int value) { m_ui.mCL_FilenameColumn = value; }
+    int mCL_InfoColumn() const { return m_ui.mCL_InfoColumn; }
+    void setMCL_InfoColumn(int value) { m_ui.mCL_InfoColumn = value; }
+    QPushButton* mInstallButton() const { return m_ui.mInstallButton; }
+    void setMInstallButton(QPushButton* value) { m_ui.mInstallButton = value; }
+    QLabel* mListInfoField() const { return m_ui.mListInfoField; }
+    void setMListInfoField(QLabel* value) { m_ui.mListInfoField = value; }
+    QProgressBar* mSpinner() const { return m_ui.mSpinner; }
+    void setMSpinner(QProgressBar* value) { m_ui.mSpinner = value; }
+    QColumnView* mZIPBrowser() const { return m_ui.mZIPBrowser; }
+    void setMZIPBrowser(QColumnView* value) { m_ui.mZIPBrowser = value; }
+    QLabel* mBrowserPathField() const { return m_ui.mBrowserPathField; }
+    void setMBrowserPathField(QLabel* value) { m_ui.mBrowserPathField = value; }
+    QPushButton* mSetRuntimeButton() const { return m_ui.mSetRuntimeButton; }
+    void setMSetRuntimeButton(QPushButton* value) { m_ui.mSetRuntimeButton = value; }
+    QPushButton* mSetDataButton() const { return m_ui.mSetDataButton; }
+    void setMSetDataButton(QPushButton* value) { m_ui.mSetDataButton = value; }
+    QPushButton* mDropButton() const { return m_ui.mDropButton; }
+    void setMDropButton(QPushButton* value) { m_ui.mDropButton = value; }
+    QPushButton* mForceDirButton() const { return m_ui.mForceDirButton; }
+    void setMForceDirButton(QPushButton* value) { m_ui.mForceDirButton = value; }
+    QPushButton* mDestinationButton() const { return m_ui.mDestinationButton; }
+    void setMDestinationButton(QPushButton* value) { m_ui.mDestinationButton = value; }
+    QLabel* mDirectoryInfoBox() const { return m_ui.mDirectoryInfoBox; }
+    void setMDirectoryInfoBox(QLabel* value) { m_ui.mDirectoryInfoBox = value; }
+    QPushButton* mDonateButton() const { return m_ui.mDonateButton; }
+    void setMDonateButton(QPushButton* value) { m_ui.mDonateButton = value; }
+    QDialog* mConfigSheet() const { return m_ui.mConfigSheet; }
+    void setMConfigSheet(QDialog* value) { m_ui.mConfigSheet = value; }
+    QLabel* mSourcePathField() const { return m_ui.mSourcePathField; }
+    void setMSourcePathField(QLabel* value) { m_ui.mSourcePathField = value; }
+    QLabel* mDestPathField() const { return m_ui.mDestPathField; }
+    void setMDestPathField(QLabel* value) { m_ui.mDestPathField = value; }
+    QLabel* mWorkPathField() const { return m_ui.mWorkPathField; }
+    void setMWorkPathField(QLabel* value) { m_ui.mWorkPathField = value; }
+    QCheckBox* mIgnoreDSCheckbox() const { return m_ui.mIgnoreDSCheckbox; }
+    void setMIgnoreDSCheckbox(QCheckBox* value) { m_ui.mIgnoreDSCheckbox = value; }
+    QDialog* mInstallSheet() const { return m_ui.mInstallSheet; }
+    void setMInstallSheet(QDialog* value) { m_ui.mInstallSheet = value; }
+    QLabel* mInfoField() const { return m_ui.mInfoField; }
+    void setMInfoField(QLabel* value) { m_ui.mInfoField = value; }
+    QProgressBar* mPBar() const { return m_ui.mPBar; }
+    void setMPBar(QProgressBar* value) { m_ui.mPBar = value; }
+
+    // Own state.
+    const std::optional<QString>& mInfoFormat() const { return m_own.mInfoFormat; }
+    void setMInfoFormat(std::optional<QString> value) { m_own.mInfoFormat = std::move(value); }
+    const std::optional<QString>& mSourcePath() const { return m_own.mSourcePath; }
+    void setMSourcePath(std::optional<QString> value) { m_own.mSourcePath = std::move(value); }
+    const std::optional<QString>& mDestPath() const { return m_own.mDestPath; }
+    void setMDestPath(std::optional<QString> value) { m_own.mDestPath = std::move(value); }
+    const std::optional<QString>& mWorkPath() const { return m_own.mWorkPath; }
+    void setMWorkPath(std::optional<QString> value) { m_own.mWorkPath = std::move(value); }
+    bool mfIgnoreDS() const { return m_own.mfIgnoreDS; }
+    void setMfIgnoreDS(bool value) { m_own.mfIgnoreDS = value; }
+    const std::vector<ArchiveItem>& mItemsArray() const { return m_own.mItemsArray; }
+    // Replaces the list and shows it.
+    void setMItemsArray(std::vector<ArchiveItem> value);
+    const QIcon& mDefaultIcon() const { return m_own.icons.mDefaultIcon; }
+    void setMDefaultIcon(const QIcon& value) { m_own.icons.mDefaultIcon = value; }
+    const QIcon& mOKIcon() const { return m_own.icons.mOKIcon; }
+    void setMOKIcon(const QIcon& value) { m_own.icons.mOKIcon = value; }
+    const QIcon& mBADIcon() const { return m_own.icons.mBADIcon; }
+    void setMBADIcon(const QIcon& value) { m_own.icons.mBADIcon = value; }
+    const QIcon& mHELPIcon() const { return m_own.icons.mHELPIcon; }
+    void setMHELPIcon(const QIcon& value) { m_own.icons.mHELPIcon = value; }
+    qint64 mCurrentIndex() const { return m_own.mCurrentIndex; }
+    void setMCurrentIndex(qint64 value) { m_own.mCurrentIndex = value; }
+    qint64 mBatchID() const { return m_own.mBatchID; }
+    void setMBatchID(qint64 value) { m_own.mBatchID = value; }
+    qint64 mWorkers() const { return m_own.mWorkers; }
+    void setMWorkers(qint64 value) { m_own.mWorkers = value; }
+
+    // The list's model, for views that show it.
+    ContentListModel& contentListModel() { return m_listModel; }
+    ArchiveBrowserModel& browserModel() { return m_browserModel; }
+
+private:
+    struct OwnState {
+        std::optional<QString> mInfoFormat;
+        std::optional<QString> mSourcePath;
+        std::optional<QString> mDestPath;
+        std::optional<QString> mWorkPath;
+        bool mfIgnoreDS = false;
+        std::vector<ArchiveItem> mItemsArray;
+        StateIcons icons;
+        qint64 mCurrentIndex = 0;
+        qint64 mBatchID = 0;
+        qint64 mWorkers = 0;
+    };
+
+    // One of the three folders of the configuration sheet.
+    struct FolderSetting {
+        std::optional<QString> OwnState::*path;
+        QLabel* Outlets::*field;
+        QString key;
+        QString pickerTitle;
+    };
+
+    static FolderSetting sourceFolder();
+    static FolderSetting destFolder();
+    static FolderSetting workFolder();
+
+    void takeOutlets(MainWindow& window);
+    void connectActions();
+    void loadIcons();
+    void loadFolderSetting(const FolderSetting& setting);
+    void chooseFolder(const FolderSetting& setting);
+
+    void finishScan();
+    void finishScanIfDone();
+    void reloadTable();
+    void showItemCount();
+    void loadColumnZero();
+    void showBrowserPath();
+    void recordChoice(FolderChoice choice);
+    void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
+
+    qint64 selectedRow() const;
+    ArchiveItem* itemAt(qint64 row);
+    const ArchiveItem* itemAt(qint64 row) const;
+    const ArchiveItem* selectedItem() const;
+    // The browser's selected entry, its column (-1 without one) and the
+    // rows selected in the columns before it.
+    QModelIndex browserSelection() const;
+    int selectedColumn() const;
+    QList<int> indexPathForColumn(int column) const;
+
+    Outlets m_ui;
+    OwnState m_own;
+    SettingsStore m_settings;
+    PlatformServices m_services;
+    ContentListModel m_listModel;
+    ArchiveBrowserModel m_browserModel;
+    bool m_handingOutStopped = false;
+    MainThreadCall m_mainThread;
+};
+
+} // namespace packshelf

@@ -1,0 +1,57 @@
+#include "ui/PlatformServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QPointer>
+#include <QTextToSpeech>
+#include <thread>
+
+namespace packshelf {
+
+namespace {
+
+void showFolderPicker(QWidget* sheetParent, const QString& title,
+                      PlatformServices::FolderChosen chosen) {
+    auto* dialog = new QFileDialog(sheetParent, title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setWindowModality(Qt::WindowModal);
+    QObject::connect(dialog, &QDialog::finished, dialog,
+                     [dialog, chosen = std::move(chosen)](int result) {
+                         const QStringList folders = dialog->selectedFiles();
+                         if (result == QDialog::Accepted && !folders.isEmpty())
+                             chosen(folders.first());
+                     });
+    dialog->open();
+}
+
+// One speech engine for the application's lifetime, made on first use;
+// without any engine installed nothing is made and nothing is said.
+void speakWith(QObject* owner, QPointer<QTextToSpeech>& engine, const QString& text) {
+    if (!engine) {
+        if (QTextToSpeech::availableEngines().isEmpty())
+            return;
+        engine = new QTextToSpeech(owner);
+    }
+    if (engine->state() != QTextToSpeech::Error)
+        engine->say(text);
+}
+
+} // namespace
+
+PlatformServices desktopServices(QObject* owner) {
+    auto engine = std::make_shared<QPointer<QTextToSpeech>>();
+    PlatformServices services;
+    services.pickFolder = showFolderPicker;
+    services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    services.speak = [owner, engine](const QString& text) { speakWith(owner, *engine, text); };
+    services.beep = [] { QApplication::beep(); };
+    services.startWorker = [](std::function<void()> body) {
+        std::thread(std::move(body)).detach();
+    };
+    return services;
+}
+
+} // namespace packshelf

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+#include "analysis/Analyzer.h"
+
+class QObject;
+class QWidget;
+
+namespace packshelf {
+
+// What the controller needs from the desktop and the system, gathered in one
+// place so that the tests can stand in for the parts that would reach
+// outside the process (a browser, a speech engine, a dialog waiting for a
+// person).
+struct PlatformServices {
+    using FolderChosen = std::function<void(const QString& folder)>;
+
+    // Shows a window-modal folder picker on `sheetParent` and returns at
+    // once; `chosen` runs later on the main thread, only when the user
+    // confirmed a folder.
+    std::function<void(QWidget* sheetParent, const QString& title, FolderChosen chosen)> pickFolder;
+    // Hands an address to the user's web browser; the result is not awaited.
+    std::function<void(const QUrl& url)> openUrl;
+    // Speaks a text without making the caller wait; nothing without a
+    // speech engine.
+    std::function<void(const QString& text)> speak;
+    // The alert sound.
+    std::function<void()> beep;
+    // Starts one analyzer worker on a thread of its own; `body` runs the
+    // worker and returns after its report has been taken in.
+    std::function<void(std::function<void()> body)> startWorker;
+};
+
+// The real services: QFileDialog, QDesktopServices, QTextToSpeech (owned by
+// `owner`, made on first use), QApplication::beep and detached threads.
+PlatformServices desktopServices(QObject* owner);
+
+} // namespace packshelf

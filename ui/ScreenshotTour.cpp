@@ -1,0 +1,123 @@
+#include "ui/ScreenshotTour.h"
+
+#include <QApplication>
+#include <QColumnView>
+#include <QDialog>
+#include <QDir>
+#include <QTableView>
+#include <set>
+
+#include "ui/AppDelegate.h"
+#include "ui/MainWindow.h"
+
+namespace packshelf {
+
+namespace {
+constexpr int PollMs = 25;
+constexpr qint64 SettleMs = 600;
+constexpr qint64 GiveUpMs = 60000;
+} // namespace
+
+ScreenshotTour::ScreenshotTour(AppDelegate& delegate, MainWindow& window, QString folder)
+    : m_delegate(delegate)
+    , m_window(window)
+    , m_folder(std::move(folder)) {
+    QDir().mkpath(m_folder);
+    connect(&m_timer, &QTimer::timeout, this, &ScreenshotTour::advance);
+    m_timer.start(PollMs);
+    m_inStep.start();
+}
+
+std::unique_ptr<ScreenshotTour> ScreenshotTour::fromEnvironment(AppDelegate& delegate,
+                                                                MainWindow& window) {
+    const QString folder = qEnvironmentVariable("PACKSHELF_SCREENSHOTS");
+    if (folder.isEmpty())
+        return nullptr;
+    return std::make_unique<ScreenshotTour>(delegate, window, folder);
+}
+
+bool ScreenshotTour::showsEveryState() const {
+    std::set<qint64> states;
+    for (const ArchiveItem& item : m_delegate.mItemsArray())
+        states.insert(item.state());
+    return states.count(ItemState::New) && states.count(ItemState::Ready) &&
+           states.count(ItemState::NeedsHelp) && states.count(ItemState::Failed);
+}
+
+bool ScreenshotTour::scanFinished() const {
+    return !m_delegate.mItemsArray().empty() && m_delegate.mWorkers() == 0 &&
+           m_delegate.mCurrentIndex() >= qint64(m_delegate.mItemsArray().size());
+}
+
+void ScreenshotTour::moveTo(Step step) {
+    m_step = step;
+    m_inStep.restart();
+}
+
+void ScreenshotTour::advance() {
+    const bool timedOut = m_inStep.elapsed() > GiveUpMs;
+    switch (m_step) {
+    case Step::WaitForRows:
+        if (showsEveryState() || scanFinished() || timedOut) {
+            openTreeOfArchiveNeedingHelp();
+            moveTo(Step::SettleBrowser);
+        }
+        return;
+    case Step::SettleBrowser:
+        if (m_inStep.elapsed() >= SettleMs) {
+            save(&m_window, QStringLiteral("packshelf-window.png"));
+            moveTo(Step::WaitForIdle);
+        }
+        return;
+    case Step::WaitForIdle:
+        if (scanFinished() || timedOut) {
+            save(&m_window, QStringLiteral("packshelf-window-finished.png"));
+            m_delegate.openConfigSheet();
+            moveTo(Step::SettleSheet);
+        }
+        return;
+    case Step::SettleSheet:
+        if (m_inStep.elapsed() >= SettleMs) {
+            save(m_window.configSheet(), QStringLiteral("packshelf-configuration.png"));
+            moveTo(Step::Done);
+            m_timer.stop();
+            QCoreApplication::quit();
+        }
+        return;
+    case Step::Done:
+        return;
+    }
+}
+
+// Selects the first archive that needs help and walks its tree down to the
+// first Runtime folder, so that the browser shows three columns.
+void ScreenshotTour::openTreeOfArchiveNeedingHelp() {
+    const auto& items = m_delegate.mItemsArray();
+    int row = 0;
+    for (int i = 0; i < int(items.size()); ++i) {
+        if (items[std::size_t(i)].state() == ItemState::NeedsHelp) {
+            row = i;
+            break;
+        }
+    }
+    m_delegate.mContentList()->selectRow(row);
+    QColumnView* browser = m_delegate.mZIPBrowser();
+    const QAbstractItemModel* model = browser->model();
+    for (int top = 0; top < model->rowCount(); ++top) {
+        const QModelIndex folder = model->index(top, 0);
+        for (int below = 0; below < model->rowCount(folder); ++below) {
+            const QModelIndex inner = model->index(below, 0, folder);
+            if (inner.data().toString().compare(QStringLiteral("Runtime"), Qt::CaseInsensitive))
+                continue;
+            browser->setCurrentIndex(folder);
+            browser->setCurrentIndex(inner);
+            return;
+        }
+    }
+}
+
+void ScreenshotTour::save(QWidget* widget, const QString& name) {
+    widget->grab().save(QDir(m_folder).filePath(name));
+}
+
+} // namespace packshelf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QSettings;
+
+namespace packshelf {
+
+// The four persistent settings. Every write reaches the disk before it
+// returns; a key that was never written reads as absent.
+class SettingsStore {
+public:
+    static inline const QString SourcePathKey = QStringLiteral("SOURCEPATH");
+    static inline const QString DestPathKey = QStringLiteral("DESTPATH");
+    static inline const QString WorkPathKey = QStringLiteral("WORKPATH");
+    static inline const QString IgnoreDSKey = QStringLiteral("IGNORE_DS");
+
+    explicit SettingsStore(QSettings& settings)
+        : m_settings(settings) {}
+
+    // A folder path, taken as it is stored, without checks.
+    std::optional<QString> path(const QString& key) const;
+    void setPath(const QString& key, const QString& path);
+
+    // Absent reads as false.
+    bool ignoreDS() const;
+    void setIgnoreDS(bool ignore);
+
+private:
+    QSettings& m_settings;
+};
+
+} // namespace packshelf
