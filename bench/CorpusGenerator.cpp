@@ -10,10 +10,16 @@
 namespace packshelf::bench {
 
 namespace {
+// Every entry carries the same date, so that the same files always give
+// the same archive bytes.
+const QDateTime EntryDate(QDate(2020, 1, 1), QTime(12, 0));
+
 bool writeStagedFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(data) == data.size() && file.flush() &&
+           file.setFileTime(EntryDate, QFileDevice::FileModificationTime);
 }
 
 QByteArray text(const QString& line, int repeat = 20) {

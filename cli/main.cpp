@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/AnalyzeCommand.h"
+#include "cli/InstallCommand.h"
 #include "cli/Terminal.h"
 
 namespace {
@@ -11,6 +12,10 @@ const char* const Usage =
     "Commands:\n"
     "  analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
     "      classify every zip archive of SOURCE and print one JSON line each\n"
+    "  install SOURCE DEST [--work DIR] [--ignore-data] [--runtime NAME=PATH]\n"
+    "          [--data NAME=PATH] [--force NAME=PATH]\n"
+    "      analyse, apply the manual choices, install every ready archive into\n"
+    "      the content library DEST and print one JSON line each\n"
     "\n"
     "Run 'packshelf-cli COMMAND --help' for a command's options.\n";
 }
@@ -27,6 +32,8 @@ int main(int argc, char* argv[]) {
     arguments.removeAt(1 < arguments.size() ? 1 : 0);
     if (command == QLatin1String("analyze"))
         return packshelf::cli::runAnalyze(arguments);
+    if (command == QLatin1String("install"))
+        return packshelf::cli::runInstall(arguments);
     packshelf::cli::printError(
         command.isEmpty() ? QStringLiteral("no command given (see --help)")
                           : QStringLiteral("unknown command '%1' (see --help)").arg(command));

@@ -1,0 +1,227 @@
+#include "cli/InstallCommand.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+
+#include "analysis/ManualChoice.h"
+#include "analysis/SourceScan.h"
+#include "cli/AnalysisRun.h"
+#include "cli/AnalyzeCommand.h"
+#include "cli/InstallRun.h"
+#include "cli/ItemJson.h"
+#include "cli/Terminal.h"
+
+Q_LOGGING_CATEGORY(lcCli, "packshelf.cli")
+
+namespace packshelf::cli {
+
+namespace {
+
+const char* const InstallHelp =
+    "Usage: packshelf-cli install SOURCE DEST [--work DIR] [--ignore-data]\n"
+    "                             [--runtime NAME=PATH] [--data NAME=PATH]\n"
+    "                             [--force NAME=PATH]\n"
+    "\n"
+    "Analyses every zip archive of the folder SOURCE as 'analyze' does, applies\n"
+    "the manual choices in command-line order, installs every archive that is\n"
+    "then ready into the content library DEST, and prints one JSON object per\n"
+    "archive and line, in list order, as the records stand afterwards\n"
+    "(installed ones have STATE 9; failed ones STATE -1 and INFO \"Failed!\").\n"
+    "\n"
+    "  --work DIR          expand archives inside DIR (default: a private\n"
+    "                      temporary folder, removed at the end)\n"
+    "  --ignore-data       do not look for Data folders; judge by Runtime alone\n"
+    "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
+    "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
+    "  --force NAME=PATH   copy every entry of PATH of the archive NAME\n"
+    "  -h, --help          show this help\n"
+    "\n"
+    "NAME is an archive's file name in SOURCE; PATH is the folder inside the\n"
+    "archive that holds the chosen folder, folder names joined with '/', and\n"
+    "empty for the archive's top level (--runtime 'Pack.zip=').\n"
+    "\n"
+    "Exit status: 0 when every archive taken for the install ended installed,\n"
+    "1 when any failed, 2 for a usage error, a SOURCE that is not a readable\n"
+    "folder, or a NAME that matches no archive.\n";
+
+struct ChoiceArgument {
+    FolderChoice choice;
+    QString fileName;
+    QString holderPath;
+};
+
+std::optional<FolderChoice> choiceOfOption(const QString& option) {
+    if (option == QLatin1String("runtime"))
+        return FolderChoice::Runtime;
+    if (option == QLatin1String("data"))
+        return FolderChoice::Data;
+    if (option == QLatin1String("force"))
+        return FolderChoice::Forced;
+    return std::nullopt;
+}
+
+// Splits NAME=PATH at the first "=" whose left side names a listed archive,
+// so that names and paths may hold "=" themselves.
+std::optional<ChoiceArgument> splitChoice(FolderChoice choice, const QString& value,
+                                          const QStringList& fileNames) {
+    for (qsizetype at = value.indexOf(QLatin1Char('=')); at >= 0;
+         at = value.indexOf(QLatin1Char('='), at + 1)) {
+        const QString name = value.left(at);
+        if (fileNames.contains(name))
+            return ChoiceArgument{choice, name, value.mid(at + 1)};
+    }
+    return std::nullopt;
+}
+
+// The manual choices in the order they were given. Nothing, after a
+// message, when one is malformed or names no archive.
+std::optional<std::vector<ChoiceArgument>> choicesOf(const QCommandLineParser& parser,
+                                                     const QStringList& fileNames) {
+    std::vector<ChoiceArgument> choices;
+    std::map<QString, qsizetype> used;
+    for (const QString& option : parser.optionNames()) {
+        const std::optional<FolderChoice> choice = choiceOfOption(option);
+        if (!choice)
+            continue;
+        const QString value = parser.values(option).value(used[option]++);
+        if (!value.contains(QLatin1Char('='))) {
+            printError(QStringLiteral("--%1 expects NAME=PATH, not '%2'").arg(option, value));
+            return std::nullopt;
+        }
+        std::optional<ChoiceArgument> argument = splitChoice(*choice, value, fileNames);
+        if (!argument) {
+            printError(
+                QStringLiteral("--%1 %2: no archive of that name in SOURCE").arg(option, value));
+            return std::nullopt;
+        }
+        choices.push_back(std::move(*argument));
+    }
+    return choices;
+}
+
+void applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgument>& choices) {
+    for (const ChoiceArgument& argument : choices) {
+        for (ArchiveItem& item : items) {
+            if (item.fileName() != argument.fileName)
+                continue;
+            recordFolderChoice(item, argument.choice, argument.holderPath);
+            qCInfo(lcCli).noquote() << folderChoiceLogLine(argument.choice, argument.holderPath);
+        }
+    }
+}
+
+std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDir, bool ignoreDS,
+                                 const QStringList& fileNames) {
+    AnalysisRun run(sourceDir, workDir, ignoreDS, fileNames);
+    ProgressLine progress(QStringLiteral("analysed"));
+    QObject::connect(&run, &AnalysisRun::progressed, &run,
+                     [&progress](int done, int total) { progress.show(done, total); });
+    QEventLoop loop;
+    QObject::connect(&run, &AnalysisRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    run.start();
+    loop.exec();
+    return run.items();
+}
+
+std::vector<ArchiveItem> install(InstallJob job) {
+    InstallRun run(std::move(job));
+    ProgressLine progress(QStringLiteral("installed"));
+    QObject::connect(
+        &run, &InstallRun::stepped, &run,
+        [&progress](const QString&, int done, int total) { progress.show(done, total); });
+    QEventLoop loop;
+    QObject::connect(&run, &InstallRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    run.start();
+    loop.exec();
+    return run.items();
+}
+
+} // namespace
+
+int runInstall(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
+    const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QString(),
+                                           QStringLiteral("NAME=PATH"));
+    const QCommandLineOption dataOption(QStringLiteral("data"), QString(),
+                                        QStringLiteral("NAME=PATH"));
+    const QCommandLineOption forceOption(QStringLiteral("force"), QString(),
+                                         QStringLiteral("NAME=PATH"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions(
+        {workOption, ignoreOption, runtimeOption, dataOption, forceOption, helpOption});
+    if (!parser.parse(arguments)) {
+        printError(parser.errorText());
+        return ExitUsage;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(InstallHelp, stdout);
+        return ExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        printError(QStringLiteral("install takes a SOURCE and a DEST folder (see --help)"));
+        return ExitUsage;
+    }
+    const QString sourceDir = QDir(positional[0]).absolutePath();
+    const QString destDir = QDir(positional[1]).absolutePath();
+    const SourceScan scan = scanSourceFolder(sourceDir);
+    if (scan.outcome != SourceScan::Outcome::Listed) {
+        printError(QStringLiteral("%1 is not a readable folder%2")
+                       .arg(positional[0],
+                            scan.error.isEmpty() ? QString() : QStringLiteral(": ") + scan.error));
+        return ExitUsage;
+    }
+    const std::optional<std::vector<ChoiceArgument>> choices = choicesOf(parser, scan.fileNames);
+    if (!choices)
+        return ExitUsage;
+
+    QTemporaryDir privateWork;
+    QString workDir;
+    if (parser.isSet(workOption)) {
+        workDir = QDir(parser.value(workOption)).absolutePath();
+    } else if (privateWork.isValid()) {
+        workDir = privateWork.path();
+    } else {
+        printError(QStringLiteral("cannot create a temporary work folder"));
+        return ExitFailed;
+    }
+
+    // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
+    // them on); failures, with the path that failed, are warnings and show.
+    QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.info=false"));
+
+    std::vector<ArchiveItem> items =
+        analyse(sourceDir, workDir, parser.isSet(ignoreOption), scan.fileNames);
+    applyChoices(items, *choices);
+
+    InstallJob job{sourceDir, destDir, workDir, {}};
+    std::vector<std::size_t> taken;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].state() == ItemState::Ready) {
+            job.items.push_back(items[i].isolatedCopy());
+            taken.push_back(i);
+        }
+    }
+    const std::vector<ArchiveItem> done = install(std::move(job));
+
+    bool allInstalled = true;
+    for (std::size_t i = 0; i < taken.size() && i < done.size(); ++i) {
+        items[taken[i]] = done[i];
+        allInstalled = allInstalled && done[i].state() == ItemState::Installed;
+    }
+    for (const ArchiveItem& item : items) {
+        const QByteArray line = jsonLine(itemToJson(item, false));
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+    }
+    std::fflush(stdout);
+    return allInstalled ? ExitOk : ExitFailed;
+}
+
+} // namespace packshelf::cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <vector>
+
+#include "analysis/ArchiveItem.h"
+
+// How records pass between the window's list and the installer.
+namespace packshelf {
+
+// Takes every record in state Ready (5) out of `list`, by state alone, and
+// returns them in list order as copies that share no text with anything the
+// main thread keeps; the other records keep their order.
+std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list);
+
+// Appends to `list`, in their order, the records of a finished install that
+// did not end Installed (9); installed records are dropped.
+void returnUninstalledItems(std::vector<ArchiveItem>& list, std::vector<ArchiveItem> items);
+
+} // namespace packshelf

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <ostream>
+#include <vector>
+
+#include "analysis/ArchiveItem.h"
+#include "install/InstallJob.h"
+
+// Shows texts readably in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace packshelf::test {
+
+// The record of `fileName` in `sourceDir` as a real analyzer worker leaves it.
+ArchiveItem analysedItem(const QString& sourceDir, const QString& fileName, const QString& workDir);
+
+// What one run of the installer worker reported, and what it logged.
+struct InstallRecording {
+    QStringList steps;              // copyStep file names, in order
+    std::vector<ArchiveItem> items; // handed back by copyDone
+    int completions = 0;            // how often copyDone ran
+    QStringList log;                // lines of the "packshelf.install" category
+    QString logText() const { return log.join(QLatin1Char('\n')); }
+};
+
+// Runs the installer worker's body on the calling thread.
+InstallRecording runInstaller(InstallJob job);
+
+// Every file below `folder` whose name marks it as a copy in progress.
+QStringList partialFilesUnder(const QString& folder);
+
+// While it lives, the calling thread (and every thread it starts) is
+// subject to file permissions even when it runs as root, so that a folder
+// without write permission really refuses writes.
+class PermissionsEnforced {
+public:
+    PermissionsEnforced();
+    ~PermissionsEnforced();
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+private:
+    quint32 m_savedEffective = 0;
+};
+
+} // namespace packshelf::test

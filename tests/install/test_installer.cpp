@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <thread>
+
+#include "analysis/ManualChoice.h"
+#include "install/Installer.h"
+#include "install/ItemHandOver.h"
+#include "tests/install/InstallFixtures.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+namespace {
+
+// A source folder, a library and a work folder side by side, with a
+// bystander folder that no install may touch.
+struct Library {
+    QTemporaryDir dir;
+    QString source = dir.filePath("source");
+    QString dest = dir.filePath("dest");
+    QString work = dir.filePath("work");
+
+    Library() {
+        QDir().mkpath(source);
+        QDir().mkpath(work);
+        writeFile(dir.filePath("bystander/keep.txt"), "keep");
+    }
+
+    void add(const QString& fileName, const ZipWriter& zip) const {
+        writeFile(source + "/" + fileName, zip.bytes());
+    }
+    ArchiveItem analysed(const QString& fileName) const {
+        return analysedItem(source, fileName, work);
+    }
+    InstallJob job(std::vector<ArchiveItem> items) const {
+        return InstallJob{source, dest, work, std::move(items)};
+    }
+    // Everything but the library, which installs may change.
+    FolderSnapshot surroundings() const {
+        FolderSnapshot snapshot = FolderSnapshot::of(dir.path());
+        std::erase_if(snapshot.entries, [](const auto& entry) {
+            return entry.first == "dest" || entry.first.startsWith("dest/");
+        });
+        return snapshot;
+    }
+};
+
+QByteArray everyByte() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes.repeated(5);
+}
+
+ZipWriter::Entry damagedEntry(const QByteArray& name) {
+    ZipWriter::Entry entry;
+    entry.name = name;
+    entry.data = "some data that fails its check";
+    entry.crc = 0x12345678;
+    return entry;
+}
+
+QStringList states(const std::vector<ArchiveItem>& items) {
+    QStringList result;
+    for (const ArchiveItem& item : items) {
+        result << QStringLiteral("%1 %2 %3 %4")
+                      .arg(item.fileName())
+                      .arg(item.state())
+                      .arg(item.integer(key::Error))
+                      .arg(item.text(key::Info).value_or("-"));
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(Installer, RuntimeAndDataInTheSameAndInDifferentParents) {
+    Library lib;
+    lib.add("same.zip", ZipWriter()
+                            .addFile("Pack/Runtime/r.txt", "r")
+                            .addFile("Pack/Data/d.txt", "d")
+                            .addFile("Pack/readme.txt", "same"));
+    lib.add("apart.zip", ZipWriter()
+                             .addFile("A/Runtime/r2.txt", "r2")
+                             .addFile("A/readme.txt", "from A")
+                             .addFile("B/Data/d2.txt", "d2")
+                             .addFile("B/readme.txt", "from B"));
+    const ArchiveItem same = lib.analysed("same.zip");
+    const ArchiveItem apart = lib.analysed("apart.zip");
+    ASSERT_EQ(same.text(key::RuntimePath), "Pack");
+    ASSERT_EQ(same.text(key::DataPath), "Pack");
+    ASSERT_EQ(apart.text(key::RuntimePath), "A");
+    ASSERT_EQ(apart.text(key::DataPath), "B");
+    const FolderSnapshot before = lib.surroundings();
+
+    const InstallRecording run = runInstaller(lib.job({same, apart}));
+    EXPECT_EQ(run.steps, QStringList({"same.zip", "apart.zip"}));
+    EXPECT_EQ(run.completions, 1);
+    EXPECT_EQ(states(run.items), QStringList({"same.zip 9 0 OK", "apart.zip 9 0 OK"}));
+    EXPECT_EQ(listRecursive(lib.dest),
+              QStringList({"Data/", "Data/d.txt", "Data/d2.txt", "Runtime/", "Runtime/r.txt",
+                           "Runtime/r2.txt", "readme.txt"}));
+    EXPECT_EQ(readFile(lib.dest + "/readme.txt"), "from B") << "the Data holder is copied last";
+    EXPECT_TRUE(run.log.contains("File:same.zip, Runtime:Pack, Data:Pack"))
+        << run.logText().toStdString();
+    EXPECT_TRUE(run.log.contains("File:apart.zip, Runtime:A, Data:B"));
+    EXPECT_EQ(listRecursive(lib.work), QStringList()) << "nothing is left in the work folder";
+    EXPECT_EQ(FolderSnapshot::differences(before, lib.surroundings()), QStringList());
+}
+
+TEST(Installer, TopLevelRuntimeBringsLooseFilesNestedArchivesAndSkipsJunk) {
+    Library lib;
+    const QByteArray extra = ZipWriter().addFile("Data/e.txt", "e").bytes();
+    const QByteArray inner = ZipWriter().addFile("x.txt", "x").bytes();
+    lib.add("top.zip", ZipWriter()
+                           .addFile("Runtime/r.txt", "r")
+                           .addFile("Runtime/.DS_Store", "inside the copied folder")
+                           .addFile("notes.txt", "notes")
+                           .addFile("Extra.zip", extra)
+                           .addFile("deeper/Inner.zip", inner)
+                           .addFile("__MACOSX/._r.txt", "junk")
+                           .addFile("__MACOSX_old/x", "junk")
+                           .addFile(".DS_Store", "junk")
+                           .addFile(".ds_store", "kept")
+                           .addFile("Foo.DS_Store", "kept"));
+    const ArchiveItem top = lib.analysed("top.zip");
+    ASSERT_EQ(top.text(key::RuntimePath), "");
+    ASSERT_FALSE(top.contains(key::DataPath));
+
+    const InstallRecording run = runInstaller(lib.job({top}));
+    EXPECT_EQ(states(run.items), QStringList({"top.zip 9 0 OK"}));
+    EXPECT_EQ(listRecursive(lib.dest),
+              QStringList({".ds_store", "Extra.zip", "Extra/", "Extra/Data/", "Extra/Data/e.txt",
+                           "Foo.DS_Store", "Runtime/", "Runtime/.DS_Store", "Runtime/r.txt",
+                           "deeper/", "deeper/Inner.zip", "notes.txt"}));
+    EXPECT_EQ(readFile(lib.dest + "/Extra.zip"), extra);
+    EXPECT_EQ(listRecursive(lib.work), QStringList());
+}
+
+TEST(Installer, MergesIntoALibraryAndTheLaterArchiveWins) {
+    Library lib;
+    writeFile(lib.dest + "/Runtime/keep.txt", "keep");
+    writeFile(lib.dest + "/Runtime/shared.bin", "old");
+    writeFile(lib.dest + "/Data/own/own.txt", "own");
+    writeFile(lib.dest + "/mine.txt", "mine");
+    lib.add("first.zip", ZipWriter()
+                             .addFile("Runtime/shared.bin", everyByte())
+                             .addFile("Runtime/same.txt", "first")
+                             .addFile("Data/new.txt", "new"));
+    lib.add("second.zip", ZipWriter().addFile("Runtime/same.txt", "second"));
+    const FolderSnapshot before = FolderSnapshot::of(lib.dest);
+
+    const InstallRecording run =
+        runInstaller(lib.job({lib.analysed("first.zip"), lib.analysed("second.zip")}));
+    EXPECT_EQ(run.steps, QStringList({"first.zip", "second.zip"}));
+    EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(lib.dest)),
+              QStringList({"changed: Runtime/shared.bin", "created: Data/new.txt",
+                           "created: Runtime/same.txt"}));
+    EXPECT_EQ(readFile(lib.dest + "/Runtime/shared.bin"), everyByte());
+    EXPECT_EQ(readFile(lib.dest + "/Runtime/same.txt"), "second");
+    EXPECT_EQ(partialFilesUnder(lib.dest), QStringList());
+}
+
+TEST(Installer, FailuresAreMarkedAndNeverStopTheInstall) {
+    Library lib;
+    const ZipWriter package = ZipWriter().addFile("Runtime/ok.txt", "ok");
+    for (const char* name : {"gone.zip", "damaged.zip", "missing.zip", "direct.zip", "fine.zip"})
+        lib.add(name, package);
+    lib.add("nested.zip", ZipWriter()
+                              .addFile("Runtime/n.txt", "n")
+                              .addFile("Bad.zip", "not an archive")
+                              .addFile("Broken.zip",
+                                       ZipWriter()
+                                           .addFile("Runtime/whole.txt", "whole")
+                                           .add(damagedEntry("Runtime/damaged.txt"))
+                                           .bytes(),
+                                       0));
+    std::vector<ArchiveItem> items;
+    for (const char* name :
+         {"gone.zip", "damaged.zip", "nested.zip", "missing.zip", "direct.zip", "fine.zip"})
+        items.push_back(lib.analysed(name));
+    for (const ArchiveItem& item : items)
+        ASSERT_EQ(item.state(), ItemState::Ready) << item.fileName().toStdString();
+    QFile::remove(lib.source + "/gone.zip");
+    lib.add("damaged.zip", ZipWriter().add(damagedEntry("Runtime/ok.txt")));
+    recordFolderChoice(items[3], FolderChoice::Runtime, "Nope");
+    const QString direct = lib.dir.filePath("direct");
+    recordDirectDestination(items[4], direct, std::nullopt);
+    const FolderSnapshot before = lib.surroundings();
+
+    const InstallRecording run = runInstaller(lib.job(items));
+    EXPECT_EQ(states(run.items), QStringList({"gone.zip -1 1 Failed!", "damaged.zip -1 2 Failed!",
+                                              "nested.zip 9 2 Failed!", "missing.zip -1 3 Failed!",
+                                              "direct.zip -1 3 Failed!", "fine.zip 9 0 OK"}));
+    EXPECT_EQ(run.steps, QStringList({"nested.zip", "fine.zip"}));
+    EXPECT_EQ(run.items[0].text(key::RuntimePath), "") << "a failed record keeps its other keys";
+    EXPECT_TRUE(run.items[0].tree(key::Zip));
+
+    EXPECT_EQ(listRecursive(lib.dest),
+              QStringList({"Bad.zip", "Broken.zip", "Runtime/", "Runtime/n.txt", "Runtime/ok.txt"}))
+        << "a nested archive that failed brings no half of its content";
+    EXPECT_FALSE(QFile::exists(direct)) << "a direct plan without a source writes nothing";
+    const QString log = run.logText();
+    EXPECT_TRUE(log.contains(lib.source + "/gone.zip: cannot be opened")) << log.toStdString();
+    EXPECT_TRUE(
+        log.contains("Install of missing.zip failed at missing.zip/Nope: not in the archive"));
+    EXPECT_TRUE(log.contains("Install of direct.zip failed at " + direct));
+    EXPECT_TRUE(log.contains("nested.zip/Bad.zip: the nested archive cannot be expanded"));
+    EXPECT_EQ(listRecursive(lib.work), QStringList()) << "also after failures";
+    EXPECT_EQ(FolderSnapshot::differences(before, lib.surroundings()), QStringList());
+}
+
+TEST(Installer, DirectCopiesKeepTheirPathUnderTheChosenFolder) {
+    Library lib;
+    lib.add("direct.zip", ZipWriter()
+                              .addFile("Stuff/Addons/a.txt", "a")
+                              .addFile("Stuff/Addons/sub/b.txt", "b")
+                              .addFile("Stuff/other.txt", "other")
+                              .addFile("readme.txt", "readme"));
+    lib.add("single.zip", ZipWriter().addFile("readme.txt", "single readme"));
+    const QString chosen = lib.dir.filePath("Lib 'own' $dir");
+    writeFile(chosen + "/Stuff/Addons/mine.txt", "mine");
+    std::vector<ArchiveItem> items = {lib.analysed("direct.zip"), lib.analysed("single.zip"),
+                                      lib.analysed("single.zip")};
+    recordDirectDestination(items[0], chosen, QStringLiteral("Stuff/Addons"));
+    recordDirectDestination(items[1], chosen, QStringLiteral("readme.txt"));
+    recordDirectDestination(items[2], "relative/lib", QStringLiteral("readme.txt"));
+
+    const InstallRecording run = runInstaller(lib.job(items));
+    EXPECT_EQ(states(run.items),
+              QStringList({"direct.zip 9 2 Manually set", "single.zip 9 2 Manually set",
+                           "single.zip -1 3 Failed!"}));
+    EXPECT_EQ(listRecursive(chosen),
+              QStringList({"Stuff/", "Stuff/Addons/", "Stuff/Addons/a.txt", "Stuff/Addons/mine.txt",
+                           "Stuff/Addons/sub/", "Stuff/Addons/sub/b.txt", "readme.txt"}));
+    EXPECT_EQ(readFile(chosen + "/readme.txt"), "single readme");
+    EXPECT_FALSE(QFile::exists(lib.dest)) << "a direct plan writes nothing into the library";
+    EXPECT_FALSE(QFile::exists("relative")) << "a relative destination is refused";
+    EXPECT_TRUE(run.logText().contains("relative/lib: the destination is not an absolute path"));
+}
+
+TEST(Installer, PlannedSourcesInsideNestedArchivesAreExpandedOnTheirPath) {
+    Library lib;
+    const QByteArray inner = ZipWriter().addFile("Data/y.txt", "y").bytes();
+    lib.add("deep.zip",
+            ZipWriter().addFile(
+                "Sub/Extra.zip",
+                ZipWriter().addFile("Runtime/x.txt", "x").addFile("Readme.txt", "r").bytes()));
+    lib.add("deeper.zip",
+            ZipWriter().addFile("Sub/Outer.zip", ZipWriter().addFile("Inner.zip", inner).bytes()));
+    const QByteArray evil = ZipWriter().addFile("evil.txt", "escaped").bytes();
+    lib.add("dots.zip", ZipWriter()
+                            .addFile("Runtime/r.txt", "r")
+                            .addFile("...zip", evil)
+                            .addFile("..zip", evil)
+                            .addFile(".zip", evil));
+    const ArchiveItem deep = lib.analysed("deep.zip");
+    const ArchiveItem deeper = lib.analysed("deeper.zip");
+    ASSERT_EQ(deep.text(key::RuntimePath), "Sub/Extra");
+    ASSERT_EQ(deeper.text(key::DataPath), "Sub/Outer/Inner");
+    const FolderSnapshot before = lib.surroundings();
+
+    const InstallRecording run = runInstaller(lib.job({deep, deeper, lib.analysed("dots.zip")}));
+    EXPECT_EQ(states(run.items),
+              QStringList({"deep.zip 9 0 OK", "deeper.zip 9 0 OK", "dots.zip 9 2 Failed!"}));
+    EXPECT_EQ(listRecursive(lib.dest),
+              QStringList({"...zip", "..zip", ".zip", "Data/", "Data/y.txt", "Readme.txt",
+                           "Runtime/", "Runtime/r.txt", "Runtime/x.txt"}))
+        << "archives whose base name is empty, . or .. are not expanded";
+    EXPECT_EQ(listRecursive(lib.work), QStringList());
+    EXPECT_EQ(FolderSnapshot::differences(before, lib.surroundings()), QStringList());
+}
+
+TEST(Installer, NamesAreTakenLiterallyAndNothingIsWrittenOutsideTheLibrary) {
+    Library lib;
+    lib.dest = lib.dir.filePath("dest 'lib' \"$HOME\" `id`");
+    const QStringList names = {"with space.txt", "it's \"quoted\".txt", "$HOME $(id).txt",
+                               "`uname -a`.txt", "line\nbreak.txt",     "-rf",
+                               "Crème.txt"};
+    ZipWriter zip;
+    for (const QString& name : names)
+        zip.addFile("Runtime/" + name.toUtf8(), name.toUtf8());
+    const QString archive = "it's $HOME `id`.zip";
+    lib.add(archive, zip);
+    const FolderSnapshot before = lib.surroundings();
+
+    const InstallRecording run = runInstaller(lib.job({lib.analysed(archive)}));
+    EXPECT_EQ(run.steps, QStringList({archive}));
+    for (const QString& name : names)
+        EXPECT_EQ(readFile(lib.dest + "/Runtime/" + name), name.toUtf8()) << name.toStdString();
+    EXPECT_EQ(listRecursive(lib.dest).size(), names.size() + 1);
+    QStringList changes = FolderSnapshot::differences(before, lib.surroundings());
+    changes.removeIf([](const QString& line) { return line.contains("dest 'lib'"); });
+    EXPECT_EQ(changes, QStringList());
+}
+
+TEST(Installer, DestinationsThatRefuseWritesFailTheRecordAndKeepTheLibraryWhole) {
+    Library lib;
+    writeFile(lib.dest + "/Data/d.txt", "old d");
+    const QString outside = lib.dir.filePath("outside");
+    writeFile(outside + "/r.txt", "outside");
+    ASSERT_TRUE(QFile::link(outside, lib.dest + "/Runtime"));
+    lib.add("runtime.zip", ZipWriter().addFile("Runtime/r.txt", "through the link"));
+    lib.add("data.zip", ZipWriter().addFile("Data/d.txt", "new d").addFile("Data/e.txt", "e"));
+    lib.add("other.zip", ZipWriter().addFile("Other/Data/o.txt", "o"));
+    const std::vector<ArchiveItem> items = {lib.analysed("runtime.zip"), lib.analysed("data.zip"),
+                                            lib.analysed("other.zip")};
+    QFile::setPermissions(lib.dest + "/Data", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const FolderSnapshot before = FolderSnapshot::of(lib.dir.path());
+
+    InstallRecording run;
+    {
+        PermissionsEnforced enforced;
+        run = runInstaller(lib.job(items));
+    }
+    QFile::setPermissions(lib.dest + "/Data",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(states(run.items), QStringList({"runtime.zip -1 3 Failed!", "data.zip -1 3 Failed!",
+                                              "other.zip -1 3 Failed!"}));
+    EXPECT_EQ(run.steps, QStringList());
+    const QString log = run.logText();
+    EXPECT_TRUE(log.contains(lib.dest + "/Runtime: a symbolic link is in the way"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(lib.dest + "/Data/d.txt: Permission denied"));
+    EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(lib.dir.path())),
+              QStringList())
+        << "nothing changes, and no half-written file is left anywhere";
+}
+
+TEST(Installer, ReadyRecordsLeaveTheListAndFailedOnesComeBack) {
+    Library lib;
+    lib.add("a.zip", ZipWriter().addFile("Runtime/a.txt", "a"));
+    lib.add("c.zip", ZipWriter().addFile("Runtime/c.txt", "c"));
+    std::vector<ArchiveItem> list = {lib.analysed("a.zip"), ArchiveItem::create("b.zip"),
+                                     lib.analysed("c.zip"), ArchiveItem::create("d.zip"),
+                                     ArchiveItem::create("e.zip")};
+    list[1].setInteger(key::State, ItemState::NeedsHelp);
+    list[3].setInteger(key::State, ItemState::Failed);
+    QFile::remove(lib.source + "/c.zip");
+
+    std::vector<ArchiveItem> taken = takeReadyItems(list);
+    EXPECT_EQ(states(taken), QStringList({"a.zip 5 0 OK", "c.zip 5 0 OK"}));
+    EXPECT_EQ(states(list), QStringList({"b.zip 3 0 ", "d.zip -1 0 ", "e.zip 0 0 "}));
+    returnUninstalledItems(list, runInstaller(lib.job(std::move(taken))).items);
+    EXPECT_EQ(states(list),
+              QStringList({"b.zip 3 0 ", "d.zip -1 0 ", "e.zip 0 0 ", "c.zip -1 1 Failed!"}))
+        << "installed records are dropped, failed ones come back at the end";
+}
+
+TEST(Installer, ReportsReachTheReceiverThreadInOrder) {
+    int argc = 1;
+    char name[] = "test_installer";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    Library lib;
+    lib.add("a.zip", ZipWriter().addFile("Runtime/a.txt", "a"));
+    lib.add("b.zip", ZipWriter().addFile("Runtime/b.txt", "b"));
+    std::vector<ArchiveItem> items = {lib.analysed("a.zip"), lib.analysed("b.zip")};
+    QFile::remove(lib.source + "/a.zip");
+
+    for (const bool empty : {false, true}) {
+        SCOPED_TRACE(empty ? "an empty job" : "two archives");
+        MainThreadCall mainThread;
+        QEventLoop loop;
+        QStringList steps;
+        std::vector<ArchiveItem> handedBack;
+        std::atomic<bool> workerReturned = false;
+        bool doneOnMainThread = false;
+        bool workerWaited = false;
+        const InstallCallbacks callbacks = callbacksThrough(
+            mainThread, [&](QString fileName) { steps << fileName; },
+            [&](std::vector<ArchiveItem> done) {
+                doneOnMainThread = QThread::currentThread() == app.thread();
+                workerWaited = !workerReturned;
+                handedBack = std::move(done);
+                loop.quit();
+            });
+        std::thread worker(
+            [&, job = lib.job(empty ? std::vector<ArchiveItem>{} : items)]() mutable {
+                installerThread(std::move(job), callbacks);
+                workerReturned = true;
+            });
+        loop.exec();
+        worker.join();
+        EXPECT_TRUE(doneOnMainThread);
+        EXPECT_TRUE(workerWaited) << "the worker waits until the completion has run";
+        EXPECT_EQ(steps, empty ? QStringList() : QStringList({"b.zip"}))
+            << "every step has run before the completion";
+        EXPECT_EQ(states(handedBack),
+                  empty ? QStringList() : QStringList({"a.zip -1 1 Failed!", "b.zip 9 0 OK"}));
+    }
+}
