@@ -18,6 +18,12 @@ namespace packshelf {
 //
 // Records are values: a copy shares the (immutable) tree and nothing else,
 // so a worker can fill in its own copy while the window shows the original.
+// A copy of `text` that shares no storage with it, for handing to another
+// thread.
+inline QString isolatedString(const QString& text) {
+    return QString(text.constData(), text.size());
+}
+
 class ArchiveItem {
 public:
     using Value = std::variant<qint64, QString, ContentTreePtr>;

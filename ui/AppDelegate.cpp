@@ -16,6 +16,8 @@
 #include "analysis/NameRules.h"
 #include "analysis/SourceScan.h"
 #include "analysis/StructureQueries.h"
+#include "install/Installer.h"
+#include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"
 #include "ui_ConfigSheet.h"
@@ -195,7 +197,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
-    while (m_own.mWorkers > 0)
+    while (m_own.mWorkers > 0 || m_installing)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -559,6 +561,49 @@ void AppDelegate::setWorkPath() {
 void AppDelegate::ignoreDSClick() {
     m_own.mfIgnoreDS = m_ui.mIgnoreDSCheckbox->checkState() == Qt::Checked;
     m_settings.setIgnoreDS(m_own.mfIgnoreDS);
+}
+
+// ---- Install ---------------------------------------------------------------
+
+void AppDelegate::beginInstall() {
+    if (!m_own.mSourcePath || !m_own.mDestPath || !m_own.mWorkPath) {
+        m_services.beep();
+        openConfigSheet();
+        return;
+    }
+    std::vector<ArchiveItem> taken = takeReadyItems(m_own.mItemsArray);
+    reloadTable();
+    showItemCount();
+    // A bar whose maximum is 0 would show as busy; an empty install closes
+    // at once anyway.
+    m_ui.mPBar->setRange(0, std::max(1, int(taken.size())));
+    m_ui.mPBar->setValue(0);
+    m_ui.mInstallSheet->open();
+
+    InstallJob job{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
+                   isolatedString(*m_own.mWorkPath), std::move(taken)};
+    InstallCallbacks callbacks = callbacksThrough(
+        m_mainThread, [this](QString fileName) { copyStep(fileName); },
+        [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
+    m_installing = true;
+    m_services.startWorker([job = std::move(job), callbacks]() mutable {
+        installerThread(std::move(job), callbacks);
+    });
+}
+
+void AppDelegate::copyStep(const QString& fileName) {
+    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
+    m_ui.mInfoField->setText(fileName);
+}
+
+void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
+    returnUninstalledItems(m_own.mItemsArray, std::move(items));
+    showItemCount();
+    reloadTable();
+    m_ui.mInstallSheet->accept();
+    m_installing = false;
+    listClick();
+    launchWorkers();
 }
 
 void AppDelegate::openConfigSheet() {

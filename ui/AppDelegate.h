@@ -85,7 +85,8 @@ public:
     void applicationDidFinishLaunching();
     void applicationWillTerminate() {}
     // Hands out no more work and serves the main thread until every worker
-    // has reported (and so removed its expansion folder).
+    // has reported (and so removed its expansion folder) and a running
+    // install has ended.
     void waitForOutstandingWorkers();
 
     // Scan and scheduling.
@@ -128,8 +129,12 @@ public:
     void closeConfigSheet();
     void doDonate();
 
-    // The Install button; the installer is not wired in yet.
-    void beginInstall() {}
+    // Install: takes every Ready record out of the list and hands them to
+    // one installer thread behind the install sheet; copyStep() and
+    // copyDone() bring its progress and its end back to the main thread.
+    void beginInstall();
+    void copyStep(const QString& fileName);
+    void copyDone(std::vector<ArchiveItem> items);
 
     // Outlets.
     QMainWindow* mWindow() const { return m_ui.mWindow; }
@@ -278,6 +283,7 @@ private:
     ContentListModel m_listModel;
     ArchiveBrowserModel m_browserModel;
     bool m_handingOutStopped = false;
+    bool m_installing = false;
     MainThreadCall m_mainThread;
 };
 

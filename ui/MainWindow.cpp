@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QHeaderView>
 
@@ -10,8 +11,19 @@
 namespace packshelf {
 
 namespace {
-QDialog* makeSheet(QWidget* window) {
-    auto* sheet = new QDialog(window);
+// The install sheet stays until the install behind it has ended: Escape and
+// the window's close button do nothing.
+class UndismissableSheet : public QDialog {
+public:
+    using QDialog::QDialog;
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+template <typename Sheet = QDialog> QDialog* makeSheet(QWidget* window) {
+    auto* sheet = new Sheet(window);
     sheet->setWindowModality(Qt::WindowModal);
     return sheet;
 }
@@ -23,7 +35,7 @@ MainWindow::MainWindow(QWidget* parent)
     , m_config(std::make_unique<Ui::ConfigSheet>())
     , m_install(std::make_unique<Ui::InstallSheet>())
     , m_configSheet(makeSheet(this))
-    , m_installSheet(makeSheet(this)) {
+    , m_installSheet(makeSheet<UndismissableSheet>(this)) {
     m_window->setupUi(this);
     m_config->setupUi(m_configSheet);
     m_install->setupUi(m_installSheet);

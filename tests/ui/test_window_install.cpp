@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "tests/support/TestFolders.h"
+#include "tests/ui/WindowHarness.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+namespace {
+
+void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QStringList rows(AppDelegate& app) {
+    QStringList result;
+    for (const ArchiveItem& item : app.mItemsArray())
+        result << item.fileName() + ":" + QString::number(item.state());
+    return result;
+}
+
+// Waits until the install sheet has closed again.
+bool waitForInstall(AppDelegate& app) {
+    return QTest::qWaitFor([&] { return app.mInstallSheet()->isHidden(); }, 120000);
+}
+
+} // namespace
+
+TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
+    WindowHarness window;
+    window.addArchive("a Ready.zip", {"Pack/Runtime/r.obj", "Pack/Data/d.tex"});
+    window.addArchive("b Dup.zip", {"Tower A/Runtime/a.obj", "Tower B/Runtime/b.obj"});
+    window.addArchive("c Gone.zip", {"Runtime/g.obj"});
+    window.addArchive("d Loose.zip", {"Models/x.obj"});
+    writeFile(window.library() + "/Runtime/old.txt", "kept");
+    writeFile(window.library() + "/Runtime/r.obj", "replaced");
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+
+    window.selectRow(1);
+    window.browse({"Tower B", "Runtime"});
+    click(app.mSetRuntimeButton());
+    ASSERT_EQ(window.state(1), ItemState::Ready);
+    QFile::remove(window.source() + "/c Gone.zip");
+
+    click(app.mInstallButton());
+    EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1"})) << "ready records leave the list";
+    EXPECT_FALSE(app.mInstallSheet()->isHidden());
+    EXPECT_EQ(app.mPBar()->maximum(), 3);
+    ASSERT_TRUE(waitForInstall(app));
+
+    EXPECT_EQ(app.mPBar()->value(), 2) << "the archive that could not be opened posts no step";
+    EXPECT_EQ(app.mInfoField()->text(), "b Dup.zip");
+    EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1", "c Gone.zip:-1"}));
+    const ArchiveItem& gone = app.mItemsArray().at(1);
+    EXPECT_EQ(gone.integer("ERROR"), 1);
+    EXPECT_EQ(gone.text("INFO"), "Failed!");
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 2");
+
+    EXPECT_EQ(listRecursive(window.library()),
+              QStringList({"Data/", "Data/d.tex", "Runtime/", "Runtime/b.obj", "Runtime/old.txt",
+                           "Runtime/r.obj"}));
+    EXPECT_EQ(readFile(window.library() + "/Runtime/old.txt"), "kept");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/r.obj"), "content of Pack/Runtime/r.obj");
+    EXPECT_EQ(listRecursive(window.work()), QStringList());
+    EXPECT_TRUE(window.isIdle()) << "the window is back to idle";
+    EXPECT_TRUE(WindowHarness::shown(app.mDropButton()));
+
+    // The returned record offers what its state offers.
+    window.selectRow(1);
+    EXPECT_TRUE(app.mDropButton()->isEnabled());
+    EXPECT_TRUE(app.mForceDirButton()->isHidden()) << "code 1 offers no forced folder";
+}
+
+TEST(WindowInstall, RefusesWithoutFoldersAndClosesAtOnceWithNothingReady) {
+    WindowHarness window;
+    window.addArchive("ready.zip", {"Runtime/r.obj"});
+    window.addArchive("loose.zip", {"x.obj"});
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+
+    const std::optional<QString> library = app.mDestPath();
+    app.setMDestPath(std::nullopt);
+    click(app.mInstallButton());
+    EXPECT_EQ(window.externalCalls, QStringList({"beep"}));
+    EXPECT_FALSE(app.mConfigSheet()->isHidden()) << "the configuration sheet opens";
+    EXPECT_TRUE(app.mInstallSheet()->isHidden());
+    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1", "ready.zip:5"}));
+    app.mConfigSheet()->hide();
+    app.setMDestPath(library);
+
+    // Only the loose archive is left after a first install; a second one
+    // takes nothing and closes at once.
+    click(app.mInstallButton());
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
+    click(app.mInstallButton());
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
+    EXPECT_EQ(app.mPBar()->value(), 0);
+    EXPECT_TRUE(window.isIdle());
+}
+
+TEST(WindowInstall, TheSheetCannotBeDismissedWhileInstalling) {
+    WindowHarness window(true);
+    window.addArchive("ready.zip", {"Runtime/r.obj"});
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.releaseWorker(0));
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+
+    click(app.mInstallButton());
+    ASSERT_EQ(window.heldWorkers(), 2u) << "the installer thread is held";
+    app.mInstallSheet()->reject();
+    app.mInstallSheet()->close();
+    QTest::keyClick(app.mInstallSheet(), Qt::Key_Escape);
+    EXPECT_FALSE(app.mInstallSheet()->isHidden());
+
+    window.releaseAllWorkers();
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_TRUE(app.mItemsArray().empty());
+    EXPECT_EQ(listRecursive(window.library()), QStringList({"Runtime/", "Runtime/r.obj"}));
+}
