@@ -1,5 +1,6 @@
-// Writes the hostile corpus (and a few plain archives) into a folder, one
-// file each, to seed the fuzz targets.
+// Writes the hostile corpus (and a plain archive) into a folder, one file
+// each, to seed the fuzz targets; with --named, under the archives' own
+// names, to try them by hand.
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -9,15 +10,18 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: packshelf-seed-corpus DIR\n", stderr);
+    const bool named = argc == 3 && QByteArray(argv[2]) == "--named";
+    if (argc != 2 && !named) {
+        std::fputs("usage: packshelf-seed-corpus DIR [--named]\n", stderr);
         return 2;
     }
     using namespace packshelf::test;
     const QString dir = QString::fromLocal8Bit(argv[1]);
     int index = 0;
-    for (const HostileArchive& archive : hostileCorpus(false))
-        writeFile(QStringLiteral("%1/seed-%2").arg(dir).arg(index++), archive.bytes);
+    for (const HostileArchive& archive : hostileCorpus(false)) {
+        const QString name = named ? archive.fileName : QStringLiteral("seed-%1").arg(index++);
+        writeFile(dir + "/" + name, archive.bytes);
+    }
     const QByteArray inner = ZipWriter().addFile("Data/d.txt", "d").bytes();
     writeFile(dir + "/seed-plain", ZipWriter()
                                        .addFile("Pack/Runtime/a.txt", "a")

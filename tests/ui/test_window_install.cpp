@@ -2,12 +2,14 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
+#include "tests/support/HostileCorpus.h"
 #include "tests/support/TestFolders.h"
 #include "tests/ui/WindowHarness.h"
 
@@ -133,4 +135,60 @@ TEST(WindowInstall, TheSheetCannotBeDismissedWhileInstalling) {
     ASSERT_TRUE(waitForInstall(app));
     EXPECT_TRUE(app.mItemsArray().empty());
     EXPECT_EQ(listRecursive(window.library()), QStringList({"Runtime/", "Runtime/r.obj"}));
+}
+
+// The hostile corpus through the real window: analysis gives each archive
+// its verdict, install takes the ready ones, and nothing outside the work
+// folder and the library changes; no symbolic link is ever made.
+TEST(WindowInstall, HostileArchivesReachNothingOutsideTheLibrary) {
+    WindowHarness window;
+    const std::vector<HostileArchive> corpus = hostileCorpus(false);
+    for (const HostileArchive& archive : corpus)
+        writeFile(window.source() + "/" + archive.fileName, archive.bytes);
+    writeFile(window.path("bystander/keep.txt"), "keep");
+    window.storeFolders();
+    const auto outsideTheLibrary = [&] {
+        FolderSnapshot snapshot = FolderSnapshot::of(window.path(""));
+        std::erase_if(snapshot.entries, [](const auto& entry) {
+            return entry.first.startsWith("library") || entry.first.startsWith("settings");
+        });
+        return snapshot;
+    };
+    const FolderSnapshot before = outsideTheLibrary();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+
+    QStringList refused;
+    for (const HostileArchive& archive : corpus) {
+        if (archive.expect == HostileArchive::Expect::Refused)
+            refused << archive.fileName;
+    }
+    QStringList unzipErrors;
+    for (int row = 0; row < int(app.mItemsArray().size()); ++row) {
+        if (window.info(row) == "Unzip error")
+            unzipErrors << app.mItemsArray().at(std::size_t(row)).fileName();
+        else
+            EXPECT_EQ(window.info(row), "OK") << row;
+    }
+    refused.sort();
+    unzipErrors.sort();
+    EXPECT_EQ(unzipErrors, refused);
+
+    click(app.mInstallButton());
+    ASSERT_TRUE(waitForInstall(app));
+    QStringList left;
+    for (const ArchiveItem& item : app.mItemsArray())
+        left << item.fileName();
+    left.sort();
+    EXPECT_EQ(left, refused) << "every ready archive was installed";
+
+    EXPECT_EQ(FolderSnapshot::differences(before, outsideTheLibrary()), QStringList());
+    EXPECT_EQ(listRecursive(window.work()), QStringList());
+    QDirIterator it(window.path(""),
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        EXPECT_FALSE(QFileInfo(it.next()).isSymLink()) << it.filePath().toStdString();
+    EXPECT_EQ(readFile(window.library() + "/Runtime/ok.txt"), "ok");
 }
