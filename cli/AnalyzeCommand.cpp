@@ -2,13 +2,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "analysis/SourceScan.h"
 #include "cli/AnalysisRun.h"
-#include "cli/ItemJson.h"
+#include "cli/CommandSupport.h"
 #include "cli/Terminal.h"
 
 namespace packshelf::cli {
@@ -53,27 +52,16 @@ int runAnalyze(const QStringList& arguments) {
         printError(QStringLiteral("analyze takes one SOURCE folder (see --help)"));
         return ExitUsage;
     }
-    const QString sourceDir = QDir(positional.first()).absolutePath();
-    const SourceScan scan = scanSourceFolder(sourceDir);
-    if (scan.outcome != SourceScan::Outcome::Listed) {
-        printError(QStringLiteral("%1 is not a readable folder%2")
-                       .arg(positional.first(),
-                            scan.error.isEmpty() ? QString() : QStringLiteral(": ") + scan.error));
+    QString sourceDir;
+    const std::optional<SourceScan> scan = scanSourceArgument(positional.first(), &sourceDir);
+    if (!scan)
         return ExitUsage;
-    }
-
     QTemporaryDir privateWork;
-    QString workDir;
-    if (parser.isSet(workOption)) {
-        workDir = QDir(parser.value(workOption)).absolutePath();
-    } else if (privateWork.isValid()) {
-        workDir = privateWork.path();
-    } else {
-        printError(QStringLiteral("cannot create a temporary work folder"));
+    const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
+    if (!workDir)
         return ExitFailed;
-    }
 
-    AnalysisRun run(sourceDir, workDir, parser.isSet(ignoreOption), scan.fileNames);
+    AnalysisRun run(sourceDir, *workDir, parser.isSet(ignoreOption), scan->fileNames);
     ProgressLine progress(QStringLiteral("analysed"));
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });
@@ -82,12 +70,7 @@ int runAnalyze(const QStringList& arguments) {
     run.start();
     QCoreApplication::exec();
 
-    const bool withTree = parser.isSet(treeOption);
-    for (const ArchiveItem& item : run.items()) {
-        const QByteArray line = jsonLine(itemToJson(item, withTree));
-        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    }
-    std::fflush(stdout);
+    printRecords(run.items(), parser.isSet(treeOption));
     return ExitOk;
 }
 

@@ -12,8 +12,8 @@
 #include "analysis/SourceScan.h"
 #include "cli/AnalysisRun.h"
 #include "cli/AnalyzeCommand.h"
+#include "cli/CommandSupport.h"
 #include "cli/InstallRun.h"
-#include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 
 Q_LOGGING_CATEGORY(lcCli, "packshelf.cli")
@@ -169,39 +169,29 @@ int runInstall(const QStringList& arguments) {
         printError(QStringLiteral("install takes a SOURCE and a DEST folder (see --help)"));
         return ExitUsage;
     }
-    const QString sourceDir = QDir(positional[0]).absolutePath();
-    const QString destDir = QDir(positional[1]).absolutePath();
-    const SourceScan scan = scanSourceFolder(sourceDir);
-    if (scan.outcome != SourceScan::Outcome::Listed) {
-        printError(QStringLiteral("%1 is not a readable folder%2")
-                       .arg(positional[0],
-                            scan.error.isEmpty() ? QString() : QStringLiteral(": ") + scan.error));
+    QString sourceDir;
+    const std::optional<SourceScan> scan = scanSourceArgument(positional[0], &sourceDir);
+    if (!scan)
         return ExitUsage;
-    }
-    const std::optional<std::vector<ChoiceArgument>> choices = choicesOf(parser, scan.fileNames);
+    const QString destDir = QDir(positional[1]).absolutePath();
+    const std::optional<std::vector<ChoiceArgument>> choices = choicesOf(parser, scan->fileNames);
     if (!choices)
         return ExitUsage;
 
     QTemporaryDir privateWork;
-    QString workDir;
-    if (parser.isSet(workOption)) {
-        workDir = QDir(parser.value(workOption)).absolutePath();
-    } else if (privateWork.isValid()) {
-        workDir = privateWork.path();
-    } else {
-        printError(QStringLiteral("cannot create a temporary work folder"));
+    const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
+    if (!workDir)
         return ExitFailed;
-    }
 
     // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
     // them on); failures, with the path that failed, are warnings and show.
     QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.info=false"));
 
     std::vector<ArchiveItem> items =
-        analyse(sourceDir, workDir, parser.isSet(ignoreOption), scan.fileNames);
+        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), scan->fileNames);
     applyChoices(items, *choices);
 
-    InstallJob job{sourceDir, destDir, workDir, {}};
+    InstallJob job{sourceDir, destDir, *workDir, {}};
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i].state() == ItemState::Ready) {
@@ -216,11 +206,7 @@ int runInstall(const QStringList& arguments) {
         items[taken[i]] = done[i];
         allInstalled = allInstalled && done[i].state() == ItemState::Installed;
     }
-    for (const ArchiveItem& item : items) {
-        const QByteArray line = jsonLine(itemToJson(item, false));
-        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    }
-    std::fflush(stdout);
+    printRecords(items, false);
     return allInstalled ? ExitOk : ExitFailed;
 }
 
