@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -15,6 +16,8 @@
 class FuzzSandbox {
 public:
     FuzzSandbox() {
+        // The archive layer's log lines would only slow the fuzzer down.
+        QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*=false"));
         QDir().mkpath(work());
         QDir().mkpath(source());
     }
