@@ -250,12 +250,16 @@ TEST(Classification, WithoutWorkFolderTheSystemTempIsUsedAndLeftClean)
     // A temporary location of its own, so other tests running meanwhile
     // cannot disturb the comparison.
     QTemporaryDir systemTemp;
+    const bool hadTmpdir = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray savedTmpdir = qgetenv("TMPDIR");
     qputenv("TMPDIR", systemTemp.path().toLocal8Bit());
     int reports = 0;
     const AnalyzerReport report = analyze(source.path(), "p.zip", false, &reports);
     const QStringList left = listRecursive(systemTemp.path());
-    qputenv("TMPDIR", savedTmpdir);
+    if (hadTmpdir)
+        qputenv("TMPDIR", savedTmpdir);
+    else
+        qunsetenv("TMPDIR");
     EXPECT_EQ(report.data.state(), ItemState::Ready);
     EXPECT_EQ(left, QStringList());
 }
