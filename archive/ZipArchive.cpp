@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
-#include "archive/ArchiveInspection.h"
+#include "archive/ArchiveScreening.h"
 #include "archive/EntryName.h"
 #include "archive/PkwareCipher.h"
 
@@ -208,16 +208,16 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
 // unreadable entry, with entries whose data overlap, or whose declared size
 // would not fit in the target's file system (less a safety margin).
 bool ZipArchive::archiveFitsUnder(const QString& target) {
-    const ArchiveInspection inspection = inspectEntries(_unzFile.get());
-    if (!inspection.ok) {
-        OutputErrorMessage(inspection.problem);
+    const ArchiveScreening screening = screenEntries(_unzFile.get());
+    if (!screening.ok) {
+        OutputErrorMessage(screening.problem);
         return false;
     }
     const auto available = freeBytesAt(target);
     const quint64 margin = freeSpaceMargin(target);
-    if (available && (*available < margin || inspection.declaredBytes > *available - margin)) {
+    if (available && (*available < margin || screening.declaredBytes > *available - margin)) {
         OutputErrorMessage(QStringLiteral("Not enough free space to expand %1 bytes")
-                               .arg(inspection.declaredBytes));
+                               .arg(screening.declaredBytes));
         return false;
     }
     return true;

@@ -1,4 +1,4 @@
-#include "archive/ArchiveInspection.h"
+#include "archive/ArchiveScreening.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,8 +47,8 @@ std::optional<struct statvfs> fileSystemOf(const QString& path) {
 
 } // namespace
 
-ArchiveInspection inspectEntries(unzFile archive) {
-    ArchiveInspection result;
+ArchiveScreening screenEntries(unzFile archive) {
+    ArchiveScreening result;
     std::vector<DataRange> ranges;
     int status = unzGoToFirstFile(archive);
     while (status == UNZ_OK) {

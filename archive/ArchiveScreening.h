@@ -9,7 +9,7 @@ namespace packshelf {
 
 // What a look over all of an archive's entries found, before any of them is
 // written.
-struct ArchiveInspection {
+struct ArchiveScreening {
     bool ok = false;
     QString problem;           // why the archive is refused, when it is
     quint64 declaredBytes = 0; // sum of the entries' declared sizes
@@ -20,7 +20,7 @@ struct ArchiveInspection {
 // entry cannot be opened, or when two entries' data overlap (entries sharing
 // compressed data are the building block of zip bombs). Leaves the archive
 // positioned on no particular entry.
-ArchiveInspection inspectEntries(unzFile archive);
+ArchiveScreening screenEntries(unzFile archive);
 
 // Bytes available to an unprivileged writer on the file system that holds
 // `path` (or its nearest existing parent); nothing when it cannot be told.
