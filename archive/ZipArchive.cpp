@@ -189,8 +189,7 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
         unzGoToFirstFile(unz);
     }
     for (;;) {
-        EntryOutcome outcome = EntryOutcome::Written;
-        if (!expandCurrentEntry(path, overWrite, &outcome))
+        if (!expandCurrentEntry(path, overWrite))
             return false;
         const int next = unzGoToNextFile(unz);
         if (next == UNZ_END_OF_LIST_OF_FILE)
@@ -224,8 +223,8 @@ bool ZipArchive::archiveFitsUnder(const QString& target) {
 }
 
 // Expands the current entry. Answers false when the whole expansion must
-// answer no; `outcome` tells what happened to this entry.
-bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, EntryOutcome* outcome) {
+// answer no. A refused or kept entry is passed over.
+bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite) {
     unzFile unz = _unzFile.get();
     int method = 0;
     int level = 0;
@@ -256,7 +255,6 @@ bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, Entry
 
     if (!isSafeEntryName(rawName, entry.name)) {
         OutputErrorMessage(QStringLiteral("Refused unsafe entry: %1").arg(entry.name));
-        *outcome = EntryOutcome::Skipped;
         return true;
     }
     if (method != MethodStored && method != MethodDeflate) {
@@ -279,18 +277,15 @@ bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite, Entry
     const QString fullPath = target + QLatin1Char('/') + entry.name;
     if (entry.isFolder) {
         QDir().mkpath(fullPath);
-        *outcome = EntryOutcome::Written;
         return true;
     }
     QDir().mkpath(fullPath.section(QLatin1Char('/'), 0, -2));
 
     const QByteArray nativePath = localPath(fullPath);
     if (pathExistsNoFollow(nativePath) && !overWrite && !OverWrite(fullPath)) {
-        *outcome = EntryOutcome::Skipped;
         return true;
     }
-    *outcome = writeEntryData(entry, fullPath);
-    return *outcome != EntryOutcome::Failed;
+    return writeEntryData(entry, fullPath) != EntryOutcome::Failed;
 }
 
 // Streams the current entry's raw data through decryption and inflation

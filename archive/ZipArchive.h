@@ -52,7 +52,7 @@ private:
     enum class EntryOutcome { Written, Skipped, Failed };
 
     bool archiveFitsUnder(const QString& target);
-    bool expandCurrentEntry(const QString& target, bool overWrite, EntryOutcome* outcome);
+    bool expandCurrentEntry(const QString& target, bool overWrite);
     EntryOutcome writeEntryData(const EntryInfo& entry, const QString& fullPath);
     QByteArray passwordBytes() const;
 
