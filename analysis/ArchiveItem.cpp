@@ -13,9 +13,9 @@ ArchiveItem ArchiveItem::create(const QString& fileName) {
 ArchiveItem ArchiveItem::isolatedCopy() const {
     ArchiveItem copy;
     for (const auto& [name, value] : m_values) {
-        const QString ownName(name.constData(), name.size());
+        const QString ownName = isolatedString(name);
         if (const auto* text = std::get_if<QString>(&value))
-            copy.m_values[ownName] = QString(text->constData(), text->size());
+            copy.m_values[ownName] = isolatedString(*text);
         else
             copy.m_values[ownName] = value;
     }

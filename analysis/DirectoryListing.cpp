@@ -7,13 +7,9 @@
 #include <dirent.h>
 #include <memory>
 
-namespace packshelf {
+#include "archive/ZipHandles.h"
 
-namespace {
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-} // namespace
+namespace packshelf {
 
 bool listingOrderLess(const QString& a, const QString& b) {
     const int folded = a.compare(b, Qt::CaseInsensitive);
@@ -24,7 +20,7 @@ bool listingOrderLess(const QString& a, const QString& b) {
 
 std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error) {
     const QByteArray nativePath = QFile::encodeName(folder);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(nativePath.constData()));
+    handles::UniqueDir dir(::opendir(nativePath.constData()));
     if (!dir) {
         if (error)
             *error = QString::fromLocal8Bit(std::strerror(errno));

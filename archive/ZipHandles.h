@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dirent.h>
 #include <memory>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -15,7 +16,12 @@ struct ZipCloser {
     void operator()(void* handle) const { zipClose(static_cast<zipFile>(handle), nullptr); }
 };
 
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 using UniqueUnzFile = std::unique_ptr<void, UnzCloser>;
+using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 using UniqueZipFile = std::unique_ptr<void, ZipCloser>;
 
 // A POSIX file descriptor closed on scope exit.

@@ -150,16 +150,12 @@ bool isLeftOver(pid_t writer) {
     return ::kill(writer, 0) != 0 && errno == ESRCH;
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 QStringList entryNamesOf(int dirFd) {
     QStringList names;
     const int listingFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listingFd < 0)
         return names;
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listingFd));
+    handles::UniqueDir dir(::fdopendir(listingFd));
     if (!dir) {
         ::close(listingFd);
         return names;

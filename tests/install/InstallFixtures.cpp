@@ -1,5 +1,6 @@
 #include "tests/install/InstallFixtures.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <linux/capability.h>
@@ -9,6 +10,7 @@
 #include "analysis/Analyzer.h"
 #include "install/Installer.h"
 #include "install/MergingCopy.h"
+#include "tests/support/ZipWriter.h"
 
 namespace packshelf::test {
 
@@ -50,6 +52,36 @@ ArchiveItem analysedItem(const QString& sourceDir, const QString& fileName,
     ArchiveItem result;
     analyzerThread(std::move(job), [&result](AnalyzerReport report) { result = report.data; });
     return result;
+}
+
+Library::Library() {
+    QDir().mkpath(source);
+    QDir().mkpath(work);
+    writeFile(dir.filePath("bystander/keep.txt"), "keep");
+}
+
+void Library::add(const QString& fileName, const QByteArray& bytes) const {
+    writeFile(source + "/" + fileName, bytes);
+}
+
+void Library::add(const QString& fileName, const ZipWriter& zip) const {
+    add(fileName, zip.bytes());
+}
+
+ArchiveItem Library::analysed(const QString& fileName) const {
+    return analysedItem(source, fileName, work);
+}
+
+InstallJob Library::job(std::vector<ArchiveItem> items) const {
+    return InstallJob{source, dest, work, std::move(items)};
+}
+
+FolderSnapshot Library::surroundings() const {
+    FolderSnapshot snapshot = FolderSnapshot::of(dir.path());
+    std::erase_if(snapshot.entries, [](const auto& entry) {
+        return entry.first == "dest" || entry.first.startsWith("dest/");
+    });
+    return snapshot;
 }
 
 InstallRecording runInstaller(InstallJob job) {

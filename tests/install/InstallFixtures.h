@@ -5,8 +5,11 @@
 #include <ostream>
 #include <vector>
 
+#include <QTemporaryDir>
+
 #include "analysis/ArchiveItem.h"
 #include "install/InstallJob.h"
+#include "tests/support/TestFolders.h"
 
 // Shows texts readably in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -14,6 +17,25 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace packshelf::test {
+
+class ZipWriter;
+
+// A source folder, a library and a work folder side by side, with a
+// bystander folder that no install may touch.
+struct Library {
+    QTemporaryDir dir;
+    QString source = dir.filePath("source");
+    QString dest = dir.filePath("dest");
+    QString work = dir.filePath("work");
+
+    Library();
+    void add(const QString& fileName, const QByteArray& bytes) const;
+    void add(const QString& fileName, const ZipWriter& zip) const;
+    ArchiveItem analysed(const QString& fileName) const;
+    InstallJob job(std::vector<ArchiveItem> items) const;
+    // Everything but the library, which installs may change.
+    FolderSnapshot surroundings() const;
+};
 
 // The record of `fileName` in `sourceDir` as a real analyzer worker leaves it.
 ArchiveItem analysedItem(const QString& sourceDir, const QString& fileName, const QString& workDir);

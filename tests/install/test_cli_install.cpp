@@ -23,29 +23,6 @@ using namespace packshelf::test;
 
 namespace {
 
-struct Sandbox {
-    QTemporaryDir dir;
-    QString source = dir.filePath("source");
-    QString dest = dir.filePath("dest");
-    QString work = dir.filePath("work");
-
-    Sandbox() {
-        QDir().mkpath(source);
-        QDir().mkpath(work);
-        writeFile(dir.filePath("bystander/keep.txt"), "keep");
-    }
-    void add(const QString& fileName, const QByteArray& bytes) const {
-        writeFile(source + "/" + fileName, bytes);
-    }
-    FolderSnapshot outsideTheLibrary() const {
-        FolderSnapshot snapshot = FolderSnapshot::of(dir.path());
-        std::erase_if(snapshot.entries, [](const auto& entry) {
-            return entry.first == "dest" || entry.first.startsWith("dest/");
-        });
-        return snapshot;
-    }
-};
-
 std::map<QString, QJsonObject> byFileName(const CliResult& result) {
     std::map<QString, QJsonObject> records;
     for (const QJsonObject& record : result.records())
@@ -63,7 +40,7 @@ QByteArray pseudoRandom(qsizetype size, quint32 seed) {
 } // namespace
 
 TEST(CliInstall, InstallsEveryReadyArchiveAndPrintsTheRecordsInListOrder) {
-    Sandbox box;
+    Library box;
     box.add("ok.zip", ZipWriter().addFile("Pack/Runtime/r.txt", "r").bytes());
     box.add("dup.zip",
             ZipWriter().addFile("A/Runtime/a.txt", "a").addFile("B/Runtime/b.txt", "b").bytes());
@@ -90,7 +67,7 @@ TEST(CliInstall, InstallsEveryReadyArchiveAndPrintsTheRecordsInListOrder) {
 }
 
 TEST(CliInstall, ManualChoicesApplyInCommandLineOrder) {
-    Sandbox box;
+    Library box;
     box.add("dup.zip",
             ZipWriter().addFile("A/Runtime/a.txt", "a").addFile("B/Runtime/b.txt", "b").bytes());
     box.add("none.zip",
@@ -114,14 +91,14 @@ TEST(CliInstall, ManualChoicesApplyInCommandLineOrder) {
 }
 
 TEST(CliInstall, AFailedCopyExitsWithOneAndNamesThePath) {
-    Sandbox box;
+    Library box;
     box.add("data.zip", ZipWriter().addFile("Data/d.txt", "d").bytes());
     box.add("runtime.zip", ZipWriter().addFile("Runtime/r.txt", "r").bytes());
     QDir().mkpath(box.dest);
     const QString outside = box.dir.filePath("outside");
     QDir().mkpath(outside);
     ASSERT_TRUE(QFile::link(outside, box.dest + "/Data"));
-    const FolderSnapshot before = box.outsideTheLibrary();
+    const FolderSnapshot before = box.surroundings();
 
     const CliResult result = runCli({"install", box.source, box.dest, "--work", box.work});
     EXPECT_EQ(result.exitCode, 1);
@@ -135,11 +112,11 @@ TEST(CliInstall, AFailedCopyExitsWithOneAndNamesThePath) {
             .arg(box.dest)
             .toUtf8()))
         << result.err.toStdString();
-    EXPECT_EQ(FolderSnapshot::differences(before, box.outsideTheLibrary()), QStringList());
+    EXPECT_EQ(FolderSnapshot::differences(before, box.surroundings()), QStringList());
 }
 
 TEST(CliInstall, UsageErrorsExitWithTwoAndWriteNothing) {
-    Sandbox box;
+    Library box;
     box.add("ok.zip", ZipWriter().addFile("Runtime/r.txt", "r").bytes());
     writeFile(box.dir.filePath("file.txt"), "x");
     for (const QStringList& arguments : {
@@ -167,7 +144,7 @@ TEST(CliInstall, UsageErrorsExitWithTwoAndWriteNothing) {
 }
 
 TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
-    Sandbox box;
+    Library box;
     QStringList forced;
     const std::vector<HostileArchive> corpus = hostileCorpus(false);
     for (const HostileArchive& archive : corpus) {
@@ -176,7 +153,7 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
         if (archive.expect == HostileArchive::Expect::Refused)
             forced << "--force" << archive.fileName + "=";
     }
-    const FolderSnapshot before = box.outsideTheLibrary();
+    const FolderSnapshot before = box.surroundings();
 
     const CliResult result =
         runCli(QStringList{"install", box.source, box.dest, "--work", box.work} + forced);
@@ -193,7 +170,7 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
             EXPECT_TRUE(record["STATE"].toInteger() == 9 || record["ERROR"].toInteger() == 3);
         }
     }
-    EXPECT_EQ(FolderSnapshot::differences(before, box.outsideTheLibrary()), QStringList());
+    EXPECT_EQ(FolderSnapshot::differences(before, box.surroundings()), QStringList());
     EXPECT_EQ(listRecursive(box.work), QStringList());
     for (const QString& path : listRecursive(box.dest))
         EXPECT_FALSE(QFileInfo(box.dest + "/" + path).isSymLink()) << path.toStdString();
@@ -203,7 +180,7 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
 // a large file, and checks after each kill that every library file at its
 // final name is either as it was or as the archive has it.
 TEST(CliInstall, AKilledInstallLeavesEveryLibraryFileOldOrNew) {
-    Sandbox box;
+    Library box;
     std::map<QString, QByteArray> oldFiles;
     std::map<QString, QByteArray> newFiles;
     ZipWriter zip;

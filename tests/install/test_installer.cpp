@@ -22,39 +22,6 @@ using namespace packshelf::test;
 
 namespace {
 
-// A source folder, a library and a work folder side by side, with a
-// bystander folder that no install may touch.
-struct Library {
-    QTemporaryDir dir;
-    QString source = dir.filePath("source");
-    QString dest = dir.filePath("dest");
-    QString work = dir.filePath("work");
-
-    Library() {
-        QDir().mkpath(source);
-        QDir().mkpath(work);
-        writeFile(dir.filePath("bystander/keep.txt"), "keep");
-    }
-
-    void add(const QString& fileName, const ZipWriter& zip) const {
-        writeFile(source + "/" + fileName, zip.bytes());
-    }
-    ArchiveItem analysed(const QString& fileName) const {
-        return analysedItem(source, fileName, work);
-    }
-    InstallJob job(std::vector<ArchiveItem> items) const {
-        return InstallJob{source, dest, work, std::move(items)};
-    }
-    // Everything but the library, which installs may change.
-    FolderSnapshot surroundings() const {
-        FolderSnapshot snapshot = FolderSnapshot::of(dir.path());
-        std::erase_if(snapshot.entries, [](const auto& entry) {
-            return entry.first == "dest" || entry.first.startsWith("dest/");
-        });
-        return snapshot;
-    }
-};
-
 QByteArray everyByte() {
     QByteArray bytes;
     for (int i = 0; i < 256; ++i)

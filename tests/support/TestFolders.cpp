@@ -8,23 +8,33 @@
 
 namespace packshelf::test {
 
-FolderSnapshot FolderSnapshot::of(const QString& folder) {
-    FolderSnapshot snapshot;
+namespace {
+// Calls `visit` with the relative path and the info of everything below
+// `folder`, hidden entries included, links not followed.
+template <typename Visit> void forEachEntryBelow(const QString& folder, Visit visit) {
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     const QDir base(folder);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QFileInfo info(path);
+        visit(base.relativeFilePath(path), QFileInfo(path));
+    }
+}
+} // namespace
+
+FolderSnapshot FolderSnapshot::of(const QString& folder) {
+    FolderSnapshot snapshot;
+    forEachEntryBelow(folder, [&](const QString& relative, const QFileInfo& info) {
         Entry entry;
         entry.type = info.isSymLink() ? 'l' : info.isDir() ? 'd' : 'f';
         if (entry.type == 'f') {
             entry.size = info.size();
-            entry.hash = QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha1);
+            entry.hash =
+                QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Sha1);
             entry.mtime = info.lastModified().toMSecsSinceEpoch();
         }
-        snapshot.entries[base.relativeFilePath(path)] = entry;
-    }
+        snapshot.entries[relative] = entry;
+    });
     return snapshot;
 }
 
@@ -46,15 +56,9 @@ QStringList FolderSnapshot::differences(const FolderSnapshot& before, const Fold
 
 QStringList listRecursive(const QString& folder) {
     QStringList result;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    const QDir base(folder);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        result << base.relativeFilePath(path) +
-                      (info.isDir() && !info.isSymLink() ? QStringLiteral("/") : QString());
-    }
+    forEachEntryBelow(folder, [&](const QString& relative, const QFileInfo& info) {
+        result << relative + (info.isDir() && !info.isSymLink() ? QStringLiteral("/") : QString());
+    });
     result.sort();
     return result;
 }
