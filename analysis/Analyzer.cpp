@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "analysis/ArchiveExpansion.h"
+#include "analysis/ArchiveDescription.h"
 #include "analysis/NameRules.h"
 #include "analysis/StructureQueries.h"
 
@@ -97,9 +97,15 @@ void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ig
 }
 
 void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
-    const QString archivePath = joinPath(job.sourceDir, job.data.fileName());
-    const QString workDir = job.workDir.value_or(QDir::tempPath());
-    classifyArchive(job.data, iterateAtPath(archivePath, workDir), job.ignoreDS);
+    ArchiveDescription description =
+        describeArchive(job.data.nativePathIn(job.sourceDir),
+                        job.workDir.value_or(QDir::tempPath()), job.cancelled.get());
+    const bool readable = description.tree.has_value();
+    classifyArchive(job.data, std::move(description.tree), job.ignoreDS);
+    if (!readable)
+        job.data.setText(key::Reason, description.problem);
+    if (!description.warnings.isEmpty())
+        job.data.setText(key::Warning, description.warnings.join(QLatin1Char('\n')));
     reportAnalyze(AnalyzerReport{std::move(job.data), job.index, job.batchId});
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "analysis/ArchiveItem.h"
@@ -17,6 +19,9 @@ struct AnalyzerJob {
     qint64 batchId = 0;             // "BATCHID": the scan that made the job
     ArchiveItem data;               // "DATA"
     bool ignoreDS = false;          // "IGNORE_DS"
+    // Set by whoever made the job when its result is no longer wanted (a
+    // newer scan began): the worker then stops early, and still reports.
+    std::shared_ptr<const std::atomic<bool>> cancelled;
 };
 
 // What a worker hands back, exactly once.
@@ -28,10 +33,12 @@ struct AnalyzerReport {
 
 using ReportCallback = std::function<void(AnalyzerReport)>;
 
-// The body of an analyzer worker: expands and describes the job's archive,
-// classifies it, writes the verdict into the job's record and calls
-// `reportAnalyze` once with it. Without a work folder the expansion happens
-// in the system's temporary location.
+// The body of an analyzer worker: describes the job's archive from its
+// index, classifies it, writes the verdict into the job's record (with
+// "REASON" when it cannot be read, "WARNING" when the tree leaves something
+// out) and calls `reportAnalyze` once with it. Without a work folder, a
+// nested archive too large for memory goes to the system's temporary
+// location.
 void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze);
 
 // The classification alone: writes state, verdict, counts, flags, paths and

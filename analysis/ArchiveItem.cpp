@@ -1,9 +1,12 @@
 #include "analysis/ArchiveItem.h"
 
+#include <QFile>
+
 namespace packshelf {
 
-ArchiveItem ArchiveItem::create(const QString& fileName) {
+ArchiveItem ArchiveItem::create(const QString& fileName, const QByteArray& nativeName) {
     ArchiveItem item;
+    item.m_nativeName = nativeName;
     item.setText(key::FileName, fileName);
     item.setText(key::Info, QString());
     item.setInteger(key::State, ItemState::New);
@@ -12,6 +15,7 @@ ArchiveItem ArchiveItem::create(const QString& fileName) {
 
 ArchiveItem ArchiveItem::isolatedCopy() const {
     ArchiveItem copy;
+    copy.m_nativeName = QByteArray(m_nativeName.constData(), m_nativeName.size());
     for (const auto& [name, value] : m_values) {
         const QString ownName = isolatedString(name);
         if (const auto* text = std::get_if<QString>(&value))
@@ -20,6 +24,13 @@ ArchiveItem ArchiveItem::isolatedCopy() const {
             copy.m_values[ownName] = value;
     }
     return copy;
+}
+
+QByteArray ArchiveItem::nativePathIn(const QString& folder) const {
+    QByteArray path = QFile::encodeName(folder);
+    if (!path.isEmpty() && !path.endsWith('/'))
+        path += '/';
+    return path + (m_nativeName.isEmpty() ? QFile::encodeName(fileName()) : m_nativeName);
 }
 
 const ArchiveItem::Value* ArchiveItem::value(const QString& key) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -28,8 +29,10 @@ class ArchiveItem {
 public:
     using Value = std::variant<qint64, QString, ContentTreePtr>;
 
-    // A fresh record for a listed archive: "FILENAME", "INFO" "" and "STATE" 0.
-    static ArchiveItem create(const QString& fileName);
+    // A fresh record for a listed archive: "FILENAME", "INFO" "" and "STATE"
+    // 0. `nativeName` is the file name as the file system gave it; without
+    // it the name is encoded from the text.
+    static ArchiveItem create(const QString& fileName, const QByteArray& nativeName = {});
 
     bool contains(const QString& key) const { return m_values.count(key) != 0; }
     const Value* value(const QString& key) const;
@@ -53,11 +56,14 @@ public:
 
     qint64 state() const { return integer(key::State); }
     QString fileName() const { return text(key::FileName).value_or(QString()); }
+    // The path of the archive in `folder`, in the file system's bytes.
+    QByteArray nativePathIn(const QString& folder) const;
 
     friend bool operator==(const ArchiveItem&, const ArchiveItem&) = default;
 
 private:
     std::map<QString, Value> m_values;
+    QByteArray m_nativeName; // the file name's bytes, when they were listed
 };
 
 } // namespace packshelf

@@ -30,10 +30,19 @@ struct ContentNode {
     std::optional<ContentTree> content;
     // Marks set by the structure searches ("IS_RUNTIME", "IS_DATA").
     QStringList marks;
+    // Bytes of a file's content; of everything below a folder.
+    quint64 size = 0;
 
-    static ContentNode makeFile(const QString& name) { return {File, name, std::nullopt, {}}; }
+    static ContentNode makeFile(const QString& name, quint64 size = 0) {
+        return {File, name, std::nullopt, {}, size};
+    }
     static ContentNode makeFolder(const QString& dirName, std::optional<ContentTree> content) {
-        return {Folder, dirName, std::move(content), {}};
+        quint64 size = 0;
+        if (content) {
+            for (const ContentNode& node : *content)
+                size += node.size;
+        }
+        return {Folder, dirName, std::move(content), {}, size};
     }
 
     bool isFile() const { return type == File; }

@@ -1,24 +1,56 @@
 #include "analysis/DirectoryListing.h"
 
+#include <QCollator>
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <memory>
+#include <numeric>
 
 #include "archive/ZipHandles.h"
 
 namespace packshelf {
 
+namespace {
+
+// One collator per thread: collators are not shared between threads.
+const QCollator& collator() {
+    thread_local const QCollator instance = [] {
+        QCollator made{QLocale(QLocale::English, QLocale::UnitedStates)};
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        made.setNumericMode(true);
+        return made;
+    }();
+    return instance;
+}
+
+} // namespace
+
 bool listingOrderLess(const QString& a, const QString& b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    if (folded != 0)
-        return folded < 0;
+    const int collated = collator().compare(a, b);
+    if (collated != 0)
+        return collated < 0;
     return QFile::encodeName(a) < QFile::encodeName(b);
 }
 
-std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error) {
+std::vector<std::size_t> listingOrder(const QStringList& names) {
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(std::size_t(names.size()));
+    for (const QString& name : names)
+        keys.push_back(collator().sortKey(name));
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int collated = keys[a].compare(keys[b]);
+        if (collated != 0)
+            return collated < 0;
+        return QFile::encodeName(names[qsizetype(a)]) < QFile::encodeName(names[qsizetype(b)]);
+    });
+    return order;
+}
+
+std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString* error) {
     const QByteArray nativePath = QFile::encodeName(folder);
     handles::UniqueDir dir(::opendir(nativePath.constData()));
     if (!dir) {
@@ -26,14 +58,30 @@ std::optional<QStringList> sortedEntryNames(const QString& folder, QString* erro
             *error = QString::fromLocal8Bit(std::strerror(errno));
         return std::nullopt;
     }
+    std::vector<ListedName> listed;
     QStringList names;
     while (const dirent* entry = ::readdir(dir.get())) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        names.append(QFile::decodeName(name));
+        listed.push_back({QFile::decodeName(name), QByteArray(name)});
+        names.append(listed.back().name);
     }
-    std::sort(names.begin(), names.end(), listingOrderLess);
+    std::vector<ListedName> sorted;
+    sorted.reserve(listed.size());
+    for (std::size_t position : listingOrder(names))
+        sorted.push_back(std::move(listed[position]));
+    return sorted;
+}
+
+std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error) {
+    const auto listed = listFolder(folder, error);
+    if (!listed)
+        return std::nullopt;
+    QStringList names;
+    names.reserve(qsizetype(listed->size()));
+    for (const ListedName& entry : *listed)
+        names.append(entry.name);
     return names;
 }
 

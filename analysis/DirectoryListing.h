@@ -1,19 +1,39 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace packshelf {
 
-// The names of one folder's entries (hidden ones included, no recursion),
-// sorted case-insensitively by Unicode case folding with ties broken by byte
-// order, so that every listing, and every first match found in it, is the
-// same on every machine. Nothing when the folder cannot be read; `error`
-// then receives the system's description.
-std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error = nullptr);
+// One entry of a folder: its name as text, and the bytes the file system
+// gave, which alone open it again when they are not valid in the locale's
+// encoding.
+struct ListedName {
+    QString name;
+    QByteArray native;
+};
 
-// The same order as a comparison, for callers that sort names themselves.
+// The listing order, the same on every machine whatever its locale: names
+// sorted as a person expects (one fixed locale's collation, letter case
+// ignored, accents beside their base letter, numbers by value: "Pack 2"
+// before "Pack 10"), ties broken by the names' bytes. The tree of an
+// archive, every first match found in it, the source scan and so the
+// install order all follow it.
 bool listingOrderLess(const QString& a, const QString& b);
+
+// The positions of `names` in listing order; names that compare equal
+// keep their order.
+std::vector<std::size_t> listingOrder(const QStringList& names);
+
+// The entries of one folder (hidden ones included, no recursion), in
+// listing order. Nothing when the folder cannot be read; `error` then
+// receives the system's description.
+std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString* error = nullptr);
+
+// The names alone.
+std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error = nullptr);
 
 } // namespace packshelf

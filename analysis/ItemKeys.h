@@ -21,6 +21,11 @@ inline const QString HasForced = QStringLiteral("HASFORCED");
 inline const QString DirectPath = QStringLiteral("DIRECTPATH");
 inline const QString DirectPathSrc = QStringLiteral("DIRECTPATHSRC");
 inline const QString HasDirect = QStringLiteral("HASDIRECT");
+// Why the record failed ("Unzip error", "Failed!"), in a sentence.
+inline const QString Reason = QStringLiteral("REASON");
+// What went wrong without failing the record: parts of the archive that
+// the tree does not show, or nested archives an install could not take.
+inline const QString Warning = QStringLiteral("WARNING");
 } // namespace packshelf::key
 
 namespace packshelf::verdict {

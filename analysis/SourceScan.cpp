@@ -11,15 +11,17 @@ SourceScan scanSourceFolder(const QString& sourcePath) {
     SourceScan scan;
     if (!QFileInfo(sourcePath).isDir())
         return scan;
-    const auto names = sortedEntryNames(sourcePath, &scan.error);
+    const auto names = listFolder(sourcePath, &scan.error);
     if (!names) {
         scan.outcome = SourceScan::Outcome::ListingFailed;
         return scan;
     }
     scan.outcome = SourceScan::Outcome::Listed;
-    for (const QString& name : *names) {
-        if (hasArchiveExtension(name))
-            scan.fileNames.append(name);
+    for (const ListedName& entry : *names) {
+        if (hasArchiveExtension(entry.name)) {
+            scan.fileNames.append(entry.name);
+            scan.nativeNames.append(entry.native);
+        }
     }
     return scan;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,8 @@ struct SourceScan {
     };
     Outcome outcome = Outcome::NotAFolder;
     QStringList fileNames;
+    // The names as the file system gave them, one for each of `fileNames`.
+    QList<QByteArray> nativeNames;
     QString error;
 };
 

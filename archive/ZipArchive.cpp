@@ -10,9 +10,12 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
-#include "archive/ArchiveScreening.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
 #include "archive/EntryName.h"
+#include "archive/FreeSpace.h"
 #include "archive/PkwareCipher.h"
+#include "archive/ZipInput.h"
 
 Q_LOGGING_CATEGORY(lcArchive, "packshelf.archive")
 
@@ -78,17 +81,7 @@ void applyEntryDate(int fd, const tm_unz& date) {
         qCInfo(lcArchive, "Failed to set attributes");
 }
 
-// Raw deflate and inflate streams, ended on scope exit.
-struct InflateStream {
-    z_stream z{};
-    bool ready = false;
-    InflateStream() { ready = inflateInit2(&z, -MAX_WBITS) == Z_OK; }
-    ~InflateStream() {
-        if (ready)
-            inflateEnd(&z);
-    }
-};
-
+// Raw deflate stream, ended on scope exit.
 struct DeflateStream {
     z_stream z{};
     bool ready = false;
@@ -100,34 +93,6 @@ struct DeflateStream {
         if (ready)
             deflateEnd(&z);
     }
-};
-
-// Receives an entry's uncompressed bytes: checks them against the declared
-// size, keeps the running CRC-32 and writes them to the file.
-class EntrySink {
-public:
-    EntrySink(int fd, quint64 declaredSize)
-        : m_fd(fd)
-        , m_declared(declaredSize) {}
-
-    enum class Result { Ok, TooLong, WriteFailed };
-    Result take(const unsigned char* data, std::size_t size) {
-        if (size == 0)
-            return Result::Ok;
-        if (size > m_declared - m_total)
-            return Result::TooLong;
-        m_crc = crc32(m_crc, data, static_cast<uInt>(size));
-        m_total += size;
-        return writeAll(m_fd, data, size) ? Result::Ok : Result::WriteFailed;
-    }
-    quint64 total() const { return m_total; }
-    uLong crc() const { return m_crc; }
-
-private:
-    int m_fd;
-    quint64 m_declared;
-    quint64 m_total = 0;
-    uLong m_crc = crc32(0L, Z_NULL, 0);
 };
 
 } // namespace
@@ -157,8 +122,13 @@ QByteArray ZipArchive::passwordBytes() const {
 
 bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
     _unzFile.reset();
-    const QByteArray path = localPath(zipFile);
-    _unzFile.reset(unzOpen64(path.constData()));
+    _input.reset();
+    QString problem;
+    _input = FileInput::openRegular(localPath(zipFile), &problem);
+    if (_input)
+        _unzFile = openUnzip(*_input);
+    if (!_unzFile)
+        _input.reset();
     return _unzFile != nullptr;
 }
 
@@ -171,7 +141,9 @@ bool ZipArchive::UnzipCloseFile() {
     _password.clear();
     if (!_unzFile)
         return true;
-    return unzClose(_unzFile.release()) == UNZ_OK;
+    const bool closed = unzClose(_unzFile.release()) == UNZ_OK;
+    _input.reset();
+    return closed;
 }
 
 bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
@@ -207,16 +179,14 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
 // unreadable entry, with entries whose data overlap, or whose declared size
 // would not fit in the target's file system (less a safety margin).
 bool ZipArchive::archiveFitsUnder(const QString& target) {
-    const ArchiveScreening screening = screenEntries(_unzFile.get());
-    if (!screening.ok) {
-        OutputErrorMessage(screening.problem);
+    const ArchiveIndex index = readArchiveIndex(*_input, !passwordBytes().isEmpty());
+    if (!index.ok()) {
+        OutputErrorMessage(index.problem);
         return false;
     }
-    const auto available = freeBytesAt(target);
-    const quint64 margin = freeSpaceMargin(target);
-    if (available && (*available < margin || screening.declaredBytes > *available - margin)) {
-        OutputErrorMessage(QStringLiteral("Not enough free space to expand %1 bytes")
-                               .arg(screening.declaredBytes));
+    if (!fitsOnFileSystem(target, index.declaredBytes())) {
+        OutputErrorMessage(
+            QStringLiteral("Not enough free space to expand %1 bytes").arg(index.declaredBytes()));
         return false;
     }
     return true;
@@ -310,7 +280,6 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
     };
 
     unsigned char input[BufferSize];
-    unsigned char output[BufferSize];
     std::optional<PkwareCipher> cipher;
     if (entry.info.flag & FlagEncrypted) {
         cipher.emplace(entry.password);
@@ -325,13 +294,26 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
             return fail(QStringLiteral("Wrong password: %1"));
     }
 
-    const bool deflated = entry.info.compression_method == MethodDeflate;
-    InflateStream inflater;
-    if (deflated && !inflater.ready)
+    const int descriptor = fd.get();
+    EntryDecoder decoder(int(entry.info.compression_method), entry.info.uncompressed_size,
+                         quint32(entry.info.crc), [descriptor](const char* data, std::size_t size) {
+                             return writeAll(descriptor,
+                                             reinterpret_cast<const unsigned char*>(data), size);
+                         });
+    auto failDecode = [&](EntryDecoder::Status status) {
+        switch (status) {
+        case EntryDecoder::Status::TooLong:
+            return fail(QStringLiteral("Entry larger than declared: %1"));
+        case EntryDecoder::Status::SinkFailed:
+            return fail(QStringLiteral("Failed to write file: %1"));
+        case EntryDecoder::Status::CrcError:
+            return fail(QStringLiteral("CRC error: %1"));
+        case EntryDecoder::Status::Ok:
+        case EntryDecoder::Status::Damaged:
+            break;
+        }
         return fail(QStringLiteral("Failed to reading zip file: %1"));
-    EntrySink sink(fd.get(), entry.info.uncompressed_size);
-    bool streamEnded = !deflated;
-
+    };
     for (;;) {
         const int got = unzReadCurrentFile(unz, input, BufferSize);
         if (got < 0)
@@ -340,47 +322,12 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
             break;
         if (cipher)
             cipher->decrypt(input, std::size_t(got));
-        if (!deflated) {
-            switch (sink.take(input, std::size_t(got))) {
-            case EntrySink::Result::Ok:
-                continue;
-            case EntrySink::Result::TooLong:
-                return fail(QStringLiteral("Entry larger than declared: %1"));
-            case EntrySink::Result::WriteFailed:
-                return fail(QStringLiteral("Failed to write file: %1"));
-            }
-        }
-        if (streamEnded)
-            continue; // bytes after the end of the deflate stream are ignored
-        inflater.z.next_in = input;
-        inflater.z.avail_in = uInt(got);
-        do {
-            inflater.z.next_out = output;
-            inflater.z.avail_out = BufferSize;
-            const int status = inflate(&inflater.z, Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR)
-                return fail(QStringLiteral("Failed to reading zip file: %1"));
-            switch (sink.take(output, BufferSize - inflater.z.avail_out)) {
-            case EntrySink::Result::Ok:
-                break;
-            case EntrySink::Result::TooLong:
-                return fail(QStringLiteral("Entry larger than declared: %1"));
-            case EntrySink::Result::WriteFailed:
-                return fail(QStringLiteral("Failed to write file: %1"));
-            }
-            if (status == Z_STREAM_END) {
-                streamEnded = true;
-                break;
-            }
-            if (status == Z_BUF_ERROR)
-                break;
-        } while (inflater.z.avail_out == 0);
+        if (EntryDecoder::Status status = decoder.feed(input, std::size_t(got));
+            status != EntryDecoder::Status::Ok)
+            return failDecode(status);
     }
-
-    if (!streamEnded || sink.total() != entry.info.uncompressed_size)
-        return fail(QStringLiteral("Failed to reading zip file: %1"));
-    if (sink.crc() != entry.info.crc)
-        return fail(QStringLiteral("CRC error: %1"));
+    if (EntryDecoder::Status status = decoder.finish(); status != EntryDecoder::Status::Ok)
+        return failDecode(status);
     applyEntryDate(fd.get(), entry.info.tmu_date);
     if (!fd.close())
         return fail(QStringLiteral("Failed to write file: %1"));

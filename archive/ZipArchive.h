@@ -8,6 +8,8 @@
 
 namespace packshelf {
 
+class ZipInput;
+
 // A zip archive, opened either for reading (expand all of it into a folder)
 // or for writing (add files one by one). One object serves one archive.
 //
@@ -57,6 +59,9 @@ private:
     QByteArray passwordBytes() const;
 
     handles::UniqueZipFile _zipFile;
+    // The archive read (declared before its minizip handle, which reads
+    // through it and so must close first).
+    std::unique_ptr<ZipInput> _input;
     handles::UniqueUnzFile _unzFile;
     QString _password;
     std::shared_ptr<void> _delegate;

@@ -17,12 +17,13 @@ namespace {
 const char* const AnalyzeHelp =
     "Usage: packshelf-cli analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
     "\n"
-    "Analyses every zip archive of the folder SOURCE, at most four at a time,\n"
-    "and prints one JSON object per archive and line, in list order, with the\n"
-    "keys of its record (STATE, INFO, RUNTIMEPATH, ...).\n"
+    "Analyses every zip archive of the folder SOURCE from its central directory,\n"
+    "at most four at a time, and prints one JSON object per archive and line, in\n"
+    "list order, with the keys of its record (STATE, INFO, RUNTIMEPATH, REASON,\n"
+    "...).\n"
     "\n"
-    "  --work DIR      expand archives inside DIR (default: a private temporary\n"
-    "                  folder, removed at the end)\n"
+    "  --work DIR      scratch folder for nested archives too large for memory\n"
+    "                  (default: a private temporary folder, removed at the end)\n"
     "  --ignore-data   do not look for Data folders; judge by Runtime alone\n"
     "  --tree          include each archive's content tree under \"ZIP\"\n"
     "  -h, --help      show this help\n"
@@ -61,16 +62,22 @@ int runAnalyze(const QStringList& arguments) {
     if (!workDir)
         return ExitFailed;
 
-    AnalysisRun run(sourceDir, *workDir, parser.isSet(ignoreOption), scan->fileNames);
+    // Records are printed as they come in, in list order, and then let go:
+    // memory stays flat however many archives the folder holds.
+    AnalysisRun run(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, false);
     ProgressLine progress(QStringLiteral("analysed"));
+    const bool withTree = parser.isSet(treeOption);
+    QObject::connect(&run, &AnalysisRun::recordReady, &run,
+                     [&progress, withTree](const ArchiveItem& item) {
+                         progress.clear();
+                         printRecord(item, withTree);
+                     });
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });
     QObject::connect(&run, &AnalysisRun::finished, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     run.start();
     QCoreApplication::exec();
-
-    printRecords(run.items(), parser.isSet(treeOption));
     return ExitOk;
 }
 

@@ -32,12 +32,15 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
     return std::nullopt;
 }
 
-void printRecords(const std::vector<ArchiveItem>& items, bool withTree) {
-    for (const ArchiveItem& item : items) {
-        const QByteArray line = jsonLine(itemToJson(item, withTree));
-        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    }
+void printRecord(const ArchiveItem& item, bool withTree) {
+    const QByteArray line = jsonLine(itemToJson(item, withTree));
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
     std::fflush(stdout);
+}
+
+void printRecords(const std::vector<ArchiveItem>& items, bool withTree) {
+    for (const ArchiveItem& item : items)
+        printRecord(item, withTree);
 }
 
 } // namespace packshelf::cli

@@ -27,7 +27,9 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
                                      const QTemporaryDir& privateWork);
 
-// Prints every record as one JSON line on stdout, in order.
+// Prints a record as one JSON line on stdout.
+void printRecord(const ArchiveItem& item, bool withTree);
+// Prints every record, in order.
 void printRecords(const std::vector<ArchiveItem>& items, bool withTree);
 
 } // namespace packshelf::cli

@@ -116,8 +116,8 @@ void applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgum
 }
 
 std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDir, bool ignoreDS,
-                                 const QStringList& fileNames) {
-    AnalysisRun run(sourceDir, workDir, ignoreDS, fileNames);
+                                 const SourceScan& scan) {
+    AnalysisRun run(sourceDir, workDir, ignoreDS, scan, true);
     ProgressLine progress(QStringLiteral("analysed"));
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });
@@ -188,7 +188,7 @@ int runInstall(const QStringList& arguments) {
     QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.info=false"));
 
     std::vector<ArchiveItem> items =
-        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), scan->fileNames);
+        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan);
     applyChoices(items, *choices);
 
     InstallJob job{sourceDir, destDir, *workDir, {}};

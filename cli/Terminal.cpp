@@ -14,8 +14,15 @@ ProgressLine::ProgressLine(QString label)
     , m_enabled(::isatty(STDERR_FILENO) == 1) {}
 
 ProgressLine::~ProgressLine() {
-    if (m_shown)
-        std::fputc('\n', stderr);
+    clear();
+}
+
+void ProgressLine::clear() {
+    if (!m_shown)
+        return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    m_shown = false;
 }
 
 void ProgressLine::show(int done, int total) {

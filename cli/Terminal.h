@@ -14,6 +14,8 @@ public:
     explicit ProgressLine(QString label);
     ~ProgressLine();
     void show(int done, int total);
+    // Takes the line off the terminal, so that other output can follow.
+    void clear();
 
 private:
     QString m_label;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
@@ -16,6 +18,9 @@ struct InstallJob {
     QString destDir;                // "DESTDIR": the content library
     QString workDir;                // "WORKDIR": scratch space for the expansions
     std::vector<ArchiveItem> items; // "ITEMS"
+    // Set (from any thread) to cancel: the archive being installed is rolled
+    // back, the ones not yet begun are left as they were.
+    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace packshelf

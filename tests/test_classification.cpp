@@ -90,7 +90,10 @@ TEST(Classification, EveryVerdictOfTheDecisionTable) {
         {"corrupt archive",
          {},
          false,
-         {{"STATE", qint64(-1)}, {"ERROR", qint64(1)}, {"INFO", QString("Unzip error")}},
+         {{"STATE", qint64(-1)},
+          {"ERROR", qint64(1)},
+          {"INFO", QString("Unzip error")},
+          {"REASON", QString("not a zip archive, or damaged")}},
          false},
         {"Runtime and Data on top",
          {"Runtime/a", "Data/b"},
@@ -243,8 +246,7 @@ TEST(Classification, DuplicatesKeepTheirMarksInTheStoredTree) {
     EXPECT_TRUE(tree->at(1).content->at(0).hasMark("IS_RUNTIME"));
 }
 
-TEST(Classification, WithoutWorkFolderTheSystemTempIsUsedAndLeftClean)
-{
+TEST(Classification, WithoutWorkFolderTheSystemTempIsUsedAndLeftClean) {
     QTemporaryDir source;
     writeFile(source.filePath("p.zip"), archiveOf({"Runtime/a"}));
     // A temporary location of its own, so other tests running meanwhile

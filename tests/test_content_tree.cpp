@@ -1,10 +1,20 @@
+// The content tree read from an archive's index, against the tree the old
+// path made by expanding the archive to disk and walking it.
+
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
-#include "analysis/ArchiveExpansion.h"
-#include "analysis/DirectoryListing.h"
+#include "analysis/Analyzer.h"
+#include "analysis/ArchiveDescription.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/ExpandAndWalk.h"
+#include "tests/support/HostileCorpus.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
 
@@ -13,13 +23,13 @@ using namespace packshelf::test;
 
 namespace {
 
-// A compact picture of a tree: "name" for a file, "name/[...]" for a
-// folder, "name/-" for a folder without content.
+// "name:size" for a file, "name/[...]" for a folder, "name/-" for one
+// without content.
 QString describe(const ContentTree& tree) {
     QStringList parts;
     for (const ContentNode& node : tree) {
         if (node.isFile())
-            parts << node.name;
+            parts << QStringLiteral("%1:%2").arg(node.name).arg(node.size);
         else if (!node.content)
             parts << node.name + "/-";
         else
@@ -28,142 +38,140 @@ QString describe(const ContentTree& tree) {
     return parts.join(',');
 }
 
-struct Workspace {
-    QTemporaryDir dir;
-    Workspace() { QDir().mkpath(work()); }
-    QString work() const { return dir.filePath("work"); }
-    QString path(const QString& name) const { return dir.filePath(name); }
-};
+std::string outcome(std::optional<ContentTree> tree) {
+    ArchiveItem item = ArchiveItem::create("x.zip");
+    const QString shown = tree ? describe(*tree) : QStringLiteral("no tree");
+    classifyArchive(item, std::move(tree), false);
+    return (shown + " => " + item.text(key::Info).value_or("") + " " +
+            item.text(key::RuntimePath).value_or("-") + " " +
+            item.text(key::DataPath).value_or("-"))
+        .toStdString();
+}
+
+// Random archives over a small vocabulary: case variants, junk, implicit
+// and explicit folders, duplicates and nested archives.
+QByteArray randomArchive(QRandomGenerator& random, int nesting) {
+    static const QByteArray Folders[] = {"Runtime",  "runtime", "DATA",    "Data",
+                                         "Pack",     "pack 2",  "Pack 10", "\xc3\x9cn\xc3\xaf",
+                                         "__MACOSX", "sub"};
+    static const QByteArray Files[] = {"a.txt", "B.TXT", ".DS_Store", "readme", "__MACOSX_x"};
+    ZipWriter writer;
+    QList<QByteArray> written;
+    const int entries = 1 + random.bounded(16);
+    for (int i = 0; i < entries; ++i) {
+        if (!written.isEmpty() && random.bounded(8) == 0) { // a duplicate
+            writer.addFile(written[random.bounded(written.size())], "again");
+            continue;
+        }
+        QByteArray path;
+        for (int depth = random.bounded(4); depth > 0; --depth)
+            path += Folders[random.bounded(int(std::size(Folders)))] + '/';
+        const int kind = random.bounded(10);
+        if (kind == 0) {
+            writer.addFolder(path + "explicit/");
+        } else if (kind == 1 && nesting < 2) {
+            writer.addFile(path + (random.bounded(2) ? "inner.zip" : "Inner.ZIP"),
+                           randomArchive(random, nesting + 1), 0);
+        } else {
+            path += Files[random.bounded(int(std::size(Files)))];
+            writer.addFile(path, QByteArray(random.bounded(40), 'x'));
+            written << path;
+        }
+    }
+    return writer.bytes();
+}
 
 } // namespace
 
-TEST(ContentTree, SkipsJunkSortsAndRemovesTheExpansion) {
-    Workspace w;
-    ZipWriter()
-        .addFile("__MACOSX/._a", "junk")
-        .addFile("__MACOSX_old/x", "junk")
-        .addFile(".DS_Store", "junk")
-        .addFile("sub/.DS_Store", "junk")
-        .addFile(".ds_store", "kept")
-        .addFile("x.DS_Store", "kept")
-        .addFile("beta.txt", "b")
-        .addFile("Alpha.txt", "a")
-        .addFile("alpha.txt", "a")
-        .addFile("notes.zipx", "not an archive")
-        .writeTo(w.path("junk.zip"));
-
-    const auto tree = iterateAtPath(w.path("junk.zip"), w.work());
-    ASSERT_TRUE(tree);
-    EXPECT_EQ(describe(*tree),
-              ".ds_store,Alpha.txt,alpha.txt,beta.txt,notes.zipx,sub/[],x.DS_Store");
-    EXPECT_EQ(listRecursive(w.work()), QStringList()) << "the work folder is left empty";
-
-    ZipWriter().addFile("__MACOSX/._a", "j").addFile(".DS_Store", "j").writeTo(w.path("only.zip"));
-    const auto onlyJunk = iterateAtPath(w.path("only.zip"), w.work());
-    ASSERT_TRUE(onlyJunk) << "an archive of junk is an empty tree, not a failure";
-    EXPECT_TRUE(onlyJunk->empty());
-}
-
-TEST(ContentTree, NestedArchivesCorruptOnesAndZipNamedFolders) {
-    Workspace w;
-    const QByteArray innermost = ZipWriter().addFile("Runtime/deep.txt", "d").bytes();
-    const QByteArray inner =
-        ZipWriter().addFile("file.txt", "f").addFile("more/Innermost.ZIP", innermost, 0).bytes();
-    ZipWriter()
-        .addFile("DATA.ZIP", inner, 0)
-        .addFile("broken.zip", "not a zip", 0)
-        .addFolder("Folder.zip")
-        .addFile("Folder.zip/in.txt", "x")
-        .addFile("dir/inner.zip", inner, 0)
-        .writeTo(w.path("outer.zip"));
-
-    const auto tree = iterateAtPath(w.path("outer.zip"), w.work());
-    ASSERT_TRUE(tree);
-    EXPECT_EQ(describe(*tree),
-              "broken/-,DATA/[file.txt,more/[Innermost/[Runtime/[deep.txt]]]],"
-              "dir/[inner/[file.txt,more/[Innermost/[Runtime/[deep.txt]]]]],Folder.zip/-");
-    EXPECT_EQ(listRecursive(w.work()), QStringList());
-
-    ASSERT_TRUE(writeFile(w.path("plain/sub/a.txt"), "a"));
-    const auto folder = iterateAtPath(w.path("plain"), w.work());
-    ASSERT_TRUE(folder);
-    EXPECT_EQ(describe(*folder), "sub/[a.txt]");
-    EXPECT_TRUE(QFileInfo::exists(w.path("plain/sub/a.txt"))) << "a described folder is kept";
-}
-
-TEST(ContentTree, FailuresLeaveNothingBehind) {
-    Workspace w;
-    writeFile(w.path("notzip.zip"), "plain text");
-    EXPECT_FALSE(iterateAtPath(w.path("notzip.zip"), w.work()));
-    EXPECT_FALSE(iterateAtPath(w.path("missing.zip"), w.work()));
-
-    ZipWriter::Entry bad;
-    bad.name = "b.bin";
-    bad.data = QByteArray(5000, 'x');
-    bad.crc = 1;
-    ZipWriter().addFile("first.txt", "written first").add(bad).writeTo(w.path("crc.zip"));
-    EXPECT_FALSE(iterateAtPath(w.path("crc.zip"), w.work()));
-    EXPECT_EQ(listRecursive(w.work()), QStringList()) << "a failed expansion is removed too";
-
-    // No work folder yet: it is created, and left empty.
-    ZipWriter().addFile("a.txt", "a").writeTo(w.path("ok.zip"));
-    const QString fresh = w.path("fresh/work");
-    EXPECT_TRUE(iterateAtPath(w.path("ok.zip"), fresh));
-    EXPECT_EQ(listRecursive(fresh), QStringList());
-}
-
-TEST(ContentTree, HostileNestedNamesStayInsideTheWorkFolder) {
-    Workspace w;
-    const QByteArray inner = ZipWriter().addFile("Runtime/x.txt", "x").bytes();
-    ZipWriter()
-        .addFile("...zip", inner, 0)
-        .addFile("..zip", inner, 0)
-        .addFile(".zip", inner, 0)
-        .addFile("sub/...zip", inner, 0)
-        .writeTo(w.path("dots.zip"));
-    writeFile(w.path("bystander.txt"), "must survive");
-    const FolderSnapshot before = FolderSnapshot::of(w.dir.path());
-
-    const auto tree = iterateAtPath(w.path("dots.zip"), w.work());
-    ASSERT_TRUE(tree);
-    EXPECT_EQ(describe(*tree), "../[Runtime/[x.txt]],./[Runtime/[x.txt]],/[Runtime/[x.txt]],"
-                               "sub/[../[Runtime/[x.txt]]]");
-    EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(w.dir.path())), QStringList());
-}
-
-TEST(ContentTree, NestingIsBoundedAndSameNamesDoNotMeet) {
-    Workspace w;
-    QByteArray level = ZipWriter().addFile("bottom.txt", "b").bytes();
-    for (int i = 0; i < 20; ++i)
-        level = ZipWriter().addFile("n.zip", level, 0).bytes();
-    writeFile(w.path("deep.zip"), level);
-    const auto tree = iterateAtPath(w.path("deep.zip"), w.work());
-    ASSERT_TRUE(tree);
-    int depth = 0;
-    const ContentTree* current = &*tree;
-    while (current && !current->empty() && current->front().isFolder()) {
-        current = current->front().children();
-        ++depth;
-    }
-    EXPECT_EQ(depth, 17) << "16 nested levels expanded, the 17th is a folder without content";
-    EXPECT_EQ(current, nullptr);
-    EXPECT_EQ(listRecursive(w.work()), QStringList());
-
-    // Two archives with the same base name in different folders, and a
-    // nested archive of the same name in each: independent expansions.
-    const QByteArray x = ZipWriter().addFile("x.txt", "x").bytes();
-    ZipWriter().addFile("x.zip", x, 0).addFile("a.txt", "a").writeTo(w.path("one/p.zip"));
-    ZipWriter().addFile("x.zip", x, 0).addFile("b.txt", "b").writeTo(w.path("two/p.zip"));
-    EXPECT_EQ(describe(*iterateAtPath(w.path("one/p.zip"), w.work())), "a.txt,x/[x.txt]");
-    EXPECT_EQ(describe(*iterateAtPath(w.path("two/p.zip"), w.work())), "b.txt,x/[x.txt]");
-}
-
-TEST(DirectoryListing, SortsByCaseFoldingThenBytes) {
+TEST(ContentTreeFromIndex, MatchesTheExpandedTreeWhereverThatWasSound) {
+    // Where the expansion was not sound the index tells the truth instead:
+    // damaged data is refused at install rather than at analysis, and what
+    // the disk refused to hold is shown rather than silently missing.
+    const QStringList differOnPurpose = {
+        "liar-small.zip",      // data larger than declared
+        "liar-large.zip",      // data smaller than declared
+        "truncated-data.zip",  // data cut short
+        "bad-crc.zip",         // CRC mismatch
+        "file-and-folder.zip", // a file x beside a folder x/
+        "symlink.zip",         // a link entry beside a folder of its name
+        "long-names.zip",      // names longer than a file system holds
+    };
     QTemporaryDir dir;
-    for (const char* name : {"b", "B", "a", "ä", "Ä", "_x", "Z", "10", "9"})
-        writeFile(dir.filePath(name), "x");
-    const auto names = sortedEntryNames(dir.path());
-    ASSERT_TRUE(names);
-    EXPECT_EQ(*names, QStringList({"10", "9", "_x", "a", "B", "b", "Z", "Ä", "ä"}));
-    EXPECT_FALSE(sortedEntryNames(dir.filePath("missing")));
+    const QString work = dir.filePath("work");
+    std::vector<std::pair<QString, QByteArray>> archives;
+    for (const HostileArchive& archive : hostileCorpus(false))
+        archives.emplace_back(archive.fileName, archive.bytes);
+    QRandomGenerator random(20261207);
+    for (int i = 0; i < 40; ++i)
+        archives.emplace_back(QStringLiteral("random%1.zip").arg(i), randomArchive(random, 0));
+
+    int compared = 0;
+    for (const auto& [name, bytes] : archives) {
+        const QString path = dir.filePath("archive.zip");
+        ASSERT_TRUE(writeFile(path, bytes));
+        const std::string fromIndex = outcome(iterateAtPath(path, work));
+        const std::string fromDisk = outcome(expandAndWalk(path, work));
+        if (differOnPurpose.contains(name)) {
+            EXPECT_NE(fromIndex, fromDisk) << name.toStdString();
+        } else {
+            EXPECT_EQ(fromIndex, fromDisk) << name.toStdString();
+            ++compared;
+        }
+        ASSERT_EQ(listRecursive(work), QStringList()) << "the work folder is left empty";
+    }
+    EXPECT_GT(compared, 60);
+}
+
+TEST(ContentTreeFromIndex, FaultsOfTheExpandingPathAreGone) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source");
+    const QString work = dir.filePath("work");
+    QDir().mkpath(work);
+
+    // A name of 200 CP437 letters (400 bytes in UTF-8), and a file beside
+    // a folder of the same name: both shown, and both named in a warning.
+    writeFile(source + "/names.zip", ZipWriter()
+                                         .addFile("Runtime/" + QByteArray(200, '\x82'), "long")
+                                         .addFile("Runtime/x", "file")
+                                         .addFile("Runtime/x/y", "inside")
+                                         .bytes());
+    // A folder named like an archive is a folder.
+    writeFile(
+        source + "/textures.zip",
+        ZipWriter().addFolder("Textures.zip/").addFile("Textures.zip/Runtime/a.dds", "a").bytes());
+    // 17 nested archives, each under a chain of 1,900 folders.
+    QByteArray deep = ZipWriter().addFile("Runtime/bottom.txt", "b").bytes();
+    for (int level = 0; level < 17; ++level)
+        deep = ZipWriter().addFile(QByteArray("a/").repeated(1900) + "inner.zip", deep, 0).bytes();
+    writeFile(source + "/deep.zip", deep);
+    // A source name that is not UTF-8 (Latin-1).
+    QFile latin1(QFile::decodeName(QFile::encodeName(source) + "/Caf\xe9.zip"));
+    writeFile(QFile::decodeName(QFile::encodeName(source) + "/Caf\xe9.zip"),
+              ZipWriter().addFile("Runtime/a.txt", "a").bytes());
+    // A FIFO named like an archive.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(source + "/fifo.zip").constData(), 0600), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    const CliResult result = runCli({"analyze", source, "--work", work});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 60000) << "nothing waits on the FIFO";
+    QMap<QString, QJsonObject> records;
+    for (const QJsonObject& record : result.records())
+        records[record["FILENAME"].toString()] = record;
+    ASSERT_EQ(records.size(), 5) << result.out.toStdString();
+
+    const QJsonObject names = records["names.zip"];
+    EXPECT_EQ(names["INFO"].toString(), "OK");
+    EXPECT_EQ(names["FILES"].toInt(), 3) << "every file is in the tree";
+    EXPECT_TRUE(names["WARNING"].toString().contains("too long"))
+        << names["WARNING"].toString().toStdString();
+    EXPECT_TRUE(names["WARNING"].toString().contains("Runtime/x")) << "the file beside its folder";
+    EXPECT_EQ(records["textures.zip"]["RUNTIMEPATH"].toString(), "Textures.zip");
+    EXPECT_EQ(records["deep.zip"]["INFO"].toString(), "No Runtime");
+    EXPECT_TRUE(records["deep.zip"]["WARNING"].toString().contains("too deep"));
+    EXPECT_EQ(records[QString::fromUtf8("Caf\xef\xbf\xbd.zip")]["INFO"].toString(), "OK");
+    EXPECT_EQ(records["fifo.zip"]["INFO"].toString(), "Unzip error");
+    EXPECT_TRUE(records["fifo.zip"]["REASON"].toString().contains("not a regular file"));
+    EXPECT_EQ(listRecursive(work), QStringList()) << "nothing is written to the work folder";
 }

@@ -315,7 +315,7 @@ TEST(ZipArchivePassword, RoundTripWrongAndMissingPassword) {
     RecordingArchive nonAscii;
     ASSERT_TRUE(nonAscii.UnzipOpenFile(s.path("enc.zip"), QStringLiteral("s3crét")));
     EXPECT_FALSE(nonAscii.UnzipFileTo(s.path("nonascii"), true));
-    EXPECT_TRUE(nonAscii.messages.last().startsWith("Entry needs a password"));
+    EXPECT_TRUE(nonAscii.messages.last().endsWith("is encrypted"));
     nonAscii.UnzipCloseFile();
 }
 
@@ -374,7 +374,7 @@ TEST(ZipArchiveExpand, RefusesBombsBeforeWritingAnything) {
     ASSERT_TRUE(overlapping.writeTo(s.path("overlap.zip")));
     RecordingArchive overlap;
     EXPECT_FALSE(expand(overlap, s.path("overlap.zip"), s.path("overlap")));
-    EXPECT_TRUE(overlap.messages.contains("Overlapping entries"))
+    EXPECT_TRUE(overlap.messages.contains("entries share their data (a zip bomb)"))
         << overlap.messages.join("|").toStdString();
     EXPECT_FALSE(QFileInfo::exists(s.path("overlap")));
 

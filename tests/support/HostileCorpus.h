@@ -10,8 +10,9 @@ namespace packshelf::test {
 // damage, unsupported features and awkward names. Deterministic.
 struct HostileArchive {
     enum class Expect {
-        Refused,  // cannot be expanded: "Unzip error" in analysis, "Failed!" at install
-        Analysed, // expands (unsafe parts refused) and carries a top-level Runtime folder
+        Refused, // cannot be read: "Unzip error" in analysis, "Failed!" at install
+        Damaged, // its listing is sound but its data is not: "OK" in analysis, "Failed!" at install
+        Analysed, // reads (unsafe parts refused) and carries a top-level Runtime folder
     };
     QString fileName; // name in the source folder
     QByteArray bytes;

@@ -1,0 +1,274 @@
+#include "analysis/ArchiveDescription.h"
+
+#include <QFile>
+#include <QHash>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "analysis/DirectoryListing.h"
+#include "analysis/NameRules.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/NestedArchive.h"
+#include "archive/ZipInput.h"
+
+namespace packshelf {
+
+namespace {
+
+constexpr int NameBytesMax = 255;
+constexpr int PathBytesMax = 4095;
+constexpr int ExamplesShown = 3;
+constexpr int ExampleLength = 100;
+
+// A problem that may occur many times, told once with a few examples.
+class Finding {
+public:
+    explicit Finding(QString text)
+        : m_text(std::move(text)) {}
+    void add(const QString& example) {
+        if (m_examples.size() < ExamplesShown)
+            m_examples.append(example.size() <= ExampleLength
+                                  ? example
+                                  : example.left(ExampleLength / 2) + QStringLiteral("…") +
+                                        example.right(ExampleLength / 2));
+        ++m_count;
+    }
+    void addTo(QStringList& warnings) const {
+        if (m_count == 0)
+            return;
+        QString line =
+            m_text.arg(m_count) + QStringLiteral(": ") + m_examples.join(QStringLiteral(", "));
+        if (m_count > m_examples.size())
+            line += QStringLiteral(", …");
+        warnings.append(line);
+    }
+
+private:
+    QString m_text;
+    QStringList m_examples;
+    int m_count = 0;
+};
+
+// A node under construction: entries arrive in directory order, folders
+// are made as paths need them, duplicates collapse into one node.
+struct Draft {
+    QString name;     // shown name ("DIRNAME" or file name)
+    QString sortName; // the name in the archive, which orders the listing
+    bool folder = false;
+    quint64 size = 0;
+    const IndexEntry* nested = nullptr; // a nested archive, read when converted
+    std::vector<std::unique_ptr<Draft>> children;
+    QHash<QString, Draft*> folders;
+    QHash<QString, Draft*> files; // files and nested archives, by their name in the archive
+
+    Draft* folderNamed(const QString& part) {
+        if (Draft* found = folders.value(part))
+            return found;
+        auto child = std::make_unique<Draft>();
+        child->name = part;
+        child->sortName = part;
+        child->folder = true;
+        Draft* made = child.get();
+        children.push_back(std::move(child));
+        folders.insert(part, made);
+        return made;
+    }
+
+    // The last entry of a name wins, as it would when written to disk.
+    Draft* fileNamed(const QString& part) {
+        if (Draft* found = files.value(part))
+            return found;
+        auto child = std::make_unique<Draft>();
+        child->sortName = part;
+        Draft* made = child.get();
+        children.push_back(std::move(child));
+        files.insert(part, made);
+        return made;
+    }
+};
+
+bool nameTooLong(const QString& path) {
+    if (path.size() * 3 <= NameBytesMax)
+        return false;
+    if (QFile::encodeName(path).size() > PathBytesMax)
+        return true;
+    for (const QString& part : path.split(QLatin1Char('/'))) {
+        if (QFile::encodeName(part).size() > NameBytesMax)
+            return true;
+    }
+    return false;
+}
+
+class Describer {
+public:
+    Describer(QString workdir, const std::atomic<bool>* cancel)
+        : m_workdir(std::move(workdir))
+        , m_cancel(cancel) {}
+
+    ArchiveDescription describe(const QByteArray& nativePath) {
+        ArchiveDescription description;
+        QString problem;
+        const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
+        if (!input) {
+            description.problem = QStringLiteral("cannot be opened: %1").arg(problem);
+            return description;
+        }
+        const ArchiveIndex index = readArchiveIndex(*input);
+        if (!index.ok()) {
+            description.problem = index.problem;
+            return description;
+        }
+        description.digest = index.digest;
+        description.tree = describeIndex(*input, index, QString(), 0, 0);
+        if (cancelled()) {
+            description.tree.reset();
+            description.problem = QStringLiteral("cancelled");
+            return description;
+        }
+        for (const Finding* finding :
+             {&m_refused, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
+            finding->addTo(description.warnings);
+        return description;
+    }
+
+private:
+    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+
+    // The tree of one archive whose top lies `depth` folder levels down and
+    // which is nested `nesting` archives deep; `prefix` is its place in the
+    // top-level archive, for the warnings.
+    ContentTree describeIndex(const ZipInput& input, const ArchiveIndex& index,
+                              const QString& prefix, int depth, int nesting) {
+        for (const QString& name : index.refused)
+            m_refused.add(joinPath(prefix, name));
+        Draft root;
+        root.folder = true;
+        for (const IndexEntry& entry : index.entries)
+            addEntry(root, entry, prefix, depth);
+        return convert(root, input, prefix, depth, nesting);
+    }
+
+    void addEntry(Draft& root, const IndexEntry& entry, const QString& prefix, int depth) {
+        QStringList parts = entry.path.split(QLatin1Char('/'));
+        const auto junk = std::find_if(parts.begin(), parts.end(), isJunkEntry);
+        if (junk != parts.end()) {
+            // Not described, but the folders on its way exist all the same.
+            parts.erase(junk, parts.end());
+            if (depth + parts.size() <= MaxTreeDepth) {
+                Draft* folder = &root;
+                for (const QString& part : parts)
+                    folder = folder->folderNamed(part);
+            }
+            return;
+        }
+        const QString fullPath = joinPath(prefix, entry.path);
+        if (depth + parts.size() > MaxTreeDepth) {
+            m_tooDeep.add(fullPath);
+            return;
+        }
+        if (nameTooLong(fullPath))
+            m_unwritable.add(fullPath);
+        Draft* folder = &root;
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+            folder = folder->folderNamed(parts[i]);
+        const QString& last = parts.last();
+        if (entry.isFolder()) {
+            folder->folderNamed(last);
+            return;
+        }
+        Draft* file = folder->fileNamed(last);
+        if (hasArchiveExtension(last)) {
+            file->folder = true;
+            file->name = baseName(last);
+            file->nested = &entry;
+        } else {
+            file->name = last;
+        }
+        file->size = entry.uncompressedSize;
+    }
+
+    ContentTree convert(Draft& draft, const ZipInput& input, const QString& path, int depth,
+                        int nesting) {
+        // Folders first, so that of a folder and a file of one name the
+        // folder comes first.
+        std::vector<Draft*> drafts;
+        drafts.reserve(draft.children.size());
+        for (bool folders : {true, false}) {
+            for (const auto& child : draft.children) {
+                if (child->folder == folders && !child->nested)
+                    drafts.push_back(child.get());
+            }
+        }
+        for (const auto& child : draft.children) {
+            if (child->nested)
+                drafts.push_back(child.get());
+        }
+        QStringList names;
+        names.reserve(qsizetype(drafts.size()));
+        for (const Draft* child : drafts)
+            names.append(child->sortName);
+
+        ContentTree tree;
+        tree.reserve(drafts.size());
+        for (std::size_t position : listingOrder(names)) {
+            Draft* child = drafts[position];
+            const QString childPath = joinPath(path, child->sortName);
+            if (!child->folder) {
+                tree.push_back(ContentNode::makeFile(child->name, child->size));
+                if (draft.folders.contains(child->name))
+                    m_clashes.add(childPath);
+                continue;
+            }
+            std::optional<ContentTree> content;
+            if (child->nested)
+                content = describeNested(input, *child->nested, childPath, depth + 1, nesting);
+            else
+                content = convert(*child, input, childPath, depth + 1, nesting);
+            tree.push_back(ContentNode::makeFolder(child->name, std::move(content)));
+        }
+        draft.children.clear();
+        return tree;
+    }
+
+    std::optional<ContentTree> describeNested(const ZipInput& parent, const IndexEntry& entry,
+                                              const QString& path, int depth, int nesting) {
+        if (nesting + 1 > MaxNestingDepth || cancelled())
+            return std::nullopt;
+        QString problem;
+        const std::unique_ptr<NestedArchive> nested =
+            NestedArchive::load(parent, entry, m_budget, m_workdir, &problem, m_cancel);
+        if (!nested) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, problem));
+            return std::nullopt;
+        }
+        const ArchiveIndex index = readArchiveIndex(nested->input());
+        if (!index.ok()) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, index.problem));
+            return std::nullopt;
+        }
+        return describeIndex(nested->input(), index, path, depth, nesting + 1);
+    }
+
+    QString m_workdir;
+    const std::atomic<bool>* m_cancel;
+    NestedBudget m_budget;
+    Finding m_refused{QStringLiteral("%1 unsafe entries passed over")};
+    Finding m_unwritable{QStringLiteral("%1 names too long for this system")};
+    Finding m_clashes{QStringLiteral("%1 names used for a file and a folder")};
+    Finding m_tooDeep{QStringLiteral("%1 entries nested too deep to show")};
+    Finding m_nestedFailures{QStringLiteral("%1 nested archives cannot be read")};
+};
+
+} // namespace
+
+ArchiveDescription describeArchive(const QByteArray& nativePath, const QString& workdir,
+                                   const std::atomic<bool>* cancel) {
+    return Describer(workdir, cancel).describe(nativePath);
+}
+
+std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir) {
+    return describeArchive(QFile::encodeName(path), workdir).tree;
+}
+
+} // namespace packshelf

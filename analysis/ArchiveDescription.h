@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <optional>
+
+#include "analysis/ContentTree.h"
+
+namespace packshelf {
+
+// Archives nested deeper than this are described as folders without content.
+inline constexpr int MaxNestingDepth = 16;
+// Entries deeper than this many folder levels, counted across nested
+// archives, are not described: every walk over a tree stays bounded.
+inline constexpr int MaxTreeDepth = 2048;
+
+// What reading an archive's index told about it.
+struct ArchiveDescription {
+    // The content tree; nothing when the archive cannot be read at all.
+    std::optional<ContentTree> tree;
+    // Why there is no tree.
+    QString problem;
+    // What the tree does not show faithfully: unsafe entries passed over,
+    // names this system cannot hold, a file and a folder of one name,
+    // nested archives that could not be read, entries beyond the limits.
+    QStringList warnings;
+    // The index digest of the archive (see ArchiveIndex).
+    QByteArray digest;
+};
+
+// Describes the archive at `nativePath` from its central directory, and the
+// archives nested in it (any entry that is a file whose name has the
+// extension zip, in any case) from theirs, read in memory. Nothing is
+// written except an unlinked temporary file inside `workdir` for a nested
+// archive too large for memory. Folders come before their files in the
+// listing order; "__MACOSX" and ".DS_Store" entries are left out at every
+// level. `cancel`, when set, ends the description early.
+ArchiveDescription describeArchive(const QByteArray& nativePath, const QString& workdir,
+                                   const std::atomic<bool>* cancel = nullptr);
+
+// The content tree of the archive at `path`, or nothing when it cannot be
+// read.
+std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir);
+
+} // namespace packshelf

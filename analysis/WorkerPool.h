@@ -1,0 +1,39 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace packshelf {
+
+// Runs jobs on at most `maxThreads` threads, made as they are needed and
+// reused, so that any number of jobs costs a few threads. Jobs start in
+// the order they are handed in. The window and the command line schedule
+// their analyzer workers through it.
+class WorkerPool {
+public:
+    explicit WorkerPool(int maxThreads);
+    // Runs every job already handed in to its end, then joins the threads.
+    // Must not run while a job waits on the destroying thread.
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    void start(std::function<void()> job);
+
+private:
+    void serve();
+
+    const int m_maxThreads;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_queue;
+    std::vector<std::thread> m_threads;
+    int m_idle = 0;
+    bool m_stopping = false;
+};
+
+} // namespace packshelf

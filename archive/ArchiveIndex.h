@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace packshelf {
+
+class ZipInput;
+
+// One entry of an archive as its central directory describes it.
+struct IndexEntry {
+    enum class Kind : quint8 { File, Folder, Link };
+
+    // The decoded name (UTF-8 flag, valid UTF-8, else CP437), with
+    // backslashes turned into slashes.
+    QString name;
+    // The name's components without empty and "." ones, joined with "/".
+    QString path;
+    Kind kind = Kind::File;
+    int method = 0;
+    bool encrypted = false;
+    quint32 crc = 0;
+    quint64 compressedSize = 0;
+    quint64 uncompressedSize = 0;
+    quint32 dosDate = 0; // MS-DOS date (high half) and time (low half)
+    quint64 localHeaderOffset = 0;
+    quint64 dataOffset = 0;
+    quint32 unixMode = 0; // permission bits from the external attributes, 0 when none
+
+    bool isFolder() const { return kind == Kind::Folder; }
+};
+
+// Everything an archive holds, read from its central directory in one pass
+// before any data is read, with the checks that decide whether the archive
+// can be used at all.
+struct ArchiveIndex {
+    // The usable entries, in central directory order.
+    std::vector<IndexEntry> entries;
+    // Names of entries passed over because they would leave the folder they
+    // are written to (a ".." component, an absolute path, a drive letter)
+    // or hold a NUL byte.
+    QStringList refused;
+    // Why the archive cannot be used: not an archive, a damaged directory,
+    // an unsupported method, encryption, entries whose data overlap (the
+    // stuff of zip bombs) or lie outside the file, too many entries. Empty
+    // when it can.
+    QString problem;
+    // SHA-256 over the listing (every entry's name, method, flags, sizes,
+    // CRC-32, date and offset): names the archive's content without reading
+    // its data.
+    QByteArray digest;
+
+    bool ok() const { return problem.isEmpty(); }
+    // The sum of the entries' declared sizes (saturating).
+    quint64 declaredBytes() const;
+};
+
+// More entries than this make an archive unusable (its tree alone would
+// take more memory than a package may).
+inline constexpr quint64 MaxIndexEntries = 500'000;
+
+// Reads the index of an archive. `passwordGiven`: encrypted entries are
+// accepted (their data is decrypted by the caller); otherwise an encrypted
+// entry makes the archive unusable.
+ArchiveIndex readArchiveIndex(const ZipInput& input, bool passwordGiven = false);
+
+} // namespace packshelf

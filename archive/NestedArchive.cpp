@@ -1,0 +1,110 @@
+#include "archive/NestedArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
+#include "archive/FreeSpace.h"
+
+namespace packshelf {
+
+using handles::UniqueFd;
+
+namespace {
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+// A file in `folder` that no name refers to: it disappears with its
+// descriptor, also when the process is killed.
+UniqueFd anonymousFile(const QString& folder) {
+    QDir().mkpath(folder);
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    UniqueFd fd(::open(nativeFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd.valid())
+        return fd;
+    // File systems without O_TMPFILE: create, then unlink at once.
+    QByteArray pattern = nativeFolder + "/.packshelf-nested-XXXXXX";
+    fd.reset(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (fd.valid())
+        ::unlink(pattern.constData());
+    return fd;
+}
+
+} // namespace
+
+std::unique_ptr<NestedArchive> NestedArchive::load(const ZipInput& parent, const IndexEntry& entry,
+                                                   NestedBudget& budget,
+                                                   const QString& scratchFolder, QString* problem,
+                                                   const std::atomic<bool>* cancel) {
+    const quint64 size = entry.uncompressedSize;
+    if (budget.m_archivesLeft <= 0 || size > budget.m_inflateLeft) {
+        *problem = QStringLiteral("more nested archives than one archive may hold");
+        return nullptr;
+    }
+    --budget.m_archivesLeft;
+    budget.m_inflateLeft -= size;
+
+    if (size <= NestedBudget::InMemoryLimit && size <= budget.m_memoryLeft) {
+        QByteArray bytes;
+        bytes.reserve(qsizetype(size));
+        const EntryRead read = readEntryData(
+            parent, entry,
+            [&bytes](const char* data, std::size_t length) {
+                bytes.append(data, qsizetype(length));
+                return true;
+            },
+            cancel);
+        if (!read.ok) {
+            *problem = read.problem;
+            return nullptr;
+        }
+        budget.m_memoryLeft -= size;
+        return std::unique_ptr<NestedArchive>(
+            new NestedArchive(std::make_unique<MemoryInput>(std::move(bytes)), &budget, size));
+    }
+
+    if (!fitsOnFileSystem(scratchFolder, size)) {
+        *problem =
+            QStringLiteral("not enough free space in the work folder for %1").arg(entry.name);
+        return nullptr;
+    }
+    UniqueFd fd = anonymousFile(scratchFolder);
+    if (!fd.valid()) {
+        *problem = QStringLiteral("cannot make a temporary file in %1: %2")
+                       .arg(scratchFolder, QString::fromLocal8Bit(std::strerror(errno)));
+        return nullptr;
+    }
+    const EntryRead read = readEntryData(
+        parent, entry,
+        [&fd](const char* data, std::size_t length) { return writeAll(fd.get(), data, length); },
+        cancel);
+    if (!read.ok) {
+        *problem = read.problem;
+        return nullptr;
+    }
+    return std::unique_ptr<NestedArchive>(
+        new NestedArchive(FileInput::adopt(std::move(fd), size), &budget, 0));
+}
+
+NestedArchive::~NestedArchive() {
+    m_input.reset();
+    m_budget->m_memoryLeft += m_memoryHeld;
+}
+
+} // namespace packshelf

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+#include "archive/ZipHandles.h"
+
+namespace packshelf {
+
+// Where the bytes of an archive come from: a regular file, or a buffer in
+// memory (an archive nested in another one). Reads are positioned, so one
+// input serves the index and any number of entry reads.
+class ZipInput {
+public:
+    virtual ~ZipInput() = default;
+
+    virtual quint64 size() const = 0;
+    // Reads up to `length` bytes at `offset`. Answers how many were read
+    // (fewer only at the end), or -1 on a read error.
+    virtual qint64 readAt(quint64 offset, void* data, quint64 length) const = 0;
+};
+
+// An archive in a file, read through its descriptor.
+class FileInput : public ZipInput {
+public:
+    // Opens `nativePath` for reading, only when it is a regular file (a link
+    // to one is followed; a FIFO, device or folder is refused without
+    // waiting on it). Nothing, with `problem` set, when it cannot be used.
+    static std::unique_ptr<FileInput> openRegular(const QByteArray& nativePath, QString* problem);
+    // Reads an open file, such as an unlinked temporary one.
+    static std::unique_ptr<FileInput> adopt(handles::UniqueFd fd, quint64 size);
+
+    quint64 size() const override { return m_size; }
+    qint64 readAt(quint64 offset, void* data, quint64 length) const override;
+
+private:
+    FileInput(handles::UniqueFd fd, quint64 size)
+        : m_fd(std::move(fd))
+        , m_size(size) {}
+
+    handles::UniqueFd m_fd;
+    quint64 m_size;
+};
+
+// An archive held in memory.
+class MemoryInput : public ZipInput {
+public:
+    explicit MemoryInput(QByteArray bytes)
+        : m_bytes(std::move(bytes)) {}
+
+    quint64 size() const override { return quint64(m_bytes.size()); }
+    qint64 readAt(quint64 offset, void* data, quint64 length) const override;
+
+private:
+    QByteArray m_bytes;
+};
+
+// Opens an input with minizip's reading functions, through I/O callbacks
+// that read at offsets (with a small buffer for minizip's many tiny reads).
+// The input must outlive the handle. Nothing when minizip finds no archive.
+handles::UniqueUnzFile openUnzip(const ZipInput& input);
+
+} // namespace packshelf
