@@ -2,22 +2,25 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include "bench/CorpusGenerator.h"
+#include "bench/StoredZipWriter.h"
 
 namespace packshelf::bench {
 
 namespace {
 
 constexpr qsizetype MiB = 1024 * 1024;
+constexpr quint64 HugeEntrySize = 4ull * 1024 * MiB + MiB;
 
 // Words in a seeded order: compresses about as well as real text files,
-// different for every index.
-QByteArray textFile(int index, qsizetype size) {
+// different for every index and every variant.
+QByteArray textFile(int index, qsizetype size, int variant = 0) {
     static const char* const Words[] = {"mesh",   "texture", "vertex", "normal",  "scenery",
                                         "object", "layer",   "north",  "airport", "runway",
                                         "light",  "shadow",  "0.25",   "1024",    "-17.5"};
-    QRandomGenerator words(quint32(index) * 2654435761u);
+    QRandomGenerator words((quint32(index) * 2654435761u) ^ (quint32(variant) * 0x9e3779b9u));
     QByteArray text;
     text.reserve(size + 16);
     while (text.size() < size) {
@@ -29,62 +32,89 @@ QByteArray textFile(int index, qsizetype size) {
 
 // Bytes that do not compress, the same for the same seed.
 QByteArray incompressible(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    // Filled in whole words, so a size that is not a multiple of four has no
+    // undefined bytes at its end.
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+    bytes.truncate(size);
     return bytes;
 }
 
-QByteArray archiveBytes(const FileList& files, const QString& scratch) {
-    const QString path = QDir(scratch).filePath(QStringLiteral("nested.zip"));
-    QByteArray bytes;
+QByteArray archiveBytes(const FileList& files) {
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("nested.zip"));
     QFile file(path);
-    if (writeArchive(path, files) && file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    QFile::remove(path);
-    return bytes;
+    if (scratch.isValid() && writeArchive(path, files) && file.open(QIODevice::ReadOnly))
+        return file.readAll();
+    return {};
 }
 
-void addTextFiles(FileList& files, const QString& folder, int count, int firstIndex) {
+// Text file sizes: `least` plus a share of `spread` that the index picks.
+struct TextSizes {
+    qsizetype least;
+    qsizetype spread;
+};
+constexpr TextSizes SmallText{1024, 3072};
+constexpr TextSizes MediumText{4096, 24934}; // 16.5 KB on average
+
+void addTextFiles(FileList& files, const QString& folder, int count, int firstIndex,
+                  TextSizes sizes = SmallText, int variant = 0) {
     for (int i = 0; i < count; ++i) {
         const int index = firstIndex + i;
+        const qsizetype size = sizes.least + qsizetype(index) * 7919 % sizes.spread;
         files.append({QStringLiteral("%1/dir%2/file%3.txt").arg(folder).arg(i / 100).arg(index),
-                      textFile(index, 1024 + (index * 37) % 3072)});
+                      textFile(index, size, variant)});
     }
 }
 
-bool makeSmallCase(const QString& folder, int scale) {
+bool makeManySmallCase(const QString& folder, int scale, int variant) {
     FileList files;
-    const int count = 4000 * scale;
-    addTextFiles(files, QStringLiteral("Many Small/Runtime"), count * 3 / 4, 0);
-    addTextFiles(files, QStringLiteral("Many Small/Data"), count - count * 3 / 4, count);
+    const int count = 3200 * scale;
+    const int runtime = count * 3 / 4;
+    addTextFiles(files, QStringLiteral("Many Small/Runtime"), runtime, 0, MediumText, variant);
+    addTextFiles(files, QStringLiteral("Many Small/Data"), count - runtime, runtime, MediumText,
+                 variant);
     return writeArchive(QDir(folder).filePath(QStringLiteral("Many Small Files.zip")), files);
 }
 
-bool makeLargeCase(const QString& folder, int scale) {
-    FileList files;
-    for (int i = 0; i < 20 * scale; ++i) {
-        files.append({QStringLiteral("Runtime/Textures/texture%1.bin").arg(i),
-                      incompressible(4 * MiB, quint32(1000 + i))});
+bool makeTexturesCase(const QString& folder, int scale, int variant) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Textures.zip")));
+    for (int i = 0; i < 60 * scale; ++i) {
+        const qsizetype size = (2 + i % 7) * MiB + qsizetype(i) * 4099 % 65536;
+        zip.addFile(
+            QStringLiteral("Runtime/Textures/texture%1.bin").arg(i, 3, 10, QLatin1Char('0')),
+            incompressible(size, quint32(1000 + i + variant * 100000)));
     }
-    files.append({QStringLiteral("Data/readme.txt"), textFile(1, 2048)});
-    return writeArchive(QDir(folder).filePath(QStringLiteral("Large Files.zip")), files);
+    zip.addFile(QStringLiteral("Data/readme.txt"), textFile(1, 2048, variant));
+    return zip.finish();
 }
 
-bool makeNestedCase(const QString& folder, int scale, const QString& scratch) {
+bool makeEmptyEntriesCase(const QString& folder, int scale) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Empty Entries.zip")));
+    for (int i = 0; i < 70000 * scale; ++i) {
+        zip.addFile(QStringLiteral("Runtime/d%1/f%2")
+                        .arg(i / 250, 3, 10, QLatin1Char('0'))
+                        .arg(i, 5, 10, QLatin1Char('0')),
+                    QByteArray());
+    }
+    return zip.finish();
+}
+
+bool makeNestedCase(const QString& folder, int scale) {
     FileList files;
     addTextFiles(files, QStringLiteral("Runtime"), 100 * scale, 0);
     for (int n = 0; n < 10; ++n) {
         FileList inner;
         addTextFiles(inner, QStringLiteral("Addon %1/Runtime").arg(n), 200 * scale, n * 1000);
-        files.append({QStringLiteral("Addon %1.zip").arg(n), archiveBytes(inner, scratch)});
+        files.append({QStringLiteral("Addon %1.zip").arg(n), archiveBytes(inner)});
     }
     FileList deep;
     addTextFiles(deep, QStringLiteral("Data"), 200 * scale, 50000);
-    files.append({QStringLiteral("Extras/Deep.zip"), archiveBytes(deep, scratch)});
+    files.append({QStringLiteral("Extras/Deep.zip"), archiveBytes(deep)});
     return writeArchive(QDir(folder).filePath(QStringLiteral("Nested Archives.zip")), files);
 }
 
-FileList libraryPackage(int index, int scale, const QString& scratch) {
+FileList libraryPackage(int index, int scale) {
     FileList files;
     const QString pack = QStringLiteral("Package %1").arg(index, 2, 10, QLatin1Char('0'));
     switch (index % 10) {
@@ -101,7 +131,7 @@ FileList libraryPackage(int index, int scale, const QString& scratch) {
         addTextFiles(files, QStringLiteral("Runtime"), 60 * scale, index * 1000);
         FileList inner;
         addTextFiles(inner, QStringLiteral("Data"), 80 * scale, index * 1000 + 500);
-        files.append({QStringLiteral("Extras.zip"), archiveBytes(inner, scratch)});
+        files.append({QStringLiteral("Extras.zip"), archiveBytes(inner)});
         break;
     }
     default:
@@ -114,32 +144,71 @@ FileList libraryPackage(int index, int scale, const QString& scratch) {
     return files;
 }
 
-bool makeLibraryCase(const QString& folder, int scale, const QString& scratch) {
+bool makeLibraryCase(const QString& folder, int scale) {
     bool ok = true;
     for (int i = 0; i < 40 && ok; ++i) {
         const QString name = QStringLiteral("Package %1.zip").arg(i, 2, 10, QLatin1Char('0'));
-        ok = writeArchive(QDir(folder).filePath(name), libraryPackage(i, scale, scratch));
+        ok = writeArchive(QDir(folder).filePath(name), libraryPackage(i, scale));
     }
     return ok;
 }
 
+bool makeManyArchivesCase(const QString& folder, int scale) {
+    bool ok = true;
+    for (int i = 0; i < 1000 && ok; ++i) {
+        const QString pack = QStringLiteral("Pack %1").arg(i, 4, 10, QLatin1Char('0'));
+        FileList files;
+        addTextFiles(files, pack + QStringLiteral("/Runtime"), 3 * scale, i * 10);
+        files.append({pack + QStringLiteral("/Readme.txt"), textFile(i, 600)});
+        ok = writeArchive(QDir(folder).filePath(pack + QStringLiteral(".zip")), files);
+    }
+    return ok;
+}
+
+bool makeHugeCase(const QString& folder, int) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Huge Terrain.zip")));
+    zip.addZeros(QStringLiteral("Runtime/Terrain/world.bin"), HugeEntrySize);
+    zip.addFile(QStringLiteral("Data/readme.txt"), textFile(2, 2048));
+    return zip.finish();
+}
+
+struct BenchCase {
+    const char* name;
+    bool (*make)(const QString& folder, int scale);
+};
+
+const BenchCase Cases[] = {
+    {"many-small", [](const QString& f, int s) { return makeManySmallCase(f, s, 0); }},
+    {"many-small-v2", [](const QString& f, int s) { return makeManySmallCase(f, s, 1); }},
+    {"textures", [](const QString& f, int s) { return makeTexturesCase(f, s, 0); }},
+    {"textures-v2", [](const QString& f, int s) { return makeTexturesCase(f, s, 1); }},
+    {"empty70k", makeEmptyEntriesCase},
+    {"nested", makeNestedCase},
+    {"library", makeLibraryCase},
+    {"many-archives", makeManyArchivesCase},
+    {"huge", makeHugeCase},
+};
+
 } // namespace
 
-bool makeBenchCorpus(const QString& folder, int scale) {
+QStringList benchCaseNames() {
+    QStringList names;
+    for (const BenchCase& benchCase : Cases)
+        names.append(QLatin1String(benchCase.name));
+    return names;
+}
+
+bool makeBenchCase(const QString& folder, const QString& name, int scale) {
     if (scale < 1)
         return false;
-    const QDir root(folder);
-    for (const char* name : {"small", "large", "nested", "library", "scratch"}) {
-        if (!QDir().mkpath(root.filePath(QLatin1String(name))))
-            return false;
+    for (const BenchCase& benchCase : Cases) {
+        if (name != QLatin1String(benchCase.name))
+            continue;
+        QDir target(QDir(folder).filePath(name));
+        return target.removeRecursively() && QDir().mkpath(target.path()) &&
+               benchCase.make(target.path(), scale);
     }
-    const QString scratch = root.filePath(QStringLiteral("scratch"));
-    const bool ok = makeSmallCase(root.filePath(QStringLiteral("small")), scale) &&
-                    makeLargeCase(root.filePath(QStringLiteral("large")), scale) &&
-                    makeNestedCase(root.filePath(QStringLiteral("nested")), scale, scratch) &&
-                    makeLibraryCase(root.filePath(QStringLiteral("library")), scale, scratch);
-    QDir(scratch).removeRecursively();
-    return ok;
+    return false;
 }
 
 } // namespace packshelf::bench
