@@ -63,8 +63,13 @@ void acceptDeep(ArchiveItem& item, ContentTree tree, bool runtime, bool data, bo
     if (duplicateRuntime || duplicateData) {
         item.setInteger(key::State, ItemState::NeedsHelp);
         item.setText(key::Info, verdict::Duplicates);
-        item.remove(key::RuntimePath);
-        item.remove(key::DataPath);
+        // Only the kind found twice is left for the user: a Data folder
+        // found once keeps its path and is installed with the Runtime the
+        // user picks.
+        if (duplicateRuntime)
+            item.remove(key::RuntimePath);
+        if (duplicateData)
+            item.remove(key::DataPath);
     }
     storeTree(item, std::move(tree));
 }

@@ -6,12 +6,10 @@ namespace {
 bool planIsComplete(const ArchiveItem& item) {
     const bool hasRuntime = item.flag(key::HasRuntime);
     const bool hasData = item.flag(key::HasData);
-    if (hasRuntime && hasData) {
-        if (!item.contains(key::RuntimePath))
-            return false;
-        // Without the Data option the Runtime path alone suffices.
-        return !(item.integer(key::IgnoreDS) != 0 && !item.contains(key::DataPath));
-    }
+    // Flagged for both kinds, both paths are needed: with the Runtime path
+    // alone the Data folder found would silently stay out of the library.
+    if (hasRuntime && hasData)
+        return item.contains(key::RuntimePath) && item.contains(key::DataPath);
     if (hasRuntime)
         return item.contains(key::RuntimePath);
     if (hasData)

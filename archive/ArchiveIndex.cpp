@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <ctime>
 #include <optional>
 #include <sys/stat.h>
 
@@ -203,6 +204,18 @@ quint64 ArchiveIndex::declaredBytes() const {
     for (const IndexEntry& entry : entries)
         total = entry.uncompressedSize > ~total ? ~quint64(0) : total + entry.uncompressedSize;
     return total;
+}
+
+qint64 dosDateToUnixTime(quint32 dosDate) {
+    struct tm parts {};
+    parts.tm_sec = int(dosDate & 0x1f) * 2;
+    parts.tm_min = int((dosDate >> 5) & 0x3f);
+    parts.tm_hour = int((dosDate >> 11) & 0x1f);
+    parts.tm_mday = int((dosDate >> 16) & 0x1f);
+    parts.tm_mon = int((dosDate >> 21) & 0x0f) - 1;
+    parts.tm_year = int((dosDate >> 25) & 0x7f) + 80;
+    parts.tm_isdst = -1;
+    return qint64(::mktime(&parts));
 }
 
 ArchiveIndex readArchiveIndex(const ZipInput& input, bool passwordGiven) {

@@ -61,6 +61,10 @@ struct ArchiveIndex {
 // take more memory than a package may).
 inline constexpr quint64 MaxIndexEntries = 500'000;
 
+// An entry's MS-DOS date and time, read as local time, in seconds since
+// the epoch.
+qint64 dosDateToUnixTime(quint32 dosDate);
+
 // Reads the index of an archive. `passwordGiven`: encrypted entries are
 // accepted (their data is decrypted by the caller); otherwise an encrypted
 // entry makes the archive unusable.

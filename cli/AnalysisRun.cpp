@@ -27,7 +27,7 @@ void AnalysisRun::start() {
 }
 
 void AnalysisRun::launchWorkers() {
-    if (m_currentIndex >= m_items.size())
+    if (m_currentIndex >= m_items.size() || m_cancelled->load())
         return;
     AnalyzerJob job;
     job.sourceDir = m_sourceDir;
@@ -54,7 +54,7 @@ void AnalysisRun::gotReport(AnalyzerReport report) {
     emit progressed(m_reportCount, int(m_items.size()));
     handOnCompleted();
     launchWorkers();
-    if (m_workers == 0 && m_currentIndex >= m_items.size())
+    if (m_workers == 0 && (m_currentIndex >= m_items.size() || m_cancelled->load()))
         emit finished();
 }
 

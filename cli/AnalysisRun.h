@@ -32,6 +32,9 @@ public:
 
     void start();
     const std::vector<ArchiveItem>& items() const { return m_items; }
+    // Set to stop: workers end early, no more are started, and `finished`
+    // fires once the running ones have reported.
+    std::atomic<bool>* cancelFlag() { return m_cancelled.get(); }
 
 signals:
     void recordReady(const ArchiveItem& item);

@@ -3,8 +3,10 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 #include <map>
 
@@ -14,6 +16,7 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/InstallRun.h"
+#include "cli/Interrupts.h"
 #include "cli/Terminal.h"
 
 Q_LOGGING_CATEGORY(lcCli, "packshelf.cli")
@@ -31,10 +34,13 @@ const char* const InstallHelp =
     "the manual choices in command-line order, installs every archive that is\n"
     "then ready into the content library DEST, and prints one JSON object per\n"
     "archive and line, in list order, as the records stand afterwards\n"
-    "(installed ones have STATE 9; failed ones STATE -1 and INFO \"Failed!\").\n"
+    "(installed ones have STATE 9; failed ones STATE -1, INFO \"Failed!\" and\n"
+    "the reason under REASON). Each archive is installed as one unit: its files\n"
+    "are written and checked first, then put in place, so that a failure leaves\n"
+    "the library as it was.\n"
     "\n"
-    "  --work DIR          expand archives inside DIR (default: a private\n"
-    "                      temporary folder, removed at the end)\n"
+    "  --work DIR          scratch folder for nested archives too large for\n"
+    "                      memory (default: a private temporary folder)\n"
     "  --ignore-data       do not look for Data folders; judge by Runtime alone\n"
     "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
     "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
@@ -43,16 +49,21 @@ const char* const InstallHelp =
     "\n"
     "NAME is an archive's file name in SOURCE; PATH is the folder inside the\n"
     "archive that holds the chosen folder, folder names joined with '/', and\n"
-    "empty for the archive's top level (--runtime 'Pack.zip=').\n"
+    "empty for the archive's top level (--runtime 'Pack.zip='). A choice is\n"
+    "taken only where the window offers it: --runtime and --data for an archive\n"
+    "with duplicates, --force for one in which nothing was found.\n"
     "\n"
     "Exit status: 0 when every archive taken for the install ended installed,\n"
-    "1 when any failed, 2 for a usage error, a SOURCE that is not a readable\n"
-    "folder, or a NAME that matches no archive.\n";
+    "1 when any failed, 2 for a usage error, a SOURCE or DEST that is not a\n"
+    "folder, or a choice that names no archive or that the window would not\n"
+    "offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
+    "installed is rolled back, those installed stay installed.\n";
 
 struct ChoiceArgument {
     FolderChoice choice;
     QString fileName;
     QString holderPath;
+    QString option;
 };
 
 std::optional<FolderChoice> choiceOfOption(const QString& option) {
@@ -67,13 +78,13 @@ std::optional<FolderChoice> choiceOfOption(const QString& option) {
 
 // Splits NAME=PATH at the first "=" whose left side names a listed archive,
 // so that names and paths may hold "=" themselves.
-std::optional<ChoiceArgument> splitChoice(FolderChoice choice, const QString& value,
-                                          const QStringList& fileNames) {
+std::optional<ChoiceArgument> splitChoice(FolderChoice choice, const QString& option,
+                                          const QString& value, const QStringList& fileNames) {
     for (qsizetype at = value.indexOf(QLatin1Char('=')); at >= 0;
          at = value.indexOf(QLatin1Char('='), at + 1)) {
         const QString name = value.left(at);
         if (fileNames.contains(name))
-            return ChoiceArgument{choice, name, value.mid(at + 1)};
+            return ChoiceArgument{choice, name, value.mid(at + 1), option};
     }
     return std::nullopt;
 }
@@ -93,7 +104,7 @@ std::optional<std::vector<ChoiceArgument>> choicesOf(const QCommandLineParser& p
             printError(QStringLiteral("--%1 expects NAME=PATH, not '%2'").arg(option, value));
             return std::nullopt;
         }
-        std::optional<ChoiceArgument> argument = splitChoice(*choice, value, fileNames);
+        std::optional<ChoiceArgument> argument = splitChoice(*choice, option, value, fileNames);
         if (!argument) {
             printError(
                 QStringLiteral("--%1 %2: no archive of that name in SOURCE").arg(option, value));
@@ -104,20 +115,31 @@ std::optional<std::vector<ChoiceArgument>> choicesOf(const QCommandLineParser& p
     return choices;
 }
 
-void applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgument>& choices) {
+// Applies the choices as the window's buttons would; false, after a
+// message, at the first one the window would refuse.
+bool applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgument>& choices) {
     for (const ChoiceArgument& argument : choices) {
         for (ArchiveItem& item : items) {
             if (item.fileName() != argument.fileName)
                 continue;
+            if (const auto refusal =
+                    folderChoiceRefusal(item, argument.choice, argument.holderPath)) {
+                printError(
+                    QStringLiteral("--%1 %2=%3: %4")
+                        .arg(argument.option, argument.fileName, argument.holderPath, *refusal));
+                return false;
+            }
             recordFolderChoice(item, argument.choice, argument.holderPath);
             qCInfo(lcCli).noquote() << folderChoiceLogLine(argument.choice, argument.holderPath);
         }
     }
+    return true;
 }
 
 std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDir, bool ignoreDS,
-                                 const SourceScan& scan) {
+                                 const SourceScan& scan, Interrupts& interrupts) {
     AnalysisRun run(sourceDir, workDir, ignoreDS, scan, true);
+    interrupts.watch(run.cancelFlag());
     ProgressLine progress(QStringLiteral("analysed"));
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });
@@ -125,10 +147,12 @@ std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDi
     QObject::connect(&run, &AnalysisRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     run.start();
     loop.exec();
+    interrupts.watch(nullptr);
     return run.items();
 }
 
-std::vector<ArchiveItem> install(InstallJob job) {
+std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts) {
+    interrupts.watch(job.cancelled.get());
     InstallRun run(std::move(job));
     ProgressLine progress(QStringLiteral("installed"));
     QObject::connect(
@@ -138,7 +162,12 @@ std::vector<ArchiveItem> install(InstallJob job) {
     QObject::connect(&run, &InstallRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     run.start();
     loop.exec();
+    interrupts.watch(nullptr);
     return run.items();
+}
+
+int interruptedExit(int signal) {
+    return 128 + signal;
 }
 
 } // namespace
@@ -174,6 +203,12 @@ int runInstall(const QStringList& arguments) {
     if (!scan)
         return ExitUsage;
     const QString destDir = QDir(positional[1]).absolutePath();
+    // A library that is not there is never made: it may be a drive that is
+    // not mounted.
+    if (!QFileInfo(destDir).isDir()) {
+        printError(QStringLiteral("%1 is not a folder").arg(positional[1]));
+        return ExitUsage;
+    }
     const std::optional<std::vector<ChoiceArgument>> choices = choicesOf(parser, scan->fileNames);
     if (!choices)
         return ExitUsage;
@@ -187,9 +222,13 @@ int runInstall(const QStringList& arguments) {
     // them on); failures, with the path that failed, are warnings and show.
     QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.info=false"));
 
+    Interrupts interrupts;
     std::vector<ArchiveItem> items =
-        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan);
-    applyChoices(items, *choices);
+        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts);
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
+    if (!applyChoices(items, *choices))
+        return ExitUsage;
 
     InstallJob job{sourceDir, destDir, *workDir, {}};
     std::vector<std::size_t> taken;
@@ -199,7 +238,7 @@ int runInstall(const QStringList& arguments) {
             taken.push_back(i);
         }
     }
-    const std::vector<ArchiveItem> done = install(std::move(job));
+    const std::vector<ArchiveItem> done = install(std::move(job), interrupts);
 
     bool allInstalled = true;
     for (std::size_t i = 0; i < taken.size() && i < done.size(); ++i) {
@@ -207,6 +246,8 @@ int runInstall(const QStringList& arguments) {
         allInstalled = allInstalled && done[i].state() == ItemState::Installed;
     }
     printRecords(items, false);
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     return allInstalled ? ExitOk : ExitFailed;
 }
 

@@ -2,167 +2,121 @@
 
 #include <QDir>
 
-#include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
-#include "install/InstallExpansion.h"
 #include "install/InstallLog.h"
-#include "install/MergingCopy.h"
+#include "install/InstallPlan.h"
+#include "install/LibraryTransaction.h"
 
 namespace packshelf {
 
 namespace {
 
-void markFailed(ArchiveItem& item, ItemError code) {
-    item.setInteger(key::State, ItemState::Failed);
-    item.setInteger(key::Error, code);
-    item.setText(key::Info, verdict::InstallFailed);
-}
-
-void logFailure(const ArchiveItem& item, const QString& path, const QString& reason) {
-    qCWarning(lcInstall).noquote() << installFailureLine(item.fileName(), path, reason);
-}
-
 QString workFolderOf(const InstallJob& job) {
     return job.workDir.isEmpty() ? QDir::tempPath() : job.workDir;
 }
 
-// The sources of a plan, found (or made available) in the expansion.
-struct Sources {
-    std::optional<QString> primary;
-    std::optional<QString> data;
-    std::optional<QString> direct;
-};
-
-// Copies every entry of `folder` into `destDir`, junk names aside.
-CopyResult copyEntries(const QString& folder, const QString& destDir, MergingCopy& copier) {
-    QString error;
-    const std::optional<QStringList> names = sortedEntryNames(folder, &error);
-    if (!names)
-        return CopyResult::failure(folder, error);
-    for (const QString& name : *names) {
-        if (isJunkEntry(name))
-            continue;
-        if (CopyResult copied = copier.copy(joinPath(folder, name), destDir, name); !copied.ok)
-            return copied;
-    }
-    return CopyResult::success();
-}
-
-// Installs one record: its expansion, plan, sources and copies.
+// Installs one record.
 class ItemInstall {
 public:
-    ItemInstall(ArchiveItem& item, const InstallJob& job, MergingCopy& copier)
+    enum class Outcome { Installed, Failed, Cancelled };
+
+    ItemInstall(ArchiveItem& item, const InstallJob& job)
         : m_item(item)
         , m_job(job)
-        , m_copier(copier) {}
+        , m_cancel(job.cancelled.get()) {}
 
-    // Answers whether the record ended installed.
-    bool run() {
+    Outcome run() {
         qCInfo(lcInstall).noquote() << installLogLine(m_item);
-        const CopyPlan plan = copyPlanFor(m_item);
-        const QString archivePath = joinPath(m_job.sourceDir, m_item.fileName());
-        switch (m_expansion.expand(archivePath, workFolderOf(m_job))) {
-        case InstallExpansion::Outcome::OpenFailed:
-            return fail(ItemError::ErrorOpen, archivePath, QStringLiteral("cannot be opened"));
-        case InstallExpansion::Outcome::ExpandFailed:
-            return fail(ItemError::ErrorContent, archivePath,
-                        QStringLiteral("cannot be expanded into the work folder"));
-        case InstallExpansion::Outcome::Expanded:
-            break;
-        }
-        for (const auto& nested : m_expansion.expandTopLevelArchives()) {
-            markFailed(m_item, nested.code);
-            logFailure(m_item, joinPath(archivePath, nested.name),
-                       QStringLiteral("the nested archive cannot be expanded"));
-        }
-        const CopyResult copied = copyPlanned(plan);
-        removeExpansion();
-        if (!copied.ok)
-            return fail(ItemError::ErrorCopy, copied.failedPath, copied.reason);
-        m_item.setInteger(key::State, ItemState::Installed);
-        return true;
+        const ArchiveItem original = m_item;
+        const Outcome outcome = install();
+        if (outcome == Outcome::Cancelled)
+            m_item = original;
+        return outcome;
     }
 
 private:
-    bool fail(ItemError code, const QString& path, const QString& reason) {
-        removeExpansion();
-        markFailed(m_item, code);
-        logFailure(m_item, path, reason);
-        return false;
-    }
-
-    void removeExpansion() {
-        const QString root = m_expansion.root();
-        if (!m_expansion.remove())
-            logFailure(m_item, root, QStringLiteral("the expansion folder cannot be removed"));
-    }
-
-    CopyResult copyPlanned(const CopyPlan& plan) {
-        Sources sources;
-        if (CopyResult found = locateSources(plan, &sources); !found.ok)
-            return found;
-        if (sources.primary) {
-            if (CopyResult copied = copyEntries(*sources.primary, m_job.destDir, m_copier);
-                !copied.ok)
-                return copied;
-        }
-        if (sources.data) {
-            if (CopyResult copied = copyEntries(*sources.data, m_job.destDir, m_copier); !copied.ok)
-                return copied;
-        }
-        if (sources.direct)
-            return m_copier.copy(*sources.direct, *plan.directDestination, *plan.directSource);
-        return CopyResult::success();
-    }
-
-    // Checks every planned source and destination before anything is
-    // copied, so that a plan that cannot be carried out copies nothing.
-    CopyResult locateSources(const CopyPlan& plan, Sources* sources) {
-        if (plan.isIncompleteDirect()) {
-            if (!plan.directDestination)
-                return CopyResult::failure(m_item.fileName(),
-                                           QStringLiteral("no direct destination is set"));
-            return CopyResult::failure(*plan.directDestination,
-                                       QStringLiteral("no part of the archive is chosen for it"));
-        }
-        if (plan.copiesIntoDestination() && !QDir::isAbsolutePath(m_job.destDir))
-            return CopyResult::failure(m_job.destDir,
-                                       QStringLiteral("the destination is not an absolute path"));
-        if (plan.directDestination && !QDir::isAbsolutePath(*plan.directDestination))
-            return CopyResult::failure(*plan.directDestination,
-                                       QStringLiteral("the destination is not an absolute path"));
-        if (CopyResult found = locate(plan.primarySource, true, &sources->primary); !found.ok)
-            return found;
-        if (CopyResult found = locate(plan.dataSource, true, &sources->data); !found.ok)
-            return found;
-        return locate(plan.directSource, false, &sources->direct);
-    }
-
-    CopyResult locate(const std::optional<QString>& planned, bool folderOnly,
-                      std::optional<QString>* found) {
-        if (!planned)
-            return CopyResult::success();
+    Outcome install() {
+        const QString archivePath = joinPath(m_job.sourceDir, m_item.fileName());
         QString problem;
-        *found = m_expansion.locate(*planned, folderOnly, &problem);
-        if (!*found)
-            return CopyResult::failure(joinPath(m_item.fileName(), *planned), problem);
-        return CopyResult::success();
+        std::unique_ptr<ArchiveView> view = ArchiveView::open(
+            m_item.nativePathIn(m_job.sourceDir), workFolderOf(m_job), &problem, m_cancel);
+        if (isCancelled())
+            return Outcome::Cancelled;
+        if (!view)
+            return fail(ItemError::ErrorOpen, archivePath, problem);
+        const InstallPlan plan = planInstall(copyPlanFor(m_item), *view, m_job.destDir);
+        if (isCancelled())
+            return Outcome::Cancelled;
+        if (!plan.ok()) {
+            const QString path = QDir::isAbsolutePath(plan.problemPath)
+                                     ? plan.problemPath
+                                     : joinPath(m_item.fileName(), plan.problemPath);
+            return fail(ItemError::ErrorCopy, path, plan.problem);
+        }
+
+        LibraryTransaction transaction(plan, *view, m_cancel);
+        if (!transaction.stage() || !transaction.commit()) {
+            if (transaction.wasCancelled())
+                return Outcome::Cancelled;
+            return fail(transaction.dataDamaged() ? ItemError::ErrorContent : ItemError::ErrorCopy,
+                        transaction.failedPath(), transaction.problem());
+        }
+        noteNestedFailures(*view, archivePath);
+        const LibraryTransaction::Counts& counts = transaction.counts();
+        qCInfo(lcInstall).noquote() << QStringLiteral("%1: %2 added, %3 replaced, %4 the same")
+                                           .arg(m_item.fileName())
+                                           .arg(counts.added)
+                                           .arg(counts.replaced)
+                                           .arg(counts.same);
+        m_item.setInteger(key::State, ItemState::Installed);
+        return Outcome::Installed;
     }
+
+    // Archives at the top that could not be read do not stop the install,
+    // but the record says so.
+    void noteNestedFailures(const ArchiveView& view, const QString& archivePath) {
+        QStringList warnings;
+        for (const ArchiveView::NestedFailure& failure : view.nestedFailures()) {
+            m_item.setInteger(key::Error, failure.code);
+            m_item.setText(key::Info, verdict::InstallFailed);
+            const QString reason =
+                QStringLiteral("the nested archive cannot be expanded (%1)").arg(failure.reason);
+            warnings << QStringLiteral("%1: %2").arg(failure.name, reason);
+            qCWarning(lcInstall).noquote() << installFailureLine(
+                m_item.fileName(), joinPath(archivePath, failure.name), reason);
+        }
+        if (!warnings.isEmpty())
+            m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
+    }
+
+    Outcome fail(ItemError code, const QString& path, const QString& reason) {
+        m_item.setInteger(key::State, ItemState::Failed);
+        m_item.setInteger(key::Error, code);
+        m_item.setText(key::Info, verdict::InstallFailed);
+        m_item.setText(key::Reason, QStringLiteral("%1: %2").arg(path, reason));
+        qCWarning(lcInstall).noquote() << installFailureLine(m_item.fileName(), path, reason);
+        return Outcome::Failed;
+    }
+
+    bool isCancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     ArchiveItem& m_item;
     const InstallJob& m_job;
-    MergingCopy& m_copier;
-    InstallExpansion m_expansion;
+    const std::atomic<bool>* m_cancel;
 };
 
 } // namespace
 
 void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
-    MergingCopy copier;
     for (ArchiveItem& item : job.items) {
-        const bool installed = ItemInstall(item, job, copier).run();
-        if (installed && callbacks.copyStep)
+        if (job.cancelled->load())
+            break;
+        if (callbacks.copyBegins)
+            callbacks.copyBegins(item.fileName());
+        const ItemInstall::Outcome outcome = ItemInstall(item, job).run();
+        if (outcome == ItemInstall::Outcome::Installed && callbacks.copyStep)
             callbacks.copyStep(item.fileName());
     }
     if (callbacks.copyDone)
@@ -170,17 +124,29 @@ void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
 }
 
 InstallCallbacks callbacksThrough(MainThreadCall& mainThread,
+                                  std::function<void(QString fileName)> copyBegins,
                                   std::function<void(QString fileName)> copyStep,
                                   std::function<void(std::vector<ArchiveItem> items)> copyDone) {
     InstallCallbacks callbacks;
-    callbacks.copyStep = [&mainThread, copyStep = std::move(copyStep)](QString fileName) {
-        mainThread.post([copyStep, fileName = std::move(fileName)] { copyStep(fileName); });
+    const auto posted = [&mainThread](std::function<void(QString)> report) {
+        return [&mainThread, report = std::move(report)](QString fileName) {
+            mainThread.post([report, fileName = std::move(fileName)] { report(fileName); });
+        };
     };
+    if (copyBegins)
+        callbacks.copyBegins = posted(std::move(copyBegins));
+    callbacks.copyStep = posted(std::move(copyStep));
     callbacks.copyDone = [&mainThread,
                           copyDone = std::move(copyDone)](std::vector<ArchiveItem> items) {
         mainThread.callAndWait([&copyDone, &items] { copyDone(std::move(items)); });
     };
     return callbacks;
+}
+
+InstallCallbacks callbacksThrough(MainThreadCall& mainThread,
+                                  std::function<void(QString fileName)> copyStep,
+                                  std::function<void(std::vector<ArchiveItem> items)> copyDone) {
+    return callbacksThrough(mainThread, nullptr, std::move(copyStep), std::move(copyDone));
 }
 
 } // namespace packshelf

@@ -9,7 +9,7 @@
 
 #include "analysis/Analyzer.h"
 #include "install/Installer.h"
-#include "install/MergingCopy.h"
+#include "install/LibraryTransaction.h"
 #include "tests/support/ZipWriter.h"
 
 namespace packshelf::test {
@@ -56,6 +56,7 @@ ArchiveItem analysedItem(const QString& sourceDir, const QString& fileName,
 
 Library::Library() {
     QDir().mkpath(source);
+    QDir().mkpath(dest);
     QDir().mkpath(work);
     writeFile(dir.filePath("bystander/keep.txt"), "keep");
 }
@@ -102,11 +103,11 @@ InstallRecording runInstaller(InstallJob job) {
 
 QStringList partialFilesUnder(const QString& folder) {
     QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (isPartialFileName(QFileInfo(path).fileName()))
+        if (isStagingName(QFileInfo(path).fileName()))
             found << path;
     }
     return found;

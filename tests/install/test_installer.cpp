@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
+#include <functional>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <thread>
 
 #include "analysis/ManualChoice.h"
@@ -211,7 +214,8 @@ TEST(Installer, DirectCopiesKeepTheirPathUnderTheChosenFolder) {
               QStringList({"Stuff/", "Stuff/Addons/", "Stuff/Addons/a.txt", "Stuff/Addons/mine.txt",
                            "Stuff/Addons/sub/", "Stuff/Addons/sub/b.txt", "readme.txt"}));
     EXPECT_EQ(readFile(chosen + "/readme.txt"), "single readme");
-    EXPECT_FALSE(QFile::exists(lib.dest)) << "a direct plan writes nothing into the library";
+    EXPECT_EQ(listRecursive(lib.dest), QStringList())
+        << "a direct plan writes nothing into the library";
     EXPECT_FALSE(QFile::exists("relative")) << "a relative destination is refused";
     EXPECT_TRUE(run.logText().contains("relative/lib: the destination is not an absolute path"));
 }
@@ -251,6 +255,7 @@ TEST(Installer, PlannedSourcesInsideNestedArchivesAreExpandedOnTheirPath) {
 TEST(Installer, NamesAreTakenLiterallyAndNothingIsWrittenOutsideTheLibrary) {
     Library lib;
     lib.dest = lib.dir.filePath("dest 'lib' \"$HOME\" `id`");
+    QDir().mkpath(lib.dest);
     const QStringList names = {"with space.txt", "it's \"quoted\".txt", "$HOME $(id).txt",
                                "`uname -a`.txt", "line\nbreak.txt",     "-rf",
                                "Crème.txt"};
@@ -271,37 +276,116 @@ TEST(Installer, NamesAreTakenLiterallyAndNothingIsWrittenOutsideTheLibrary) {
     EXPECT_EQ(changes, QStringList());
 }
 
-TEST(Installer, DestinationsThatRefuseWritesFailTheRecordAndKeepTheLibraryWhole) {
-    Library lib;
-    writeFile(lib.dest + "/Data/d.txt", "old d");
-    const QString outside = lib.dir.filePath("outside");
-    writeFile(outside + "/r.txt", "outside");
-    ASSERT_TRUE(QFile::link(outside, lib.dest + "/Runtime"));
-    lib.add("runtime.zip", ZipWriter().addFile("Runtime/r.txt", "through the link"));
-    lib.add("data.zip", ZipWriter().addFile("Data/d.txt", "new d").addFile("Data/e.txt", "e"));
-    lib.add("other.zip", ZipWriter().addFile("Other/Data/o.txt", "o"));
-    const std::vector<ArchiveItem> items = {lib.analysed("runtime.zip"), lib.analysed("data.zip"),
-                                            lib.analysed("other.zip")};
-    QFile::setPermissions(lib.dest + "/Data", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const FolderSnapshot before = FolderSnapshot::of(lib.dir.path());
-
-    InstallRecording run;
-    {
-        PermissionsEnforced enforced;
-        run = runInstaller(lib.job(items));
+// Every way an install can fail leaves the library exactly as it was, also
+// when the failure comes after other files of the archive were written.
+TEST(Installer, AFailedInstallLeavesTheLibraryAsItWas) {
+    struct Row {
+        const char* name;
+        std::function<void(const QString& dest)> prepare;
+        ZipWriter archive;
+        const char* outcome;
+        const char* reason;
+    };
+    const auto package = [] {
+        return ZipWriter()
+            .addFile("Data/new.txt", "new")
+            .addFile("README.txt", "readme")
+            .addFile("Promo/p.txt", "promo")
+            .addFile("Runtime/a.txt", "a");
+    };
+    const std::vector<Row> rows = {
+        {"a symbolic link", [](const QString& dest) { QFile::link("/tmp", dest + "/Runtime"); },
+         package(), "-1 3 Failed!", "/Runtime: a symbolic link is in the way"},
+        {"a file where a folder goes",
+         [](const QString& dest) { writeFile(dest + "/Runtime", "file"); }, package(),
+         "-1 3 Failed!", "/Runtime: a file is in the way"},
+        {"a folder where a file goes",
+         [](const QString& dest) { writeFile(dest + "/Runtime/a.txt/keep", "keep"); }, package(),
+         "-1 3 Failed!", "/Runtime/a.txt: a folder is in the way"},
+        {"a read-only folder",
+         [](const QString& dest) {
+             writeFile(dest + "/Runtime/a.txt", "old");
+             QFile::setPermissions(dest + "/Runtime",
+                                   QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+         },
+         package(), "-1 3 Failed!", "Permission denied"},
+        {"damaged data, last", [](const QString&) {},
+         package().add(damagedEntry("Runtime/zz-last.txt")), "-1 2 Failed!",
+         "CRC error in Runtime/zz-last.txt"},
+        {"a file and a folder of one name", [](const QString&) {},
+         ZipWriter().addFile("Runtime/x", "file").addFile("Runtime/x/y", "in"), "-1 3 Failed!",
+         "Runtime/x: both a file and a folder in the archive"},
+        {"a name too long", [](const QString&) {},
+         ZipWriter().addFile("Runtime/" + QByteArray(300, 'n'), "long"), "-1 3 Failed!",
+         "a name too long for this system"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Library lib;
+        writeFile(lib.dest + "/Data/old.txt", "old");
+        row.prepare(lib.dest);
+        lib.add("p.zip", row.archive);
+        const ArchiveItem item = lib.analysed("p.zip");
+        const FolderSnapshot before = FolderSnapshot::of(lib.dir.path());
+        InstallRecording run;
+        {
+            PermissionsEnforced enforced;
+            run = runInstaller(lib.job({item}));
+        }
+        QFile::setPermissions(lib.dest + "/Runtime", QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner);
+        EXPECT_EQ(states(run.items), QStringList(QStringLiteral("p.zip ") + row.outcome));
+        EXPECT_TRUE(run.items[0].text(key::Reason).value_or("").contains(row.reason))
+            << run.items[0].text(key::Reason).value_or("-").toStdString();
+        EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(lib.dir.path())),
+                  QStringList())
+            << "nothing changes, and no half-written file is left anywhere";
     }
-    QFile::setPermissions(lib.dest + "/Data",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(states(run.items), QStringList({"runtime.zip -1 3 Failed!", "data.zip -1 3 Failed!",
-                                              "other.zip -1 3 Failed!"}));
-    EXPECT_EQ(run.steps, QStringList());
-    const QString log = run.logText();
-    EXPECT_TRUE(log.contains(lib.dest + "/Runtime: a symbolic link is in the way"))
-        << log.toStdString();
-    EXPECT_TRUE(log.contains(lib.dest + "/Data/d.txt: Permission denied"));
-    EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(lib.dir.path())),
-              QStringList())
-        << "nothing changes, and no half-written file is left anywhere";
+
+    // A full disk: refused before anything is written.
+    Library lib;
+    const QString small = lib.dir.filePath("small");
+    QDir().mkpath(small);
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=60m") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    lib.add("p.zip", package());
+    ArchiveItem item = lib.analysed("p.zip");
+    recordDirectDestination(item, small, QStringLiteral("Runtime"));
+    const InstallRecording full = runInstaller(lib.job({item}));
+    ::umount2(QFile::encodeName(small).constData(), MNT_DETACH);
+    EXPECT_TRUE(full.items[0].text(key::Reason).value_or("").contains("not enough free space"));
+}
+
+// A reinstall reads and compares, and rewrites only what changed; paths
+// that differ from the library's only in letter case go into its folders.
+TEST(Installer, ReinstallTouchesOnlyWhatChangedAndLetterCaseMerges) {
+    Library lib;
+    writeFile(lib.dest + "/Runtime/B.TXT", "old b");
+    writeFile(lib.dest + "/Data/keep.txt", "keep");
+    lib.add("case.zip", ZipWriter()
+                            .addFile("runtime/a.txt", "a")
+                            .addFile("runtime/b.txt", "new b")
+                            .addFile("DATA/c.txt", "c"));
+    const ArchiveItem item = lib.analysed("case.zip");
+    ASSERT_EQ(item.state(), ItemState::Ready);
+
+    InstallRecording run = runInstaller(lib.job({item}));
+    EXPECT_EQ(listRecursive(lib.dest), QStringList({"Data/", "Data/c.txt", "Data/keep.txt",
+                                                    "Runtime/", "Runtime/B.TXT", "Runtime/a.txt"}));
+    EXPECT_EQ(readFile(lib.dest + "/Runtime/B.TXT"), "new b");
+    EXPECT_TRUE(run.log.contains("case.zip: 2 added, 1 replaced, 0 the same"))
+        << run.logText().toStdString();
+
+    const FolderSnapshot installed = FolderSnapshot::of(lib.dest);
+    struct stat before;
+    ::stat(QFile::encodeName(lib.dest + "/Runtime/a.txt").constData(), &before);
+    run = runInstaller(lib.job({item}));
+    struct stat after;
+    ::stat(QFile::encodeName(lib.dest + "/Runtime/a.txt").constData(), &after);
+    EXPECT_TRUE(run.log.contains("case.zip: 0 added, 0 replaced, 3 the same"));
+    EXPECT_EQ(before.st_ino, after.st_ino) << "an identical file is left alone";
+    EXPECT_EQ(FolderSnapshot::differences(installed, FolderSnapshot::of(lib.dest)), QStringList());
 }
 
 TEST(Installer, ReadyRecordsLeaveTheListAndFailedOnesComeBack) {

@@ -85,7 +85,7 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
         Expect::Analysed);
     add("symlink.zip",
         withRuntime().addSymlink("link", "/tmp").addFile("link/evil.txt", "x").bytes(),
-        Expect::Analysed);
+        Expect::Unwritable);
     add("nested-dots.zip",
         withRuntime()
             .addFile("...zip", innerArchive(), 0)
@@ -159,7 +159,7 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
     }
     add("file-and-folder.zip",
         withRuntime().addFile("Runtime/x", "file").addFile("Runtime/x/y", "inside").bytes(),
-        Expect::Analysed);
+        Expect::Unwritable);
     add("duplicates.zip",
         withRuntime().addFile("Runtime/a.txt", "first").addFile("Runtime/a.txt", "second").bytes(),
         Expect::Analysed);
@@ -172,7 +172,7 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
                 .addFile("Runtime/" + QByteArray(300, 'n'), "x")
                 .addFile(longPath + "file.txt", "x")
                 .bytes(),
-            Expect::Analysed);
+            Expect::Unwritable);
     }
     add("sfx.zip", withRuntime().setPrefix(QByteArray("MZ stub ").repeated(512)).bytes(),
         Expect::Analysed);

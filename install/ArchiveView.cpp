@@ -1,0 +1,236 @@
+#include "install/ArchiveView.h"
+
+#include "analysis/DirectoryListing.h"
+#include "analysis/NameRules.h"
+#include "archive/ZipInput.h"
+
+namespace packshelf {
+
+struct ArchiveView::Loaded {
+    std::unique_ptr<FileInput> file;       // the top archive
+    std::unique_ptr<NestedArchive> nested; // or a nested one
+    ArchiveIndex index;
+
+    const ZipInput& input() const { return file ? *file : nested->input(); }
+};
+
+namespace {
+
+ViewNode* childFolder(ViewNode& folder, const QString& name) {
+    ViewNode*& child = folder.children[name];
+    if (!child) {
+        auto made = std::make_unique<ViewNode>();
+        made->folder = true;
+        child = made.get();
+        folder.owned.push_back(std::move(made));
+    } else if (!child->folder) {
+        child->clash = true;
+        return nullptr;
+    }
+    return child;
+}
+
+bool isUsableBaseName(const QString& base) {
+    return !base.isEmpty() && base != QLatin1String(".") && base != QLatin1String("..");
+}
+
+bool isNestedArchive(const QString& name, const ViewNode& node) {
+    return !node.folder && !isJunkEntry(name) && hasArchiveExtension(name);
+}
+
+} // namespace
+
+QStringList ViewNode::names() const {
+    const QStringList unordered = children.keys();
+    QStringList ordered;
+    ordered.reserve(unordered.size());
+    for (std::size_t position : listingOrder(unordered))
+        ordered.append(unordered[qsizetype(position)]);
+    return ordered;
+}
+
+ArchiveView::ArchiveView(QString workdir, const std::atomic<bool>* cancel)
+    : m_workdir(std::move(workdir))
+    , m_cancel(cancel) {
+    m_root.folder = true;
+}
+
+ArchiveView::~ArchiveView() = default;
+
+std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, const QString& workdir,
+                                               QString* problem, const std::atomic<bool>* cancel) {
+    std::unique_ptr<ArchiveView> view(new ArchiveView(workdir, cancel));
+    auto top = std::make_unique<Loaded>();
+    top->file = FileInput::openRegular(nativePath, problem);
+    if (!top->file) {
+        *problem = QStringLiteral("cannot be opened: %1").arg(*problem);
+        return nullptr;
+    }
+    top->index = readArchiveIndex(*top->file);
+    if (!top->index.ok()) {
+        *problem = top->index.problem;
+        return nullptr;
+    }
+    view->m_digest = top->index.digest;
+    const Loaded& loaded = *top;
+    view->m_archives[{}] = std::move(top);
+    view->overlay(view->m_root, loaded, {});
+    view->overlayNestedOnTop();
+    return view;
+}
+
+void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting) {
+    for (int i = 0; i < int(loaded.index.entries.size()); ++i) {
+        const IndexEntry& entry = loaded.index.entries[std::size_t(i)];
+        const QStringList parts = entry.path.split(QLatin1Char('/'));
+        ViewNode* parent = &folder;
+        for (qsizetype p = 0; parent && p + 1 < parts.size(); ++p)
+            parent = childFolder(*parent, parts[p]);
+        if (!parent)
+            continue; // a file stands where a folder would be
+        if (entry.isFolder()) {
+            childFolder(*parent, parts.last());
+            continue;
+        }
+        ViewNode*& node = parent->children[parts.last()];
+        if (!node) {
+            auto made = std::make_unique<ViewNode>();
+            node = made.get();
+            parent->owned.push_back(std::move(made));
+        } else if (node->folder) {
+            node->clash = true;
+            continue;
+        }
+        // The last entry of a name wins, as it would when written to disk.
+        node->source = EntrySource{nesting, i};
+        node->entry = &entry;
+    }
+}
+
+const ArchiveView::Loaded* ArchiveView::loadNested(const std::vector<int>& nesting,
+                                                   QString* problem) {
+    if (const auto found = m_archives.find(nesting); found != m_archives.end())
+        return found->second.get();
+    std::vector<int> parentNesting(nesting.begin(), nesting.end() - 1);
+    const Loaded* parent = loadNested(parentNesting, problem);
+    if (!parent)
+        return nullptr;
+    const IndexEntry& entry = parent->index.entries[std::size_t(nesting.back())];
+    auto loaded = std::make_unique<Loaded>();
+    loaded->nested =
+        NestedArchive::load(parent->input(), entry, m_budget, m_workdir, problem, m_cancel);
+    if (!loaded->nested)
+        return nullptr;
+    loaded->index = readArchiveIndex(loaded->nested->input());
+    if (!loaded->index.ok()) {
+        *problem = loaded->index.problem;
+        return nullptr;
+    }
+    return (m_archives[nesting] = std::move(loaded)).get();
+}
+
+void ArchiveView::overlayNestedOnTop() {
+    for (const QString& name : m_root.names()) {
+        const ViewNode* node = m_root.children.value(name);
+        if (!isNestedArchive(name, *node))
+            continue;
+        const QString base = baseName(name);
+        if (!isUsableBaseName(base)) {
+            m_nestedFailures.push_back(
+                {name, ItemError::ErrorContent, QStringLiteral("no folder can be named after it")});
+            continue;
+        }
+        std::vector<int> nesting = node->source.nesting;
+        nesting.push_back(node->source.entry);
+        QString problem;
+        const Loaded* loaded = loadNested(nesting, &problem);
+        if (!loaded) {
+            const bool notAnArchive = problem.startsWith(QLatin1String("not a zip"));
+            m_nestedFailures.push_back(
+                {name, notAnArchive ? ItemError::ErrorOpen : ItemError::ErrorContent, problem});
+            continue;
+        }
+        // Its whole content is checked first, as expanding it would have:
+        // an archive that cannot be read whole brings none of it.
+        if (!isReadableWhole(*loaded, &problem)) {
+            m_nestedFailures.push_back({name, ItemError::ErrorContent, problem});
+            continue;
+        }
+        ViewNode* folder = childFolder(m_root, base);
+        if (!folder) {
+            m_nestedFailures.push_back({name, ItemError::ErrorContent,
+                                        QStringLiteral("a file named %1 is in the way").arg(base)});
+            continue;
+        }
+        overlay(*folder, *loaded, nesting);
+    }
+}
+
+bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) const {
+    for (const IndexEntry& entry : loaded.index.entries) {
+        if (entry.isFolder())
+            continue;
+        const EntryRead read = readEntryData(
+            loaded.input(), entry, [](const char*, std::size_t) { return true; }, m_cancel);
+        if (!read.ok) {
+            *problem = read.problem;
+            return false;
+        }
+    }
+    return true;
+}
+
+ViewNode* ArchiveView::overlayNamed(ViewNode& folder, const QString& part) {
+    for (const QString& name : folder.names()) {
+        const ViewNode* node = folder.children.value(name);
+        if (!isNestedArchive(name, *node) || baseName(name) != part)
+            continue;
+        std::vector<int> nesting = node->source.nesting;
+        nesting.push_back(node->source.entry);
+        QString problem;
+        const Loaded* loaded = loadNested(nesting, &problem);
+        if (!loaded)
+            return nullptr;
+        ViewNode* made = childFolder(folder, part);
+        if (made)
+            overlay(*made, *loaded, nesting);
+        return made;
+    }
+    return nullptr;
+}
+
+const ViewNode* ArchiveView::locate(const QString& path, QString* problem) {
+    ViewNode* current = &m_root;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            *problem = QStringLiteral("the path leaves the archive");
+            return nullptr;
+        }
+        if (!current->folder) {
+            *problem = QStringLiteral("not a folder");
+            return nullptr;
+        }
+        ViewNode* next = current->children.value(part);
+        if (!next)
+            next = overlayNamed(*current, part);
+        if (!next) {
+            *problem = QStringLiteral("not in the archive");
+            return nullptr;
+        }
+        current = next;
+    }
+    return current;
+}
+
+EntryRead ArchiveView::read(const EntrySource& source, const EntrySink& sink) const {
+    const auto found = m_archives.find(source.nesting);
+    if (found == m_archives.end())
+        return {false, QStringLiteral("the archive holding it is not read")};
+    const Loaded& loaded = *found->second;
+    return readEntryData(loaded.input(), loaded.index.entries[std::size_t(source.entry)], sink,
+                         m_cancel);
+}
+
+} // namespace packshelf

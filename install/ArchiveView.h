@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "analysis/ItemState.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
+#include "archive/NestedArchive.h"
+
+namespace packshelf {
+
+// Where a file's content lies: the entry `entry` of the archive reached
+// through the nested archives `nesting` (entry numbers, from the top).
+struct EntrySource {
+    std::vector<int> nesting;
+    int entry = -1;
+};
+
+// A file or folder of an archive as its expansion would hold it.
+struct ViewNode {
+    bool folder = false;
+    // The name stands for a file and a folder at once: the archive cannot
+    // be written faithfully at this place.
+    bool clash = false;
+    EntrySource source;                 // files: where the content is
+    const IndexEntry* entry = nullptr;  // files: size, CRC-32, date
+    QHash<QString, ViewNode*> children; // folders, by name
+    std::vector<std::unique_ptr<ViewNode>> owned;
+
+    // The children's names in listing order.
+    QStringList names() const;
+};
+
+// An archive read for its install, without expanding it: its entries as
+// folders and files (unsafe names passed over), with every archive at its
+// top level overlaid on a folder named after it, as an expansion followed
+// by the expansion of those archives beside themselves would have left
+// them. An archive nested deeper is read only when a path asked for goes
+// through the folder named after it.
+class ArchiveView {
+public:
+    // A top-level archive that could not be overlaid.
+    struct NestedFailure {
+        QString name;
+        ItemError code; // ErrorOpen: not an archive; ErrorContent: not readable whole
+        QString reason;
+    };
+
+    // Nothing, with `problem` set, when the archive cannot be read.
+    static std::unique_ptr<ArchiveView> open(const QByteArray& nativePath, const QString& workdir,
+                                             QString* problem,
+                                             const std::atomic<bool>* cancel = nullptr);
+    ~ArchiveView();
+
+    const ViewNode& root() const { return m_root; }
+    const std::vector<NestedFailure>& nestedFailures() const { return m_nestedFailures; }
+    // The SHA-256 digest of the archive's listing.
+    const QByteArray& digest() const { return m_digest; }
+
+    // The node at `path` (names joined with "/", "" for the top), reading an
+    // archive named after a missing folder on the way. Nothing, with
+    // `problem` set, when there is none.
+    const ViewNode* locate(const QString& path, QString* problem);
+
+    // Reads a file's content, verified against its size and CRC-32.
+    EntryRead read(const EntrySource& source, const EntrySink& sink) const;
+
+private:
+    struct Loaded;
+
+    ArchiveView(QString workdir, const std::atomic<bool>* cancel);
+    const Loaded* loadNested(const std::vector<int>& nesting, QString* problem);
+    // Lays the entries of `loaded` over `folder`.
+    void overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting);
+    void overlayNestedOnTop();
+    bool isReadableWhole(const Loaded& loaded, QString* problem) const;
+    // Reads the archive named `part` + ".zip" in `folder` over a new folder
+    // `part`; the new folder, or nothing.
+    ViewNode* overlayNamed(ViewNode& folder, const QString& part);
+
+    QString m_workdir;
+    const std::atomic<bool>* m_cancel;
+    NestedBudget m_budget;
+    std::map<std::vector<int>, std::unique_ptr<Loaded>> m_archives; // {} is the top archive
+    ViewNode m_root;
+    std::vector<NestedFailure> m_nestedFailures;
+    QByteArray m_digest;
+};
+
+} // namespace packshelf

@@ -1,0 +1,167 @@
+#include "install/InstallPlan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+
+#include "analysis/NameRules.h"
+
+namespace packshelf {
+
+namespace {
+
+constexpr int NameBytesMax = 255;
+constexpr int PathBytesMax = 4095;
+
+class Planner {
+public:
+    Planner(ArchiveView& view, InstallPlan& plan)
+        : m_view(view)
+        , m_plan(plan) {}
+
+    // Every entry of the folder at `source`, junk names aside, under the root.
+    void addEntriesOf(const QString& source) {
+        const ViewNode* folder = locate(source);
+        if (!folder)
+            return;
+        if (!folder->folder)
+            return fail(source, QStringLiteral("not a folder"));
+        for (const QString& name : folder->names()) {
+            if (!isJunkEntry(name))
+                addNode(*folder->children.value(name), name);
+        }
+    }
+
+    // The file or folder at `source`, whole, at the same path under the root.
+    void addWhole(const QString& source) {
+        const ViewNode* node = locate(source);
+        if (!node)
+            return;
+        const QStringList parts = source.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        if (parts.isEmpty()) { // the whole archive
+            for (const QString& name : node->names())
+                addNode(*node->children.value(name), name);
+            return;
+        }
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+            addFolder(parts.mid(0, i + 1).join(QLatin1Char('/')));
+        addNode(*node, parts.join(QLatin1Char('/')));
+    }
+
+    void fail(const QString& path, const QString& problem) {
+        if (!m_plan.problem.isEmpty())
+            return;
+        m_plan.problemPath = path;
+        m_plan.problem = problem;
+    }
+
+private:
+    const ViewNode* locate(const QString& source) {
+        QString problem;
+        const ViewNode* node = m_view.locate(source, &problem);
+        if (!node)
+            fail(source, problem);
+        return node;
+    }
+
+    void addNode(const ViewNode& node, const QString& target) {
+        if (!m_plan.ok())
+            return;
+        if (node.clash)
+            return fail(target, QStringLiteral("both a file and a folder in the archive"));
+        if (!node.folder)
+            return addFile(node, target);
+        addFolder(target);
+        for (const QString& name : node.names())
+            addNode(*node.children.value(name), target + QLatin1Char('/') + name);
+    }
+
+    void addFolder(const QString& target) {
+        if (!checkTarget(target) || m_folders.contains(target))
+            return;
+        if (m_files.contains(target))
+            return fail(target, QStringLiteral("both a file and a folder in the install"));
+        m_folders.insert(target);
+        m_plan.folders.append(target);
+    }
+
+    void addFile(const ViewNode& node, const QString& target) {
+        if (!checkTarget(target))
+            return;
+        if (m_folders.contains(target))
+            return fail(target, QStringLiteral("both a file and a folder in the install"));
+        PlannedFile file{target, node.source, node.entry};
+        // A later copy of the same path replaces the earlier one.
+        if (const auto found = m_files.constFind(target); found != m_files.constEnd()) {
+            m_plan.files[*found] = std::move(file);
+            return;
+        }
+        m_files.insert(target, m_plan.files.size());
+        m_plan.files.push_back(std::move(file));
+    }
+
+    bool checkTarget(const QString& target) {
+        const QStringList parts = target.split(QLatin1Char('/'));
+        if (parts.first().compare(QLatin1String(LibraryRecordsFolder), Qt::CaseInsensitive) == 0) {
+            fail(target, QStringLiteral("a name PackShelf keeps for its records"));
+            return false;
+        }
+        for (const QString& part : parts) {
+            if (part.startsWith(QLatin1String(StagingPrefix))) {
+                fail(target, QStringLiteral("a name PackShelf keeps for files being written"));
+                return false;
+            }
+            if (QFile::encodeName(part).size() > NameBytesMax) {
+                fail(target, QStringLiteral("a name too long for this system"));
+                return false;
+            }
+        }
+        if (QFile::encodeName(joinPath(m_plan.root, target)).size() > PathBytesMax) {
+            fail(target, QStringLiteral("a path too long for this system"));
+            return false;
+        }
+        return true;
+    }
+
+    ArchiveView& m_view;
+    InstallPlan& m_plan;
+    QSet<QString> m_folders;
+    QHash<QString, std::size_t> m_files;
+};
+
+} // namespace
+
+quint64 InstallPlan::bytes() const {
+    quint64 total = 0;
+    for (const PlannedFile& file : files)
+        total += file.entry->uncompressedSize;
+    return total;
+}
+
+InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir) {
+    InstallPlan plan;
+    Planner planner(view, plan);
+    if (copy.isIncompleteDirect()) {
+        if (copy.directDestination)
+            planner.fail(*copy.directDestination,
+                         QStringLiteral("no part of the archive is chosen for it"));
+        else
+            planner.fail(QString(), QStringLiteral("no direct destination is set"));
+        return plan;
+    }
+    plan.root = copy.directDestination.value_or(destDir);
+    if (!QDir::isAbsolutePath(plan.root)) {
+        planner.fail(plan.root, QStringLiteral("the destination is not an absolute path"));
+        return plan;
+    }
+    if (copy.primarySource)
+        planner.addEntriesOf(*copy.primarySource);
+    if (copy.dataSource)
+        planner.addEntriesOf(*copy.dataSource);
+    if (copy.directSource)
+        planner.addWhole(*copy.directSource);
+    return plan;
+}
+
+} // namespace packshelf

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "install/ArchiveView.h"
+#include "install/CopyPlan.h"
+
+namespace packshelf {
+
+// One file an install writes.
+struct PlannedFile {
+    QString target; // path under the plan's root, names joined with "/"
+    EntrySource source;
+    const IndexEntry* entry = nullptr; // size, CRC-32, date
+};
+
+// Everything an install of one archive writes, worked out before anything
+// is written: a value that can be printed, compared and carried out.
+struct InstallPlan {
+    QString root;        // the library, or the archive's own destination
+    QStringList folders; // folders made or merged into, parents first
+    std::vector<PlannedFile> files;
+    QString problem;     // why it cannot be carried out; nothing may be written then
+    QString problemPath; // what it concerns: a path in the archive or under the root
+
+    bool ok() const { return problem.isEmpty(); }
+    quint64 bytes() const;
+};
+
+// The first component of a library path that PackShelf keeps for itself:
+// the folder of its records.
+inline constexpr char LibraryRecordsFolder[] = ".packshelf";
+// Files and folders an install is writing are named with this prefix, the
+// writing process's id and a random part, until they take their names.
+inline constexpr char StagingPrefix[] = ".packshelf-partial-";
+
+// The plan of a record whose copy plan is `copy`, over its archive `view`:
+// every entry of the Runtime (or forced) holder and of the Data holder,
+// junk names aside at that level, into `destDir`; or the direct source,
+// whole, under the direct destination with its path kept.
+InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir);
+
+} // namespace packshelf

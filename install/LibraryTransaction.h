@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <atomic>
+#include <map>
+#include <vector>
+
+#include "archive/ZipHandles.h"
+#include "install/InstallPlan.h"
+
+namespace packshelf {
+
+// Carries out an install plan as one unit. Staging compares every planned
+// file with the library (a file of the same size and CRC-32 is left alone)
+// and writes each new or changed one, straight from the archive and
+// checked against its CRC-32, under a staging name: a hidden file beside
+// its final place, or inside a hidden folder that takes the place of a
+// folder the library does not have yet. Nothing at a final name changes
+// until every file is staged; then, when any file is replaced, the file
+// system is synced once, and the staged folders and files are renamed into
+// place. A failure or a cancel while staging removes everything staged and
+// leaves the library as it was; a process killed at any moment leaves every
+// library file old or new, and its staged leftovers are removed by the
+// next install that writes beside them.
+//
+// Paths of the library are matched without regard to letter case: a
+// planned "runtime/a.txt" goes into an existing "Runtime/A.TXT". Nothing is
+// ever written through a symbolic link, and nothing of the user's is
+// removed.
+class LibraryTransaction {
+public:
+    struct Counts {
+        int added = 0;
+        int replaced = 0;
+        int same = 0;
+    };
+
+    LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
+                       const std::atomic<bool>* cancel = nullptr);
+    // Removes whatever is staged and not committed.
+    ~LibraryTransaction();
+    LibraryTransaction(const LibraryTransaction&) = delete;
+    LibraryTransaction& operator=(const LibraryTransaction&) = delete;
+
+    // False, with problem() set, when the plan cannot be staged whole.
+    bool stage();
+    // Renames everything staged into place; false, with problem() set,
+    // when a rename fails.
+    bool commit();
+
+    const Counts& counts() const { return m_counts; }
+    const QString& problem() const { return m_problem; }
+    // The library path the problem concerns.
+    const QString& failedPath() const { return m_failedPath; }
+    bool wasCancelled() const { return m_cancelledSeen; }
+    // The failure was the archive's data (damaged, or not as declared),
+    // not the library.
+    bool dataDamaged() const { return m_dataDamaged; }
+    // Staged leftovers of ended installs removed on the way.
+    int leftoversRemoved() const { return m_leftoversRemoved; }
+
+private:
+    struct Folder;
+    struct StagedFolder;
+    struct FileWrite;
+
+    bool fail(const QString& target, const QString& problem);
+    bool cancelled();
+    int directory(const QByteArray& path);
+    void sweep(const QByteArray& path);
+    const QHash<QString, QList<QByteArray>>& listing(const QByteArray& path);
+    Folder* resolveFolder(const QString& target);
+    bool resolveFile(const PlannedFile& file);
+    bool sameContent(int dirFd, const QByteArray& name, const IndexEntry& entry);
+    bool makeFolder(const QString& target);
+    bool writeFile(const FileWrite& write);
+    void rollback();
+    QByteArray newStagingName();
+
+    const InstallPlan& m_plan;
+    const ArchiveView& m_view;
+    const std::atomic<bool>* m_cancel;
+    handles::UniqueFd m_root;
+    std::map<QByteArray, handles::UniqueFd> m_directories;
+    QHash<QByteArray, QHash<QString, QList<QByteArray>>> m_listings;
+    QSet<QByteArray> m_swept;
+    std::map<QString, Folder> m_folders; // nodes stay put while others are added
+    std::vector<StagedFolder> m_stagedFolders;
+    std::vector<FileWrite> m_writes;
+    QHash<QByteArray, std::size_t> m_writeAt;
+    Counts m_counts;
+    QString m_problem;
+    QString m_failedPath;
+    bool m_committed = false;
+    bool m_cancelledSeen = false;
+    bool m_dataDamaged = false;
+    int m_leftoversRemoved = 0;
+};
+
+// True for a name an install gives what it is writing.
+bool isStagingName(const QString& name);
+
+} // namespace packshelf
