@@ -1,8 +1,8 @@
-// Draws PackShelf's icons: the four state pins of the content list at 16 and
-// 32 pixels ("pin_green.png", "pin_green@2x.png", ...) and the application
-// icon at the sizes a Linux desktop looks for ("packshelf-48.png", ...).
-// Every size is drawn from the shapes themselves rather than scaled from
-// another picture, so each one stays sharp.
+// Draws PackShelf's icons: the four state pins of the content list, each
+// with a light rim, at 16 and 32 pixels ("pin_green.png", "pin_green@2x.png", ...) and the
+// application icon at the sizes a Linux desktop looks for ("packshelf-48.png", ...). Every size is
+// drawn from the shapes themselves rather than scaled from another picture, so each one stays
+// sharp.
 //
 //     packshelf-draw-icons resources/icons
 
@@ -56,6 +56,12 @@ QImage drawPin(const PinColours& colours, int size) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 16.0, size / 16.0);
+
+    // A light rim keeps the pin visible on a selected (highlighted) row.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(
+        QPen(QColor(255, 255, 255, 230), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(pinOutline());
 
     QRadialGradient body(QPointF(6.2, 4.4), 7.5);
     body.setColorAt(0.0, colours.light);
