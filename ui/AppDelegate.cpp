@@ -1,28 +1,42 @@
 #include "ui/AppDelegate.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QColumnView>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include "analysis/NameRules.h"
 #include "analysis/SourceScan.h"
-#include "analysis/StructureQueries.h"
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
+#include "ui/ArchiveImport.h"
+#include "ui/InstallSummary.h"
+#include "ui/ItemDescription.h"
 #include "ui/MainWindow.h"
 #include "ui_ConfigSheet.h"
 #include "ui_InstallSheet.h"
 #include "ui_MainWindow.h"
+#include "ui_SummarySheet.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "packshelf.ui")
 
@@ -31,40 +45,18 @@ namespace packshelf {
 namespace {
 
 constexpr int MaxWorkersPerScan = 4;
+constexpr int StatusMs = 10000;
+constexpr int SplitterSaveMs = 500;
+enum ListPage { ListShown = 0, PlaceholderShown = 1 };
 
 QString textOf(const ArchiveItem& item, const QString& name) {
     return item.text(name).value_or(QString());
 }
 
-// A path the info box names but the record does not hold yet (the folders
-// of an archive with duplicates, the source of a destination chosen without
-// a selection in the browser).
-QString shownPath(const ArchiveItem& item, const QString& name) {
-    return item.text(name).value_or(QCoreApplication::translate("AppStrings", "(not chosen)"));
-}
-
-// The info box's sentence: the first rule that applies makes the text.
-QString installSummary(const ArchiveItem& item) {
-    const QString file = textOf(item, key::FileName);
-    const bool runtime = item.flag(key::HasRuntime);
-    const bool data = item.flag(key::HasData);
-    const QString fromOne = QStringLiteral("Will install from:%1/%2");
-    if (runtime && data) {
-        if (pathsInSameParent(item.text(key::RuntimePath), item.text(key::DataPath)))
-            return fromOne.arg(file, shownPath(item, key::RuntimePath));
-        return QStringLiteral("Will install from:%1/%2\nand from:%3/%4")
-            .arg(file, shownPath(item, key::RuntimePath), file, shownPath(item, key::DataPath));
-    }
-    if (runtime)
-        return fromOne.arg(file, shownPath(item, key::RuntimePath));
-    if (data)
-        return fromOne.arg(file, shownPath(item, key::DataPath));
-    if (item.flag(key::HasForced))
-        return fromOne.arg(file, shownPath(item, key::ForcedPath));
-    if (item.flag(key::HasDirect))
-        return QStringLiteral("Will install %1 into:%2")
-            .arg(shownPath(item, key::DirectPathSrc), shownPath(item, key::DirectPath));
-    return QCoreApplication::translate("AppStrings", "NO_PATHS_SET");
+// An archive whose content could not be read at all: nothing of it can be
+// browsed or installed.
+bool unreadable(const ArchiveItem& item) {
+    return item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorOpen;
 }
 
 // The path of a folder reached from the top of `tree` through the given
@@ -87,26 +79,35 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
 AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_services(desktopServices(this))
     , m_listModel(m_own.mItemsArray, m_own.icons)
-    , m_browserModel() {
+    , m_browserModel()
+    , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_pool(MaxWorkersPerScan) {
+    m_services = desktopServices(this, m_pool);
     takeOutlets(window);
     loadIcons();
-    m_ui.mContentList->setModel(&m_listModel);
+    m_listProxy.setSourceModel(&m_listModel);
+    m_ui.mContentList->setModel(&m_listProxy);
     m_ui.mZIPBrowser->setModel(&m_browserModel);
     window.arrangeContentColumns();
     m_ui.mSpinner->hide();
+    m_splitterSave.setSingleShot(true);
+    m_splitterSave.setInterval(SplitterSaveMs);
     connectActions();
+    connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
 }
 
 AppDelegate::~AppDelegate() {
     waitForOutstandingWorkers();
+    if (m_splitterSave.isActive())
+        saveSplitter();
 }
 
 void AppDelegate::takeOutlets(MainWindow& window) {
     Ui::MainWindow& main = window.controls();
     Ui::ConfigSheet& config = window.configControls();
     Ui::InstallSheet& install = window.installControls();
+    Ui::SummarySheet& summary = window.summaryControls();
     m_ui.mWindow = &window;
     m_ui.mToolbar = main.mToolbar;
     m_ui.mConfigItem = main.mConfigItem;
@@ -131,6 +132,22 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     m_ui.mInstallSheet = window.installSheet();
     m_ui.mInfoField = install.mInfoField;
     m_ui.mPBar = install.mPBar;
+    m_ui.mStatusBar = main.mStatusBar;
+    m_ui.mRefreshItem = main.mRefreshItem;
+    m_ui.mListStack = main.mListStack;
+    m_ui.mEmptyStateField = main.mEmptyStateField;
+    m_ui.mEmptyStateButton = main.mEmptyStateButton;
+    m_ui.mItemDetailsField = main.mItemDetailsField;
+    m_ui.mFilterField = window.filterField();
+    m_ui.mDropItem = main.mDropItem;
+    m_ui.mCopyPathItem = main.mCopyPathItem;
+    m_ui.mShowInFolderItem = main.mShowInFolderItem;
+    m_ui.mMainSplitter = main.mainSplitter;
+    m_ui.mCancelInstallButton = install.mCancelInstallButton;
+    m_ui.mSummarySheet = window.summarySheet();
+    m_ui.mSummaryHeadline = summary.mSummaryHeadline;
+    m_ui.mSummaryDetails = summary.mSummaryDetails;
+    m_ui.mOpenLibraryButton = summary.mOpenLibraryButton;
 
     connect(config.mSourceChooseButton, &QPushButton::clicked, this, &AppDelegate::setSourcePath);
     connect(config.mDestChooseButton, &QPushButton::clicked, this, &AppDelegate::setDestPath);
@@ -140,16 +157,34 @@ void AppDelegate::takeOutlets(MainWindow& window) {
 
 void AppDelegate::connectActions() {
     connect(m_ui.mConfigItem, &QAction::triggered, this, &AppDelegate::openConfigSheet);
+    connect(m_ui.mEmptyStateButton, &QPushButton::clicked, this, &AppDelegate::openConfigSheet);
+    connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::refresh);
     connect(m_ui.mContentList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::listClick);
     connect(m_ui.mInstallButton, &QPushButton::clicked, this, &AppDelegate::beginInstall);
     connect(m_ui.mDropButton, &QPushButton::clicked, this, &AppDelegate::dropItem);
+    connect(m_ui.mDropItem, &QAction::triggered, this, &AppDelegate::dropItem);
+    connect(m_ui.mCopyPathItem, &QAction::triggered, this, &AppDelegate::copySelectedPaths);
+    connect(m_ui.mShowInFolderItem, &QAction::triggered, this, &AppDelegate::showSelectionInFolder);
+    connect(m_ui.mContentList, &QWidget::customContextMenuRequested, this,
+            &AppDelegate::showListMenu);
+    connect(m_ui.mContentList->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &AppDelegate::sortByColumn);
+    connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
+            &ContentListProxy::setFilterFixedString);
     connect(m_ui.mDonateButton, &QPushButton::clicked, this, &AppDelegate::doDonate);
     connect(m_ui.mSetRuntimeButton, &QPushButton::clicked, this, &AppDelegate::setRuntimeFolder);
     connect(m_ui.mSetDataButton, &QPushButton::clicked, this, &AppDelegate::setDataFolder);
     connect(m_ui.mForceDirButton, &QPushButton::clicked, this, &AppDelegate::forceDirectory);
     connect(m_ui.mDestinationButton, &QPushButton::clicked, this, &AppDelegate::defineDestinaton);
     connect(m_ui.mIgnoreDSCheckbox, &QCheckBox::clicked, this, &AppDelegate::ignoreDSClick);
+    connect(m_ui.mCancelInstallButton, &QPushButton::clicked, this, &AppDelegate::cancelInstall);
+    connect(m_ui.mOpenLibraryButton, &QPushButton::clicked, this, &AppDelegate::openLibrary);
+    connect(&m_watcher, &SourceWatcher::settledChanged, this,
+            &AppDelegate::refreshWhenFolderSettles);
+    connect(m_ui.mMainSplitter, &QSplitter::splitterMoved, &m_splitterSave,
+            qOverload<>(&QTimer::start));
+    connect(&m_splitterSave, &QTimer::timeout, this, &AppDelegate::saveSplitter);
     // Escape or the sheet's close box ends it like its close button. Queued,
     // so that a sheet closed by quitting the application comes back only
     // when nothing more is started.
@@ -167,6 +202,7 @@ void AppDelegate::loadIcons() {
 void AppDelegate::setMItemsArray(std::vector<ArchiveItem> value) {
     m_own.mItemsArray = std::move(value);
     reloadTable();
+    showListOrPlaceholder();
 }
 
 // ---- Start-up and quit --------------------------------------------------
@@ -182,6 +218,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         loadFolderSetting(setting);
     m_own.mfIgnoreDS = m_settings.ignoreDS();
     m_ui.mIgnoreDSCheckbox->setChecked(m_own.mfIgnoreDS);
+    restoreSplitter();
 
     m_own.mInfoFormat = m_ui.mListInfoField->text();
     showItemCount();
@@ -197,44 +234,155 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
-    while (m_own.mWorkers > 0 || m_installing)
+    m_scanCancelled->store(true);
+    while (m_own.mWorkers > 0 || m_installing || m_imports > 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// The user's division between list and browser; without one the list
+// takes three fifths of the height.
+void AppDelegate::restoreSplitter() {
+    const QByteArray state = m_settings.splitterState();
+    if (state.isEmpty() || !m_ui.mMainSplitter->restoreState(state)) {
+        const int total = m_ui.mMainSplitter->height();
+        m_ui.mMainSplitter->setSizes({total * 3 / 5, total - total * 3 / 5});
+    }
+}
+
+void AppDelegate::saveSplitter() {
+    m_splitterSave.stop();
+    m_settings.setSplitterState(m_ui.mMainSplitter->saveState());
+}
+
+// ---- Status line ----------------------------------------------------------
+
+void AppDelegate::say(const QString& what) {
+    m_ui.mStatusBar->showMessage(what, StatusMs);
+}
+
+// A refused action sounds the alert and says why.
+void AppDelegate::refuse(const QString& why) {
+    m_services.beep();
+    say(why);
 }
 
 // ---- Scan and scheduling ------------------------------------------------
 
 void AppDelegate::launchAnalyzer() {
+    startScan(ScanKind::Fresh, {});
+}
+
+void AppDelegate::refresh() {
+    if (m_handingOutStopped)
+        return;
+    if (m_installing) {
+        m_refreshPending = true;
+        return;
+    }
+    startScan(ScanKind::FollowFolder, {});
+}
+
+// Archives still being written wait until they have settled.
+void AppDelegate::refreshWhenFolderSettles() {
+    if (m_handingOutStopped)
+        return;
+    if (m_installing) {
+        m_refreshPending = true;
+        return;
+    }
+    startScan(ScanKind::FollowFolder, m_watcher.unsettled());
+}
+
+void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_ui.mSetRuntimeButton->setVisible(false);
     m_ui.mSetDataButton->setVisible(false);
     m_ui.mDropButton->setVisible(false);
-    if (!m_own.mSourcePath)
+    m_refreshPending = false;
+    if (!m_own.mSourcePath) {
+        showSourceProblem(SourceProblem::NotChosen);
         return;
+    }
+    m_watcher.watch(*m_own.mSourcePath);
     const SourceScan scan = scanSourceFolder(*m_own.mSourcePath);
-    if (scan.outcome == SourceScan::Outcome::NotAFolder)
+    if (scan.outcome == SourceScan::Outcome::NotAFolder) {
+        showSourceProblem(SourceProblem::Missing);
         return;
+    }
     if (scan.outcome == SourceScan::Outcome::ListingFailed) {
         qCInfo(lcWindow, "contentsOfDirectoryAtPath gave:%s", qUtf8Printable(scan.error));
-        m_services.beep();
+        refuse(tr("The source folder cannot be read: %1").arg(scan.error));
+        showSourceProblem(SourceProblem::Unreadable);
         return;
     }
 
     ++m_own.mBatchID;
+    cancelRunningScan();
+    m_sourceProblem = SourceProblem::None;
     m_ui.mSpinner->show();
-    m_own.mItemsArray.clear();
+    const QStringList selected = selectedFileNames();
     m_ui.mInstallButton->setEnabled(false);
+    m_own.mItemsArray = listedItems(scan, kind, leftOut);
+    m_listModel.replaceAll();
     loadColumnZero();
-    m_own.mItemsArray.reserve(std::size_t(scan.fileNames.size()));
-    for (const QString& name : scan.fileNames)
-        m_own.mItemsArray.push_back(ArchiveItem::create(name));
-    reloadTable();
     showItemCount();
+    showListOrPlaceholder();
     m_own.mCurrentIndex = 0;
     for (int i = 0; i < MaxWorkersPerScan; ++i)
         launchWorkers();
+    selectRows(selected);
+    listClick();
+}
+
+// The records of a new list, in listing order. Following the folder, an
+// analysed record whose archive is unchanged is kept as it is, and an
+// archive the last scan saw unchanged but the list no longer holds
+// (installed or dropped) stays out.
+std::vector<ArchiveItem> AppDelegate::listedItems(const SourceScan& scan, ScanKind kind,
+                                                  const QSet<QString>& leftOut) {
+    std::vector<ArchiveItem> previous = std::exchange(m_own.mItemsArray, {});
+    QHash<QString, ArchiveItem*> analysed;
+    QSet<QString> present;
+    for (ArchiveItem& item : previous) {
+        present.insert(item.fileName());
+        if (item.state() != ItemState::New)
+            analysed.insert(item.fileName(), &item);
+    }
+    const bool following = kind == ScanKind::FollowFolder;
+    const QByteArray folder = QFile::encodeName(*m_own.mSourcePath) + '/';
+    QHash<QString, FileStamp> stamps;
+    std::vector<ArchiveItem> items;
+    items.reserve(std::size_t(scan.fileNames.size()));
+    for (qsizetype i = 0; i < scan.fileNames.size(); ++i) {
+        const QString& name = scan.fileNames[i];
+        if (leftOut.contains(name))
+            continue;
+        const FileStamp stamp = FileStamp::of(folder + scan.nativeNames[i]);
+        stamps.insert(name, stamp);
+        const bool unchanged = m_listedStamps.value(name) == stamp;
+        if (following && unchanged && !present.contains(name))
+            continue;
+        if (following && unchanged && analysed.contains(name))
+            items.push_back(std::move(*analysed.value(name)));
+        else
+            items.push_back(ArchiveItem::create(name, scan.nativeNames[i]));
+    }
+    m_listedStamps = std::move(stamps);
+    return items;
+}
+
+// Workers of the scan being replaced stop early; they still report, and
+// their reports are dropped.
+void AppDelegate::cancelRunningScan() {
+    m_scanCancelled->store(true);
+    m_scanCancelled = std::make_shared<std::atomic<bool>>(false);
 }
 
 void AppDelegate::launchWorkers() {
     const auto count = qint64(m_own.mItemsArray.size());
+    // Records kept from the last scan are analysed already.
+    while (m_own.mCurrentIndex < count &&
+           m_own.mItemsArray[std::size_t(m_own.mCurrentIndex)].state() != ItemState::New)
+        ++m_own.mCurrentIndex;
     if (m_own.mCurrentIndex < count && !m_handingOutStopped) {
         AnalyzerJob job;
         job.sourceDir = m_own.mSourcePath.value_or(QString());
@@ -243,6 +391,7 @@ void AppDelegate::launchWorkers() {
         job.batchId = m_own.mBatchID;
         job.data = m_own.mItemsArray[std::size_t(m_own.mCurrentIndex)].isolatedCopy();
         job.ignoreDS = m_ui.mIgnoreDSCheckbox->isChecked();
+        job.cancelled = m_scanCancelled;
         ++m_own.mCurrentIndex;
         ++m_own.mWorkers;
         m_services.startWorker(
@@ -255,6 +404,7 @@ void AppDelegate::launchWorkers() {
 }
 
 void AppDelegate::finishScan() {
+    m_listModel.flushChanges();
     m_ui.mSpinner->hide();
     m_ui.mInstallButton->setEnabled(true);
     m_ui.mDropButton->setVisible(true);
@@ -279,6 +429,8 @@ void AppDelegate::reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid
     m_mainThread.callAndWait([this, &report] { gotReport(std::move(report)); });
 }
 
+// The list hears of the stored record within a frame; the panel follows at
+// once when the record is the selected one.
 void AppDelegate::gotReport(AnalyzerReport report) {
     --m_own.mWorkers;
     qCInfo(lcWindow, "Got result for index %lld for batchid %lld", qlonglong(report.index),
@@ -287,13 +439,15 @@ void AppDelegate::gotReport(AnalyzerReport report) {
         finishScanIfDone();
         return;
     }
-    if (report.index >= 0 && report.index < qint64(m_own.mItemsArray.size())) {
-        m_own.mItemsArray[std::size_t(report.index)] = std::move(report.data);
-        launchWorkers();
-    } else {
+    if (report.index < 0 || report.index >= qint64(m_own.mItemsArray.size())) {
         finishScanIfDone();
+        return;
     }
-    reloadTable();
+    m_own.mItemsArray[std::size_t(report.index)] = std::move(report.data);
+    m_listModel.rowChanged(int(report.index));
+    launchWorkers();
+    if (report.index == selectedRow())
+        listClick();
 }
 
 void AppDelegate::reloadTable() {
@@ -305,11 +459,97 @@ void AppDelegate::showItemCount() {
         m_ui.mListInfoField->setText(m_own.mInfoFormat->arg(qulonglong(m_own.mItemsArray.size())));
 }
 
+// Why nothing could be listed; the list keeps what it showed.
+void AppDelegate::showSourceProblem(SourceProblem problem) {
+    m_sourceProblem = problem;
+    if (problem == SourceProblem::Missing)
+        m_ui.mListInfoField->setText(
+            tr("The source folder %1 does not exist").arg(m_own.mSourcePath.value_or(QString())));
+    showListOrPlaceholder();
+}
+
+// An empty list gives way to a text that says what to do, with a button
+// that opens the configuration sheet.
+void AppDelegate::showListOrPlaceholder() {
+    const bool empty = m_own.mItemsArray.empty();
+    m_ui.mListStack->setCurrentIndex(empty ? PlaceholderShown : ListShown);
+    if (empty)
+        m_ui.mEmptyStateField->setText(placeholderText());
+}
+
+QString AppDelegate::placeholderText() const {
+    const QString source = m_own.mSourcePath.value_or(QString());
+    switch (m_sourceProblem) {
+    case SourceProblem::NotChosen:
+        return tr("Choose the folder that holds your downloaded zip archives, the library to "
+                  "install them into and a work folder. PackShelf then looks into every "
+                  "archive and tells you what it would install.");
+    case SourceProblem::Missing:
+        return tr("The source folder %1 does not exist. Choose another folder, or connect the "
+                  "drive that holds it.")
+            .arg(source);
+    case SourceProblem::Unreadable:
+        return tr("The source folder %1 cannot be read.").arg(source);
+    case SourceProblem::None:
+        break;
+    }
+    return tr("There are no zip archives in %1 yet. Save or drag archives there: they "
+              "appear here as they arrive.")
+        .arg(source);
+}
+
 // ---- Content list and info box ------------------------------------------
 
+// The row the controls follow: the current one when it is selected, else
+// the last row selected; -1 without a selection.
 qint64 AppDelegate::selectedRow() const {
-    const QModelIndexList rows = m_ui.mContentList->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.last().row();
+    const QItemSelectionModel* selection = m_ui.mContentList->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    if (rows.isEmpty())
+        return -1;
+    const QModelIndex current = m_ui.mContentList->currentIndex();
+    const QModelIndex chosen =
+        current.isValid() && selection->isRowSelected(current.row()) ? current : rows.last();
+    return m_listProxy.mapToSource(chosen).row();
+}
+
+std::vector<qint64> AppDelegate::selectedRows() const {
+    std::vector<qint64> rows;
+    for (const QModelIndex& index : m_ui.mContentList->selectionModel()->selectedRows())
+        rows.push_back(m_listProxy.mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList AppDelegate::selectedFileNames() const {
+    QStringList names;
+    for (qint64 row : selectedRows()) {
+        if (const ArchiveItem* item = itemAt(row))
+            names << item->fileName();
+    }
+    return names;
+}
+
+// Selects the rows of the named archives again after the list changed.
+void AppDelegate::selectRows(const QStringList& fileNames) {
+    QItemSelection selection;
+    for (std::size_t row = 0; row < m_own.mItemsArray.size(); ++row) {
+        if (!fileNames.contains(m_own.mItemsArray[row].fileName()))
+            continue;
+        const QModelIndex shown = m_listProxy.mapFromSource(m_listModel.index(int(row), 0));
+        if (shown.isValid())
+            selection.select(shown, shown);
+    }
+    m_ui.mContentList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+}
+
+void AppDelegate::selectListRow(qint64 row) {
+    const QModelIndex shown = m_listProxy.mapFromSource(m_listModel.index(int(row), 0));
+    if (shown.isValid())
+        m_ui.mContentList->selectRow(shown.row());
+    else
+        m_ui.mContentList->clearSelection();
 }
 
 ArchiveItem* AppDelegate::itemAt(qint64 row) {
@@ -338,6 +578,7 @@ void AppDelegate::listClick() {
          {m_ui.mSetRuntimeButton, m_ui.mSetDataButton, m_ui.mForceDirButton, m_ui.mDropButton})
         button->setEnabled(false);
     m_ui.mDirectoryInfoBox->setText(QString());
+    m_ui.mItemDetailsField->setText(QString());
     loadColumnZero();
     if (!item)
         return;
@@ -355,7 +596,48 @@ void AppDelegate::listClick() {
 }
 
 void AppDelegate::updateInfobox(const ArchiveItem& item) {
-    m_ui.mDirectoryInfoBox->setText(installSummary(item));
+    m_ui.mDirectoryInfoBox->setText(installSentence(item));
+    m_ui.mItemDetailsField->setText(itemDetails(item));
+}
+
+// Name and verdict sort for viewing only: ascending, descending, then the
+// list's own order again.
+void AppDelegate::sortByColumn(int column) {
+    m_listProxy.cycleSort(column);
+    QHeaderView* header = m_ui.mContentList->horizontalHeader();
+    header->setSortIndicatorShown(m_listProxy.sortColumn() >= 0);
+    header->setSortIndicator(m_listProxy.sortColumn(), m_listProxy.sortOrder());
+}
+
+void AppDelegate::showListMenu(const QPoint& position) {
+    QMenu menu(m_ui.mContentList);
+    m_ui.mDropItem->setEnabled(canDrop());
+    menu.addAction(m_ui.mDropItem);
+    menu.addSeparator();
+    menu.addAction(m_ui.mShowInFolderItem);
+    menu.addAction(m_ui.mCopyPathItem);
+    menu.exec(m_ui.mContentList->viewport()->mapToGlobal(position));
+    m_ui.mDropItem->setEnabled(true);
+}
+
+void AppDelegate::copySelectedPaths() {
+    QStringList paths;
+    for (const QString& name : selectedFileNames())
+        paths << QDir(m_own.mSourcePath.value_or(QString())).filePath(name);
+    if (paths.isEmpty()) {
+        refuse(tr("Select the archives whose paths to copy."));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+    say(tr("Copied %n path(s).", nullptr, int(paths.size())));
+}
+
+void AppDelegate::showSelectionInFolder() {
+    if (!m_own.mSourcePath) {
+        refuse(tr("No source folder has been chosen yet."));
+        return;
+    }
+    m_services.openUrl(QUrl::fromLocalFile(*m_own.mSourcePath));
 }
 
 // ---- Archive browser ----------------------------------------------------
@@ -367,7 +649,7 @@ std::optional<BrowserRoot> AppDelegate::rootItemForBrowser() const {
     const qint64 state = item->state();
     if (state == ItemState::New)
         return std::nullopt;
-    if (state == ItemState::Failed && item->integer(key::Error) == ItemError::ErrorOpen)
+    if (unreadable(*item))
         return std::nullopt;
     return BrowserRoot{textOf(*item, key::FileName), item->tree(key::Zip)};
 }
@@ -475,26 +757,46 @@ void AppDelegate::recordChoice(FolderChoice choice) {
     updateInfobox(*item);
 }
 
+bool AppDelegate::canDrop() const {
+    return !m_ui.mDropButton->isHidden() && m_ui.mDropButton->isEnabled();
+}
+
+// Every selected row leaves the list; the row after them (or the last one)
+// is selected.
 void AppDelegate::dropItem() {
-    const qint64 row = selectedRow();
-    if (!itemAt(row))
+    const std::vector<qint64> rows = selectedRows();
+    if (rows.empty() || !itemAt(rows.front()))
         return;
-    m_own.mItemsArray.erase(m_own.mItemsArray.begin() + row);
+    if (!canDrop()) {
+        refuse(tr("Archives can be dropped once the analysis has finished."));
+        return;
+    }
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        m_own.mItemsArray.erase(m_own.mItemsArray.begin() + *row);
     reloadTable();
+    showItemCount();
+    showListOrPlaceholder();
+    selectListRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
     listClick();
 }
 
 void AppDelegate::defineDestinaton() {
     const qint64 row = selectedRow();
     const ArchiveItem* item = itemAt(row);
-    if (!item)
+    if (!item) {
+        refuse(tr("Select an archive first, then choose where to install it."));
         return;
+    }
+    const QString fileName = textOf(*item, key::FileName);
     if (item->state() == ItemState::New) {
-        m_services.beep();
+        refuse(tr("%1 is still being analysed.").arg(fileName));
+        return;
+    }
+    if (unreadable(*item)) {
+        refuse(tr("%1 cannot be read, so nothing of it can be installed.").arg(fileName));
         return;
     }
     const qint64 batch = m_own.mBatchID;
-    const QString fileName = textOf(*item, key::FileName);
     QPointer<AppDelegate> self(this);
     m_services.pickFolder(m_ui.mWindow, tr("Install %1 into").arg(fileName),
                           [self, row, batch, fileName](const QString& folder) {
@@ -563,49 +865,6 @@ void AppDelegate::ignoreDSClick() {
     m_settings.setIgnoreDS(m_own.mfIgnoreDS);
 }
 
-// ---- Install ---------------------------------------------------------------
-
-void AppDelegate::beginInstall() {
-    if (!m_own.mSourcePath || !m_own.mDestPath || !m_own.mWorkPath) {
-        m_services.beep();
-        openConfigSheet();
-        return;
-    }
-    std::vector<ArchiveItem> taken = takeReadyItems(m_own.mItemsArray);
-    reloadTable();
-    showItemCount();
-    // A bar whose maximum is 0 would show as busy; an empty install closes
-    // at once anyway.
-    m_ui.mPBar->setRange(0, std::max(1, int(taken.size())));
-    m_ui.mPBar->setValue(0);
-    m_ui.mInstallSheet->open();
-
-    InstallJob job{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
-                   isolatedString(*m_own.mWorkPath), std::move(taken)};
-    InstallCallbacks callbacks = callbacksThrough(
-        m_mainThread, [this](QString fileName) { copyStep(fileName); },
-        [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
-    m_installing = true;
-    m_services.startWorker([job = std::move(job), callbacks]() mutable {
-        installerThread(std::move(job), callbacks);
-    });
-}
-
-void AppDelegate::copyStep(const QString& fileName) {
-    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
-    m_ui.mInfoField->setText(fileName);
-}
-
-void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
-    returnUninstalledItems(m_own.mItemsArray, std::move(items));
-    showItemCount();
-    reloadTable();
-    m_ui.mInstallSheet->accept();
-    m_installing = false;
-    listClick();
-    launchWorkers();
-}
-
 void AppDelegate::openConfigSheet() {
     m_ui.mConfigSheet->open();
 }
@@ -620,6 +879,146 @@ void AppDelegate::closeConfigSheet() {
 void AppDelegate::doDonate() {
     m_services.openUrl(QUrl(QStringLiteral(PACKSHELF_DONATION_URL)));
     m_services.speak(QStringLiteral("Thank You!"));
+}
+
+// ---- Install ---------------------------------------------------------------
+
+void AppDelegate::beginInstall() {
+    if (!m_own.mSourcePath || !m_own.mDestPath || !m_own.mWorkPath) {
+        refuse(tr("Choose the source, library and work folders before installing."));
+        openConfigSheet();
+        return;
+    }
+    const bool anyReady =
+        std::any_of(m_own.mItemsArray.begin(), m_own.mItemsArray.end(),
+                    [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
+    if (!anyReady) {
+        refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
+        return;
+    }
+    std::vector<ArchiveItem> taken = takeReadyItems(m_own.mItemsArray);
+    reloadTable();
+    showItemCount();
+    showListOrPlaceholder();
+    m_installNames.clear();
+    for (const ArchiveItem& item : taken)
+        m_installNames << item.fileName();
+    m_installNext = 0;
+    m_installDest = *m_own.mDestPath;
+    m_ui.mPBar->setRange(0, int(taken.size()));
+    m_ui.mPBar->setValue(0);
+    m_ui.mInfoField->setText(installStepText());
+    m_ui.mCancelInstallButton->setEnabled(true);
+    m_ui.mInstallSheet->open();
+
+    InstallJob job{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
+                   isolatedString(*m_own.mWorkPath), std::move(taken)};
+    m_installCancelled = job.cancelled;
+    InstallCallbacks callbacks = callbacksThrough(
+        m_mainThread, [this](QString fileName) { copyStep(fileName); },
+        [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
+    m_installing = true;
+    m_services.startWorker([job = std::move(job), callbacks]() mutable {
+        installerThread(std::move(job), callbacks);
+    });
+}
+
+// The sheet names the archive being installed: the one after the archive
+// the installer last reported.
+QString AppDelegate::installStepText() const {
+    if (m_installNext >= m_installNames.size())
+        return tr("Finishing…");
+    return tr("Installing %1 (%2 of %3)…")
+        .arg(m_installNames[m_installNext])
+        .arg(m_installNext + 1)
+        .arg(m_installNames.size());
+}
+
+void AppDelegate::copyStep(const QString& fileName) {
+    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
+    const qsizetype done = m_installNames.indexOf(fileName, m_installNext);
+    if (done >= 0)
+        m_installNext = done + 1;
+    if (!m_installCancelled || !m_installCancelled->load())
+        m_ui.mInfoField->setText(installStepText());
+}
+
+void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
+    const InstallSummary summary = InstallSummary::of(items);
+    returnUninstalledItems(m_own.mItemsArray, std::move(items));
+    showItemCount();
+    reloadTable();
+    showListOrPlaceholder();
+    m_ui.mInstallSheet->accept();
+    m_installing = false;
+    m_installCancelled.reset();
+    listClick();
+    launchWorkers();
+    if (m_handingOutStopped)
+        return;
+    showInstallSummary(summary);
+    if (m_refreshPending)
+        refresh();
+}
+
+void AppDelegate::cancelInstall() {
+    if (!m_installCancelled)
+        return;
+    m_installCancelled->store(true);
+    m_ui.mCancelInstallButton->setEnabled(false);
+    m_ui.mInfoField->setText(tr("Cancelling: the archive being installed is rolled back…"));
+}
+
+void AppDelegate::showInstallSummary(const InstallSummary& summary) {
+    m_ui.mSummaryHeadline->setText(summary.headline());
+    m_ui.mSummaryDetails->setHtml(summary.detailsHtml());
+    m_ui.mSummarySheet->open();
+}
+
+void AppDelegate::openLibrary() {
+    m_services.openUrl(QUrl::fromLocalFile(m_installDest));
+}
+
+// ---- Archives dropped on the window -------------------------------------
+
+void AppDelegate::importArchives(const QStringList& paths) {
+    const QString source = m_own.mSourcePath.value_or(QString());
+    if (source.isEmpty() || !QFileInfo(source).isDir()) {
+        refuse(tr("Choose an existing source folder before dropping archives on the window."));
+        return;
+    }
+    QStringList taken;
+    for (const QString& path : paths) {
+        const QFileInfo target(ArchiveImport::targetIn(source, path));
+        if (target.exists() && target.canonicalFilePath() == QFileInfo(path).canonicalFilePath())
+            continue;
+        if (target.exists() &&
+            !m_services.confirm(m_ui.mWindow, tr("Replace Archive"),
+                                tr("The source folder already holds %1. Replace it with the "
+                                   "dropped archive?")
+                                    .arg(target.fileName())))
+            continue;
+        taken << path;
+    }
+    if (taken.isEmpty())
+        return;
+    ++m_imports;
+    say(tr("Copying %n archive(s) into the source folder…", nullptr, int(taken.size())));
+    m_services.startWorker([this, import = ArchiveImport(taken, source)] {
+        QStringList failures = import.run();
+        m_mainThread.post([this, copied = import.size(), failures = std::move(failures)] {
+            importDone(copied, failures);
+        });
+    });
+}
+
+void AppDelegate::importDone(qsizetype copied, const QStringList& failures) {
+    --m_imports;
+    if (failures.isEmpty())
+        say(tr("Copied %n archive(s) into the source folder.", nullptr, int(copied)));
+    else
+        refuse(tr("Not copied: %1").arg(failures.join(QStringLiteral("; "))));
+    refresh();
 }
 
 } // namespace packshelf

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QTimer>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -10,26 +15,37 @@
 #include "analysis/ArchiveItem.h"
 #include "analysis/MainThreadCall.h"
 #include "analysis/ManualChoice.h"
+#include "analysis/WorkerPool.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ContentListModel.h"
+#include "ui/ContentListProxy.h"
+#include "ui/FileStamp.h"
 #include "ui/PlatformServices.h"
 #include "ui/SettingsStore.h"
+#include "ui/SourceWatcher.h"
 
 class QAction;
 class QCheckBox;
 class QColumnView;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
 class QSettings;
+class QSplitter;
+class QStackedWidget;
+class QStatusBar;
 class QTableView;
+class QTextBrowser;
 class QToolBar;
 
 namespace packshelf {
 
+class InstallSummary;
 class MainWindow;
+struct SourceScan;
 
 // The controller of the window: it owns the list of archives, the three
 // folders and the option, and the scan scheduler's counters, and it runs
@@ -69,6 +85,25 @@ public:
         QDialog* mInstallSheet = nullptr;
         QLabel* mInfoField = nullptr;
         QProgressBar* mPBar = nullptr;
+        // Beyond the controls above: the status line, refresh, the empty
+        // list's page, the info box's details, the filter, the list's
+        // actions, the splitter, Cancel and the summary sheet.
+        QStatusBar* mStatusBar = nullptr;
+        QAction* mRefreshItem = nullptr;
+        QStackedWidget* mListStack = nullptr;
+        QLabel* mEmptyStateField = nullptr;
+        QPushButton* mEmptyStateButton = nullptr;
+        QLabel* mItemDetailsField = nullptr;
+        QLineEdit* mFilterField = nullptr;
+        QAction* mDropItem = nullptr;
+        QAction* mCopyPathItem = nullptr;
+        QAction* mShowInFolderItem = nullptr;
+        QSplitter* mMainSplitter = nullptr;
+        QPushButton* mCancelInstallButton = nullptr;
+        QDialog* mSummarySheet = nullptr;
+        QLabel* mSummaryHeadline = nullptr;
+        QTextBrowser* mSummaryDetails = nullptr;
+        QPushButton* mOpenLibraryButton = nullptr;
     };
 
     // Takes the window's controls as outlets, wires their actions and loads
@@ -89,8 +124,12 @@ public:
     // install has ended.
     void waitForOutstandingWorkers();
 
-    // Scan and scheduling.
+    // Scan and scheduling. launchAnalyzer() lists the source folder afresh;
+    // refresh() follows it instead: archives that arrived or changed are
+    // added and analysed, those gone are removed, the rest keep their
+    // analysis and choices, and archives installed or dropped stay away.
     void launchAnalyzer();
+    void refresh();
     void launchWorkers();
     // The body of one worker thread.
     void runAnalyzerWorker(AnalyzerJob job);
@@ -135,6 +174,17 @@ public:
     void beginInstall();
     void copyStep(const QString& fileName);
     void copyDone(std::vector<ArchiveItem> items);
+    // Rolls back the archive being installed and leaves the rest as they
+    // are.
+    void cancelInstall();
+    void openLibrary();
+
+    // Copies archives dropped on the window into the source folder (after
+    // asking before one replaces a file) and then refreshes the list.
+    void importArchives(const QStringList& paths);
+    // The list's context actions.
+    void copySelectedPaths();
+    void showSelectionInFolder();
 
     // Outlets.
     QMainWindow* mWindow() const { return m_ui.mWindow; }
@@ -223,9 +273,14 @@ public:
 
     // The list's model, for views that show it.
     ContentListModel& contentListModel() { return m_listModel; }
+    ContentListProxy& listProxy() { return m_listProxy; }
     ArchiveBrowserModel& browserModel() { return m_browserModel; }
+    SourceWatcher& sourceWatcher() { return m_watcher; }
 
 private:
+    enum class ScanKind { Fresh, FollowFolder };
+    enum class SourceProblem { None, NotChosen, Missing, Unreadable };
+
     struct OwnState {
         std::optional<QString> mInfoFormat;
         std::optional<QString> mSourcePath;
@@ -257,16 +312,39 @@ private:
     void loadFolderSetting(const FolderSetting& setting);
     void chooseFolder(const FolderSetting& setting);
 
+    void startScan(ScanKind kind, const QSet<QString>& leftOut);
+    std::vector<ArchiveItem> listedItems(const SourceScan& scan, ScanKind kind,
+                                         const QSet<QString>& leftOut);
+    void cancelRunningScan();
+    void refreshWhenFolderSettles();
     void finishScan();
     void finishScanIfDone();
     void reloadTable();
     void showItemCount();
+    void showSourceProblem(SourceProblem problem);
+    void showListOrPlaceholder();
+    QString placeholderText() const;
     void loadColumnZero();
     void showBrowserPath();
     void recordChoice(FolderChoice choice);
     void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
+    bool canDrop() const;
+    void refuse(const QString& why);
+    void say(const QString& what);
+    QString installStepText() const;
+    void showInstallSummary(const InstallSummary& summary);
+    void importDone(qsizetype copied, const QStringList& failures);
+    void sortByColumn(int column);
+    void showListMenu(const QPoint& position);
+    void restoreSplitter();
+    void saveSplitter();
 
     qint64 selectedRow() const;
+    // Every selected row of the list, in list order.
+    std::vector<qint64> selectedRows() const;
+    QStringList selectedFileNames() const;
+    void selectRows(const QStringList& fileNames);
+    void selectListRow(qint64 row);
     ArchiveItem* itemAt(qint64 row);
     const ArchiveItem* itemAt(qint64 row) const;
     const ArchiveItem* selectedItem() const;
@@ -281,10 +359,28 @@ private:
     SettingsStore m_settings;
     PlatformServices m_services;
     ContentListModel m_listModel;
+    ContentListProxy m_listProxy;
     ArchiveBrowserModel m_browserModel;
+    SourceWatcher m_watcher;
+    QTimer m_splitterSave;
+    SourceProblem m_sourceProblem = SourceProblem::NotChosen;
+    // The stamp of every archive the last scan saw, listed or set aside.
+    QHash<QString, FileStamp> m_listedStamps;
+    // Set when a newer scan makes the running one's results unwanted.
+    std::shared_ptr<std::atomic<bool>> m_scanCancelled;
     bool m_handingOutStopped = false;
     bool m_installing = false;
+    bool m_refreshPending = false;
+    int m_imports = 0;
+    // The install under way: Cancel's flag, the archives in install order,
+    // the next one to come, and the library.
+    std::shared_ptr<std::atomic<bool>> m_installCancelled;
+    QStringList m_installNames;
+    qsizetype m_installNext = 0;
+    QString m_installDest;
     MainThreadCall m_mainThread;
+    // Declared last: destroyed first, once every job has reported.
+    WorkerPool m_pool;
 };
 
 } // namespace packshelf

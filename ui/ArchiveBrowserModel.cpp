@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "ui/ItemDescription.h"
+
 namespace packshelf {
 
 ArchiveBrowserModel::ArchiveBrowserModel(QObject* parent)
@@ -105,8 +107,11 @@ QVariant ArchiveBrowserModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return objectValueForItem(*node);
+    case Qt::ToolTipRole:
+        return tr("%1 (%2)").arg(objectValueForItem(*node), readableSize(node->size));
+    case SizeRole:
+        return QVariant::fromValue(node->size);
     case Qt::DecorationRole:
         return node->isFolder() ? m_folderIcon : m_fileIcon;
     default:

@@ -24,6 +24,9 @@ struct BrowserRoot {
 class ArchiveBrowserModel : public QAbstractItemModel {
     Q_OBJECT
 public:
+    // The bytes of a file, or of everything below a folder.
+    static constexpr int SizeRole = Qt::UserRole + 1;
+
     explicit ArchiveBrowserModel(QObject* parent = nullptr);
 
     // Replaces the tree shown; no root empties the browser.

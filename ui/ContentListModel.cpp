@@ -1,6 +1,13 @@
 #include "ui/ContentListModel.h"
 
+#include "ui/ItemDescription.h"
+
 namespace packshelf {
+
+namespace {
+// One frame at 60 Hz: changes are shown at most this late.
+constexpr int FrameMs = 16;
+} // namespace
 
 const QIcon& StateIcons::forState(qint64 state) const {
     if (state == ItemState::Ready)
@@ -16,7 +23,11 @@ ContentListModel::ContentListModel(const std::vector<ArchiveItem>& items, const 
                                    QObject* parent)
     : QAbstractTableModel(parent)
     , m_items(items)
-    , m_icons(icons) {}
+    , m_icons(icons) {
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(FrameMs);
+    connect(&m_flush, &QTimer::timeout, this, &ContentListModel::flushChanges);
+}
 
 int ContentListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_shownRows;
@@ -32,16 +43,27 @@ QVariant ContentListModel::data(const QModelIndex& index, int role) const {
     return cellValue(m_items[std::size_t(index.row())], index.column(), role);
 }
 
+// The pin: its picture, and in words (tooltip, screen readers) the verdict
+// with the reason of a failure.
+QVariant ContentListModel::iconCell(const ArchiveItem& item, int role) const {
+    switch (role) {
+    case Qt::DecorationRole: {
+        const QIcon& icon = m_icons.forState(item.state());
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case Qt::ToolTipRole:
+        return verdictWithReason(item);
+    case Qt::AccessibleTextRole:
+        return verdictInWords(item);
+    default:
+        return {};
+    }
+}
+
 QVariant ContentListModel::cellValue(const ArchiveItem& item, int column, int role) const {
     switch (column) {
     case IconColumn:
-        if (role == Qt::DecorationRole) {
-            const QIcon& icon = m_icons.forState(item.state());
-            return icon.isNull() ? QVariant() : QVariant(icon);
-        }
-        if (role == Qt::ToolTipRole)
-            return item.text(key::Info).value_or(QString());
-        return {};
+        return iconCell(item, role);
     case FilenameColumn:
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return item.text(key::FileName).value_or(QString());
@@ -49,6 +71,8 @@ QVariant ContentListModel::cellValue(const ArchiveItem& item, int column, int ro
     case InfoColumn:
         if (role == Qt::DisplayRole)
             return item.text(key::Info).value_or(QString());
+        if (role == Qt::ToolTipRole)
+            return verdictWithReason(item);
         return {};
     default:
         return {};
@@ -79,8 +103,35 @@ void ContentListModel::reload() {
         m_shownRows = rows;
         endRemoveRows();
     }
-    if (rows > 0)
-        emit dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
+    m_firstChanged = rows > 0 ? 0 : -1;
+    m_lastChanged = rows - 1;
+    flushChanges();
+}
+
+void ContentListModel::replaceAll() {
+    beginResetModel();
+    m_shownRows = int(m_items.size());
+    m_firstChanged = m_lastChanged = -1;
+    m_flush.stop();
+    endResetModel();
+}
+
+void ContentListModel::rowChanged(int row) {
+    if (row < 0 || row >= m_shownRows)
+        return;
+    m_firstChanged = m_firstChanged < 0 ? row : std::min(m_firstChanged, row);
+    m_lastChanged = std::max(m_lastChanged, row);
+    if (!m_flush.isActive())
+        m_flush.start();
+}
+
+void ContentListModel::flushChanges() {
+    m_flush.stop();
+    const int first = m_firstChanged;
+    const int last = std::min(m_lastChanged, m_shownRows - 1);
+    m_firstChanged = m_lastChanged = -1;
+    if (first >= 0 && first <= last)
+        emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
 } // namespace packshelf

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QTimer>
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
@@ -20,8 +21,10 @@ struct StateIcons {
 };
 
 // The content list: row i shows record i of the controller's list, read in
-// place. The view learns about changes only through reload(), as a table
-// learns about them when it is told to reload its data.
+// place. The view learns about changes only when it is told: reload() and
+// replaceAll() tell it at once, rowChanged() gathers the rows that changed
+// and tells it once per frame, so that a burst of reports costs one
+// repaint.
 class ContentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -40,13 +43,24 @@ public:
     // away at the end are inserted or removed, every shown cell is
     // refreshed. A row that is still there keeps its selection.
     void reload();
+    // The list was replaced as a whole: the view starts afresh, without a
+    // selection.
+    void replaceAll();
+    // Record `row` changed; the view hears of it within a frame.
+    void rowChanged(int row);
+    // Tells the view now about the rows gathered by rowChanged().
+    void flushChanges();
 
 private:
+    QVariant iconCell(const ArchiveItem& item, int role) const;
     QVariant cellValue(const ArchiveItem& item, int column, int role) const;
 
     const std::vector<ArchiveItem>& m_items;
     const StateIcons& m_icons;
     int m_shownRows = 0;
+    int m_firstChanged = -1;
+    int m_lastChanged = -1;
+    QTimer m_flush;
 };
 
 } // namespace packshelf

@@ -2,15 +2,26 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMimeData>
 
+#include "ui/ArchiveImport.h"
+#include "ui/ListRowDelegate.h"
 #include "ui_ConfigSheet.h"
 #include "ui_InstallSheet.h"
 #include "ui_MainWindow.h"
+#include "ui_SummarySheet.h"
 
 namespace packshelf {
 
 namespace {
+constexpr int FilterWidth = 220;
+constexpr int PinColumnWidth = 30;
+constexpr int VerdictColumnWidth = 190;
+
 // The install sheet stays until the install behind it has ended: Escape and
 // the window's close button do nothing.
 class UndismissableSheet : public QDialog {
@@ -27,6 +38,23 @@ template <typename Sheet = QDialog> QDialog* makeSheet(QWidget* window) {
     sheet->setWindowModality(Qt::WindowModal);
     return sheet;
 }
+
+// The local zip archives among dropped addresses.
+QStringList droppedArchives(const QMimeData* mime) {
+    QStringList paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile() && ArchiveImport::isArchive(url.toLocalFile()))
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+template <typename Control> void appendShortcut(Control* control, const QKeySequence& shortcut) {
+    if (shortcut.isEmpty())
+        return;
+    control->setToolTip(QStringLiteral("%1 (%2)").arg(control->toolTip(),
+                                                      shortcut.toString(QKeySequence::NativeText)));
+}
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -34,20 +62,35 @@ MainWindow::MainWindow(QWidget* parent)
     , m_window(std::make_unique<Ui::MainWindow>())
     , m_config(std::make_unique<Ui::ConfigSheet>())
     , m_install(std::make_unique<Ui::InstallSheet>())
+    , m_summary(std::make_unique<Ui::SummarySheet>())
     , m_configSheet(makeSheet(this))
-    , m_installSheet(makeSheet<UndismissableSheet>(this)) {
+    , m_installSheet(makeSheet<UndismissableSheet>(this))
+    , m_summarySheet(makeSheet(this)) {
     m_window->setupUi(this);
     m_config->setupUi(m_configSheet);
     m_install->setupUi(m_installSheet);
+    m_summary->setupUi(m_summarySheet);
 
+    // The list gets the larger part of the height.
     m_window->mainSplitter->setStretchFactor(0, 3);
-    m_window->mainSplitter->setStretchFactor(1, 4);
+    m_window->mainSplitter->setStretchFactor(1, 2);
     QFont pathFont = m_window->mBrowserPathField->font();
     pathFont.setBold(true);
     m_window->mBrowserPathField->setFont(pathFont);
+    QPalette details = m_window->mItemDetailsField->palette();
+    details.setColor(QPalette::WindowText, details.color(QPalette::PlaceholderText));
+    m_window->mItemDetailsField->setPalette(details);
     m_window->mConfigItem->setIcon(QIcon::fromTheme(QStringLiteral("preferences-system"),
                                                     style()->standardIcon(QStyle::SP_DirOpenIcon)));
-    m_window->mContentList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    m_window->mRefreshItem->setIcon(QIcon::fromTheme(
+        QStringLiteral("view-refresh"), style()->standardIcon(QStyle::SP_BrowserReload)));
+    QTableView* list = m_window->mContentList;
+    list->setItemDelegate(new ListRowDelegate(list));
+    list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    list->addActions({m_window->mDropItem, m_window->mCopyPathItem});
+    addAction(m_window->mFilterItem);
+    addFilterField();
+    showShortcutsInToolTips();
 
     // Until an analysed archive is selected there is nothing to choose or
     // drop.
@@ -61,16 +104,58 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+// The filter box sits at the right of the toolbar; Ctrl+F goes to it.
+void MainWindow::addFilterField() {
+    auto* spacer = new QWidget(m_window->mToolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_window->mToolbar->addWidget(spacer);
+    m_filterField = new QLineEdit(m_window->mToolbar);
+    m_filterField->setObjectName(QStringLiteral("mFilterField"));
+    m_filterField->setPlaceholderText(tr("Filter archives"));
+    m_filterField->setAccessibleName(tr("Filter archives"));
+    m_filterField->setToolTip(m_window->mFilterItem->toolTip());
+    m_filterField->setClearButtonEnabled(true);
+    m_filterField->setMaximumWidth(FilterWidth);
+    m_window->mToolbar->addWidget(m_filterField);
+    connect(m_window->mFilterItem, &QAction::triggered, m_filterField, [this] {
+        m_filterField->setFocus(Qt::ShortcutFocusReason);
+        m_filterField->selectAll();
+    });
+}
+
+// Every control with a shortcut says so in its tooltip.
+void MainWindow::showShortcutsInToolTips() {
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        appendShortcut(button, button->shortcut());
+    for (QAction* action : findChildren<QAction*>())
+        appendShortcut(action, action->shortcut());
+    appendShortcut(m_filterField, m_window->mFilterItem->shortcut());
+}
+
 void MainWindow::arrangeContentColumns() {
     QHeaderView* header = m_window->mContentList->horizontalHeader();
     if (header->count() < 3)
         return;
     header->setSectionResizeMode(0, QHeaderView::Fixed);
-    header->resizeSection(0, 30);
+    header->resizeSection(0, PinColumnWidth);
     header->setSectionResizeMode(1, QHeaderView::Stretch);
     header->setSectionResizeMode(2, QHeaderView::Interactive);
-    header->resizeSection(2, 190);
+    header->resizeSection(2, VerdictColumnWidth);
     header->setStretchLastSection(false);
+    header->setSectionsClickable(true);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedArchives(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedArchives(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit archivesDropped(paths);
 }
 
 } // namespace packshelf

@@ -1,22 +1,26 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 class QDialog;
+class QLineEdit;
 
 namespace Ui {
 class MainWindow;
 class ConfigSheet;
 class InstallSheet;
+class SummarySheet;
 } // namespace Ui
 
 namespace packshelf {
 
-// The main window and its two sheets, as designed in MainWindow.ui,
-// ConfigSheet.ui and InstallSheet.ui. The window owns every control; the
-// controller only points at them. The sheets are window-modal dialogs of
-// the main window.
+// The main window and its sheets, as designed in MainWindow.ui,
+// ConfigSheet.ui, InstallSheet.ui and SummarySheet.ui. The window owns
+// every control; the controller only points at them. The sheets are
+// window-modal dialogs of the main window. Zip archives dropped on the
+// window are announced with archivesDropped().
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -26,19 +30,35 @@ public:
     Ui::MainWindow& controls() { return *m_window; }
     Ui::ConfigSheet& configControls() { return *m_config; }
     Ui::InstallSheet& installControls() { return *m_install; }
+    Ui::SummarySheet& summaryControls() { return *m_summary; }
     QDialog* configSheet() const { return m_configSheet; }
     QDialog* installSheet() const { return m_installSheet; }
+    QDialog* summarySheet() const { return m_summarySheet; }
+    QLineEdit* filterField() const { return m_filterField; }
 
-    // Sizes the content list's columns once its model is set: a narrow icon
+    // Sizes the content list's columns once its model is set: a narrow pin
     // column, the file name taking the room, a verdict column.
     void arrangeContentColumns();
 
+signals:
+    void archivesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void addFilterField();
+    void showShortcutsInToolTips();
+
     std::unique_ptr<Ui::MainWindow> m_window;
     std::unique_ptr<Ui::ConfigSheet> m_config;
     std::unique_ptr<Ui::InstallSheet> m_install;
+    std::unique_ptr<Ui::SummarySheet> m_summary;
     QDialog* m_configSheet = nullptr;
     QDialog* m_installSheet = nullptr;
+    QDialog* m_summarySheet = nullptr;
+    QLineEdit* m_filterField = nullptr;
 };
 
 } // namespace packshelf

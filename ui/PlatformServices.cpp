@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTextToSpeech>
-#include <thread>
+
+#include "analysis/WorkerPool.h"
 
 namespace packshelf {
 
@@ -39,18 +41,25 @@ void speakWith(QObject* owner, QPointer<QTextToSpeech>& engine, const QString& t
         engine->say(text);
 }
 
+bool askYesOrNo(QWidget* parent, const QString& title, const QString& question) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setWindowModality(Qt::WindowModal);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace
 
-PlatformServices desktopServices(QObject* owner) {
+PlatformServices desktopServices(QObject* owner, WorkerPool& pool) {
     auto engine = std::make_shared<QPointer<QTextToSpeech>>();
     PlatformServices services;
     services.pickFolder = showFolderPicker;
     services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     services.speak = [owner, engine](const QString& text) { speakWith(owner, *engine, text); };
     services.beep = [] { QApplication::beep(); };
-    services.startWorker = [](std::function<void()> body) {
-        std::thread(std::move(body)).detach();
-    };
+    services.confirm = askYesOrNo;
+    services.startWorker = [&pool](std::function<void()> body) { pool.start(std::move(body)); };
     return services;
 }
 

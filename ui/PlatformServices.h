@@ -11,6 +11,8 @@ class QWidget;
 
 namespace packshelf {
 
+class WorkerPool;
+
 // What the controller needs from the desktop and the system, gathered in one
 // place so that the tests can stand in for the parts that would reach
 // outside the process (a browser, a speech engine, a dialog waiting for a
@@ -29,13 +31,17 @@ struct PlatformServices {
     std::function<void(const QString& text)> speak;
     // The alert sound.
     std::function<void()> beep;
-    // Starts one analyzer worker on a thread of its own; `body` runs the
-    // worker and returns after its report has been taken in.
+    // Asks a yes-or-no question in a window-modal box on `parent`; true
+    // for yes.
+    std::function<bool(QWidget* parent, const QString& title, const QString& question)> confirm;
+    // Runs one job off the main thread (an analyzer worker, the installer,
+    // a copy); `body` returns after its report has been taken in.
     std::function<void(std::function<void()> body)> startWorker;
 };
 
 // The real services: QFileDialog, QDesktopServices, QTextToSpeech (owned by
-// `owner`, made on first use), QApplication::beep and detached threads.
-PlatformServices desktopServices(QObject* owner);
+// `owner`, made on first use), QApplication::beep, QMessageBox and the
+// threads of `pool`.
+PlatformServices desktopServices(QObject* owner, WorkerPool& pool);
 
 } // namespace packshelf

@@ -4,6 +4,7 @@
 #include <QColumnView>
 #include <QDialog>
 #include <QDir>
+#include <QPainter>
 #include <QTableView>
 #include <set>
 
@@ -56,7 +57,17 @@ void ScreenshotTour::moveTo(Step step) {
 
 void ScreenshotTour::advance() {
     const bool timedOut = m_inStep.elapsed() > GiveUpMs;
+    const bool settled = m_inStep.elapsed() >= SettleMs;
     switch (m_step) {
+    case Step::Start:
+        moveTo(m_delegate.mSourcePath() ? Step::WaitForRows : Step::SettleFirstLaunch);
+        return;
+    case Step::SettleFirstLaunch:
+        if (settled) {
+            save(&m_window, QStringLiteral("packshelf-first-launch.png"));
+            finish();
+        }
+        return;
     case Step::WaitForRows:
         if (showsEveryState() || scanFinished() || timedOut) {
             openTreeOfArchiveNeedingHelp();
@@ -64,29 +75,40 @@ void ScreenshotTour::advance() {
         }
         return;
     case Step::SettleBrowser:
-        if (m_inStep.elapsed() >= SettleMs) {
+        if (settled) {
             save(&m_window, QStringLiteral("packshelf-window.png"));
             moveTo(Step::WaitForIdle);
         }
         return;
     case Step::WaitForIdle:
         if (scanFinished() || timedOut) {
-            save(&m_window, QStringLiteral("packshelf-window-finished.png"));
+            m_delegate.beginInstall();
+            moveTo(Step::WaitForSummary);
+        }
+        return;
+    case Step::WaitForSummary:
+        if ((m_window.summarySheet()->isVisible() && settled) || timedOut) {
+            saveWithSheet(m_window.summarySheet(), QStringLiteral("packshelf-install-summary.png"));
+            m_window.summarySheet()->accept();
             m_delegate.openConfigSheet();
             moveTo(Step::SettleSheet);
         }
         return;
     case Step::SettleSheet:
-        if (m_inStep.elapsed() >= SettleMs) {
-            save(m_window.configSheet(), QStringLiteral("packshelf-configuration.png"));
-            moveTo(Step::Done);
-            m_timer.stop();
-            QCoreApplication::quit();
+        if (settled) {
+            saveWithSheet(m_window.configSheet(), QStringLiteral("packshelf-configuration.png"));
+            finish();
         }
         return;
     case Step::Done:
         return;
     }
+}
+
+void ScreenshotTour::finish() {
+    moveTo(Step::Done);
+    m_timer.stop();
+    QCoreApplication::quit();
 }
 
 // Selects the first archive that needs help and walks its tree down to the
@@ -118,6 +140,20 @@ void ScreenshotTour::openTreeOfArchiveNeedingHelp() {
 
 void ScreenshotTour::save(QWidget* widget, const QString& name) {
     widget->grab().save(QDir(m_folder).filePath(name));
+}
+
+void ScreenshotTour::saveWithSheet(QWidget* sheet, const QString& name) {
+    QPixmap picture = m_window.grab();
+    const QPixmap drawn = sheet->grab();
+    QPainter painter(&picture);
+    const int left = (picture.width() - drawn.width()) / 2;
+    const int top = m_window.centralWidget()->y();
+    painter.fillRect(picture.rect(), QColor(0, 0, 0, 60));
+    painter.drawPixmap(left, top, drawn);
+    painter.setPen(QColor(0, 0, 0, 90));
+    painter.drawRect(QRect(QPoint(left, top), drawn.size()).adjusted(-1, -1, 0, 0));
+    painter.end();
+    picture.save(QDir(m_folder).filePath(name));
 }
 
 } // namespace packshelf

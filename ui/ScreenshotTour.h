@@ -6,16 +6,20 @@
 #include <QTimer>
 #include <memory>
 
+class QWidget;
+
 namespace packshelf {
 
 class AppDelegate;
 class MainWindow;
 
-// Photographs the window for the documentation: once the list shows rows in
-// every icon state it selects an archive that needs help, opens its tree in
-// the browser and saves the window; after the scan it saves the window again
-// and then the configuration sheet, and quits. Only made when the variable
-// PACKSHELF_SCREENSHOTS names the folder for the pictures.
+// Photographs the window for the documentation, then quits. Without a
+// source folder it saves the first launch. Otherwise, once the list shows
+// rows in every pin state, it opens the tree of an archive that needs help
+// and saves the window; after the analysis it installs what is ready and
+// saves the summary over the window, then the configuration sheet. Only
+// made when the variable PACKSHELF_SCREENSHOTS names the folder for the
+// pictures.
 class ScreenshotTour : public QObject {
     Q_OBJECT
 public:
@@ -25,21 +29,33 @@ public:
                                                            MainWindow& window);
 
 private:
-    enum class Step { WaitForRows, SettleBrowser, WaitForIdle, SettleSheet, Done };
+    enum class Step {
+        Start,
+        SettleFirstLaunch,
+        WaitForRows,
+        SettleBrowser,
+        WaitForIdle,
+        WaitForSummary,
+        SettleSheet,
+        Done
+    };
 
     void advance();
     bool showsEveryState() const;
     bool scanFinished() const;
     void openTreeOfArchiveNeedingHelp();
     void save(QWidget* widget, const QString& name);
+    // The window with a sheet drawn over its top, as the sheet appears.
+    void saveWithSheet(QWidget* sheet, const QString& name);
     void moveTo(Step step);
+    void finish();
 
     AppDelegate& m_delegate;
     MainWindow& m_window;
     QString m_folder;
     QTimer m_timer;
     QElapsedTimer m_inStep;
-    Step m_step = Step::WaitForRows;
+    Step m_step = Step::Start;
 };
 
 } // namespace packshelf

@@ -17,11 +17,23 @@ void SettingsStore::setPath(const QString& key, const QString& path) {
 }
 
 bool SettingsStore::ignoreDS() const {
-    return m_settings.value(IgnoreDSKey, false).toBool();
+    const QVariant value = m_settings.value(IgnoreDSKey);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
 }
 
 void SettingsStore::setIgnoreDS(bool ignore) {
     m_settings.setValue(IgnoreDSKey, ignore);
+    m_settings.sync();
+}
+
+QByteArray SettingsStore::splitterState() const {
+    return m_settings.value(SplitterKey).toByteArray();
+}
+
+void SettingsStore::setSplitterState(const QByteArray& state) {
+    m_settings.setValue(SplitterKey, state);
     m_settings.sync();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -15,6 +16,8 @@ public:
     static inline const QString DestPathKey = QStringLiteral("DESTPATH");
     static inline const QString WorkPathKey = QStringLiteral("WORKPATH");
     static inline const QString IgnoreDSKey = QStringLiteral("IGNORE_DS");
+    // Where the user left the splitter between the list and the browser.
+    static inline const QString SplitterKey = QStringLiteral("SPLITTER");
 
     explicit SettingsStore(QSettings& settings)
         : m_settings(settings) {}
@@ -23,9 +26,12 @@ public:
     std::optional<QString> path(const QString& key) const;
     void setPath(const QString& key, const QString& path);
 
-    // Absent reads as false.
+    // "true" or "false"; absent, or anything else, reads as false.
     bool ignoreDS() const;
     void setIgnoreDS(bool ignore);
+
+    QByteArray splitterState() const;
+    void setSplitterState(const QByteArray& state);
 
 private:
     QSettings& m_settings;

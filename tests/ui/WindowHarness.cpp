@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <limits>
 #include <thread>
 
 #include "tests/support/ZipWriter.h"
@@ -57,6 +59,8 @@ void WindowHarness::launch() {
     m_window = std::make_unique<MainWindow>();
     m_delegate = std::make_unique<AppDelegate>(*m_window, *m_settings);
     installStubs();
+    // The folder is looked at only when a test asks.
+    m_delegate->sourceWatcher().setSettleTime(std::numeric_limits<int>::max());
     m_window->show();
     m_logStart = int(WindowLog::lines().size());
     m_delegate->applicationDidFinishLaunching();
@@ -90,6 +94,10 @@ void WindowHarness::installStubs() {
     services.openUrl = [this](const QUrl& url) { externalCalls << "open " + url.toString(); };
     services.speak = [this](const QString& text) { externalCalls << "say " + text; };
     services.beep = [this] { externalCalls << "beep"; };
+    services.confirm = [this](QWidget*, const QString&, const QString& question) {
+        externalCalls << "ask " + question;
+        return confirmAnswer;
+    };
     services.startWorker = [this](std::function<void()> body) {
         if (!m_holdWorkers) {
             std::thread(std::move(body)).detach();
@@ -133,10 +141,12 @@ void WindowHarness::releaseAllWorkers() {
 }
 
 void WindowHarness::selectRow(int row) {
-    if (row < 0)
+    const QModelIndex shown =
+        app().listProxy().mapFromSource(app().contentListModel().index(row, 0));
+    if (!shown.isValid())
         app().mContentList()->clearSelection();
     else
-        app().mContentList()->selectRow(row);
+        app().mContentList()->selectRow(shown.row());
 }
 
 void WindowHarness::browse(const QStringList& names) {
@@ -156,6 +166,10 @@ void WindowHarness::browse(const QStringList& names) {
 
 bool WindowHarness::shown(const QWidget* widget) {
     return !widget->isHidden();
+}
+
+QString WindowHarness::statusText() {
+    return window().statusBar()->currentMessage();
 }
 
 QStringList WindowHarness::logLines() const {

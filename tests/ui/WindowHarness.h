@@ -72,9 +72,11 @@ public:
     }
 
     QStringList logLines() const;
+    QString statusText();
     std::deque<std::optional<QString>> pickerAnswers; // nothing: the user cancels
     QStringList pickerTitles;
-    QStringList externalCalls; // "open <url>", "say <text>", "beep", in order
+    QStringList externalCalls; // "open <url>", "say <text>", "beep", "ask <question>", in order
+    bool confirmAnswer = true;
 
 private:
     void installStubs();

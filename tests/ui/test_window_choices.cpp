@@ -52,8 +52,7 @@ TEST(WindowChoices, RuntimeAndDataChoicesSettleDuplicates) {
     EXPECT_EQ(runtime.state(), ItemState::Ready) << "Runtime alone suffices without IGNORE_DS";
     EXPECT_EQ(window.info(ChoiceWindow::DuplicateRuntime), "OK");
     EXPECT_EQ(window.logLines().last(), "Runtime @ Tower B");
-    EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from:b Dup Runtime.zip/Tower B\n"
-                                               "and from:b Dup Runtime.zip/(not chosen)");
+    EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from:b Dup Runtime.zip/Tower B");
 
     window.selectRow(ChoiceWindow::DuplicateData);
     window.browse({"B", "Data"});
@@ -94,15 +93,15 @@ TEST(WindowChoices, DestinationChoiceTakesTheBrowserSelection) {
     AppDelegate& app = window.app();
     const QString target = window.path("elsewhere");
 
-    window.selectRow(ChoiceWindow::Unzip); // no tree, nothing selected in the browser
+    window.selectRow(ChoiceWindow::Loose); // nothing selected in the browser
     window.pickerAnswers = {target};
     click(app.mDestinationButton());
-    const ArchiveItem& unzip = window.item(ChoiceWindow::Unzip);
-    EXPECT_EQ(unzip.text("DIRECTPATH"), target);
-    EXPECT_FALSE(unzip.contains("DIRECTPATHSRC"));
-    EXPECT_EQ(unzip.integer("HASDIRECT"), 1);
-    EXPECT_EQ(unzip.state(), ItemState::Ready);
-    EXPECT_EQ(window.info(ChoiceWindow::Unzip), "Manually set");
+    const ArchiveItem& loose = window.item(ChoiceWindow::Loose);
+    EXPECT_EQ(loose.text("DIRECTPATH"), target);
+    EXPECT_FALSE(loose.contains("DIRECTPATHSRC"));
+    EXPECT_EQ(loose.integer("HASDIRECT"), 1);
+    EXPECT_EQ(loose.state(), ItemState::Ready);
+    EXPECT_EQ(window.info(ChoiceWindow::Loose), "Manually set");
     EXPECT_EQ(window.logLines().last(), "DirectPath @ " + target);
     EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install (not chosen) into:" + target);
 
@@ -145,7 +144,7 @@ TEST(WindowChoices, RecordsStillBeingAnalysedAreLeftAlone) {
     click(app.mDestinationButton());
     EXPECT_TRUE(window.pickerTitles.isEmpty());
     EXPECT_EQ(window.externalCalls, QStringList{"beep"});
-    EXPECT_EQ(app.mItemsArray().at(0), ArchiveItem::create("loose.zip"));
+    EXPECT_EQ(app.mItemsArray().at(0), ArchiveItem::create("loose.zip", "loose.zip"));
 
     ASSERT_TRUE(window.releaseWorker(1));
     EXPECT_EQ(window.info(0), "No Runtime") << "the report is taken in untouched";

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "tests/support/HostileCorpus.h"
 #include "tests/support/TestFolders.h"
@@ -62,7 +64,6 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     ASSERT_TRUE(waitForInstall(app));
 
     EXPECT_EQ(app.mPBar()->value(), 2) << "the archive that could not be opened posts no step";
-    EXPECT_EQ(app.mInfoField()->text(), "b Dup.zip");
     EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1", "c Gone.zip:-1"}));
     const ArchiveItem& gone = app.mItemsArray().at(1);
     EXPECT_EQ(gone.integer("ERROR"), 1);
@@ -84,7 +85,7 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     EXPECT_TRUE(app.mForceDirButton()->isHidden()) << "code 1 offers no forced folder";
 }
 
-TEST(WindowInstall, RefusesWithoutFoldersAndClosesAtOnceWithNothingReady) {
+TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
     WindowHarness window;
     window.addArchive("ready.zip", {"Runtime/r.obj"});
     window.addArchive("loose.zip", {"x.obj"});
@@ -104,15 +105,58 @@ TEST(WindowInstall, RefusesWithoutFoldersAndClosesAtOnceWithNothingReady) {
     app.setMDestPath(library);
 
     // Only the loose archive is left after a first install; a second one
-    // takes nothing and closes at once.
+    // is refused with a beep and a reason, and no sheet opens.
     click(app.mInstallButton());
     ASSERT_TRUE(waitForInstall(app));
     EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
     click(app.mInstallButton());
-    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_TRUE(app.mInstallSheet()->isHidden());
+    EXPECT_EQ(window.externalCalls, QStringList({"beep", "beep"}));
+    EXPECT_TRUE(window.statusText().startsWith("Nothing is ready to install"));
     EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
-    EXPECT_EQ(app.mPBar()->value(), 0);
     EXPECT_TRUE(window.isIdle());
+}
+
+// The sheet names the archive being installed, not the one before it; the
+// summary at the end lists each outcome with its reason and opens the
+// library.
+TEST(WindowInstall, TheSheetNamesTheArchiveBeingInstalledAndTheSummaryEachOutcome) {
+    WindowHarness window(true);
+    window.addArchive("a.zip", {"Runtime/a.obj"});
+    window.addArchive("b.zip", {"Runtime/b.obj", "Runtime/broken.zip"});
+    window.addArchive("c Gone.zip", {"Runtime/c.obj"});
+    window.storeFolders();
+    window.launch();
+    window.releaseAllWorkers();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+    QFile::remove(window.source() + "/c Gone.zip");
+
+    click(app.mInstallButton());
+    EXPECT_EQ(app.mInfoField()->text(), "Installing a.zip (1 of 3)…");
+    app.copyStep("a.zip"); // as the installer posts once a.zip is in
+    EXPECT_EQ(app.mInfoField()->text(), "Installing b.zip (2 of 3)…");
+    window.releaseAllWorkers();
+    ASSERT_TRUE(waitForInstall(app));
+
+    QDialog* summary = window.window().summarySheet();
+    ASSERT_TRUE(summary->isVisible());
+    const QString reason = app.mItemsArray().at(0).text("REASON").value_or("");
+    ASSERT_FALSE(reason.isEmpty());
+    EXPECT_EQ(summary->findChild<QLabel*>("mSummaryHeadline")->text(),
+              "2 archives installed. 1 failed.");
+    QStringList lines =
+        summary->findChild<QTextBrowser*>()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(lines[3].startsWith("b.zip — ")) << "the nested failure, with the engine's words";
+    lines[3] = "b.zip";
+    EXPECT_EQ(lines, QStringList({"Failed", "c Gone.zip — " + reason,
+                                  "Installed, with parts missing", "b.zip", "Installed", "a.zip"}));
+    EXPECT_EQ(app.mContentList()->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+              "Failed!: " + reason);
+    click(summary->findChild<QPushButton*>("mOpenLibraryButton"));
+    EXPECT_EQ(window.externalCalls.last(),
+              "open " + QUrl::fromLocalFile(window.library()).toString());
 }
 
 TEST(WindowInstall, TheSheetCannotBeDismissedWhileInstalling) {

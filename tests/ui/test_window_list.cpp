@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QClipboard>
 #include <QColumnView>
-#include <QIcon>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
+#include "tests/support/TestFolders.h"
 #include "tests/support/TreeBuilder.h"
 #include "tests/ui/WindowHarness.h"
 
@@ -35,38 +40,62 @@ QString infoBoxFor(WindowHarness& window, const ArchiveItem& item) {
 
 } // namespace
 
-TEST(WindowList, IconsFollowTheStateTestedReadyThenHelpThenFailed) {
+// Sorting and filtering change what the view shows, never the list, whose
+// order is the install order. Several rows are dropped at once; the
+// context actions copy paths and open the source folder.
+TEST(WindowList, TheViewSortsAndFiltersWhileTheListKeepsItsOrder) {
     WindowHarness window;
+    for (const QString name : {"Pack 10.zip", "Pack 2.zip", "Unicode.zip", "Ünïcode Päck.zip"})
+        window.addArchive(name, {"Runtime/r"});
+    writeFile(window.source() + "/Broken.zip", "PK broken");
+    window.storeFolders();
     window.launch();
+    ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
-    for (const QIcon* icon :
-         {&app.mDefaultIcon(), &app.mOKIcon(), &app.mBADIcon(), &app.mHELPIcon()}) {
-        ASSERT_FALSE(icon->isNull());
-        EXPECT_TRUE(icon->availableSizes().contains(QSize(16, 16)));
-        EXPECT_TRUE(icon->availableSizes().contains(QSize(32, 32))) << "crisp at twice the size";
-    }
+    const QAbstractItemModel* view = app.mContentList()->model();
+    const auto shown = [&] {
+        QStringList names;
+        for (int row = 0; row < view->rowCount(); ++row)
+            names << view->index(row, 1).data().toString();
+        return names;
+    };
+    const QStringList listOrder = shown();
+    EXPECT_LT(listOrder.indexOf("Pack 2.zip"), listOrder.indexOf("Pack 10.zip"));
+    EXPECT_EQ(std::abs(listOrder.indexOf("Unicode.zip") - listOrder.indexOf("Ünïcode Päck.zip")),
+              1);
 
-    ArchiveItem noState = ArchiveItem::create("none.zip");
-    noState.remove("STATE");
-    noState.remove("INFO");
-    app.setMItemsArray({record("ready.zip", 5), record("help.zip", 3), record("failed.zip", -1),
-                        record("new.zip", 0), record("installed.zip", 9), record("odd.zip", 7),
-                        noState});
-    const QAbstractItemModel* model = app.mContentList()->model();
-    ASSERT_EQ(model->rowCount(), 7);
-    const qint64 expected[] = {app.mOKIcon().cacheKey(),      app.mHELPIcon().cacheKey(),
-                               app.mBADIcon().cacheKey(),     app.mDefaultIcon().cacheKey(),
-                               app.mDefaultIcon().cacheKey(), app.mDefaultIcon().cacheKey(),
-                               app.mDefaultIcon().cacheKey()};
-    for (int row = 0; row < 7; ++row) {
-        const QVariant icon = model->index(row, app.mCL_IconColumn()).data(Qt::DecorationRole);
-        EXPECT_EQ(icon.value<QIcon>().cacheKey(), expected[row]) << row;
+    QHeaderView* header = app.mContentList()->horizontalHeader();
+    QStringList reversed = listOrder;
+    std::reverse(reversed.begin(), reversed.end());
+    for (const QStringList& expected : {listOrder, reversed, listOrder}) {
+        emit header->sectionClicked(1);
+        EXPECT_EQ(shown(), expected);
     }
-    EXPECT_EQ(model->index(1, app.mCL_FilenameColumn()).data().toString(), "help.zip");
-    EXPECT_EQ(model->index(6, app.mCL_InfoColumn()).data().toString(), "");
+    emit header->sectionClicked(2); // by verdict: "OK" before "Unzip error"
+    EXPECT_EQ(shown().last(), "Broken.zip");
+    QStringList installOrder;
+    for (const ArchiveItem& item : app.mItemsArray())
+        installOrder << item.fileName();
+    EXPECT_EQ(installOrder, listOrder);
 
-    app.setMOKIcon(QIcon()); // a missing image shows no image
-    EXPECT_FALSE(model->index(0, app.mCL_IconColumn()).data(Qt::DecorationRole).isValid());
+    window.window().filterField()->setText("UNZIP");
+    EXPECT_EQ(shown(), QStringList{"Broken.zip"});
+    window.selectRow(0);
+    window.window().findChild<QAction*>("mCopyPathItem")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), window.source() + "/Broken.zip");
+    window.window().findChild<QAction*>("mShowInFolderItem")->trigger();
+    EXPECT_EQ(window.externalCalls.last(),
+              "open " + QUrl::fromLocalFile(window.source()).toString());
+
+    window.window().filterField()->clear();
+    emit header->sectionClicked(2);
+    emit header->sectionClicked(2); // back to list order
+    window.selectRow(1);
+    app.mContentList()->selectionModel()->select(view->index(2, 0), QItemSelectionModel::Select |
+                                                                        QItemSelectionModel::Rows);
+    app.mDropButton()->click();
+    EXPECT_EQ(app.mItemsArray().size(), 3u);
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 3");
 }
 
 TEST(WindowList, SelectionShowsAndEnablesTheChoiceButtonsByState) {

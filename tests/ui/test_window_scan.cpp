@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -174,4 +177,65 @@ TEST(WindowScan, QuittingDuringAScanWaitsForTheWorkersAndStartsNoMore) {
     EXPECT_LE(window.logLines().size(), 4);
     EXPECT_EQ(listRecursive(window.work()), QStringList());
     EXPECT_EQ(listRecursive(window.source()), source);
+}
+
+// The list follows the source folder without the configuration sheet: an
+// archive being written waits until it has settled, Refresh (F5) takes in
+// removals and keeps choices, archives dropped from the list stay out, and
+// archives dropped on the window are copied in (asking before replacing).
+TEST(WindowScan, TheListFollowsTheFolder) {
+    WindowHarness window;
+    window.addArchive("b Dup.zip", {"A/Runtime/a", "B/Runtime/b"});
+    window.addArchive("c Gone.zip", {"Runtime/c"});
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+    window.selectRow(0);
+    window.browse({"B", "Runtime"});
+    app.setRuntimeFolder();
+    const auto rows = [&] {
+        QStringList names;
+        for (const ArchiveItem& item : app.mItemsArray())
+            names << item.fileName() + ":" + item.text("INFO").value_or("");
+        return names;
+    };
+
+    const QByteArray whole = zipOf({"Runtime/a"});
+    for (const QByteArray& written : {whole.left(10), whole}) {
+        writeFile(window.source() + "/a New.zip", written);
+        app.sourceWatcher().look();
+        EXPECT_EQ(rows(), QStringList({"b Dup.zip:OK", "c Gone.zip:OK"})) << "still being written";
+    }
+    app.sourceWatcher().look(); // the same as at the last look: settled
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(rows(), QStringList({"a New.zip:OK", "b Dup.zip:OK", "c Gone.zip:OK"}));
+    EXPECT_EQ(app.mItemsArray().at(1).text("RUNTIMEPATH"), "B") << "the choice is kept";
+
+    QFile::remove(window.source() + "/c Gone.zip");
+    window.selectRow(0);
+    app.dropItem();
+    window.window().findChild<QAction*>("mRefreshItem")->trigger();
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(rows(), QStringList({"b Dup.zip:OK"}));
+
+    const QString outside = window.path("downloads/d Dropped.zip");
+    writeFile(outside, zipOf({"Runtime/d"}));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(outside)});
+    const auto dropOnWindow = [&] {
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window.window(), &enter);
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window.window(), &drop);
+    };
+    dropOnWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows().size() == 2; }));
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(rows(), QStringList({"b Dup.zip:OK", "d Dropped.zip:OK"}));
+    writeFile(outside, "a different archive");
+    window.confirmAnswer = false;
+    dropOnWindow();
+    EXPECT_EQ(window.externalCalls.filter("ask").size(), 1);
+    EXPECT_EQ(readFile(window.source() + "/d Dropped.zip"), zipOf({"Runtime/d"}));
 }

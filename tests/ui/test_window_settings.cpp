@@ -52,22 +52,37 @@ private:
 
 } // namespace
 
-TEST(WindowSettings, FirstLaunchWithAnEmptyStoreWaitsForASourceFolder) {
+// The first launch says what to do and offers the configuration sheet; a
+// source folder that is not there is named; an option that is neither true
+// nor false reads as its default.
+TEST(WindowSettings, FirstLaunchSaysWhatToDoAndAMissingFolderIsNamed) {
     WindowHarness window;
+    QSettings(window.settingsFile(), QSettings::IniFormat).setValue("IGNORE_DS", "maybe");
+    const QByteArray stored = readFile(window.settingsFile());
     window.launch();
     AppDelegate& app = window.app();
     for (QLabel* field : {app.mSourcePathField(), app.mDestPathField(), app.mWorkPathField()})
         EXPECT_EQ(field->text(), "Not chosen yet");
-    EXPECT_FALSE(app.mSourcePath().has_value());
     EXPECT_FALSE(app.mIgnoreDSCheckbox()->isChecked());
     EXPECT_EQ(app.mListInfoField()->text(), "Archives: 0");
-    EXPECT_EQ(app.mInfoFormat(), "Archives: %1");
     EXPECT_FALSE(app.mInstallButton()->isEnabled());
     EXPECT_FALSE(WindowHarness::shown(app.mDropButton()));
     EXPECT_FALSE(WindowHarness::shown(app.mDonateButton()));
-    EXPECT_FALSE(WindowHarness::shown(app.mSpinner()));
     EXPECT_EQ(app.mBatchID(), 0);
-    EXPECT_EQ(QFile::exists(window.settingsFile()), false) << "reading writes nothing";
+    auto* hint = window.window().findChild<QLabel*>("mEmptyStateField");
+    ASSERT_TRUE(hint->isVisible());
+    EXPECT_TRUE(
+        hint->text().startsWith("Choose the folder that holds your downloaded zip archives"));
+    click(window.window().findChild<QPushButton*>("mEmptyStateButton"));
+    EXPECT_TRUE(app.mConfigSheet()->isVisible());
+    EXPECT_EQ(readFile(window.settingsFile()), stored) << "reading writes nothing";
+
+    window.pickerAnswers = {window.path("gone")};
+    app.setSourcePath();
+    app.closeConfigSheet();
+    EXPECT_EQ(app.mListInfoField()->text(),
+              "The source folder " + window.path("gone") + " does not exist");
+    EXPECT_TRUE(hint->text().contains(window.path("gone") + " does not exist"));
 }
 
 TEST(WindowSettings, ChoicesAreStoredAtOnceAndLoadedAtTheNextStart) {

@@ -1,0 +1,75 @@
+#include "ui/InstallSummary.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace packshelf {
+
+namespace {
+
+// Installed, yet the installer left a failure behind: a nested archive.
+bool lostSomething(const ArchiveItem& item) {
+    return item.contains(key::Warning) || item.integer(key::Error) != 0 ||
+           item.text(key::Info) == verdict::InstallFailed;
+}
+
+QString nestedFailureNote(const ArchiveItem& item) {
+    return item.text(key::Warning)
+        .value_or(InstallSummary::tr("a nested archive could not be installed"));
+}
+
+QString failureNote(const ArchiveItem& item) {
+    return item.text(key::Reason).value_or(InstallSummary::tr("no reason was recorded"));
+}
+
+QString section(const QString& title, const QList<InstallSummary::Entry>& entries) {
+    if (entries.isEmpty())
+        return {};
+    QString html = QStringLiteral("<p><b>%1</b></p><ul>").arg(title.toHtmlEscaped());
+    for (const InstallSummary::Entry& entry : entries) {
+        html += QStringLiteral("<li>%1").arg(entry.fileName.toHtmlEscaped());
+        if (!entry.note.isEmpty())
+            html += QStringLiteral(" — <i>%1</i>")
+                        .arg(entry.note.toHtmlEscaped().replace('\n', QStringLiteral("<br>")));
+        html += QStringLiteral("</li>");
+    }
+    return html + QStringLiteral("</ul>");
+}
+
+} // namespace
+
+InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
+    InstallSummary summary;
+    for (const ArchiveItem& item : items) {
+        const QString name = item.fileName();
+        if (item.state() == ItemState::Installed && lostSomething(item))
+            summary.m_incomplete.append({name, nestedFailureNote(item)});
+        else if (item.state() == ItemState::Installed)
+            summary.m_installed.append({name, {}});
+        else if (item.state() == ItemState::Failed)
+            summary.m_failed.append({name, failureNote(item)});
+        else
+            summary.m_untouched.append({name, {}});
+    }
+    return summary;
+}
+
+QString InstallSummary::headline() const {
+    const int installed = int(m_installed.size() + m_incomplete.size());
+    QString line = tr("%n archive(s) installed.", nullptr, installed);
+    if (!m_failed.isEmpty())
+        line += QLatin1Char(' ') + tr("%n failed.", nullptr, int(m_failed.size()));
+    if (!m_untouched.isEmpty())
+        line += QLatin1Char(' ') + tr("%n not installed: the install was cancelled.", nullptr,
+                                      int(m_untouched.size()));
+    return line;
+}
+
+QString InstallSummary::detailsHtml() const {
+    return section(tr("Failed"), m_failed) +
+           section(tr("Installed, with parts missing"), m_incomplete) +
+           section(tr("Installed"), m_installed) +
+           section(tr("Not installed (cancelled)"), m_untouched);
+}
+
+} // namespace packshelf

@@ -1,0 +1,98 @@
+#include "ui/ItemDescription.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QStringList>
+
+#include "analysis/StructureQueries.h"
+
+namespace packshelf {
+
+namespace {
+
+// The texts' translation context.
+class ItemDescription {
+    Q_DECLARE_TR_FUNCTIONS(ItemDescription)
+};
+
+QString textOf(const ArchiveItem& item, const QString& name) {
+    return item.text(name).value_or(QString());
+}
+
+// A path the info box names but the record does not hold yet (the folders
+// of an archive with duplicates, the source of a destination chosen without
+// a selection in the browser).
+QString shownPath(const ArchiveItem& item, const QString& name) {
+    return item.text(name).value_or(QCoreApplication::translate("AppStrings", "(not chosen)"));
+}
+
+quint64 totalSize(const ContentTreePtr& tree) {
+    quint64 size = 0;
+    if (tree) {
+        for (const ContentNode& node : *tree)
+            size += node.size;
+    }
+    return size;
+}
+
+} // namespace
+
+QString installSentence(const ArchiveItem& item) {
+    const QString file = textOf(item, key::FileName);
+    const bool runtime = item.flag(key::HasRuntime);
+    const bool data = item.flag(key::HasData);
+    const QString fromOne = QStringLiteral("Will install from:%1/%2");
+    if (runtime && data) {
+        if (pathsInSameParent(item.text(key::RuntimePath), item.text(key::DataPath)))
+            return fromOne.arg(file, shownPath(item, key::RuntimePath));
+        return QStringLiteral("Will install from:%1/%2\nand from:%3/%4")
+            .arg(file, shownPath(item, key::RuntimePath), file, shownPath(item, key::DataPath));
+    }
+    if (runtime)
+        return fromOne.arg(file, shownPath(item, key::RuntimePath));
+    if (data)
+        return fromOne.arg(file, shownPath(item, key::DataPath));
+    if (item.flag(key::HasForced))
+        return fromOne.arg(file, shownPath(item, key::ForcedPath));
+    if (item.flag(key::HasDirect))
+        return QStringLiteral("Will install %1 into:%2")
+            .arg(shownPath(item, key::DirectPathSrc), shownPath(item, key::DirectPath));
+    return QCoreApplication::translate("AppStrings", "NO_PATHS_SET");
+}
+
+QString verdictInWords(const ArchiveItem& item) {
+    const QString verdict = textOf(item, key::Info);
+    if (!verdict.isEmpty())
+        return verdict;
+    return item.state() == ItemState::New ? ItemDescription::tr("Not analysed yet") : QString();
+}
+
+QString verdictWithReason(const ArchiveItem& item) {
+    const QString verdict = verdictInWords(item);
+    const QString reason = textOf(item, key::Reason);
+    if (item.state() != ItemState::Failed || reason.isEmpty())
+        return verdict;
+    return ItemDescription::tr("%1: %2").arg(verdict, reason);
+}
+
+QString itemDetails(const ArchiveItem& item) {
+    QStringList lines;
+    if (const ContentTreePtr tree = item.tree(key::Zip)) {
+        const int files = int(item.integer(key::Files));
+        lines << ItemDescription::tr("%n file(s), %1", nullptr, files)
+                     .arg(readableSize(totalSize(tree)));
+    }
+    const QString reason = textOf(item, key::Reason);
+    if (item.state() == ItemState::Failed && !reason.isEmpty())
+        lines << ItemDescription::tr("Why: %1").arg(reason);
+    const QString warnings = textOf(item, key::Warning);
+    for (const QString& warning : warnings.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        lines << ItemDescription::tr("Note: %1").arg(warning);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString readableSize(quint64 bytes) {
+    return QLocale().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeTraditionalFormat);
+}
+
+} // namespace packshelf

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "analysis/ArchiveItem.h"
+
+// What the window says about one archive record, in words.
+namespace packshelf {
+
+// The info box's sentence: what an install would copy from the archive.
+// The first rule that applies makes the text: Runtime and Data (one line
+// when they share a parent, else two), Runtime, Data, the forced folder,
+// the archive's own destination, else the "NO_PATHS_SET" text.
+QString installSentence(const ArchiveItem& item);
+
+// The verdict, or that the archive has not been analysed yet.
+QString verdictInWords(const ArchiveItem& item);
+
+// The verdict followed by the reason the engine recorded for a failure.
+QString verdictWithReason(const ArchiveItem& item);
+
+// The lines under the info box's sentence: how many files the archive
+// holds and how large they are, why it failed, and what it leaves out.
+QString itemDetails(const ArchiveItem& item);
+
+// A byte count as a person reads it ("12.5 KB").
+QString readableSize(quint64 bytes);
+
+} // namespace packshelf
