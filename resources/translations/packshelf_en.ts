@@ -12,4 +12,517 @@
         <translation>(not chosen)</translation>
     </message>
 </context>
+<context>
+    <name>ArchiveImport</name>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ConfigSheet</name>
+    <message>
+        <source>Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose where PackShelf finds the downloaded archives, the library it installs them into, and a folder it may use as scratch space.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not chosen yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Library:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Work folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ignore Data folders: judge archives by their Runtime folder alone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close and analyse the archives again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>InstallSheet</name>
+    <message>
+        <source>Installing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop after rolling back the archive being installed; the archives already installed stay</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>InstallSummary</name>
+    <message>
+        <source>a nested archive could not be installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no reason was recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) installed.</source>
+        <translation>
+            <numerusform>%n archive installed.</numerusform>
+            <numerusform>%n archives installed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed.</source>
+        <translation>
+            <numerusform>%n failed.</numerusform>
+            <numerusform>%n failed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not installed: the install was cancelled.</source>
+        <translation>
+            <numerusform>%n not installed: the install was cancelled.</numerusform>
+            <numerusform>%n not installed: the install was cancelled.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed, with parts missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not installed (cancelled)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ItemDescription</name>
+    <message>
+        <source>Not analysed yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s), %1</source>
+        <translation>
+            <numerusform>%n file, %1</numerusform>
+            <numerusform>%n files, %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Why: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Note: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>PackShelf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose Folders…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Analysing archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select an archive to look inside it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contents of the selected archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install from the folder that holds the selected Runtime folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Runtime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install from the folder that holds the selected Data folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+D</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy the selected folder as it is, together with what lies beside it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Force Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+F</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install the selection into a folder of your choice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+T</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What will be installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archive details</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Support PackShelf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Donate…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Leave the selected archives out; they stay in the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install every archive marked green into the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configure…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the source, library and work folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+,</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Look for new, changed and removed archives in the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show only the archives whose name or verdict holds a text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open the source folder that holds the selected archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy Path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy the paths of the selected archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+C</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SummarySheet</name>
+    <message>
+        <source>Install Finished</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What was installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open the library folder in the file manager</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Open Library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::AppDelegate</name>
+    <message>
+        <source>The source folder cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder %1 does not exist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder %1 cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There are no zip archives in %1 yet. Save or drag archives there: they appear here as they arrive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select the archives whose paths to copy.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %n path(s).</source>
+        <translation>
+            <numerusform>Copied %n path.</numerusform>
+            <numerusform>Copied %n paths.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No source folder has been chosen yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select an analysed archive to look inside it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives can be dropped once the analysis has finished.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select an archive first, then choose where to install it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is still being analysed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read, so nothing of it can be installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install %1 into</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the folder that holds the archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the library to install into</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a work folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the source, library and work folders before installing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing is ready to install: only archives with a green pin are installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Finishing…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing %1 (%2 of %3)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelling: the archive being installed is rolled back…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose an existing source folder before dropping archives on the window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace Archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder already holds %1. Replace it with the dropped archive?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Copying %n archive(s) into the source folder…</source>
+        <translation>
+            <numerusform>Copying %n archive into the source folder…</numerusform>
+            <numerusform>Copying %n archives into the source folder…</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %n archive(s) into the source folder.</source>
+        <translation>
+            <numerusform>Copied %n archive into the source folder.</numerusform>
+            <numerusform>Copied %n archives into the source folder.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not copied: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ArchiveBrowserModel</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ContentListModel</name>
+    <message>
+        <source>Archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::EntryPreview</name>
+    <message>
+        <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2 bytes)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::MainWindow</name>
+    <message>
+        <source>Filter archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>
