@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <csignal>
@@ -17,7 +18,9 @@
 #include "cli/CommandSupport.h"
 #include "cli/InstallRun.h"
 #include "cli/Interrupts.h"
+#include "cli/ItemJson.h"
 #include "cli/Terminal.h"
+#include "install/InstallPreview.h"
 
 Q_LOGGING_CATEGORY(lcCli, "packshelf.cli")
 
@@ -42,6 +45,11 @@ const char* const InstallHelp =
     "  --work DIR          scratch folder for nested archives too large for\n"
     "                      memory (default: a private temporary folder)\n"
     "  --ignore-data       do not look for Data folders; judge by Runtime alone\n"
+    "  --dry-run           write nothing: after the records, print one JSON\n"
+    "                      object per file the install would write: ARCHIVE,\n"
+    "                      PATH, ACTION (add, replace or same), OVERWRITTEN_BY\n"
+    "                      (a later archive that writes it again) and OWNER (the\n"
+    "                      installed package whose file it replaces)\n"
     "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
     "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
     "  --force NAME=PATH   copy every entry of PATH of the archive NAME\n"
@@ -58,6 +66,18 @@ const char* const InstallHelp =
     "folder, or a choice that names no archive or that the window would not\n"
     "offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
     "installed is rolled back, those installed stay installed.\n";
+
+QString actionName(LibraryTransaction::Change::Kind kind) {
+    switch (kind) {
+    case LibraryTransaction::Change::Kind::Add:
+        return QStringLiteral("add");
+    case LibraryTransaction::Change::Kind::Replace:
+        return QStringLiteral("replace");
+    case LibraryTransaction::Change::Kind::Same:
+        break;
+    }
+    return QStringLiteral("same");
+}
 
 struct ChoiceArgument {
     FolderChoice choice;
@@ -166,6 +186,31 @@ std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts) {
     return run.items();
 }
 
+// The plan of a dry run, one line per file; false when an archive would
+// fail.
+bool printPreview(const std::vector<PackagePreview>& previews) {
+    bool allWould = true;
+    for (const PackagePreview& preview : previews) {
+        if (!preview.problem.isEmpty()) {
+            printError(QStringLiteral("%1 would fail: %2").arg(preview.archive, preview.problem));
+            allWould = false;
+        }
+        for (const PackagePreview::File& file : preview.files) {
+            QJsonObject line{{QStringLiteral("ARCHIVE"), preview.archive},
+                             {QStringLiteral("PATH"), file.path},
+                             {QStringLiteral("ACTION"), actionName(file.kind)}};
+            if (!file.overwrittenBy.isEmpty())
+                line.insert(QStringLiteral("OVERWRITTEN_BY"), file.overwrittenBy);
+            if (!file.owner.isEmpty())
+                line.insert(QStringLiteral("OWNER"), file.owner);
+            const QByteArray text = jsonLine(line);
+            std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+        }
+    }
+    std::fflush(stdout);
+    return allWould;
+}
+
 int interruptedExit(int signal) {
     return 128 + signal;
 }
@@ -176,6 +221,7 @@ int runInstall(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
+    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
     const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QString(),
                                            QStringLiteral("NAME=PATH"));
     const QCommandLineOption dataOption(QStringLiteral("data"), QString(),
@@ -183,8 +229,8 @@ int runInstall(const QStringList& arguments) {
     const QCommandLineOption forceOption(QStringLiteral("force"), QString(),
                                          QStringLiteral("NAME=PATH"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions(
-        {workOption, ignoreOption, runtimeOption, dataOption, forceOption, helpOption});
+    parser.addOptions({workOption, ignoreOption, dryRunOption, runtimeOption, dataOption,
+                       forceOption, helpOption});
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
         return ExitUsage;
@@ -237,6 +283,10 @@ int runInstall(const QStringList& arguments) {
             job.items.push_back(items[i].isolatedCopy());
             taken.push_back(i);
         }
+    }
+    if (parser.isSet(dryRunOption)) {
+        printRecords(items, false);
+        return printPreview(previewInstall(job)) ? ExitOk : ExitFailed;
     }
     const std::vector<ArchiveItem> done = install(std::move(job), interrupts);
 

@@ -3,6 +3,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/InstallCommand.h"
+#include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
 
 namespace {
@@ -12,10 +13,14 @@ const char* const Usage =
     "Commands:\n"
     "  analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
     "      classify every zip archive of SOURCE and print one JSON line each\n"
-    "  install SOURCE DEST [--work DIR] [--ignore-data] [--runtime NAME=PATH]\n"
-    "          [--data NAME=PATH] [--force NAME=PATH]\n"
+    "  install SOURCE DEST [--work DIR] [--ignore-data] [--dry-run]\n"
+    "          [--runtime NAME=PATH] [--data NAME=PATH] [--force NAME=PATH]\n"
     "      analyse, apply the manual choices, install every ready archive into\n"
     "      the content library DEST and print one JSON line each\n"
+    "  installed DEST\n"
+    "      list the packages installed in DEST\n"
+    "  uninstall DEST NAME...\n"
+    "      take the packages installed from the archives NAME out of DEST\n"
     "\n"
     "Run 'packshelf-cli COMMAND --help' for a command's options.\n";
 }
@@ -34,6 +39,10 @@ int main(int argc, char* argv[]) {
         return packshelf::cli::runAnalyze(arguments);
     if (command == QLatin1String("install"))
         return packshelf::cli::runInstall(arguments);
+    if (command == QLatin1String("installed"))
+        return packshelf::cli::runInstalled(arguments);
+    if (command == QLatin1String("uninstall"))
+        return packshelf::cli::runUninstall(arguments);
     packshelf::cli::printError(
         command.isEmpty() ? QStringLiteral("no command given (see --help)")
                           : QStringLiteral("unknown command '%1' (see --help)").arg(command));

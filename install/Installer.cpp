@@ -1,12 +1,16 @@
 #include "install/Installer.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 
 #include "analysis/NameRules.h"
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
 #include "install/InstallLog.h"
 #include "install/InstallPlan.h"
+#include "install/LibraryRecords.h"
 #include "install/LibraryTransaction.h"
 
 namespace packshelf {
@@ -17,14 +21,55 @@ QString workFolderOf(const InstallJob& job) {
     return job.workDir.isEmpty() ? QDir::tempPath() : job.workDir;
 }
 
+// The library's records for one install run: locked for the run, what
+// killed runs left finished first. Benchmarks can go without them.
+class RunRecords {
+public:
+    explicit RunRecords(const QString& library)
+        : m_records(library)
+        , m_enabled(qEnvironmentVariableIsEmpty("PACKSHELF_BENCH_NO_MANIFEST")) {
+        QString problem;
+        if (m_enabled && QFileInfo(library).isDir() && m_records.lock(&problem))
+            m_records.recover();
+        else if (!problem.isEmpty())
+            qCWarning(lcInstall).noquote() << problem;
+    }
+
+    // What the transaction is to remember for the package of `archive`.
+    std::optional<LibraryTransaction::Memory> memoryFor(const QString& archive) {
+        if (!m_enabled)
+            return std::nullopt;
+        QStringList problems;
+        std::vector<Manifest> manifests = m_records.load(&problems);
+        for (const QString& problem : problems)
+            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(problem);
+        LibraryTransaction::Memory memory;
+        memory.records = &m_records;
+        memory.manifest.archive = archive;
+        memory.manifest.sequence = LibraryRecords::lastSequence(manifests) + 1;
+        for (Manifest& manifest : manifests) {
+            if (manifest.archive == archive)
+                memory.previous = std::move(manifest);
+            else
+                memory.others.push_back(std::move(manifest));
+        }
+        return memory;
+    }
+
+private:
+    LibraryRecords m_records;
+    bool m_enabled;
+};
+
 // Installs one record.
 class ItemInstall {
 public:
     enum class Outcome { Installed, Failed, Cancelled };
 
-    ItemInstall(ArchiveItem& item, const InstallJob& job)
+    ItemInstall(ArchiveItem& item, const InstallJob& job, RunRecords& records)
         : m_item(item)
         , m_job(job)
+        , m_records(records)
         , m_cancel(job.cancelled.get()) {}
 
     Outcome run() {
@@ -57,6 +102,11 @@ private:
         }
 
         LibraryTransaction transaction(plan, *view, m_cancel);
+        if (std::optional<LibraryTransaction::Memory> memory =
+                m_records.memoryFor(m_item.fileName())) {
+            describePackage(memory->manifest, *view, plan);
+            transaction.remember(std::move(*memory));
+        }
         if (!transaction.stage() || !transaction.commit()) {
             if (transaction.wasCancelled())
                 return Outcome::Cancelled;
@@ -72,6 +122,17 @@ private:
                                            .arg(counts.same);
         m_item.setInteger(key::State, ItemState::Installed);
         return Outcome::Installed;
+    }
+
+    void describePackage(Manifest& manifest, const ArchiveView& view, const InstallPlan& plan) {
+        struct stat st;
+        if (::stat(m_item.nativePathIn(m_job.sourceDir).constData(), &st) == 0) {
+            manifest.archiveSize = quint64(st.st_size);
+            manifest.archiveModified = st.st_mtim.tv_sec;
+        }
+        manifest.sha256 = QString::fromLatin1(view.digest().toHex());
+        manifest.root = plan.root;
+        manifest.plan = copyPlanFor(m_item);
     }
 
     // Archives at the top that could not be read do not stop the install,
@@ -104,18 +165,22 @@ private:
 
     ArchiveItem& m_item;
     const InstallJob& m_job;
+    RunRecords& m_records;
     const std::atomic<bool>* m_cancel;
 };
 
 } // namespace
 
 void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
+    std::optional<RunRecords> records;
+    if (!job.items.empty())
+        records.emplace(job.destDir);
     for (ArchiveItem& item : job.items) {
         if (job.cancelled->load())
             break;
         if (callbacks.copyBegins)
             callbacks.copyBegins(item.fileName());
-        const ItemInstall::Outcome outcome = ItemInstall(item, job).run();
+        const ItemInstall::Outcome outcome = ItemInstall(item, job, *records).run();
         if (outcome == ItemInstall::Outcome::Installed && callbacks.copyStep)
             callbacks.copyStep(item.fileName());
     }

@@ -1,5 +1,6 @@
 #include "install/LibraryTransaction.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -13,18 +14,23 @@
 #include <zlib.h>
 
 #include "archive/FreeSpace.h"
+#include "install/LibraryFiles.h"
+#include "install/LibraryJournal.h"
+#include "install/LibraryRecords.h"
 
 namespace packshelf {
 
 using handles::UniqueFd;
+using namespace library;
 
 // A folder of the plan, as it stands on disk: an existing folder of the
 // library, or a new one, made inside a staging folder until the commit.
 struct LibraryTransaction::Folder {
     bool exists = false;
-    QByteArray path;   // relative to the root, in the file system's bytes
-    bool made = false; // new folders: made on disk yet
-    int stagedAt = -1; // the top of a new branch: its staging folder
+    QByteArray path;      // relative to the root, in the file system's bytes
+    QByteArray finalPath; // where it will be once committed
+    bool made = false;    // new folders: made on disk yet
+    int stagedAt = -1;    // the top of a new branch: its staging folder
 };
 
 struct LibraryTransaction::StagedFolder {
@@ -44,14 +50,20 @@ struct LibraryTransaction::FileWrite {
     bool written = false;
 };
 
+// One library file the package will have: what it does there, and what the
+// library remembers of it.
+struct LibraryTransaction::Recorded {
+    Manifest::File file;
+    QByteArray folder; // on disk now (a staging folder for a new branch)
+    QByteArray name;
+    int write = -1;      // its entry in m_writes, when it is written
+    bool backUp = false; // the file it replaces is kept
+    QString owner;       // the installed package the replaced file came from
+};
+
 namespace {
 
-constexpr std::size_t BufferSize = 256 * 1024;
 constexpr int DirectoryCacheSize = 64;
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 QByteArray joined(const QByteArray& folder, const QByteArray& name) {
     return folder.isEmpty() ? name : folder + '/' + name;
@@ -70,103 +82,6 @@ QString obstacle(mode_t mode) {
     return QStringLiteral("a file is in the way");
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
-}
-
-// The id of the process that staged `name`, from the name; 0 when it is
-// not a staging name.
-pid_t writerOf(const QByteArray& name) {
-    if (!name.startsWith(StagingPrefix))
-        return 0;
-    const QByteArray rest = name.mid(qsizetype(std::strlen(StagingPrefix)));
-    const qsizetype dash = rest.indexOf('-');
-    if (dash <= 0 || dash == rest.size() - 1)
-        return 0;
-    bool ok = false;
-    const qint64 pid = rest.left(dash).toLongLong(&ok);
-    return ok && pid > 0 ? pid_t(pid) : 0;
-}
-
-bool hasEnded(pid_t writer) {
-    return writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH;
-}
-
-struct DirEntry {
-    QByteArray name;
-    bool folder = false;
-};
-
-std::vector<DirEntry> entriesOf(int dirFd) {
-    std::vector<DirEntry> entries;
-    const int listingFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listingFd < 0)
-        return entries;
-    handles::UniqueDir dir(::fdopendir(listingFd));
-    if (!dir) {
-        ::close(listingFd);
-        return entries;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        bool folder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            folder = ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                     S_ISDIR(st.st_mode);
-        }
-        entries.push_back({QByteArray(entry->d_name), folder});
-    }
-    return entries;
-}
-
-// Removes a folder this program made, with everything in it; links are
-// removed, never followed.
-void removeTree(int parentFd, const QByteArray& name) {
-    const int fd =
-        ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        UniqueFd folder(fd);
-        for (const DirEntry& entry : entriesOf(folder.get())) {
-            if (entry.folder)
-                removeTree(folder.get(), entry.name);
-            else
-                ::unlinkat(folder.get(), entry.name.constData(), 0);
-        }
-    }
-    ::unlinkat(parentFd, name.constData(), AT_REMOVEDIR);
-}
-
-bool crcOfFile(int fd, quint64 size, quint32* crc) {
-    const auto buffer = std::make_unique<char[]>(BufferSize);
-    uLong sum = crc32(0L, Z_NULL, 0);
-    quint64 offset = 0;
-    while (offset < size) {
-        const ssize_t got = ::pread(fd, buffer.get(), BufferSize, off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        sum = crc32_z(sum, reinterpret_cast<const Bytef*>(buffer.get()), std::size_t(got));
-        offset += quint64(got);
-    }
-    *crc = quint32(sum);
-    return true;
-}
-
 } // namespace
 
 bool isStagingName(const QString& name) {
@@ -182,6 +97,17 @@ LibraryTransaction::LibraryTransaction(const InstallPlan& plan, const ArchiveVie
 LibraryTransaction::~LibraryTransaction() {
     if (!m_committed)
         rollback();
+    if (m_stagingLog.valid()) {
+        m_stagingLog.reset();
+        const UniqueFd records = openFolderBelow(m_memory->records->folder(), QString(), false);
+        ::unlinkat(records.get(), m_stagingLogName.constData(), 0);
+        // A records folder made for nothing goes again.
+        if (!m_committed) {
+            const UniqueFd library =
+                openFolderBelow(m_memory->records->library(), QString(), false);
+            ::unlinkat(library.get(), LibraryRecordsFolder, AT_REMOVEDIR);
+        }
+    }
 }
 
 // `target` is a path under the root.
@@ -202,8 +128,7 @@ bool LibraryTransaction::cancelled() {
 }
 
 QByteArray LibraryTransaction::newStagingName() {
-    return QByteArray(StagingPrefix) + QByteArray::number(qint64(::getpid())) + '-' +
-           QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    return stagingName();
 }
 
 // The descriptor of an existing folder below the root, reached one name at
@@ -230,7 +155,7 @@ int LibraryTransaction::directory(const QByteArray& path) {
 
 // Removes what installs of ended processes staged in the folder.
 void LibraryTransaction::sweep(const QByteArray& path) {
-    if (m_swept.contains(path))
+    if (m_dryRun || m_swept.contains(path))
         return;
     m_swept.insert(path);
     const int fd = directory(path);
@@ -272,7 +197,7 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         return &found->second;
     Folder folder;
     if (target.isEmpty()) {
-        folder.exists = true;
+        folder.exists = true; // paths of the root are empty
         sweep({});
         return &m_folders.emplace(target, folder).first->second;
     }
@@ -283,6 +208,7 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
     const QByteArray name = QFile::encodeName(target.mid(slash + 1));
     if (!parent->exists) {
         folder.path = joined(parent->path, name);
+        folder.finalPath = joined(parent->finalPath, name);
         return &m_folders.emplace(target, folder).first->second;
     }
     const int parentFd = directory(parent->path);
@@ -308,11 +234,13 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
     }
     if (folder.exists) {
         folder.path = joined(parent->path, actual);
+        folder.finalPath = folder.path;
         sweep(folder.path);
     } else {
         folder.stagedAt = int(m_stagedFolders.size());
         StagedFolder staged{parent->path, newStagingName(), name};
         folder.path = joined(parent->path, staged.staging);
+        folder.finalPath = joined(parent->finalPath, name);
         m_stagedFolders.push_back(std::move(staged));
     }
     return &m_folders.emplace(target, folder).first->second;
@@ -323,48 +251,95 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     const Folder* folder = resolveFolder(slash < 0 ? QString() : file.target.left(slash));
     if (!folder)
         return false;
-    FileWrite write;
-    write.file = &file;
-    write.folder = folder->path;
-    write.name = QFile::encodeName(file.target.mid(slash + 1));
+    Recorded recorded;
+    recorded.folder = folder->path;
+    recorded.name = QFile::encodeName(file.target.mid(slash + 1));
+    bool found = false;
+    bool same = false;
+    int dirFd = -1;
     if (folder->exists) {
-        const int dirFd = directory(folder->path);
+        dirFd = directory(folder->path);
         struct stat st;
-        bool found = ::fstatat(dirFd, write.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         if (!found && errno != ENOENT)
             return fail(file.target, systemReason(errno));
         if (!found) {
             const QList<QByteArray> matches =
-                listing(folder->path).value(QFile::decodeName(write.name).toCaseFolded());
+                listing(folder->path).value(QFile::decodeName(recorded.name).toCaseFolded());
             if (!matches.isEmpty()) {
-                write.name = matches.first();
-                found = ::fstatat(dirFd, write.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+                recorded.name = matches.first();
+                found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
             }
         }
         if (found && !S_ISREG(st.st_mode))
             return fail(file.target, obstacle(st.st_mode));
-        if (found && quint64(st.st_size) == file.entry->uncompressedSize &&
-            sameContent(dirFd, write.name, *file.entry)) {
-            ++m_counts.same;
-            return true;
-        }
+        same = found && quint64(st.st_size) == file.entry->uncompressedSize &&
+               sameContent(dirFd, recorded.name, *file.entry);
+    }
+    const QByteArray finalPath = joined(folder->finalPath, recorded.name);
+    recorded.file.path = QFile::decodeName(finalPath);
+    recorded.file.size = file.entry->uncompressedSize;
+    recorded.file.crc = file.entry->crc;
+    recorded.file.modified = dosDateToUnixTime(file.entry->dosDate);
+    recorded.file.action = same    ? Manifest::File::Action::Same
+                           : found ? Manifest::File::Action::Replaced
+                                   : Manifest::File::Action::New;
+    recorded.backUp = found && !same;
+    applyHistory(recorded, dirFd, recorded.name, found);
+    if (!same) {
+        FileWrite write;
+        write.file = &file;
+        write.folder = recorded.folder;
+        write.name = recorded.name;
         write.replacing = found;
-        write.staging = newStagingName();
+        if (folder->exists)
+            write.staging = newStagingName();
+        recorded.write = int(m_writes.size());
+        m_writes.push_back(std::move(write));
     }
-    // Two planned files for one library file: the later one is written.
-    const QByteArray key = joined(write.folder, write.name);
-    if (const auto earlier = m_writeAt.constFind(key); earlier != m_writeAt.constEnd()) {
-        m_writes[*earlier].file = nullptr;
+    // Two planned files for one library file: the later one counts.
+    if (const auto earlier = m_recordAt.constFind(finalPath); earlier != m_recordAt.constEnd()) {
+        Recorded& replaced = m_recorded[*earlier];
+        if (replaced.write >= 0)
+            m_writes[std::size_t(replaced.write)].file = nullptr;
+        replaced = std::move(recorded);
+        return true;
     }
-    m_writeAt.insert(key, m_writes.size());
-    m_writes.push_back(std::move(write));
+    m_recordAt.insert(finalPath, m_recorded.size());
+    m_recorded.push_back(std::move(recorded));
     return true;
 }
 
+// Where the file's history comes from: the earlier version of this package
+// when the file is still as that version wrote it, else the package the
+// library's file last came from.
+void LibraryTransaction::applyHistory(Recorded& recorded, int dirFd, const QByteArray& name,
+                                      bool found) {
+    if (!m_memory)
+        return;
+    Manifest::File& file = recorded.file;
+    const Manifest::File* earlier =
+        m_memory->previous ? m_memory->previous->file(file.path) : nullptr;
+    if (earlier && earlier->written() && found &&
+        fileHasContent(dirFd, name, earlier->size, earlier->crc)) {
+        file.action = earlier->action;
+        file.backup = earlier->backup;
+        file.previousOwner = earlier->previousOwner;
+        recorded.backUp = false;
+        return;
+    }
+    if (earlier && !earlier->written())
+        recorded.owner = earlier->previousOwner;
+    else if (found)
+        recorded.owner = m_owners.value(m_plan.root + QLatin1Char('/') + file.path);
+    if (file.action != Manifest::File::Action::New)
+        file.previousOwner = recorded.owner;
+    if (recorded.backUp)
+        file.backup = file.path;
+}
+
 bool LibraryTransaction::sameContent(int dirFd, const QByteArray& name, const IndexEntry& entry) {
-    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    quint32 crc = 0;
-    return fd.valid() && crcOfFile(fd.get(), entry.uncompressedSize, &crc) && crc == entry.crc;
+    return fileHasContent(dirFd, name, entry.uncompressedSize, entry.crc);
 }
 
 bool LibraryTransaction::makeFolder(const QString& target) {
@@ -378,6 +353,8 @@ bool LibraryTransaction::makeFolder(const QString& target) {
         return false;
     const int parent = directory(parentOf(folder->path));
     const QByteArray name = folder->path.mid(folder->path.lastIndexOf('/') + 1);
+    if (folder->stagedAt >= 0)
+        noteStagingIn(parentOf(folder->path));
     if (::mkdirat(parent, name.constData(), 0777) != 0)
         return fail(target, systemReason(errno));
     folder->made = true;
@@ -386,8 +363,29 @@ bool LibraryTransaction::makeFolder(const QString& target) {
     return true;
 }
 
+// Writes down, in the records folder, each library folder something is
+// staged in, so that a later run can clear what a killed one left there.
+void LibraryTransaction::noteStagingIn(const QByteArray& folder) {
+    if (!m_memory || m_noted.contains(folder))
+        return;
+    m_noted.insert(folder);
+    if (!m_stagingLog.valid()) {
+        const UniqueFd records = openFolderBelow(m_memory->records->folder(), QString(), true);
+        const QByteArray name = stagingName() + LibraryRecords::StagingLogSuffix;
+        m_stagingLog.reset(::openat(records.get(), name.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
+                                    0644));
+        m_stagingLogName = name;
+    }
+    const QByteArray line =
+        QFile::encodeName(m_plan.root) + (folder.isEmpty() ? "" : "/") + folder + '\n';
+    writeAll(m_stagingLog.get(), line.constData(), std::size_t(line.size()));
+}
+
 bool LibraryTransaction::writeFile(const FileWrite& write) {
     const int dirFd = directory(write.folder);
+    if (!write.staging.isEmpty())
+        noteStagingIn(write.folder);
     const QByteArray name = write.staging.isEmpty() ? write.name : write.staging;
     const QString target = write.file->target;
     UniqueFd fd(::openat(dirFd, name.constData(),
@@ -417,7 +415,15 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     return true;
 }
 
-bool LibraryTransaction::stage() {
+void LibraryTransaction::remember(Memory memory) {
+    for (const Manifest& other : memory.others) { // in install order: the later one wins
+        for (const Manifest::File& file : other.files)
+            m_owners.insert(other.root + QLatin1Char('/') + file.path, other.archive);
+    }
+    m_memory = std::move(memory);
+}
+
+bool LibraryTransaction::resolveAll() {
     m_root.reset(
         ::open(QFile::encodeName(m_plan.root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!m_root.valid()) {
@@ -426,14 +432,40 @@ bool LibraryTransaction::stage() {
     }
     // Folders first, so that each is found or planned before its files.
     for (const QString& folder : m_plan.folders) {
-        if (!resolveFolder(folder))
-            return false;
-        if (cancelled())
+        if (!resolveFolder(folder) || cancelled())
             return false;
     }
     for (const PlannedFile& file : m_plan.files) {
         if (!resolveFile(file) || cancelled())
             return false;
+    }
+    return true;
+}
+
+bool LibraryTransaction::compare() {
+    m_dryRun = true;
+    if (!resolveAll())
+        return false;
+    for (const Recorded& recorded : m_recorded) {
+        Change change;
+        change.path = recorded.file.path;
+        change.size = recorded.file.size;
+        change.crc = recorded.file.crc;
+        change.owner = recorded.owner;
+        change.kind = recorded.write < 0                                ? Change::Kind::Same
+                      : m_writes[std::size_t(recorded.write)].replacing ? Change::Kind::Replace
+                                                                        : Change::Kind::Add;
+        m_changes.push_back(std::move(change));
+    }
+    return true;
+}
+
+bool LibraryTransaction::stage() {
+    if (!resolveAll())
+        return false;
+    for (const Recorded& recorded : m_recorded) {
+        if (recorded.write < 0)
+            ++m_counts.same;
     }
     quint64 bytes = 0;
     for (const FileWrite& write : m_writes) {
@@ -468,6 +500,8 @@ bool LibraryTransaction::commit() {
     // is on disk before any name changes.
     if (replacing && ::syncfs(m_root.get()) != 0)
         return fail(QString(), systemReason(errno));
+    if (m_memory)
+        return commitThroughJournal();
     for (StagedFolder& staged : m_stagedFolders) {
         if (!staged.made)
             continue;
@@ -490,6 +524,106 @@ bool LibraryTransaction::commit() {
         write.staging.clear();
     }
     m_committed = true;
+    return true;
+}
+
+// Keeps each file about to be replaced: a hard link in a staging folder of
+// the records (a copy where the file system refuses links), moved to the
+// package's backup folder by the journal.
+bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
+    const QString recordsFolder = m_memory->records->folder();
+    for (const Recorded& recorded : m_recorded) {
+        if (!recorded.backUp || recorded.write < 0)
+            continue;
+        const auto [folder, name] =
+            splitLast(QFile::decodeName(staging) + QLatin1Char('/') + recorded.file.backup);
+        const UniqueFd target = openFolderBelow(recordsFolder, folder, true);
+        const int source = directory(recorded.folder);
+        if (!target.valid())
+            return fail(QString(),
+                        QStringLiteral("%1: %2").arg(recordsFolder, systemReason(errno)));
+        if (::linkat(source, recorded.name.constData(), target.get(), name.constData(), 0) == 0)
+            continue;
+        // No links here: a copy.
+        UniqueFd in(::openat(source, recorded.name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        UniqueFd out(::openat(target.get(), name.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        char buffer[65536];
+        bool copied = in.valid() && out.valid();
+        for (ssize_t got; copied && (got = ::read(in.get(), buffer, sizeof buffer)) != 0;)
+            copied = got > 0 && writeAll(out.get(), buffer, std::size_t(got));
+        if (!copied || ::fdatasync(out.get()) != 0 || !out.close())
+            return fail(recorded.file.path,
+                        QStringLiteral("cannot be kept: %1").arg(systemReason(errno)));
+    }
+    return true;
+}
+
+bool LibraryTransaction::commitThroughJournal() {
+    LibraryRecords& records = *m_memory->records;
+    Manifest& manifest = m_memory->manifest;
+    const QByteArray staging = stagingName();
+    const QString stagingFolder = QFile::decodeName(staging);
+    if (!backUpReplacedFiles(staging)) {
+        removeTree(openFolderBelow(records.folder(), QString(), false).get(), staging);
+        return false;
+    }
+    LibraryJournal journal;
+    const QString root = m_plan.root;
+    for (const StagedFolder& staged : m_stagedFolders) {
+        if (staged.made)
+            journal.rename({root, QFile::decodeName(joined(staged.parent, staged.staging))},
+                           {root, QFile::decodeName(joined(staged.parent, staged.final))}, true);
+    }
+    for (const FileWrite& write : m_writes) {
+        if (write.file && !write.staging.isEmpty())
+            journal.rename({root, QFile::decodeName(joined(write.folder, write.staging))},
+                           {root, QFile::decodeName(joined(write.folder, write.name))});
+    }
+    const QString backups = records.backupFolderOf(manifest.archive);
+    manifest.files.clear();
+    for (const Recorded& recorded : m_recorded) {
+        if (recorded.backUp && recorded.write >= 0)
+            journal.move(
+                {records.folder(), stagingFolder + QLatin1Char('/') + recorded.file.backup},
+                {records.folder(), backups + QLatin1Char('/') + recorded.file.backup});
+        manifest.files.push_back(recorded.file);
+    }
+    // Folders this install made, and those the earlier version made.
+    QStringList folders = m_memory->previous ? m_memory->previous->folders : QStringList();
+    for (const QString& target : m_plan.folders) {
+        const Folder& folder = m_folders.at(target);
+        const QString path = QFile::decodeName(folder.finalPath);
+        if (folder.made && !folders.contains(path))
+            folders.append(path);
+    }
+    manifest.folders = folders;
+    if (m_memory->previous) {
+        // What the earlier version had and this one has not goes as an
+        // uninstall would take it.
+        std::vector<const Manifest::File*> dropped;
+        for (const Manifest::File& file : m_memory->previous->files) {
+            if (!manifest.file(file.path))
+                dropped.push_back(&file);
+        }
+        m_removal = planRemoval(*m_memory->previous, dropped, m_memory->others, records, journal);
+        for (auto folder = m_memory->previous->folders.crbegin();
+             folder != m_memory->previous->folders.crend(); ++folder)
+            journal.removeFolder({root, *folder});
+        for (const Manifest& other : m_memory->others) {
+            if (m_removal.changedRecords.contains(other.archive))
+                journal.writeRecord(other);
+        }
+    }
+    manifest.installed = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    journal.writeRecord(manifest);
+    journal.removeTree({records.folder(), stagingFolder});
+    QStringList problems;
+    if (!journal.commit(records, &problems))
+        return fail(QString(), problems.join(QStringLiteral("; ")));
+    m_committed = true;
+    if (!problems.isEmpty())
+        return fail(QString(), problems.join(QStringLiteral("; ")));
     return true;
 }
 

@@ -10,8 +10,12 @@
 
 #include "archive/ZipHandles.h"
 #include "install/InstallPlan.h"
+#include "install/Manifest.h"
+#include "install/PackageRemoval.h"
 
 namespace packshelf {
+
+class LibraryRecords;
 
 // Carries out an install plan as one unit. Staging compares every planned
 // file with the library (a file of the same size and CRC-32 is left alone)
@@ -38,12 +42,39 @@ public:
         int same = 0;
     };
 
+    // What the library is to remember of the package. With it, a replaced
+    // file is first hard-linked (or copied) into the package's backup
+    // folder, and the renames, the backups and the package's record are
+    // written down as one journal and carried out from it.
+    struct Memory {
+        LibraryRecords* records = nullptr;
+        Manifest manifest;                // its identity; files and folders are filled in
+        std::vector<Manifest> others;     // the records of the other installed packages
+        std::optional<Manifest> previous; // the record of an earlier version of this archive
+    };
+
+    // One planned file as it would go into the library.
+    struct Change {
+        enum class Kind { Add, Replace, Same };
+        QString path; // under the root, as named on disk
+        Kind kind = Kind::Add;
+        QString owner; // the installed package the library's file belongs to
+        quint64 size = 0;
+        quint32 crc = 0;
+    };
+
     LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
                        const std::atomic<bool>* cancel = nullptr);
     // Removes whatever is staged and not committed.
     ~LibraryTransaction();
     LibraryTransaction(const LibraryTransaction&) = delete;
     LibraryTransaction& operator=(const LibraryTransaction&) = delete;
+
+    void remember(Memory memory);
+
+    // Compares every planned file with the library, writing nothing.
+    bool compare();
+    const std::vector<Change>& changes() const { return m_changes; }
 
     // False, with problem() set, when the plan cannot be staged whole.
     bool stage();
@@ -52,6 +83,9 @@ public:
     bool commit();
 
     const Counts& counts() const { return m_counts; }
+    // With memory: what became of the files an earlier version had and this
+    // one does not.
+    const RemovalOutcome& removal() const { return m_removal; }
     const QString& problem() const { return m_problem; }
     // The library path the problem concerns.
     const QString& failedPath() const { return m_failedPath; }
@@ -67,7 +101,14 @@ private:
     struct StagedFolder;
     struct FileWrite;
 
+    struct Recorded;
+
     bool fail(const QString& target, const QString& problem);
+    bool resolveAll();
+    void applyHistory(Recorded& recorded, int dirFd, const QByteArray& name, bool found);
+    bool backUpReplacedFiles(const QByteArray& staging);
+    void noteStagingIn(const QByteArray& folder);
+    bool commitThroughJournal();
     bool cancelled();
     int directory(const QByteArray& path);
     void sweep(const QByteArray& path);
@@ -90,7 +131,16 @@ private:
     std::map<QString, Folder> m_folders; // nodes stay put while others are added
     std::vector<StagedFolder> m_stagedFolders;
     std::vector<FileWrite> m_writes;
-    QHash<QByteArray, std::size_t> m_writeAt;
+    std::vector<Recorded> m_recorded;
+    QHash<QByteArray, std::size_t> m_recordAt;
+    std::optional<Memory> m_memory;
+    QHash<QString, QString> m_owners; // absolute path -> the package it last came from
+    std::vector<Change> m_changes;
+    RemovalOutcome m_removal;
+    bool m_dryRun = false;
+    handles::UniqueFd m_stagingLog; // folders staged into, for a run that finds this one killed
+    QByteArray m_stagingLogName;
+    QSet<QByteArray> m_noted;
     Counts m_counts;
     QString m_problem;
     QString m_failedPath;

@@ -10,14 +10,17 @@ namespace packshelf::test {
 
 namespace {
 // Calls `visit` with the relative path and the info of everything below
-// `folder`, hidden entries included, links not followed.
+// `folder`, hidden entries included, links not followed; a library's own
+// records (".packshelf" at the top) aside.
 template <typename Visit> void forEachEntryBelow(const QString& folder, Visit visit) {
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     const QDir base(folder);
     while (it.hasNext()) {
         const QString path = it.next();
-        visit(base.relativeFilePath(path), QFileInfo(path));
+        const QString relative = base.relativeFilePath(path);
+        if (relative != QLatin1String(".packshelf") && !relative.startsWith(".packshelf/"))
+            visit(relative, QFileInfo(path));
     }
 }
 } // namespace

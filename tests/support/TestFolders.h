@@ -7,7 +7,8 @@
 
 namespace packshelf::test {
 
-// Everything below a folder, by relative path: type, size, content hash and
+// Everything below a folder (a library's own records at the top aside), by
+// relative path: type, size, content hash and
 // modification time. Two snapshots compare equal when nothing was created,
 // changed or removed.
 struct FolderSnapshot {
@@ -26,8 +27,8 @@ struct FolderSnapshot {
     static QStringList differences(const FolderSnapshot& before, const FolderSnapshot& after);
 };
 
-// Relative paths of every file and folder below `folder`, sorted; folders
-// end in "/".
+// Relative paths of every file and folder below `folder` (a library's own
+// records at the top aside), sorted; folders end in "/".
 QStringList listRecursive(const QString& folder);
 
 // Reads a whole file; an empty array when it cannot be read.

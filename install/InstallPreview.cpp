@@ -1,0 +1,102 @@
+#include "install/InstallPreview.h"
+
+#include <QDir>
+#include <QHash>
+
+#include "install/ArchiveView.h"
+#include "install/CopyPlan.h"
+#include "install/LibraryRecords.h"
+
+namespace packshelf {
+
+namespace {
+
+using Kind = LibraryTransaction::Change::Kind;
+
+struct Written {
+    std::size_t package = 0;
+    std::size_t file = 0;
+    quint64 size = 0;
+    quint32 crc = 0;
+};
+
+QString shownPath(const QString& root, const QString& destDir, const QString& path) {
+    return root == destDir ? path : root + QLatin1Char('/') + path;
+}
+
+} // namespace
+
+int PackagePreview::count(Kind kind) const {
+    return int(std::count_if(files.begin(), files.end(),
+                             [kind](const File& file) { return file.kind == kind; }));
+}
+
+QStringList PackagePreview::conflicts() const {
+    QStringList names;
+    for (const File& file : files) {
+        for (const QString& name : {file.owner, file.overwrittenBy}) {
+            if (!name.isEmpty() && name != archive && !names.contains(name))
+                names.append(name);
+        }
+    }
+    return names;
+}
+
+std::vector<PackagePreview> previewInstall(const InstallJob& job) {
+    std::vector<PackagePreview> previews;
+    QStringList problems;
+    std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
+    // Library files the archives before this one would write, case-folded.
+    QHash<QString, Written> written;
+    for (const ArchiveItem& item : job.items) {
+        PackagePreview preview;
+        preview.archive = item.fileName();
+        QString problem;
+        const std::unique_ptr<ArchiveView> view = ArchiveView::open(
+            item.nativePathIn(job.sourceDir),
+            job.workDir.isEmpty() ? QDir::tempPath() : job.workDir, &problem, job.cancelled.get());
+        if (!view) {
+            preview.problem = problem;
+            previews.push_back(std::move(preview));
+            continue;
+        }
+        const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
+        LibraryTransaction transaction(plan, *view, job.cancelled.get());
+        LibraryTransaction::Memory memory;
+        for (const Manifest& manifest : installed) {
+            if (manifest.archive != item.fileName())
+                memory.others.push_back(manifest);
+        }
+        transaction.remember(std::move(memory));
+        if (!plan.ok() || !transaction.compare()) {
+            preview.problem =
+                plan.ok() ? transaction.failedPath() + QStringLiteral(": ") + transaction.problem()
+                          : plan.problemPath + QStringLiteral(": ") + plan.problem;
+            previews.push_back(std::move(preview));
+            continue;
+        }
+        const std::size_t index = previews.size();
+        for (const LibraryTransaction::Change& change : transaction.changes()) {
+            PackagePreview::File file;
+            file.path = shownPath(plan.root, job.destDir, change.path);
+            file.kind = change.kind;
+            file.owner = change.owner;
+            const QString key = (plan.root + QLatin1Char('/') + change.path).toCaseFolded();
+            if (const auto earlier = written.constFind(key); earlier != written.constEnd()) {
+                // An archive before this one writes it first.
+                const bool same = earlier->size == change.size && earlier->crc == change.crc;
+                file.kind = same ? Kind::Same : Kind::Replace;
+                file.owner.clear();
+                if (!same)
+                    previews[earlier->package].files[earlier->file].overwrittenBy = preview.archive;
+            }
+            if (file.kind != Kind::Same || !written.contains(key))
+                written.insert(key, {index, preview.files.size(), change.size, change.crc});
+            preview.files.push_back(std::move(file));
+        }
+        previews.push_back(std::move(preview));
+    }
+    return previews;
+}
+
+} // namespace packshelf

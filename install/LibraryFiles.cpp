@@ -1,0 +1,154 @@
+#include "install/LibraryFiles.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "install/InstallPlan.h"
+
+namespace packshelf::library {
+
+using handles::UniqueFd;
+
+namespace {
+constexpr std::size_t BufferSize = 256 * 1024;
+} // namespace
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+std::vector<DirEntry> entriesOf(int dirFd) {
+    std::vector<DirEntry> entries;
+    const int listingFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listingFd < 0)
+        return entries;
+    handles::UniqueDir dir(::fdopendir(listingFd));
+    if (!dir) {
+        ::close(listingFd);
+        return entries;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        bool folder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            folder = ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISDIR(st.st_mode);
+        }
+        entries.push_back({QByteArray(entry->d_name), folder});
+    }
+    return entries;
+}
+
+UniqueFd openFolderBelow(const QString& root, const QString& relative, bool makeMissing) {
+    const QByteArray nativeRoot = QFile::encodeName(root);
+    if (makeMissing)
+        ::mkdir(nativeRoot.constData(), 0777);
+    UniqueFd folder(::open(nativeRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!folder.valid())
+            break;
+        const QByteArray name = QFile::encodeName(part);
+        if (makeMissing)
+            ::mkdirat(folder.get(), name.constData(), 0777);
+        folder.reset(::openat(folder.get(), name.constData(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    return folder;
+}
+
+void removeTree(int parentFd, const QByteArray& name) {
+    const int fd =
+        ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        UniqueFd folder(fd);
+        for (const DirEntry& entry : entriesOf(folder.get())) {
+            if (entry.folder)
+                removeTree(folder.get(), entry.name);
+            else
+                ::unlinkat(folder.get(), entry.name.constData(), 0);
+        }
+    }
+    ::unlinkat(parentFd, name.constData(), AT_REMOVEDIR);
+}
+
+bool crcOfFile(int fd, quint64 size, quint32* crc) {
+    const auto buffer = std::make_unique<char[]>(BufferSize);
+    uLong sum = crc32(0L, Z_NULL, 0);
+    quint64 offset = 0;
+    while (offset < size) {
+        const ssize_t got = ::pread(fd, buffer.get(), BufferSize, off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        sum = crc32_z(sum, reinterpret_cast<const Bytef*>(buffer.get()), std::size_t(got));
+        offset += quint64(got);
+    }
+    *crc = quint32(sum);
+    return true;
+}
+
+bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc) {
+    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    quint32 found = 0;
+    return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+           quint64(st.st_size) == size && crcOfFile(fd.get(), size, &found) && found == crc;
+}
+
+QByteArray stagingName() {
+    return QByteArray(StagingPrefix) + QByteArray::number(qint64(::getpid())) + '-' +
+           QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+pid_t writerOf(const QByteArray& name) {
+    if (!name.startsWith(StagingPrefix))
+        return 0;
+    const QByteArray rest = name.mid(qsizetype(std::strlen(StagingPrefix)));
+    const qsizetype dash = rest.indexOf('-');
+    if (dash <= 0 || dash == rest.size() - 1)
+        return 0;
+    bool ok = false;
+    const qint64 pid = rest.left(dash).toLongLong(&ok);
+    return ok && pid > 0 ? pid_t(pid) : 0;
+}
+
+bool hasEnded(pid_t writer) {
+    return writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH;
+}
+
+std::pair<QString, QByteArray> splitLast(const QString& relative) {
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {QString(), QFile::encodeName(relative)};
+    return {relative.left(slash), QFile::encodeName(relative.mid(slash + 1))};
+}
+
+} // namespace packshelf::library

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <sys/types.h>
+#include <vector>
+
+#include "archive/ZipHandles.h"
+
+// File operations inside a library, shared by installs, uninstalls and
+// their journals: nothing below the folder the user chose is reached
+// through a symbolic link.
+namespace packshelf::library {
+
+struct DirEntry {
+    QByteArray name;
+    bool folder = false;
+};
+
+QString systemReason(int error);
+bool writeAll(int fd, const char* data, std::size_t size);
+
+// The entries of an open folder ("." and ".." aside).
+std::vector<DirEntry> entriesOf(int dirFd);
+
+// Opens the folder `relative` (names joined with "/", "" for the root)
+// below `root`, entering each folder below the root without following a
+// link; with `makeMissing`, folders that are missing are made. An invalid
+// descriptor, with errno set, when it cannot.
+handles::UniqueFd openFolderBelow(const QString& root, const QString& relative, bool makeMissing);
+
+// Removes a folder this program made, with everything in it; links in it
+// are removed, never followed.
+void removeTree(int parentFd, const QByteArray& name);
+
+// The CRC-32 of the first `size` bytes of an open file; false when it
+// cannot be read that far.
+bool crcOfFile(int fd, quint64 size, quint32* crc);
+// True when the regular file `name` in the folder has exactly this size
+// and CRC-32.
+bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc);
+
+// A name for something being written: the prefix, this process's id and a
+// random part.
+QByteArray stagingName();
+// The id of the process that gave `name`, or 0 when it is not a staging name.
+pid_t writerOf(const QByteArray& name);
+// True when the process that gave a staging name has ended.
+bool hasEnded(pid_t writer);
+
+// Splits "a/b/c" into "a/b" and "c".
+std::pair<QString, QByteArray> splitLast(const QString& relative);
+
+} // namespace packshelf::library

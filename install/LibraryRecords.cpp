@@ -1,0 +1,198 @@
+#include "install/LibraryRecords.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "install/InstallPlan.h"
+#include "install/LibraryFiles.h"
+#include "install/LibraryJournal.h"
+
+namespace packshelf {
+
+using handles::UniqueFd;
+using namespace library;
+
+namespace {
+
+constexpr char JournalPrefix[] = "journal-";
+constexpr char RecordSuffix[] = ".json";
+
+bool readWhole(int dirFd, const QByteArray& name, QByteArray* bytes) {
+    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes->append(buffer, got);
+    }
+}
+
+// Removes, from each folder a killed install listed, what it staged there.
+void sweepStagedFolders(int recordsFd, const QByteArray& logName) {
+    QByteArray lines;
+    if (!readWhole(recordsFd, logName, &lines))
+        return;
+    for (const QByteArray& path : lines.split('\n')) {
+        if (path.isEmpty())
+            continue;
+        const UniqueFd folder(
+            ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder.valid())
+            continue;
+        for (const DirEntry& entry : entriesOf(folder.get())) {
+            const pid_t writer = writerOf(entry.name);
+            if (writer == 0 || !hasEnded(writer))
+                continue;
+            if (entry.folder)
+                removeTree(folder.get(), entry.name);
+            else
+                ::unlinkat(folder.get(), entry.name.constData(), 0);
+        }
+    }
+}
+
+} // namespace
+
+LibraryRecords::LibraryRecords(QString library)
+    : m_library(std::move(library)) {}
+
+QString LibraryRecords::folder() const {
+    return m_library + QLatin1Char('/') + QLatin1String(LibraryRecordsFolder);
+}
+
+QString LibraryRecords::recordPath(const QString& archive) const {
+    return folder() + QLatin1Char('/') + manifestId(archive) + QLatin1String(RecordSuffix);
+}
+
+QString LibraryRecords::backupFolderOf(const QString& archive) const {
+    return QLatin1String(BackupFolder) + QLatin1Char('/') + manifestId(archive);
+}
+
+// The lock is held on the library folder itself, so that taking it
+// writes nothing.
+bool LibraryRecords::lock(QString* problem) {
+    m_lock = openFolderBelow(m_library, QString(), false);
+    while (m_lock.valid() && ::flock(m_lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            m_lock.reset();
+    }
+    if (!m_lock.valid())
+        *problem = QStringLiteral("%1: %2").arg(m_library, systemReason(errno));
+    return m_lock.valid();
+}
+
+void LibraryRecords::recover() {
+    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    if (!records.valid())
+        return;
+    for (const DirEntry& entry : entriesOf(records.get())) {
+        const QByteArray& name = entry.name;
+        if (name.startsWith(JournalPrefix)) {
+            const pid_t writer = writerOf(QByteArray(StagingPrefix) + name.mid(8).chopped(5));
+            if (writer == 0 || !hasEnded(writer))
+                continue;
+            QByteArray bytes;
+            QJsonParseError error{};
+            QStringList problems;
+            if (readWhole(records.get(), name, &bytes)) {
+                const QJsonDocument journal = QJsonDocument::fromJson(bytes, &error);
+                if (error.error == QJsonParseError::NoError)
+                    LibraryJournal::replay(journal.object(), *this, &problems);
+            }
+            ::unlinkat(records.get(), name.constData(), 0);
+        } else if (const pid_t writer = writerOf(name); writer != 0 && hasEnded(writer)) {
+            if (name.endsWith(StagingLogSuffix))
+                sweepStagedFolders(records.get(), name);
+            if (entry.folder)
+                removeTree(records.get(), name);
+            else
+                ::unlinkat(records.get(), name.constData(), 0);
+        }
+    }
+}
+
+std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
+    std::vector<Manifest> manifests;
+    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    if (!records.valid()) {
+        if (errno != ENOENT)
+            problems->append(QStringLiteral("%1: %2").arg(folder(), systemReason(errno)));
+        return manifests;
+    }
+    for (const DirEntry& entry : entriesOf(records.get())) {
+        if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
+            entry.name.startsWith(JournalPrefix))
+            continue;
+        const QString path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
+        QByteArray bytes;
+        if (!readWhole(records.get(), entry.name, &bytes)) {
+            problems->append(QStringLiteral("%1: %2").arg(path, systemReason(errno)));
+            continue;
+        }
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+        QString problem = error.errorString();
+        std::optional<Manifest> manifest;
+        if (error.error == QJsonParseError::NoError && document.isObject())
+            manifest = Manifest::fromJson(document.object(), &problem);
+        if (!manifest) {
+            problems->append(QStringLiteral("%1: %2").arg(path, problem));
+            continue;
+        }
+        manifests.push_back(std::move(*manifest));
+    }
+    std::sort(manifests.begin(), manifests.end(),
+              [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
+    return manifests;
+}
+
+qint64 LibraryRecords::lastSequence(const std::vector<Manifest>& manifests) {
+    qint64 last = 0;
+    for (const Manifest& manifest : manifests)
+        last = std::max(last, manifest.sequence);
+    return last;
+}
+
+bool LibraryRecords::write(const Manifest& manifest, QString* problem) const {
+    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), true);
+    const QByteArray name = QFile::encodeName(manifestId(manifest.archive) + RecordSuffix);
+    const QByteArray temporary = stagingName();
+    UniqueFd fd(records.valid()
+                    ? ::openat(records.get(), temporary.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
+                    : -1);
+    const QByteArray bytes = QJsonDocument(manifest.toJson()).toJson(QJsonDocument::Indented);
+    const bool written =
+        fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
+        ::fdatasync(fd.get()) == 0 && fd.close() &&
+        ::renameat(records.get(), temporary.constData(), records.get(), name.constData()) == 0;
+    if (!written) {
+        *problem = QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));
+        if (records.valid())
+            ::unlinkat(records.get(), temporary.constData(), 0);
+    }
+    return written;
+}
+
+bool LibraryRecords::remove(const QString& archive) const {
+    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    const QByteArray name = QFile::encodeName(manifestId(archive) + RecordSuffix);
+    return records.valid() &&
+           (::unlinkat(records.get(), name.constData(), 0) == 0 || errno == ENOENT);
+}
+
+} // namespace packshelf

@@ -1,0 +1,161 @@
+#include "install/Manifest.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+
+namespace packshelf {
+
+namespace {
+
+const char* actionName(Manifest::File::Action action) {
+    switch (action) {
+    case Manifest::File::Action::New:
+        return "new";
+    case Manifest::File::Action::Replaced:
+        return "replaced";
+    case Manifest::File::Action::Same:
+        break;
+    }
+    return "same";
+}
+
+std::optional<Manifest::File::Action> actionNamed(const QString& name) {
+    if (name == QLatin1String("new"))
+        return Manifest::File::Action::New;
+    if (name == QLatin1String("replaced"))
+        return Manifest::File::Action::Replaced;
+    if (name == QLatin1String("same"))
+        return Manifest::File::Action::Same;
+    return std::nullopt;
+}
+
+void insertOptional(QJsonObject& object, const char* key, const std::optional<QString>& value) {
+    if (value)
+        object.insert(QLatin1String(key), *value);
+}
+
+std::optional<QString> optionalText(const QJsonObject& object, const char* key) {
+    const QJsonValue value = object.value(QLatin1String(key));
+    return value.isString() ? std::optional<QString>(value.toString()) : std::nullopt;
+}
+
+QJsonObject planToJson(const CopyPlan& plan) {
+    QJsonObject object;
+    object.insert(QStringLiteral("rule"), int(plan.rule));
+    insertOptional(object, "primary", plan.primarySource);
+    insertOptional(object, "data", plan.dataSource);
+    insertOptional(object, "directSource", plan.directSource);
+    insertOptional(object, "directDestination", plan.directDestination);
+    return object;
+}
+
+CopyPlan planFromJson(const QJsonObject& object) {
+    CopyPlan plan;
+    plan.rule = CopyPlan::Rule(object.value(QStringLiteral("rule")).toInt(int(plan.rule)));
+    plan.primarySource = optionalText(object, "primary");
+    plan.dataSource = optionalText(object, "data");
+    plan.directSource = optionalText(object, "directSource");
+    plan.directDestination = optionalText(object, "directDestination");
+    return plan;
+}
+
+} // namespace
+
+int Manifest::count(File::Action action) const {
+    return int(std::count_if(files.begin(), files.end(),
+                             [action](const File& file) { return file.action == action; }));
+}
+
+Manifest::File* Manifest::file(const QString& path) {
+    for (File& entry : files) {
+        if (entry.path == path)
+            return &entry;
+    }
+    return nullptr;
+}
+
+QJsonObject Manifest::toJson() const {
+    QJsonArray fileArray;
+    for (const File& file : files) {
+        QJsonObject object{{QStringLiteral("path"), file.path},
+                           {QStringLiteral("size"), qint64(file.size)},
+                           {QStringLiteral("crc32"), qint64(file.crc)},
+                           {QStringLiteral("modified"), file.modified},
+                           {QStringLiteral("action"), QLatin1String(actionName(file.action))}};
+        if (!file.backup.isEmpty())
+            object.insert(QStringLiteral("backup"), file.backup);
+        if (!file.previousOwner.isEmpty())
+            object.insert(QStringLiteral("previousOwner"), file.previousOwner);
+        fileArray.append(object);
+    }
+    return {{QStringLiteral("archive"), archive},
+            {QStringLiteral("archiveSize"), qint64(archiveSize)},
+            {QStringLiteral("archiveModified"), archiveModified},
+            {QStringLiteral("sha256"), sha256},
+            {QStringLiteral("installed"), installed},
+            {QStringLiteral("sequence"), sequence},
+            {QStringLiteral("root"), root},
+            {QStringLiteral("plan"), planToJson(plan)},
+            {QStringLiteral("folders"), QJsonArray::fromStringList(folders)},
+            {QStringLiteral("files"), fileArray}};
+}
+
+std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, QString* problem) {
+    Manifest manifest;
+    manifest.archive = object.value(QStringLiteral("archive")).toString();
+    manifest.root = object.value(QStringLiteral("root")).toString();
+    const QJsonValue files = object.value(QStringLiteral("files"));
+    if (manifest.archive.isEmpty() || manifest.root.isEmpty() || !files.isArray()) {
+        *problem = QStringLiteral("not a package record");
+        return std::nullopt;
+    }
+    manifest.archiveSize = quint64(object.value(QStringLiteral("archiveSize")).toInteger());
+    manifest.archiveModified = object.value(QStringLiteral("archiveModified")).toInteger();
+    manifest.sha256 = object.value(QStringLiteral("sha256")).toString();
+    manifest.installed = object.value(QStringLiteral("installed")).toString();
+    manifest.sequence = object.value(QStringLiteral("sequence")).toInteger();
+    manifest.plan = planFromJson(object.value(QStringLiteral("plan")).toObject());
+    for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray())
+        manifest.folders.append(folder.toString());
+    for (const QJsonValue& value : files.toArray()) {
+        const QJsonObject entry = value.toObject();
+        File file;
+        file.path = entry.value(QStringLiteral("path")).toString();
+        const std::optional<File::Action> action =
+            actionNamed(entry.value(QStringLiteral("action")).toString());
+        // A path that climbs or is absolute is never acted on.
+        if (file.path.isEmpty() || file.path.startsWith(QLatin1Char('/')) ||
+            file.path.split(QLatin1Char('/')).contains(QStringLiteral("..")) || !action) {
+            *problem = QStringLiteral("a file entry is not valid");
+            return std::nullopt;
+        }
+        file.action = *action;
+        file.size = quint64(entry.value(QStringLiteral("size")).toInteger());
+        file.crc = quint32(entry.value(QStringLiteral("crc32")).toInteger());
+        file.modified = entry.value(QStringLiteral("modified")).toInteger();
+        file.backup = entry.value(QStringLiteral("backup")).toString();
+        file.previousOwner = entry.value(QStringLiteral("previousOwner")).toString();
+        if (file.backup.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+            *problem = QStringLiteral("a backup path is not valid");
+            return std::nullopt;
+        }
+        manifest.files.push_back(std::move(file));
+    }
+    return manifest;
+}
+
+QString manifestId(const QString& archive) {
+    QString safe;
+    for (const QChar c : archive) {
+        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                           c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.');
+        safe.append(plain ? c : QLatin1Char('_'));
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(archive.toUtf8(), QCryptographicHash::Sha256).toHex().left(12);
+    return safe.left(80) + QLatin1Char('-') + QString::fromLatin1(hash);
+}
+
+} // namespace packshelf

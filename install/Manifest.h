@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "install/CopyPlan.h"
+
+namespace packshelf {
+
+// What one installed package wrote into the library, kept so that conflicts
+// show before an install and an uninstall gives back what was there.
+struct Manifest {
+    struct File {
+        enum class Action { New, Replaced, Same };
+
+        QString path; // under `root`, as named on disk
+        quint64 size = 0;
+        quint32 crc = 0;
+        qint64 modified = 0; // seconds since the epoch, as written
+        Action action = Action::New;
+        // Replaced: the earlier version, under the package's backup folder.
+        QString backup;
+        // The package whose version was there before, if any.
+        QString previousOwner;
+
+        bool written() const { return action != Action::Same; }
+    };
+
+    QString archive; // the archive's file name
+    quint64 archiveSize = 0;
+    qint64 archiveModified = 0;
+    QString sha256;      // digest of the archive's listing, hexadecimal
+    QString installed;   // ISO 8601, UTC
+    qint64 sequence = 0; // installs in order: a later one has a higher number
+    QString root;        // the folder the files went into
+    CopyPlan plan;
+    std::vector<File> files;
+    QStringList folders; // folders it made, parents first
+
+    int count(File::Action action) const;
+    File* file(const QString& path);
+
+    QJsonObject toJson() const;
+    // Nothing, with `problem` set, when the object is not a manifest.
+    static std::optional<Manifest> fromJson(const QJsonObject& object, QString* problem);
+};
+
+// The name under which a package's records are kept: the archive's name,
+// made safe for a file name, and a hash that keeps names apart.
+QString manifestId(const QString& archive);
+
+} // namespace packshelf

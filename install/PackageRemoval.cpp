@@ -1,0 +1,155 @@
+#include "install/PackageRemoval.h"
+
+#include <QFile>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "install/InstallPlan.h"
+#include "install/LibraryFiles.h"
+#include "install/LibraryRecords.h"
+
+namespace packshelf {
+
+using namespace library;
+
+namespace {
+
+using Action = Manifest::File::Action;
+
+// A later package's record of the same file whose version was `package`'s.
+Manifest::File* laterRecordOver(const Manifest& package, const Manifest::File& file,
+                                std::vector<Manifest>& others, Manifest** owner) {
+    Manifest::File* found = nullptr;
+    for (Manifest& other : others) {
+        if (other.sequence <= package.sequence || other.root != package.root)
+            continue;
+        Manifest::File* record = other.file(file.path);
+        if (record && record->previousOwner == package.archive) {
+            found = record;
+            *owner = &other;
+        }
+    }
+    return found;
+}
+
+enum class Current { Missing, AsWritten, Changed };
+
+// Whether the library file is still as the package wrote it: size and
+// modification time first, the CRC-32 when the time differs.
+Current currentState(const Manifest& package, const Manifest::File& file) {
+    const auto [folder, name] = splitLast(file.path);
+    const handles::UniqueFd dir = openFolderBelow(package.root, folder, false);
+    struct stat st;
+    if (!dir.valid() || ::fstatat(dir.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return Current::Missing;
+    if (!S_ISREG(st.st_mode) || quint64(st.st_size) != file.size)
+        return Current::Changed;
+    if (st.st_mtim.tv_sec == file.modified)
+        return Current::AsWritten;
+    return fileHasContent(dir.get(), name, file.size, file.crc) ? Current::AsWritten
+                                                                : Current::Changed;
+}
+
+RootedPath backupPath(const LibraryRecords& records, const Manifest& package,
+                      const QString& backup) {
+    return {records.folder(), records.backupFolderOf(package.archive) + QLatin1Char('/') + backup};
+}
+
+// Hands `file` of the package being removed on to the later record that
+// wrote over it: that record now stands for what was there before.
+void handOn(const Manifest& package, const Manifest::File& file, Manifest& later,
+            Manifest::File& record, const LibraryRecords& records, LibraryJournal& journal) {
+    record.previousOwner = file.previousOwner;
+    if (file.action == Action::Replaced) {
+        if (record.backup.isEmpty())
+            record.backup = record.path;
+        record.action = Action::Replaced;
+        journal.move(backupPath(records, package, file.backup),
+                     backupPath(records, later, record.backup));
+    } else if (file.action == Action::New) {
+        // Nothing was there before: the later package's file is its own new one.
+        if (record.action == Action::Replaced)
+            journal.remove(backupPath(records, later, record.backup), file.size, file.crc);
+        record.action = Action::New;
+        record.backup.clear();
+    }
+}
+
+} // namespace
+
+std::vector<const Manifest::File*> allFiles(const Manifest& package) {
+    std::vector<const Manifest::File*> files;
+    for (const Manifest::File& file : package.files)
+        files.push_back(&file);
+    return files;
+}
+
+RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Manifest::File*>& files,
+                           std::vector<Manifest>& others, const LibraryRecords& records,
+                           LibraryJournal& journal) {
+    RemovalOutcome outcome;
+    for (const Manifest::File* file : files) {
+        Manifest* later = nullptr;
+        if (Manifest::File* record = laterRecordOver(package, *file, others, &later)) {
+            handOn(package, *file, *later, *record, records, journal);
+            if (!outcome.changedRecords.contains(later->archive))
+                outcome.changedRecords.append(later->archive);
+            ++outcome.handedOn;
+            continue;
+        }
+        if (!file->written())
+            continue;
+        const RootedPath path{package.root, file->path};
+        switch (currentState(package, *file)) {
+        case Current::Changed:
+            outcome.kept.append(path.absolute());
+            break;
+        case Current::Missing:
+        case Current::AsWritten:
+            if (file->action == Action::Replaced) {
+                journal.move(backupPath(records, package, file->backup), path);
+                ++outcome.restored;
+            } else {
+                journal.remove(path, file->size, file->crc);
+                ++outcome.removed;
+            }
+            break;
+        }
+    }
+    return outcome;
+}
+
+RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& others,
+                             const LibraryRecords& records, LibraryJournal& journal) {
+    RemovalOutcome outcome = planRemoval(package, allFiles(package), others, records, journal);
+    for (auto folder = package.folders.crbegin(); folder != package.folders.crend(); ++folder)
+        journal.removeFolder({package.root, *folder});
+    // Backups of kept files stay; the rest of the backup folder goes,
+    // deepest folders first.
+    QStringList backupFolders;
+    for (const Manifest::File& file : package.files) {
+        for (QString folder = file.backup.section(QLatin1Char('/'), 0, -2); !folder.isEmpty();
+             folder = folder.section(QLatin1Char('/'), 0, -2)) {
+            if (!backupFolders.contains(folder))
+                backupFolders.append(folder);
+            if (!folder.contains(QLatin1Char('/')))
+                break;
+        }
+    }
+    std::sort(backupFolders.begin(), backupFolders.end(), [](const QString& a, const QString& b) {
+        return a.count(QLatin1Char('/')) > b.count(QLatin1Char('/'));
+    });
+    for (const QString& folder : backupFolders)
+        journal.removeFolder(backupPath(records, package, folder));
+    journal.removeFolder({records.folder(), records.backupFolderOf(package.archive)});
+    journal.removeFolder({records.folder(), QLatin1String(LibraryRecords::BackupFolder)});
+    for (const Manifest& other : others) {
+        if (outcome.changedRecords.contains(other.archive))
+            journal.writeRecord(other);
+    }
+    journal.dropRecord(package.archive);
+    return outcome;
+}
+
+} // namespace packshelf

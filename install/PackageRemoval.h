@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "install/LibraryJournal.h"
+#include "install/Manifest.h"
+
+namespace packshelf {
+
+class LibraryRecords;
+
+// What taking files of a package out of the library did.
+struct RemovalOutcome {
+    int removed = 0;            // files the package wrote, removed
+    int restored = 0;           // files it had replaced, given back
+    int handedOn = 0;           // files a later package wrote over, left to it
+    QStringList kept;           // files changed since, kept (absolute paths)
+    QStringList changedRecords; // archives whose records now say more
+};
+
+// Plans, into `journal`, taking the files `files` of the installed
+// package `package` out of the library: a file still as the package wrote
+// it is removed, or the version it replaced is put back from the backup; a
+// file a later package wrote over stays that package's, whose record then
+// points at what was there before; a file changed since the install is
+// kept. Records of other packages in `others` are changed in place; their
+// names are in the outcome's `changedRecords`.
+RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Manifest::File*>& files,
+                           std::vector<Manifest>& others, const LibraryRecords& records,
+                           LibraryJournal& journal);
+
+// Every file of the package, for a whole uninstall.
+std::vector<const Manifest::File*> allFiles(const Manifest& package);
+
+// Plans the whole uninstall of `package`: its files, the folders it made
+// that are left empty, its backups and its record.
+RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& others,
+                             const LibraryRecords& records, LibraryJournal& journal);
+
+} // namespace packshelf

@@ -1,0 +1,193 @@
+// The library's memory: what each install wrote, shown before an install
+// and given back by an uninstall.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <sys/mount.h>
+
+#include "analysis/ManualChoice.h"
+#include "tests/install/InstallFixtures.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+namespace {
+
+// Installs the named archives of the box's source folder, one run each.
+void installEach(const Library& box, const QStringList& names) {
+    for (const QString& name : names) {
+        const QString single = box.dir.filePath("single");
+        QDir(single).removeRecursively();
+        QDir().mkpath(single);
+        QFile::copy(box.source + "/" + name, single + "/" + name);
+        const CliResult result = runCli({"install", single, box.dest, "--work", box.work});
+        ASSERT_EQ(result.exitCode, 0) << name.toStdString() << result.err.toStdString();
+    }
+}
+
+QStringList installedNames(const Library& box) {
+    QStringList names;
+    for (const QJsonObject& record : runCli({"installed", box.dest}).records())
+        names << record["ARCHIVE"].toString();
+    return names;
+}
+
+// Files under the library's own records folder.
+QStringList recordFiles(const Library& box) {
+    QStringList files;
+    QDirIterator it(box.dest + "/.packshelf", QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
+}
+
+QByteArray pseudoRandom(qsizetype size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+} // namespace
+
+TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {
+    Library box;
+    writeFile(box.dest + "/Runtime/shared.txt", "the library's own");
+    writeFile(box.dest + "/Data/keep.txt", "keep");
+    const QString a = QString::fromUtf8("Pack \"A\" it's ü.zip");
+    box.add(a, ZipWriter()
+                   .addFile("Runtime/shared.txt", "from A")
+                   .addFile("Runtime/both.txt", "A's both")
+                   .addFile(QString::fromUtf8("Runtime/ünï \"q\".txt").toUtf8(), "a")
+                   .addFile("Data/keep.txt", "keep"));
+    box.add("B.zip", ZipWriter()
+                         .addFile("Runtime/shared.txt", "from B")
+                         .addFile("Runtime/both.txt", "B's both")
+                         .addFile("Runtime/b/b.txt", "b"));
+    const FolderSnapshot original = FolderSnapshot::of(box.dest);
+
+    // The preview of both writes nothing, and its counts are the install's.
+    const CliResult preview = runCli({"install", box.source, box.dest, "--dry-run"});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err.toStdString();
+    QStringList actions;
+    for (const QJsonObject& line : preview.records()) {
+        if (line.contains("ACTION"))
+            actions << line["ARCHIVE"].toString().left(4) + " " + line["PATH"].toString() + " " +
+                           line["ACTION"].toString() + " " + line["OVERWRITTEN_BY"].toString();
+    }
+    // B comes first in the list, so A writes over it.
+    const QString overB = QString::fromUtf8("Pack \"A\" it's ü.zip");
+    EXPECT_EQ(actions,
+              QStringList({"B.zi Runtime/b/b.txt add ", "B.zi Runtime/both.txt add " + overB,
+                           "B.zi Runtime/shared.txt replace " + overB, "Pack Data/keep.txt same ",
+                           "Pack Runtime/both.txt replace ", "Pack Runtime/shared.txt replace ",
+                           QString::fromUtf8("Pack Runtime/ünï \"q\".txt add ")}));
+    EXPECT_EQ(FolderSnapshot::differences(original, FolderSnapshot::of(box.dest)), QStringList());
+    EXPECT_EQ(recordFiles(box), QStringList());
+
+    for (const QStringList& order : {QStringList{"B.zip", a}, QStringList{a, "B.zip"}}) {
+        SCOPED_TRACE(order.join(" then ").toStdString());
+        installEach(box, {a, "B.zip"});
+        EXPECT_EQ(installedNames(box), QStringList({a, "B.zip"}));
+        EXPECT_EQ(readFile(box.dest + "/Runtime/shared.txt"), "from B");
+        const CliResult first = runCli({"uninstall", box.dest, order[0]});
+        EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+        EXPECT_EQ(readFile(box.dest + "/Runtime/shared.txt"),
+                  order[0] == "B.zip" ? "from A" : "from B")
+            << "B's uninstall gives back A's version; A's leaves B's in place";
+        EXPECT_EQ(runCli({"uninstall", box.dest, order[1]}).exitCode, 0);
+        EXPECT_EQ(FolderSnapshot::differences(original, FolderSnapshot::of(box.dest)),
+                  QStringList());
+        EXPECT_EQ(recordFiles(box), QStringList()) << "the records folder holds nothing";
+    }
+
+    // A file changed since the install is kept; an unknown name changes nothing.
+    installEach(box, {"B.zip"});
+    writeFile(box.dest + "/Runtime/b/b.txt", "edited by the user");
+    EXPECT_EQ(runCli({"uninstall", box.dest, "B.zip", "nope.zip"}).exitCode, 2);
+    const CliResult kept = runCli({"uninstall", box.dest, "B.zip"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_TRUE(kept.err.contains("Runtime/b/b.txt")) << kept.err.toStdString();
+    EXPECT_EQ(readFile(box.dest + "/Runtime/b/b.txt"), "edited by the user");
+    EXPECT_EQ(readFile(box.dest + "/Runtime/shared.txt"), "the library's own");
+}
+
+TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
+    Library box;
+    box.add("A.zip", ZipWriter().addFile("Runtime/a.txt", "a"));
+    installEach(box, {"A.zip"});
+    QStringList records = recordFiles(box);
+    ASSERT_EQ(records.size(), 1);
+    writeFile(records[0], "{\"archive\": \"A.zip\", \"files\": [{\"path\": \"../../etc\"");
+    const CliResult listed = runCli({"installed", box.dest});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.records().isEmpty());
+    EXPECT_TRUE(listed.err.contains(records[0].toUtf8())) << "the broken record is named";
+    EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 2);
+    EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a") << "nothing is deleted on its strength";
+
+    // A destination of its own on another file system: backups are copies.
+    const QString other = box.dir.filePath("other");
+    QDir().mkpath(other);
+    if (::mount("tmpfs", QFile::encodeName(other).constData(), "tmpfs", 0, "size=200m") != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    writeFile(other + "/Runtime/a.txt", "other's own");
+    ArchiveItem item = box.analysed("A.zip");
+    recordDirectDestination(item, other, QStringLiteral("Runtime"));
+    runInstaller(box.job({item}));
+    EXPECT_EQ(readFile(other + "/Runtime/a.txt"), "a");
+    EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 0);
+    EXPECT_EQ(readFile(other + "/Runtime/a.txt"), "other's own");
+    ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
+}
+
+// Killed at any moment while installing or uninstalling, the next run finds
+// the records and the library agreeing.
+TEST(LibraryRecords, AKilledRunLeavesRecordsAndFilesAgreeing) {
+    Library box;
+    ZipWriter zip;
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray path = "Runtime/part" + QByteArray::number(i) + ".bin";
+        zip.addFile(path, pseudoRandom(6 << 20, quint32(i)), 0);
+        writeFile(box.dest + "/" + path, "old " + path);
+    }
+    box.add("big.zip", zip.bytes());
+    const FolderSnapshot original = FolderSnapshot::of(box.dest);
+    QElapsedTimer clock;
+    clock.start();
+    installEach(box, {"big.zip"});
+    const FolderSnapshot installed = FolderSnapshot::of(box.dest);
+    const qint64 fullRun = clock.elapsed();
+    ASSERT_EQ(runCli({"uninstall", box.dest, "big.zip"}).exitCode, 0);
+
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 8; ++round) {
+        const bool uninstalling = round % 2 == 1;
+        QProcess child;
+        child.start(cliPath(), uninstalling ? QStringList{"uninstall", box.dest, "big.zip"}
+                                            : QStringList{"install", box.source, box.dest});
+        ASSERT_TRUE(child.waitForStarted());
+        QThread::msleep(random.bounded(quint32(fullRun) + 1));
+        child.kill();
+        child.waitForFinished();
+        const bool listed = installedNames(box) == QStringList{"big.zip"};
+        const FolderSnapshot now = FolderSnapshot::of(box.dest);
+        EXPECT_EQ(FolderSnapshot::differences(listed ? installed : original, now), QStringList())
+            << "round " << round;
+        if (!listed && uninstalling)
+            installEach(box, {"big.zip"});
+        if (listed && !uninstalling)
+            runCli({"uninstall", box.dest, "big.zip"});
+    }
+}
