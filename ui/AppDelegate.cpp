@@ -302,8 +302,9 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
         showSourceProblem(SourceProblem::NotChosen);
         return;
     }
-    m_watcher.watch(*m_own.mSourcePath);
     const SourceScan scan = scanSourceFolder(*m_own.mSourcePath);
+    if (scan.outcome != SourceScan::Outcome::Listed)
+        m_watcher.watch(*m_own.mSourcePath, {});
     if (scan.outcome == SourceScan::Outcome::NotAFolder) {
         showSourceProblem(SourceProblem::Missing);
         return;
@@ -322,6 +323,7 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     const QStringList selected = selectedFileNames();
     m_ui.mInstallButton->setEnabled(false);
     m_own.mItemsArray = listedItems(scan, kind, leftOut);
+    m_watcher.watch(*m_own.mSourcePath, m_listedStamps);
     m_listModel.replaceAll();
     loadColumnZero();
     showItemCount();

@@ -19,7 +19,9 @@ SourceWatcher::SourceWatcher(QObject* parent)
     connect(&m_settle, &QTimer::timeout, this, &SourceWatcher::look);
 }
 
-void SourceWatcher::watch(const QString& folder) {
+void SourceWatcher::watch(const QString& folder, const Stamps& known) {
+    m_lastLook = known;
+    m_lastSettled = known;
     if (folder == m_folder && m_watcher.directories().contains(folder))
         return;
     if (!m_watcher.directories().isEmpty())
@@ -28,8 +30,6 @@ void SourceWatcher::watch(const QString& folder) {
     m_unsettled.clear();
     if (!folder.isEmpty())
         m_watcher.addPath(folder);
-    m_lastLook = currentStamps();
-    m_lastSettled = m_lastLook;
 }
 
 SourceWatcher::Stamps SourceWatcher::currentStamps() const {

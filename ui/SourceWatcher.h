@@ -21,9 +21,11 @@ class SourceWatcher : public QObject {
 public:
     explicit SourceWatcher(QObject* parent = nullptr);
 
-    // Watches `folder` from now on (an empty text stops watching); what it
-    // holds now counts as known.
-    void watch(const QString& folder);
+    using Stamps = QHash<QString, FileStamp>;
+
+    // Watches `folder` from now on (an empty text stops watching); `known`
+    // is what a scan has just found in it.
+    void watch(const QString& folder, const Stamps& known);
     // The archives that changed at the last look: leave them out.
     const QSet<QString>& unsettled() const { return m_unsettled; }
     // How long the folder must be quiet, and how often a growing archive
@@ -38,7 +40,6 @@ signals:
     void settledChanged();
 
 private:
-    using Stamps = QHash<QString, FileStamp>;
     Stamps currentStamps() const;
 
     QFileSystemWatcher m_watcher;
