@@ -606,11 +606,17 @@ void AppDelegate::updateInfobox(const ArchiveItem& item) {
 // list's own order again.
 void AppDelegate::sortByColumn(int column) {
     m_listProxy.cycleSort(column);
+    showSortIndicator();
+}
+
+void AppDelegate::showSortIndicator() {
     QHeaderView* header = m_ui.mContentList->horizontalHeader();
     header->setSortIndicatorShown(m_listProxy.sortColumn() >= 0);
     header->setSortIndicator(m_listProxy.sortColumn(), m_listProxy.sortOrder());
 }
 
+// The list's actions, and its orders for those who sort from the keyboard
+// (the menu key opens it).
 void AppDelegate::showListMenu(const QPoint& position) {
     QMenu menu(m_ui.mContentList);
     m_ui.mDropItem->setEnabled(canDrop());
@@ -618,6 +624,17 @@ void AppDelegate::showListMenu(const QPoint& position) {
     menu.addSeparator();
     menu.addAction(m_ui.mShowInFolderItem);
     menu.addAction(m_ui.mCopyPathItem);
+    menu.addSeparator();
+    const std::pair<QString, int> orders[] = {
+        {tr("Sort by Name"), ContentListModel::FilenameColumn},
+        {tr("Sort by Verdict"), ContentListModel::InfoColumn},
+        {tr("List Order"), -1}};
+    for (const auto& [title, column] : orders) {
+        menu.addAction(title, this, [this, column = column] {
+            m_listProxy.sort(column);
+            showSortIndicator();
+        });
+    }
     menu.exec(m_ui.mContentList->viewport()->mapToGlobal(position));
     m_ui.mDropItem->setEnabled(true);
 }
@@ -917,7 +934,8 @@ void AppDelegate::beginInstall() {
                    isolatedString(*m_own.mWorkPath), std::move(taken)};
     m_installCancelled = job.cancelled;
     InstallCallbacks callbacks = callbacksThrough(
-        m_mainThread, [this](QString fileName) { copyStep(fileName); },
+        m_mainThread, [this](QString fileName) { copyBegins(fileName); },
+        [this](QString fileName) { copyStep(fileName); },
         [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
     m_installing = true;
     m_services.startWorker([job = std::move(job), callbacks]() mutable {
@@ -925,24 +943,24 @@ void AppDelegate::beginInstall() {
     });
 }
 
-// The sheet names the archive being installed: the one after the archive
-// the installer last reported.
+// The sheet names the archive being installed and where it stands.
 QString AppDelegate::installStepText() const {
-    if (m_installNext >= m_installNames.size())
-        return tr("Finishing…");
     return tr("Installing %1 (%2 of %3)…")
-        .arg(m_installNames[m_installNext])
+        .arg(m_installNames.value(m_installNext))
         .arg(m_installNext + 1)
         .arg(m_installNames.size());
 }
 
-void AppDelegate::copyStep(const QString& fileName) {
-    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
-    const qsizetype done = m_installNames.indexOf(fileName, m_installNext);
-    if (done >= 0)
-        m_installNext = done + 1;
+void AppDelegate::copyBegins(const QString& fileName) {
+    const qsizetype position = m_installNames.indexOf(fileName, m_installNext);
+    if (position >= 0)
+        m_installNext = position;
     if (!m_installCancelled || !m_installCancelled->load())
         m_ui.mInfoField->setText(installStepText());
+}
+
+void AppDelegate::copyStep(const QString&) {
+    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
 }
 
 void AppDelegate::copyDone(std::vector<ArchiveItem> items) {

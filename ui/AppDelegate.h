@@ -169,9 +169,11 @@ public:
     void doDonate();
 
     // Install: takes every Ready record out of the list and hands them to
-    // one installer thread behind the install sheet; copyStep() and
-    // copyDone() bring its progress and its end back to the main thread.
+    // one installer thread behind the install sheet; copyBegins(),
+    // copyStep() and copyDone() bring its progress and its end back to the
+    // main thread.
     void beginInstall();
+    void copyBegins(const QString& fileName);
     void copyStep(const QString& fileName);
     void copyDone(std::vector<ArchiveItem> items);
     // Rolls back the archive being installed and leaves the rest as they
@@ -335,6 +337,7 @@ private:
     void showInstallSummary(const InstallSummary& summary);
     void importDone(qsizetype copied, const QStringList& failures);
     void sortByColumn(int column);
+    void showSortIndicator();
     void showListMenu(const QPoint& position);
     void restoreSplitter();
     void saveSplitter();

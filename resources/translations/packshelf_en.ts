@@ -447,10 +447,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Finishing…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Installing %1 (%2 of %3)…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -486,6 +482,18 @@
     </message>
     <message>
         <source>Not copied: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by Verdict</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>List Order</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

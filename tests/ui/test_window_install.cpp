@@ -117,10 +117,10 @@ TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
     EXPECT_TRUE(window.isIdle());
 }
 
-// The sheet names the archive being installed, not the one before it; the
-// summary at the end lists each outcome with its reason and opens the
-// library.
-TEST(WindowInstall, TheSheetNamesTheArchiveBeingInstalledAndTheSummaryEachOutcome) {
+// Cancel leaves the archives as they were; the sheet names the archive
+// being installed, not the one before it; the summary at the end lists each
+// outcome with its reason and opens the library.
+TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     WindowHarness window(true);
     window.addArchive("a.zip", {"Runtime/a.obj"});
     window.addArchive("b.zip", {"Runtime/b.obj", "Runtime/broken.zip"});
@@ -131,20 +131,31 @@ TEST(WindowInstall, TheSheetNamesTheArchiveBeingInstalledAndTheSummaryEachOutcom
     ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
     QFile::remove(window.source() + "/c Gone.zip");
+    QDialog* summary = window.window().summarySheet();
+    auto* headline = summary->findChild<QLabel*>("mSummaryHeadline");
+
+    click(app.mInstallButton());
+    click(app.mInstallSheet()->findChild<QPushButton*>("mCancelInstallButton"));
+    window.releaseAllWorkers();
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_EQ(headline->text(),
+              "0 archives installed. 3 not installed: the install was cancelled.");
+    EXPECT_EQ(rows(app), QStringList({"a.zip:5", "b.zip:5", "c Gone.zip:5"}));
+    EXPECT_EQ(listRecursive(window.library()), QStringList());
+    summary->accept();
 
     click(app.mInstallButton());
     EXPECT_EQ(app.mInfoField()->text(), "Installing a.zip (1 of 3)…");
-    app.copyStep("a.zip"); // as the installer posts once a.zip is in
+    app.copyStep("a.zip"); // as the installer posts them: a.zip is in, b.zip begins
+    app.copyBegins("b.zip");
     EXPECT_EQ(app.mInfoField()->text(), "Installing b.zip (2 of 3)…");
     window.releaseAllWorkers();
     ASSERT_TRUE(waitForInstall(app));
 
-    QDialog* summary = window.window().summarySheet();
     ASSERT_TRUE(summary->isVisible());
     const QString reason = app.mItemsArray().at(0).text("REASON").value_or("");
     ASSERT_FALSE(reason.isEmpty());
-    EXPECT_EQ(summary->findChild<QLabel*>("mSummaryHeadline")->text(),
-              "2 archives installed. 1 failed.");
+    EXPECT_EQ(headline->text(), "2 archives installed. 1 failed.");
     QStringList lines =
         summary->findChild<QTextBrowser*>()->toPlainText().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 6);
