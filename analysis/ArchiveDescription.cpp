@@ -119,7 +119,6 @@ public:
             description.problem = index.problem;
             return description;
         }
-        description.digest = index.digest;
         description.tree = describeIndex(*input, index, QString(), 0, 0);
         if (cancelled()) {
             description.tree.reset();
@@ -144,35 +143,37 @@ private:
             m_refused.add(joinPath(prefix, name));
         Draft root;
         root.folder = true;
+        m_lastRoot = nullptr; // another archive's root may have stood at this address
         for (const IndexEntry& entry : index.entries)
             addEntry(root, entry, prefix, depth);
         return convert(root, input, prefix, depth, nesting);
     }
 
     void addEntry(Draft& root, const IndexEntry& entry, const QString& prefix, int depth) {
-        QStringList parts = entry.path.split(QLatin1Char('/'));
-        const auto junk = std::find_if(parts.begin(), parts.end(), isJunkEntry);
-        if (junk != parts.end()) {
-            // Not described, but the folders on its way exist all the same.
-            parts.erase(junk, parts.end());
-            if (depth + parts.size() <= MaxTreeDepth) {
-                Draft* folder = &root;
-                for (const QString& part : parts)
-                    folder = folder->folderNamed(part);
+        const QString& path = entry.path;
+        if (path.contains(QLatin1String("__MACOSX")) || path.contains(QLatin1String(".DS_Store"))) {
+            QStringList parts = path.split(QLatin1Char('/'));
+            const auto junk = std::find_if(parts.begin(), parts.end(), isJunkEntry);
+            if (junk != parts.end()) {
+                // Not described, but the folders on its way exist all the same.
+                parts.erase(junk, parts.end());
+                if (depth + parts.size() <= MaxTreeDepth) {
+                    Draft* folder = &root;
+                    for (const QString& part : parts)
+                        folder = folder->folderNamed(part);
+                }
+                return;
             }
+        }
+        if (depth + path.count(QLatin1Char('/')) + 1 > MaxTreeDepth) {
+            m_tooDeep.add(joinPath(prefix, path));
             return;
         }
-        const QString fullPath = joinPath(prefix, entry.path);
-        if (depth + parts.size() > MaxTreeDepth) {
-            m_tooDeep.add(fullPath);
-            return;
-        }
-        if (nameTooLong(fullPath))
-            m_unwritable.add(fullPath);
-        Draft* folder = &root;
-        for (qsizetype i = 0; i + 1 < parts.size(); ++i)
-            folder = folder->folderNamed(parts[i]);
-        const QString& last = parts.last();
+        if (prefix.size() + path.size() > 80 && nameTooLong(joinPath(prefix, path)))
+            m_unwritable.add(joinPath(prefix, path));
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        Draft* folder = folderOf(root, slash < 0 ? QStringView() : QStringView(path).left(slash));
+        const QString last = slash < 0 ? path : path.mid(slash + 1);
         if (entry.isFolder()) {
             folder->folderNamed(last);
             return;
@@ -186,6 +187,20 @@ private:
             file->name = last;
         }
         file->size = entry.uncompressedSize;
+    }
+
+    // The folder at `path` below `root`, made as needed. Entries of one
+    // folder mostly follow each other, so the last one found is kept.
+    Draft* folderOf(Draft& root, QStringView path) {
+        if (m_lastRoot == &root && path == m_lastPath)
+            return m_lastFolder;
+        Draft* folder = &root;
+        for (QStringView part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+            folder = folder->folderNamed(part.toString());
+        m_lastRoot = &root;
+        m_lastPath = path.toString();
+        m_lastFolder = folder;
+        return folder;
     }
 
     ContentTree convert(Draft& draft, const ZipInput& input, const QString& path, int depth,
@@ -213,13 +228,13 @@ private:
         tree.reserve(drafts.size());
         for (std::size_t position : listingOrder(names)) {
             Draft* child = drafts[position];
-            const QString childPath = joinPath(path, child->sortName);
             if (!child->folder) {
                 tree.push_back(ContentNode::makeFile(child->name, child->size));
                 if (draft.folders.contains(child->name))
-                    m_clashes.add(childPath);
+                    m_clashes.add(joinPath(path, child->sortName));
                 continue;
             }
+            const QString childPath = joinPath(path, child->sortName);
             std::optional<ContentTree> content;
             if (child->nested)
                 content = describeNested(input, *child->nested, childPath, depth + 1, nesting);
@@ -253,6 +268,9 @@ private:
     QString m_workdir;
     const std::atomic<bool>* m_cancel;
     NestedBudget m_budget;
+    const Draft* m_lastRoot = nullptr;
+    QString m_lastPath;
+    Draft* m_lastFolder = nullptr;
     Finding m_refused{QStringLiteral("%1 unsafe entries passed over")};
     Finding m_unwritable{QStringLiteral("%1 names too long for this system")};
     Finding m_clashes{QStringLiteral("%1 names used for a file and a folder")};

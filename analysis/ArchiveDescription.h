@@ -26,8 +26,6 @@ struct ArchiveDescription {
     // names this system cannot hold, a file and a folder of one name,
     // nested archives that could not be read, entries beyond the limits.
     QStringList warnings;
-    // The index digest of the archive (see ArchiveIndex).
-    QByteArray digest;
 };
 
 // Describes the archive at `nativePath` from its central directory, and the

@@ -23,6 +23,18 @@ constexpr int HostUnix = 3;
 constexpr std::size_t MaxNameBytes = 0xffff;
 
 QString normalizedPath(const QString& name) {
+    // Most names have nothing to normalize: no empty and no "." component.
+    bool plain = !name.isEmpty();
+    qsizetype componentStart = 0;
+    for (qsizetype i = 0; plain && i <= name.size(); ++i) {
+        if (i < name.size() && name.at(i) != QLatin1Char('/'))
+            continue;
+        const qsizetype length = i - componentStart;
+        plain = length > 1 || (length == 1 && name.at(componentStart) != QLatin1Char('.'));
+        componentStart = i + 1;
+    }
+    if (plain)
+        return name;
     QStringList parts;
     for (const QString& part : name.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (part != QLatin1String("."))
@@ -38,20 +50,6 @@ IndexEntry::Kind kindOf(const QByteArray& rawName, const unz_file_info64& info) 
     if (int(info.version >> 8) == HostUnix && S_ISLNK(mode))
         return IndexEntry::Kind::Link;
     return IndexEntry::Kind::File;
-}
-
-void addToDigest(QCryptographicHash& digest, const QByteArray& rawName, const unz_file_info64& info,
-                 quint64 dataOffset) {
-    const quint64 fields[] = {quint64(rawName.size()),
-                              quint64(info.flag),
-                              quint64(info.compression_method),
-                              quint64(info.crc),
-                              info.compressed_size,
-                              info.uncompressed_size,
-                              quint64(info.dosDate),
-                              dataOffset};
-    digest.addData(QByteArrayView(reinterpret_cast<const char*>(fields), sizeof fields));
-    digest.addData(rawName);
 }
 
 bool dataOverlaps(const std::vector<std::pair<quint64, quint64>>& ranges) {
@@ -87,15 +85,12 @@ class IndexReader {
 public:
     IndexReader(const ZipInput& input, bool passwordGiven)
         : m_input(input)
-        , m_passwordGiven(passwordGiven)
-        , m_digest(QCryptographicHash::Sha256) {}
+        , m_passwordGiven(passwordGiven) {}
 
     ArchiveIndex read() {
         readAll();
         if (!m_index.ok())
             m_index.entries.clear();
-        else
-            m_index.digest = m_digest.result();
         return std::move(m_index);
     }
 
@@ -160,7 +155,6 @@ private:
         }
         if (info.compressed_size > 0)
             m_ranges.emplace_back(dataOffset, dataOffset + info.compressed_size);
-        addToDigest(m_digest, rawName, info, dataOffset);
 
         if (!isSafeEntryName(rawName, name)) {
             m_index.refused.append(name);
@@ -191,13 +185,29 @@ private:
 
     const ZipInput& m_input;
     bool m_passwordGiven;
-    QCryptographicHash m_digest;
     ArchiveIndex m_index;
     std::vector<std::pair<quint64, quint64>> m_ranges;
     char m_name[MaxNameBytes + 1];
 };
 
 } // namespace
+
+QByteArray ArchiveIndex::digest() const {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray listing;
+    for (const IndexEntry& entry : entries) {
+        const quint64 fields[] = {quint64(entry.method),  quint64(entry.encrypted),
+                                  quint64(entry.crc),     entry.compressedSize,
+                                  entry.uncompressedSize, quint64(entry.dosDate),
+                                  entry.dataOffset,       quint64(entry.kind)};
+        listing.append(reinterpret_cast<const char*>(fields), sizeof fields);
+        listing.append(entry.name.toUtf8()).append('\0');
+    }
+    for (const QString& name : refused)
+        listing.append(name.toUtf8()).append('\0');
+    hash.addData(listing);
+    return hash.result();
+}
 
 quint64 ArchiveIndex::declaredBytes() const {
     quint64 total = 0;

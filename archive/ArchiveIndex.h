@@ -47,12 +47,11 @@ struct ArchiveIndex {
     // stuff of zip bombs) or lie outside the file, too many entries. Empty
     // when it can.
     QString problem;
+    bool ok() const { return problem.isEmpty(); }
     // SHA-256 over the listing (every entry's name, method, flags, sizes,
     // CRC-32, date and offset): names the archive's content without reading
     // its data.
-    QByteArray digest;
-
-    bool ok() const { return problem.isEmpty(); }
+    QByteArray digest() const;
     // The sum of the entries' declared sizes (saturating).
     quint64 declaredBytes() const;
 };

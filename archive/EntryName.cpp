@@ -56,6 +56,9 @@ QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
 bool isSafeEntryName(const QByteArray& raw, const QString& name) {
     if (raw.contains('\0') || name.contains(QChar(0)))
         return false;
+    if (!name.startsWith(QLatin1Char('/')) && !name.contains(QLatin1String("..")) &&
+        !(name.size() >= 2 && name.at(1) == QLatin1Char(':')))
+        return true; // the common case, told quickly
     if (name.startsWith(QLatin1Char('/')) || hasDriveLetter(name))
         return false;
     const auto components = QStringView(name).split(QLatin1Char('/'));

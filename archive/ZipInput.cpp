@@ -17,32 +17,70 @@ QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// minizip reads an archive's headers a byte or a field at a time; one
-// window of the input is kept so that those reads cost no system call.
+// minizip reads an archive's headers a byte or a field at a time, going
+// back and forth between the central directory and each entry's local
+// header; two windows of the input are kept, one for each, so that those
+// reads cost no system call.
 constexpr quint64 WindowSize = 16 * 1024;
+
+struct Window {
+    quint64 start = 0;
+    quint64 length = 0;
+    quint64 lastUse = 0;
+    unsigned char bytes[WindowSize];
+
+    bool holds(quint64 position) const { return position >= start && position < start + length; }
+};
 
 struct Stream {
     const ZipInput* input = nullptr;
     quint64 position = 0;
-    quint64 windowStart = 0;
-    quint64 windowLength = 0;
     bool failed = false;
-    unsigned char window[WindowSize];
+    quint64 uses = 0;
+    Window windows[2];
+
+    Window* windowAt(quint64 at) {
+        for (Window& window : windows) {
+            if (window.holds(at)) {
+                window.lastUse = ++uses;
+                return &window;
+            }
+        }
+        return nullptr;
+    }
+
+    // Fills the window used least recently with the input at `at`.
+    Window* fill(quint64 at) {
+        Window& window = windows[0].lastUse <= windows[1].lastUse ? windows[0] : windows[1];
+        const qint64 got = input->readAt(at, window.bytes, WindowSize);
+        if (got < 0)
+            failed = true;
+        window.start = at;
+        window.length = got > 0 ? quint64(got) : 0;
+        window.lastUse = ++uses;
+        return got > 0 ? &window : nullptr;
+    }
 
     uLong read(void* data, uLong length) {
         auto* out = static_cast<unsigned char*>(data);
+        // The common case: a few bytes from the window read last.
+        Window& last = windows[windows[1].lastUse > windows[0].lastUse ? 1 : 0];
+        if (position >= last.start && position + length <= last.start + last.length) {
+            const unsigned char* from = last.bytes + (position - last.start);
+            if (length <= 8) {
+                for (uLong i = 0; i < length; ++i)
+                    out[i] = from[i];
+            } else {
+                std::memcpy(out, from, length);
+            }
+            position += length;
+            return length;
+        }
         uLong done = 0;
         while (done < length) {
             const quint64 wanted = length - done;
-            if (position >= windowStart && position < windowStart + windowLength) {
-                const quint64 available = windowStart + windowLength - position;
-                const quint64 take = std::min(wanted, available);
-                std::memcpy(out + done, window + (position - windowStart), take);
-                position += take;
-                done += uLong(take);
-                continue;
-            }
-            if (wanted >= WindowSize) { // large reads bypass the window
+            Window* window = windowAt(position);
+            if (!window && wanted >= WindowSize) { // large reads bypass the windows
                 const qint64 got = input->readAt(position, out + done, wanted);
                 if (got < 0)
                     failed = true;
@@ -52,13 +90,14 @@ struct Stream {
                 done += uLong(got);
                 continue;
             }
-            const qint64 got = input->readAt(position, window, WindowSize);
-            if (got < 0)
-                failed = true;
-            windowStart = position;
-            windowLength = got > 0 ? quint64(got) : 0;
-            if (got <= 0)
+            if (!window)
+                window = fill(position);
+            if (!window)
                 break;
+            const quint64 take = std::min(wanted, window->start + window->length - position);
+            std::memcpy(out + done, window->bytes + (position - window->start), take);
+            position += take;
+            done += uLong(take);
         }
         return done;
     }

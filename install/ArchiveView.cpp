@@ -71,7 +71,7 @@ std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, con
         *problem = top->index.problem;
         return nullptr;
     }
-    view->m_digest = top->index.digest;
+    view->m_digest = top->index.digest();
     const Loaded& loaded = *top;
     view->m_archives[{}] = std::move(top);
     view->overlay(view->m_root, loaded, {});

@@ -22,43 +22,69 @@ QString workFolderOf(const InstallJob& job) {
 }
 
 // The library's records for one install run: locked for the run, what
-// killed runs left finished first. Benchmarks can go without them.
+// killed runs left finished first, read once and kept up to date as each
+// archive is installed. Benchmarks can go without them.
 class RunRecords {
 public:
     explicit RunRecords(const QString& library)
         : m_records(library)
         , m_enabled(qEnvironmentVariableIsEmpty("PACKSHELF_BENCH_NO_MANIFEST")) {
         QString problem;
-        if (m_enabled && QFileInfo(library).isDir() && m_records.lock(&problem))
-            m_records.recover();
-        else if (!problem.isEmpty())
+        if (!m_enabled || !QFileInfo(library).isDir())
+            return;
+        if (!m_records.lock(&problem)) {
             qCWarning(lcInstall).noquote() << problem;
+            return;
+        }
+        m_records.recover();
+        QStringList problems;
+        m_manifests = m_records.load(&problems);
+        for (const QString& broken : problems)
+            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
+        m_owners = LibraryTransaction::ownersOf(m_manifests);
     }
 
-    // What the transaction is to remember for the package of `archive`.
+    // What the transaction is to remember for the package of `archive`;
+    // the records are lent to it until settle().
     std::optional<LibraryTransaction::Memory> memoryFor(const QString& archive) {
         if (!m_enabled)
             return std::nullopt;
-        QStringList problems;
-        std::vector<Manifest> manifests = m_records.load(&problems);
-        for (const QString& problem : problems)
-            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(problem);
         LibraryTransaction::Memory memory;
         memory.records = &m_records;
+        memory.owners = &m_owners;
         memory.manifest.archive = archive;
-        memory.manifest.sequence = LibraryRecords::lastSequence(manifests) + 1;
-        for (Manifest& manifest : manifests) {
+        memory.manifest.sequence = LibraryRecords::lastSequence(m_manifests) + 1;
+        for (Manifest& manifest : m_manifests) {
             if (manifest.archive == archive)
                 memory.previous = std::move(manifest);
             else
                 memory.others.push_back(std::move(manifest));
         }
+        m_manifests.clear();
         return memory;
+    }
+
+    // Takes the records back after the transaction, with the package's new
+    // record when it was committed.
+    void settle(LibraryTransaction::Memory memory, bool committed) {
+        m_manifests = std::move(memory.others);
+        if (committed) {
+            for (const Manifest::File& file : memory.manifest.files)
+                m_owners.insert(memory.manifest.root + QLatin1Char('/') + file.path,
+                                memory.manifest.archive);
+            m_manifests.push_back(std::move(memory.manifest));
+        } else if (memory.previous) {
+            m_manifests.push_back(std::move(*memory.previous));
+        }
+        std::sort(m_manifests.begin(), m_manifests.end(),
+                  [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
     }
 
 private:
     LibraryRecords m_records;
     bool m_enabled;
+    std::vector<Manifest> m_manifests;
+    QHash<QString, QString> m_owners;
 };
 
 // Installs one record.
@@ -102,12 +128,15 @@ private:
         }
 
         LibraryTransaction transaction(plan, *view, m_cancel);
-        if (std::optional<LibraryTransaction::Memory> memory =
-                m_records.memoryFor(m_item.fileName())) {
+        std::optional<LibraryTransaction::Memory> memory = m_records.memoryFor(m_item.fileName());
+        if (memory) {
             describePackage(memory->manifest, *view, plan);
             transaction.remember(std::move(*memory));
         }
-        if (!transaction.stage() || !transaction.commit()) {
+        const bool committed = transaction.stage() && transaction.commit();
+        if (memory)
+            m_records.settle(transaction.takeMemory(), committed);
+        if (!committed) {
             if (transaction.wasCancelled())
                 return Outcome::Cancelled;
             return fail(transaction.dataDamaged() ? ItemError::ErrorContent : ItemError::ErrorCopy,

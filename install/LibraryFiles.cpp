@@ -124,7 +124,8 @@ bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc
 }
 
 QByteArray stagingName() {
-    return QByteArray(StagingPrefix) + QByteArray::number(qint64(::getpid())) + '-' +
+    static const QByteArray process = QByteArray::number(qint64(::getpid()));
+    return QByteArray(StagingPrefix) + process + '-' +
            QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 

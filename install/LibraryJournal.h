@@ -35,7 +35,9 @@ public:
     void removeFolder(RootedPath path);
     // Removes a folder this program made, with all it holds.
     void removeTree(RootedPath path);
-    void writeRecord(const Manifest& manifest);
+    // Writes the record now, under a staging name in the records folder,
+    // and renames it into place with the journal.
+    void writeRecord(const LibraryRecords& records, const Manifest& manifest);
     void dropRecord(const QString& archive);
 
     bool isEmpty() const { return m_steps.isEmpty(); }
@@ -48,6 +50,7 @@ public:
 
 private:
     QList<QJsonObject> m_steps;
+    QStringList m_problems; // of records that could not be staged
 };
 
 } // namespace packshelf

@@ -99,29 +99,35 @@ void LibraryRecords::recover() {
     const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
     if (!records.valid())
         return;
-    for (const DirEntry& entry : entriesOf(records.get())) {
+    // Journals first: they finish with what ended runs staged.
+    const std::vector<DirEntry> entries = entriesOf(records.get());
+    for (const DirEntry& entry : entries) {
         const QByteArray& name = entry.name;
-        if (name.startsWith(JournalPrefix)) {
-            const pid_t writer = writerOf(QByteArray(StagingPrefix) + name.mid(8).chopped(5));
-            if (writer == 0 || !hasEnded(writer))
-                continue;
-            QByteArray bytes;
-            QJsonParseError error{};
-            QStringList problems;
-            if (readWhole(records.get(), name, &bytes)) {
-                const QJsonDocument journal = QJsonDocument::fromJson(bytes, &error);
-                if (error.error == QJsonParseError::NoError)
-                    LibraryJournal::replay(journal.object(), *this, &problems);
-            }
-            ::unlinkat(records.get(), name.constData(), 0);
-        } else if (const pid_t writer = writerOf(name); writer != 0 && hasEnded(writer)) {
-            if (name.endsWith(StagingLogSuffix))
-                sweepStagedFolders(records.get(), name);
-            if (entry.folder)
-                removeTree(records.get(), name);
-            else
-                ::unlinkat(records.get(), name.constData(), 0);
+        if (!name.startsWith(JournalPrefix))
+            continue;
+        const pid_t writer = writerOf(QByteArray(StagingPrefix) + name.mid(8).chopped(5));
+        if (writer == 0 || !hasEnded(writer))
+            continue;
+        QByteArray bytes;
+        QJsonParseError error{};
+        QStringList problems;
+        if (readWhole(records.get(), name, &bytes)) {
+            const QJsonDocument journal = QJsonDocument::fromJson(bytes, &error);
+            if (error.error == QJsonParseError::NoError)
+                LibraryJournal::replay(journal.object(), *this, &problems);
         }
+        ::unlinkat(records.get(), name.constData(), 0);
+    }
+    for (const DirEntry& entry : entries) {
+        const pid_t writer = writerOf(entry.name);
+        if (writer == 0 || !hasEnded(writer))
+            continue;
+        if (entry.name.endsWith(StagingLogSuffix))
+            sweepStagedFolders(records.get(), entry.name);
+        if (entry.folder)
+            removeTree(records.get(), entry.name);
+        else
+            ::unlinkat(records.get(), entry.name.constData(), 0);
     }
 }
 
@@ -167,25 +173,25 @@ qint64 LibraryRecords::lastSequence(const std::vector<Manifest>& manifests) {
     return last;
 }
 
-bool LibraryRecords::write(const Manifest& manifest, QString* problem) const {
+QString LibraryRecords::recordName(const QString& archive) const {
+    return manifestId(archive) + QLatin1String(RecordSuffix);
+}
+
+QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const {
     const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), true);
-    const QByteArray name = QFile::encodeName(manifestId(manifest.archive) + RecordSuffix);
-    const QByteArray temporary = stagingName();
+    const QByteArray name = stagingName();
     UniqueFd fd(records.valid()
-                    ? ::openat(records.get(), temporary.constData(),
+                    ? ::openat(records.get(), name.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
                     : -1);
     const QByteArray bytes = QJsonDocument(manifest.toJson()).toJson(QJsonDocument::Indented);
-    const bool written =
-        fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
-        ::fdatasync(fd.get()) == 0 && fd.close() &&
-        ::renameat(records.get(), temporary.constData(), records.get(), name.constData()) == 0;
-    if (!written) {
-        *problem = QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));
-        if (records.valid())
-            ::unlinkat(records.get(), temporary.constData(), 0);
-    }
-    return written;
+    if (fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
+        ::fdatasync(fd.get()) == 0 && fd.close())
+        return QFile::decodeName(name);
+    *problem = QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));
+    if (records.valid())
+        ::unlinkat(records.get(), name.constData(), 0);
+    return QString();
 }
 
 bool LibraryRecords::remove(const QString& archive) const {

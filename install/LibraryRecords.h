@@ -46,7 +46,11 @@ public:
     // The highest sequence number given so far.
     static qint64 lastSequence(const std::vector<Manifest>& manifests);
 
-    bool write(const Manifest& manifest, QString* problem) const;
+    // The record's file name in the records folder.
+    QString recordName(const QString& archive) const;
+    // Writes the record under a staging name in the records folder, synced,
+    // and answers that name; empty, with `problem` set, when it cannot.
+    QString stage(const Manifest& manifest, QString* problem) const;
     bool remove(const QString& archive) const;
 
 private:

@@ -63,7 +63,7 @@ struct LibraryTransaction::Recorded {
 
 namespace {
 
-constexpr int DirectoryCacheSize = 64;
+constexpr std::size_t DirectoryCacheSize = 256;
 
 QByteArray joined(const QByteArray& folder, const QByteArray& name) {
     return folder.isEmpty() ? name : folder + '/' + name;
@@ -147,7 +147,8 @@ int LibraryTransaction::directory(const QByteArray& path) {
     if (!fd.valid())
         return -1;
     if (m_directories.size() >= DirectoryCacheSize)
-        m_directories.clear();
+        m_directories.erase(
+            m_directories.begin()); // parents stay below the root: reopened if needed
     const int result = fd.get();
     m_directories.emplace(path, std::move(fd));
     return result;
@@ -318,10 +319,14 @@ void LibraryTransaction::applyHistory(Recorded& recorded, int dirFd, const QByte
     if (!m_memory)
         return;
     Manifest::File& file = recorded.file;
-    const Manifest::File* earlier =
-        m_memory->previous ? m_memory->previous->file(file.path) : nullptr;
-    if (earlier && earlier->written() && found &&
-        fileHasContent(dirFd, name, earlier->size, earlier->crc)) {
+    const Manifest::File* earlier = m_previousFiles.value(file.path);
+    const bool same = file.action == Manifest::File::Action::Same;
+    // Still as the earlier version wrote it? Known without reading when the
+    // library's file was just found equal to the new content.
+    const bool asEarlier = earlier && found &&
+                           (same ? earlier->size == file.size && earlier->crc == file.crc
+                                 : fileHasContent(dirFd, name, earlier->size, earlier->crc));
+    if (earlier && earlier->written() && asEarlier) {
         file.action = earlier->action;
         file.backup = earlier->backup;
         file.previousOwner = earlier->previousOwner;
@@ -331,7 +336,7 @@ void LibraryTransaction::applyHistory(Recorded& recorded, int dirFd, const QByte
     if (earlier && !earlier->written())
         recorded.owner = earlier->previousOwner;
     else if (found)
-        recorded.owner = m_owners.value(m_plan.root + QLatin1Char('/') + file.path);
+        recorded.owner = m_owners->value(m_plan.root + QLatin1Char('/') + file.path);
     if (file.action != Manifest::File::Action::New)
         file.previousOwner = recorded.owner;
     if (recorded.backUp)
@@ -415,12 +420,27 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     return true;
 }
 
+QHash<QString, QString> LibraryTransaction::ownersOf(const std::vector<Manifest>& manifests) {
+    QHash<QString, QString> owners;
+    for (const Manifest& manifest : manifests) { // in install order: the later one wins
+        for (const Manifest::File& file : manifest.files)
+            owners.insert(manifest.root + QLatin1Char('/') + file.path, manifest.archive);
+    }
+    return owners;
+}
+
 void LibraryTransaction::remember(Memory memory) {
-    for (const Manifest& other : memory.others) { // in install order: the later one wins
-        for (const Manifest::File& file : other.files)
-            m_owners.insert(other.root + QLatin1Char('/') + file.path, other.archive);
+    if (memory.owners) {
+        m_owners = memory.owners;
+    } else {
+        m_ownersMade = ownersOf(memory.others);
+        m_owners = &m_ownersMade;
     }
     m_memory = std::move(memory);
+    if (m_memory->previous) {
+        for (const Manifest::File& file : m_memory->previous->files)
+            m_previousFiles.insert(file.path, &file);
+    }
 }
 
 bool LibraryTransaction::resolveAll() {
@@ -527,6 +547,21 @@ bool LibraryTransaction::commit() {
     return true;
 }
 
+// A reinstall that writes nothing and finds every file as the earlier
+// version recorded it leaves the record as it is.
+bool LibraryTransaction::nothingChanges() const {
+    if (!m_memory->previous || m_memory->previous->files.size() != m_recorded.size() ||
+        m_memory->previous->root != m_plan.root)
+        return false;
+    for (const Recorded& recorded : m_recorded) {
+        const Manifest::File* earlier = m_previousFiles.value(recorded.file.path);
+        if (recorded.write >= 0 || !earlier || earlier->action != recorded.file.action ||
+            earlier->size != recorded.file.size || earlier->crc != recorded.file.crc)
+            return false;
+    }
+    return true;
+}
+
 // Keeps each file about to be replaced: a hard link in a staging folder of
 // the records (a copy where the file system refuses links), moved to the
 // package's backup folder by the journal.
@@ -560,6 +595,12 @@ bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
 }
 
 bool LibraryTransaction::commitThroughJournal() {
+    if (nothingChanges()) {
+        m_memory->manifest = std::move(*m_memory->previous);
+        m_memory->previous.reset();
+        m_committed = true;
+        return true;
+    }
     LibraryRecords& records = *m_memory->records;
     Manifest& manifest = m_memory->manifest;
     const QByteArray staging = stagingName();
@@ -601,9 +642,12 @@ bool LibraryTransaction::commitThroughJournal() {
     if (m_memory->previous) {
         // What the earlier version had and this one has not goes as an
         // uninstall would take it.
+        QSet<QString> kept;
+        for (const Manifest::File& file : manifest.files)
+            kept.insert(file.path);
         std::vector<const Manifest::File*> dropped;
         for (const Manifest::File& file : m_memory->previous->files) {
-            if (!manifest.file(file.path))
+            if (!kept.contains(file.path))
                 dropped.push_back(&file);
         }
         m_removal = planRemoval(*m_memory->previous, dropped, m_memory->others, records, journal);
@@ -612,11 +656,11 @@ bool LibraryTransaction::commitThroughJournal() {
             journal.removeFolder({root, *folder});
         for (const Manifest& other : m_memory->others) {
             if (m_removal.changedRecords.contains(other.archive))
-                journal.writeRecord(other);
+                journal.writeRecord(records, other);
         }
     }
     manifest.installed = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    journal.writeRecord(manifest);
+    journal.writeRecord(records, manifest);
     journal.removeTree({records.folder(), stagingFolder});
     QStringList problems;
     if (!journal.commit(records, &problems))

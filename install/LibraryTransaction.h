@@ -51,7 +51,13 @@ public:
         Manifest manifest;                // its identity; files and folders are filled in
         std::vector<Manifest> others;     // the records of the other installed packages
         std::optional<Manifest> previous; // the record of an earlier version of this archive
+        // Absolute library path -> the package it last came from; made from
+        // `others` when not given.
+        const QHash<QString, QString>* owners = nullptr;
     };
+
+    // The library's files and the packages they came from, by absolute path.
+    static QHash<QString, QString> ownersOf(const std::vector<Manifest>& manifests);
 
     // One planned file as it would go into the library.
     struct Change {
@@ -71,6 +77,9 @@ public:
     LibraryTransaction& operator=(const LibraryTransaction&) = delete;
 
     void remember(Memory memory);
+    // The memory given, as a commit left it (the package's record filled
+    // in, records of others it changed), for the next install of a run.
+    Memory takeMemory() { return std::move(*m_memory); }
 
     // Compares every planned file with the library, writing nothing.
     bool compare();
@@ -109,6 +118,7 @@ private:
     bool backUpReplacedFiles(const QByteArray& staging);
     void noteStagingIn(const QByteArray& folder);
     bool commitThroughJournal();
+    bool nothingChanges() const;
     bool cancelled();
     int directory(const QByteArray& path);
     void sweep(const QByteArray& path);
@@ -134,7 +144,9 @@ private:
     std::vector<Recorded> m_recorded;
     QHash<QByteArray, std::size_t> m_recordAt;
     std::optional<Memory> m_memory;
-    QHash<QString, QString> m_owners; // absolute path -> the package it last came from
+    QHash<QString, QString> m_ownersMade; // when the memory brought none
+    const QHash<QString, QString>* m_owners = &m_ownersMade;
+    QHash<QString, const Manifest::File*> m_previousFiles; // of the earlier version, by path
     std::vector<Change> m_changes;
     RemovalOutcome m_removal;
     bool m_dryRun = false;

@@ -1,6 +1,7 @@
 #include "install/PackageRemoval.h"
 
 #include <QFile>
+#include <QHash>
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,17 +18,17 @@ namespace {
 
 using Action = Manifest::File::Action;
 
-// A later package's record of the same file whose version was `package`'s.
-Manifest::File* laterRecordOver(const Manifest& package, const Manifest::File& file,
-                                std::vector<Manifest>& others, Manifest** owner) {
-    Manifest::File* found = nullptr;
+// The records of later packages that wrote over one of `package`'s files
+// (their version replaced its version), by path.
+QHash<QString, std::pair<Manifest*, Manifest::File*>> recordsOver(const Manifest& package,
+                                                                  std::vector<Manifest>& others) {
+    QHash<QString, std::pair<Manifest*, Manifest::File*>> found;
     for (Manifest& other : others) {
         if (other.sequence <= package.sequence || other.root != package.root)
             continue;
-        Manifest::File* record = other.file(file.path);
-        if (record && record->previousOwner == package.archive) {
-            found = record;
-            *owner = &other;
+        for (Manifest::File& record : other.files) {
+            if (record.previousOwner == package.archive)
+                found.insert(record.path, {&other, &record});
         }
     }
     return found;
@@ -89,9 +90,10 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
                            std::vector<Manifest>& others, const LibraryRecords& records,
                            LibraryJournal& journal) {
     RemovalOutcome outcome;
+    const auto over = recordsOver(package, others);
     for (const Manifest::File* file : files) {
-        Manifest* later = nullptr;
-        if (Manifest::File* record = laterRecordOver(package, *file, others, &later)) {
+        if (const auto found = over.constFind(file->path); found != over.constEnd()) {
+            auto [later, record] = *found;
             handOn(package, *file, *later, *record, records, journal);
             if (!outcome.changedRecords.contains(later->archive))
                 outcome.changedRecords.append(later->archive);
@@ -146,7 +148,7 @@ RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& oth
     journal.removeFolder({records.folder(), QLatin1String(LibraryRecords::BackupFolder)});
     for (const Manifest& other : others) {
         if (outcome.changedRecords.contains(other.archive))
-            journal.writeRecord(other);
+            journal.writeRecord(records, other);
     }
     journal.dropRecord(package.archive);
     return outcome;
