@@ -464,9 +464,11 @@ void AppDelegate::showItemCount() {
 // Why nothing could be listed; the list keeps what it showed.
 void AppDelegate::showSourceProblem(SourceProblem problem) {
     m_sourceProblem = problem;
+    const QString source = m_own.mSourcePath.value_or(QString());
     if (problem == SourceProblem::Missing)
-        m_ui.mListInfoField->setText(
-            tr("The source folder %1 does not exist").arg(m_own.mSourcePath.value_or(QString())));
+        m_ui.mListInfoField->setText(QFileInfo::exists(source)
+                                         ? tr("The source folder %1 is not a folder").arg(source)
+                                         : tr("The source folder %1 does not exist").arg(source));
     showListOrPlaceholder();
 }
 
@@ -919,6 +921,12 @@ void AppDelegate::beginInstall() {
     reloadTable();
     showItemCount();
     showListOrPlaceholder();
+    openInstallSheet(taken);
+    startInstaller(InstallJob{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
+                              isolatedString(*m_own.mWorkPath), std::move(taken)});
+}
+
+void AppDelegate::openInstallSheet(const std::vector<ArchiveItem>& taken) {
     m_installNames.clear();
     for (const ArchiveItem& item : taken)
         m_installNames << item.fileName();
@@ -929,9 +937,11 @@ void AppDelegate::beginInstall() {
     m_ui.mInfoField->setText(installStepText());
     m_ui.mCancelInstallButton->setEnabled(true);
     m_ui.mInstallSheet->open();
+}
 
-    InstallJob job{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
-                   isolatedString(*m_own.mWorkPath), std::move(taken)};
+// The installer owns the job from here; its reports come back through the
+// hand-over to the main thread.
+void AppDelegate::startInstaller(InstallJob job) {
     m_installCancelled = job.cancelled;
     InstallCallbacks callbacks = callbacksThrough(
         m_mainThread, [this](QString fileName) { copyBegins(fileName); },

@@ -16,6 +16,7 @@
 #include "analysis/MainThreadCall.h"
 #include "analysis/ManualChoice.h"
 #include "analysis/WorkerPool.h"
+#include "install/InstallJob.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
@@ -333,6 +334,8 @@ private:
     bool canDrop() const;
     void refuse(const QString& why);
     void say(const QString& what);
+    void openInstallSheet(const std::vector<ArchiveItem>& taken);
+    void startInstaller(InstallJob job);
     QString installStepText() const;
     void showInstallSummary(const InstallSummary& summary);
     void importDone(qsizetype copied, const QStringList& failures);

@@ -496,6 +496,10 @@
         <source>List Order</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The source folder %1 is not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
