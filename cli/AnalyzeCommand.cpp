@@ -16,16 +16,21 @@ namespace {
 
 const char* const AnalyzeHelp =
     "Usage: packshelf-cli analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
+    "                             [--json] [--quiet]\n"
     "\n"
     "Analyses every zip archive of the folder SOURCE from its central directory,\n"
-    "at most four at a time, and prints one JSON object per archive and line, in\n"
-    "list order, with the keys of its record (STATE, INFO, RUNTIMEPATH, REASON,\n"
-    "...).\n"
+    "at most four at a time, and shows them in list order: on a terminal as a\n"
+    "table (archive, verdict, Runtime and Data folders, files), otherwise (or\n"
+    "with --json) as one JSON object per archive and line with the keys of its\n"
+    "record (STATE, INFO, RUNTIMEPATH, REASON, ...).\n"
     "\n"
     "  --work DIR      scratch folder for nested archives too large for memory\n"
     "                  (default: a private temporary folder, removed at the end)\n"
     "  --ignore-data   do not look for Data folders; judge by Runtime alone\n"
-    "  --tree          include each archive's content tree under \"ZIP\"\n"
+    "  --tree          include each archive's content tree under \"ZIP\" (JSON)\n"
+    "  --json          JSON lines also on a terminal\n"
+    "  -q, --quiet     no progress and no warnings\n"
+    "  --version       show the version\n"
     "  -h, --help      show this help\n"
     "\n"
     "Exit status: 0 when the analysis ran, 2 for a usage error or a SOURCE\n"
@@ -38,16 +43,11 @@ int runAnalyze(const QStringList& arguments) {
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
     const QCommandLineOption treeOption(QStringLiteral("tree"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({workOption, ignoreOption, treeOption, helpOption});
-    if (!parser.parse(arguments)) {
-        printError(parser.errorText());
-        return ExitUsage;
-    }
-    if (parser.isSet(helpOption)) {
-        std::fputs(AnalyzeHelp, stdout);
-        return ExitOk;
-    }
+    parser.addOptions({workOption, ignoreOption, treeOption});
+    CommonOptions common(parser);
+    if (const std::optional<int> ended = common.parse(arguments, AnalyzeHelp))
+        return *ended;
+    const OutputStyle style = common.style();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         printError(QStringLiteral("analyze takes one SOURCE folder (see --help)"));
@@ -65,12 +65,12 @@ int runAnalyze(const QStringList& arguments) {
     // Records are printed as they come in, in list order, and then let go:
     // memory stays flat however many archives the folder holds.
     AnalysisRun run(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, false);
-    ProgressLine progress(QStringLiteral("analysed"));
-    const bool withTree = parser.isSet(treeOption);
+    ProgressLine progress(QStringLiteral("analysed"), style.quiet);
+    RecordPrinter printer(style, parser.isSet(treeOption));
     QObject::connect(&run, &AnalysisRun::recordReady, &run,
-                     [&progress, withTree](const ArchiveItem& item) {
+                     [&progress, &printer](const ArchiveItem& item) {
                          progress.clear();
-                         printRecord(item, withTree);
+                         printer.print(item);
                      });
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });

@@ -1,10 +1,13 @@
 #include "cli/CommandSupport.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "cli/AnalyzeCommand.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 
@@ -32,15 +35,110 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
     return std::nullopt;
 }
 
-void printRecord(const ArchiveItem& item, bool withTree) {
-    const QByteArray line = jsonLine(itemToJson(item, withTree));
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    std::fflush(stdout);
+namespace {
+
+QString holderShown(const ArchiveItem& item, const QString& flag, const QString& path) {
+    if (!item.flag(flag))
+        return QStringLiteral("-");
+    const std::optional<QString> holder = item.text(path);
+    if (!holder)
+        return QStringLiteral("(to choose)");
+    return holder->isEmpty() ? QStringLiteral("/") : *holder;
 }
 
-void printRecords(const std::vector<ArchiveItem>& items, bool withTree) {
+std::pair<QString, TableOutput::Tone> verdictOf(const ArchiveItem& item) {
+    const QString info = item.text(key::Info).value_or(QString());
+    switch (item.state()) {
+    case ItemState::Installed:
+        if (info == verdict::InstallFailed)
+            return {QStringLiteral("Installed*"), TableOutput::Tone::Attention};
+        return {QStringLiteral("Installed"), TableOutput::Tone::Good};
+    case ItemState::Ready:
+        return {info, TableOutput::Tone::Good};
+    case ItemState::NeedsHelp:
+        return {info, TableOutput::Tone::Attention};
+    case ItemState::Failed:
+        return {info, TableOutput::Tone::Bad};
+    default:
+        return {info, TableOutput::Tone::Plain};
+    }
+}
+
+} // namespace
+
+CommonOptions::CommonOptions(QCommandLineParser& parser)
+    : m_parser(parser)
+    , m_help(QStringList{QStringLiteral("h"), QStringLiteral("help")})
+    , m_version(QStringLiteral("version"))
+    , m_json(QStringLiteral("json"))
+    , m_quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")}) {
+    m_parser.addOptions({m_help, m_version, m_json, m_quiet});
+}
+
+std::optional<int> CommonOptions::parse(const QStringList& arguments, const char* help) {
+    if (!m_parser.parse(arguments)) {
+        printError(m_parser.errorText());
+        return ExitUsage;
+    }
+    if (m_parser.isSet(m_help)) {
+        std::fputs(help, stdout);
+        return ExitOk;
+    }
+    if (m_parser.isSet(m_version)) {
+        std::fputs(qPrintable(versionLine() + QLatin1Char('\n')), stdout);
+        return ExitOk;
+    }
+    if (m_parser.isSet(m_quiet))
+        QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.warning=false"));
+    return std::nullopt;
+}
+
+OutputStyle CommonOptions::style() const {
+    return OutputStyle::forStdout(m_parser.isSet(m_json), m_parser.isSet(m_quiet));
+}
+
+RecordPrinter::RecordPrinter(const OutputStyle& style, bool withTree)
+    : m_style(style)
+    , m_withTree(withTree)
+    , m_table({{QStringLiteral("ARCHIVE"), 34},
+               {QStringLiteral("VERDICT"), 18},
+               {QStringLiteral("RUNTIME"), 16},
+               {QStringLiteral("DATA"), 16},
+               {QStringLiteral("FILES"), 6, true}},
+              style) {}
+
+void RecordPrinter::print(const ArchiveItem& item) {
+    if (m_style.json) {
+        const QByteArray line = jsonLine(itemToJson(item, m_withTree));
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    if (!m_headerShown) {
+        m_table.header();
+        m_headerShown = true;
+    }
+    const auto [verdict, tone] = verdictOf(item);
+    m_table.row({item.fileName(), verdict, holderShown(item, key::HasRuntime, key::RuntimePath),
+                 holderShown(item, key::HasData, key::DataPath),
+                 item.contains(key::Files) ? QString::number(item.integer(key::Files)) : QString()},
+                tone);
+    if (const std::optional<QString> reason = item.text(key::Reason))
+        m_table.note(*reason);
+    if (const std::optional<QString> warning = item.text(key::Warning); warning && !m_style.quiet) {
+        for (const QString& line : warning->split(QLatin1Char('\n')))
+            m_table.note(line);
+    }
+}
+
+void RecordPrinter::printAll(const std::vector<ArchiveItem>& items) {
     for (const ArchiveItem& item : items)
-        printRecord(item, withTree);
+        print(item);
+}
+
+QString versionLine() {
+    return QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                       QStringLiteral(PACKSHELF_VERSION));
 }
 
 } // namespace packshelf::cli

@@ -6,6 +6,9 @@
 
 #include "analysis/ArchiveItem.h"
 #include "analysis/SourceScan.h"
+#include "cli/TableOutput.h"
+
+#include <QCommandLineOption>
 
 class QCommandLineOption;
 class QCommandLineParser;
@@ -27,9 +30,40 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
                                      const QTemporaryDir& privateWork);
 
-// Prints a record as one JSON line on stdout.
-void printRecord(const ArchiveItem& item, bool withTree);
-// Prints every record, in order.
-void printRecords(const std::vector<ArchiveItem>& items, bool withTree);
+// The options every command takes: -h/--help, --version, --json and
+// --quiet.
+class CommonOptions {
+public:
+    explicit CommonOptions(QCommandLineParser& parser);
+    // Parses the command's arguments. Nothing when the command goes on;
+    // else its exit status, after the help, the version or the error.
+    std::optional<int> parse(const QStringList& arguments, const char* help);
+    OutputStyle style() const;
+
+private:
+    QCommandLineParser& m_parser;
+    QCommandLineOption m_help;
+    QCommandLineOption m_version;
+    QCommandLineOption m_json;
+    QCommandLineOption m_quiet;
+};
+
+// Shows records of archives as they come in: JSON lines, or table rows
+// with the reason or warning under a row.
+class RecordPrinter {
+public:
+    RecordPrinter(const OutputStyle& style, bool withTree);
+    void print(const ArchiveItem& item);
+    void printAll(const std::vector<ArchiveItem>& items);
+
+private:
+    OutputStyle m_style;
+    bool m_withTree;
+    TableOutput m_table;
+    bool m_headerShown = false;
+};
+
+// The version line of `--version`.
+QString versionLine();
 
 } // namespace packshelf::cli

@@ -30,13 +30,15 @@ namespace {
 
 const char* const InstallHelp =
     "Usage: packshelf-cli install SOURCE DEST [--work DIR] [--ignore-data]\n"
-    "                             [--runtime NAME=PATH] [--data NAME=PATH]\n"
-    "                             [--force NAME=PATH]\n"
+    "                             [--dry-run] [--runtime NAME=PATH]\n"
+    "                             [--data NAME=PATH] [--force NAME=PATH]\n"
+    "                             [--json] [--quiet]\n"
     "\n"
     "Analyses every zip archive of the folder SOURCE as 'analyze' does, applies\n"
     "the manual choices in command-line order, installs every archive that is\n"
     "then ready into the content library DEST, and prints one JSON object per\n"
-    "archive and line, in list order, as the records stand afterwards\n"
+    "archive and line (a table on a terminal), in list order, as the records\n"
+    "stand afterwards\n"
     "(installed ones have STATE 9; failed ones STATE -1, INFO \"Failed!\" and\n"
     "the reason under REASON). Each archive is installed as one unit: its files\n"
     "are written and checked first, then put in place, so that a failure leaves\n"
@@ -53,6 +55,9 @@ const char* const InstallHelp =
     "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
     "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
     "  --force NAME=PATH   copy every entry of PATH of the archive NAME\n"
+    "  --json              JSON lines also on a terminal\n"
+    "  -q, --quiet         no progress and no warnings\n"
+    "  --version           show the version\n"
     "  -h, --help          show this help\n"
     "\n"
     "NAME is an archive's file name in SOURCE; PATH is the folder inside the\n"
@@ -157,10 +162,10 @@ bool applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgum
 }
 
 std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDir, bool ignoreDS,
-                                 const SourceScan& scan, Interrupts& interrupts) {
+                                 const SourceScan& scan, Interrupts& interrupts, bool quiet) {
     AnalysisRun run(sourceDir, workDir, ignoreDS, scan, true);
     interrupts.watch(run.cancelFlag());
-    ProgressLine progress(QStringLiteral("analysed"));
+    ProgressLine progress(QStringLiteral("analysed"), quiet);
     QObject::connect(&run, &AnalysisRun::progressed, &run,
                      [&progress](int done, int total) { progress.show(done, total); });
     QEventLoop loop;
@@ -171,10 +176,10 @@ std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDi
     return run.items();
 }
 
-std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts) {
+std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts, bool quiet) {
     interrupts.watch(job.cancelled.get());
     InstallRun run(std::move(job));
-    ProgressLine progress(QStringLiteral("installed"));
+    ProgressLine progress(QStringLiteral("installed"), quiet);
     QObject::connect(
         &run, &InstallRun::stepped, &run,
         [&progress](const QString&, int done, int total) { progress.show(done, total); });
@@ -188,14 +193,33 @@ std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts) {
 
 // The plan of a dry run, one line per file; false when an archive would
 // fail.
-bool printPreview(const std::vector<PackagePreview>& previews) {
+bool printPreview(const std::vector<PackagePreview>& previews, const OutputStyle& style) {
     bool allWould = true;
+    TableOutput table({{QStringLiteral("ARCHIVE"), 30},
+                       {QStringLiteral("ACTION"), 7},
+                       {QStringLiteral("PATH"), 40},
+                       {QStringLiteral("CONFLICT"), 24}},
+                      style);
+    if (!style.json)
+        table.header();
     for (const PackagePreview& preview : previews) {
         if (!preview.problem.isEmpty()) {
             printError(QStringLiteral("%1 would fail: %2").arg(preview.archive, preview.problem));
             allWould = false;
         }
         for (const PackagePreview::File& file : preview.files) {
+            if (!style.json) {
+                const QString conflict =
+                    !file.overwrittenBy.isEmpty()
+                        ? QStringLiteral("then %1").arg(file.overwrittenBy)
+                        : (file.owner.isEmpty() ? QString()
+                                                : QStringLiteral("of %1").arg(file.owner));
+                table.row({preview.archive, actionName(file.kind), file.path, conflict},
+                          file.kind == LibraryTransaction::Change::Kind::Replace
+                              ? TableOutput::Tone::Attention
+                              : TableOutput::Tone::Plain);
+                continue;
+            }
             QJsonObject line{{QStringLiteral("ARCHIVE"), preview.archive},
                              {QStringLiteral("PATH"), file.path},
                              {QStringLiteral("ACTION"), actionName(file.kind)}};
@@ -228,17 +252,12 @@ int runInstall(const QStringList& arguments) {
                                         QStringLiteral("NAME=PATH"));
     const QCommandLineOption forceOption(QStringLiteral("force"), QString(),
                                          QStringLiteral("NAME=PATH"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({workOption, ignoreOption, dryRunOption, runtimeOption, dataOption,
-                       forceOption, helpOption});
-    if (!parser.parse(arguments)) {
-        printError(parser.errorText());
-        return ExitUsage;
-    }
-    if (parser.isSet(helpOption)) {
-        std::fputs(InstallHelp, stdout);
-        return ExitOk;
-    }
+    parser.addOptions(
+        {workOption, ignoreOption, dryRunOption, runtimeOption, dataOption, forceOption});
+    CommonOptions common(parser);
+    if (const std::optional<int> ended = common.parse(arguments, InstallHelp))
+        return *ended;
+    const OutputStyle style = common.style();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         printError(QStringLiteral("install takes a SOURCE and a DEST folder (see --help)"));
@@ -266,11 +285,13 @@ int runInstall(const QStringList& arguments) {
 
     // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
     // them on); failures, with the path that failed, are warnings and show.
-    QLoggingCategory::setFilterRules(QStringLiteral("packshelf.*.info=false"));
+    QLoggingCategory::setFilterRules(style.quiet ? QStringLiteral("packshelf.*.info=false\n"
+                                                                  "packshelf.*.warning=false")
+                                                 : QStringLiteral("packshelf.*.info=false"));
 
     Interrupts interrupts;
     std::vector<ArchiveItem> items =
-        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts);
+        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts, style.quiet);
     if (interrupts.received() != 0)
         return interruptedExit(interrupts.received());
     if (!applyChoices(items, *choices))
@@ -284,18 +305,19 @@ int runInstall(const QStringList& arguments) {
             taken.push_back(i);
         }
     }
+    RecordPrinter printer(style, false);
     if (parser.isSet(dryRunOption)) {
-        printRecords(items, false);
-        return printPreview(previewInstall(job)) ? ExitOk : ExitFailed;
+        printer.printAll(items);
+        return printPreview(previewInstall(job), style) ? ExitOk : ExitFailed;
     }
-    const std::vector<ArchiveItem> done = install(std::move(job), interrupts);
+    const std::vector<ArchiveItem> done = install(std::move(job), interrupts, style.quiet);
 
     bool allInstalled = true;
     for (std::size_t i = 0; i < taken.size() && i < done.size(); ++i) {
         items[taken[i]] = done[i];
         allInstalled = allInstalled && done[i].state() == ItemState::Installed;
     }
-    printRecords(items, false);
+    printer.printAll(items);
     if (interrupts.received() != 0)
         return interruptedExit(interrupts.received());
     return allInstalled ? ExitOk : ExitFailed;

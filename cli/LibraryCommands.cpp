@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "cli/AnalyzeCommand.h"
+#include "cli/CommandSupport.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 #include "install/LibraryJournal.h"
@@ -19,58 +20,70 @@ namespace packshelf::cli {
 namespace {
 
 const char* const InstalledHelp =
-    "Usage: packshelf-cli installed DEST\n"
+    "Usage: packshelf-cli installed DEST [--json] [--quiet]\n"
     "\n"
-    "Prints one JSON object per package installed in the content library DEST,\n"
-    "in the order they were installed: ARCHIVE, INSTALLED (ISO 8601), FILES (the\n"
+    "Shows the packages installed in the content library DEST, in the order they\n"
+    "were installed: on a terminal as a table, otherwise (or with --json) as one\n"
+    "JSON object per package: ARCHIVE, INSTALLED (ISO 8601), FILES (the\n"
     "files it brought), REPLACED (of those, the ones that replaced a file, which\n"
     "is kept for its uninstall) and SHA256 (a digest of the archive's listing).\n"
     "A record that cannot be read is named on stderr and its package left out.\n"
     "\n"
+    "  --json          JSON lines also on a terminal\n"
+    "  -q, --quiet     no warnings\n"
+    "  --version       show the version\n"
+    "  -h, --help      show this help\n"
+    "\n"
     "Exit status: 0, or 2 for a usage error or a DEST that is not a folder.\n";
 
 const char* const UninstallHelp =
-    "Usage: packshelf-cli uninstall DEST NAME...\n"
+    "Usage: packshelf-cli uninstall DEST NAME... [--json] [--quiet]\n"
     "\n"
     "Takes the packages installed from the archives NAME out of the content\n"
     "library DEST: removes every file a package wrote that is still as it wrote\n"
     "it, puts back each file it had replaced, removes the folders it made that\n"
     "are left empty, and forgets the package. A file changed since the install\n"
     "is kept (and named on stderr); a file a later package wrote over stays that\n"
-    "package's. Prints one JSON object per package: ARCHIVE, REMOVED, RESTORED,\n"
-    "HANDED_ON (files left to a later package) and KEPT (the paths kept).\n"
+    "package's. Shows, per package (as JSON: ARCHIVE, REMOVED, RESTORED,\n"
+    "HANDED_ON, the files left to a later package, and KEPT, the paths kept).\n"
+    "\n"
+    "  --json          JSON lines also on a terminal\n"
+    "  -q, --quiet     no warnings\n"
+    "  --version       show the version\n"
+    "  -h, --help      show this help\n"
     "\n"
     "Exit status: 0 when every file was removed or restored, 1 when some were\n"
     "kept, 2 for a usage error or a NAME that is not installed in DEST.\n";
 
-// Parses DEST (and the names after it); nothing after a message.
-std::optional<QStringList> parseLibraryArguments(const QStringList& arguments, const char* help,
-                                                 bool takesNames) {
+// A library command's arguments: DEST (absolute) and the names after it.
+struct LibraryArguments {
+    std::optional<int> ended; // the exit status when the command ends here
+    QStringList positional;
+    OutputStyle style;
+};
+
+LibraryArguments parseLibraryArguments(const QStringList& arguments, const char* help,
+                                       bool takesNames) {
     QCommandLineParser parser;
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOption(helpOption);
-    if (!parser.parse(arguments)) {
-        printError(parser.errorText());
-        return std::nullopt;
-    }
-    if (parser.isSet(helpOption)) {
-        std::fputs(help, stdout);
-        return QStringList();
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty() || (takesNames ? positional.size() < 2 : positional.size() != 1)) {
+    CommonOptions common(parser);
+    LibraryArguments parsed;
+    if ((parsed.ended = common.parse(arguments, help)))
+        return parsed;
+    parsed.style = common.style();
+    parsed.positional = parser.positionalArguments();
+    const qsizetype count = parsed.positional.size();
+    if (count == 0 || (takesNames ? count < 2 : count != 1)) {
         printError(QStringLiteral("expected %1 (see --help)")
                        .arg(takesNames ? QStringLiteral("DEST and at least one NAME")
                                        : QStringLiteral("one DEST folder")));
-        return std::nullopt;
+        parsed.ended = ExitUsage;
+    } else if (!QFileInfo(parsed.positional.first()).isDir()) {
+        printError(QStringLiteral("%1 is not a folder").arg(parsed.positional.first()));
+        parsed.ended = ExitUsage;
+    } else {
+        parsed.positional[0] = QDir(parsed.positional.first()).absolutePath();
     }
-    if (!QFileInfo(positional.first()).isDir()) {
-        printError(QStringLiteral("%1 is not a folder").arg(positional.first()));
-        return std::nullopt;
-    }
-    QStringList result = positional;
-    result[0] = QDir(positional.first()).absolutePath();
-    return result;
+    return parsed;
 }
 
 void printLine(const QJsonObject& object) {
@@ -97,40 +110,57 @@ std::vector<Manifest> openRecords(LibraryRecords& records) {
 } // namespace
 
 int runInstalled(const QStringList& arguments) {
-    const std::optional<QStringList> parsed =
-        parseLibraryArguments(arguments, InstalledHelp, false);
-    if (!parsed)
-        return ExitUsage;
-    if (parsed->isEmpty())
-        return ExitOk;
-    LibraryRecords records(parsed->first());
+    const LibraryArguments parsed = parseLibraryArguments(arguments, InstalledHelp, false);
+    if (parsed.ended)
+        return *parsed.ended;
+    LibraryRecords records(parsed.positional.first());
+    TableOutput table({{QStringLiteral("ARCHIVE"), 40},
+                       {QStringLiteral("INSTALLED"), 20},
+                       {QStringLiteral("FILES"), 7, true},
+                       {QStringLiteral("REPLACED"), 8, true}},
+                      parsed.style);
+    if (!parsed.style.json)
+        table.header();
     for (const Manifest& manifest : openRecords(records)) {
+        const int files = manifest.count(Manifest::File::Action::New) +
+                          manifest.count(Manifest::File::Action::Replaced);
+        const int replaced = manifest.count(Manifest::File::Action::Replaced);
+        if (!parsed.style.json) {
+            table.row({manifest.archive, manifest.installed, QString::number(files),
+                       QString::number(replaced)});
+            continue;
+        }
         printLine({{QStringLiteral("ARCHIVE"), manifest.archive},
                    {QStringLiteral("INSTALLED"), manifest.installed},
-                   {QStringLiteral("FILES"), manifest.count(Manifest::File::Action::New) +
-                                                 manifest.count(Manifest::File::Action::Replaced)},
-                   {QStringLiteral("REPLACED"), manifest.count(Manifest::File::Action::Replaced)},
+                   {QStringLiteral("FILES"), files},
+                   {QStringLiteral("REPLACED"), replaced},
                    {QStringLiteral("SHA256"), manifest.sha256}});
     }
     return ExitOk;
 }
 
 int runUninstall(const QStringList& arguments) {
-    const std::optional<QStringList> parsed = parseLibraryArguments(arguments, UninstallHelp, true);
-    if (!parsed)
-        return ExitUsage;
-    if (parsed->isEmpty())
-        return ExitOk;
-    LibraryRecords records(parsed->first());
+    const LibraryArguments parsed = parseLibraryArguments(arguments, UninstallHelp, true);
+    if (parsed.ended)
+        return *parsed.ended;
+    const QString library = parsed.positional.first();
+    LibraryRecords records(library);
     std::vector<Manifest> manifests = openRecords(records);
-    const QStringList names = parsed->mid(1);
+    const QStringList names = parsed.positional.mid(1);
     for (const QString& name : names) {
         if (std::none_of(manifests.begin(), manifests.end(),
                          [&](const Manifest& manifest) { return manifest.archive == name; })) {
-            printError(QStringLiteral("%1 is not installed in %2").arg(name, parsed->first()));
+            printError(QStringLiteral("%1 is not installed in %2").arg(name, library));
             return ExitUsage;
         }
     }
+    TableOutput table({{QStringLiteral("ARCHIVE"), 40},
+                       {QStringLiteral("REMOVED"), 7, true},
+                       {QStringLiteral("RESTORED"), 8, true},
+                       {QStringLiteral("KEPT"), 5, true}},
+                      parsed.style);
+    if (!parsed.style.json)
+        table.header();
     bool allGone = true;
     for (const QString& name : names) {
         const auto found =
@@ -144,9 +174,17 @@ int runUninstall(const QStringList& arguments) {
         journal.commit(records, &problems);
         for (const QString& problem : problems)
             printError(problem);
-        for (const QString& kept : outcome.kept)
-            printError(QStringLiteral("kept %1: changed since %2 installed it").arg(kept, name));
+        for (const QString& kept : outcome.kept) {
+            if (!parsed.style.quiet)
+                printError(
+                    QStringLiteral("kept %1: changed since %2 installed it").arg(kept, name));
+        }
         allGone = allGone && outcome.kept.isEmpty() && problems.isEmpty();
+        if (!parsed.style.json) {
+            table.row({name, QString::number(outcome.removed), QString::number(outcome.restored),
+                       QString::number(outcome.kept.size())});
+            continue;
+        }
         printLine({{QStringLiteral("ARCHIVE"), name},
                    {QStringLiteral("REMOVED"), outcome.removed},
                    {QStringLiteral("RESTORED"), outcome.restored},

@@ -9,9 +9,9 @@ void printError(const QString& message) {
     std::fprintf(stderr, "packshelf-cli: %s\n", message.toLocal8Bit().constData());
 }
 
-ProgressLine::ProgressLine(QString label)
+ProgressLine::ProgressLine(QString label, bool quiet)
     : m_label(std::move(label))
-    , m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    , m_enabled(!quiet && ::isatty(STDERR_FILENO) == 1) {}
 
 ProgressLine::~ProgressLine() {
     clear();

@@ -8,10 +8,10 @@ namespace packshelf::cli {
 void printError(const QString& message);
 
 // Shows "label done of total" on stderr, rewriting one line, only while
-// stderr is a terminal.
+// stderr is a terminal and not `quiet`.
 class ProgressLine {
 public:
-    explicit ProgressLine(QString label);
+    explicit ProgressLine(QString label, bool quiet = false);
     ~ProgressLine();
     void show(int done, int total);
     // Takes the line off the terminal, so that other output can follow.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/AnalyzeCommand.h"
+#include "cli/CommandSupport.h"
 #include "cli/InstallCommand.h"
 #include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
@@ -12,16 +13,18 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
-    "      classify every zip archive of SOURCE and print one JSON line each\n"
+    "      classify every zip archive of SOURCE and show each one's verdict\n"
     "  install SOURCE DEST [--work DIR] [--ignore-data] [--dry-run]\n"
     "          [--runtime NAME=PATH] [--data NAME=PATH] [--force NAME=PATH]\n"
     "      analyse, apply the manual choices, install every ready archive into\n"
-    "      the content library DEST and print one JSON line each\n"
+    "      the content library DEST and show the records afterwards\n"
     "  installed DEST\n"
     "      list the packages installed in DEST\n"
     "  uninstall DEST NAME...\n"
     "      take the packages installed from the archives NAME out of DEST\n"
     "\n"
+    "Every command takes --json (JSON lines also on a terminal; they are the\n"
+    "output whenever stdout is not a terminal), -q/--quiet, --version and -h/--help.\n"
     "Run 'packshelf-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -32,6 +35,10 @@ int main(int argc, char* argv[]) {
     const QString command = arguments.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
+        return packshelf::cli::ExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        std::puts(qPrintable(packshelf::cli::versionLine()));
         return packshelf::cli::ExitOk;
     }
     arguments.removeAt(1 < arguments.size() ? 1 : 0);
