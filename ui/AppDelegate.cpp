@@ -497,6 +497,10 @@ QString AppDelegate::placeholderText() const {
     case SourceProblem::None:
         break;
     }
+    if (!m_listedStamps.isEmpty())
+        return tr("Nothing is left to install from %1: every archive there has been installed "
+                  "or dropped. Archives that arrive there appear here.")
+            .arg(source);
     return tr("There are no zip archives in %1 yet. Save or drag archives there: they "
               "appear here as they arrive.")
         .arg(source);

@@ -500,6 +500,10 @@
         <source>The source folder %1 is not a folder</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
