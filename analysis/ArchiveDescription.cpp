@@ -24,8 +24,10 @@ constexpr int ExampleLength = 100;
 // A problem that may occur many times, told once with a few examples.
 class Finding {
 public:
-    explicit Finding(QString text)
-        : m_text(std::move(text)) {}
+    // `one` and `many` name the problem for one case and for %1 cases.
+    Finding(QString one, QString many)
+        : m_one(std::move(one))
+        , m_many(std::move(many)) {}
     void add(const QString& example) {
         if (m_examples.size() < ExamplesShown)
             m_examples.append(example.size() <= ExampleLength
@@ -37,15 +39,16 @@ public:
     void addTo(QStringList& warnings) const {
         if (m_count == 0)
             return;
-        QString line =
-            m_text.arg(m_count) + QStringLiteral(": ") + m_examples.join(QStringLiteral(", "));
+        QString line = (m_count == 1 ? m_one : m_many.arg(m_count)) + QStringLiteral(": ") +
+                       m_examples.join(QStringLiteral(", "));
         if (m_count > m_examples.size())
             line += QStringLiteral(", …");
         warnings.append(line);
     }
 
 private:
-    QString m_text;
+    QString m_one;
+    QString m_many;
     QStringList m_examples;
     int m_count = 0;
 };
@@ -271,11 +274,16 @@ private:
     const Draft* m_lastRoot = nullptr;
     QString m_lastPath;
     Draft* m_lastFolder = nullptr;
-    Finding m_refused{QStringLiteral("%1 unsafe entries passed over")};
-    Finding m_unwritable{QStringLiteral("%1 names too long for this system")};
-    Finding m_clashes{QStringLiteral("%1 names used for a file and a folder")};
-    Finding m_tooDeep{QStringLiteral("%1 entries nested too deep to show")};
-    Finding m_nestedFailures{QStringLiteral("%1 nested archives cannot be read")};
+    Finding m_refused{QStringLiteral("an unsafe entry passed over"),
+                      QStringLiteral("%1 unsafe entries passed over")};
+    Finding m_unwritable{QStringLiteral("a name too long for this system"),
+                         QStringLiteral("%1 names too long for this system")};
+    Finding m_clashes{QStringLiteral("a name used for a file and a folder"),
+                      QStringLiteral("%1 names used for a file and a folder")};
+    Finding m_tooDeep{QStringLiteral("an entry nested too deep to show"),
+                      QStringLiteral("%1 entries nested too deep to show")};
+    Finding m_nestedFailures{QStringLiteral("a nested archive that cannot be read"),
+                             QStringLiteral("%1 nested archives that cannot be read")};
 };
 
 } // namespace

@@ -44,7 +44,7 @@ private:
 
     ContentNode describeEntry(const QString& folder, const QString& name, int depth) {
         const QString path = joinPath(folder, name);
-        struct stat st;
+        struct stat st {};
         if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
             // A folder named like an archive was taken for one.
             if (hasArchiveExtension(name))
