@@ -11,9 +11,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
-#include "install/LibraryJournal.h"
-#include "install/LibraryRecords.h"
-#include "install/PackageRemoval.h"
+#include "install/InstalledPackages.h"
 
 namespace packshelf::cli {
 
@@ -92,19 +90,13 @@ void printLine(const QJsonObject& object) {
     std::fflush(stdout);
 }
 
-// Finishes what a killed run left, under the library's lock, and reads the
-// records.
-std::vector<Manifest> openRecords(LibraryRecords& records) {
+// Opens the library's records, naming those that cannot be read.
+void openPackages(InstalledPackages& packages) {
     QString problem;
-    if (records.lock(&problem))
-        records.recover();
-    else
+    if (!packages.open(&problem))
         printError(problem);
-    QStringList problems;
-    std::vector<Manifest> manifests = records.load(&problems);
-    for (const QString& broken : problems)
+    for (const QString& broken : packages.problems())
         printError(QStringLiteral("%1 (the package is left alone)").arg(broken));
-    return manifests;
 }
 
 } // namespace
@@ -113,7 +105,8 @@ int runInstalled(const QStringList& arguments) {
     const LibraryArguments parsed = parseLibraryArguments(arguments, InstalledHelp, false);
     if (parsed.ended)
         return *parsed.ended;
-    LibraryRecords records(parsed.positional.first());
+    InstalledPackages packages(parsed.positional.first());
+    openPackages(packages);
     TableOutput table({{QStringLiteral("ARCHIVE"), 40},
                        {QStringLiteral("INSTALLED"), 20},
                        {QStringLiteral("FILES"), 7, true},
@@ -121,7 +114,7 @@ int runInstalled(const QStringList& arguments) {
                       parsed.style);
     if (!parsed.style.json)
         table.header();
-    for (const Manifest& manifest : openRecords(records)) {
+    for (const Manifest& manifest : packages.manifests()) {
         const int files = manifest.count(Manifest::File::Action::New) +
                           manifest.count(Manifest::File::Action::Replaced);
         const int replaced = manifest.count(Manifest::File::Action::Replaced);
@@ -144,12 +137,11 @@ int runUninstall(const QStringList& arguments) {
     if (parsed.ended)
         return *parsed.ended;
     const QString library = parsed.positional.first();
-    LibraryRecords records(library);
-    std::vector<Manifest> manifests = openRecords(records);
+    InstalledPackages packages(library);
+    openPackages(packages);
     const QStringList names = parsed.positional.mid(1);
     for (const QString& name : names) {
-        if (std::none_of(manifests.begin(), manifests.end(),
-                         [&](const Manifest& manifest) { return manifest.archive == name; })) {
+        if (!packages.contains(name)) {
             printError(QStringLiteral("%1 is not installed in %2").arg(name, library));
             return ExitUsage;
         }
@@ -163,15 +155,8 @@ int runUninstall(const QStringList& arguments) {
         table.header();
     bool allGone = true;
     for (const QString& name : names) {
-        const auto found =
-            std::find_if(manifests.begin(), manifests.end(),
-                         [&](const Manifest& manifest) { return manifest.archive == name; });
-        const Manifest package = *found;
-        manifests.erase(found);
-        LibraryJournal journal;
-        const RemovalOutcome outcome = planUninstall(package, manifests, records, journal);
         QStringList problems;
-        journal.commit(records, &problems);
+        const RemovalOutcome outcome = packages.uninstall(name, &problems);
         for (const QString& problem : problems)
             printError(problem);
         for (const QString& kept : outcome.kept) {

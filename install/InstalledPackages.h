@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "install/LibraryRecords.h"
+#include "install/Manifest.h"
+#include "install/PackageRemoval.h"
+
+namespace packshelf {
+
+// The packages installed in a library, as the window and the command line
+// list and uninstall them.
+class InstalledPackages {
+public:
+    explicit InstalledPackages(const QString& library);
+
+    // Locks the library against other changes while this object lives,
+    // finishes what killed runs left, and reads the records; records that
+    // cannot be read are named in problems() and their packages unknown.
+    bool open(QString* problem);
+    const std::vector<Manifest>& manifests() const { return m_manifests; }
+    const QStringList& problems() const { return m_problems; }
+    bool contains(const QString& archive) const;
+
+    // Takes the package installed from `archive` out of the library (see
+    // planUninstall) and forgets it. Steps that fail are named in
+    // `problems`.
+    RemovalOutcome uninstall(const QString& archive, QStringList* problems);
+
+private:
+    LibraryRecords m_records;
+    std::vector<Manifest> m_manifests;
+    QStringList m_problems;
+};
+
+// True when the archive at `nativePath` is the one `manifest` recorded: the
+// same name and size, and the same listing digest (read only when the rest
+// matches).
+bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
+                     const QByteArray& nativePath);
+
+} // namespace packshelf
