@@ -14,7 +14,7 @@ namespace packshelf {
 inline constexpr int MaxNestingDepth = 16;
 // Entries deeper than this many folder levels, counted across nested
 // archives, are not described: every walk over a tree stays bounded.
-inline constexpr int MaxTreeDepth = 2048;
+inline constexpr int MaxTreeDepth = 1024;
 
 // What reading an archive's index told about it.
 struct ArchiveDescription {

@@ -1,6 +1,13 @@
 #include "analysis/WorkerPool.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace packshelf {
+
+namespace {
+constexpr std::size_t StackSize = 64ull << 20; // address space only, until used
+} // namespace
 
 WorkerPool::WorkerPool(int maxThreads)
     : m_maxThreads(maxThreads > 0 ? maxThreads : 1) {}
@@ -11,19 +18,36 @@ WorkerPool::~WorkerPool() {
         m_stopping = true;
     }
     m_wake.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
+    for (pthread_t thread : m_threads)
+        pthread_join(thread, nullptr);
 }
 
 void WorkerPool::start(std::function<void()> job) {
     std::unique_lock lock(m_mutex);
     m_queue.push_back(std::move(job));
     if (m_idle == 0 && int(m_threads.size()) < m_maxThreads) {
-        m_threads.emplace_back([this] { serve(); });
-        return;
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, StackSize);
+        pthread_t thread;
+        const int failed = pthread_create(&thread, &attributes, &WorkerPool::run, this);
+        pthread_attr_destroy(&attributes);
+        if (failed == 0) {
+            m_threads.push_back(thread);
+            return;
+        }
+        if (m_threads.empty()) { // no thread at all could run the job
+            std::fprintf(stderr, "packshelf: cannot start a worker thread\n");
+            std::abort();
+        }
     }
     lock.unlock();
     m_wake.notify_one();
+}
+
+void* WorkerPool::run(void* pool) {
+    static_cast<WorkerPool*>(pool)->serve();
+    return nullptr;
 }
 
 void WorkerPool::serve() {

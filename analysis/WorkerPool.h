@@ -4,7 +4,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
 #include <vector>
 
 namespace packshelf {
@@ -12,7 +12,8 @@ namespace packshelf {
 // Runs jobs on at most `maxThreads` threads, made as they are needed and
 // reused, so that any number of jobs costs a few threads. Jobs start in
 // the order they are handed in. The window and the command line schedule
-// their analyzer workers through it.
+// their analyzer workers through it. The threads have a generous stack:
+// trees a thousand folders deep are walked by recursion.
 class WorkerPool {
 public:
     explicit WorkerPool(int maxThreads);
@@ -26,12 +27,13 @@ public:
 
 private:
     void serve();
+    static void* run(void* pool);
 
     const int m_maxThreads;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_queue;
-    std::vector<std::thread> m_threads;
+    std::vector<pthread_t> m_threads;
     int m_idle = 0;
     bool m_stopping = false;
 };

@@ -65,16 +65,26 @@ private:
         return node;
     }
 
-    void addNode(const ViewNode& node, const QString& target) {
-        if (!m_plan.ok())
-            return;
-        if (node.clash)
-            return fail(target, QStringLiteral("both a file and a folder in the archive"));
-        if (!node.folder)
-            return addFile(node, target);
-        addFolder(target);
-        for (const QString& name : node.names())
-            addNode(*node.children.value(name), target + QLatin1Char('/') + name);
+    // The node and everything below it, folders before what they hold,
+    // names in listing order; walked with a stack of its own, so that no
+    // depth of folders can exhaust the thread's.
+    void addNode(const ViewNode& top, const QString& topTarget) {
+        std::vector<std::pair<const ViewNode*, QString>> pending{{&top, topTarget}};
+        while (!pending.empty() && m_plan.ok()) {
+            auto [node, target] = std::move(pending.back());
+            pending.pop_back();
+            if (node->clash)
+                return fail(target, QStringLiteral("both a file and a folder in the archive"));
+            if (!node->folder) {
+                addFile(*node, target);
+                continue;
+            }
+            addFolder(target);
+            const QStringList names = node->names();
+            for (auto name = names.crbegin(); name != names.crend(); ++name)
+                pending.emplace_back(node->children.value(*name),
+                                     target + QLatin1Char('/') + *name);
+        }
     }
 
     void addFolder(const QString& target) {
