@@ -79,9 +79,12 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
 AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_listModel(m_own.mItemsArray, m_own.icons)
+    , m_listModel(m_own.mItemsArray, m_own.icons, m_installedOn)
     , m_browserModel()
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_previewCancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_confirmation(window)
+    , m_installedView(window, m_library, m_services)
     , m_pool(MaxWorkersPerScan) {
     m_services = desktopServices(this, m_pool);
     takeOutlets(window);
@@ -93,6 +96,8 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     m_ui.mSpinner->hide();
     m_splitterSave.setSingleShot(true);
     m_splitterSave.setInterval(SplitterSaveMs);
+    m_libraryLook.setSingleShot(true);
+    m_libraryLook.setInterval(0);
     connectActions();
     connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
 }
@@ -138,6 +143,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     m_ui.mEmptyStateField = main.mEmptyStateField;
     m_ui.mEmptyStateButton = main.mEmptyStateButton;
     m_ui.mItemDetailsField = main.mItemDetailsField;
+    m_ui.mLibraryField = main.mLibraryField;
     m_ui.mFilterField = window.filterField();
     m_ui.mDropItem = main.mDropItem;
     m_ui.mCopyPathItem = main.mCopyPathItem;
@@ -153,6 +159,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(config.mDestChooseButton, &QPushButton::clicked, this, &AppDelegate::setDestPath);
     connect(config.mWorkChooseButton, &QPushButton::clicked, this, &AppDelegate::setWorkPath);
     connect(config.mCloseButton, &QPushButton::clicked, this, &AppDelegate::closeConfigSheet);
+    connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
 }
 
 void AppDelegate::connectActions() {
@@ -185,6 +192,11 @@ void AppDelegate::connectActions() {
     connect(m_ui.mMainSplitter, &QSplitter::splitterMoved, &m_splitterSave,
             qOverload<>(&QTimer::start));
     connect(&m_splitterSave, &QTimer::timeout, this, &AppDelegate::saveSplitter);
+    connect(&m_libraryLook, &QTimer::timeout, this, &AppDelegate::lookAtLibrary);
+    connect(&m_confirmation, &InstallConfirmation::confirmed, this, &AppDelegate::installConfirmed);
+    connect(&m_confirmation, &InstallConfirmation::declined, this, &AppDelegate::installDeclined);
+    connect(&m_installedView, &InstalledView::libraryChanged, this,
+            &AppDelegate::scheduleLibraryLook);
     // Escape or the sheet's close box ends it like its close button. Queued,
     // so that a sheet closed by quitting the application comes back only
     // when nothing more is started.
@@ -235,7 +247,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
     m_scanCancelled->store(true);
-    while (m_own.mWorkers > 0 || m_installing || m_imports > 0)
+    m_previewCancelled->store(true);
+    while (m_own.mWorkers > 0 || m_installing || m_imports > 0 || m_library.busy())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -275,7 +288,7 @@ void AppDelegate::launchAnalyzer() {
 void AppDelegate::refresh() {
     if (m_handingOutStopped)
         return;
-    if (m_installing) {
+    if (m_installing || m_confirming) {
         m_refreshPending = true;
         return;
     }
@@ -286,7 +299,7 @@ void AppDelegate::refresh() {
 void AppDelegate::refreshWhenFolderSettles() {
     if (m_handingOutStopped)
         return;
-    if (m_installing) {
+    if (m_installing || m_confirming) {
         m_refreshPending = true;
         return;
     }
@@ -411,6 +424,7 @@ void AppDelegate::finishScan() {
     m_ui.mInstallButton->setEnabled(true);
     m_ui.mDropButton->setVisible(true);
     m_ui.mDonateButton->setVisible(true);
+    scheduleLibraryLook();
 }
 
 // A report that is not stored starts no worker; when it was the last one
@@ -587,6 +601,7 @@ void AppDelegate::listClick() {
         button->setEnabled(false);
     m_ui.mDirectoryInfoBox->setText(QString());
     m_ui.mItemDetailsField->setText(QString());
+    m_ui.mLibraryField->setText(QString());
     loadColumnZero();
     if (!item)
         return;
@@ -606,6 +621,7 @@ void AppDelegate::listClick() {
 void AppDelegate::updateInfobox(const ArchiveItem& item) {
     m_ui.mDirectoryInfoBox->setText(installSentence(item));
     m_ui.mItemDetailsField->setText(itemDetails(item));
+    m_ui.mLibraryField->setText(libraryText(item));
 }
 
 // Name and verdict sort for viewing only: ascending, descending, then the
@@ -780,6 +796,7 @@ void AppDelegate::recordChoice(FolderChoice choice) {
     qCInfo(lcWindow, "%s", qUtf8Printable(folderChoiceLogLine(choice, *holder)));
     reloadTable();
     updateInfobox(*item);
+    scheduleLibraryLook();
 }
 
 bool AppDelegate::canDrop() const {
@@ -803,6 +820,7 @@ void AppDelegate::dropItem() {
     showListOrPlaceholder();
     selectListRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
     listClick();
+    scheduleLibraryLook();
 }
 
 void AppDelegate::defineDestinaton() {
@@ -842,6 +860,7 @@ void AppDelegate::applyDestination(qint64 row, qint64 batch, const QString& file
     qCInfo(lcWindow, "DirectPath @ %s", qUtf8Printable(folder));
     updateInfobox(*item);
     reloadTable();
+    scheduleLibraryLook();
 }
 
 // ---- Configuration sheet and donation -----------------------------------
@@ -914,6 +933,14 @@ void AppDelegate::beginInstall() {
         openConfigSheet();
         return;
     }
+    // An unmounted drive's mount point must not receive the install.
+    if (!QFileInfo(*m_own.mDestPath).isDir()) {
+        refuse(tr("The library folder %1 does not exist: choose it again, or connect the drive "
+                  "that holds it.")
+                   .arg(*m_own.mDestPath));
+        openConfigSheet();
+        return;
+    }
     const bool anyReady =
         std::any_of(m_own.mItemsArray.begin(), m_own.mItemsArray.end(),
                     [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
@@ -921,6 +948,15 @@ void AppDelegate::beginInstall() {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
+    // The comparison is made afresh, so that its counts are the install's.
+    InstallJob job = jobOfReadyItems();
+    m_confirming = true;
+    m_confirmation.open(int(job.items.size()), *m_own.mDestPath);
+    startPreview(std::move(job));
+}
+
+void AppDelegate::installConfirmed() {
+    m_confirming = false;
     std::vector<ArchiveItem> taken = takeReadyItems(m_own.mItemsArray);
     reloadTable();
     showItemCount();
@@ -1009,8 +1045,153 @@ void AppDelegate::showInstallSummary(const InstallSummary& summary) {
     m_ui.mSummarySheet->open();
 }
 
+// The list stays as it was. The comparison, when it is still running, goes
+// on for the info box.
+void AppDelegate::installDeclined() {
+    m_confirming = false;
+    if (m_refreshPending)
+        refresh();
+}
+
 void AppDelegate::openLibrary() {
     m_services.openUrl(QUrl::fromLocalFile(m_installDest));
+}
+
+// ---- The library ----------------------------------------------------------
+
+void AppDelegate::showInstalledPackages() {
+    if (!m_own.mDestPath) {
+        refuse(tr("Choose the library folder first."));
+        openConfigSheet();
+        return;
+    }
+    m_installedView.open(*m_own.mDestPath);
+    readLibrary();
+}
+
+// Several reasons in one turn of the event loop make one look.
+void AppDelegate::scheduleLibraryLook() {
+    m_libraryLook.start();
+}
+
+void AppDelegate::lookAtLibrary() {
+    if (m_handingOutStopped || m_installing || m_confirming)
+        return;
+    previewReadyItems();
+    readLibrary();
+}
+
+bool AppDelegate::libraryExists() const {
+    return m_own.mDestPath && QFileInfo(*m_own.mDestPath).isDir();
+}
+
+bool AppDelegate::scanRunning() const {
+    return m_own.mWorkers > 0 || m_own.mCurrentIndex < qint64(m_own.mItemsArray.size());
+}
+
+// Copies of the Ready records in list order, as the install would take them.
+InstallJob AppDelegate::jobOfReadyItems() const {
+    InstallJob job;
+    job.sourceDir = isolatedString(m_own.mSourcePath.value_or(QString()));
+    job.destDir = isolatedString(m_own.mDestPath.value_or(QString()));
+    job.workDir = isolatedString(m_own.mWorkPath.value_or(QString()));
+    for (const ArchiveItem& item : m_own.mItemsArray) {
+        if (item.state() == ItemState::Ready)
+            job.items.push_back(item.isolatedCopy());
+    }
+    return job;
+}
+
+// The ready archives are compared as one install once the scan is over;
+// until then the batch is not known.
+void AppDelegate::previewReadyItems() {
+    InstallJob job = jobOfReadyItems();
+    if (scanRunning() || job.items.empty() || !libraryExists()) {
+        m_previewCancelled->store(true);
+        m_previews = {};
+        m_previewPending = false;
+        showLibraryField();
+        return;
+    }
+    startPreview(std::move(job));
+}
+
+// A comparison still running for an earlier state of the list stops, and
+// its result is dropped.
+void AppDelegate::startPreview(InstallJob job) {
+    m_previewCancelled->store(true);
+    m_previewCancelled = job.cancelled;
+    m_previews = {};
+    m_previewPending = true;
+    showLibraryField();
+    m_library.preview(std::move(job),
+                      [this, cancelled = m_previewCancelled](std::vector<PackagePreview> previews) {
+                          if (!cancelled->load())
+                              previewArrived(std::move(previews));
+                      });
+}
+
+void AppDelegate::previewArrived(std::vector<PackagePreview> previews) {
+    m_previewPending = false;
+    m_previews = PreviewSummary::of(std::move(previews));
+    showLibraryField();
+    if (m_confirming)
+        m_confirmation.show(m_previews);
+}
+
+// One read at a time; a reason to read again while one runs makes one
+// more afterwards.
+void AppDelegate::readLibrary() {
+    if (!m_own.mDestPath)
+        return;
+    if (m_readingLibrary) {
+        m_readLibraryAgain = true;
+        return;
+    }
+    m_readingLibrary = true;
+    const QString source = m_own.mSourcePath.value_or(QString());
+    std::vector<LibraryAccess::SourceArchive> archives;
+    archives.reserve(m_own.mItemsArray.size());
+    for (const ArchiveItem& item : m_own.mItemsArray)
+        archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
+    m_library.readInstalled(
+        isolatedString(*m_own.mDestPath), std::move(archives),
+        [this](LibraryAccess::Snapshot snapshot) { libraryRead(std::move(snapshot)); });
+}
+
+void AppDelegate::libraryRead(LibraryAccess::Snapshot snapshot) {
+    m_readingLibrary = false;
+    if (m_installedOn != snapshot.installedFrom) {
+        m_installedOn = snapshot.installedFrom;
+        reloadTable();
+        showLibraryField();
+    }
+    m_installedView.show(snapshot);
+    if (std::exchange(m_readLibraryAgain, false))
+        readLibrary();
+}
+
+void AppDelegate::showLibraryField() {
+    const ArchiveItem* item = selectedItem();
+    const bool analysed = item && item->state() != ItemState::New;
+    m_ui.mLibraryField->setText(analysed ? libraryText(*item) : QString());
+}
+
+// Whether the archive's package is installed, and for a ready archive what
+// installing it would do.
+QString AppDelegate::libraryText(const ArchiveItem& item) const {
+    QStringList lines;
+    const auto installed = m_installedOn.constFind(item.fileName());
+    if (installed != m_installedOn.constEnd())
+        lines << installedNote(*installed);
+    if (item.state() == ItemState::Ready) {
+        const QString preview = m_previews.archiveText(item.fileName());
+        if (!preview.isEmpty())
+            lines << preview;
+        else if (m_previewPending)
+            lines << tr("Comparing with the library…");
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 // ---- Archives dropped on the window -------------------------------------

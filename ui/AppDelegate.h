@@ -21,7 +21,11 @@
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
 #include "ui/FileStamp.h"
+#include "ui/InstallConfirmation.h"
+#include "ui/InstalledView.h"
+#include "ui/LibraryAccess.h"
 #include "ui/PlatformServices.h"
+#include "ui/PreviewSummary.h"
 #include "ui/SettingsStore.h"
 #include "ui/SourceWatcher.h"
 
@@ -87,14 +91,16 @@ public:
         QLabel* mInfoField = nullptr;
         QProgressBar* mPBar = nullptr;
         // Beyond the controls above: the status line, refresh, the empty
-        // list's page, the info box's details, the filter, the list's
-        // actions, the splitter, Cancel and the summary sheet.
+        // list's page, the info box's details and what an install does to
+        // the library, the filter, the list's actions, the splitter, Cancel
+        // and the summary sheet.
         QStatusBar* mStatusBar = nullptr;
         QAction* mRefreshItem = nullptr;
         QStackedWidget* mListStack = nullptr;
         QLabel* mEmptyStateField = nullptr;
         QPushButton* mEmptyStateButton = nullptr;
         QLabel* mItemDetailsField = nullptr;
+        QLabel* mLibraryField = nullptr;
         QLineEdit* mFilterField = nullptr;
         QAction* mDropItem = nullptr;
         QAction* mCopyPathItem = nullptr;
@@ -169,10 +175,11 @@ public:
     void closeConfigSheet();
     void doDonate();
 
-    // Install: takes every Ready record out of the list and hands them to
-    // one installer thread behind the install sheet; copyBegins(),
-    // copyStep() and copyDone() bring its progress and its end back to the
-    // main thread.
+    // Install: asks first, on a sheet that shows what the ready archives
+    // would do to the library; once the user confirms, takes every Ready
+    // record out of the list and hands them to one installer thread behind
+    // the install sheet; copyBegins(), copyStep() and copyDone() bring its
+    // progress and its end back to the main thread.
     void beginInstall();
     void copyBegins(const QString& fileName);
     void copyStep(const QString& fileName);
@@ -181,6 +188,8 @@ public:
     // are.
     void cancelInstall();
     void openLibrary();
+    // The library's installed packages, with Uninstall.
+    void showInstalledPackages();
 
     // Copies archives dropped on the window into the source folder (after
     // asking before one replaces a file) and then refreshes the list.
@@ -338,6 +347,25 @@ private:
     void startInstaller(InstallJob job);
     QString installStepText() const;
     void showInstallSummary(const InstallSummary& summary);
+    void installConfirmed();
+    void installDeclined();
+
+    // What an install of the ready archives would do to the library, and
+    // which listed archives are installed there: looked at after each scan
+    // (an install ends with one), after a choice or a drop and after an
+    // uninstall.
+    void scheduleLibraryLook();
+    void lookAtLibrary();
+    void previewReadyItems();
+    void startPreview(InstallJob job);
+    void previewArrived(std::vector<PackagePreview> previews);
+    InstallJob jobOfReadyItems() const;
+    bool libraryExists() const;
+    bool scanRunning() const;
+    void readLibrary();
+    void libraryRead(LibraryAccess::Snapshot snapshot);
+    void showLibraryField();
+    QString libraryText(const ArchiveItem& item) const;
     void importDone(qsizetype copied, const QStringList& failures);
     void sortByColumn(int column);
     void showSortIndicator();
@@ -362,6 +390,9 @@ private:
 
     Outlets m_ui;
     OwnState m_own;
+    // The listed archives whose package is installed in the library, with
+    // the time of that install (ISO 8601).
+    QHash<QString, QString> m_installedOn;
     SettingsStore m_settings;
     PlatformServices m_services;
     ContentListModel m_listModel;
@@ -384,6 +415,19 @@ private:
     QStringList m_installNames;
     qsizetype m_installNext = 0;
     QString m_installDest;
+    // The library: the last comparison of the ready archives with it (and
+    // the flag that stops it when it is no longer wanted), the confirmation
+    // before an install, the installed packages' view.
+    LibraryAccess m_library;
+    PreviewSummary m_previews;
+    std::shared_ptr<std::atomic<bool>> m_previewCancelled;
+    bool m_previewPending = false;
+    bool m_confirming = false;
+    bool m_readingLibrary = false;
+    bool m_readLibraryAgain = false;
+    QTimer m_libraryLook;
+    InstallConfirmation m_confirmation;
+    InstalledView m_installedView;
     MainThreadCall m_mainThread;
     // Declared last: destroyed first, once every job has reported.
     WorkerPool m_pool;

@@ -1,5 +1,8 @@
 #include "ui/ContentListModel.h"
 
+#include <QApplication>
+#include <QStyle>
+
 #include "ui/ItemDescription.h"
 
 namespace packshelf {
@@ -20,10 +23,12 @@ const QIcon& StateIcons::forState(qint64 state) const {
 }
 
 ContentListModel::ContentListModel(const std::vector<ArchiveItem>& items, const StateIcons& icons,
-                                   QObject* parent)
+                                   const QHash<QString, QString>& installedOn, QObject* parent)
     : QAbstractTableModel(parent)
     , m_items(items)
-    , m_icons(icons) {
+    , m_icons(icons)
+    , m_installedOn(installedOn)
+    , m_installedIcon(QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton)) {
     m_flush.setSingleShot(true);
     m_flush.setInterval(FrameMs);
     connect(&m_flush, &QTimer::timeout, this, &ContentListModel::flushChanges);
@@ -60,6 +65,26 @@ QVariant ContentListModel::iconCell(const ArchiveItem& item, int role) const {
     }
 }
 
+// The verdict, and whether the archive's package is installed: a mark, and
+// in words when it was.
+QVariant ContentListModel::verdictCell(const ArchiveItem& item, int role) const {
+    const auto installed = m_installedOn.constFind(item.fileName());
+    const bool isInstalled = installed != m_installedOn.constEnd();
+    switch (role) {
+    case Qt::DisplayRole:
+        return item.text(key::Info).value_or(QString());
+    case Qt::DecorationRole:
+        return isInstalled ? QVariant(m_installedIcon) : QVariant();
+    case Qt::ToolTipRole:
+        return isInstalled ? verdictWithReason(item) + QLatin1Char('\n') + installedNote(*installed)
+                           : verdictWithReason(item);
+    case Qt::AccessibleTextRole:
+        return isInstalled ? tr("%1, installed").arg(verdictInWords(item)) : verdictInWords(item);
+    default:
+        return {};
+    }
+}
+
 QVariant ContentListModel::cellValue(const ArchiveItem& item, int column, int role) const {
     switch (column) {
     case IconColumn:
@@ -69,11 +94,7 @@ QVariant ContentListModel::cellValue(const ArchiveItem& item, int column, int ro
             return item.text(key::FileName).value_or(QString());
         return {};
     case InfoColumn:
-        if (role == Qt::DisplayRole)
-            return item.text(key::Info).value_or(QString());
-        if (role == Qt::ToolTipRole)
-            return verdictWithReason(item);
-        return {};
+        return verdictCell(item, role);
     default:
         return {};
     }

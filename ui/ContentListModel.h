@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QIcon>
 #include <QTimer>
 #include <vector>
@@ -21,17 +22,17 @@ struct StateIcons {
 };
 
 // The content list: row i shows record i of the controller's list, read in
-// place. The view learns about changes only when it is told: reload() and
-// replaceAll() tell it at once, rowChanged() gathers the rows that changed
-// and tells it once per frame, so that a burst of reports costs one
-// repaint.
+// place. An archive whose package is installed in the library (by its file
+// name, the time of that install) carries a mark in its verdict cell. The view learns about changes
+// only when it is told: reload() and replaceAll() tell it at once, rowChanged() gathers the rows
+// that changed and tells it once per frame, so that a burst of reports costs one repaint.
 class ContentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { IconColumn = 0, FilenameColumn = 1, InfoColumn = 2, ColumnCount = 3 };
 
     ContentListModel(const std::vector<ArchiveItem>& items, const StateIcons& icons,
-                     QObject* parent = nullptr);
+                     const QHash<QString, QString>& installedOn, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -53,10 +54,13 @@ public:
 
 private:
     QVariant iconCell(const ArchiveItem& item, int role) const;
+    QVariant verdictCell(const ArchiveItem& item, int role) const;
     QVariant cellValue(const ArchiveItem& item, int column, int role) const;
 
     const std::vector<ArchiveItem>& m_items;
     const StateIcons& m_icons;
+    const QHash<QString, QString>& m_installedOn;
+    QIcon m_installedIcon;
     int m_shownRows = 0;
     int m_firstChanged = -1;
     int m_lastChanged = -1;

@@ -1,6 +1,7 @@
 #include "ui/ItemDescription.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLocale>
 #include <QStringList>
 
@@ -89,6 +90,15 @@ QString itemDetails(const ArchiveItem& item) {
     for (const QString& warning : warnings.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         lines << ItemDescription::tr("Note: %1").arg(warning);
     return lines.join(QLatin1Char('\n'));
+}
+
+QString installedWhen(const QString& iso) {
+    const QDateTime when = QDateTime::fromString(iso, Qt::ISODate);
+    return when.isValid() ? QLocale().toString(when.toLocalTime(), QLocale::ShortFormat) : iso;
+}
+
+QString installedNote(const QString& iso) {
+    return ItemDescription::tr("Installed in the library on %1.").arg(installedWhen(iso));
 }
 
 QString readableSize(quint64 bytes) {

@@ -23,6 +23,13 @@ QString verdictWithReason(const ArchiveItem& item);
 // holds and how large they are, why it failed, and what it leaves out.
 QString itemDetails(const ArchiveItem& item);
 
+// When a package was installed, from its record's ISO 8601 time, in local
+// time as a person reads it.
+QString installedWhen(const QString& iso);
+
+// The line that says an archive's package is in the library.
+QString installedNote(const QString& iso);
+
 // A byte count as a person reads it ("12.5 KB").
 QString readableSize(quint64 bytes);
 

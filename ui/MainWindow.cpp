@@ -11,7 +11,9 @@
 #include "ui/ArchiveImport.h"
 #include "ui/ListRowDelegate.h"
 #include "ui_ConfigSheet.h"
+#include "ui_ConfirmSheet.h"
 #include "ui_InstallSheet.h"
+#include "ui_InstalledSheet.h"
 #include "ui_MainWindow.h"
 #include "ui_SummarySheet.h"
 
@@ -63,13 +65,19 @@ MainWindow::MainWindow(QWidget* parent)
     , m_config(std::make_unique<Ui::ConfigSheet>())
     , m_install(std::make_unique<Ui::InstallSheet>())
     , m_summary(std::make_unique<Ui::SummarySheet>())
+    , m_confirm(std::make_unique<Ui::ConfirmSheet>())
+    , m_installed(std::make_unique<Ui::InstalledSheet>())
     , m_configSheet(makeSheet(this))
     , m_installSheet(makeSheet<UndismissableSheet>(this))
-    , m_summarySheet(makeSheet(this)) {
+    , m_summarySheet(makeSheet(this))
+    , m_confirmSheet(makeSheet(this))
+    , m_installedSheet(makeSheet(this)) {
     m_window->setupUi(this);
     m_config->setupUi(m_configSheet);
     m_install->setupUi(m_installSheet);
     m_summary->setupUi(m_summarySheet);
+    m_confirm->setupUi(m_confirmSheet);
+    m_installed->setupUi(m_installedSheet);
 
     // The list gets the larger part of the height.
     m_window->mainSplitter->setStretchFactor(0, 3);
@@ -84,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent)
                                                     style()->standardIcon(QStyle::SP_DirOpenIcon)));
     m_window->mRefreshItem->setIcon(QIcon::fromTheme(
         QStringLiteral("view-refresh"), style()->standardIcon(QStyle::SP_BrowserReload)));
+    m_window->mInstalledItem->setIcon(QIcon::fromTheme(
+        QStringLiteral("package-x-generic"), style()->standardIcon(QStyle::SP_DriveHDIcon)));
     QTableView* list = m_window->mContentList;
     list->setItemDelegate(new ListRowDelegate(list));
     list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);

@@ -12,12 +12,15 @@ class MainWindow;
 class ConfigSheet;
 class InstallSheet;
 class SummarySheet;
+class ConfirmSheet;
+class InstalledSheet;
 } // namespace Ui
 
 namespace packshelf {
 
 // The main window and its sheets, as designed in MainWindow.ui,
-// ConfigSheet.ui, InstallSheet.ui and SummarySheet.ui. The window owns
+// ConfigSheet.ui, InstallSheet.ui, SummarySheet.ui, ConfirmSheet.ui and
+// InstalledSheet.ui. The window owns
 // every control; the controller only points at them. The sheets are
 // window-modal dialogs of the main window. Zip archives dropped on the
 // window are announced with archivesDropped().
@@ -31,9 +34,13 @@ public:
     Ui::ConfigSheet& configControls() { return *m_config; }
     Ui::InstallSheet& installControls() { return *m_install; }
     Ui::SummarySheet& summaryControls() { return *m_summary; }
+    Ui::ConfirmSheet& confirmControls() { return *m_confirm; }
+    Ui::InstalledSheet& installedControls() { return *m_installed; }
     QDialog* configSheet() const { return m_configSheet; }
     QDialog* installSheet() const { return m_installSheet; }
     QDialog* summarySheet() const { return m_summarySheet; }
+    QDialog* confirmSheet() const { return m_confirmSheet; }
+    QDialog* installedSheet() const { return m_installedSheet; }
     QLineEdit* filterField() const { return m_filterField; }
 
     // Sizes the content list's columns once its model is set: a narrow pin
@@ -55,9 +62,13 @@ private:
     std::unique_ptr<Ui::ConfigSheet> m_config;
     std::unique_ptr<Ui::InstallSheet> m_install;
     std::unique_ptr<Ui::SummarySheet> m_summary;
+    std::unique_ptr<Ui::ConfirmSheet> m_confirm;
+    std::unique_ptr<Ui::InstalledSheet> m_installed;
     QDialog* m_configSheet = nullptr;
     QDialog* m_installSheet = nullptr;
     QDialog* m_summarySheet = nullptr;
+    QDialog* m_confirmSheet = nullptr;
+    QDialog* m_installedSheet = nullptr;
     QLineEdit* m_filterField = nullptr;
 };
 

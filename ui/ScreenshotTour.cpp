@@ -5,11 +5,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QPainter>
+#include <QPushButton>
 #include <QTableView>
 #include <set>
 
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
+#include "ui_ConfirmSheet.h"
 
 namespace packshelf {
 
@@ -50,6 +52,11 @@ bool ScreenshotTour::scanFinished() const {
            m_delegate.mCurrentIndex() >= qint64(m_delegate.mItemsArray().size());
 }
 
+bool ScreenshotTour::confirmationReady() const {
+    return m_window.confirmSheet()->isVisible() &&
+           m_window.confirmControls().mConfirmInstallButton->isEnabled();
+}
+
 void ScreenshotTour::moveTo(Step step) {
     m_step = step;
     m_inStep.restart();
@@ -83,6 +90,20 @@ void ScreenshotTour::advance() {
     case Step::WaitForIdle:
         if (scanFinished() || timedOut) {
             m_delegate.beginInstall();
+            moveTo(Step::WaitForConfirmation);
+        }
+        return;
+    case Step::WaitForConfirmation:
+        if (confirmationReady() || timedOut) {
+            m_window.confirmControls().mConfirmDetailsButton->setChecked(true);
+            moveTo(Step::SettleConfirmation);
+        }
+        return;
+    case Step::SettleConfirmation:
+        if (settled) {
+            saveWithSheet(m_window.confirmSheet(),
+                          QStringLiteral("packshelf-install-confirmation.png"));
+            m_window.confirmSheet()->accept();
             moveTo(Step::WaitForSummary);
         }
         return;

@@ -16,8 +16,9 @@ class MainWindow;
 // Photographs the window for the documentation, then quits. Without a
 // source folder it saves the first launch. Otherwise, once the list shows
 // rows in every pin state, it opens the tree of an archive that needs help
-// and saves the window; after the analysis it installs what is ready and
-// saves the summary over the window, then the configuration sheet. Only
+// and saves the window; after the analysis it asks to install what is
+// ready and saves the confirmation with its details over the window, then
+// installs and saves the summary, then the configuration sheet. Only
 // made when the variable PACKSHELF_SCREENSHOTS names the folder for the
 // pictures.
 class ScreenshotTour : public QObject {
@@ -35,6 +36,8 @@ private:
         WaitForRows,
         SettleBrowser,
         WaitForIdle,
+        WaitForConfirmation,
+        SettleConfirmation,
         WaitForSummary,
         SettleSheet,
         Done
@@ -43,6 +46,7 @@ private:
     void advance();
     bool showsEveryState() const;
     bool scanFinished() const;
+    bool confirmationReady() const;
     void openTreeOfArchiveNeedingHelp();
     void save(QWidget* widget, const QString& name);
     // The window with a sheet drawn over its top, as the sheet appears.

@@ -63,6 +63,69 @@
     </message>
 </context>
 <context>
+    <name>ConfirmSheet</name>
+    <message>
+        <source>Confirm Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comparing the archives with the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comparing with the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files in total</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conflicts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives that cannot be installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files the install writes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>List every file the install writes, what happens to it and whose file it replaces</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Details</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install nothing; the list stays as it is</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install the archives as listed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>InstallSheet</name>
     <message>
         <source>Installing</source>
@@ -134,6 +197,57 @@
     </message>
 </context>
 <context>
+    <name>InstalledSheet</name>
+    <message>
+        <source>Installed Packages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed packages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Records that cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What the uninstall did</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take the selected packages out of the library and put back the files they replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Uninstall…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ItemDescription</name>
     <message>
         <source>Not analysed yet</source>
@@ -156,6 +270,10 @@
     </message>
     <message>
         <source>Note: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed in the library on %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -337,6 +455,69 @@
         <source>Ctrl+C</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>What an install does to the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the packages installed in the library, and uninstall them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+L</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PreviewSummary</name>
+    <message>
+        <source>Files: %1 added, %2 replaced, %3 already the same</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be installed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replaces files installed by: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writes files that these archives of the install write too (the later one wins): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No conflicts: no file of an installed package is replaced, and no two of these archives write the same file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replaces files of installed packages: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives of this install that write the same files (the later one in the list wins): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be installed: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SummarySheet</name>
@@ -504,6 +685,18 @@
         <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The library folder %1 does not exist: choose it again, or connect the drive that holds it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the library folder first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comparing with the library…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -522,6 +715,10 @@
         <source>Verdict</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1, installed</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::EntryPreview</name>
@@ -535,9 +732,140 @@
     </message>
 </context>
 <context>
+    <name>packshelf::InstallConfirmation</name>
+    <message numerus="yes">
+        <source>Install %n archive(s) into %1?</source>
+        <translation>
+            <numerusform>Install %n archive into %1?</numerusform>
+            <numerusform>Install %n archives into %1?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Comparing the archives with the library…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::InstalledView</name>
+    <message>
+        <source>%1 is no longer installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 uninstalled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) removed.</source>
+        <translation>
+            <numerusform>%n file removed.</numerusform>
+            <numerusform>%n files removed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) put back as they were before.</source>
+        <translation>
+            <numerusform>%n file put back as it was before.</numerusform>
+            <numerusform>%n files put back as they were before.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) left to a later package that wrote over them.</source>
+        <translation>
+            <numerusform>%n file left to a later package that wrote over it.</numerusform>
+            <numerusform>%n files left to a later package that wrote over them.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Kept, changed since the install: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not done: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the library %1…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The library folder %1 does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The library cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n package(s) installed in %1</source>
+        <translation>
+            <numerusform>%n package installed in %1</numerusform>
+            <numerusform>%n packages installed in %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cannot be read, its package is unknown and left alone: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Uninstall %n package(s): %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</source>
+        <translation>
+            <numerusform>Uninstall %n package: %1? The files installed from it are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
+            <numerusform>Uninstall %n packages: %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Uninstall</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uninstalling…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The library cannot be changed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>packshelf::MainWindow</name>
     <message>
         <source>Filter archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::PreviewDetailsModel</name>
+    <message>
+        <source>%1 — cannot be installed: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>replaces the file of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>replaces the file of %1 (this install)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written again by %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conflict</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,6 +1,7 @@
 #include "tests/ui/WindowHarness.h"
 
 #include <QColumnView>
+#include <QDialog>
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
@@ -117,6 +118,14 @@ bool WindowHarness::isIdle() {
 
 bool WindowHarness::waitForIdle() {
     return QTest::qWaitFor([this] { return isIdle(); }, WaitMs);
+}
+
+bool WindowHarness::confirmInstall() {
+    auto* install = window().confirmSheet()->findChild<QPushButton*>("mConfirmInstallButton");
+    if (!QTest::qWaitFor([&] { return install->isVisible() && install->isEnabled(); }, WaitMs))
+        return false;
+    QTest::mouseClick(install, Qt::LeftButton);
+    return true;
 }
 
 bool WindowHarness::releaseWorker(std::size_t i) {

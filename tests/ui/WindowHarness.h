@@ -54,6 +54,9 @@ public:
     AppDelegate& app() { return *m_delegate; }
     MainWindow& window() { return *m_window; }
 
+    // Waits until the sheet that asks before an install shows what the
+    // install would do, and confirms it.
+    bool confirmInstall();
     // Serves the event loop until the scan is over and the window idle.
     bool waitForIdle();
     bool isIdle();

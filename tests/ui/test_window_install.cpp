@@ -58,6 +58,11 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     QFile::remove(window.source() + "/c Gone.zip");
 
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
+    EXPECT_TRUE(window.window()
+                    .findChild<QLabel*>("mConfirmProblemsField")
+                    ->text()
+                    .startsWith("c Gone.zip cannot be installed: "));
     EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1"})) << "ready records leave the list";
     EXPECT_FALSE(app.mInstallSheet()->isHidden());
     EXPECT_EQ(app.mPBar()->maximum(), 3);
@@ -94,19 +99,29 @@ TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
     ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
 
+    // No library chosen, or one that is not there (an unplugged drive):
+    // the configuration sheet opens and nothing else happens.
     const std::optional<QString> library = app.mDestPath();
-    app.setMDestPath(std::nullopt);
-    click(app.mInstallButton());
-    EXPECT_EQ(window.externalCalls, QStringList({"beep"}));
-    EXPECT_FALSE(app.mConfigSheet()->isHidden()) << "the configuration sheet opens";
-    EXPECT_TRUE(app.mInstallSheet()->isHidden());
-    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1", "ready.zip:5"}));
-    app.mConfigSheet()->hide();
+    for (const std::optional<QString>& unusable :
+         {std::optional<QString>(), std::optional<QString>(window.path("unplugged"))}) {
+        window.externalCalls.clear();
+        app.setMDestPath(unusable);
+        click(app.mInstallButton());
+        EXPECT_EQ(window.externalCalls, QStringList({"beep"}));
+        EXPECT_FALSE(app.mConfigSheet()->isHidden()) << "the configuration sheet opens";
+        EXPECT_TRUE(app.mInstallSheet()->isHidden() && window.window().confirmSheet()->isHidden());
+        EXPECT_EQ(rows(app), QStringList({"loose.zip:-1", "ready.zip:5"}));
+        app.mConfigSheet()->hide();
+    }
+    EXPECT_EQ(window.statusText(), "The library folder " + window.path("unplugged") +
+                                       " does not exist: choose it again, or connect the drive "
+                                       "that holds it.");
     app.setMDestPath(library);
 
     // Only the loose archive is left after a first install; a second one
     // is refused with a beep and a reason, and no sheet opens.
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
     ASSERT_TRUE(waitForInstall(app));
     EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
     click(app.mInstallButton());
@@ -135,6 +150,7 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     auto* headline = summary->findChild<QLabel*>("mSummaryHeadline");
 
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
     click(app.mInstallSheet()->findChild<QPushButton*>("mCancelInstallButton"));
     window.releaseAllWorkers();
     ASSERT_TRUE(waitForInstall(app));
@@ -145,6 +161,7 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     summary->accept();
 
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
     EXPECT_EQ(app.mInfoField()->text(), "Installing a.zip (1 of 3)…");
     app.copyStep("a.zip"); // as the installer posts them: a.zip is in, b.zip begins
     app.copyBegins("b.zip");
@@ -180,6 +197,7 @@ TEST(WindowInstall, TheSheetCannotBeDismissedWhileInstalling) {
     AppDelegate& app = window.app();
 
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
     ASSERT_EQ(window.heldWorkers(), 2u) << "the installer thread is held";
     app.mInstallSheet()->reject();
     app.mInstallSheet()->close();
@@ -234,6 +252,7 @@ TEST(WindowInstall, HostileArchivesReachNothingOutsideTheLibrary) {
     EXPECT_EQ(unzipErrors, refused);
 
     click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
     ASSERT_TRUE(waitForInstall(app));
     QStringList left;
     for (const ArchiveItem& item : app.mItemsArray())

@@ -1,0 +1,71 @@
+#include "ui/InstallConfirmation.h"
+
+#include <QDialog>
+#include <QHeaderView>
+
+#include "ui/MainWindow.h"
+#include "ui_ConfirmSheet.h"
+
+namespace packshelf {
+
+namespace {
+// Up to this many files the details open with every archive unfolded.
+constexpr qsizetype UnfoldedFiles = 500;
+constexpr int ActionColumnWidth = 90;
+} // namespace
+
+InstallConfirmation::InstallConfirmation(MainWindow& window, QObject* parent)
+    : QObject(parent)
+    , m_ui(window.confirmControls())
+    , m_sheet(window.confirmSheet()) {
+    m_ui.mConfirmDetailsView->setModel(&m_details);
+    QHeaderView* header = m_ui.mConfirmDetailsView->header();
+    header->setStretchLastSection(false);
+    header->resizeSection(PreviewDetailsModel::ActionColumn, ActionColumnWidth);
+    header->setSectionResizeMode(PreviewDetailsModel::PathColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(PreviewDetailsModel::ConflictColumn, QHeaderView::Interactive);
+    connect(m_sheet, &QDialog::accepted, this, &InstallConfirmation::confirmed);
+    connect(m_sheet, &QDialog::rejected, this, &InstallConfirmation::declined);
+}
+
+bool InstallConfirmation::isOpen() const {
+    return m_sheet->isVisible();
+}
+
+void InstallConfirmation::open(int archives, const QString& library) {
+    m_ui.mConfirmHeadline->setText(
+        tr("Install %n archive(s) into %1?", nullptr, archives).arg(library));
+    m_ui.mConfirmTotalsField->setText(tr("Comparing the archives with the library…"));
+    for (QLabel* field : {m_ui.mConfirmConflictsField, m_ui.mConfirmProblemsField}) {
+        field->clear();
+        field->hide();
+    }
+    m_ui.mConfirmBusy->show();
+    m_details.setSummary({});
+    m_ui.mConfirmDetailsButton->setChecked(false);
+    m_ui.mConfirmDetailsButton->setEnabled(false);
+    m_ui.mConfirmInstallButton->setEnabled(false);
+    m_ui.mConfirmCancelButton->setFocus();
+    m_sheet->open();
+}
+
+void InstallConfirmation::show(const PreviewSummary& summary) {
+    m_ui.mConfirmBusy->hide();
+    m_ui.mConfirmTotalsField->setText(summary.totalsText());
+    m_ui.mConfirmConflictsField->setText(summary.conflictsText());
+    m_ui.mConfirmConflictsField->show();
+    const QString problems = summary.problemsText();
+    m_ui.mConfirmProblemsField->setText(problems);
+    m_ui.mConfirmProblemsField->setVisible(!problems.isEmpty());
+    m_details.setSummary(summary);
+    // An archive's row tells its totals across the whole width.
+    for (int row = 0; row < m_details.rowCount(); ++row)
+        m_ui.mConfirmDetailsView->setFirstColumnSpanned(row, {}, true);
+    if (m_details.fileCount() <= UnfoldedFiles)
+        m_ui.mConfirmDetailsView->expandAll();
+    m_ui.mConfirmDetailsButton->setEnabled(true);
+    m_ui.mConfirmInstallButton->setEnabled(true);
+    m_ui.mConfirmInstallButton->setFocus();
+}
+
+} // namespace packshelf

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "ui/PreviewDetailsModel.h"
+#include "ui/PreviewSummary.h"
+
+class QDialog;
+
+namespace Ui {
+class ConfirmSheet;
+}
+
+namespace packshelf {
+
+class MainWindow;
+
+// The sheet that asks before an install: how many archives, the files they
+// add, replace and leave the same in total, the packages they conflict
+// with, the archives that cannot be installed and why, and on request
+// every file. It opens while the comparison with the library still runs;
+// Install is offered once the comparison is shown.
+class InstallConfirmation : public QObject {
+    Q_OBJECT
+public:
+    explicit InstallConfirmation(MainWindow& window, QObject* parent = nullptr);
+
+    void open(int archives, const QString& library);
+    void show(const PreviewSummary& summary);
+    bool isOpen() const;
+
+signals:
+    void confirmed();
+    void declined();
+
+private:
+    Ui::ConfirmSheet& m_ui;
+    QDialog* m_sheet;
+    PreviewDetailsModel m_details;
+};
+
+} // namespace packshelf

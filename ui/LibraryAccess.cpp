@@ -1,0 +1,105 @@
+#include "ui/LibraryAccess.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "install/InstalledPackages.h"
+
+namespace packshelf {
+
+namespace {
+
+LibraryAccess::Snapshot readSnapshot(const QString& library,
+                                     const std::vector<LibraryAccess::SourceArchive>& archives) {
+    LibraryAccess::Snapshot snapshot;
+    snapshot.library = library;
+    if (!QFileInfo(library).isDir()) {
+        snapshot.missing = true;
+        return snapshot;
+    }
+    // The lock is held only while this object lives: the records are read
+    // whole, and nothing waits on the window afterwards.
+    InstalledPackages packages(library);
+    if (!packages.open(&snapshot.problem))
+        return snapshot;
+    snapshot.manifests = packages.manifests();
+    snapshot.unreadable = packages.problems();
+    QHash<QString, const Manifest*> byArchive;
+    for (const Manifest& manifest : snapshot.manifests)
+        byArchive.insert(manifest.archive, &manifest);
+    for (const LibraryAccess::SourceArchive& archive : archives) {
+        const Manifest* manifest = byArchive.value(archive.fileName);
+        if (manifest && isInstalledFrom(*manifest, archive.fileName, archive.nativePath))
+            snapshot.installedFrom.insert(archive.fileName, manifest->installed);
+    }
+    return snapshot;
+}
+
+LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives) {
+    LibraryAccess::UninstallReport report;
+    InstalledPackages packages(library);
+    if (!QFileInfo(library).isDir() || !packages.open(&report.problem)) {
+        if (report.problem.isEmpty())
+            report.problem = library;
+        return report;
+    }
+    for (const QString& archive : archives) {
+        LibraryAccess::Removal removal;
+        removal.archive = archive;
+        removal.found = packages.contains(archive);
+        if (removal.found)
+            removal.outcome = packages.uninstall(archive, &removal.problems);
+        report.removals.push_back(std::move(removal));
+    }
+    return report;
+}
+
+} // namespace
+
+LibraryAccess::LibraryAccess(QObject* parent)
+    : QObject(parent)
+    , m_pool(1) {}
+
+LibraryAccess::~LibraryAccess() {
+    waitUntilIdle();
+}
+
+void LibraryAccess::waitUntilIdle() {
+    while (m_pending > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// The result travels by value from the job's thread to the main thread.
+template <typename Result>
+void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)> done) {
+    ++m_pending;
+    m_pool.start([this, work = std::move(work), done = std::move(done)]() mutable {
+        m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
+            --m_pending;
+            done(std::move(result));
+        });
+    });
+}
+
+void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
+    run<std::vector<PackagePreview>>([job = std::move(job)] { return previewInstall(job); },
+                                     std::move(done));
+}
+
+void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,
+                                  std::function<void(Snapshot)> done) {
+    run<Snapshot>([library = std::move(library),
+                   archives = std::move(archives)] { return readSnapshot(library, archives); },
+                  std::move(done));
+}
+
+void LibraryAccess::uninstall(QString library, QStringList archives,
+                              std::function<void(UninstallReport)> done) {
+    run<UninstallReport>(
+        [library = std::move(library), archives = std::move(archives)] {
+            return removePackages(library, archives);
+        },
+        std::move(done));
+}
+
+} // namespace packshelf

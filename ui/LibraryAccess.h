@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "analysis/MainThreadCall.h"
+#include "analysis/WorkerPool.h"
+#include "install/InstallJob.h"
+#include "install/InstallPreview.h"
+#include "install/Manifest.h"
+#include "install/PackageRemoval.h"
+
+namespace packshelf {
+
+// The window's work on the library, off the main thread: the preview of an
+// install, the installed packages with the source archives they came from,
+// and uninstalls. Jobs run one at a time, in the order given, on a thread
+// of their own, so that a job waiting for the library's lock keeps no
+// analysis waiting; each job owns its inputs and hands its result to the
+// main thread, where `done` runs.
+class LibraryAccess : public QObject {
+    Q_OBJECT
+public:
+    // An archive of the source folder, to be matched with the records.
+    struct SourceArchive {
+        QString fileName;
+        QByteArray nativePath;
+    };
+
+    // The library as read: its packages, the records that cannot be read,
+    // and the listed archives a package was installed from, with the time
+    // of that install (ISO 8601).
+    struct Snapshot {
+        QString library;
+        bool missing = false; // the library folder does not exist
+        QString problem;      // the library could not be opened
+        std::vector<Manifest> manifests;
+        QStringList unreadable;
+        QHash<QString, QString> installedFrom;
+    };
+
+    // What uninstalling one package did.
+    struct Removal {
+        QString archive;
+        bool found = false; // the library still had it
+        RemovalOutcome outcome;
+        QStringList problems;
+    };
+
+    struct UninstallReport {
+        QString problem; // the library could not be opened
+        std::vector<Removal> removals;
+    };
+
+    explicit LibraryAccess(QObject* parent = nullptr);
+    // Waits until every job handed in has reported.
+    ~LibraryAccess() override;
+
+    void preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done);
+    void readInstalled(QString library, std::vector<SourceArchive> archives,
+                       std::function<void(Snapshot)> done);
+    // Uninstalls the packages of `archives`, in that order.
+    void uninstall(QString library, QStringList archives,
+                   std::function<void(UninstallReport)> done);
+
+    // Jobs handed in whose results have not reached the main thread yet.
+    bool busy() const { return m_pending > 0; }
+    // Serves the main thread until no job is outstanding.
+    void waitUntilIdle();
+
+private:
+    template <typename Result>
+    void run(std::function<Result()> work, std::function<void(Result)> done);
+
+    int m_pending = 0;
+    MainThreadCall m_mainThread;
+    // Declared last: destroyed first, once every job has reported.
+    WorkerPool m_pool;
+};
+
+} // namespace packshelf

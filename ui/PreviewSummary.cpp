@@ -1,0 +1,142 @@
+#include "ui/PreviewSummary.h"
+
+namespace packshelf {
+
+namespace {
+
+QString writerKey(const QString& archive, const QString& path) {
+    return archive + QLatin1Char('\n') + path.toCaseFolded();
+}
+
+void addOnce(QStringList& names, const QString& name) {
+    if (!name.isEmpty() && !names.contains(name))
+        names.append(name);
+}
+
+QString joined(const QStringList& names) {
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
+    PreviewSummary summary;
+    summary.m_previews = std::move(previews);
+    for (const PackagePreview& preview : summary.m_previews) {
+        for (const PackagePreview::File& file : preview.files) {
+            if (!file.overwrittenBy.isEmpty())
+                summary.m_earlierWriters.insert(writerKey(file.overwrittenBy, file.path),
+                                                preview.archive);
+        }
+    }
+    for (const PackagePreview& preview : summary.m_previews) {
+        Archive archive{preview.archive,
+                        preview.problem,
+                        preview.count(Kind::Add),
+                        preview.count(Kind::Replace),
+                        preview.count(Kind::Same),
+                        {},
+                        {}};
+        for (const PackagePreview::File& file : preview.files) {
+            addOnce(archive.installedConflicts, file.owner);
+            addOnce(archive.batchConflicts, file.overwrittenBy);
+            addOnce(archive.batchConflicts, summary.earlierWriter(preview.archive, file.path));
+        }
+        archive.installedConflicts.removeAll(preview.archive);
+        archive.batchConflicts.removeAll(preview.archive);
+        summary.m_archives.push_back(std::move(archive));
+    }
+    return summary;
+}
+
+const PreviewSummary::Archive* PreviewSummary::archive(const QString& name) const {
+    for (const Archive& archive : m_archives) {
+        if (archive.name == name)
+            return &archive;
+    }
+    return nullptr;
+}
+
+QString PreviewSummary::earlierWriter(const QString& archive, const QString& path) const {
+    return m_earlierWriters.value(writerKey(archive, path));
+}
+
+QString PreviewSummary::filesText(int added, int replaced, int same) {
+    return tr("Files: %1 added, %2 replaced, %3 already the same")
+        .arg(added)
+        .arg(replaced)
+        .arg(same);
+}
+
+QString PreviewSummary::actionText(Kind kind) {
+    switch (kind) {
+    case Kind::Add:
+        return tr("Add");
+    case Kind::Replace:
+        return tr("Replace");
+    case Kind::Same:
+        return tr("Same");
+    }
+    return {};
+}
+
+QString PreviewSummary::archiveText(const QString& name) const {
+    const Archive* found = archive(name);
+    if (!found)
+        return {};
+    if (!found->problem.isEmpty())
+        return tr("Cannot be installed: %1").arg(found->problem);
+    QStringList lines{filesText(found->added, found->replaced, found->same)};
+    if (!found->installedConflicts.isEmpty())
+        lines << tr("Replaces files installed by: %1").arg(joined(found->installedConflicts));
+    if (!found->batchConflicts.isEmpty())
+        lines << tr("Writes files that these archives of the install write too (the later "
+                    "one wins): %1")
+                     .arg(joined(found->batchConflicts));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString PreviewSummary::totalsText() const {
+    int added = 0;
+    int replaced = 0;
+    int same = 0;
+    for (const Archive& archive : m_archives) {
+        added += archive.added;
+        replaced += archive.replaced;
+        same += archive.same;
+    }
+    return filesText(added, replaced, same);
+}
+
+QString PreviewSummary::conflictsText() const {
+    QStringList installed;
+    QStringList batch;
+    for (const Archive& archive : m_archives) {
+        for (const QString& name : archive.installedConflicts)
+            addOnce(installed, name);
+        for (const QString& name : archive.batchConflicts)
+            addOnce(batch, name);
+    }
+    if (installed.isEmpty() && batch.isEmpty())
+        return tr("No conflicts: no file of an installed package is replaced, and no two of "
+                  "these archives write the same file.");
+    QStringList lines;
+    if (!installed.isEmpty())
+        lines << tr("Replaces files of installed packages: %1").arg(joined(installed));
+    if (!batch.isEmpty())
+        lines << tr("Archives of this install that write the same files (the later one in the "
+                    "list wins): %1")
+                     .arg(joined(batch));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString PreviewSummary::problemsText() const {
+    QStringList lines;
+    for (const Archive& archive : m_archives) {
+        if (!archive.problem.isEmpty())
+            lines << tr("%1 cannot be installed: %2").arg(archive.name, archive.problem);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace packshelf
