@@ -45,19 +45,17 @@ private:
     ContentNode describeEntry(const QString& folder, const QString& name, int depth) {
         const QString path = joinPath(folder, name);
         struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            // A folder named like an archive was taken for one.
-            if (hasArchiveExtension(name))
-                return ContentNode::makeFolder(name, std::nullopt);
-            return ContentNode::makeFolder(name, describeFolder(path, depth));
-        }
-        if (hasArchiveExtension(name)) {
-            std::optional<ContentTree> content;
-            if (depth < MaxNestingDepth)
-                content = describeArchive(path, depth + 1);
-            return ContentNode::makeFolder(baseName(name), std::move(content));
-        }
-        return ContentNode::makeFile(name, quint64(st.st_size));
+        const bool isFolder =
+            ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (!isFolder && !hasArchiveExtension(name))
+            return ContentNode::makeFile(name, quint64(st.st_size));
+        // A folder named like an archive was taken for one, and not read.
+        std::optional<ContentTree> content;
+        if (isFolder && !hasArchiveExtension(name))
+            content = describeFolder(path, depth);
+        else if (!isFolder && depth < MaxNestingDepth)
+            content = describeArchive(path, depth + 1);
+        return ContentNode::makeFolder(isFolder ? name : baseName(name), std::move(content));
     }
 
     QString m_workdir;
