@@ -33,8 +33,8 @@ const char* const AnalyzeHelp =
     "  --version       show the version\n"
     "  -h, --help      show this help\n"
     "\n"
-    "Exit status: 0 when the analysis ran, 2 for a usage error or a SOURCE\n"
-    "that is not a readable folder.\n";
+    "Exit status: 0 when the analysis ran, 2 for a usage error, a SOURCE that\n"
+    "is not a readable folder or a work folder that cannot be written to.\n";
 
 } // namespace
 
@@ -60,7 +60,7 @@ int runAnalyze(const QStringList& arguments) {
     QTemporaryDir privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)
-        return ExitFailed;
+        return ExitUsage;
 
     // Records are printed as they come in, in list order, and then let go:
     // memory stays flat however many archives the folder holds.

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -27,8 +28,14 @@ std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* s
 std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
                                      const QTemporaryDir& privateWork) {
-    if (parser.isSet(workOption))
-        return QDir(parser.value(workOption)).absolutePath();
+    if (parser.isSet(workOption)) {
+        const QString folder = QDir(parser.value(workOption)).absolutePath();
+        if (QDir().mkpath(folder) && QFileInfo(folder).isWritable())
+            return folder;
+        printError(QStringLiteral("%1 is not a folder that can be written to")
+                       .arg(parser.value(workOption)));
+        return std::nullopt;
+    }
     if (privateWork.isValid())
         return privateWork.path();
     printError(QStringLiteral("cannot create a temporary work folder"));

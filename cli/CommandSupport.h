@@ -23,9 +23,9 @@ namespace packshelf::cli {
 // message and answers nothing.
 std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* sourceDir);
 
-// The work folder: the value of `workOption` when given, else the private
-// temporary folder `privateWork`. Prints a message and answers nothing when
-// there is none.
+// The work folder: the value of `workOption` when given (made when
+// missing), else the private temporary folder `privateWork`. Prints a
+// message and answers nothing when there is none to write to.
 std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
                                      const QTemporaryDir& privateWork);

@@ -66,9 +66,10 @@ const char* const InstallHelp =
     "taken only where the window offers it: --runtime and --data for an archive\n"
     "with duplicates, --force for one in which nothing was found.\n"
     "\n"
-    "Exit status: 0 when every archive taken for the install ended installed,\n"
-    "1 when any failed, 2 for a usage error, a SOURCE or DEST that is not a\n"
-    "folder, or a choice that names no archive or that the window would not\n"
+    "Exit status: 0 when every archive taken for the install ended installed\n"
+    "(with --dry-run: would), 1 when any failed (would fail), 2 for a usage\n"
+    "error, a SOURCE or DEST that is not a folder, a work folder that cannot be\n"
+    "written to, or a choice that names no archive or that the window would not\n"
     "offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
     "installed is rolled back, those installed stay installed.\n";
 
@@ -281,7 +282,7 @@ int runInstall(const QStringList& arguments) {
     QTemporaryDir privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)
-        return ExitFailed;
+        return ExitUsage;
 
     // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
     // them on); failures, with the path that failed, are warnings and show.

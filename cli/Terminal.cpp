@@ -1,6 +1,8 @@
 #include "cli/Terminal.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace packshelf::cli {
@@ -9,9 +11,17 @@ void printError(const QString& message) {
     std::fprintf(stderr, "packshelf-cli: %s\n", message.toLocal8Bit().constData());
 }
 
+namespace {
+// A terminal that can rewrite its line.
+bool rewritableTerminal() {
+    const char* term = std::getenv("TERM");
+    return ::isatty(STDERR_FILENO) == 1 && !(term && std::strcmp(term, "dumb") == 0);
+}
+} // namespace
+
 ProgressLine::ProgressLine(QString label, bool quiet)
     : m_label(std::move(label))
-    , m_enabled(!quiet && ::isatty(STDERR_FILENO) == 1) {}
+    , m_enabled(!quiet && rewritableTerminal()) {}
 
 ProgressLine::~ProgressLine() {
     clear();

@@ -31,6 +31,10 @@ const char* const Usage =
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("packshelf-cli"));
+    // Warnings of the engine (a failed install, a nested archive left out)
+    // carry the program's name like every other message on stderr.
+    qSetMessagePattern(QStringLiteral(
+        "packshelf-cli: %{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
     QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
