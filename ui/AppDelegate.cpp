@@ -346,6 +346,8 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
         launchWorkers();
     selectRows(selected);
     listClick();
+    // Which archives are installed does not wait for their analysis.
+    scheduleLibraryLook();
 }
 
 // The records of a new list, in listing order. Following the folder, an

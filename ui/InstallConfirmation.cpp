@@ -11,7 +11,6 @@ namespace packshelf {
 namespace {
 // Up to this many files the details open with every archive unfolded.
 constexpr qsizetype UnfoldedFiles = 500;
-constexpr int ActionColumnWidth = 90;
 } // namespace
 
 InstallConfirmation::InstallConfirmation(MainWindow& window, QObject* parent)
@@ -21,9 +20,10 @@ InstallConfirmation::InstallConfirmation(MainWindow& window, QObject* parent)
     m_ui.mConfirmDetailsView->setModel(&m_details);
     QHeaderView* header = m_ui.mConfirmDetailsView->header();
     header->setStretchLastSection(false);
-    header->resizeSection(PreviewDetailsModel::ActionColumn, ActionColumnWidth);
+    header->setSectionResizeMode(PreviewDetailsModel::ActionColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(PreviewDetailsModel::PathColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(PreviewDetailsModel::ConflictColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(PreviewDetailsModel::ConflictColumn,
+                                 QHeaderView::ResizeToContents);
     connect(m_sheet, &QDialog::accepted, this, &InstallConfirmation::confirmed);
     connect(m_sheet, &QDialog::rejected, this, &InstallConfirmation::declined);
 }

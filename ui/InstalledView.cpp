@@ -15,12 +15,14 @@ namespace {
 
 enum Column { ArchiveColumn = 0, InstalledColumn = 1, FilesColumn = 2, ReplacedColumn = 3 };
 
-QTreeWidgetItem* packageRow(const Manifest& manifest) {
+// A row of `list`, which owns it.
+QTreeWidgetItem* addPackageRow(QTreeWidget* list, const Manifest& manifest) {
     using Action = Manifest::File::Action;
     const int replaced = manifest.count(Action::Replaced);
-    auto* row = new QTreeWidgetItem(QStringList{
-        manifest.archive, installedWhen(manifest.installed),
-        QString::number(manifest.count(Action::New) + replaced), QString::number(replaced)});
+    auto* row = new QTreeWidgetItem(
+        list, QStringList{manifest.archive, installedWhen(manifest.installed),
+                          QString::number(manifest.count(Action::New) + replaced),
+                          QString::number(replaced)});
     for (int column : {FilesColumn, ReplacedColumn})
         row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     return row;
@@ -106,13 +108,11 @@ void InstalledView::showPackages(const std::vector<Manifest>& manifests) {
     const QStringList selected = selectedArchives();
     QTreeWidget* list = m_ui.mInstalledList;
     list->clear();
-    for (const Manifest& manifest : manifests) {
-        QTreeWidgetItem* row = packageRow(manifest);
-        list->addTopLevelItem(row);
-        row->setSelected(selected.contains(manifest.archive));
-    }
-    if (list->topLevelItemCount() > 0 && !list->currentItem())
-        list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    for (const Manifest& manifest : manifests)
+        addPackageRow(list, manifest)->setSelected(selected.contains(manifest.archive));
+    // Uninstall is at hand from the keyboard: something is always selected.
+    if (list->topLevelItemCount() > 0 && list->selectedItems().isEmpty())
+        list->setCurrentItem(list->topLevelItem(0));
     enableUninstall();
 }
 

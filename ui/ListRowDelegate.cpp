@@ -14,6 +14,8 @@ void ListRowDelegate::initStyleOption(QStyleOptionViewItem* option,
                                       const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->state &= ~QStyle::State_HasFocus;
+    if (index.column() == ContentListModel::InfoColumn)
+        option->decorationPosition = QStyleOptionViewItem::Right;
 }
 
 void ListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

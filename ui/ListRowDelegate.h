@@ -6,7 +6,8 @@ namespace packshelf {
 
 // Draws a cell of the content list. The list selects whole rows, so no
 // cell draws a focus frame of its own; the pin sits in the middle of its
-// column.
+// column, and the installed mark at the right end of the verdict, so that
+// the verdicts stay aligned.
 class ListRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -17,12 +17,21 @@ QString joined(const QStringList& names) {
     return names.join(QStringLiteral(", "));
 }
 
+// Archives of the install in list order, the order the install takes them.
+void sortInListOrder(QStringList& names, const QHash<QString, int>& positions) {
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        return positions.value(a) < positions.value(b);
+    });
+}
+
 } // namespace
 
 PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
     PreviewSummary summary;
     summary.m_previews = std::move(previews);
+    QHash<QString, int> positions;
     for (const PackagePreview& preview : summary.m_previews) {
+        positions.insert(preview.archive, int(positions.size()));
         for (const PackagePreview::File& file : preview.files) {
             if (!file.overwrittenBy.isEmpty())
                 summary.m_earlierWriters.insert(writerKey(file.overwrittenBy, file.path),
@@ -44,6 +53,7 @@ PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
         }
         archive.installedConflicts.removeAll(preview.archive);
         archive.batchConflicts.removeAll(preview.archive);
+        sortInListOrder(archive.batchConflicts, positions);
         summary.m_archives.push_back(std::move(archive));
     }
     return summary;
@@ -90,8 +100,8 @@ QString PreviewSummary::archiveText(const QString& name) const {
     if (!found->installedConflicts.isEmpty())
         lines << tr("Replaces files installed by: %1").arg(joined(found->installedConflicts));
     if (!found->batchConflicts.isEmpty())
-        lines << tr("Writes files that these archives of the install write too (the later "
-                    "one wins): %1")
+        lines << tr("Writes the same files as %1 in this install; the archive later in the "
+                    "list wins")
                      .arg(joined(found->batchConflicts));
     return lines.join(QLatin1Char('\n'));
 }
@@ -110,12 +120,12 @@ QString PreviewSummary::totalsText() const {
 
 QString PreviewSummary::conflictsText() const {
     QStringList installed;
-    QStringList batch;
+    QStringList batch; // in list order
     for (const Archive& archive : m_archives) {
         for (const QString& name : archive.installedConflicts)
             addOnce(installed, name);
-        for (const QString& name : archive.batchConflicts)
-            addOnce(batch, name);
+        if (!archive.batchConflicts.isEmpty())
+            batch << archive.name;
     }
     if (installed.isEmpty() && batch.isEmpty())
         return tr("No conflicts: no file of an installed package is replaced, and no two of "
@@ -124,7 +134,7 @@ QString PreviewSummary::conflictsText() const {
     if (!installed.isEmpty())
         lines << tr("Replaces files of installed packages: %1").arg(joined(installed));
     if (!batch.isEmpty())
-        lines << tr("Archives of this install that write the same files (the later one in the "
+        lines << tr("Archives of this install that write the same files (the one later in the "
                     "list wins): %1")
                      .arg(joined(batch));
     return lines.join(QLatin1Char('\n'));

@@ -12,6 +12,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 #include "ui_ConfirmSheet.h"
+#include "ui_InstalledSheet.h"
 
 namespace packshelf {
 
@@ -111,6 +112,15 @@ void ScreenshotTour::advance() {
         if ((m_window.summarySheet()->isVisible() && settled) || timedOut) {
             saveWithSheet(m_window.summarySheet(), QStringLiteral("packshelf-install-summary.png"));
             m_window.summarySheet()->accept();
+            m_delegate.showInstalledPackages();
+            moveTo(Step::WaitForInstalled);
+        }
+        return;
+    case Step::WaitForInstalled:
+        if ((m_window.installedControls().mInstalledList->topLevelItemCount() > 0 && settled) ||
+            timedOut) {
+            saveWithSheet(m_window.installedSheet(), QStringLiteral("packshelf-installed.png"));
+            m_window.installedSheet()->accept();
             m_delegate.openConfigSheet();
             moveTo(Step::SettleSheet);
         }

@@ -18,7 +18,8 @@ class MainWindow;
 // rows in every pin state, it opens the tree of an archive that needs help
 // and saves the window; after the analysis it asks to install what is
 // ready and saves the confirmation with its details over the window, then
-// installs and saves the summary, then the configuration sheet. Only
+// installs and saves the summary, the installed packages and the
+// configuration sheet. Only
 // made when the variable PACKSHELF_SCREENSHOTS names the folder for the
 // pictures.
 class ScreenshotTour : public QObject {
@@ -39,6 +40,7 @@ private:
         WaitForConfirmation,
         SettleConfirmation,
         WaitForSummary,
+        WaitForInstalled,
         SettleSheet,
         Done
     };

@@ -499,10 +499,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Writes files that these archives of the install write too (the later one wins): %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No conflicts: no file of an installed package is replaced, and no two of these archives write the same file.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -511,11 +507,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Archives of this install that write the same files (the later one in the list wins): %1</source>
+        <source>%1 cannot be installed: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 cannot be installed: %2</source>
+        <source>Writes the same files as %1 in this install; the archive later in the list wins</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archives of this install that write the same files (the one later in the list wins): %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -51,9 +51,9 @@ TEST(WindowLibrary, ConfirmInstallMarkAndUninstall) {
     auto* libraryField = control<QLabel>(window, "mLibraryField");
     window.selectRow(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return libraryField->text().startsWith("Files:"); }));
-    EXPECT_EQ(libraryField->text(), filesLine(1, 1, 0) +
-                                        "\nWrites files that these archives of the install "
-                                        "write too (the later one wins): B.zip");
+    EXPECT_EQ(libraryField->text(), filesLine(1, 1, 0) + "\nWrites the same files as B.zip in "
+                                                         "this install; the archive later in "
+                                                         "the list wins");
 
     const FolderSnapshot before = FolderSnapshot::of(window.library());
     click(app.mInstallButton());
@@ -62,8 +62,8 @@ TEST(WindowLibrary, ConfirmInstallMarkAndUninstall) {
     const QString shown = control<QLabel>(window, "mConfirmTotalsField")->text();
     EXPECT_EQ(shown, filesLine(1, 2, 0));
     EXPECT_EQ(control<QLabel>(window, "mConfirmConflictsField")->text(),
-              "Archives of this install that write the same files (the later one in the list "
-              "wins): B.zip, A.zip");
+              "Archives of this install that write the same files (the one later in the list "
+              "wins): A.zip, B.zip");
     const QAbstractItemModel* details = control<QTreeView>(window, "mConfirmDetailsView")->model();
     const QModelIndex ofB = details->index(0, 0, details->index(1, 0));
     EXPECT_EQ(QStringList({ofB.data().toString(), ofB.siblingAtColumn(1).data().toString(),
