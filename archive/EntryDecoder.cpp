@@ -1,5 +1,6 @@
 #include "archive/EntryDecoder.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "archive/ArchiveIndex.h"
@@ -93,13 +94,16 @@ QString decodeProblem(EntryDecoder::Status status, const QString& name) {
 EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
                         const std::atomic<bool>* cancel) {
     EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc, sink);
-    const auto buffer = std::make_unique<unsigned char[]>(InputSize);
+    // As large as the data needs, and left uninitialised: only what is read
+    // into it is used.
+    const quint64 bufferSize = std::clamp<quint64>(entry.compressedSize, 1, InputSize);
+    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(std::size_t(bufferSize));
     quint64 offset = entry.dataOffset;
     quint64 left = entry.compressedSize;
     while (left > 0) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return {false, QStringLiteral("cancelled")};
-        const quint64 want = std::min<quint64>(left, InputSize);
+        const quint64 want = std::min<quint64>(left, bufferSize);
         const qint64 got = input.readAt(offset, buffer.get(), want);
         if (got <= 0)
             return {false, QStringLiteral("cannot read %1 from the archive").arg(entry.name)};

@@ -221,14 +221,14 @@ bool printPreview(const std::vector<PackagePreview>& previews, const OutputStyle
                               : TableOutput::Tone::Plain);
                 continue;
             }
-            QJsonObject line{{QStringLiteral("ARCHIVE"), preview.archive},
-                             {QStringLiteral("PATH"), file.path},
-                             {QStringLiteral("ACTION"), actionName(file.kind)}};
+            QList<std::pair<const char*, QString>> fields{{"ACTION", actionName(file.kind)},
+                                                          {"ARCHIVE", preview.archive}};
             if (!file.overwrittenBy.isEmpty())
-                line.insert(QStringLiteral("OVERWRITTEN_BY"), file.overwrittenBy);
+                fields.append({"OVERWRITTEN_BY", file.overwrittenBy});
             if (!file.owner.isEmpty())
-                line.insert(QStringLiteral("OWNER"), file.owner);
-            const QByteArray text = jsonLine(line);
+                fields.append({"OWNER", file.owner});
+            fields.append({"PATH", file.path});
+            const QByteArray text = jsonLine(fields);
             std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
         }
     }

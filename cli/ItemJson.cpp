@@ -48,4 +48,54 @@ QByteArray jsonLine(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
+namespace {
+void appendJsonString(QByteArray& out, const QString& text) {
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\\u" + QByteArray::number(int(c), 16).rightJustified(4, '0');
+            else
+                out += c;
+        }
+    }
+    out += '"';
+}
+} // namespace
+
+QByteArray jsonLine(const QList<std::pair<const char*, QString>>& fields) {
+    QByteArray line = "{";
+    for (const auto& [key, value] : fields) {
+        if (line.size() > 1)
+            line += ',';
+        line += '"';
+        line += key;
+        line += "\":";
+        appendJsonString(line, value);
+    }
+    return line + "}\n";
+}
+
 } // namespace packshelf::cli

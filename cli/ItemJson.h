@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QList>
+#include <utility>
 
 #include "analysis/ArchiveItem.h"
 
@@ -18,5 +20,10 @@ QJsonArray treeToJson(const ContentTree& tree);
 
 // One line of output: the compact object and a newline.
 QByteArray jsonLine(const QJsonObject& object);
+
+// The same for an object of texts only, written directly (many lines are
+// printed this way): keys in the given order, which should be sorted as the
+// object's own output sorts them.
+QByteArray jsonLine(const QList<std::pair<const char*, QString>>& fields);
 
 } // namespace packshelf::cli

@@ -71,7 +71,6 @@ std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, con
         *problem = top->index.problem;
         return nullptr;
     }
-    view->m_digest = top->index.digest();
     const Loaded& loaded = *top;
     view->m_archives[{}] = std::move(top);
     view->overlay(view->m_root, loaded, {});
@@ -197,6 +196,10 @@ ViewNode* ArchiveView::overlayNamed(ViewNode& folder, const QString& part) {
         return made;
     }
     return nullptr;
+}
+
+QByteArray ArchiveView::digest() const {
+    return m_archives.at({})->index.digest();
 }
 
 const ViewNode* ArchiveView::locate(const QString& path, QString* problem) {

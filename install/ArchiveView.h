@@ -62,7 +62,7 @@ public:
     const ViewNode& root() const { return m_root; }
     const std::vector<NestedFailure>& nestedFailures() const { return m_nestedFailures; }
     // The SHA-256 digest of the archive's listing.
-    const QByteArray& digest() const { return m_digest; }
+    QByteArray digest() const;
 
     // The node at `path` (names joined with "/", "" for the top), reading an
     // archive named after a missing folder on the way. Nothing, with
@@ -91,7 +91,6 @@ private:
     std::map<std::vector<int>, std::unique_ptr<Loaded>> m_archives; // {} is the top archive
     ViewNode m_root;
     std::vector<NestedFailure> m_nestedFailures;
-    QByteArray m_digest;
 };
 
 } // namespace packshelf

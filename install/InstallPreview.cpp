@@ -45,7 +45,9 @@ QStringList PackagePreview::conflicts() const {
 std::vector<PackagePreview> previewInstall(const InstallJob& job) {
     std::vector<PackagePreview> previews;
     QStringList problems;
-    std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
+    const std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
+    // What the records know of the library's files, shared by every archive.
+    const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
     // Library files the archives before this one would write, case-folded.
     QHash<QString, Written> written;
     for (const ArchiveItem& item : job.items) {
@@ -63,9 +65,10 @@ std::vector<PackagePreview> previewInstall(const InstallJob& job) {
         const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
         LibraryTransaction transaction(plan, *view, job.cancelled.get());
         LibraryTransaction::Memory memory;
+        memory.files = &files;
         for (const Manifest& manifest : installed) {
-            if (manifest.archive != item.fileName())
-                memory.others.push_back(manifest);
+            if (manifest.archive == item.fileName())
+                memory.previous = manifest;
         }
         transaction.remember(std::move(memory));
         if (!plan.ok() || !transaction.compare()) {

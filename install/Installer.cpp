@@ -41,7 +41,7 @@ public:
         m_manifests = m_records.load(&problems);
         for (const QString& broken : problems)
             qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
-        m_owners = LibraryTransaction::ownersOf(m_manifests);
+        m_files = LibraryTransaction::filesOf(m_manifests);
     }
 
     // What the transaction is to remember for the package of `archive`;
@@ -51,7 +51,7 @@ public:
             return std::nullopt;
         LibraryTransaction::Memory memory;
         memory.records = &m_records;
-        memory.owners = &m_owners;
+        memory.files = &m_files;
         memory.manifest.archive = archive;
         memory.manifest.sequence = LibraryRecords::lastSequence(m_manifests) + 1;
         for (Manifest& manifest : m_manifests) {
@@ -69,9 +69,7 @@ public:
     void settle(LibraryTransaction::Memory memory, bool committed) {
         m_manifests = std::move(memory.others);
         if (committed) {
-            for (const Manifest::File& file : memory.manifest.files)
-                m_owners.insert(memory.manifest.root + QLatin1Char('/') + file.path,
-                                memory.manifest.archive);
+            LibraryTransaction::addFiles(m_files, memory.manifest);
             m_manifests.push_back(std::move(memory.manifest));
         } else if (memory.previous) {
             m_manifests.push_back(std::move(*memory.previous));
@@ -84,7 +82,7 @@ private:
     LibraryRecords m_records;
     bool m_enabled;
     std::vector<Manifest> m_manifests;
-    QHash<QString, QString> m_owners;
+    LibraryTransaction::LibraryFiles m_files;
 };
 
 // Installs one record.

@@ -99,7 +99,7 @@ void removeTree(int parentFd, const QByteArray& name) {
 }
 
 bool crcOfFile(int fd, quint64 size, quint32* crc) {
-    const auto buffer = std::make_unique<char[]>(BufferSize);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(BufferSize);
     uLong sum = crc32(0L, Z_NULL, 0);
     quint64 offset = 0;
     while (offset < size) {

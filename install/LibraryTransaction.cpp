@@ -258,9 +258,9 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     bool found = false;
     bool same = false;
     int dirFd = -1;
+    struct stat st {};
     if (folder->exists) {
         dirFd = directory(folder->path);
-        struct stat st;
         found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         if (!found && errno != ENOENT)
             return fail(file.target, systemReason(errno));
@@ -274,11 +274,18 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
         }
         if (found && !S_ISREG(st.st_mode))
             return fail(file.target, obstacle(st.st_mode));
-        same = found && quint64(st.st_size) == file.entry->uncompressedSize &&
-               sameContent(dirFd, recorded.name, *file.entry);
     }
     const QByteArray finalPath = joined(folder->finalPath, recorded.name);
     recorded.file.path = QFile::decodeName(finalPath);
+    // The library file's CRC-32, worked out once and only when needed.
+    std::optional<std::optional<quint32>> crc;
+    const auto currentCrc = [&] {
+        if (!crc)
+            crc = crcOfLibraryFile(dirFd, recorded.name, st, recorded.file.path);
+        return *crc;
+    };
+    same = found && quint64(st.st_size) == file.entry->uncompressedSize &&
+           currentCrc() == file.entry->crc;
     recorded.file.size = file.entry->uncompressedSize;
     recorded.file.crc = file.entry->crc;
     recorded.file.modified = dosDateToUnixTime(file.entry->dosDate);
@@ -286,7 +293,10 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
                            : found ? Manifest::File::Action::Replaced
                                    : Manifest::File::Action::New;
     recorded.backUp = found && !same;
-    applyHistory(recorded, dirFd, recorded.name, found);
+    if (found)
+        applyHistory(recorded, currentCrc);
+    else
+        applyHistory(recorded, nullptr);
     if (!same) {
         FileWrite write;
         write.file = &file;
@@ -314,18 +324,17 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
 // Where the file's history comes from: the earlier version of this package
 // when the file is still as that version wrote it, else the package the
 // library's file last came from.
-void LibraryTransaction::applyHistory(Recorded& recorded, int dirFd, const QByteArray& name,
-                                      bool found) {
+// `currentCrc` gives the library file's CRC-32 (nothing when it cannot be
+// read); null when there is no file.
+void LibraryTransaction::applyHistory(Recorded& recorded,
+                                      const std::function<std::optional<quint32>()>& currentCrc) {
     if (!m_memory)
         return;
+    const bool found = bool(currentCrc);
     Manifest::File& file = recorded.file;
     const Manifest::File* earlier = m_previousFiles.value(file.path);
-    const bool same = file.action == Manifest::File::Action::Same;
-    // Still as the earlier version wrote it? Known without reading when the
-    // library's file was just found equal to the new content.
-    const bool asEarlier = earlier && found &&
-                           (same ? earlier->size == file.size && earlier->crc == file.crc
-                                 : fileHasContent(dirFd, name, earlier->size, earlier->crc));
+    // Still as the earlier version wrote it?
+    const bool asEarlier = earlier && found && currentCrc() == earlier->crc;
     if (earlier && earlier->written() && asEarlier) {
         file.action = earlier->action;
         file.backup = earlier->backup;
@@ -336,15 +345,30 @@ void LibraryTransaction::applyHistory(Recorded& recorded, int dirFd, const QByte
     if (earlier && !earlier->written())
         recorded.owner = earlier->previousOwner;
     else if (found)
-        recorded.owner = m_owners->value(m_plan.root + QLatin1Char('/') + file.path);
+        recorded.owner = m_files->value(m_plan.root + QLatin1Char('/') + file.path).owner;
     if (file.action != Manifest::File::Action::New)
         file.previousOwner = recorded.owner;
     if (recorded.backUp)
         file.backup = file.path;
 }
 
-bool LibraryTransaction::sameContent(int dirFd, const QByteArray& name, const IndexEntry& entry) {
-    return fileHasContent(dirFd, name, entry.uncompressedSize, entry.crc);
+// A file still of the size and time the records give has the CRC-32 they
+// give (the same trust an uninstall puts in it); any other is read.
+std::optional<quint32> LibraryTransaction::crcOfLibraryFile(int dirFd, const QByteArray& name,
+                                                            const struct ::stat& st,
+                                                            const QString& path) {
+    const auto known = m_files->constFind(m_plan.root + QLatin1Char('/') + path);
+    if (known != m_files->constEnd() && known->size == quint64(st.st_size) &&
+        known->modified == st.st_mtim.tv_sec)
+        return known->crc;
+    if (st.st_size == 0)
+        return 0;
+    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    quint32 crc = 0;
+    // A file that cannot be read is like no other: it is written anew.
+    if (!fd.valid() || !crcOfFile(fd.get(), quint64(st.st_size), &crc))
+        return std::nullopt;
+    return crc;
 }
 
 bool LibraryTransaction::makeFolder(const QString& target) {
@@ -420,21 +444,28 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     return true;
 }
 
-QHash<QString, QString> LibraryTransaction::ownersOf(const std::vector<Manifest>& manifests) {
-    QHash<QString, QString> owners;
-    for (const Manifest& manifest : manifests) { // in install order: the later one wins
-        for (const Manifest::File& file : manifest.files)
-            owners.insert(manifest.root + QLatin1Char('/') + file.path, manifest.archive);
-    }
-    return owners;
+void LibraryTransaction::addFiles(LibraryFiles& files, const Manifest& manifest) {
+    for (const Manifest::File& file : manifest.files)
+        files.insert(manifest.root + QLatin1Char('/') + file.path,
+                     {manifest.archive, file.size, file.crc, file.modified});
+}
+
+LibraryTransaction::LibraryFiles
+LibraryTransaction::filesOf(const std::vector<Manifest>& manifests) {
+    LibraryFiles files;
+    for (const Manifest& manifest : manifests) // in install order: the later one wins
+        addFiles(files, manifest);
+    return files;
 }
 
 void LibraryTransaction::remember(Memory memory) {
-    if (memory.owners) {
-        m_owners = memory.owners;
+    if (memory.files) {
+        m_files = memory.files;
     } else {
-        m_ownersMade = ownersOf(memory.others);
-        m_owners = &m_ownersMade;
+        m_filesMade = filesOf(memory.others);
+        if (memory.previous)
+            addFiles(m_filesMade, *memory.previous);
+        m_files = &m_filesMade;
     }
     m_memory = std::move(memory);
     if (m_memory->previous) {

@@ -5,7 +5,9 @@
 #include <QSet>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <map>
+#include <sys/stat.h>
 #include <vector>
 
 #include "archive/ZipHandles.h"
@@ -42,6 +44,16 @@ public:
         int same = 0;
     };
 
+    // A library file as the records last wrote it down.
+    struct LibraryFile {
+        QString owner; // the package it came from
+        quint64 size = 0;
+        quint32 crc = 0;
+        qint64 modified = 0;
+    };
+    // By absolute path.
+    using LibraryFiles = QHash<QString, LibraryFile>;
+
     // What the library is to remember of the package. With it, a replaced
     // file is first hard-linked (or copied) into the package's backup
     // folder, and the renames, the backups and the package's record are
@@ -51,13 +63,14 @@ public:
         Manifest manifest;                // its identity; files and folders are filled in
         std::vector<Manifest> others;     // the records of the other installed packages
         std::optional<Manifest> previous; // the record of an earlier version of this archive
-        // Absolute library path -> the package it last came from; made from
-        // `others` when not given.
-        const QHash<QString, QString>* owners = nullptr;
+        // The library's files as recorded; made from the records above when
+        // not given.
+        const LibraryFiles* files = nullptr;
     };
 
-    // The library's files and the packages they came from, by absolute path.
-    static QHash<QString, QString> ownersOf(const std::vector<Manifest>& manifests);
+    // The files the records name, each as its latest record has it.
+    static LibraryFiles filesOf(const std::vector<Manifest>& manifests);
+    static void addFiles(LibraryFiles& files, const Manifest& manifest);
 
     // One planned file as it would go into the library.
     struct Change {
@@ -114,7 +127,10 @@ private:
 
     bool fail(const QString& target, const QString& problem);
     bool resolveAll();
-    void applyHistory(Recorded& recorded, int dirFd, const QByteArray& name, bool found);
+    void applyHistory(Recorded& recorded,
+                      const std::function<std::optional<quint32>()>& currentCrc);
+    std::optional<quint32> crcOfLibraryFile(int dirFd, const QByteArray& name,
+                                            const struct ::stat& st, const QString& path);
     bool backUpReplacedFiles(const QByteArray& staging);
     void noteStagingIn(const QByteArray& folder);
     bool commitThroughJournal();
@@ -125,7 +141,6 @@ private:
     const QHash<QString, QList<QByteArray>>& listing(const QByteArray& path);
     Folder* resolveFolder(const QString& target);
     bool resolveFile(const PlannedFile& file);
-    bool sameContent(int dirFd, const QByteArray& name, const IndexEntry& entry);
     bool makeFolder(const QString& target);
     bool writeFile(const FileWrite& write);
     void rollback();
@@ -144,8 +159,8 @@ private:
     std::vector<Recorded> m_recorded;
     QHash<QByteArray, std::size_t> m_recordAt;
     std::optional<Memory> m_memory;
-    QHash<QString, QString> m_ownersMade; // when the memory brought none
-    const QHash<QString, QString>* m_owners = &m_ownersMade;
+    LibraryFiles m_filesMade; // when the memory brought none
+    const LibraryFiles* m_files = &m_filesMade;
     QHash<QString, const Manifest::File*> m_previousFiles; // of the earlier version, by path
     std::vector<Change> m_changes;
     RemovalOutcome m_removal;
