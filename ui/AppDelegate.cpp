@@ -924,7 +924,7 @@ void AppDelegate::closeConfigSheet() {
 
 void AppDelegate::doDonate() {
     m_services.openUrl(QUrl(QStringLiteral(PACKSHELF_DONATION_URL)));
-    m_services.speak(QStringLiteral("Thank You!"));
+    m_services.speak(tr("Thank You!"));
 }
 
 // ---- Install ---------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <memory>
@@ -46,6 +47,12 @@ QIcon applicationIcon() {
 
 bool installAppTranslations(QCoreApplication& app) {
     registerAppResources();
+    // QLocale() is the system's: LANGUAGE, else LC_ALL, LC_MESSAGES, LANG.
+    // Qt's own texts (standard dialogs and buttons) when they are installed.
+    auto qt = std::make_unique<QTranslator>(&app);
+    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qt.release());
     auto translator = std::make_unique<QTranslator>();
     const bool loaded = translator->load(QLocale(), QStringLiteral("packshelf"),
                                          QStringLiteral("_"), TranslationFolder) ||

@@ -19,8 +19,9 @@ QIcon resourceIcon(const QString& name);
 // The application icon in all its sizes.
 QIcon applicationIcon();
 
-// Installs the "AppStrings" texts for the user's language, falling back to
-// English. Answers false when no translation could be loaded.
+// Installs the window's texts for the user's language, falling back to
+// English, and Qt's own for that language when they are installed. Answers
+// false when no translation of the window's texts could be loaded.
 bool installAppTranslations(QCoreApplication& app);
 
 } // namespace packshelf

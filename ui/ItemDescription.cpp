@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QStringList>
+#include <utility>
 
 #include "analysis/StructureQueries.h"
 
@@ -42,11 +43,11 @@ QString installSentence(const ArchiveItem& item) {
     const QString file = textOf(item, key::FileName);
     const bool runtime = item.flag(key::HasRuntime);
     const bool data = item.flag(key::HasData);
-    const QString fromOne = QStringLiteral("Will install from:%1/%2");
+    const QString fromOne = ItemDescription::tr("Will install from:%1/%2");
     if (runtime && data) {
         if (pathsInSameParent(item.text(key::RuntimePath), item.text(key::DataPath)))
             return fromOne.arg(file, shownPath(item, key::RuntimePath));
-        return QStringLiteral("Will install from:%1/%2\nand from:%3/%4")
+        return ItemDescription::tr("Will install from:%1/%2\nand from:%3/%4")
             .arg(file, shownPath(item, key::RuntimePath), file, shownPath(item, key::DataPath));
     }
     if (runtime)
@@ -56,15 +57,31 @@ QString installSentence(const ArchiveItem& item) {
     if (item.flag(key::HasForced))
         return fromOne.arg(file, shownPath(item, key::ForcedPath));
     if (item.flag(key::HasDirect))
-        return QStringLiteral("Will install %1 into:%2")
+        return ItemDescription::tr("Will install %1 into:%2")
             .arg(shownPath(item, key::DirectPathSrc), shownPath(item, key::DirectPath));
     return QCoreApplication::translate("AppStrings", "NO_PATHS_SET");
+}
+
+QString verdictText(const QString& verdict) {
+    static const std::pair<QString, const char*> words[] = {
+        {verdict::Ok, QT_TRANSLATE_NOOP("ItemDescription", "OK")},
+        {verdict::ManuallySet, QT_TRANSLATE_NOOP("ItemDescription", "Manually set")},
+        {verdict::Duplicates, QT_TRANSLATE_NOOP("ItemDescription", "Duplicates")},
+        {verdict::UnzipError, QT_TRANSLATE_NOOP("ItemDescription", "Unzip error")},
+        {verdict::NoRuntime, QT_TRANSLATE_NOOP("ItemDescription", "No Runtime")},
+        {verdict::NoRuntimeOrData, QT_TRANSLATE_NOOP("ItemDescription", "No Runtime or data")},
+        {verdict::InstallFailed, QT_TRANSLATE_NOOP("ItemDescription", "Failed!")}};
+    for (const auto& [english, source] : words) {
+        if (verdict == english)
+            return ItemDescription::tr(source);
+    }
+    return verdict;
 }
 
 QString verdictInWords(const ArchiveItem& item) {
     const QString verdict = textOf(item, key::Info);
     if (!verdict.isEmpty())
-        return verdict;
+        return verdictText(verdict);
     return item.state() == ItemState::New ? ItemDescription::tr("Not analysed yet") : QString();
 }
 

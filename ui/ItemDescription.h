@@ -13,6 +13,9 @@ namespace packshelf {
 // the archive's own destination, else the "NO_PATHS_SET" text.
 QString installSentence(const ArchiveItem& item);
 
+// One of the engine's verdicts (fixed English words) in the user's language.
+QString verdictText(const QString& verdict);
+
 // The verdict, or that the archive has not been analysed yet.
 QString verdictInWords(const ArchiveItem& item);
 

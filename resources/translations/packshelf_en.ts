@@ -276,6 +276,47 @@
         <source>Installed in the library on %1.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Will install from:%1/%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Will install from:%1/%2
+and from:%3/%4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Will install %1 into:%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Manually set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Duplicates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unzip error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Runtime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Runtime or data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -695,6 +736,10 @@
     </message>
     <message>
         <source>Comparing with the library…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thank You!</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
