@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <optional>
 #include <sys/stat.h>
@@ -216,7 +217,9 @@ quint64 ArchiveIndex::declaredBytes() const {
     return total;
 }
 
-qint64 dosDateToUnixTime(quint32 dosDate) {
+namespace {
+
+qint64 localDosTime(quint32 dosDate) {
     struct tm parts {};
     parts.tm_sec = int(dosDate & 0x1f) * 2;
     parts.tm_min = int((dosDate >> 5) & 0x3f);
@@ -226,6 +229,24 @@ qint64 dosDateToUnixTime(quint32 dosDate) {
     parts.tm_year = int((dosDate >> 25) & 0x7f) + 80;
     parts.tm_isdst = -1;
     return qint64(::mktime(&parts));
+}
+
+} // namespace
+
+// mktime() reads the time zone again on every call, which shows on archives
+// of tens of thousands of entries; their times repeat, so a small cache per
+// thread answers most of them.
+qint64 dosDateToUnixTime(quint32 dosDate) {
+    struct Slot {
+        quint32 dosDate = 0;
+        qint64 time = 0;
+        bool filled = false;
+    };
+    thread_local std::array<Slot, 64> cache;
+    Slot& slot = cache[(dosDate ^ (dosDate >> 16)) % cache.size()];
+    if (!slot.filled || slot.dosDate != dosDate)
+        slot = {dosDate, localDosTime(dosDate), true};
+    return slot.time;
 }
 
 ArchiveIndex readArchiveIndex(const ZipInput& input, bool passwordGiven) {
