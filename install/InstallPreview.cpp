@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QHash>
+#include <QThread>
+#include <algorithm>
+
+#include "analysis/WorkerPool.h"
 
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
@@ -42,49 +46,87 @@ QStringList PackagePreview::conflicts() const {
     return names;
 }
 
+namespace {
+
+// One archive compared with the library alone: what it would write and how
+// that meets the files there now. Archives are compared side by side; the
+// batch's own overlaps are worked in afterwards, in list order.
+struct Comparison {
+    QString problem;
+    QString root;
+    std::vector<LibraryTransaction::Change> changes;
+};
+
+Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
+                              const std::vector<Manifest>& installed,
+                              const LibraryTransaction::LibraryFiles& files) {
+    Comparison comparison;
+    const std::unique_ptr<ArchiveView> view = ArchiveView::open(
+        item.nativePathIn(job.sourceDir), job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
+        &comparison.problem, job.cancelled.get());
+    if (!view)
+        return comparison;
+    const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
+    if (!plan.ok()) {
+        comparison.problem = plan.problemPath + QStringLiteral(": ") + plan.problem;
+        return comparison;
+    }
+    LibraryTransaction transaction(plan, *view, job.cancelled.get());
+    LibraryTransaction::Memory memory;
+    memory.files = &files;
+    for (const Manifest& manifest : installed) {
+        if (manifest.archive == item.fileName())
+            memory.previous = manifest;
+    }
+    transaction.remember(std::move(memory));
+    if (!transaction.compare()) {
+        comparison.problem =
+            transaction.failedPath() + QStringLiteral(": ") + transaction.problem();
+        return comparison;
+    }
+    comparison.root = plan.root;
+    comparison.changes = transaction.changes();
+    return comparison;
+}
+
+// Compares every archive of the job with the library, a few at a time.
+std::vector<Comparison> compareAll(const InstallJob& job, const std::vector<Manifest>& installed,
+                                   const LibraryTransaction::LibraryFiles& files) {
+    std::vector<Comparison> comparisons(job.items.size());
+    {
+        WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
+        for (std::size_t i = 0; i < job.items.size(); ++i) {
+            pool.start([&, i] {
+                comparisons[i] = compareWithLibrary(job, job.items[i], installed, files);
+            });
+        }
+    } // the pool's end waits for every comparison
+    return comparisons;
+}
+
+} // namespace
+
 std::vector<PackagePreview> previewInstall(const InstallJob& job) {
     std::vector<PackagePreview> previews;
     QStringList problems;
     const std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
     // What the records know of the library's files, shared by every archive.
     const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
+    std::vector<Comparison> comparisons = compareAll(job, installed, files);
     // Library files the archives before this one would write, case-folded.
     QHash<QString, Written> written;
-    for (const ArchiveItem& item : job.items) {
+    for (std::size_t i = 0; i < job.items.size(); ++i) {
+        Comparison& comparison = comparisons[i];
         PackagePreview preview;
-        preview.archive = item.fileName();
-        QString problem;
-        const std::unique_ptr<ArchiveView> view = ArchiveView::open(
-            item.nativePathIn(job.sourceDir),
-            job.workDir.isEmpty() ? QDir::tempPath() : job.workDir, &problem, job.cancelled.get());
-        if (!view) {
-            preview.problem = problem;
-            previews.push_back(std::move(preview));
-            continue;
-        }
-        const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
-        LibraryTransaction transaction(plan, *view, job.cancelled.get());
-        LibraryTransaction::Memory memory;
-        memory.files = &files;
-        for (const Manifest& manifest : installed) {
-            if (manifest.archive == item.fileName())
-                memory.previous = manifest;
-        }
-        transaction.remember(std::move(memory));
-        if (!plan.ok() || !transaction.compare()) {
-            preview.problem =
-                plan.ok() ? transaction.failedPath() + QStringLiteral(": ") + transaction.problem()
-                          : plan.problemPath + QStringLiteral(": ") + plan.problem;
-            previews.push_back(std::move(preview));
-            continue;
-        }
+        preview.archive = job.items[i].fileName();
+        preview.problem = std::move(comparison.problem);
         const std::size_t index = previews.size();
-        for (const LibraryTransaction::Change& change : transaction.changes()) {
+        for (const LibraryTransaction::Change& change : comparison.changes) {
             PackagePreview::File file;
-            file.path = shownPath(plan.root, job.destDir, change.path);
+            file.path = shownPath(comparison.root, job.destDir, change.path);
             file.kind = change.kind;
             file.owner = change.owner;
-            const QString key = (plan.root + QLatin1Char('/') + change.path).toCaseFolded();
+            const QString key = (comparison.root + QLatin1Char('/') + change.path).toCaseFolded();
             if (const auto earlier = written.constFind(key); earlier != written.constEnd()) {
                 // An archive before this one writes it first.
                 const bool same = earlier->size == change.size && earlier->crc == change.crc;

@@ -5,11 +5,15 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "analysis/WorkerPool.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"
@@ -131,35 +135,66 @@ void LibraryRecords::recover() {
     }
 }
 
+namespace {
+
+struct RecordFile {
+    QString path;
+    QByteArray bytes;
+    std::optional<Manifest> manifest;
+    QString problem;
+};
+
+void parseRecord(RecordFile& record) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(record.bytes, &error);
+    record.problem = error.errorString();
+    if (error.error == QJsonParseError::NoError && document.isObject())
+        record.manifest = Manifest::fromJson(document.object(), &record.problem);
+    record.bytes.clear();
+}
+
+// Parses the records side by side: a library of many packages holds
+// records of thousands of files each, and every install and preview reads
+// them all.
+void parseRecords(std::vector<RecordFile>& records) {
+    WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
+    for (RecordFile& record : records)
+        pool.start([&record] { parseRecord(record); });
+}
+
+} // namespace
+
 std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
     std::vector<Manifest> manifests;
-    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
-    if (!records.valid()) {
+    const UniqueFd folderFd =
+        openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    if (!folderFd.valid()) {
         if (errno != ENOENT)
             problems->append(QStringLiteral("%1: %2").arg(folder(), systemReason(errno)));
         return manifests;
     }
-    for (const DirEntry& entry : entriesOf(records.get())) {
+    std::vector<RecordFile> records;
+    for (const DirEntry& entry : entriesOf(folderFd.get())) {
         if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
             entry.name.startsWith(JournalPrefix))
             continue;
-        const QString path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
-        QByteArray bytes;
-        if (!readWhole(records.get(), entry.name, &bytes)) {
-            problems->append(QStringLiteral("%1: %2").arg(path, systemReason(errno)));
+        RecordFile record;
+        record.path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
+        if (!readWhole(folderFd.get(), entry.name, &record.bytes)) {
+            problems->append(QStringLiteral("%1: %2").arg(record.path, systemReason(errno)));
             continue;
         }
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-        QString problem = error.errorString();
-        std::optional<Manifest> manifest;
-        if (error.error == QJsonParseError::NoError && document.isObject())
-            manifest = Manifest::fromJson(document.object(), &problem);
-        if (!manifest) {
-            problems->append(QStringLiteral("%1: %2").arg(path, problem));
-            continue;
-        }
-        manifests.push_back(std::move(*manifest));
+        records.push_back(std::move(record));
+    }
+    if (records.size() > 1)
+        parseRecords(records);
+    else
+        std::for_each(records.begin(), records.end(), parseRecord);
+    for (RecordFile& record : records) {
+        if (record.manifest)
+            manifests.push_back(std::move(*record.manifest));
+        else
+            problems->append(QStringLiteral("%1: %2").arg(record.path, record.problem));
     }
     std::sort(manifests.begin(), manifests.end(),
               [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
