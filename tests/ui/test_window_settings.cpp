@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <sys/resource.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "tests/support/TestFolders.h"
@@ -27,27 +28,22 @@ void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
-// Uses up every free file descriptor for the lifetime of the object, so that
-// the next attempt to open a folder fails as an unreadable one does.
-class DescriptorsExhausted {
+// Takes the permission-bypassing capabilities from this thread for the
+// lifetime of the object, so that a folder without permissions stops root as
+// it stops everyone else. Other threads keep theirs.
+class PermissionsApply {
 public:
-    DescriptorsExhausted() {
-        getrlimit(RLIMIT_NOFILE, &m_limit);
-        rlimit lowered = m_limit;
-        lowered.rlim_cur = 256;
-        setrlimit(RLIMIT_NOFILE, &lowered);
-        for (int fd = dup(0); fd >= 0; fd = dup(0))
-            m_taken.push_back(fd);
+    PermissionsApply() {
+        syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &m_header, lowered);
     }
-    ~DescriptorsExhausted() {
-        for (int fd : m_taken)
-            close(fd);
-        setrlimit(RLIMIT_NOFILE, &m_limit);
-    }
+    ~PermissionsApply() { syscall(SYS_capset, &m_header, m_saved); }
 
 private:
-    rlimit m_limit{};
-    std::vector<int> m_taken;
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
 };
 
 } // namespace
@@ -172,12 +168,12 @@ TEST(WindowSettings, BadFoldersLeaveTheWindowUsable) {
     // A folder that cannot be read: one log line and one beep, the list stays.
     window.pickerAnswers = {window.path("locked")};
     QDir().mkpath(window.path("locked"));
+    QFile::setPermissions(window.path("."),
+                          QFile::permissions(window.path(".")) | QFileDevice::ExeOther);
     QFile::setPermissions(window.path("locked"), QFileDevice::Permissions());
     app.setSourcePath();
-    if (geteuid() == 0) { // permissions do not stop root
-        DescriptorsExhausted exhausted;
-        app.closeConfigSheet();
-    } else {
+    {
+        PermissionsApply permissions;
         app.closeConfigSheet();
     }
     QFile::setPermissions(window.path("locked"),
