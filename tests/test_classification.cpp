@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include "analysis/Analyzer.h"
+#include "analysis/ArchiveDescription.h"
 #include "analysis/ManualChoice.h"
-#include "analysis/StateEvaluation.h"
+#include "tests/support/ExpandAndWalk.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
 
@@ -13,211 +15,158 @@ using namespace packshelf::test;
 
 namespace {
 
-using Expected = std::map<QString, std::variant<qint64, QString>>;
-
-struct Row {
-    const char* name;
-    QStringList paths; // files in the archive; empty list: a corrupt archive
-    bool ignoreDS;
-    Expected expected; // every key but "FILENAME" and "ZIP"
-    bool hasTree;
-};
-
+// Files in the archive: "x.zip" holds a nested archive, "x.zip~" bytes
+// that are not one.
 QByteArray archiveOf(const QStringList& paths) {
     ZipWriter writer;
     for (const QString& path : paths) {
         if (path.endsWith(".zip"))
             writer.addFile(path.toUtf8(), ZipWriter().addFile("inner.txt", "i").bytes(), 0);
+        else if (path.endsWith(".zip~"))
+            writer.addFile(path.chopped(1).toUtf8(), "not an archive");
         else
             writer.addFile(path.toUtf8(), "content");
     }
     return writer.bytes();
 }
 
-Expected keysOf(const ArchiveItem& item) {
-    Expected result;
-    for (const QString& name : item.keys()) {
-        if (name == key::FileName || name == key::Zip)
-            continue;
-        if (auto text = item.text(name))
-            result[name] = *text;
-        else
-            result[name] = item.integer(name);
-    }
-    return result;
-}
-
-std::string show(const Expected& keys) {
+// Every key but FILENAME, in key order: KEY=1 for numbers, KEY="text" for
+// texts, ZIP when the tree is kept.
+QString keysOf(const ArchiveItem& item) {
     QStringList parts;
-    for (const auto& [name, value] : keys) {
-        if (const auto* text = std::get_if<QString>(&value))
+    for (const QString& name : item.keys()) {
+        if (name == key::Zip)
+            parts << name;
+        else if (name == key::FileName)
+            continue;
+        else if (auto text = item.text(name))
             parts << name + "=\"" + *text + "\"";
         else
-            parts << name + "=" + QString::number(std::get<qint64>(value));
+            parts << name + "=" + QString::number(item.integer(name));
     }
-    return parts.join(' ').toStdString();
+    parts.sort();
+    return parts.join(' ');
 }
 
-AnalyzerReport analyze(const QString& sourceDir, const QString& fileName, bool ignoreDS,
-                       int* reports) {
-    AnalyzerJob job;
-    job.sourceDir = sourceDir;
-    job.index = 7;
-    job.batchId = 42;
-    job.data = ArchiveItem::create(fileName);
-    job.ignoreDS = ignoreDS;
-    AnalyzerReport result;
-    analyzerThread(job, [&](AnalyzerReport report) {
-        ++*reports;
-        result = std::move(report);
-    });
-    return result;
+// "name:size" for a file, "name/[...]" for a folder, "name/-" for one
+// without content.
+QString describe(const ContentTree& tree) {
+    QStringList parts;
+    for (const ContentNode& node : tree) {
+        if (node.isFile())
+            parts << QStringLiteral("%1:%2").arg(node.name).arg(node.size);
+        else if (!node.content)
+            parts << node.name + "/-";
+        else
+            parts << node.name + "/[" + describe(*node.content) + "]";
+    }
+    return parts.join(',');
 }
 
-Expected ok(Expected extra, qint64 folders, qint64 files, qint64 ignore = 0) {
-    extra["STATE"] = qint64(5);
-    extra["INFO"] = QString("OK");
-    extra["FOLDERS"] = folders;
-    extra["FILES"] = files;
-    extra["IGNORE_DS"] = ignore;
-    return extra;
+std::string outcome(std::optional<ContentTree> tree) {
+    ArchiveItem item = ArchiveItem::create("x.zip");
+    const QString shown = tree ? describe(*tree) : QStringLiteral("no tree");
+    classifyArchive(item, std::move(tree), false);
+    return (shown + " => " + item.text(key::Info).value_or("") + " " +
+            item.text(key::RuntimePath).value_or("-") + " " +
+            item.text(key::DataPath).value_or("-"))
+        .toStdString();
+}
+
+// Random archives over a small vocabulary: case variants, junk, implicit
+// and explicit folders, duplicates and nested archives.
+QByteArray randomArchive(QRandomGenerator& random, int nesting) {
+    static const QByteArray Folders[] = {"Runtime",  "runtime", "DATA",    "Data",
+                                         "Pack",     "pack 2",  "Pack 10", "\xc3\x9cn\xc3\xaf",
+                                         "__MACOSX", "sub"};
+    static const QByteArray Files[] = {"a.txt", "B.TXT", ".DS_Store", "readme", "__MACOSX_x"};
+    ZipWriter writer;
+    QList<QByteArray> written;
+    const int entries = 1 + random.bounded(16);
+    for (int i = 0; i < entries; ++i) {
+        if (!written.isEmpty() && random.bounded(8) == 0) { // a duplicate
+            writer.addFile(written[random.bounded(written.size())], "again");
+            continue;
+        }
+        QByteArray path;
+        for (int depth = random.bounded(4); depth > 0; --depth)
+            path += Folders[random.bounded(int(std::size(Folders)))] + '/';
+        const int kind = random.bounded(10);
+        if (kind == 0) {
+            writer.addFolder(path + "explicit/");
+        } else if (kind == 1 && nesting < 2) {
+            writer.addFile(path + (random.bounded(2) ? "inner.zip" : "Inner.ZIP"),
+                           randomArchive(random, nesting + 1), 0);
+        } else {
+            path += Files[random.bounded(int(std::size(Files)))];
+            writer.addFile(path, QByteArray(random.bounded(40), 'x'));
+            written << path;
+        }
+    }
+    return writer.bytes();
 }
 
 } // namespace
 
-TEST(Classification, EveryVerdictOfTheDecisionTable) {
-    const std::vector<Row> rows = {
-        {"corrupt archive",
-         {},
-         false,
-         {{"STATE", qint64(-1)},
-          {"ERROR", qint64(1)},
-          {"INFO", QString("Unzip error")},
-          {"REASON", QString("not a zip archive, or damaged")}},
-         false},
-        {"Runtime and Data on top",
-         {"Runtime/a", "Data/b"},
-         false,
-         ok({{"RUNTIMEPATH", QString()},
-             {"HASRUNTIME", qint64(1)},
-             {"DATAPATH", QString()},
-             {"HASDATA", qint64(1)}},
-            2, 2),
-         true},
-        {"Runtime on top, Data deep",
-         {"Runtime/a", "x/y/Data/b"},
-         false,
-         ok({{"RUNTIMEPATH", QString()}, {"HASRUNTIME", qint64(1)}}, 4, 2),
-         true},
-        {"Data on top, Runtime deep",
-         {"Data/a", "x/Runtime/b"},
-         false,
-         ok({{"DATAPATH", QString()}, {"HASDATA", qint64(1)}}, 3, 2),
-         true},
-        {"option set, Data only",
-         {"Data/a"},
-         true,
-         {{"STATE", qint64(-1)},
-          {"ERROR", qint64(2)},
-          {"INFO", QString("No Runtime or data")},
-          {"HASRUNTIME", qint64(0)},
-          {"HASDATA", qint64(0)},
-          {"FOLDERS", qint64(1)},
-          {"FILES", qint64(1)}},
-         true},
-        {"option clear, nothing",
-         {"x/a"},
-         false,
-         {{"STATE", qint64(-1)},
-          {"ERROR", qint64(2)},
-          {"INFO", QString("No Runtime")},
-          {"HASRUNTIME", qint64(0)},
-          {"HASDATA", qint64(0)},
-          {"FOLDERS", qint64(1)},
-          {"FILES", qint64(1)}},
-         true},
-        {"both in one package",
-         {"Package/Runtime/a", "Package/Data/b"},
-         false,
-         ok({{"RUNTIMEPATH", QString("Package")},
-             {"HASRUNTIME", qint64(1)},
-             {"DATAPATH", QString("Package")},
-             {"HASDATA", qint64(1)}},
-            3, 2),
-         true},
-        {"different parents",
-         {"A/Runtime/a", "B/Data/b"},
-         false,
-         ok({{"RUNTIMEPATH", QString("A")},
-             {"HASRUNTIME", qint64(1)},
-             {"DATAPATH", QString("B")},
-             {"HASDATA", qint64(1)}},
-            4, 2),
-         true},
-        {"two Runtime folders",
-         {"A/Runtime/a", "B/Runtime/b"},
-         false,
-         {{"STATE", qint64(3)},
-          {"INFO", QString("Duplicates")},
-          {"HASRUNTIME", qint64(1)},
-          {"IGNORE_DS", qint64(0)},
-          {"FOLDERS", qint64(4)},
-          {"FILES", qint64(2)}},
-         true},
-        {"Runtime in Runtime",
-         {"A/Runtime/Runtime/a"},
-         false,
-         {{"STATE", qint64(3)},
-          {"INFO", QString("Duplicates")},
-          {"HASRUNTIME", qint64(1)},
-          {"IGNORE_DS", qint64(0)},
-          {"FOLDERS", qint64(3)},
-          {"FILES", qint64(1)}},
-         true},
-        {"two Data folders and a Runtime: the Runtime path stays",
-         {"A/Runtime/a", "B/Data/b", "C/Data/c"},
-         false,
-         {{"STATE", qint64(3)},
-          {"INFO", QString("Duplicates")},
-          {"RUNTIMEPATH", QString("A")},
-          {"HASRUNTIME", qint64(1)},
-          {"HASDATA", qint64(1)},
-          {"IGNORE_DS", qint64(0)},
-          {"FOLDERS", qint64(6)},
-          {"FILES", qint64(3)}},
-         true},
-        {"Runtime and RUNTIME on top",
-         {"Runtime/a", "RUNTIME/b"},
-         false,
-         ok({{"RUNTIMEPATH", QString()}, {"HASRUNTIME", qint64(1)}}, 2, 2),
-         true},
-        {"nested Runtime.zip on top",
-         {"Runtime.zip"},
-         false,
-         ok({{"RUNTIMEPATH", QString()}, {"HASRUNTIME", qint64(1)}}, 1, 1),
-         true},
-        {"only junk",
-         {"__MACOSX/._x", ".DS_Store"},
-         false,
-         {{"STATE", qint64(-1)},
-          {"ERROR", qint64(2)},
-          {"INFO", QString("No Runtime")},
-          {"HASRUNTIME", qint64(0)},
-          {"HASDATA", qint64(0)},
-          {"FOLDERS", qint64(0)},
-          {"FILES", qint64(0)}},
-         true},
-        {"option set, deep Runtime beside Data",
-         {"A/Data/a", "B/Runtime/b"},
-         true,
-         ok({{"RUNTIMEPATH", QString("B")}, {"HASRUNTIME", qint64(1)}}, 4, 2, 1),
-         true},
-        {"option set, two Data folders",
-         {"A/Data/a", "B/Data/b", "C/Runtime/c"},
-         true,
-         ok({{"RUNTIMEPATH", QString("C")}, {"HASRUNTIME", qint64(1)}}, 6, 3, 1),
-         true},
+// The analysis of an archive, then the folder choices a user makes, if any:
+// every verdict the records can carry.
+TEST(Classification, DecisionTable) {
+    struct Row {
+        const char* name;
+        QStringList paths; // empty: a file that is not an archive
+        bool ignoreDS;
+        std::vector<std::pair<FolderChoice, QString>> choices;
+        const char* expected;
     };
+    using enum FolderChoice;
+    // clang-format off
+    const std::vector<Row> rows = {
+        {"corrupt archive", {}, false, {},
+         R"(ERROR=1 INFO="Unzip error" REASON="not a zip archive, or damaged" STATE=-1)"},
+        {"Runtime and Data on top", {"Runtime/a", "Data/b"}, false, {},
+         R"(DATAPATH="" FILES=2 FOLDERS=2 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="" STATE=5 ZIP)"},
+        {"Runtime on top, Data deep", {"Runtime/a", "x/y/Data/b"}, false, {},
+         R"(FILES=2 FOLDERS=4 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="" STATE=5 ZIP)"},
+        {"Data on top, Runtime deep", {"Data/a", "x/Runtime/b"}, false, {},
+         R"(DATAPATH="" FILES=2 FOLDERS=3 HASDATA=1 IGNORE_DS=0 INFO="OK" STATE=5 ZIP)"},
+        {"option set, Data only", {"Data/a"}, true, {},
+         R"(ERROR=2 FILES=1 FOLDERS=1 HASDATA=0 HASRUNTIME=0 INFO="No Runtime or data" STATE=-1 ZIP)"},
+        {"option clear, nothing", {"x/a"}, false, {},
+         R"(ERROR=2 FILES=1 FOLDERS=1 HASDATA=0 HASRUNTIME=0 INFO="No Runtime" STATE=-1 ZIP)"},
+        {"nothing, a folder forced", {"x/a"}, false, {{Forced, "x"}},
+         R"(ERROR=2 FILES=1 FOLDERS=1 FORCEDPATH="x" HASDATA=0 HASFORCED=1 HASRUNTIME=0 INFO="OK" STATE=5 ZIP)"},
+        {"both in one package", {"Package/Runtime/a", "Package/Data/b"}, false, {},
+         R"(DATAPATH="Package" FILES=2 FOLDERS=3 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="Package" STATE=5 ZIP)"},
+        {"different parents", {"A/Runtime/a", "B/Data/b"}, false, {},
+         R"(DATAPATH="B" FILES=2 FOLDERS=4 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="A" STATE=5 ZIP)"},
+        {"two Runtime folders", {"A/Runtime/a", "B/Runtime/b"}, false, {},
+         R"(FILES=2 FOLDERS=4 HASRUNTIME=1 IGNORE_DS=0 INFO="Duplicates" STATE=3 ZIP)"},
+        {"two Runtime folders, one chosen", {"A/Runtime/a", "B/Runtime/b"}, false, {{Runtime, "B"}},
+         R"(FILES=2 FOLDERS=4 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="B" STATE=5 ZIP)"},
+        {"Runtime in Runtime", {"A/Runtime/Runtime/a"}, false, {},
+         R"(FILES=1 FOLDERS=3 HASRUNTIME=1 IGNORE_DS=0 INFO="Duplicates" STATE=3 ZIP)"},
+        {"two Data folders and a Runtime: the Runtime path stays", {"A/Runtime/a", "B/Data/b", "C/Data/c"}, false, {},
+         R"(FILES=3 FOLDERS=6 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="Duplicates" RUNTIMEPATH="A" STATE=3 ZIP)"},
+        {"two Data folders and a Runtime, a Data chosen", {"A/Runtime/a", "B/Data/b", "C/Data/c"}, false, {{Data, "C"}},
+         R"(DATAPATH="C" FILES=3 FOLDERS=6 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="A" STATE=5 ZIP)"},
+        {"two of each, only the Runtime chosen: the Data folder would be left out", {"A/Runtime/a", "B/Runtime/b", "C/Data/c", "D/Data/d"}, false, {{Runtime, "A"}},
+         R"(FILES=4 FOLDERS=8 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="Duplicates" RUNTIMEPATH="A" STATE=3 ZIP)"},
+        {"two of each, both chosen", {"A/Runtime/a", "B/Runtime/b", "C/Data/c", "D/Data/d"}, false, {{Runtime, "A"}, {Data, "D"}},
+         R"(DATAPATH="D" FILES=4 FOLDERS=8 HASDATA=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="A" STATE=5 ZIP)"},
+        {"Runtime and RUNTIME on top", {"Runtime/a", "RUNTIME/b"}, false, {},
+         R"(FILES=2 FOLDERS=2 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="" STATE=5 ZIP)"},
+        {"nested Runtime.zip on top", {"Runtime.zip"}, false, {},
+         R"(FILES=1 FOLDERS=1 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="" STATE=5 ZIP)"},
+        {"a nested Runtime.zip that cannot be read is still a Runtime folder", {"x/Runtime.zip~"}, false, {},
+         R"-(FILES=0 FOLDERS=2 HASRUNTIME=1 IGNORE_DS=0 INFO="OK" RUNTIMEPATH="x" STATE=5 WARNING="a nested archive that cannot be read: x/Runtime.zip (not a zip archive, or damaged)" ZIP)-"},
+        {"only junk", {"__MACOSX/._x", ".DS_Store"}, false, {},
+         R"(ERROR=2 FILES=0 FOLDERS=0 HASDATA=0 HASRUNTIME=0 INFO="No Runtime" STATE=-1 ZIP)"},
+        {"option set, deep Runtime beside Data", {"A/Data/a", "B/Runtime/b"}, true, {},
+         R"(FILES=2 FOLDERS=4 HASRUNTIME=1 IGNORE_DS=1 INFO="OK" RUNTIMEPATH="B" STATE=5 ZIP)"},
+        {"option set, two Data folders", {"A/Data/a", "B/Data/b", "C/Runtime/c"}, true, {},
+         R"(FILES=3 FOLDERS=6 HASRUNTIME=1 IGNORE_DS=1 INFO="OK" RUNTIMEPATH="C" STATE=5 ZIP)"},
+    };
+    // clang-format on
 
     QTemporaryDir source;
     for (const Row& row : rows) {
@@ -225,162 +174,35 @@ TEST(Classification, EveryVerdictOfTheDecisionTable) {
         const QString fileName = QString(row.name).replace(' ', '_') + ".zip";
         writeFile(source.filePath(fileName),
                   row.paths.isEmpty() ? QByteArray("not a zip") : archiveOf(row.paths));
-        int reports = 0;
-        const AnalyzerReport report = analyze(source.path(), fileName, row.ignoreDS, &reports);
-        EXPECT_EQ(reports, 1);
-        EXPECT_EQ(report.index, 7);
-        EXPECT_EQ(report.batchId, 42);
-        EXPECT_EQ(report.data.fileName(), fileName);
-        EXPECT_EQ(keysOf(report.data), row.expected) << show(keysOf(report.data));
-        EXPECT_EQ(report.data.tree(key::Zip) != nullptr, row.hasTree);
+        AnalyzerJob job;
+        job.sourceDir = source.path();
+        job.index = 7;
+        job.batchId = 42;
+        job.data = ArchiveItem::create(fileName);
+        job.ignoreDS = row.ignoreDS;
+        std::vector<AnalyzerReport> reports;
+        analyzerThread(job, [&](AnalyzerReport report) { reports.push_back(std::move(report)); });
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].index, 7);
+        EXPECT_EQ(reports[0].batchId, 42);
+        ArchiveItem& item = reports[0].data;
+        EXPECT_EQ(item.fileName(), fileName);
+        for (const auto& [choice, holder] : row.choices)
+            recordFolderChoice(item, choice, holder);
+        EXPECT_EQ(keysOf(item), row.expected);
     }
 }
 
-TEST(Classification, DuplicatesKeepTheirMarksInTheStoredTree) {
-    QTemporaryDir source;
-    writeFile(source.filePath("dup.zip"), archiveOf({"A/Runtime/a", "B/Runtime/b"}));
-    int reports = 0;
-    const AnalyzerReport report = analyze(source.path(), "dup.zip", false, &reports);
-    const ContentTreePtr tree = report.data.tree(key::Zip);
-    ASSERT_TRUE(tree);
-    EXPECT_TRUE(tree->at(0).content->at(0).hasMark("IS_RUNTIME"));
-    EXPECT_TRUE(tree->at(1).content->at(0).hasMark("IS_RUNTIME"));
-}
-
-TEST(Classification, WithoutWorkFolderTheSystemTempIsUsedAndLeftClean) {
-    QTemporaryDir source;
-    writeFile(source.filePath("p.zip"), archiveOf({"Runtime/a"}));
-    // A temporary location of its own, so other tests running meanwhile
-    // cannot disturb the comparison.
-    QTemporaryDir systemTemp;
-    const bool hadTmpdir = qEnvironmentVariableIsSet("TMPDIR");
-    const QByteArray savedTmpdir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", systemTemp.path().toLocal8Bit());
-    int reports = 0;
-    const AnalyzerReport report = analyze(source.path(), "p.zip", false, &reports);
-    const QStringList left = listRecursive(systemTemp.path());
-    if (hadTmpdir)
-        qputenv("TMPDIR", savedTmpdir);
-    else
-        qunsetenv("TMPDIR");
-    EXPECT_EQ(report.data.state(), ItemState::Ready);
-    EXPECT_EQ(left, QStringList());
-}
-
-TEST(StateEvaluation, PromotesOnlyCompletePlans) {
-    struct Case {
-        const char* name;
-        std::map<QString, std::variant<qint64, QString>> keys;
-        bool promoted;
-    };
-    const std::vector<Case> cases = {
-        {"runtime flag and path", {{"HASRUNTIME", qint64(1)}, {"RUNTIMEPATH", QString("x")}}, true},
-        {"empty runtime path is given",
-         {{"HASRUNTIME", qint64(1)}, {"RUNTIMEPATH", QString()}},
-         true},
-        {"runtime flag without path", {{"HASRUNTIME", qint64(1)}}, false},
-        {"data flag and path", {{"HASDATA", qint64(1)}, {"DATAPATH", QString("d")}}, true},
-        {"forced flag and path", {{"HASFORCED", qint64(1)}, {"FORCEDPATH", QString("f")}}, true},
-        {"both flags, runtime path only: the Data folder would be left out",
-         {{"HASRUNTIME", qint64(1)},
-          {"HASDATA", qint64(1)},
-          {"IGNORE_DS", qint64(0)},
-          {"RUNTIMEPATH", QString()}},
-         false},
-        {"both flags, option set, no data path",
-         {{"HASRUNTIME", qint64(1)},
-          {"HASDATA", qint64(1)},
-          {"IGNORE_DS", qint64(1)},
-          {"RUNTIMEPATH", QString()}},
-         false},
-        {"both flags, option set, both paths",
-         {{"HASRUNTIME", qint64(1)},
-          {"HASDATA", qint64(1)},
-          {"IGNORE_DS", qint64(1)},
-          {"RUNTIMEPATH", QString()},
-          {"DATAPATH", QString("d")}},
-         true},
-        {"runtime missing beats forced",
-         {{"HASRUNTIME", qint64(1)}, {"HASFORCED", qint64(1)}, {"FORCEDPATH", QString("f")}},
-         false},
-        {"no flag at all", {{"RUNTIMEPATH", QString()}, {"DATAPATH", QString()}}, false},
-        {"flag 0 is unset", {{"HASRUNTIME", qint64(0)}, {"RUNTIMEPATH", QString()}}, false},
-        {"flag 2 is unset", {{"HASDATA", qint64(2)}, {"DATAPATH", QString()}}, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ArchiveItem item = ArchiveItem::create("a.zip");
-        item.setInteger(key::State, ItemState::NeedsHelp);
-        item.setText(key::Info, "Duplicates");
-        item.setInteger(key::Error, 2);
-        for (const auto& [name, value] : c.keys) {
-            if (const auto* text = std::get_if<QString>(&value))
-                item.setText(name, *text);
-            else
-                item.setInteger(name, std::get<qint64>(value));
-        }
-        ArchiveItem expected = item;
-        if (c.promoted) {
-            expected.setInteger(key::State, ItemState::Ready);
-            expected.setText(key::Info, "OK");
-        }
-        checkAndSetStateForMasterNode(item);
-        EXPECT_EQ(item, expected) << "only STATE and INFO may change, and only on promotion";
+// The content tree read from an archive's index, against the tree the old
+// path made by expanding the archive to disk and walking it.
+TEST(ContentTreeFromIndex, MatchesTheExpandedTree) {
+    QTemporaryDir dir;
+    const QString work = dir.filePath("work");
+    const QString path = dir.filePath("archive.zip");
+    QRandomGenerator random(20261207);
+    for (int i = 0; i < 60; ++i) {
+        ASSERT_TRUE(writeFile(path, randomArchive(random, 0)));
+        EXPECT_EQ(outcome(iterateAtPath(path, work)), outcome(expandAndWalk(path, work))) << i;
+        ASSERT_EQ(listRecursive(work), QStringList()) << "the work folder is left empty";
     }
-}
-
-TEST(ArchiveItem, ReadingRules) {
-    ArchiveItem item = ArchiveItem::create("x.zip");
-    EXPECT_EQ(item.keys(), QStringList({"FILENAME", "INFO", "STATE"}));
-    EXPECT_EQ(item.state(), ItemState::New);
-    EXPECT_EQ(item.integer("ERROR"), 0);
-    EXPECT_FALSE(item.flag("HASDATA"));
-    item.setInteger("HASDATA", 0);
-    EXPECT_FALSE(item.flag("HASDATA"));
-    EXPECT_TRUE(item.contains("HASDATA"));
-    item.setText("RUNTIMEPATH", "");
-    ASSERT_TRUE(item.text("RUNTIMEPATH"));
-    EXPECT_TRUE(item.text("RUNTIMEPATH")->isEmpty());
-    item.remove("RUNTIMEPATH");
-    EXPECT_FALSE(item.text("RUNTIMEPATH"));
-    EXPECT_EQ(item.integer("FILENAME"), 0) << "a text read as an integer is 0";
-}
-
-TEST(ManualChoice, FolderChoicesAndDirectDestination) {
-    ArchiveItem duplicates = ArchiveItem::create("d.zip");
-    duplicates.setInteger(key::State, ItemState::NeedsHelp);
-    duplicates.setInteger(key::HasRuntime, 1);
-    recordFolderChoice(duplicates, FolderChoice::Runtime, "Pack");
-    EXPECT_EQ(duplicates.text(key::RuntimePath), QString("Pack"));
-    EXPECT_EQ(duplicates.state(), ItemState::Ready);
-    EXPECT_EQ(folderChoiceLogLine(FolderChoice::Runtime, "Pack"), "Runtime @ Pack");
-
-    ArchiveItem noFlag = ArchiveItem::create("n.zip");
-    noFlag.setInteger(key::State, ItemState::NeedsHelp);
-    recordFolderChoice(noFlag, FolderChoice::Runtime, "");
-    EXPECT_FALSE(noFlag.contains(key::HasRuntime)) << "choosing Runtime never creates the flag";
-    EXPECT_EQ(noFlag.state(), ItemState::NeedsHelp);
-    recordFolderChoice(noFlag, FolderChoice::Data, "x");
-    EXPECT_EQ(noFlag.integer(key::HasData), 1);
-    EXPECT_EQ(noFlag.state(), ItemState::Ready);
-
-    ArchiveItem rejected = ArchiveItem::create("r.zip");
-    rejected.setInteger(key::State, ItemState::Failed);
-    rejected.setInteger(key::Error, 2);
-    rejected.setInteger(key::HasRuntime, 0);
-    rejected.setInteger(key::HasData, 0);
-    recordFolderChoice(rejected, FolderChoice::Forced, "Stuff");
-    EXPECT_EQ(rejected.state(), ItemState::Ready);
-    EXPECT_EQ(rejected.integer(key::Error), 2) << "the old reason code stays";
-    EXPECT_EQ(folderChoiceLogLine(FolderChoice::Forced, "Stuff"), "Forced @ Stuff");
-
-    recordDirectDestination(rejected, "/lib/own", std::nullopt);
-    EXPECT_EQ(rejected.text(key::Info), QString("Manually set"));
-    EXPECT_EQ(rejected.integer(key::HasDirect), 1);
-    EXPECT_FALSE(rejected.contains(key::HasForced));
-    EXPECT_FALSE(rejected.contains(key::HasRuntime));
-    EXPECT_FALSE(rejected.contains(key::DirectPathSrc));
-    EXPECT_EQ(rejected.text(key::ForcedPath), QString("Stuff")) << "paths stay, flags go";
-    recordDirectDestination(rejected, "/lib/own", QString("Addons"));
-    EXPECT_EQ(rejected.text(key::DirectPathSrc), QString("Addons"));
 }

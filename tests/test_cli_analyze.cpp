@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include "tests/support/CliRunner.h"
+#include "tests/support/HostileCorpus.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
 
@@ -25,6 +29,31 @@ bool runTool(const QString& tool, const QStringList& arguments, const QString& w
     process.setWorkingDirectory(workingDirectory);
     process.start(tool, arguments);
     return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+
+QMap<QString, QJsonObject> byFileName(const CliResult& result) {
+    QMap<QString, QJsonObject> records;
+    for (const QJsonObject& record : result.records())
+        records[record["FILENAME"].toString()] = record;
+    return records;
+}
+
+// The names in a folder of a record's tree ("" for the top): folders end in
+// "/", or in "/-" when their content could not be read.
+QStringList namesIn(const QJsonObject& record, const QString& folder = QString()) {
+    QJsonArray level = record["ZIP"].toArray();
+    for (const QJsonValue& node : level) {
+        if (!folder.isEmpty() && node["DIRNAME"].toString() == folder)
+            level = node["CONTENT"].toArray();
+    }
+    QStringList names;
+    for (const QJsonValue& node : level) {
+        if (node["TYPE"].toInt() == 1)
+            names << node["CONTENT"].toString();
+        else
+            names << node["DIRNAME"].toString() + (node["CONTENT"].isArray() ? "/" : "/-");
+    }
+    return names;
 }
 
 } // namespace
@@ -48,14 +77,11 @@ TEST(CliAnalyze, PrintsOneRecordPerArchiveInListOrder) {
     for (const QJsonObject& record : records)
         names << record["FILENAME"].toString();
     EXPECT_EQ(names, QStringList({"a.zip", "B.ZIP", "c.Zip", "f.zip"}));
-
-    const QJsonObject& a = records[0];
-    EXPECT_EQ(QStringList(a.keys()),
+    EXPECT_EQ(QStringList(records[0].keys()),
               QStringList({"DATAPATH", "FILENAME", "FILES", "FOLDERS", "HASDATA", "HASRUNTIME",
                            "IGNORE_DS", "INFO", "RUNTIMEPATH", "STATE"}));
-    EXPECT_EQ(a["STATE"].toInteger(), 5);
-    EXPECT_TRUE(a["STATE"].isDouble());
-    EXPECT_EQ(a["RUNTIMEPATH"].toString(), "Pack");
+    EXPECT_TRUE(records[0]["STATE"].isDouble());
+    EXPECT_EQ(records[0]["RUNTIMEPATH"].toString(), "Pack");
     EXPECT_EQ(records[3]["INFO"].toString(), "Unzip error") << "a folder named .zip is listed";
     EXPECT_EQ(listRecursive(work), QStringList()) << "nothing is left in the work folder";
     EXPECT_TRUE(result.err.isEmpty()) << "no progress line when stderr is not a terminal";
@@ -65,32 +91,18 @@ TEST(CliAnalyze, TreeAndIgnoreDataOptions) {
     QTemporaryDir dir;
     writeFile(dir.filePath("src/p.zip"),
               ZipWriter().addFile("Data/d.txt", "d").addFile("x/Runtime/r.txt", "r").bytes());
+    const QJsonObject plain = runCli({"analyze", dir.filePath("src")}).records().value(0);
+    EXPECT_FALSE(plain.contains("ZIP"));
+    EXPECT_EQ(plain["DATAPATH"].toString(), "");
 
-    const CliResult plain = runCli({"analyze", dir.filePath("src")});
-    ASSERT_EQ(plain.exitCode, 0);
-    const QJsonObject record = plain.records().value(0);
-    EXPECT_FALSE(record.contains("ZIP"));
-    EXPECT_EQ(record["DATAPATH"].toString(), "");
-    EXPECT_EQ(record["IGNORE_DS"].toInteger(), 0);
-
-    const CliResult ignoring = runCli({"analyze", dir.filePath("src"), "--ignore-data", "--tree"});
-    ASSERT_EQ(ignoring.exitCode, 0);
-    const QJsonObject judged = ignoring.records().value(0);
+    const QJsonObject judged =
+        runCli({"analyze", dir.filePath("src"), "--ignore-data", "--tree"}).records().value(0);
     EXPECT_EQ(judged["IGNORE_DS"].toInteger(), 1);
     EXPECT_EQ(judged["RUNTIMEPATH"].toString(), "x");
     EXPECT_FALSE(judged.contains("DATAPATH"));
-    const QJsonArray tree = judged["ZIP"].toArray();
-    ASSERT_EQ(tree.size(), 2);
-    EXPECT_EQ(tree[0].toObject()["DIRNAME"].toString(), "Data");
-    EXPECT_FALSE(tree[0].toObject().contains("IS_DATA"));
-    const QJsonObject runtime = tree[1].toObject()["CONTENT"].toArray()[0].toObject();
-    EXPECT_EQ(runtime["DIRNAME"].toString(), "Runtime");
-    EXPECT_EQ(runtime["IS_RUNTIME"].toInt(), 1);
-    EXPECT_EQ(runtime["TYPE"].toInt(), 2);
-    const QJsonObject file = runtime["CONTENT"].toArray()[0].toObject();
-    EXPECT_EQ(file["CONTENT"].toString(), "r.txt");
-    EXPECT_EQ(file["TYPE"].toInt(), 1);
-    EXPECT_FALSE(file.contains("DIRNAME"));
+    EXPECT_EQ(namesIn(judged), QStringList({"Data/", "x/"}));
+    EXPECT_EQ(judged["ZIP"][1]["CONTENT"][0]["IS_RUNTIME"].toInt(), 1);
+    EXPECT_EQ(judged["ZIP"][1]["CONTENT"][0]["CONTENT"][0]["CONTENT"].toString(), "r.txt");
 }
 
 TEST(CliAnalyze, UsageErrorsExitWithTwo) {
@@ -110,7 +122,6 @@ TEST(CliAnalyze, UsageErrorsExitWithTwo) {
     const CliResult help = runCli({"analyze", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--ignore-data"));
-
     const CliResult empty = runCli({"analyze", dir.path()});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_TRUE(empty.out.isEmpty());
@@ -130,27 +141,24 @@ TEST(CliAnalyze, ArchivesMadeByOtherTools) {
         expected["infozip.zip"] = "OK";
     if (runTool("zip", {"-qr", source + "/infozip-dup.zip", "Pack", "Other"}, content))
         expected["infozip-dup.zip"] = "Duplicates";
-    if (runTool(
-            "python3",
-            {"-c",
-             "import zipfile, sys; z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED);"
-             "z.write('Pack/Runtime/bin/tool.txt'); z.write('Pack/Data/textures/t.bin'); z.close()",
-             source + "/python.zip"},
-            content))
+    if (runTool("zip", {"-qr", "-P", "pw", source + "/infozip-enc.zip", "Pack"}, content))
+        expected["infozip-enc.zip"] = "Unzip error";
+    if (runTool("python3",
+                {"-c",
+                 "import zipfile, sys; z = zipfile.ZipFile(sys.argv[1], 'w', 8);"
+                 "z.write('Pack/Runtime/bin/tool.txt'); z.write('Pack/Data/textures/t.bin')",
+                 source + "/python.zip"},
+                content))
         expected["python.zip"] = "OK";
     if (runTool("7z", {"a", "-tzip", "-bd", source + "/sevenzip.zip", "Pack"}, content))
         expected["sevenzip.zip"] = "OK";
     if (runTool("bsdtar", {"-a", "-cf", source + "/bsdtar.zip", "Pack"}, content))
         expected["bsdtar.zip"] = "OK";
-    if (runTool("zip", {"-qr", "-P", "pw", source + "/infozip-enc.zip", "Pack"}, content))
-        expected["infozip-enc.zip"] = "Unzip error";
     if (expected.isEmpty())
         GTEST_SKIP() << "no other zip tool is installed";
 
-    const CliResult result = runCli({"analyze", source});
-    ASSERT_EQ(result.exitCode, 0);
     QMap<QString, QString> verdicts;
-    for (const QJsonObject& record : result.records()) {
+    for (const QJsonObject& record : runCli({"analyze", source}).records()) {
         verdicts[record["FILENAME"].toString()] = record["INFO"].toString();
         if (record["INFO"].toString() == "OK") {
             EXPECT_EQ(record["RUNTIMEPATH"].toString(), "Pack")
@@ -158,4 +166,78 @@ TEST(CliAnalyze, ArchivesMadeByOtherTools) {
         }
     }
     EXPECT_EQ(verdicts, expected);
+}
+
+// The hostile corpus, large members included, and the faults of the old
+// expanding path, in one source folder: every archive gets its verdict,
+// nothing outside the work folder changes and the work folder stays empty.
+TEST(CliAnalyze, HostileArchivesKeepToTheWorkFolderAndGetVerdicts) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source");
+    const QString work = dir.filePath("work");
+    QDir().mkpath(work);
+    writeFile(dir.filePath("bystander/keep.txt"), "keep me");
+    const std::vector<HostileArchive> corpus = hostileCorpus(true);
+    for (const HostileArchive& archive : corpus)
+        writeFile(source + "/" + archive.fileName, archive.bytes);
+    // A name of 200 CP437 letters (400 bytes in UTF-8), and a file beside a
+    // folder of the same name: both shown, and both named in a warning.
+    writeFile(source + "/clash.zip", ZipWriter()
+                                         .addFile("Runtime/" + QByteArray(200, '\x82'), "long")
+                                         .addFile("Runtime/x", "file")
+                                         .addFile("Runtime/x/y", "inside")
+                                         .bytes());
+    // A folder named like an archive is a folder.
+    writeFile(
+        source + "/textures.zip",
+        ZipWriter().addFolder("Textures.zip/").addFile("Textures.zip/Runtime/a.dds", "a").bytes());
+    // 17 nested archives, each under a chain of 1,900 folders.
+    QByteArray deep = ZipWriter().addFile("Runtime/bottom.txt", "b").bytes();
+    for (int level = 0; level < 17; ++level)
+        deep = ZipWriter().addFile(QByteArray("a/").repeated(1900) + "inner.zip", deep, 0).bytes();
+    writeFile(source + "/deep.zip", deep);
+    // A source name that is not UTF-8 (Latin-1).
+    writeFile(QFile::decodeName(QFile::encodeName(source) + "/Caf\xe9.zip"),
+              ZipWriter().addFile("Runtime/a.txt", "a").bytes());
+    const FolderSnapshot before = FolderSnapshot::of(dir.path());
+    // A FIFO named like an archive (no snapshot reads it).
+    ASSERT_EQ(::mkfifo(QFile::encodeName(source + "/fifo.zip").constData(), 0600), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    const CliResult result = runCli({"analyze", source, "--work", work, "--tree"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 120000) << "nothing waits on the FIFO";
+    QFile::remove(source + "/fifo.zip");
+    const QMap<QString, QJsonObject> records = byFileName(result);
+    ASSERT_EQ(records.size(), int(corpus.size()) + 5) << result.out.toStdString();
+    for (const HostileArchive& archive : corpus) {
+        const bool refused = archive.expect == HostileArchive::Expect::Refused;
+        EXPECT_EQ(records[archive.fileName]["INFO"].toString(), refused ? "Unzip error" : "OK")
+            << archive.fileName.toStdString();
+    }
+    EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(dir.path())), QStringList());
+    EXPECT_FALSE(QFileInfo::exists("/tmp/packshelf-evil.txt"));
+
+    const QJsonObject clash = records["clash.zip"];
+    EXPECT_EQ(clash["FILES"].toInt(), 3) << "every file is in the tree";
+    EXPECT_TRUE(clash["WARNING"].toString().contains("too long"));
+    EXPECT_TRUE(clash["WARNING"].toString().contains("Runtime/x")) << "the file beside its folder";
+    EXPECT_EQ(records["textures.zip"]["RUNTIMEPATH"].toString(), "Textures.zip");
+    EXPECT_EQ(records["deep.zip"]["INFO"].toString(), "No Runtime");
+    EXPECT_TRUE(records["deep.zip"]["WARNING"].toString().contains("too deep"));
+    EXPECT_EQ(records[QString::fromUtf8("Caf\xef\xbf\xbd.zip")]["INFO"].toString(), "OK");
+    EXPECT_EQ(records["fifo.zip"]["INFO"].toString(), "Unzip error");
+    EXPECT_TRUE(records["fifo.zip"]["REASON"].toString().contains("not a regular file"));
+
+    // Awkward names are described literally.
+    EXPECT_EQ(namesIn(records["shell-names.zip"], "Runtime"),
+              QStringList({"`id`.txt", "$HOME.txt", "new\nline.txt", "ok.txt",
+                           "quote\"s and 'single'.txt", "semi;colon|pipe.txt"}));
+    EXPECT_EQ(namesIn(records["duplicates.zip"], "Runtime"), QStringList({"a.txt", "ok.txt"}));
+    EXPECT_EQ(namesIn(records["file-and-folder.zip"], "Runtime"),
+              QStringList({"ok.txt", "x/", "x"}));
+    EXPECT_EQ(namesIn(records["symlink.zip"]), QStringList({"link/", "link", "Runtime/"}))
+        << "a link entry is a plain file, beside the folder";
+    EXPECT_EQ(namesIn(records["nested-dots.zip"]), QStringList({"../", "./", "/", "Runtime/"}));
 }

@@ -79,8 +79,9 @@ InstallJob Library::job(std::vector<ArchiveItem> items) const {
 
 FolderSnapshot Library::surroundings() const {
     FolderSnapshot snapshot = FolderSnapshot::of(dir.path());
-    std::erase_if(snapshot.entries, [](const auto& entry) {
-        return entry.first == "dest" || entry.first.startsWith("dest/");
+    const QString library = QDir(dir.path()).relativeFilePath(dest);
+    std::erase_if(snapshot.entries, [&library](const auto& entry) {
+        return entry.first == library || entry.first.startsWith(library + '/');
     });
     return snapshot;
 }

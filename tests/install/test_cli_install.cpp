@@ -112,31 +112,6 @@ TEST(CliInstall, ManualChoicesApplyInCommandLineOrder) {
                            "Runtime/b.txt", "Stuff/", "Stuff/x.txt"}));
 }
 
-TEST(CliInstall, AFailedCopyExitsWithOneAndNamesThePath) {
-    Library box;
-    box.add("data.zip", ZipWriter().addFile("Data/d.txt", "d").bytes());
-    box.add("runtime.zip", ZipWriter().addFile("Runtime/r.txt", "r").bytes());
-    QDir().mkpath(box.dest);
-    const QString outside = box.dir.filePath("outside");
-    QDir().mkpath(outside);
-    ASSERT_TRUE(QFile::link(outside, box.dest + "/Data"));
-    const FolderSnapshot before = box.surroundings();
-
-    const CliResult result = runCli({"install", box.source, box.dest, "--work", box.work});
-    EXPECT_EQ(result.exitCode, 1);
-    auto records = byFileName(result);
-    EXPECT_EQ(records["data.zip"]["STATE"].toInteger(), -1);
-    EXPECT_EQ(records["data.zip"]["ERROR"].toInteger(), 3);
-    EXPECT_EQ(records["data.zip"]["INFO"].toString(), "Failed!");
-    EXPECT_EQ(records["runtime.zip"]["STATE"].toInteger(), 9) << "the install goes on";
-    EXPECT_TRUE(result.err.contains(
-        QString("Install of data.zip failed at %1/Data: a symbolic link is in the way")
-            .arg(box.dest)
-            .toUtf8()))
-        << result.err.toStdString();
-    EXPECT_EQ(FolderSnapshot::differences(before, box.surroundings()), QStringList());
-}
-
 TEST(CliInstall, UsageErrorsExitWithTwoAndWriteNothing) {
     Library box;
     box.add("ok.zip", ZipWriter().addFile("Runtime/r.txt", "r").bytes());
@@ -168,16 +143,36 @@ TEST(CliInstall, UsageErrorsExitWithTwoAndWriteNothing) {
     EXPECT_TRUE(runCli({"--help"}).out.contains("install SOURCE DEST"));
 }
 
+// Names are taken literally, also the library's and the archive's own; a
+// failed copy is named on the standard error and the install goes on.
 TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
     Library box;
+    box.dest = box.dir.filePath("dest 'lib' \"$HOME\" `id`");
+    QDir().mkpath(box.dest);
     const std::vector<HostileArchive> corpus = hostileCorpus(false);
     for (const HostileArchive& archive : corpus)
         box.add(archive.fileName, archive.bytes);
+    box.add("it's $HOME `id`.zip", ZipWriter().addFile("Runtime/-rf", "-rf"));
+    box.add("data.zip", ZipWriter().addFile("Data/d.txt", "d"));
+    QDir().mkpath(box.dir.filePath("outside"));
+    ASSERT_TRUE(QFile::link(box.dir.filePath("outside"), box.dest + "/Data"));
     const FolderSnapshot before = box.surroundings();
 
     const CliResult result = runCli({"install", box.source, box.dest, "--work", box.work});
     EXPECT_EQ(result.exitCode, 1);
     auto records = byFileName(result);
+    EXPECT_EQ(records["it's $HOME `id`.zip"]["STATE"].toInteger(), 9);
+    EXPECT_EQ(readFile(box.dest + "/Runtime/-rf"), "-rf");
+    EXPECT_EQ(records["data.zip"]["ERROR"].toInteger(), 3);
+    EXPECT_TRUE(result.err.contains((box.dest + "/Data: a symbolic link is in the way")
+                                        .toUtf8()
+                                        .prepend("Install of data.zip failed at ")));
+    // A nested archive that cannot be expanded is told in the record and on
+    // the standard error.
+    EXPECT_TRUE(records["nested-dots.zip"]["WARNING"].toString().contains(
+        "..zip: the nested archive cannot be expanded"));
+    EXPECT_TRUE(result.err.contains("nested-dots.zip/..zip: the nested archive cannot be expanded"))
+        << result.err.toStdString();
     for (const HostileArchive& archive : corpus) {
         const QJsonObject& record = records[archive.fileName];
         SCOPED_TRACE(archive.fileName.toStdString());
@@ -194,7 +189,8 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
     EXPECT_EQ(FolderSnapshot::differences(before, box.surroundings()), QStringList());
     EXPECT_EQ(listRecursive(box.work), QStringList());
     for (const QString& path : listRecursive(box.dest))
-        EXPECT_FALSE(QFileInfo(box.dest + "/" + path).isSymLink()) << path.toStdString();
+        EXPECT_TRUE(path == "Data" || !QFileInfo(box.dest + "/" + path).isSymLink())
+            << path.toStdString();
 }
 
 // SIGINT or SIGTERM while an archive is being written: that archive is
@@ -228,91 +224,4 @@ TEST(CliInstall, AnInterruptedInstallRollsBackTheArchiveBeingWritten) {
         EXPECT_EQ(states, QStringList({"9", "5"})) << "the interrupted archive is as it was";
         EXPECT_EQ(listRecursive(box.work), QStringList());
     }
-}
-
-// Kills `packshelf-cli install` at random moments, and right while it writes
-// a large file, and checks after each kill that every library file at its
-// final name is either as it was or as the archive has it.
-TEST(CliInstall, AKilledInstallLeavesEveryLibraryFileOldOrNew) {
-    Library box;
-    std::map<QString, QByteArray> oldFiles;
-    std::map<QString, QByteArray> newFiles;
-    ZipWriter zip;
-    for (int i = 0; i < 4; ++i) {
-        const QString path = QStringLiteral("Runtime/big/part%1.bin").arg(i);
-        newFiles[path] = pseudoRandom(12 << 20, quint32(i + 1));
-        oldFiles[path] = pseudoRandom(8 << 20, quint32(i + 100));
-        zip.addFile(path.toUtf8(), newFiles[path], 0);
-    }
-    for (int i = 0; i < 300; ++i) {
-        const QString path = QStringLiteral("Runtime/small/%1.txt").arg(i, 3, 10, QLatin1Char('0'));
-        newFiles[path] = QStringLiteral("new %1\n").arg(i).toUtf8().repeated(40);
-        oldFiles[path] = QStringLiteral("old %1\n").arg(i).toUtf8().repeated(30);
-        zip.addFile(path.toUtf8(), newFiles[path]);
-    }
-    box.add("big.zip", zip.bytes());
-    for (const auto& [path, data] : oldFiles)
-        writeFile(box.dest + "/" + path, data);
-    writeFile(box.dest + "/Runtime/mine.txt", "mine");
-
-    QElapsedTimer clock;
-    clock.start();
-    QDir().mkpath(box.dir.filePath("scratch"));
-    const CliResult calibration =
-        runCli({"install", box.source, box.dir.filePath("scratch"), "--work", box.work});
-    ASSERT_EQ(calibration.exitCode, 0) << calibration.err.toStdString();
-    const qint64 fullRun = clock.elapsed();
-
-    const auto checkLibrary = [&](int round) {
-        int partials = 0;
-        for (const QString& path : listRecursive(box.dest)) {
-            if (path.endsWith('/'))
-                continue;
-            if (isStagingName(QFileInfo(path).fileName())) {
-                ++partials;
-                continue;
-            }
-            const QByteArray content = readFile(box.dest + "/" + path);
-            if (path == "Runtime/mine.txt") {
-                EXPECT_EQ(content, "mine");
-                continue;
-            }
-            EXPECT_TRUE(content == oldFiles[path] || content == newFiles[path])
-                << "round " << round << ": " << path.toStdString() << " is neither old nor new";
-        }
-        return partials;
-    };
-
-    QRandomGenerator random(20240607);
-    int killsThatLeftAPartialFile = 0;
-    for (int round = 0; round < 6; ++round) {
-        QProcess child;
-        child.start(cliPath(), {"install", box.source, box.dest, "--work",
-                                box.dir.filePath(QStringLiteral("work%1").arg(round))});
-        ASSERT_TRUE(child.waitForStarted());
-        clock.restart();
-        if (round % 2 == 0) {
-            QThread::msleep(random.bounded(quint32(fullRun) + 1));
-        } else {
-            // Right while a large file is being written.
-            const QDir big(box.dest + "/Runtime/big");
-            while (clock.elapsed() < 2 * fullRun + 1000) {
-                const QStringList names = big.entryList(QDir::Files | QDir::Hidden);
-                if (std::any_of(names.begin(), names.end(), isStagingName))
-                    break;
-            }
-        }
-        child.kill();
-        child.waitForFinished();
-        if (checkLibrary(round) > 0)
-            ++killsThatLeftAPartialFile;
-    }
-    EXPECT_GT(killsThatLeftAPartialFile, 0) << "no kill landed while a file was written";
-
-    const CliResult finish = runCli({"install", box.source, box.dest, "--work", box.work});
-    ASSERT_EQ(finish.exitCode, 0) << finish.err.toStdString();
-    EXPECT_EQ(checkLibrary(-1), 0) << "the next install removes what killed copies left";
-    for (const auto& [path, data] : newFiles)
-        EXPECT_EQ(readFile(box.dest + "/" + path), data) << path.toStdString();
-    EXPECT_EQ(listRecursive(box.work), QStringList());
 }

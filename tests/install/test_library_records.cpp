@@ -6,14 +6,17 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <map>
 #include <sys/mount.h>
 
 #include "analysis/ManualChoice.h"
+#include "install/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
@@ -78,7 +81,8 @@ TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {
     const FolderSnapshot original = FolderSnapshot::of(box.dest);
 
     // The preview of both writes nothing, and its counts are the install's.
-    const CliResult preview = runCli({"install", box.source, box.dest, "--dry-run"});
+    const CliResult preview =
+        runCli({"install", box.source, box.dest, "--dry-run", "--work", box.work});
     ASSERT_EQ(preview.exitCode, 0) << preview.err.toStdString();
     QStringList actions;
     for (const QJsonObject& line : preview.records()) {
@@ -95,6 +99,7 @@ TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {
                            QString::fromUtf8("Pack Runtime/ünï \"q\".txt add ")}));
     EXPECT_EQ(FolderSnapshot::differences(original, FolderSnapshot::of(box.dest)), QStringList());
     EXPECT_EQ(recordFiles(box), QStringList());
+    EXPECT_EQ(listRecursive(box.work), QStringList());
 
     for (const QStringList& order : {QStringList{"B.zip", a}, QStringList{a, "B.zip"}}) {
         SCOPED_TRACE(order.join(" then ").toStdString());
@@ -114,6 +119,14 @@ TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {
 
     // A file changed since the install is kept; an unknown name changes nothing.
     installEach(box, {"B.zip"});
+    // A preview of A alone names the package each library file came from.
+    const QString onlyA = box.dir.filePath("onlyA");
+    QDir().mkpath(onlyA);
+    QFile::copy(box.source + "/" + a, onlyA + "/" + a);
+    QStringList owners;
+    for (const QJsonObject& line : runCli({"install", onlyA, box.dest, "--dry-run"}).records())
+        owners << line["PATH"].toString() + " " + line["OWNER"].toString();
+    EXPECT_TRUE(owners.contains("Runtime/shared.txt B.zip")) << owners.join('|').toStdString();
     writeFile(box.dest + "/Runtime/b/b.txt", "edited by the user");
     EXPECT_EQ(runCli({"uninstall", box.dest, "B.zip", "nope.zip"}).exitCode, 2);
     const CliResult kept = runCli({"uninstall", box.dest, "B.zip"});
@@ -129,13 +142,18 @@ TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
     installEach(box, {"A.zip"});
     QStringList records = recordFiles(box);
     ASSERT_EQ(records.size(), 1);
-    writeFile(records[0], "{\"archive\": \"A.zip\", \"files\": [{\"path\": \"../../etc\"");
-    const CliResult listed = runCli({"installed", box.dest});
-    EXPECT_EQ(listed.exitCode, 0);
-    EXPECT_TRUE(listed.records().isEmpty());
-    EXPECT_TRUE(listed.err.contains(records[0].toUtf8())) << "the broken record is named";
-    EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 2);
-    EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a") << "nothing is deleted on its strength";
+    const QByteArray record = readFile(records[0]);
+    // Cut short, and a path that climbs out of the library.
+    for (const QByteArray& broken :
+         {record.left(record.size() / 2), QByteArray(record).replace("Runtime/a", "../../a")}) {
+        writeFile(records[0], broken);
+        const CliResult listed = runCli({"installed", box.dest});
+        EXPECT_EQ(listed.exitCode, 0);
+        EXPECT_TRUE(listed.records().isEmpty());
+        EXPECT_TRUE(listed.err.contains(records[0].toUtf8())) << "the broken record is named";
+        EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 2);
+        EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a") << "nothing goes on its strength";
+    }
 
     // A destination of its own on another file system: backups are copies.
     const QString other = box.dir.filePath("other");
@@ -152,16 +170,24 @@ TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
     ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
 }
 
-// Killed at any moment while installing or uninstalling, the next run finds
-// the records and the library agreeing.
+// Killed at any moment while installing or uninstalling, and right while a
+// large file is written: meanwhile every library file at its final name is
+// old or new, and the next run finds the records and the library agreeing,
+// with nothing staged left behind.
 TEST(LibraryRecords, AKilledRunLeavesRecordsAndFilesAgreeing) {
     Library box;
+    std::map<QString, QByteArray> oldFiles;
+    std::map<QString, QByteArray> newFiles;
     ZipWriter zip;
-    for (int i = 0; i < 6; ++i) {
-        const QByteArray path = "Runtime/part" + QByteArray::number(i) + ".bin";
-        zip.addFile(path, pseudoRandom(6 << 20, quint32(i)), 0);
-        writeFile(box.dest + "/" + path, "old " + path);
+    for (int i = 0; i < 104; ++i) {
+        const QString path = i < 4 ? QStringLiteral("Runtime/big/part%1.bin").arg(i)
+                                   : QStringLiteral("Runtime/small/%1.txt").arg(i);
+        newFiles[path] = i < 4 ? pseudoRandom(12 << 20, quint32(i)) : path.toUtf8().repeated(40);
+        oldFiles[path] = i < 4 ? pseudoRandom(4 << 20, quint32(i + 100)) : path.toUtf8();
+        zip.addFile(path.toUtf8(), newFiles[path], i < 4 ? 0 : 8);
+        writeFile(box.dest + "/" + path, oldFiles[path]);
     }
+    writeFile(box.dest + "/Runtime/mine.txt", "mine");
     box.add("big.zip", zip.bytes());
     const FolderSnapshot original = FolderSnapshot::of(box.dest);
     QElapsedTimer clock;
@@ -171,23 +197,53 @@ TEST(LibraryRecords, AKilledRunLeavesRecordsAndFilesAgreeing) {
     const qint64 fullRun = clock.elapsed();
     ASSERT_EQ(runCli({"uninstall", box.dest, "big.zip"}).exitCode, 0);
 
+    // Files still at a staging name; the others must be old or new.
+    const auto partialFiles = [&](int round) {
+        int partials = 0;
+        for (const QString& path : listRecursive(box.dest)) {
+            if (isStagingName(QFileInfo(path).fileName())) {
+                ++partials;
+            } else if (!path.endsWith('/') && path != "Runtime/mine.txt") {
+                const QByteArray content = readFile(box.dest + "/" + path);
+                EXPECT_TRUE(content == oldFiles[path] || content == newFiles[path])
+                    << "round " << round << ": " << path.toStdString() << " is neither old nor new";
+            }
+        }
+        return partials;
+    };
     QRandomGenerator random(20261207);
+    int killsThatLeftAPartialFile = 0;
     for (int round = 0; round < 8; ++round) {
         const bool uninstalling = round % 2 == 1;
         QProcess child;
         child.start(cliPath(), uninstalling ? QStringList{"uninstall", box.dest, "big.zip"}
                                             : QStringList{"install", box.source, box.dest});
         ASSERT_TRUE(child.waitForStarted());
-        QThread::msleep(random.bounded(quint32(fullRun) + 1));
+        clock.restart();
+        if (round % 4 == 2) { // right while a large file is written
+            const QDir big(box.dest + "/Runtime/big");
+            while (clock.elapsed() < 2 * fullRun + 1000) {
+                const QStringList names = big.entryList(QDir::Files | QDir::Hidden);
+                if (std::any_of(names.begin(), names.end(), isStagingName))
+                    break;
+            }
+        } else {
+            QThread::msleep(random.bounded(quint32(fullRun) + 1));
+        }
         child.kill();
         child.waitForFinished();
+        if (partialFiles(round) > 0)
+            ++killsThatLeftAPartialFile;
         const bool listed = installedNames(box) == QStringList{"big.zip"};
-        const FolderSnapshot now = FolderSnapshot::of(box.dest);
-        EXPECT_EQ(FolderSnapshot::differences(listed ? installed : original, now), QStringList())
+        EXPECT_EQ(FolderSnapshot::differences(listed ? installed : original,
+                                              FolderSnapshot::of(box.dest)),
+                  QStringList())
             << "round " << round;
         if (!listed && uninstalling)
             installEach(box, {"big.zip"});
         if (listed && !uninstalling)
             runCli({"uninstall", box.dest, "big.zip"});
     }
+    EXPECT_GT(killsThatLeftAPartialFile, 0) << "no kill landed while a file was written";
+    EXPECT_EQ(listRecursive(box.work), QStringList());
 }

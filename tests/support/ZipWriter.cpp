@@ -119,7 +119,7 @@ QByteArray ZipWriter::bytes() const {
         put16(central, entry.dosTime);
         put16(central, entry.dosDate);
         put32(central, crc);
-        put32(central, quint32(stored.size()));
+        put32(central, source.storedSize.value_or(quint32(stored.size())));
         put32(central, size);
         put16(central, quint32(entry.name.size()));
         put16(central, 0);

@@ -23,6 +23,7 @@ public:
         std::optional<quint32> crc;          // override the CRC-32
         std::optional<quint32> declaredSize; // override the uncompressed size
         std::optional<QByteArray> rawData;   // override the stored (compressed) bytes
+        std::optional<quint32> storedSize;   // override the compressed size in the directory
         bool dataDescriptor = false;         // sizes and CRC after the data (flag bit 3)
         std::optional<int> aliasOf;          // share the local header and data of entry N
     };
