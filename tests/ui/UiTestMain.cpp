@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "tests/ui/WindowLog.h"
+#include "tests/ui/WindowHarness.h"
 #include "ui/AppResources.h"
 
 namespace packshelf::test {

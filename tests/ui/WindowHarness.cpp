@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "tests/support/ZipWriter.h"
-#include "tests/ui/WindowLog.h"
 
 namespace packshelf::test {
 
@@ -29,6 +28,10 @@ QByteArray zipOf(const QStringList& entries) {
             writer.addFile(entry.toUtf8(), "content of " + entry.toUtf8());
     }
     return writer.bytes();
+}
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
 WindowHarness::WindowHarness(bool holdWorkers)
@@ -117,7 +120,12 @@ bool WindowHarness::isIdle() {
 }
 
 bool WindowHarness::waitForIdle() {
-    return QTest::qWaitFor([this] { return isIdle(); }, WaitMs);
+    return QTest::qWaitFor(
+        [this] {
+            releaseAllWorkers();
+            return isIdle();
+        },
+        WaitMs);
 }
 
 bool WindowHarness::confirmInstall() {
@@ -179,6 +187,13 @@ bool WindowHarness::shown(const QWidget* widget) {
 
 QString WindowHarness::statusText() {
     return window().statusBar()->currentMessage();
+}
+
+QStringList WindowHarness::listed() {
+    QStringList rows;
+    for (const ArchiveItem& item : app().mItemsArray())
+        rows << item.fileName() + ":" + item.text("INFO").value_or("");
+    return rows;
 }
 
 QStringList WindowHarness::logLines() const {

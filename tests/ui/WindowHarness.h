@@ -14,6 +14,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 
+class QAbstractButton;
 class QWidget;
 
 // Failures show texts as texts.
@@ -57,7 +58,8 @@ public:
     // Waits until the sheet that asks before an install shows what the
     // install would do, and confirms it.
     bool confirmInstall();
-    // Serves the event loop until the scan is over and the window idle.
+    // Serves the event loop, letting held workers run, until the scan is
+    // over and the window idle.
     bool waitForIdle();
     bool isIdle();
     std::size_t heldWorkers() const { return m_held.size(); }
@@ -74,6 +76,8 @@ public:
         return app().mItemsArray().at(std::size_t(row)).text("INFO").value_or("");
     }
 
+    // "name:verdict" of every record, in list order.
+    QStringList listed();
     QStringList logLines() const;
     QString statusText();
     std::deque<std::optional<QString>> pickerAnswers; // nothing: the user cancels
@@ -94,7 +98,16 @@ private:
     int m_logStart = 0;
 };
 
+void click(QAbstractButton* button);
+
 // Paths of a zip archive's entries, for building archives by hand.
 QByteArray zipOf(const QStringList& entries);
+
+// The lines the window logged under its category since the test program
+// started. Those lines are all written on the main thread.
+struct WindowLog {
+    static void install();
+    static QStringList lines();
+};
 
 } // namespace packshelf::test

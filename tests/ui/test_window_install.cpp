@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDialog>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTreeView>
+#include <QTreeWidget>
 
-#include "tests/support/HostileCorpus.h"
+#include "install/LibraryRecords.h"
 #include "tests/support/TestFolders.h"
 #include "tests/ui/WindowHarness.h"
 
@@ -20,15 +20,8 @@ using namespace packshelf::test;
 
 namespace {
 
-void click(QPushButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QStringList rows(AppDelegate& app) {
-    QStringList result;
-    for (const ArchiveItem& item : app.mItemsArray())
-        result << item.fileName() + ":" + QString::number(item.state());
-    return result;
+template <typename Widget> Widget* control(WindowHarness& window, const char* name) {
+    return window.window().findChild<Widget*>(name);
 }
 
 // Waits until the install sheet has closed again.
@@ -36,8 +29,18 @@ bool waitForInstall(AppDelegate& app) {
     return QTest::qWaitFor([&] { return app.mInstallSheet()->isHidden(); }, 120000);
 }
 
+QString filesLine(int added, int replaced, int same) {
+    return QString("Files: %1 added, %2 replaced, %3 already the same")
+        .arg(added)
+        .arg(replaced)
+        .arg(same);
+}
+
 } // namespace
 
+// Without a usable library the configuration sheet opens; an install takes
+// the ready archives and gives back the failed ones, which say why; with
+// nothing ready an install is refused with a beep and a reason.
 TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     WindowHarness window;
     window.addArchive("a Ready.zip", {"Pack/Runtime/r.obj", "Pack/Data/d.tex"});
@@ -50,51 +53,8 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     window.launch();
     ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
+    const QStringList analysed = window.listed();
 
-    window.selectRow(1);
-    window.browse({"Tower B", "Runtime"});
-    click(app.mSetRuntimeButton());
-    ASSERT_EQ(window.state(1), ItemState::Ready);
-    QFile::remove(window.source() + "/c Gone.zip");
-
-    click(app.mInstallButton());
-    ASSERT_TRUE(window.confirmInstall());
-    EXPECT_TRUE(window.window()
-                    .findChild<QLabel*>("mConfirmProblemsField")
-                    ->text()
-                    .startsWith("c Gone.zip cannot be installed: "));
-    EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1"})) << "ready records leave the list";
-    EXPECT_FALSE(app.mInstallSheet()->isHidden());
-    EXPECT_EQ(app.mPBar()->maximum(), 3);
-    ASSERT_TRUE(waitForInstall(app));
-
-    EXPECT_EQ(app.mPBar()->value(), 2) << "the archive that could not be opened posts no step";
-    EXPECT_EQ(rows(app), QStringList({"d Loose.zip:-1", "c Gone.zip:-1"}));
-    const ArchiveItem& gone = app.mItemsArray().at(1);
-    EXPECT_EQ(gone.integer("ERROR"), 1);
-    EXPECT_EQ(gone.text("INFO"), "Failed!");
-    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 2");
-
-    EXPECT_EQ(listRecursive(window.library()),
-              QStringList({"Data/", "Data/d.tex", "Runtime/", "Runtime/b.obj", "Runtime/old.txt",
-                           "Runtime/r.obj"}));
-    EXPECT_EQ(readFile(window.library() + "/Runtime/old.txt"), "kept");
-    EXPECT_EQ(readFile(window.library() + "/Runtime/r.obj"), "content of Pack/Runtime/r.obj");
-    EXPECT_EQ(listRecursive(window.work()), QStringList());
-    EXPECT_TRUE(window.isIdle()) << "the window is back to idle";
-}
-
-TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
-    WindowHarness window;
-    window.addArchive("ready.zip", {"Runtime/r.obj"});
-    window.addArchive("loose.zip", {"x.obj"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
-    AppDelegate& app = window.app();
-
-    // No library chosen, or one that is not there (an unplugged drive):
-    // the configuration sheet opens and nothing else happens.
     const std::optional<QString> library = app.mDestPath();
     for (const std::optional<QString>& unusable :
          {std::optional<QString>(), std::optional<QString>(window.path("unplugged"))}) {
@@ -104,7 +64,7 @@ TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
         EXPECT_EQ(window.externalCalls, QStringList({"beep"}));
         EXPECT_FALSE(app.mConfigSheet()->isHidden()) << "the configuration sheet opens";
         EXPECT_TRUE(app.mInstallSheet()->isHidden() && window.window().confirmSheet()->isHidden());
-        EXPECT_EQ(rows(app), QStringList({"loose.zip:-1", "ready.zip:5"}));
+        EXPECT_EQ(window.listed(), analysed);
         app.mConfigSheet()->hide();
     }
     EXPECT_EQ(window.statusText(), "The library folder " + window.path("unplugged") +
@@ -112,23 +72,49 @@ TEST(WindowInstall, RefusesWithoutFoldersOrWithNothingReady) {
                                        "that holds it.");
     app.setMDestPath(library);
 
-    // Only the loose archive is left after a first install; a second one
-    // is refused with a beep and a reason, and no sheet opens.
+    window.selectRow(1);
+    window.browse({"Tower B", "Runtime"});
+    click(app.mSetRuntimeButton());
+    QFile::remove(window.source() + "/c Gone.zip");
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
+    EXPECT_TRUE(control<QLabel>(window, "mConfirmProblemsField")
+                    ->text()
+                    .startsWith("c Gone.zip cannot be installed: "));
+    EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime"}))
+        << "ready records leave the list";
+    EXPECT_EQ(app.mPBar()->maximum(), 3);
     ASSERT_TRUE(waitForInstall(app));
-    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
+
+    EXPECT_EQ(app.mPBar()->value(), 2) << "the archive that could not be opened posts no step";
+    EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime", "c Gone.zip:Failed!"}));
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 2");
+    const QString reason = app.mItemsArray().at(1).text("REASON").value_or("");
+    ASSERT_FALSE(reason.isEmpty());
+    EXPECT_EQ(app.contentListModel().index(1, 0).data(Qt::ToolTipRole).toString(),
+              "Failed!: " + reason);
+    window.selectRow(1);
+    EXPECT_TRUE(control<QLabel>(window, "mItemDetailsField")->text().endsWith("\nWhy: " + reason));
+    EXPECT_EQ(listRecursive(window.library()),
+              QStringList({"Data/", "Data/d.tex", "Runtime/", "Runtime/b.obj", "Runtime/old.txt",
+                           "Runtime/r.obj"}));
+    EXPECT_EQ(readFile(window.library() + "/Runtime/old.txt"), "kept");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/r.obj"), "content of Pack/Runtime/r.obj");
+    EXPECT_EQ(listRecursive(window.work()), QStringList());
+
+    window.externalCalls.clear();
+    window.window().summarySheet()->accept();
     click(app.mInstallButton());
-    EXPECT_TRUE(app.mInstallSheet()->isHidden());
-    EXPECT_EQ(window.externalCalls, QStringList({"beep", "beep"}));
+    EXPECT_EQ(window.externalCalls, QStringList({"beep"}));
     EXPECT_TRUE(window.statusText().startsWith("Nothing is ready to install"));
-    EXPECT_EQ(rows(app), QStringList({"loose.zip:-1"}));
+    EXPECT_TRUE(window.window().confirmSheet()->isHidden());
     EXPECT_TRUE(window.isIdle());
 }
 
-// Cancel leaves the archives as they were; the sheet names the archive
-// being installed, not the one before it; the summary at the end lists each
-// outcome with its reason and opens the library.
+// Cancel leaves the archives as they were; the sheet cannot be dismissed
+// while the installer runs and names the archive being installed, not the
+// one before it; the summary lists each outcome with its reason and opens
+// the library.
 TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     WindowHarness window(true);
     window.addArchive("a.zip", {"Runtime/a.obj"});
@@ -136,7 +122,6 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     window.addArchive("c Gone.zip", {"Runtime/c.obj"});
     window.storeFolders();
     window.launch();
-    window.releaseAllWorkers();
     ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
     QFile::remove(window.source() + "/c Gone.zip");
@@ -150,13 +135,17 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     ASSERT_TRUE(waitForInstall(app));
     EXPECT_EQ(headline->text(),
               "0 archives installed. 3 not installed: the install was cancelled.");
-    EXPECT_EQ(rows(app), QStringList({"a.zip:5", "b.zip:5", "c Gone.zip:5"}));
+    EXPECT_EQ(window.listed(), QStringList({"a.zip:OK", "b.zip:OK", "c Gone.zip:OK"}));
     EXPECT_EQ(listRecursive(window.library()), QStringList());
     summary->accept();
 
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
     EXPECT_EQ(app.mInfoField()->text(), "Installing a.zip (1 of 3)…");
+    app.mInstallSheet()->reject();
+    app.mInstallSheet()->close();
+    QTest::keyClick(app.mInstallSheet(), Qt::Key_Escape);
+    EXPECT_FALSE(app.mInstallSheet()->isHidden()) << "the installer thread is held";
     app.copyStep("a.zip"); // as the installer posts them: a.zip is in, b.zip begins
     app.copyBegins("b.zip");
     EXPECT_EQ(app.mInfoField()->text(), "Installing b.zip (2 of 3)…");
@@ -179,86 +168,90 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
               "open " + QUrl::fromLocalFile(window.library()).toString());
 }
 
-TEST(WindowInstall, TheSheetCannotBeDismissedWhileInstalling) {
-    WindowHarness window(true);
-    window.addArchive("ready.zip", {"Runtime/r.obj"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.releaseWorker(0));
-    ASSERT_TRUE(window.waitForIdle());
-    AppDelegate& app = window.app();
-
-    click(app.mInstallButton());
-    ASSERT_TRUE(window.confirmInstall());
-    ASSERT_EQ(window.heldWorkers(), 2u) << "the installer thread is held";
-    app.mInstallSheet()->reject();
-    app.mInstallSheet()->close();
-    QTest::keyClick(app.mInstallSheet(), Qt::Key_Escape);
-    EXPECT_FALSE(app.mInstallSheet()->isHidden());
-
-    window.releaseAllWorkers();
-    ASSERT_TRUE(waitForInstall(app));
-    EXPECT_TRUE(app.mItemsArray().empty());
-    EXPECT_EQ(listRecursive(window.library()), QStringList({"Runtime/", "Runtime/r.obj"}));
-}
-
-// The hostile corpus through the real window: analysis gives each archive
-// its verdict, install takes the ready ones, and nothing outside the work
-// folder and the library changes; no symbolic link is ever made.
-TEST(WindowInstall, HostileArchivesReachNothingOutsideTheLibrary) {
+// A round trip through the library: the info box and the confirmation say
+// what an install would do, Cancel changes nothing, the install then does
+// just that; archives installed with the same content are marked; the
+// installed view uninstalls them, gives back the library's own file and
+// keeps the one the user changed.
+TEST(WindowInstall, ConfirmMarkAndUninstall) {
     WindowHarness window;
-    const std::vector<HostileArchive> corpus = hostileCorpus(false);
-    for (const HostileArchive& archive : corpus)
-        writeFile(window.source() + "/" + archive.fileName, archive.bytes);
-    writeFile(window.path("bystander/keep.txt"), "keep");
+    window.addArchive("A.zip", {"A/Runtime/shared.txt", "A/Runtime/a.txt"});
+    window.addArchive("B.zip", {"B/Runtime/shared.txt"});
+    writeFile(window.library() + "/Runtime/shared.txt", "original");
     window.storeFolders();
-    const auto outsideTheLibrary = [&] {
-        FolderSnapshot snapshot = FolderSnapshot::of(window.path(""));
-        std::erase_if(snapshot.entries, [](const auto& entry) {
-            return entry.first.startsWith("library") || entry.first.startsWith("settings");
-        });
-        return snapshot;
-    };
-    const FolderSnapshot before = outsideTheLibrary();
     window.launch();
     ASSERT_TRUE(window.waitForIdle());
     AppDelegate& app = window.app();
+    auto* libraryField = control<QLabel>(window, "mLibraryField");
+    window.selectRow(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return libraryField->text().startsWith("Files:"); }));
+    EXPECT_EQ(libraryField->text(), filesLine(1, 1, 0) + "\nWrites the same files as B.zip in "
+                                                         "this install; the archive later in "
+                                                         "the list wins");
 
-    QStringList refused;
-    QStringList notInstalled; // refused, or damaged: found so at install
-    for (const HostileArchive& archive : corpus) {
-        if (archive.expect == HostileArchive::Expect::Refused)
-            refused << archive.fileName;
-        if (archive.expect != HostileArchive::Expect::Analysed)
-            notInstalled << archive.fileName;
-    }
-    QStringList unzipErrors;
-    for (int row = 0; row < int(app.mItemsArray().size()); ++row) {
-        if (window.info(row) == "Unzip error")
-            unzipErrors << app.mItemsArray().at(std::size_t(row)).fileName();
-        else
-            EXPECT_EQ(window.info(row), "OK") << row;
-    }
-    refused.sort();
-    unzipErrors.sort();
-    EXPECT_EQ(unzipErrors, refused);
+    const FolderSnapshot before = FolderSnapshot::of(window.library());
+    click(app.mInstallButton());
+    auto* confirm = control<QPushButton>(window, "mConfirmInstallButton");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return confirm->isEnabled(); }));
+    const QString shown = control<QLabel>(window, "mConfirmTotalsField")->text();
+    EXPECT_EQ(shown, filesLine(1, 2, 0));
+    const QAbstractItemModel* details = control<QTreeView>(window, "mConfirmDetailsView")->model();
+    const QModelIndex ofB = details->index(0, 0, details->index(1, 0));
+    EXPECT_EQ(QStringList({ofB.data().toString(), ofB.siblingAtColumn(1).data().toString(),
+                           ofB.siblingAtColumn(2).data().toString()}),
+              QStringList(
+                  {"Replace", "Runtime/shared.txt", "replaces the file of A.zip (this install)"}));
+    click(control<QPushButton>(window, "mConfirmCancelButton"));
+    EXPECT_TRUE(window.window().confirmSheet()->isHidden() && app.mInstallSheet()->isHidden());
+    EXPECT_EQ(app.mItemsArray().size(), 2u) << "Cancel leaves the list as it was";
+    EXPECT_EQ(FolderSnapshot::of(window.library()), before);
 
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
     ASSERT_TRUE(waitForInstall(app));
-    QStringList left;
-    for (const ArchiveItem& item : app.mItemsArray())
-        left << item.fileName();
-    left.sort();
-    notInstalled.sort();
-    EXPECT_EQ(left, notInstalled) << "every sound ready archive was installed";
+    QStringList problems;
+    int did[3] = {};
+    for (const Manifest& manifest : LibraryRecords(window.library()).load(&problems)) {
+        for (const Manifest::File& file : manifest.files)
+            ++did[int(file.action)];
+    }
+    EXPECT_EQ(filesLine(did[0], did[1], did[2]), shown) << "the install did what was shown";
 
-    EXPECT_EQ(FolderSnapshot::differences(before, outsideTheLibrary()), QStringList());
-    EXPECT_EQ(listRecursive(window.work()), QStringList());
-    QDirIterator it(window.path(""),
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        EXPECT_FALSE(QFileInfo(it.next()).isSymLink()) << it.filePath().toStdString();
-    EXPECT_EQ(readFile(window.library() + "/Runtime/ok.txt"), "ok");
+    // A fresh scan lists both again: A.zip is what was installed, B.zip
+    // changed since.
+    window.addArchive("B.zip", {"B/Runtime/other.txt"});
+    app.closeConfigSheet();
+    ASSERT_TRUE(window.waitForIdle());
+    const auto verdictTip = [&](int row) {
+        return app.contentListModel().index(row, 2).data(Qt::ToolTipRole).toString();
+    };
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return verdictTip(0).contains("\nInstalled in the library on "); }));
+    EXPECT_EQ(verdictTip(1), "OK");
+
+    writeFile(window.library() + "/Runtime/a.txt", "edited by the user");
+    writeFile(window.library() + "/.packshelf/torn.json", "{");
+    control<QAction>(window, "mInstalledItem")->trigger();
+    auto* packages = control<QTreeWidget>(window, "mInstalledList");
+    auto* unreadable = control<QLabel>(window, "mInstalledProblemsField");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unreadable->text().contains("torn.json"); }));
+    QStringList rows;
+    for (int row = 0; row < packages->topLevelItemCount(); ++row) {
+        for (int column : {0, 2, 3})
+            rows << packages->topLevelItem(row)->text(column);
+    }
+    EXPECT_EQ(rows, QStringList({"A.zip", "2", "1", "B.zip", "1", "1"}));
+
+    packages->selectAll();
+    click(control<QPushButton>(window, "mUninstallButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return packages->topLevelItemCount() == 0; }));
+    EXPECT_EQ(window.externalCalls.filter("ask Uninstall 2 packages: B.zip, A.zip?").size(), 1);
+    EXPECT_EQ(control<QLabel>(window, "mUninstallResultField")->text(),
+              "B.zip uninstalled. 0 files removed. 1 file put back as it was before.\n"
+              "A.zip uninstalled. 0 files removed. 1 file put back as it was before.\n"
+              "Kept, changed since the install: " +
+                  window.library() + "/Runtime/a.txt");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/shared.txt"), "original");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "edited by the user");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !verdictTip(0).contains("Installed"); }));
 }
