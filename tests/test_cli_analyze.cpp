@@ -218,14 +218,26 @@ TEST(CliAnalyze, HostileArchivesKeepToTheWorkFolderAndGetVerdicts) {
     }
     EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(dir.path())), QStringList());
     EXPECT_FALSE(QFileInfo::exists("/tmp/packshelf-evil.txt"));
+    // Unsafe entries are passed over, and said to be.
+    for (const char* name :
+         {"dotdot.zip", "absolute.zip", "backslash.zip", "drive.zip", "nul.zip"}) {
+        EXPECT_EQ(records[name]["FILES"].toInt(), 1) << name;
+        EXPECT_TRUE(records[name]["WARNING"].toString().contains("unsafe")) << name;
+    }
 
     const QJsonObject clash = records["clash.zip"];
     EXPECT_EQ(clash["FILES"].toInt(), 3) << "every file is in the tree";
     EXPECT_TRUE(clash["WARNING"].toString().contains("too long"));
     EXPECT_TRUE(clash["WARNING"].toString().contains("Runtime/x")) << "the file beside its folder";
     EXPECT_EQ(records["textures.zip"]["RUNTIMEPATH"].toString(), "Textures.zip");
+    EXPECT_EQ(namesIn(records["textures.zip"]), QStringList({"Textures.zip/"}));
     EXPECT_EQ(records["deep.zip"]["INFO"].toString(), "No Runtime");
     EXPECT_TRUE(records["deep.zip"]["WARNING"].toString().contains("too deep"));
+    int nestedLevels = 0; // archives in archives are read 16 deep, no deeper
+    for (QJsonValue node = records["deep40.zip"]["ZIP"][0]; node["CONTENT"].isArray();
+         node = node["CONTENT"][0])
+        ++nestedLevels;
+    EXPECT_EQ(nestedLevels, 16);
     EXPECT_EQ(records[QString::fromUtf8("Caf\xef\xbf\xbd.zip")]["INFO"].toString(), "OK");
     EXPECT_EQ(records["fifo.zip"]["INFO"].toString(), "Unzip error");
     EXPECT_TRUE(records["fifo.zip"]["REASON"].toString().contains("not a regular file"));

@@ -15,6 +15,7 @@
 
 #include "analysis/ManualChoice.h"
 #include "install/CopyPlan.h"
+#include "install/InstallPlan.h"
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "tests/install/InstallFixtures.h"
@@ -165,13 +166,16 @@ TEST(Installer, MergesIntoALibraryAndTheLaterArchiveWins) {
                              .addFile("Runtime/same.txt", "first")
                              .addFile("Data/new.txt", "new"));
     lib.add("second.zip", ZipWriter().addFile("Runtime/same.txt", "second"));
+    // What an ended install left staged in a folder this one writes to goes.
+    writeFile(lib.dest + "/Runtime/" + StagingPrefix + "2147483647-left", "partial");
     const FolderSnapshot before = FolderSnapshot::of(lib.dest);
 
     const InstallRecording run =
         runInstaller(lib.job({lib.analysed("first.zip"), lib.analysed("second.zip")}));
     EXPECT_EQ(run.steps, QStringList({"first.zip", "second.zip"}));
     EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(lib.dest)),
-              QStringList({"changed: Runtime/shared.bin", "created: Data/new.txt",
+              QStringList({"removed: Runtime/.packshelf-partial-2147483647-left",
+                           "changed: Runtime/shared.bin", "created: Data/new.txt",
                            "created: Runtime/same.txt"}));
     EXPECT_EQ(readFile(lib.dest + "/Runtime/shared.bin"), everyByte());
     EXPECT_EQ(readFile(lib.dest + "/Runtime/same.txt"), "second");
