@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <sys/stat.h>
 
 #include "tests/support/CliRunner.h"
@@ -196,9 +197,11 @@ TEST(CliAnalyze, HostileArchivesKeepToTheWorkFolderAndGetVerdicts) {
     for (int level = 0; level < 17; ++level)
         deep = ZipWriter().addFile(QByteArray("a/").repeated(1900) + "inner.zip", deep, 0).bytes();
     writeFile(source + "/deep.zip", deep);
-    // A source name that is not UTF-8 (Latin-1).
-    writeFile(QFile::decodeName(QFile::encodeName(source) + "/Caf\xe9.zip"),
-              ZipWriter().addFile("Runtime/a.txt", "a").bytes());
+    // A source name that is not UTF-8 (Latin-1): renamed to it byte by byte.
+    writeFile(source + "/cafe", ZipWriter().addFile("Runtime/a.txt", "a").bytes());
+    ASSERT_EQ(::rename(QFile::encodeName(source + "/cafe").constData(),
+                       (QFile::encodeName(source) + "/Caf\xe9.zip").constData()),
+              0);
     const FolderSnapshot before = FolderSnapshot::of(dir.path());
     // A FIFO named like an archive (no snapshot reads it).
     ASSERT_EQ(::mkfifo(QFile::encodeName(source + "/fifo.zip").constData(), 0600), 0);
