@@ -10,3 +10,10 @@ if(PACKSHELF_SANITIZE)
     add_compile_options(-fsanitize=${PACKSHELF_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=${PACKSHELF_SANITIZE})
 endif()
+
+# Optimised builds get the hardening a distribution's packages carry: checked
+# buffer functions and a read-only table of resolved symbols.
+if(NOT PACKSHELF_SANITIZE AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
+    add_compile_definitions(_FORTIFY_SOURCE=2)
+    add_link_options(LINKER:-z,relro LINKER:-z,now)
+endif()
