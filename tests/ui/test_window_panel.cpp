@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QColumnView>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -90,6 +91,9 @@ TEST(WindowPanel, FollowsTheSelectedRecord) {
     EXPECT_EQ(app.mListInfoField()->text(), "Archives: 4");
     EXPECT_EQ(window.panel().mid(1), QStringList({Waiting[1], "drop", "-"}));
     EXPECT_EQ(app.mContentList()->currentIndex().row(), 3);
+    QFile::remove(window.source() + "/e Broken.zip");
+    app.closeConfigSheet(); // the selected archive is gone: nothing is selected
+    EXPECT_EQ(window.panel(), Waiting);
 }
 
 // A failed archive says why in its pin and in the info box; refused
