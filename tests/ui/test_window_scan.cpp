@@ -78,9 +78,10 @@ TEST(WindowScan, QuittingDuringAScanWaitsForTheWorkersAndStartsNoMore) {
 }
 
 // The list follows the source folder without the configuration sheet: an
-// archive being written waits until it has settled, Refresh takes in
-// removals and keeps choices, archives dropped from the list stay out, and
-// archives dropped on the window are copied in (asking before replacing).
+// archive being written waits until it has settled, also while another one
+// settles and is taken in; Refresh takes in removals and keeps choices,
+// archives dropped from the list stay out, and archives dropped on the
+// window are copied in (asking before replacing).
 TEST(WindowScan, TheListFollowsTheFolder) {
     WindowHarness window;
     window.addArchive("b Dup.zip", {"A/Runtime/a", "B/Runtime/b"});
@@ -94,23 +95,33 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     app.setRuntimeFolder();
 
     const QByteArray whole = zipOf({"Runtime/a"});
-    for (const QByteArray& written : {whole.left(10), whole}) {
-        writeFile(window.source() + "/a New.zip", written);
+    const QStringList before = window.listed();
+    writeFile(window.source() + "/a New.zip", whole.left(10));
+    for (int written : {10, 20, 30}) {
+        if (written == 20)
+            writeFile(window.source() + "/a New.zip", whole);
+        writeFile(window.source() + "/e Late.zip", whole.left(written));
         app.sourceWatcher().look();
-        EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "c Gone.zip:OK"}))
-            << "still being written";
+        if (written < 30) {
+            EXPECT_EQ(window.listed(), before) << "still being written";
+        }
     }
-    app.sourceWatcher().look(); // the same as at the last look: settled
+    // a New.zip has settled, e Late.zip has not
     ASSERT_TRUE(window.waitForIdle());
     EXPECT_EQ(window.listed(), QStringList({"a New.zip:OK", "b Dup.zip:OK", "c Gone.zip:OK"}));
     EXPECT_EQ(app.mItemsArray().at(1).text("RUNTIMEPATH"), "B") << "the choice is kept";
+    writeFile(window.source() + "/e Late.zip", whole);
+    app.sourceWatcher().look();
+    app.sourceWatcher().look(); // the same as at the last look: settled
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.listed().last(), "e Late.zip:OK");
 
     QFile::remove(window.source() + "/c Gone.zip");
     window.selectRow(0);
     app.dropItem();
     window.window().findChild<QAction*>("mRefreshItem")->trigger();
     ASSERT_TRUE(window.waitForIdle());
-    EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK"}));
+    EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "e Late.zip:OK"}));
 
     const QString outside = window.path("downloads/d Dropped.zip");
     writeFile(outside, zipOf({"Runtime/d"}));
@@ -123,9 +134,9 @@ TEST(WindowScan, TheListFollowsTheFolder) {
         QCoreApplication::sendEvent(&window.window(), &drop);
     };
     dropOnWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed().size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed().size() == 3; }));
     ASSERT_TRUE(window.waitForIdle());
-    EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "d Dropped.zip:OK"}));
+    EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "d Dropped.zip:OK", "e Late.zip:OK"}));
     writeFile(outside, "a different archive");
     window.confirmAnswer = false;
     dropOnWindow();
