@@ -47,14 +47,6 @@ QByteArray incompressible(int size) {
     return data;
 }
 
-ZipWriter::Entry entry(const QByteArray& name, const QByteArray& data, int method = 8) {
-    ZipWriter::Entry e;
-    e.name = name;
-    e.data = data;
-    e.method = method;
-    return e;
-}
-
 } // namespace
 
 TEST(ZipArchiveExpand, CreatesFoldersFilesNamesAndEntryDates) {
@@ -63,12 +55,12 @@ TEST(ZipArchiveExpand, CreatesFoldersFilesNamesAndEntryDates) {
     writer.addFile("dir/sub/file.txt", "hello");
     writer.addFile("dir\\back.txt", "back", 0);
     writer.addFolder("empty");
-    ZipWriter::Entry flagged = entry(QStringLiteral("Ünïcödé.txt").toUtf8(), "1");
+    ZipWriter::Entry flagged = ZipWriter::entry(QStringLiteral("Ünïcödé.txt").toUtf8(), "1");
     flagged.flags = 0x800;
     writer.add(flagged);
     writer.addFile(QStringLiteral("日本/語.txt").toUtf8(), "2");
     writer.addFile(QByteArray("\x81\x82\x9c.txt"), "3"); // CP437: ü é £
-    ZipWriter::Entry dated = entry("dated.txt", "when");
+    ZipWriter::Entry dated = ZipWriter::entry("dated.txt", "when");
     dated.dosTime = (13 << 11) | (45 << 5) | (30 / 2);
     dated.dosDate = ((2009 - 1980) << 9) | (6 << 5) | 15;
     writer.add(dated);
@@ -122,31 +114,32 @@ TEST(ZipArchiveExpand, RefusedArchivesAndEntries) {
         rows.push_back(
             {what, ZipWriter().addFile("good.txt", "fine").add(damaged).bytes(), message});
     };
-    ZipWriter::Entry e = entry("bad.bin", payload);
+    ZipWriter::Entry e = ZipWriter::entry("bad.bin", payload);
     e.crc = 0x12345678;
     add("CRC mismatch", e, "CRC error: bad.bin");
-    e = entry("bad.bin", payload);
+    e = ZipWriter::entry("bad.bin", payload);
     e.declaredSize = 100;
     add("larger than declared", e, "Entry larger than declared");
     e.declaredSize = 20000;
     add("smaller than declared", e, "Failed to reading zip file");
-    e = entry("bad.bin", payload, 0);
+    e = ZipWriter::entry("bad.bin", payload, 0);
     e.rawData = payload.left(5000);
     add("data cut short", e, "Failed to reading zip file");
     for (int method : {9, 12, 14})
-        add("unsupported method", entry("bad.bin", "some bytes", method),
+        add("unsupported method", ZipWriter::entry("bad.bin", "some bytes", method),
             "unsupported compression method");
-    e = entry("bad.bin", payload);
+    e = ZipWriter::entry("bad.bin", payload);
     e.flags = 1;
     add("encrypted", e, "bad.bin is encrypted");
-    e = entry("bad.bin", payload);
+    e = ZipWriter::entry("bad.bin", payload);
     e.storedSize = 1u << 30;
     e.dataDescriptor = true; // no sizes in the local header to contradict it
     add("data beyond the end of the file", e, "the data of bad.bin lies outside the archive");
     ZipWriter overlapping;
     overlapping.addFile("Runtime/kernel.bin", QByteArray(100000, '\0'));
     for (int i = 0; i < 3; ++i) {
-        ZipWriter::Entry alias = entry("Runtime/alias" + QByteArray::number(i) + ".bin", {});
+        ZipWriter::Entry alias =
+            ZipWriter::entry("Runtime/alias" + QByteArray::number(i) + ".bin", {});
         alias.aliasOf = 0; // a name of the kernel's length, so the local header matches
         overlapping.add(alias);
     }
@@ -154,7 +147,7 @@ TEST(ZipArchiveExpand, RefusedArchivesAndEntries) {
     // Declared sizes far beyond any free space, however small the archive.
     ZipWriter huge;
     for (int i = 0; i < 1000; ++i) {
-        e = entry("big" + QByteArray::number(i), "tiny");
+        e = ZipWriter::entry("big" + QByteArray::number(i), "tiny");
         e.declaredSize = 0xfffffff0u;
         huge.add(e);
     }

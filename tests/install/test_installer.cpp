@@ -35,9 +35,7 @@ QByteArray everyByte() {
 }
 
 ZipWriter::Entry damagedEntry(const QByteArray& name) {
-    ZipWriter::Entry entry;
-    entry.name = name;
-    entry.data = "some data that fails its check";
+    ZipWriter::Entry entry = ZipWriter::entry(name, "some data that fails its check");
     entry.crc = 0x12345678;
     return entry;
 }

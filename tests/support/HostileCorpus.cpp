@@ -20,14 +20,6 @@ QByteArray innerArchive() {
     return ZipWriter().addFile("Runtime/inner.txt", "inner").bytes();
 }
 
-ZipWriter::Entry entry(const QByteArray& name, const QByteArray& data, int method = 8) {
-    ZipWriter::Entry e;
-    e.name = name;
-    e.data = data;
-    e.method = method;
-    return e;
-}
-
 // 1 GiB of zeros as 1,024 copies of one deflated MiB (a full flush ends
 // each copy on a byte boundary with nothing to refer back to), then an
 // empty final block.
@@ -89,21 +81,21 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
 
     {
         ZipWriter bomb;
-        bomb.add(entry("Runtime/kernel.bin", QByteArray(1 << 20, '\0')));
+        bomb.add(ZipWriter::entry("Runtime/kernel.bin", QByteArray(1 << 20, '\0')));
         for (int i = 0; i < 20; ++i) {
             // Names of the kernel's length, so each local header matches.
             ZipWriter::Entry alias =
-                entry("Runtime/copy" + QByteArray::number(10 + i) + ".bin", {});
+                ZipWriter::entry("Runtime/copy" + QByteArray::number(10 + i) + ".bin", {});
             alias.aliasOf = 0;
             bomb.add(alias);
         }
         add("overlap.zip", bomb.bytes(), Expect::Refused);
     }
     {
-        ZipWriter::Entry shorter = entry("Runtime/liar.bin", payload);
+        ZipWriter::Entry shorter = ZipWriter::entry("Runtime/liar.bin", payload);
         shorter.declaredSize = 100;
         add("liar-small.zip", ZipWriter().add(shorter).bytes(), Expect::Damaged);
-        ZipWriter::Entry longer = entry("Runtime/liar.bin", payload);
+        ZipWriter::Entry longer = ZipWriter::entry("Runtime/liar.bin", payload);
         longer.declaredSize = quint32(payload.size() * 4);
         add("liar-large.zip", ZipWriter().add(longer).bytes(), Expect::Damaged);
     }
@@ -120,29 +112,31 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
     {
         const QByteArray whole = withRuntime().addFile("Runtime/big.bin", payload).bytes();
         add("truncated-tail.zip", whole.left(whole.size() - 30), Expect::Refused);
-        ZipWriter::Entry cut = entry("Runtime/cut.bin", payload, 0);
+        ZipWriter::Entry cut = ZipWriter::entry("Runtime/cut.bin", payload, 0);
         cut.rawData = payload.left(payload.size() / 2);
         add("truncated-data.zip", ZipWriter().add(cut).bytes(), Expect::Damaged);
         add("zero-byte.zip", QByteArray(), Expect::Refused);
         add("only-end.zip", ZipWriter().bytes(), Expect::Refused);
-        ZipWriter::Entry badCrc = entry("Runtime/crc.bin", payload);
+        ZipWriter::Entry badCrc = ZipWriter::entry("Runtime/crc.bin", payload);
         badCrc.crc = 0xdeadbeef;
         add("bad-crc.zip", ZipWriter().add(badCrc).bytes(), Expect::Damaged);
-        ZipWriter::Entry outside = entry("Runtime/far.bin", payload);
+        ZipWriter::Entry outside = ZipWriter::entry("Runtime/far.bin", payload);
         outside.storedSize = 1u << 30;
         outside.dataDescriptor = true;
         add("outside.zip", ZipWriter().add(outside).bytes(), Expect::Refused);
-        ZipWriter::Entry encrypted = entry("Runtime/secret.bin", payload);
+        ZipWriter::Entry encrypted = ZipWriter::entry("Runtime/secret.bin", payload);
         encrypted.flags = 1;
         add("encrypted.zip", ZipWriter().add(encrypted).bytes(), Expect::Refused);
     }
     for (int method : {9, 12, 14}) {
         add(QStringLiteral("method%1.zip").arg(method),
-            ZipWriter().add(entry("Runtime/m.bin", payload, method)).bytes(), Expect::Refused);
+            ZipWriter().add(ZipWriter::entry("Runtime/m.bin", payload, method)).bytes(),
+            Expect::Refused);
     }
     {
         ZipWriter names = withRuntime();
-        ZipWriter::Entry flagged = entry(QStringLiteral("Flagged Ünï.txt").toUtf8(), "1");
+        ZipWriter::Entry flagged =
+            ZipWriter::entry(QStringLiteral("Flagged Ünï.txt").toUtf8(), "1");
         flagged.flags = 0x800;
         names.add(flagged);
         names.addFile(QStringLiteral("Unflagged 日本.txt").toUtf8(), "2");
@@ -170,9 +164,9 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
         Expect::Analysed);
     {
         ZipWriter descriptors;
-        ZipWriter::Entry a = entry("Runtime/a.bin", payload);
+        ZipWriter::Entry a = ZipWriter::entry("Runtime/a.bin", payload);
         a.dataDescriptor = true;
-        ZipWriter::Entry b = entry("Runtime/b.txt", "stored", 0);
+        ZipWriter::Entry b = ZipWriter::entry("Runtime/b.txt", "stored", 0);
         b.dataDescriptor = true;
         add("descriptors.zip", descriptors.add(a).add(b).bytes(), Expect::Analysed);
     }
@@ -187,7 +181,7 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
         Expect::Analysed);
 
     if (withLarge) {
-        ZipWriter::Entry zeros = entry("Runtime/zeros.bin", {});
+        ZipWriter::Entry zeros = ZipWriter::entry("Runtime/zeros.bin", {});
         quint32 crc = 0;
         zeros.rawData = gigabyteOfZeros(&crc);
         zeros.crc = crc;

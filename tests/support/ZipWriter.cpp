@@ -23,12 +23,16 @@ ZipWriter& ZipWriter::add(Entry entry) {
     return *this;
 }
 
+ZipWriter::Entry ZipWriter::entry(const QByteArray& name, const QByteArray& data, int method) {
+    Entry e;
+    e.name = name;
+    e.data = data;
+    e.method = method;
+    return e;
+}
+
 ZipWriter& ZipWriter::addFile(const QByteArray& name, const QByteArray& data, int method) {
-    Entry entry;
-    entry.name = name;
-    entry.data = data;
-    entry.method = method;
-    return add(entry);
+    return add(entry(name, data, method));
 }
 
 ZipWriter& ZipWriter::addFolder(const QByteArray& name) {

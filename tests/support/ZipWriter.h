@@ -28,6 +28,9 @@ public:
         std::optional<int> aliasOf;          // share the local header and data of entry N
     };
 
+    // An entry with the given content and defaults for everything else.
+    static Entry entry(const QByteArray& name, const QByteArray& data, int method = 8);
+
     ZipWriter& add(Entry entry);
     ZipWriter& addFile(const QByteArray& name, const QByteArray& data, int method = 8);
     ZipWriter& addFolder(const QByteArray& name);
