@@ -1,5 +1,7 @@
 #include "analysis/WorkerPool.h"
 
+#include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -68,6 +70,12 @@ void WorkerPool::serve() {
         m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
         --m_idle;
     }
+}
+
+void WorkerPool::forEachIndex(std::size_t count, const std::function<void(std::size_t)>& job) {
+    WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
+    for (std::size_t i = 0; i < count; ++i)
+        pool.start([&job, i] { job(i); });
 }
 
 } // namespace packshelf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -24,6 +25,10 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     void start(std::function<void()> job);
+
+    // Calls job(0) … job(count - 1) on a pool of its own with a thread per
+    // core, at most four, and returns when every call has ended.
+    static void forEachIndex(std::size_t count, const std::function<void(std::size_t)>& job);
 
 private:
     void serve();

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QHash>
-#include <QThread>
 #include <algorithm>
 
 #include "analysis/WorkerPool.h"
@@ -93,14 +92,9 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
 std::vector<Comparison> compareAll(const InstallJob& job, const std::vector<Manifest>& installed,
                                    const LibraryTransaction::LibraryFiles& files) {
     std::vector<Comparison> comparisons(job.items.size());
-    {
-        WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
-        for (std::size_t i = 0; i < job.items.size(); ++i) {
-            pool.start([&, i] {
-                comparisons[i] = compareWithLibrary(job, job.items[i], installed, files);
-            });
-        }
-    } // the pool's end waits for every comparison
+    WorkerPool::forEachIndex(job.items.size(), [&](std::size_t i) {
+        comparisons[i] = compareWithLibrary(job, job.items[i], installed, files);
+    });
     return comparisons;
 }
 

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -157,9 +156,7 @@ void parseRecord(RecordFile& record) {
 // records of thousands of files each, and every install and preview reads
 // them all.
 void parseRecords(std::vector<RecordFile>& records) {
-    WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
-    for (RecordFile& record : records)
-        pool.start([&record] { parseRecord(record); });
+    WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parseRecord(records[i]); });
 }
 
 } // namespace
