@@ -9,7 +9,7 @@ namespace packshelf {
 
 namespace {
 
-constexpr quint64 MinimumMargin = 64ull << 20;
+constexpr quint64 MarginCap = 16ull << 20;
 
 std::optional<struct statvfs> fileSystemOf(const QString& path) {
     QString existing = QFileInfo(path).absoluteFilePath();
@@ -37,9 +37,9 @@ std::optional<quint64> freeBytesAt(const QString& path) {
 quint64 freeSpaceMargin(const QString& path) {
     const auto fs = fileSystemOf(path);
     if (!fs)
-        return MinimumMargin;
+        return 0;
     const quint64 total = quint64(fs->f_blocks) * quint64(fs->f_frsize);
-    return std::max(MinimumMargin, total / 100);
+    return std::min(MarginCap, total / 100);
 }
 
 bool fitsOnFileSystem(const QString& path, quint64 bytes) {

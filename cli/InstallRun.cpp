@@ -1,5 +1,6 @@
 #include "cli/InstallRun.h"
 
+#include "cli/Terminal.h"
 #include "install/Installer.h"
 
 namespace packshelf::cli {
@@ -17,6 +18,7 @@ void InstallRun::start() {
     InstallCallbacks callbacks = callbacksThrough(
         m_mainThread, [this](QString fileName) { copyStep(fileName); },
         [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
+    callbacks.waiting = [](const QString& line) { printError(line); };
     m_thread = std::thread([job = std::move(*m_job), callbacks = std::move(callbacks)]() mutable {
         installerThread(std::move(job), callbacks);
     });

@@ -12,6 +12,7 @@
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 #include "install/InstalledPackages.h"
+#include "install/LibraryRecords.h"
 
 namespace packshelf::cli {
 
@@ -26,13 +27,18 @@ const char* const InstalledHelp =
     "files it brought), REPLACED (of those, the ones that replaced a file, which\n"
     "is kept for its uninstall) and SHA256 (a digest of the archive's listing).\n"
     "A record that cannot be read is named on stderr and its package left out.\n"
+    "It only reads: it waits while another process changes the library (and\n"
+    "says so), and names on stderr a change that was interrupted or a journal\n"
+    "that cannot be read (see packshelf-cli recover).\n"
     "\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
     "  --version       show the version\n"
     "  -h, --help      show this help\n"
     "\n"
-    "Exit status: 0, or 2 for a usage error or a DEST that is not a folder.\n";
+    "Exit status: 0 (also when a record or a journal is named on stderr); 1 when\n"
+    "the library cannot be locked; 2 for a usage error or a DEST that is not a\n"
+    "folder.\n";
 
 const char* const UninstallHelp =
     "Usage: packshelf-cli uninstall DEST NAME... [--json] [--quiet]\n"
@@ -42,8 +48,11 @@ const char* const UninstallHelp =
     "it, puts back each file it had replaced, removes the folders it made that\n"
     "are left empty, and forgets the package. A file changed since the install\n"
     "is kept (and named on stderr); a file a later package wrote over stays that\n"
-    "package's. Shows, per package (as JSON: ARCHIVE, REMOVED, RESTORED,\n"
-    "HANDED_ON, the files left to a later package, and KEPT, the paths kept).\n"
+    "package's. A file whose backup is missing, or that cannot be removed, is\n"
+    "kept as it is, named with the reason, and stays in the package's record.\n"
+    "Shows, per package, what happened on disk (as JSON: ARCHIVE, REMOVED,\n"
+    "RESTORED, HANDED_ON, the files left to a later package, and KEPT, the\n"
+    "paths kept).\n"
     "\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
@@ -51,7 +60,27 @@ const char* const UninstallHelp =
     "  -h, --help      show this help\n"
     "\n"
     "Exit status: 0 when every file was removed or restored, 1 when some were\n"
-    "kept, 2 for a usage error or a NAME that is not installed in DEST.\n";
+    "kept or the library needs attention, 2 for a usage error or a NAME that is\n"
+    "not installed in DEST.\n";
+
+const char* const RecoverHelp =
+    "Usage: packshelf-cli recover DEST [--json] [--quiet]\n"
+    "\n"
+    "Mends a library whose journal cannot be read or carried out, which every\n"
+    "command that would change the library refuses to touch. Finishes what can\n"
+    "be finished; moves each journal that cannot be, with the backups and the\n"
+    "logs of the change it describes, into DEST/.packshelf/recovered-TIME/,\n"
+    "where they stay; and lists what it moved and the staged files\n"
+    "(.packshelf-partial-…) it leaves in place, so that nothing is lost. The\n"
+    "library's files and records are left as they are.\n"
+    "\n"
+    "  --json          JSON lines also on a terminal\n"
+    "  -q, --quiet     no warnings\n"
+    "  --version       show the version\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status: 0 when the library can be changed again, 1 when it cannot,\n"
+    "2 for a usage error.\n";
 
 // A library command's arguments: DEST (absolute) and the names after it.
 struct LibraryArguments {
@@ -90,13 +119,17 @@ void printLine(const QJsonObject& object) {
     std::fflush(stdout);
 }
 
-// Opens the library's records, naming those that cannot be read.
-void openPackages(InstalledPackages& packages) {
+// Opens the library's records, naming those that cannot be read; false
+// when the library cannot be opened for `access`.
+bool openPackages(InstalledPackages& packages, LibraryRecords::Access access) {
     QString problem;
-    if (!packages.open(&problem))
-        printError(problem);
+    const bool opened =
+        packages.open(access, &problem, [](const QString& line) { printError(line); });
     for (const QString& broken : packages.problems())
-        printError(QStringLiteral("%1 (the package is left alone)").arg(broken));
+        printError(broken);
+    if (!opened)
+        printError(problem);
+    return opened;
 }
 
 } // namespace
@@ -106,7 +139,8 @@ int runInstalled(const QStringList& arguments) {
     if (parsed.ended)
         return *parsed.ended;
     InstalledPackages packages(parsed.positional.first());
-    openPackages(packages);
+    if (!openPackages(packages, LibraryRecords::Access::Read))
+        return ExitFailed;
     TableOutput table({{QStringLiteral("ARCHIVE"), 40},
                        {QStringLiteral("INSTALLED"), 20},
                        {QStringLiteral("FILES"), 7, true},
@@ -138,7 +172,8 @@ int runUninstall(const QStringList& arguments) {
         return *parsed.ended;
     const QString library = parsed.positional.first();
     InstalledPackages packages(library);
-    openPackages(packages);
+    if (!openPackages(packages, LibraryRecords::Access::Change))
+        return ExitFailed;
     const QStringList names = parsed.positional.mid(1);
     for (const QString& name : names) {
         if (!packages.contains(name)) {
@@ -159,10 +194,10 @@ int runUninstall(const QStringList& arguments) {
         const RemovalOutcome outcome = packages.uninstall(name, &problems);
         for (const QString& problem : problems)
             printError(problem);
-        for (const QString& kept : outcome.kept) {
+        for (qsizetype i = 0; i < outcome.kept.size(); ++i) {
             if (!parsed.style.quiet)
                 printError(
-                    QStringLiteral("kept %1: changed since %2 installed it").arg(kept, name));
+                    QStringLiteral("kept %1: %2").arg(outcome.kept[i], outcome.keptReasons[i]));
         }
         allGone = allGone && outcome.kept.isEmpty() && problems.isEmpty();
         if (!parsed.style.json) {
@@ -177,6 +212,47 @@ int runUninstall(const QStringList& arguments) {
                    {QStringLiteral("KEPT"), QJsonArray::fromStringList(outcome.kept)}});
     }
     return allGone ? ExitOk : ExitFailed;
+}
+
+int runRecover(const QStringList& arguments) {
+    const LibraryArguments parsed = parseLibraryArguments(arguments, RecoverHelp, false);
+    if (parsed.ended)
+        return *parsed.ended;
+    const QString library = parsed.positional.first();
+    LibraryRecords records(library);
+    QString problem;
+    if (!records.lock(LibraryRecords::Access::Change, &problem,
+                      [](const QString& line) { printError(line); })) {
+        printError(problem);
+        return ExitFailed;
+    }
+    QStringList problems;
+    if (records.recover(&problems)) {
+        for (const QString& note : problems)
+            printError(note);
+        return ExitOk;
+    }
+    QStringList moved;
+    const bool setAside = records.setAside(&moved, &problem);
+    for (const QString& path : moved) {
+        const bool staged = !path.startsWith(records.folder() + QLatin1Char('/'));
+        if (!parsed.style.json) {
+            std::printf("%s %s\n", staged ? "left in place:" : "set aside:", qPrintable(path));
+            continue;
+        }
+        printLine({{staged ? QStringLiteral("LEFT") : QStringLiteral("SET_ASIDE"), path}});
+    }
+    if (!setAside) {
+        printError(problem);
+        return ExitFailed;
+    }
+    problems.clear();
+    if (!records.recover(&problems)) {
+        for (const QString& left : problems)
+            printError(left);
+        return ExitFailed;
+    }
+    return ExitOk;
 }
 
 } // namespace packshelf::cli

@@ -10,4 +10,7 @@ int runInstalled(const QStringList& arguments);
 // packshelf-cli uninstall DEST NAME...
 int runUninstall(const QStringList& arguments);
 
+// packshelf-cli recover DEST
+int runRecover(const QStringList& arguments);
+
 } // namespace packshelf::cli

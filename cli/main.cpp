@@ -22,6 +22,8 @@ const char* const Usage =
     "      list the packages installed in DEST\n"
     "  uninstall DEST NAME...\n"
     "      take the packages installed from the archives NAME out of DEST\n"
+    "  recover DEST\n"
+    "      set aside a journal of DEST that cannot be read, losing nothing\n"
     "\n"
     "Every command takes --json (JSON lines also on a terminal; they are the\n"
     "output whenever stdout is not a terminal), -q/--quiet, --version and -h/--help.\n"
@@ -54,6 +56,8 @@ int main(int argc, char* argv[]) {
         return packshelf::cli::runInstalled(arguments);
     if (command == QLatin1String("uninstall"))
         return packshelf::cli::runUninstall(arguments);
+    if (command == QLatin1String("recover"))
+        return packshelf::cli::runRecover(arguments);
     packshelf::cli::printError(
         command.isEmpty() ? QStringLiteral("no command given (see --help)")
                           : QStringLiteral("unknown command '%1' (see --help)").arg(command));

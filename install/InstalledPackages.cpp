@@ -1,5 +1,6 @@
 #include "install/InstalledPackages.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 #include "archive/ArchiveIndex.h"
@@ -11,10 +12,17 @@ namespace packshelf {
 InstalledPackages::InstalledPackages(const QString& library)
     : m_records(library) {}
 
-bool InstalledPackages::open(QString* problem) {
-    if (!m_records.lock(problem))
+bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
+                             const std::function<void(const QString&)>& waiting) {
+    if (!m_records.lock(access, problem, waiting))
         return false;
-    m_records.recover();
+    if (access == LibraryRecords::Access::Read) {
+        m_records.pendingChanges(&m_problems);
+    } else if (!m_records.recover(&m_problems)) {
+        *problem =
+            QStringLiteral("%1 needs attention before it can be changed").arg(m_records.library());
+        return false;
+    }
     m_manifests = m_records.load(&m_problems);
     return true;
 }
@@ -30,12 +38,40 @@ RemovalOutcome InstalledPackages::uninstall(const QString& archive, QStringList*
                      [&](const Manifest& manifest) { return manifest.archive == archive; });
     if (found == m_manifests.end())
         return {};
-    const Manifest package = std::move(*found);
-    m_manifests.erase(found);
+    const Manifest package = *found;
+    std::vector<Manifest> others;
+    for (const Manifest& manifest : m_manifests) {
+        if (manifest.archive != archive)
+            others.push_back(manifest);
+    }
     LibraryJournal journal;
-    const RemovalOutcome outcome = planUninstall(package, m_manifests, m_records, journal);
-    journal.commit(m_records, problems);
+    RemovalOutcome outcome = planUninstall(package, others, m_records, journal);
+    if (!journal.commit(m_records, problems))
+        return {}; // undone: the library is as it was, and `problems` says why
+    m_manifests = std::move(others);
+    outcome.countResults(journal, package.root);
+    if (!outcome.notRemoved.isEmpty())
+        keepRecordOf(package, outcome.notRemoved, problems);
     return outcome;
+}
+
+// The package keeps a record of the files it wrote that could not be
+// taken out, so that they stay known and a later uninstall can try again.
+void InstalledPackages::keepRecordOf(const Manifest& package, const QStringList& paths,
+                                     QStringList* problems) {
+    Manifest kept = package;
+    kept.files.clear();
+    for (const Manifest::File& file : package.files) {
+        if (paths.contains(file.path))
+            kept.files.push_back(file);
+    }
+    LibraryJournal journal;
+    journal.writeRecord(m_records, kept);
+    if (!journal.commit(m_records, problems))
+        return;
+    m_manifests.push_back(std::move(kept));
+    std::sort(m_manifests.begin(), m_manifests.end(),
+              [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
 }
 
 bool isInstalledFrom(const Manifest& manifest, const QString& fileName,

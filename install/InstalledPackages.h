@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "install/LibraryRecords.h"
@@ -17,10 +18,15 @@ class InstalledPackages {
 public:
     explicit InstalledPackages(const QString& library);
 
-    // Locks the library against other changes while this object lives,
-    // finishes what killed runs left, and reads the records; records that
-    // cannot be read are named in problems() and their packages unknown.
-    bool open(QString* problem);
+    // Locks the library while this object lives and reads the records;
+    // records that cannot be read are named in problems() and their
+    // packages unknown. To Read, the lock is shared and nothing is written:
+    // changes that killed runs left are only named in problems(). To
+    // Change, they are finished first; false when one cannot be, with
+    // problems() saying which and the library left as it is. `waiting`
+    // hears when another process holds the library.
+    bool open(LibraryRecords::Access access, QString* problem,
+              const std::function<void(const QString&)>& waiting = nullptr);
     const std::vector<Manifest>& manifests() const { return m_manifests; }
     const QStringList& problems() const { return m_problems; }
     bool contains(const QString& archive) const;
@@ -31,6 +37,8 @@ public:
     RemovalOutcome uninstall(const QString& archive, QStringList* problems);
 
 private:
+    void keepRecordOf(const Manifest& package, const QStringList& paths, QStringList* problems);
+
     LibraryRecords m_records;
     std::vector<Manifest> m_manifests;
     QStringList m_problems;

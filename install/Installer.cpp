@@ -26,23 +26,32 @@ QString workFolderOf(const InstallJob& job) {
 // archive is installed. Benchmarks can go without them.
 class RunRecords {
 public:
-    explicit RunRecords(const QString& library)
+    explicit RunRecords(const QString& library, const std::function<void(const QString&)>& waiting)
         : m_records(library)
         , m_enabled(qEnvironmentVariableIsEmpty("PACKSHELF_BENCH_NO_MANIFEST")) {
-        QString problem;
         if (!m_enabled || !QFileInfo(library).isDir())
             return;
-        if (!m_records.lock(&problem)) {
+        // Without the lock, or with a change that cannot be finished,
+        // nothing may be installed.
+        if (!m_records.lock(LibraryRecords::Access::Change, &m_refusal, waiting))
+            return;
+        QStringList problems;
+        const bool whole = m_records.recover(&problems);
+        for (const QString& problem : problems)
             qCWarning(lcInstall).noquote() << problem;
+        if (!whole) {
+            m_refusal = QStringLiteral("the library needs attention: %1").arg(problems.value(0));
             return;
         }
-        m_records.recover();
-        QStringList problems;
+        problems.clear();
         m_manifests = m_records.load(&problems);
         for (const QString& broken : problems)
             qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
         m_files = LibraryTransaction::filesOf(m_manifests);
     }
+
+    // Why nothing may be installed, when that is so.
+    const QString& refusal() const { return m_refusal; }
 
     // What the transaction is to remember for the package of `archive`;
     // the records are lent to it until settle().
@@ -81,6 +90,7 @@ public:
 private:
     LibraryRecords m_records;
     bool m_enabled;
+    QString m_refusal;
     std::vector<Manifest> m_manifests;
     LibraryTransaction::LibraryFiles m_files;
 };
@@ -108,6 +118,8 @@ public:
 private:
     Outcome install() {
         const QString archivePath = joinPath(m_job.sourceDir, m_item.fileName());
+        if (!m_records.refusal().isEmpty())
+            return fail(ItemError::ErrorCopy, m_job.destDir, m_records.refusal());
         QString problem;
         std::unique_ptr<ArchiveView> view = ArchiveView::open(
             m_item.nativePathIn(m_job.sourceDir), workFolderOf(m_job), &problem, m_cancel);
@@ -201,7 +213,7 @@ private:
 void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
     std::optional<RunRecords> records;
     if (!job.items.empty())
-        records.emplace(job.destDir);
+        records.emplace(job.destDir, callbacks.waiting);
     for (ArchiveItem& item : job.items) {
         if (job.cancelled->load())
             break;

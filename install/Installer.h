@@ -21,6 +21,9 @@ struct InstallCallbacks {
     // be posted to the main thread and waited for, so that the records
     // belong to the receiver from then on.
     std::function<void(std::vector<ArchiveItem> items)> copyDone;
+    // Before the run waits for another process that holds the library,
+    // with a line saying so; called on the installer's thread.
+    std::function<void(const QString& line)> waiting;
 };
 
 // The body of the installer thread. For each record in order: reads its

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -20,7 +22,66 @@ using handles::UniqueFd;
 
 namespace {
 constexpr std::size_t BufferSize = 256 * 1024;
+constexpr qsizetype NameBytesMax = 255;
+constexpr qsizetype PathBytesMax = 4095;
+
+std::function<int(FileOp)>& faultHook() {
+    static std::function<int(FileOp)> hook;
+    return hook;
+}
+
+// Runs `call` unless a fault is injected for `op`, which then fails it.
+template <typename Call> int throughSeam(FileOp op, Call call) {
+    if (const int error = injectedFault(op)) {
+        errno = error;
+        return -1;
+    }
+    return call();
+}
+
+bool isPlainName(const QString& name) {
+    const QByteArray bytes = QFile::encodeName(name);
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QChar(0)) && bytes.size() <= NameBytesMax;
+}
 } // namespace
+
+int injectedFault(FileOp op) {
+    const std::function<int(FileOp)>& hook = faultHook();
+    return hook ? hook(op) : 0;
+}
+
+void setFaultInjection(std::function<int(FileOp)> hook) {
+    faultHook() = std::move(hook);
+}
+
+int renameIn(int fromFd, const char* from, int toFd, const char* to, unsigned flags) {
+    return throughSeam(FileOp::Rename, [&] { return ::renameat2(fromFd, from, toFd, to, flags); });
+}
+
+int linkIn(int fromFd, const char* from, int toFd, const char* to) {
+    return throughSeam(FileOp::Link, [&] { return ::linkat(fromFd, from, toFd, to, 0); });
+}
+
+int unlinkIn(int dirFd, const char* name, int flags) {
+    return throughSeam(FileOp::Unlink, [&] { return ::unlinkat(dirFd, name, flags); });
+}
+
+int syncFileSystem(int fd) {
+    return throughSeam(FileOp::Sync, [&] { return ::syncfs(fd); });
+}
+
+bool isSafeRelative(const QString& path) {
+    if (path.isEmpty() || QFile::encodeName(path).size() > PathBytesMax)
+        return false;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    return std::all_of(parts.begin(), parts.end(), isPlainName);
+}
+
+bool isSafeAbsolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/')) &&
+           (path == QLatin1String("/") || isSafeRelative(path.mid(1)));
+}
 
 QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -74,6 +135,11 @@ UniqueFd openFolderBelow(const QString& root, const QString& relative, bool make
     for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!folder.valid())
             break;
+        if (part == QLatin1String(".") || part == QLatin1String("..")) {
+            folder.reset();
+            errno = EINVAL;
+            break;
+        }
         const QByteArray name = QFile::encodeName(part);
         if (makeMissing)
             ::mkdirat(folder.get(), name.constData(), 0777);

@@ -7,9 +7,12 @@
 #include <QJsonParseError>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "analysis/WorkerPool.h"
@@ -44,28 +47,60 @@ bool readWhole(int dirFd, const QByteArray& name, QByteArray* bytes) {
     }
 }
 
-// Removes, from each folder a killed install listed, what it staged there.
-void sweepStagedFolders(int recordsFd, const QByteArray& logName) {
-    QByteArray lines;
-    if (!readWhole(recordsFd, logName, &lines))
-        return;
-    for (const QByteArray& path : lines.split('\n')) {
-        if (path.isEmpty())
+constexpr char DestinationLine[] = "destination ";
+
+bool isJournalName(const QByteArray& name) {
+    return name.startsWith(JournalPrefix) && name.endsWith(RecordSuffix);
+}
+
+// Removes what ended runs staged in an open folder. In the library, under
+// its lock, every staged name is a leftover; in a destination of an
+// archive's own, which another library may be writing into, only those of
+// ended processes are.
+void removeStaged(int folderFd, bool onlyOfEndedWriters, QStringList* listed = nullptr,
+                  const QString& shownFolder = QString()) {
+    for (const DirEntry& entry : entriesOf(folderFd)) {
+        const pid_t writer = writerOf(entry.name);
+        if (writer == 0 || (onlyOfEndedWriters && !hasEnded(writer)))
             continue;
-        const UniqueFd folder(
-            ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!folder.valid())
+        if (listed) {
+            listed->append(shownFolder + QLatin1Char('/') + QFile::decodeName(entry.name));
             continue;
-        for (const DirEntry& entry : entriesOf(folder.get())) {
-            const pid_t writer = writerOf(entry.name);
-            if (writer == 0 || !hasEnded(writer))
-                continue;
-            if (entry.folder)
-                removeTree(folder.get(), entry.name);
-            else
-                ::unlinkat(folder.get(), entry.name.constData(), 0);
         }
+        if (entry.folder)
+            removeTree(folderFd, entry.name);
+        else
+            ::unlinkat(folderFd, entry.name.constData(), 0);
     }
+}
+
+// The folders a staging log lists, each checked before it is entered:
+// relative to the library, or to a clean absolute destination.
+void forEachStagedFolder(const QString& library, const QByteArray& lines,
+                         const std::function<void(int fd, bool inLibrary, const QString&)>& visit) {
+    QString root = library;
+    for (const QByteArray& line : lines.split('\n')) {
+        if (line.startsWith(DestinationLine)) {
+            const QString destination =
+                QFile::decodeName(line.mid(qsizetype(std::strlen(DestinationLine))));
+            root = isSafeDestination(destination) ? destination : QString();
+            continue;
+        }
+        const QString relative = QFile::decodeName(line);
+        if (root.isEmpty() || (!relative.isEmpty() && !isSafeRelative(relative)))
+            continue;
+        const UniqueFd folder = openFolderBelow(root, relative, false);
+        if (folder.valid())
+            visit(folder.get(), root == library,
+                  relative.isEmpty() ? root : root + QLatin1Char('/') + relative);
+    }
+}
+
+QString journalProblem(const QString& path, const QString& library) {
+    return QStringLiteral("%1 cannot be read or carried out, so the library is left as it is, "
+                          "with what that change staged and backed up; "
+                          "packshelf-cli recover %2 sets it aside")
+        .arg(path, library);
 }
 
 } // namespace
@@ -77,6 +112,15 @@ QString LibraryRecords::folder() const {
     return m_library + QLatin1Char('/') + QLatin1String(LibraryRecordsFolder);
 }
 
+UniqueFd LibraryRecords::openFolder(bool makeMissing) const {
+    if (makeMissing) {
+        const UniqueFd library = openFolderBelow(m_library, QString(), false);
+        if (library.valid())
+            ::mkdirat(library.get(), LibraryRecordsFolder, 0777);
+    }
+    return openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+}
+
 QString LibraryRecords::recordPath(const QString& archive) const {
     return folder() + QLatin1Char('/') + manifestId(archive) + QLatin1String(RecordSuffix);
 }
@@ -85,53 +129,183 @@ QString LibraryRecords::backupFolderOf(const QString& archive) const {
     return QLatin1String(BackupFolder) + QLatin1Char('/') + manifestId(archive);
 }
 
+namespace {
+
+// The process holding a lock on the open file, from the kernel's table of
+// locks; 0 when it cannot be told.
+std::pair<qint64, bool> lockHolder(int fd) {
+    struct stat st;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (::fstat(fd, &st) != 0 || !locks.open(QIODevice::ReadOnly))
+        return {0, false};
+    const QByteArray device = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') +
+                              ':' +
+                              QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') +
+                              ':' + QByteArray::number(qulonglong(st.st_ino));
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        // "1: FLOCK ADVISORY WRITE 1234 08:01:5678 0 EOF"
+        if (fields.size() >= 6 && fields[1] == "FLOCK" && fields[5] == device)
+            return {fields[4].toLongLong(), fields[3] == "WRITE"};
+    }
+    return {0, false};
+}
+
+} // namespace
+
 // The lock is held on the library folder itself, so that taking it
 // writes nothing.
-bool LibraryRecords::lock(QString* problem) {
+bool LibraryRecords::lock(Access access, QString* problem,
+                          const std::function<void(const QString&)>& waiting) {
     m_lock = openFolderBelow(m_library, QString(), false);
-    while (m_lock.valid() && ::flock(m_lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR)
-            m_lock.reset();
+    const int operation = access == Access::Change ? LOCK_EX : LOCK_SH;
+    if (m_lock.valid() && ::flock(m_lock.get(), operation | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        if (waiting) {
+            const auto [holder, changing] = lockHolder(m_lock.get());
+            const QString who = holder == 0 ? QStringLiteral("another process")
+                                            : QStringLiteral("process %1").arg(holder);
+            waiting(
+                QStringLiteral("waiting for the library, which %1 is %2")
+                    .arg(who, changing ? QStringLiteral("changing") : QStringLiteral("reading")));
+        }
+        while (::flock(m_lock.get(), operation) != 0) {
+            if (errno != EINTR) {
+                m_lock.reset();
+                break;
+            }
+        }
     }
     if (!m_lock.valid())
-        *problem = QStringLiteral("%1: %2").arg(m_library, systemReason(errno));
+        *problem = QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(errno));
     return m_lock.valid();
 }
 
-void LibraryRecords::recover() {
-    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
-    if (!records.valid())
-        return;
-    // Journals first: they finish with what ended runs staged.
-    const std::vector<DirEntry> entries = entriesOf(records.get());
-    for (const DirEntry& entry : entries) {
-        const QByteArray& name = entry.name;
-        if (!name.startsWith(JournalPrefix))
-            continue;
-        const pid_t writer = writerOf(QByteArray(StagingPrefix) + name.mid(8).chopped(5));
-        if (writer == 0 || !hasEnded(writer))
-            continue;
-        QByteArray bytes;
-        QJsonParseError error{};
-        QStringList problems;
-        if (readWhole(records.get(), name, &bytes)) {
-            const QJsonDocument journal = QJsonDocument::fromJson(bytes, &error);
-            if (error.error == QJsonParseError::NoError)
-                LibraryJournal::replay(journal.object(), *this, &problems);
-        }
-        ::unlinkat(records.get(), name.constData(), 0);
+bool LibraryRecords::recover(QStringList* problems) {
+    const UniqueFd records = openFolder(false);
+    if (!records.valid()) {
+        if (errno == ENOENT)
+            return true;
+        problems->append(
+            QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
+        return false;
     }
+    const std::vector<DirEntry> entries = entriesOf(records.get());
+    bool whole = true;
+    std::optional<QSet<QString>> destinations; // read only when a journal is there
     for (const DirEntry& entry : entries) {
-        const pid_t writer = writerOf(entry.name);
-        if (writer == 0 || !hasEnded(writer))
+        if (entry.folder || !isJournalName(entry.name))
             continue;
-        if (entry.name.endsWith(StagingLogSuffix))
-            sweepStagedFolders(records.get(), entry.name);
+        const QString path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
+        QByteArray bytes;
+        std::optional<QJsonObject> journal;
+        if (readWhole(records.get(), entry.name, &bytes))
+            journal = LibraryJournal::parse(bytes, m_library);
+        if (!destinations) {
+            destinations.emplace();
+            QStringList unreadable;
+            for (const Manifest& manifest : load(&unreadable)) {
+                if (!manifest.destination.isEmpty())
+                    destinations->insert(manifest.destination);
+            }
+        }
+        QStringList replayProblems;
+        if (journal && LibraryJournal::replay(*journal, *this, *destinations, &replayProblems)) {
+            ::unlinkat(records.get(), entry.name.constData(), 0);
+            *problems += replayProblems;
+            continue;
+        }
+        whole = false;
+        problems->append(journalProblem(path, m_library));
+        *problems += replayProblems;
+    }
+    if (!whole)
+        return false;
+    for (const DirEntry& entry : entries) {
+        if (writerOf(entry.name) == 0)
+            continue;
+        QByteArray lines;
+        if (entry.name.endsWith(StagingLogSuffix) && readWhole(records.get(), entry.name, &lines)) {
+            forEachStagedFolder(m_library, lines, [](int fd, bool inLibrary, const QString&) {
+                removeStaged(fd, !inLibrary);
+            });
+        }
         if (entry.folder)
             removeTree(records.get(), entry.name);
         else
             ::unlinkat(records.get(), entry.name.constData(), 0);
     }
+    return true;
+}
+
+void LibraryRecords::pendingChanges(QStringList* notes) const {
+    const UniqueFd records = openFolder(false);
+    if (!records.valid()) {
+        if (errno != ENOENT)
+            notes->append(
+                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
+        return;
+    }
+    for (const DirEntry& entry : entriesOf(records.get())) {
+        if (entry.folder || !isJournalName(entry.name))
+            continue;
+        const QString path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
+        QByteArray bytes;
+        if (readWhole(records.get(), entry.name, &bytes) && LibraryJournal::parse(bytes, m_library))
+            notes->append(QStringLiteral("%1: a change was interrupted; the next command that "
+                                         "changes the library finishes it")
+                              .arg(path));
+        else
+            notes->append(journalProblem(path, m_library));
+    }
+}
+
+bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
+    const UniqueFd records = openFolder(false);
+    if (!records.valid()) {
+        if (errno == ENOENT)
+            return true;
+        *problem = QStringLiteral("%1: %2").arg(folder(), systemReason(errno));
+        return false;
+    }
+    const std::vector<DirEntry> entries = entriesOf(records.get());
+    QByteArray aside;
+    UniqueFd asideFd;
+    for (const DirEntry& entry : entries) {
+        const bool journal = !entry.folder && isJournalName(entry.name);
+        if (!journal && writerOf(entry.name) == 0)
+            continue;
+        if (!asideFd.valid()) {
+            aside = RecoveredPrefix +
+                    QDateTime::currentDateTimeUtc()
+                        .toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                        .toLatin1() +
+                    '-' + stagingName().right(6);
+            if (::mkdirat(records.get(), aside.constData(), 0777) != 0) {
+                *problem = QStringLiteral("%1: %2").arg(folder(), systemReason(errno));
+                return false;
+            }
+            asideFd.reset(::openat(records.get(), aside.constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        }
+        QByteArray lines;
+        if (entry.name.endsWith(StagingLogSuffix) && readWhole(records.get(), entry.name, &lines)) {
+            forEachStagedFolder(m_library, lines,
+                                [&](int fd, bool inLibrary, const QString& shown) {
+                                    removeStaged(fd, !inLibrary, moved, shown);
+                                });
+        }
+        if (::renameat(records.get(), entry.name.constData(), asideFd.get(),
+                       entry.name.constData()) != 0) {
+            *problem = QStringLiteral("%1/%2: %3")
+                           .arg(folder(), QFile::decodeName(entry.name), systemReason(errno));
+            return false;
+        }
+        moved->append(folder() + QLatin1Char('/') + QFile::decodeName(aside) + QLatin1Char('/') +
+                      QFile::decodeName(entry.name));
+    }
+    if (asideFd.valid())
+        ::fsync(records.get());
+    return true;
 }
 
 namespace {
@@ -143,31 +317,32 @@ struct RecordFile {
     QString problem;
 };
 
-void parseRecord(RecordFile& record) {
+void parseRecord(RecordFile& record, const QString& library) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(record.bytes, &error);
     record.problem = error.errorString();
     if (error.error == QJsonParseError::NoError && document.isObject())
-        record.manifest = Manifest::fromJson(document.object(), &record.problem);
+        record.manifest = Manifest::fromJson(document.object(), library, &record.problem);
     record.bytes.clear();
 }
 
 // Parses the records side by side: a library of many packages holds
 // records of thousands of files each, and every install and preview reads
 // them all.
-void parseRecords(std::vector<RecordFile>& records) {
-    WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parseRecord(records[i]); });
+void parseRecords(std::vector<RecordFile>& records, const QString& library) {
+    WorkerPool::forEachIndex(records.size(),
+                             [&](std::size_t i) { parseRecord(records[i], library); });
 }
 
 } // namespace
 
 std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
     std::vector<Manifest> manifests;
-    const UniqueFd folderFd =
-        openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid()) {
         if (errno != ENOENT)
-            problems->append(QStringLiteral("%1: %2").arg(folder(), systemReason(errno)));
+            problems->append(
+                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
         return manifests;
     }
     std::vector<RecordFile> records;
@@ -184,9 +359,9 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
         records.push_back(std::move(record));
     }
     if (records.size() > 1)
-        parseRecords(records);
-    else
-        std::for_each(records.begin(), records.end(), parseRecord);
+        parseRecords(records, m_library);
+    else if (!records.empty())
+        parseRecord(records.front(), m_library);
     for (RecordFile& record : records) {
         if (record.manifest)
             manifests.push_back(std::move(*record.manifest));
@@ -210,7 +385,7 @@ QString LibraryRecords::recordName(const QString& archive) const {
 }
 
 QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const {
-    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), true);
+    const UniqueFd records = openFolder(true);
     const QByteArray name = stagingName();
     UniqueFd fd(records.valid()
                     ? ::openat(records.get(), name.constData(),
@@ -227,7 +402,7 @@ QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const 
 }
 
 bool LibraryRecords::remove(const QString& archive) const {
-    const UniqueFd records = openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
+    const UniqueFd records = openFolder(false);
     const QByteArray name = QFile::encodeName(manifestId(archive) + RecordSuffix);
     return records.valid() &&
            (::unlinkat(records.get(), name.constData(), 0) == 0 || errno == ENOENT);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,33 +13,57 @@ namespace packshelf {
 
 // The library's own folder, DEST/.packshelf: a manifest per installed
 // package ("<id>.json"), the files the packages replaced
-// ("backup/<id>/…"), and the journals of changes under way. Records are
-// written through a temporary file and a rename, so a crash never leaves
-// one torn; a change that touches several files and records is written as
-// a journal first and carried out from it, so that the next run can finish
-// what a killed one began.
+// ("backup/<id>/…"), and the journals of changes under way. Every path in
+// it is relative to the library, so a copied or moved library works where
+// it is. Records are written through a temporary file and a rename, so a
+// crash never leaves one torn; a change that touches several files and
+// records is written as a journal first and carried out from it, so that
+// the next run can finish what a killed one began. The folder and its
+// backup folder must be real folders: nothing is reached through a link.
 class LibraryRecords {
 public:
     static constexpr char BackupFolder[] = "backup";
-    // Lists, one absolute path a line, the library folders an install
-    // stages in, named with the staging prefix and this ending.
+    // Lists the folders an install stages in, one a line relative to the
+    // library (after a line "destination PATH" when it writes into an
+    // archive's own destination); named with the staging prefix and this
+    // ending.
     static constexpr char StagingLogSuffix[] = ".staged";
+    // Where `recover` puts what an unreadable journal left.
+    static constexpr char RecoveredPrefix[] = "recovered-";
 
     explicit LibraryRecords(QString library);
 
     QString library() const { return m_library; }
-    // The records folder (made when needed).
+    // The records folder's path, for messages.
     QString folder() const;
+    // The records folder, entered without following a link; made when
+    // `makeMissing`. Invalid, with errno set, when it cannot be.
+    handles::UniqueFd openFolder(bool makeMissing) const;
     QString recordPath(const QString& archive) const;
     QString backupFolderOf(const QString& archive) const;
 
-    // Waits until no other process changes the library, and holds it while
-    // this object lives. False when the library cannot be locked.
-    bool lock(QString* problem);
+    enum class Access { Read, Change };
+    // Waits until no other process changes the library (for Change: nor
+    // reads it), and holds it while this object lives. `waiting` hears,
+    // before the wait, who holds it. False when the library cannot be
+    // locked: nothing may then be done.
+    bool lock(Access access, QString* problem,
+              const std::function<void(const QString&)>& waiting = nullptr);
 
-    // Finishes the journals that ended processes left, and removes what
-    // they staged.
-    void recover();
+    // Under the Change lock: finishes (or undoes) the journals that ended
+    // runs left, and removes what they staged. False, with `problems` set,
+    // when a journal cannot be read or carried out: it is then left as it
+    // is, with every staged file and backup, and nothing may change the
+    // library until `setAside` was run.
+    bool recover(QStringList* problems);
+    // Writes nothing: notes, in `problems`, journals that wait to be
+    // finished or cannot be read.
+    void pendingChanges(QStringList* notes) const;
+    // Moves unreadable journals, and the backups and logs of staged files
+    // they may have needed, into a "recovered-…" folder in the records
+    // folder, where they stay for the user; lists, in `moved`, what was
+    // moved and the staged files it leaves in place.
+    bool setAside(QStringList* moved, QString* problem);
 
     // Every record that can be read; each one that cannot (unreadable, torn,
     // edited by hand) is named in `problems`, and its package is unknown.

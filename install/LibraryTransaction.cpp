@@ -95,11 +95,13 @@ LibraryTransaction::LibraryTransaction(const InstallPlan& plan, const ArchiveVie
     , m_cancel(cancel) {}
 
 LibraryTransaction::~LibraryTransaction() {
-    if (!m_committed)
+    // A commit that could be neither finished nor undone leaves everything
+    // as it is, for the journal the next run reads.
+    if (!m_committed && !m_leftForRecovery)
         rollback();
-    if (m_stagingLog.valid()) {
+    if (m_stagingLog.valid() && !m_leftForRecovery) {
         m_stagingLog.reset();
-        const UniqueFd records = openFolderBelow(m_memory->records->folder(), QString(), false);
+        const UniqueFd records = m_memory->records->openFolder(false);
         ::unlinkat(records.get(), m_stagingLogName.constData(), 0);
         // A records folder made for nothing goes again.
         if (!m_committed) {
@@ -154,7 +156,9 @@ int LibraryTransaction::directory(const QByteArray& path) {
     return result;
 }
 
-// Removes what installs of ended processes staged in the folder.
+// Removes what ended installs staged in the folder: with the library's
+// memory, the library is locked and every staged name is a leftover;
+// without it, only those of ended processes are.
 void LibraryTransaction::sweep(const QByteArray& path) {
     if (m_dryRun || m_swept.contains(path))
         return;
@@ -164,7 +168,8 @@ void LibraryTransaction::sweep(const QByteArray& path) {
         return;
     for (const DirEntry& entry : entriesOf(fd)) {
         const pid_t writer = writerOf(entry.name);
-        if (writer == 0 || !hasEnded(writer))
+        if (writer == 0 ||
+            (!(m_memory && m_plan.root == m_memory->records->library()) && !hasEnded(writer)))
             continue;
         if (entry.folder)
             removeTree(fd, entry.name);
@@ -342,10 +347,15 @@ void LibraryTransaction::applyHistory(Recorded& recorded,
         recorded.backUp = false;
         return;
     }
-    if (earlier && !earlier->written())
+    if (earlier && !earlier->written()) {
         recorded.owner = earlier->previousOwner;
-    else if (found)
-        recorded.owner = m_files->value(m_plan.root + QLatin1Char('/') + file.path).owner;
+    } else if (found) {
+        // The file is a package's only while it is as that package wrote it;
+        // a version the user changed is the user's, and so is its backup.
+        const auto known = m_files->constFind(m_plan.root + QLatin1Char('/') + file.path);
+        if (known != m_files->constEnd() && currentCrc() == known->crc)
+            recorded.owner = known->owner;
+    }
     if (file.action != Manifest::File::Action::New)
         file.previousOwner = recorded.owner;
     if (recorded.backUp)
@@ -399,15 +409,21 @@ void LibraryTransaction::noteStagingIn(const QByteArray& folder) {
         return;
     m_noted.insert(folder);
     if (!m_stagingLog.valid()) {
-        const UniqueFd records = openFolderBelow(m_memory->records->folder(), QString(), true);
+        const UniqueFd records = m_memory->records->openFolder(true);
         const QByteArray name = stagingName() + LibraryRecords::StagingLogSuffix;
         m_stagingLog.reset(::openat(records.get(), name.constData(),
                                     O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
                                     0644));
         m_stagingLogName = name;
+        const QString destination = destinationPath();
+        if (!destination.isEmpty()) {
+            const QByteArray line = "destination " + QFile::encodeName(destination) + '\n';
+            writeAll(m_stagingLog.get(), line.constData(), std::size_t(line.size()));
+        }
     }
-    const QByteArray line =
-        QFile::encodeName(m_plan.root) + (folder.isEmpty() ? "" : "/") + folder + '\n';
+    // Relative to the library (or the destination): the log stays right
+    // when the library is moved.
+    const QByteArray line = folder + '\n';
     writeAll(m_stagingLog.get(), line.constData(), std::size_t(line.size()));
 }
 
@@ -524,7 +540,11 @@ bool LibraryTransaction::stage() {
             bytes += write.file->entry->uncompressedSize;
     }
     if (!fitsOnFileSystem(m_plan.root, bytes))
-        return fail(QString(), QStringLiteral("not enough free space for %1 bytes").arg(bytes));
+        return fail(QString(), QStringLiteral("not enough free space: %1 bytes needed, %2 free "
+                                              "(%3 of them kept free)")
+                                   .arg(bytes)
+                                   .arg(freeBytesAt(m_plan.root).value_or(0))
+                                   .arg(freeSpaceMargin(m_plan.root)));
 
     for (const QString& folder : m_plan.folders) {
         if (!makeFolder(folder))
@@ -546,13 +566,13 @@ bool LibraryTransaction::stage() {
 }
 
 bool LibraryTransaction::commit() {
-    const bool replacing = m_counts.replaced > 0;
-    // A replaced file must not lose its content to a crash: the new content
-    // is on disk before any name changes.
-    if (replacing && ::syncfs(m_root.get()) != 0)
-        return fail(QString(), systemReason(errno));
+    // The journal syncs once before its first rename.
     if (m_memory)
         return commitThroughJournal();
+    // A replaced file must not lose its content to a crash: the new content
+    // is on disk before any name changes.
+    if (m_counts.replaced > 0 && syncFileSystem(m_root.get()) != 0)
+        return fail(QString(), systemReason(errno));
     for (StagedFolder& staged : m_stagedFolders) {
         if (!staged.made)
             continue;
@@ -593,23 +613,33 @@ bool LibraryTransaction::nothingChanges() const {
     return true;
 }
 
-// Keeps each file about to be replaced: a hard link in a staging folder of
-// the records (a copy where the file system refuses links), moved to the
-// package's backup folder by the journal.
+// Keeps each file about to be replaced as a hard link in a staging folder
+// of the records (a copy where the file system refuses links): a commit
+// that fails puts it back from there, and the package's backups are moved
+// from there by the journal. A file that cannot be kept stops the commit
+// before anything of the library changes.
 bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
-    const QString recordsFolder = m_memory->records->folder();
     for (const Recorded& recorded : m_recorded) {
-        if (!recorded.backUp || recorded.write < 0)
+        if (recorded.write < 0 || !m_writes[std::size_t(recorded.write)].replacing)
             continue;
         const auto [folder, name] =
-            splitLast(QFile::decodeName(staging) + QLatin1Char('/') + recorded.file.backup);
-        const UniqueFd target = openFolderBelow(recordsFolder, folder, true);
+            splitLast(QFile::decodeName(staging) + QLatin1Char('/') + recorded.file.path);
+        const UniqueFd records = m_memory->records->openFolder(true);
+        const UniqueFd target =
+            records.valid()
+                ? openFolderBelow(m_memory->records->library(),
+                                  QLatin1String(LibraryRecordsFolder) + QLatin1Char('/') + folder,
+                                  true)
+                : UniqueFd();
         const int source = directory(recorded.folder);
         if (!target.valid())
-            return fail(QString(),
-                        QStringLiteral("%1: %2").arg(recordsFolder, systemReason(errno)));
-        if (::linkat(source, recorded.name.constData(), target.get(), name.constData(), 0) == 0)
+            return fail(QString(), QStringLiteral("%1: %2").arg(m_memory->records->folder(),
+                                                                systemReason(errno)));
+        if (linkIn(source, recorded.name.constData(), target.get(), name.constData()) == 0)
             continue;
+        if (errno != EPERM && errno != EMLINK && errno != EXDEV && errno != ENOTSUP)
+            return fail(recorded.file.path,
+                        QStringLiteral("cannot be kept: %1").arg(systemReason(errno)));
         // No links here: a copy.
         UniqueFd in(::openat(source, recorded.name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         UniqueFd out(::openat(target.get(), name.constData(),
@@ -618,11 +648,16 @@ bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
         bool copied = in.valid() && out.valid();
         for (ssize_t got; copied && (got = ::read(in.get(), buffer, sizeof buffer)) != 0;)
             copied = got > 0 && writeAll(out.get(), buffer, std::size_t(got));
-        if (!copied || ::fdatasync(out.get()) != 0 || !out.close())
+        if (!copied || !out.close())
             return fail(recorded.file.path,
                         QStringLiteral("cannot be kept: %1").arg(systemReason(errno)));
     }
     return true;
+}
+
+// The archive's own destination, when the plan writes outside the library.
+QString LibraryTransaction::destinationPath() const {
+    return m_plan.root == m_memory->records->library() ? QString() : m_plan.root;
 }
 
 bool LibraryTransaction::commitThroughJournal() {
@@ -637,28 +672,40 @@ bool LibraryTransaction::commitThroughJournal() {
     const QByteArray staging = stagingName();
     const QString stagingFolder = QFile::decodeName(staging);
     if (!backUpReplacedFiles(staging)) {
-        removeTree(openFolderBelow(records.folder(), QString(), false).get(), staging);
+        removeTree(records.openFolder(false).get(), staging);
         return false;
     }
     LibraryJournal journal;
-    const QString root = m_plan.root;
+    const QString root = destinationPath();
+    manifest.destination = root;
     for (const StagedFolder& staged : m_stagedFolders) {
         if (staged.made)
             journal.rename({root, QFile::decodeName(joined(staged.parent, staged.staging))},
                            {root, QFile::decodeName(joined(staged.parent, staged.final))}, true);
     }
+    // Each replaced file's kept link is where an undo finds it again.
+    QHash<QString, QString> keptAs;
+    for (const Recorded& recorded : m_recorded) {
+        if (recorded.write >= 0 && m_writes[std::size_t(recorded.write)].replacing)
+            keptAs.insert(QFile::decodeName(joined(recorded.folder, recorded.name)),
+                          stagingFolder + QLatin1Char('/') + recorded.file.path);
+    }
     for (const FileWrite& write : m_writes) {
-        if (write.file && !write.staging.isEmpty())
-            journal.rename({root, QFile::decodeName(joined(write.folder, write.staging))},
-                           {root, QFile::decodeName(joined(write.folder, write.name))});
+        if (!write.file || write.staging.isEmpty())
+            continue;
+        const QString final = QFile::decodeName(joined(write.folder, write.name));
+        std::optional<RootedPath> original;
+        if (keptAs.contains(final))
+            original = inRecords(keptAs.value(final));
+        journal.rename({root, QFile::decodeName(joined(write.folder, write.staging))},
+                       {root, final}, false, original);
     }
     const QString backups = records.backupFolderOf(manifest.archive);
     manifest.files.clear();
     for (const Recorded& recorded : m_recorded) {
         if (recorded.backUp && recorded.write >= 0)
-            journal.move(
-                {records.folder(), stagingFolder + QLatin1Char('/') + recorded.file.backup},
-                {records.folder(), backups + QLatin1Char('/') + recorded.file.backup});
+            journal.move(inRecords(stagingFolder + QLatin1Char('/') + recorded.file.path),
+                         inRecords(backups + QLatin1Char('/') + recorded.file.backup));
         manifest.files.push_back(recorded.file);
     }
     // Folders this install made, and those the earlier version made.
@@ -684,7 +731,7 @@ bool LibraryTransaction::commitThroughJournal() {
         m_removal = planRemoval(*m_memory->previous, dropped, m_memory->others, records, journal);
         for (auto folder = m_memory->previous->folders.crbegin();
              folder != m_memory->previous->folders.crend(); ++folder)
-            journal.removeFolder({root, *folder});
+            journal.removeFolder({m_memory->previous->destination, *folder});
         for (const Manifest& other : m_memory->others) {
             if (m_removal.changedRecords.contains(other.archive))
                 journal.writeRecord(records, other);
@@ -692,11 +739,15 @@ bool LibraryTransaction::commitThroughJournal() {
     }
     manifest.installed = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     journal.writeRecord(records, manifest);
-    journal.removeTree({records.folder(), stagingFolder});
+    journal.removeTree(inRecords(stagingFolder));
     QStringList problems;
-    if (!journal.commit(records, &problems))
+    if (!journal.commit(records, &problems)) {
+        m_leftForRecovery = journal.leftForRecovery();
         return fail(QString(), problems.join(QStringLiteral("; ")));
+    }
     m_committed = true;
+    if (m_memory->previous)
+        m_removal.countResults(journal, m_plan.root);
     if (!problems.isEmpty())
         return fail(QString(), problems.join(QStringLiteral("; ")));
     return true;

@@ -101,7 +101,8 @@ public:
     // False, with problem() set, when the plan cannot be staged whole.
     bool stage();
     // Renames everything staged into place; false, with problem() set,
-    // when a rename fails.
+    // when any step fails: the library is then as it was (or, when even
+    // the undo failed, left as it is for the journal the next run reads).
     bool commit();
 
     const Counts& counts() const { return m_counts; }
@@ -134,6 +135,7 @@ private:
     bool backUpReplacedFiles(const QByteArray& staging);
     void noteStagingIn(const QByteArray& folder);
     bool commitThroughJournal();
+    QString destinationPath() const;
     bool nothingChanges() const;
     bool cancelled();
     int directory(const QByteArray& path);
@@ -172,6 +174,7 @@ private:
     QString m_problem;
     QString m_failedPath;
     bool m_committed = false;
+    bool m_leftForRecovery = false; // neither finished nor undone: left as it is
     bool m_cancelledSeen = false;
     bool m_dataDamaged = false;
     int m_leftoversRemoved = 0;

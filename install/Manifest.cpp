@@ -3,6 +3,9 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 
+#include "install/InstallPlan.h"
+#include "install/LibraryFiles.h"
+
 namespace packshelf {
 
 namespace {
@@ -94,38 +97,87 @@ QJsonObject Manifest::toJson() const {
             {QStringLiteral("sha256"), sha256},
             {QStringLiteral("installed"), installed},
             {QStringLiteral("sequence"), sequence},
-            {QStringLiteral("root"), root},
+            {QStringLiteral("destination"), destination},
             {QStringLiteral("plan"), planToJson(plan)},
             {QStringLiteral("folders"), QJsonArray::fromStringList(folders)},
             {QStringLiteral("files"), fileArray}};
 }
 
-std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, QString* problem) {
+namespace {
+
+// Where a record's files are: the library, or a destination of the
+// archive's own. A record of an earlier version named the library by the
+// absolute path it had then; any root that is not the archive's own
+// destination is taken as the library, so that a copied or moved library
+// acts where it is now and never where it was.
+std::optional<QString> destinationOf(const QJsonObject& object, const CopyPlan& plan,
+                                     const QString& library) {
+    if (object.contains(QStringLiteral("destination"))) {
+        const QString destination = object.value(QStringLiteral("destination")).toString();
+        if (destination.isEmpty())
+            return QString();
+        // Only the destination the plan names, as a clean absolute path.
+        if (!isSafeDestination(destination) || plan.rule != CopyPlan::Rule::Direct ||
+            plan.directDestination != destination)
+            return std::nullopt;
+        return destination;
+    }
+    const QString root = object.value(QStringLiteral("root")).toString();
+    if (root.isEmpty())
+        return std::nullopt;
+    if (root != library && plan.rule == CopyPlan::Rule::Direct && plan.directDestination == root)
+        return isSafeDestination(root) ? std::optional<QString>(root) : std::nullopt;
+    return QString();
+}
+
+bool isSafeRecordPath(const QString& path) {
+    return library::isSafeRelative(path) &&
+           path.section(QLatin1Char('/'), 0, 0) != QLatin1String(LibraryRecordsFolder);
+}
+
+} // namespace
+
+bool isSafeDestination(const QString& path) {
+    return library::isSafeAbsolute(path) && path != QLatin1String("/");
+}
+
+std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& library,
+                                           QString* problem) {
     Manifest manifest;
     manifest.archive = object.value(QStringLiteral("archive")).toString();
-    manifest.root = object.value(QStringLiteral("root")).toString();
     const QJsonValue files = object.value(QStringLiteral("files"));
-    if (manifest.archive.isEmpty() || manifest.root.isEmpty() || !files.isArray()) {
+    if (manifest.archive.isEmpty() || !files.isArray()) {
         *problem = QStringLiteral("not a package record");
         return std::nullopt;
     }
+    manifest.plan = planFromJson(object.value(QStringLiteral("plan")).toObject());
+    const std::optional<QString> destination = destinationOf(object, manifest.plan, library);
+    if (!destination) {
+        *problem = QStringLiteral("its destination is not valid");
+        return std::nullopt;
+    }
+    manifest.destination = *destination;
+    manifest.root = destination->isEmpty() ? library : *destination;
     manifest.archiveSize = quint64(object.value(QStringLiteral("archiveSize")).toInteger());
     manifest.archiveModified = object.value(QStringLiteral("archiveModified")).toInteger();
     manifest.sha256 = object.value(QStringLiteral("sha256")).toString();
     manifest.installed = object.value(QStringLiteral("installed")).toString();
     manifest.sequence = object.value(QStringLiteral("sequence")).toInteger();
-    manifest.plan = planFromJson(object.value(QStringLiteral("plan")).toObject());
-    for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray())
+    for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray()) {
+        if (!isSafeRecordPath(folder.toString())) {
+            *problem = QStringLiteral("a folder entry is not valid");
+            return std::nullopt;
+        }
         manifest.folders.append(folder.toString());
+    }
     for (const QJsonValue& value : files.toArray()) {
         const QJsonObject entry = value.toObject();
         File file;
         file.path = entry.value(QStringLiteral("path")).toString();
         const std::optional<File::Action> action =
             actionNamed(entry.value(QStringLiteral("action")).toString());
-        // A path that climbs or is absolute is never acted on.
-        if (file.path.isEmpty() || file.path.startsWith(QLatin1Char('/')) ||
-            file.path.split(QLatin1Char('/')).contains(QStringLiteral("..")) || !action) {
+        // A path that climbs, is absolute or names the records is never acted on.
+        if (!isSafeRecordPath(file.path) || !action) {
             *problem = QStringLiteral("a file entry is not valid");
             return std::nullopt;
         }
@@ -135,7 +187,7 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, QString* p
         file.modified = entry.value(QStringLiteral("modified")).toInteger();
         file.backup = entry.value(QStringLiteral("backup")).toString();
         file.previousOwner = entry.value(QStringLiteral("previousOwner")).toString();
-        if (file.backup.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+        if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup)) {
             *problem = QStringLiteral("a backup path is not valid");
             return std::nullopt;
         }

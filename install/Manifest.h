@@ -35,7 +35,12 @@ struct Manifest {
     QString sha256;      // digest of the archive's listing, hexadecimal
     QString installed;   // ISO 8601, UTC
     qint64 sequence = 0; // installs in order: a later one has a higher number
-    QString root;        // the folder the files went into
+    // The folder the files went into, as an absolute path resolved from
+    // where the library is now: the library itself, or `destination`.
+    QString root;
+    // The archive's own destination outside the library, when it had one;
+    // the only absolute path a record keeps. Empty for the library.
+    QString destination;
     CopyPlan plan;
     std::vector<File> files;
     QStringList folders; // folders it made, parents first
@@ -44,9 +49,18 @@ struct Manifest {
     File* file(const QString& path);
 
     QJsonObject toJson() const;
-    // Nothing, with `problem` set, when the object is not a manifest.
-    static std::optional<Manifest> fromJson(const QJsonObject& object, QString* problem);
+    // The record as kept in `library`'s records folder: nothing, with
+    // `problem` set, when the object is not a manifest or names a path that
+    // is not safe to act on. Paths are relative to the library; a record of
+    // an earlier version that names the library by its absolute path is
+    // read as relative, wherever the library is now.
+    static std::optional<Manifest> fromJson(const QJsonObject& object, const QString& library,
+                                            QString* problem);
 };
+
+// True for a destination of an archive's own that a record may name: a
+// clean absolute folder path other than "/".
+bool isSafeDestination(const QString& path);
 
 // The name under which a package's records are kept: the archive's name,
 // made safe for a file name, and a hash that keeps names apart.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -43,7 +44,7 @@ Current currentState(const Manifest& package, const Manifest::File& file) {
     const handles::UniqueFd dir = openFolderBelow(package.root, folder, false);
     struct stat st;
     if (!dir.valid() || ::fstatat(dir.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return Current::Missing;
+        return errno == ENOENT ? Current::Missing : Current::Changed;
     if (!S_ISREG(st.st_mode) || quint64(st.st_size) != file.size)
         return Current::Changed;
     if (st.st_mtim.tv_sec == file.modified)
@@ -52,9 +53,11 @@ Current currentState(const Manifest& package, const Manifest::File& file) {
                                                                 : Current::Changed;
 }
 
-RootedPath backupPath(const LibraryRecords& records, const Manifest& package,
-                      const QString& backup) {
-    return {records.folder(), records.backupFolderOf(package.archive) + QLatin1Char('/') + backup};
+bool backupHolds(const LibraryRecords& records, const Manifest& package, const QString& backup,
+                 quint64 size, quint32 crc) {
+    const auto [folder, name] = splitLast(backupPath(records, package, backup).relative);
+    const handles::UniqueFd dir = openFolderBelow(records.library(), folder, false);
+    return dir.valid() && fileHasContent(dir.get(), name, size, crc);
 }
 
 // Hands `file` of the package being removed on to the later record that
@@ -69,15 +72,75 @@ void handOn(const Manifest& package, const Manifest::File& file, Manifest& later
         journal.move(backupPath(records, package, file.backup),
                      backupPath(records, later, record.backup));
     } else if (file.action == Action::New) {
-        // Nothing was there before: the later package's file is its own new one.
+        // Nothing was there before: the later package's file is its own new
+        // one, unless what it backed up was a user's own version, which
+        // stays the user's to get back.
+        if (record.action == Action::Replaced &&
+            !backupHolds(records, later, record.backup, file.size, file.crc))
+            return;
         if (record.action == Action::Replaced)
-            journal.remove(backupPath(records, later, record.backup), file.size, file.crc);
+            journal.remove(backupPath(records, later, record.backup), file.size, file.crc,
+                           LibraryJournal::Tally::None);
         record.action = Action::New;
         record.backup.clear();
     }
 }
 
+// True when a package installed after `package` wrote the file last: it is
+// that package's now, whatever it kept of what was there.
+bool writtenLaterOver(const Manifest& package, const Manifest::File& file,
+                      const std::vector<Manifest>& others) {
+    for (const Manifest& other : others) {
+        if (other.sequence <= package.sequence || other.root != package.root)
+            continue;
+        for (const Manifest::File& record : other.files) {
+            if (record.path == file.path && record.written())
+                return true;
+        }
+    }
+    return false;
+}
+
+// The latest other package of the same root with a file below `folder`.
+Manifest* laterHolderOf(const QString& folder, const Manifest& package,
+                        std::vector<Manifest>& others) {
+    const QString prefix = folder + QLatin1Char('/');
+    for (auto other = others.rbegin(); other != others.rend(); ++other) {
+        if (other->root != package.root)
+            continue;
+        for (const Manifest::File& file : other->files) {
+            if (file.written() && file.path.startsWith(prefix))
+                return &*other;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
+
+RootedPath backupPath(const LibraryRecords& records, const Manifest& package,
+                      const QString& backup) {
+    return inRecords(records.backupFolderOf(package.archive) + QLatin1Char('/') + backup);
+}
+
+void RemovalOutcome::keep(const QString& path, const QString& reason) {
+    kept.append(path);
+    keptReasons.append(reason);
+}
+
+void RemovalOutcome::countResults(const LibraryJournal& journal, const QString& root) {
+    for (const LibraryJournal::Result& result : journal.results()) {
+        if (result.done) {
+            ++(result.tally == LibraryJournal::Tally::Restored ? restored : removed);
+            continue;
+        }
+        if (result.problem.isEmpty())
+            continue; // gone already
+        keep(root + QLatin1Char('/') + result.shown,
+             result.problem.section(QStringLiteral(": "), -1));
+        notRemoved.append(result.shown);
+    }
+}
 
 std::vector<const Manifest::File*> allFiles(const Manifest& package) {
     std::vector<const Manifest::File*> files;
@@ -102,20 +165,26 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
         }
         if (!file->written())
             continue;
-        const RootedPath path{package.root, file->path};
+        if (writtenLaterOver(package, *file, others)) {
+            ++outcome.handedOn;
+            continue;
+        }
+        const RootedPath path{package.destination, file->path};
         switch (currentState(package, *file)) {
         case Current::Changed:
-            outcome.kept.append(path.absolute());
+            outcome.keep(path.absoluteIn(records.library()),
+                         QStringLiteral("changed since %1 installed it").arg(package.archive));
             break;
         case Current::Missing:
+            // Nothing of the package's is there; what it replaced comes back.
+            if (file->action == Action::Replaced)
+                journal.restore(backupPath(records, package, file->backup), path);
+            break;
         case Current::AsWritten:
-            if (file->action == Action::Replaced) {
-                journal.move(backupPath(records, package, file->backup), path);
-                ++outcome.restored;
-            } else {
+            if (file->action == Action::Replaced)
+                journal.restore(backupPath(records, package, file->backup), path);
+            else
                 journal.remove(path, file->size, file->crc);
-                ++outcome.removed;
-            }
             break;
         }
     }
@@ -125,8 +194,22 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
 RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& others,
                              const LibraryRecords& records, LibraryJournal& journal) {
     RemovalOutcome outcome = planRemoval(package, allFiles(package), others, records, journal);
-    for (auto folder = package.folders.crbegin(); folder != package.folders.crend(); ++folder)
-        journal.removeFolder({package.root, *folder});
+    for (auto folder = package.folders.crbegin(); folder != package.folders.crend(); ++folder) {
+        Manifest* holder = laterHolderOf(*folder, package, others);
+        if (!holder) {
+            journal.removeFolder({package.destination, *folder});
+            continue;
+        }
+        if (!holder->folders.contains(*folder)) {
+            holder->folders.append(*folder);
+            std::sort(holder->folders.begin(), holder->folders.end(),
+                      [](const QString& a, const QString& b) {
+                          return a.count(QLatin1Char('/')) < b.count(QLatin1Char('/'));
+                      });
+        }
+        if (!outcome.changedRecords.contains(holder->archive))
+            outcome.changedRecords.append(holder->archive);
+    }
     // Backups of kept files stay; the rest of the backup folder goes,
     // deepest folders first.
     QStringList backupFolders;
@@ -144,8 +227,8 @@ RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& oth
     });
     for (const QString& folder : backupFolders)
         journal.removeFolder(backupPath(records, package, folder));
-    journal.removeFolder({records.folder(), records.backupFolderOf(package.archive)});
-    journal.removeFolder({records.folder(), QLatin1String(LibraryRecords::BackupFolder)});
+    journal.removeFolder(inRecords(records.backupFolderOf(package.archive)));
+    journal.removeFolder(inRecords(QLatin1String(LibraryRecords::BackupFolder)));
     for (const Manifest& other : others) {
         if (outcome.changedRecords.contains(other.archive))
             journal.writeRecord(records, other);

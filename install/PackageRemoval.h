@@ -12,13 +12,24 @@ namespace packshelf {
 class LibraryRecords;
 
 // What taking files of a package out of the library did.
+// The counts are of what happened on disk, once the journal has run.
 struct RemovalOutcome {
     int removed = 0;            // files the package wrote, removed
     int restored = 0;           // files it had replaced, given back
     int handedOn = 0;           // files a later package wrote over, left to it
-    QStringList kept;           // files changed since, kept (absolute paths)
+    QStringList kept;           // files left as they are (absolute paths)...
+    QStringList keptReasons;    // ...and why, one each
     QStringList changedRecords; // archives whose records now say more
+    QStringList notRemoved;     // the package's files kept as it wrote them (record paths)
+
+    void keep(const QString& path, const QString& reason);
+    // Adds what the journal's removals and restores really did.
+    void countResults(const LibraryJournal& journal, const QString& root);
 };
+
+// The backup `backup` of a package, as a path below the library.
+RootedPath backupPath(const LibraryRecords& records, const Manifest& package,
+                      const QString& backup);
 
 // Plans, into `journal`, taking the files `files` of the installed
 // package `package` out of the library: a file still as the package wrote
@@ -35,7 +46,9 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
 std::vector<const Manifest::File*> allFiles(const Manifest& package);
 
 // Plans the whole uninstall of `package`: its files, the folders it made
-// that are left empty, its backups and its record.
+// that are left empty (a folder that still holds another package's files
+// is handed on to that package, which removes it once empty), its backups
+// and its record.
 RemovalOutcome planUninstall(const Manifest& package, std::vector<Manifest>& others,
                              const LibraryRecords& records, LibraryJournal& journal);
 

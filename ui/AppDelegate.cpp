@@ -989,6 +989,9 @@ void AppDelegate::startInstaller(InstallJob job) {
         m_mainThread, [this](QString fileName) { copyBegins(fileName); },
         [this](QString fileName) { copyStep(fileName); },
         [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
+    callbacks.waiting = [this](const QString& line) {
+        m_mainThread.post([this, line] { m_ui.mStatusBar->showMessage(line); });
+    };
     m_installing = true;
     m_services.startWorker([job = std::move(job), callbacks]() mutable {
         installerThread(std::move(job), callbacks);

@@ -20,7 +20,7 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
     InstalledPackages packages(library);
-    if (!packages.open(&snapshot.problem))
+    if (!packages.open(LibraryRecords::Access::Read, &snapshot.problem))
         return snapshot;
     snapshot.manifests = packages.manifests();
     snapshot.unreadable = packages.problems();
@@ -38,7 +38,10 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
 LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives) {
     LibraryAccess::UninstallReport report;
     InstalledPackages packages(library);
-    if (!QFileInfo(library).isDir() || !packages.open(&report.problem)) {
+    if (!QFileInfo(library).isDir() ||
+        !packages.open(LibraryRecords::Access::Change, &report.problem)) {
+        for (const QString& problem : packages.problems())
+            report.problem += QLatin1Char('\n') + problem;
         if (report.problem.isEmpty())
             report.problem = library;
         return report;

@@ -8,7 +8,7 @@ _packshelf_cli() {
 
     local common='--json -q --quiet --version -h --help'
     if ((cword == 1)); then
-        mapfile -t COMPREPLY < <(compgen -W "analyze install installed uninstall -h --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "analyze install installed uninstall recover -h --help --version" -- "$cur")
         return
     fi
 

@@ -353,14 +353,24 @@ TEST(Installer, AFailedInstallLeavesTheLibraryAsItWas) {
     Library lib;
     const QString small = lib.dir.filePath("small");
     QDir().mkpath(small);
-    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=60m") != 0)
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=4m") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
-    lib.add("p.zip", package());
-    ArchiveItem item = lib.analysed("p.zip");
-    recordDirectDestination(item, small, QStringLiteral("Runtime"));
-    const InstallRecording full = runInstaller(lib.job({item}));
+    // What is kept free is small: a package of half the room fits, one of
+    // more than the room is refused with what it needs and what is free.
+    for (const auto& [bytes, fits] : {std::pair{2 << 20, true}, std::pair{5 << 20, false}}) {
+        lib.add("p.zip", ZipWriter().addFile("Runtime/big.bin", QByteArray(bytes, 'z')));
+        ArchiveItem item = lib.analysed("p.zip");
+        recordDirectDestination(item, small, QStringLiteral("Runtime"));
+        const InstallRecording run = runInstaller(lib.job({item}));
+        const QString reason = run.items[0].text(key::Reason).value_or("");
+        EXPECT_EQ(reason.isEmpty(), fits) << reason.toStdString();
+        if (!fits) {
+            EXPECT_TRUE(reason.contains(
+                QStringLiteral("not enough free space: %1 bytes needed, ").arg(bytes)))
+                << reason.toStdString();
+        }
+    }
     ::umount2(QFile::encodeName(small).constData(), MNT_DETACH);
-    EXPECT_TRUE(full.items[0].text(key::Reason).value_or("").contains("not enough free space"));
 }
 
 // A reinstall reads and compares, and rewrites only what changed; paths
