@@ -153,6 +153,7 @@ private:
                         transaction.failedPath(), transaction.problem());
         }
         noteNestedFailures(*view, archivePath);
+        noteKeptFiles(transaction.removal());
         const LibraryTransaction::Counts& counts = transaction.counts();
         qCInfo(lcInstall).noquote() << QStringLiteral("%1: %2 added, %3 replaced, %4 the same")
                                            .arg(m_item.fileName())
@@ -188,6 +189,21 @@ private:
                 m_item.fileName(), joinPath(archivePath, failure.name), reason);
         }
         if (!warnings.isEmpty())
+            m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
+    }
+
+    // Files of the earlier version that could not be taken out stay, and
+    // the record says which and why.
+    void noteKeptFiles(const RemovalOutcome& removal) {
+        QStringList warnings;
+        const std::optional<QString> earlier = m_item.text(key::Warning);
+        if (earlier)
+            warnings << *earlier;
+        for (qsizetype i = 0; i < removal.kept.size(); ++i) {
+            warnings << QStringLiteral("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
+            qCWarning(lcInstall).noquote() << warnings.last();
+        }
+        if (!removal.kept.isEmpty())
             m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
     }
 

@@ -249,7 +249,7 @@ private:
         const Place place = placeOf(m_folders, path);
         if (place.folder >= 0 && whole) {
             removeTree(place.folder, place.name);
-            unlinkIn(place.folder, place.name.constData()); // a temporary file
+            ::unlinkat(place.folder, place.name.constData(), 0); // a temporary file
         } else if (place.folder >= 0) {
             ::unlinkat(place.folder, place.name.constData(), AT_REMOVEDIR); // stays when not empty
         }

@@ -743,6 +743,8 @@ bool LibraryTransaction::commitThroughJournal() {
     QStringList problems;
     if (!journal.commit(records, &problems)) {
         m_leftForRecovery = journal.leftForRecovery();
+        if (!m_leftForRecovery)
+            removeTree(records.openFolder(false).get(), staging);
         return fail(QString(), problems.join(QStringLiteral("; ")));
     }
     m_committed = true;
