@@ -57,7 +57,7 @@ int runAnalyze(const QStringList& arguments) {
     const std::optional<SourceScan> scan = scanSourceArgument(positional.first(), &sourceDir);
     if (!scan)
         return ExitUsage;
-    QTemporaryDir privateWork;
+    std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)
         return ExitUsage;

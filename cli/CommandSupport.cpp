@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/ItemJson.h"
@@ -25,9 +26,32 @@ std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* s
     return std::nullopt;
 }
 
+namespace {
+
+constexpr char PrivateWorkPrefix[] = "packshelf-cli-";
+
+// Removes the private work folders of runs that were killed: named after
+// their process, which has ended.
+void removePrivateFoldersOfEndedRuns() {
+    const QDir temporary(QDir::tempPath());
+    for (const QString& name : temporary.entryList({QLatin1String(PrivateWorkPrefix) + "*"},
+                                                   QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const qint64 pid = name.mid(qsizetype(std::strlen(PrivateWorkPrefix)))
+                               .section(QLatin1Char('-'), 0, 0)
+                               .toLongLong(&numeric);
+        if (!numeric || pid <= 0 || pid == QCoreApplication::applicationPid() ||
+            QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+            continue;
+        QDir(temporary.filePath(name)).removeRecursively();
+    }
+}
+
+} // namespace
+
 std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
-                                     const QTemporaryDir& privateWork) {
+                                     std::optional<QTemporaryDir>& privateWork) {
     if (parser.isSet(workOption)) {
         const QString folder = QDir(parser.value(workOption)).absolutePath();
         if (QDir().mkpath(folder) && QFileInfo(folder).isWritable())
@@ -36,8 +60,12 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                        .arg(parser.value(workOption)));
         return std::nullopt;
     }
-    if (privateWork.isValid())
-        return privateWork.path();
+    removePrivateFoldersOfEndedRuns();
+    privateWork.emplace(QDir::tempPath() + QLatin1Char('/') + QLatin1String(PrivateWorkPrefix) +
+                        QString::number(QCoreApplication::applicationPid()) +
+                        QStringLiteral("-XXXXXX"));
+    if (privateWork->isValid())
+        return privateWork->path();
     printError(QStringLiteral("cannot create a temporary work folder"));
     return std::nullopt;
 }

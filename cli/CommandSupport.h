@@ -24,11 +24,13 @@ namespace packshelf::cli {
 std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* sourceDir);
 
 // The work folder: the value of `workOption` when given (made when
-// missing), else the private temporary folder `privateWork`. Prints a
-// message and answers nothing when there is none to write to.
+// missing), else a private temporary folder made into `privateWork`, in
+// the system's temporary folder, after those that killed runs left there
+// are removed. Prints a message and answers nothing when there is none to
+// write to.
 std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
-                                     const QTemporaryDir& privateWork);
+                                     std::optional<QTemporaryDir>& privateWork);
 
 // The options every command takes: -h/--help, --version, --json and
 // --quiet.

@@ -279,7 +279,7 @@ int runInstall(const QStringList& arguments) {
     if (!choices)
         return ExitUsage;
 
-    QTemporaryDir privateWork;
+    std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)
         return ExitUsage;

@@ -160,6 +160,8 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(config.mWorkChooseButton, &QPushButton::clicked, this, &AppDelegate::setWorkPath);
     connect(config.mCloseButton, &QPushButton::clicked, this, &AppDelegate::closeConfigSheet);
     connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
+    connect(&m_library, &LibraryAccess::waitingForLibrary, this,
+            [this](const QString& line) { m_ui.mStatusBar->showMessage(line); });
 }
 
 void AppDelegate::connectActions() {

@@ -10,7 +10,8 @@ namespace packshelf {
 namespace {
 
 LibraryAccess::Snapshot readSnapshot(const QString& library,
-                                     const std::vector<LibraryAccess::SourceArchive>& archives) {
+                                     const std::vector<LibraryAccess::SourceArchive>& archives,
+                                     const std::function<void(const QString&)>& waiting) {
     LibraryAccess::Snapshot snapshot;
     snapshot.library = library;
     if (!QFileInfo(library).isDir()) {
@@ -20,7 +21,7 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
     InstalledPackages packages(library);
-    if (!packages.open(LibraryRecords::Access::Read, &snapshot.problem))
+    if (!packages.open(LibraryRecords::Access::Read, &snapshot.problem, waiting))
         return snapshot;
     snapshot.manifests = packages.manifests();
     snapshot.unreadable = packages.problems();
@@ -35,11 +36,12 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     return snapshot;
 }
 
-LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives) {
+LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives,
+                                              const std::function<void(const QString&)>& waiting) {
     LibraryAccess::UninstallReport report;
     InstalledPackages packages(library);
     if (!QFileInfo(library).isDir() ||
-        !packages.open(LibraryRecords::Access::Change, &report.problem)) {
+        !packages.open(LibraryRecords::Access::Change, &report.problem, waiting)) {
         for (const QString& problem : packages.problems())
             report.problem += QLatin1Char('\n') + problem;
         if (report.problem.isEmpty())
@@ -72,6 +74,12 @@ void LibraryAccess::waitUntilIdle() {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+std::function<void(const QString&)> LibraryAccess::waitingReport() {
+    return [this](const QString& line) {
+        m_mainThread.post([this, line] { emit waitingForLibrary(line); });
+    };
+}
+
 // The result travels by value from the job's thread to the main thread.
 template <typename Result>
 void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)> done) {
@@ -91,16 +99,16 @@ void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<Packa
 
 void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,
                                   std::function<void(Snapshot)> done) {
-    run<Snapshot>([library = std::move(library),
-                   archives = std::move(archives)] { return readSnapshot(library, archives); },
+    run<Snapshot>([library = std::move(library), archives = std::move(archives),
+                   waiting = waitingReport()] { return readSnapshot(library, archives, waiting); },
                   std::move(done));
 }
 
 void LibraryAccess::uninstall(QString library, QStringList archives,
                               std::function<void(UninstallReport)> done) {
     run<UninstallReport>(
-        [library = std::move(library), archives = std::move(archives)] {
-            return removePackages(library, archives);
+        [library = std::move(library), archives = std::move(archives), waiting = waitingReport()] {
+            return removePackages(library, archives, waiting);
         },
         std::move(done));
 }

@@ -73,7 +73,15 @@ public:
     // Serves the main thread until no job is outstanding.
     void waitUntilIdle();
 
+signals:
+    // A job waits for another process that holds the library; the line
+    // says which.
+    void waitingForLibrary(const QString& line);
+
 private:
+    // Hands a waiting line to the main thread.
+    std::function<void(const QString&)> waitingReport();
+
     template <typename Result>
     void run(std::function<Result()> work, std::function<void(Result)> done);
 
