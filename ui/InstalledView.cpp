@@ -42,8 +42,13 @@ QString removalText(const LibraryAccess::Removal& removal) {
         sentences << InstalledView::tr("%n file(s) left to a later package that wrote over them.",
                                        nullptr, outcome.handedOn);
     QStringList lines{sentences.join(QLatin1Char(' '))};
-    for (const QString& kept : outcome.kept)
-        lines << InstalledView::tr("Kept, changed since the install: %1").arg(kept);
+    for (qsizetype i = 0; i < outcome.kept.size(); ++i) {
+        const QString& reason = outcome.keptReasons.value(i);
+        if (reason.startsWith(QLatin1String("changed since")))
+            lines << InstalledView::tr("Kept, changed since the install: %1").arg(outcome.kept[i]);
+        else
+            lines << InstalledView::tr("Kept as it is: %1 (%2)").arg(outcome.kept[i], reason);
+    }
     for (const QString& problem : removal.problems)
         lines << InstalledView::tr("Not done: %1").arg(problem);
     return lines.join(QLatin1Char('\n'));

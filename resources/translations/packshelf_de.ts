@@ -827,6 +827,10 @@ und aus:%3/%4</translation>
         <translation>Behalten, seit der Installation geändert: %1</translation>
     </message>
     <message>
+        <source>Kept as it is: %1 (%2)</source>
+        <translation>Unverändert gelassen: %1 (%2)</translation>
+    </message>
+    <message>
         <source>Not done: %1</source>
         <translation>Nicht erledigt: %1</translation>
     </message>

@@ -826,6 +826,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Kept as it is: %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Not done: %1</source>
         <translation type="unfinished"></translation>
     </message>

@@ -15,10 +15,12 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include "install/InstallPlan.h"
+#include "install/InstalledPackages.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
@@ -233,6 +235,24 @@ TEST(LibraryTrust, HostileOrDamagedMemoryNeverReachesOutside) {
          1,
          "Runtime/a.txt",
          unchanged},
+        {"a library that cannot be written to",
+         [](TwoPackages& box) {
+             for (const QString& folder :
+                  {box.dest + "/Runtime", box.dest + "/.packshelf", box.dest})
+                 QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+         },
+         {"uninstall-unprivileged", "A.zip"},
+         1,
+         "Permission denied",
+         [](TwoPackages& box) {
+             for (const QString& folder :
+                  {box.dest, box.dest + "/Runtime", box.dest + "/.packshelf"})
+                 QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
+             EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a");
+             const CliResult listed = runCli({"installed", box.dest});
+             EXPECT_TRUE(listed.out.contains("A.zip")) << "still installed, as nothing was removed";
+         }},
         {"a missing backup",
          [](TwoPackages& box) {
              QDirIterator it(box.dest + "/.packshelf/backup", {"shared.txt"}, QDir::Files,
@@ -262,6 +282,24 @@ TEST(LibraryTrust, HostileOrDamagedMemoryNeverReachesOutside) {
             EXPECT_EQ(result.exitCode, row.exitCode) << result.err.toStdString();
             EXPECT_TRUE(result.err.contains(row.said.toUtf8())) << result.err.toStdString();
         } else {
+            if (arguments[0] == "uninstall-unprivileged") {
+                // A program started by root gets its privileges back: this
+                // one runs here, subject to the folders' permissions.
+                {
+                    PermissionsEnforced enforced;
+                    InstalledPackages packages(box.dest);
+                    QString problem;
+                    ASSERT_TRUE(packages.open(LibraryRecords::Access::Change, &problem));
+                    QStringList problems;
+                    const RemovalOutcome outcome = packages.uninstall(arguments[2], &problems);
+                    EXPECT_EQ(outcome.removed + outcome.restored, 0)
+                        << "nothing is counted that did not happen";
+                    EXPECT_TRUE(problems.join(' ').contains(row.said))
+                        << problems.join(' ').toStdString();
+                }
+                row.check(box);
+                continue;
+            }
             const CliResult result = runCli(arguments);
             EXPECT_EQ(result.exitCode, row.exitCode) << result.err.toStdString();
             EXPECT_TRUE(result.err.contains(row.said.toUtf8())) << result.err.toStdString();
