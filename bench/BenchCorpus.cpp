@@ -165,6 +165,41 @@ bool makeManyArchivesCase(const QString& folder, int scale) {
     return ok;
 }
 
+// The library sizes the library-size case has a source folder for, and the
+// index of the one more package it keeps apart.
+constexpr int LibrarySizes[] = {100, 1000, 10000};
+constexpr int OneMorePackage = 10000;
+
+// Package `index` of the library-size case: 20 small text files per scale
+// unit, all under Runtime/<package name>/, so that no two packages share a
+// file and each archive is ready for the install as it is. Written stored,
+// entry by entry: writeArchive stages every file on disk first, which adds
+// up over eleven thousand archives.
+bool writeLibraryPackage(const QString& folder, int index, int scale) {
+    const QString pack = QStringLiteral("Package %1").arg(index, 5, 10, QLatin1Char('0'));
+    StoredZipWriter zip(QDir(folder).filePath(pack + QStringLiteral(".zip")));
+    for (int i = 0; i < 20 * scale; ++i) {
+        const int fileIndex = index * 1000 + i;
+        zip.addFile(QStringLiteral("Runtime/%1/dir%2/file%3.txt").arg(pack).arg(i / 5).arg(i),
+                    textFile(fileIndex, 200 + qsizetype(fileIndex) * 7919 % 800));
+    }
+    return zip.finish();
+}
+
+// One source folder per library size, holding packages 0 to size - 1 (the
+// same bytes in each), and one-more/ with the next package on its own.
+bool makeLibrarySizeCase(const QString& folder, int scale) {
+    bool ok = true;
+    for (const int size : LibrarySizes) {
+        const QString sizeFolder = QDir(folder).filePath(QString::number(size));
+        ok = ok && QDir().mkpath(sizeFolder);
+        for (int i = 0; i < size && ok; ++i)
+            ok = writeLibraryPackage(sizeFolder, i, scale);
+    }
+    const QString oneMore = QDir(folder).filePath(QStringLiteral("one-more"));
+    return ok && QDir().mkpath(oneMore) && writeLibraryPackage(oneMore, OneMorePackage, scale);
+}
+
 bool makeHugeCase(const QString& folder, int) {
     StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Huge Terrain.zip")));
     zip.addZeros(QStringLiteral("Runtime/Terrain/world.bin"), HugeEntrySize);
@@ -187,6 +222,7 @@ const BenchCase Cases[] = {
     {"library", makeLibraryCase},
     {"many-archives", makeManyArchivesCase},
     {"huge", makeHugeCase},
+    {"library-size", makeLibrarySizeCase},
 };
 
 } // namespace

@@ -28,6 +28,12 @@ namespace packshelf::bench {
 //   huge/           one Zip64 archive of 4 GiB: a stored entry of zeros left
 //                   as a hole in a sparse file, then a small Data file whose
 //                   local header lies beyond 4 GiB
+//   library-size/   100/, 1000/ and 10000/: that many small archives, each a
+//                   package of 20 stored text files of 200 to 1,000 bytes
+//                   under Runtime/<package name>/, packages 0 to size - 1
+//                   (the same bytes in every folder); one-more/: package
+//                   10000 alone (the package counts stay the same at any
+//                   scale, the files per package are multiplied)
 // The same scale always gives the same bytes.
 QStringList benchCaseNames();
 

@@ -22,7 +22,10 @@ const char* const Usage =
     "  nested         1 archive holding 11 nested archives of 200 files\n"
     "  library        40 mixed archives: every verdict, nested and large files\n"
     "  many-archives  1,000 small archives of 4 files each\n"
-    "  huge           1 Zip64 archive of 4 GiB, written sparse (same at any SCALE)\n";
+    "  huge           1 Zip64 archive of 4 GiB, written sparse (same at any SCALE)\n"
+    "  library-size   100, 1,000 and 10,000 archives of 20 small files, each\n"
+    "                 in its own folder, and one more archive apart (the\n"
+    "                 archive counts are the same at any SCALE)\n";
 }
 
 int main(int argc, char* argv[]) {
