@@ -192,6 +192,20 @@ std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts, bool qu
     return run.items();
 }
 
+// A dry run's record ends as the install would leave it when it fails: the
+// same "STATE", "ERROR", "INFO" and "REASON"; and with its "WARNING".
+void markAsTheInstallWould(ArchiveItem& item, const PackagePreview& preview) {
+    if (preview.problem.isEmpty()) {
+        if (!preview.warnings.isEmpty())
+            item.setText(key::Warning, preview.warnings.join(QLatin1Char('\n')));
+        return;
+    }
+    item.setInteger(key::State, ItemState::Failed);
+    item.setInteger(key::Error, preview.error);
+    item.setText(key::Info, verdict::InstallFailed);
+    item.setText(key::Reason, preview.problem);
+}
+
 // The plan of a dry run, one line per file; false when an archive would
 // fail.
 bool printPreview(const std::vector<PackagePreview>& previews, const OutputStyle& style) {
@@ -308,8 +322,15 @@ int runInstall(const QStringList& arguments) {
     }
     RecordPrinter printer(style, false);
     if (parser.isSet(dryRunOption)) {
+        interrupts.watch(job.cancelled.get());
+        const std::vector<PackagePreview> previews = previewInstall(job);
+        interrupts.watch(nullptr);
+        if (interrupts.received() != 0)
+            return interruptedExit(interrupts.received());
+        for (std::size_t i = 0; i < taken.size() && i < previews.size(); ++i)
+            markAsTheInstallWould(items[taken[i]], previews[i]);
         printer.printAll(items);
-        return printPreview(previewInstall(job), style) ? ExitOk : ExitFailed;
+        return printPreview(previews, style) ? ExitOk : ExitFailed;
     }
     const std::vector<ArchiveItem> done = install(std::move(job), interrupts, style.quiet);
 

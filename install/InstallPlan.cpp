@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <tuple>
 
 #include "analysis/NameRules.h"
 
@@ -13,6 +14,12 @@ namespace {
 
 constexpr int NameBytesMax = 255;
 constexpr int PathBytesMax = 4095;
+
+// True when the entry at `a` comes after the one at `b` in the archive:
+// the one an expansion would have written last.
+bool isLaterInArchive(const EntrySource& a, const EntrySource& b) {
+    return std::tie(a.nesting, a.entry) > std::tie(b.nesting, b.entry);
+}
 
 class Planner {
 public:
@@ -87,27 +94,57 @@ private:
         }
     }
 
-    void addFolder(const QString& target) {
-        if (!checkTarget(target) || m_folders.contains(target))
+    // The library matches paths without regard to letter case, so two
+    // names of the archive that differ only in it meet at one library
+    // path: the first spelling names it, and of two files the later one in
+    // archive order is written.
+    QString spelled(const QString& target) const {
+        QString result;
+        for (const QString& part : target.split(QLatin1Char('/'))) {
+            const QString path = result.isEmpty() ? part : result + QLatin1Char('/') + part;
+            result = m_spelling.value(path.toCaseFolded(), path);
+        }
+        return result;
+    }
+
+    void addFolder(const QString& named) {
+        const QString target = spelled(named);
+        const QString key = target.toCaseFolded();
+        if (!checkTarget(target) || m_folders.contains(key))
             return;
-        if (m_files.contains(target))
+        if (m_files.contains(key))
             return fail(target, QStringLiteral("both a file and a folder in the install"));
-        m_folders.insert(target);
+        m_folders.insert(key);
+        m_spelling.insert(key, target);
         m_plan.folders.append(target);
     }
 
-    void addFile(const ViewNode& node, const QString& target) {
+    void addFile(const ViewNode& node, const QString& named) {
+        const QString target = spelled(named);
+        const QString key = target.toCaseFolded();
         if (!checkTarget(target))
             return;
-        if (m_folders.contains(target))
+        if (m_folders.contains(key))
             return fail(target, QStringLiteral("both a file and a folder in the install"));
-        PlannedFile file{target, node.source, node.entry};
-        // A later copy of the same path replaces the earlier one.
-        if (const auto found = m_files.constFind(target); found != m_files.constEnd()) {
-            m_plan.files[*found] = std::move(file);
+        PlannedFile file{target, node.source, node.entry, named};
+        // Of two copies of one path, the later in the archive is written.
+        if (const auto found = m_files.constFind(key); found != m_files.constEnd()) {
+            PlannedFile& earlier = m_plan.files[*found];
+            const bool laterInArchive = isLaterInArchive(file.source, earlier.source);
+            const PlannedFile& first = laterInArchive ? earlier : file;
+            const PlannedFile& later = laterInArchive ? file : earlier;
+            if (earlier.named != named)
+                m_plan.warnings.append(QStringLiteral("%1 and %2 meet at one library path: %2, "
+                                                      "the later in the archive, is installed")
+                                           .arg(first.named, later.named));
+            if (laterInArchive) {
+                file.target = earlier.target; // the path keeps its first spelling
+                earlier = std::move(file);
+            }
             return;
         }
-        m_files.insert(target, m_plan.files.size());
+        m_files.insert(key, m_plan.files.size());
+        m_spelling.insert(key, target);
         m_plan.files.push_back(std::move(file));
     }
 
@@ -136,8 +173,9 @@ private:
 
     ArchiveView& m_view;
     InstallPlan& m_plan;
-    QSet<QString> m_folders;
-    QHash<QString, std::size_t> m_files;
+    QSet<QString> m_folders;             // case-folded
+    QHash<QString, std::size_t> m_files; // case-folded
+    QHash<QString, QString> m_spelling;  // case-folded path: as planned
 };
 
 } // namespace

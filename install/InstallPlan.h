@@ -14,6 +14,7 @@ struct PlannedFile {
     QString target; // path under the plan's root, names joined with "/"
     EntrySource source;
     const IndexEntry* entry = nullptr; // size, CRC-32, date
+    QString named; // the path as the archive spells it (it may differ in letter case)
 };
 
 // Everything an install of one archive writes, worked out before anything
@@ -24,6 +25,7 @@ struct InstallPlan {
     std::vector<PlannedFile> files;
     QString problem;     // why it cannot be carried out; nothing may be written then
     QString problemPath; // what it concerns: a path in the archive or under the root
+    QStringList warnings; // what the install does that the archive does not say as it is
 
     bool ok() const { return problem.isEmpty(); }
     quint64 bytes() const;

@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QHash>
 #include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "analysis/NameRules.h"
+#include "archive/FreeSpace.h"
 
 #include "analysis/WorkerPool.h"
 
@@ -22,10 +27,6 @@ struct Written {
     quint64 size = 0;
     quint32 crc = 0;
 };
-
-QString shownPath(const QString& root, const QString& destDir, const QString& path) {
-    return root == destDir ? path : root + QLatin1Char('/') + path;
-}
 
 } // namespace
 
@@ -51,8 +52,10 @@ namespace {
 // that meets the files there now. Archives are compared side by side; the
 // batch's own overlaps are worked in afterwards, in list order.
 struct Comparison {
-    QString problem;
+    QString problem; // as the install's "REASON"
+    ItemError error = ItemError(0);
     QString root;
+    QStringList warnings;
     std::vector<LibraryTransaction::Change> changes;
 };
 
@@ -60,14 +63,23 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
                               const std::vector<Manifest>& installed,
                               const LibraryTransaction::LibraryFiles& files) {
     Comparison comparison;
+    QString problem;
     const std::unique_ptr<ArchiveView> view = ArchiveView::open(
         item.nativePathIn(job.sourceDir), job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
-        &comparison.problem, job.cancelled.get());
-    if (!view)
+        &problem, job.cancelled.get());
+    if (!view) {
+        comparison.error = ItemError::ErrorOpen;
+        comparison.problem =
+            joinPath(job.sourceDir, item.fileName()) + QStringLiteral(": ") + problem;
         return comparison;
+    }
     const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
     if (!plan.ok()) {
-        comparison.problem = plan.problemPath + QStringLiteral(": ") + plan.problem;
+        comparison.error = ItemError::ErrorCopy;
+        const QString path = QDir::isAbsolutePath(plan.problemPath)
+                                 ? plan.problemPath
+                                 : joinPath(item.fileName(), plan.problemPath);
+        comparison.problem = path + QStringLiteral(": ") + plan.problem;
         return comparison;
     }
     LibraryTransaction transaction(plan, *view, job.cancelled.get());
@@ -79,11 +91,13 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
     }
     transaction.remember(std::move(memory));
     if (!transaction.compare()) {
+        comparison.error = ItemError::ErrorCopy;
         comparison.problem =
             transaction.failedPath() + QStringLiteral(": ") + transaction.problem();
         return comparison;
     }
     comparison.root = plan.root;
+    comparison.warnings = plan.warnings;
     comparison.changes = transaction.changes();
     return comparison;
 }
@@ -98,6 +112,137 @@ std::vector<Comparison> compareAll(const InstallJob& job, const std::vector<Mani
     return comparisons;
 }
 
+// The library as the archives planned so far would leave it: every file and
+// folder they write, by case-folded absolute path, with the spelling it
+// takes on disk; and the bytes they write on each root's file system.
+class PlannedLibrary {
+public:
+    struct Entry {
+        bool folder = false;
+        QString spelled; // absolute, as on disk
+        Written written; // files: who wrote it, and what
+    };
+
+    // The path as it would be spelled on disk: each folder as the first
+    // archive to make it spelled it.
+    QString spelled(const QString& root, const QString& path) const {
+        QString result = root;
+        for (const QString& part : path.split(QLatin1Char('/'))) {
+            const QString next = result + QLatin1Char('/') + part;
+            const auto found = m_entries.constFind(next.toCaseFolded());
+            result = found == m_entries.constEnd() ? next : found->spelled;
+        }
+        return result;
+    }
+
+    const Entry* find(const QString& absolute) const {
+        const auto found = m_entries.constFind(absolute.toCaseFolded());
+        return found == m_entries.constEnd() ? nullptr : &*found;
+    }
+
+    // What stands in the way of writing `target` under `root`: a file of an
+    // earlier archive where a folder goes, or a folder where the file goes.
+    std::optional<QString> obstacle(const QString& root, const QString& target) const {
+        QString path = root;
+        const QStringList parts = target.split(QLatin1Char('/'));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            path += QLatin1Char('/') + parts[i];
+            const Entry* entry = find(path);
+            if (!entry)
+                continue;
+            const bool last = i + 1 == parts.size();
+            if (!last && !entry->folder)
+                return root + QLatin1Char('/') + parts.mid(0, i + 1).join(QLatin1Char('/')) +
+                       QStringLiteral(": a file is in the way");
+            if (last && entry->folder)
+                return root + QLatin1Char('/') + target +
+                       QStringLiteral(": a folder is in the way");
+        }
+        return std::nullopt;
+    }
+
+    void add(const QString& root, const QString& path, const Written& written) {
+        QString spelledPath = root;
+        const QStringList parts = path.split(QLatin1Char('/'));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const QString next = spelledPath + QLatin1Char('/') + parts[i];
+            const QString key = next.toCaseFolded();
+            const bool last = i + 1 == parts.size();
+            auto found = m_entries.find(key);
+            if (found == m_entries.end())
+                found = m_entries.insert(key, {!last, next, {}});
+            if (last)
+                found->written = written;
+            spelledPath = found->spelled;
+        }
+    }
+
+    // Bytes free on the file system of `root` once the archives planned so
+    // far are written.
+    quint64 freeAt(const QString& root) const {
+        const std::optional<quint64> free = freeBytesAt(root);
+        if (!free)
+            return std::numeric_limits<quint64>::max();
+        const quint64 used = m_used.value(root);
+        return *free > used ? *free - used : 0;
+    }
+    void use(const QString& root, quint64 bytes) { m_used[root] += bytes; }
+
+private:
+    QHash<QString, Entry> m_entries;
+    QHash<QString, quint64> m_used;
+};
+
+// The batch's own overlaps and limits, worked into one archive's preview:
+// false, with the preview's problem set, when the install would fail.
+bool meetEarlierArchives(PackagePreview& preview, const Comparison& comparison,
+                         std::vector<PackagePreview>& previews, std::size_t index,
+                         PlannedLibrary& planned, const QString& destDir,
+                         QStringList* relativePaths) {
+    const QString& root = comparison.root;
+    quint64 bytes = 0;
+    for (const LibraryTransaction::Change& change : comparison.changes) {
+        if (const std::optional<QString> obstacle = planned.obstacle(root, change.target)) {
+            preview.problem = *obstacle;
+            preview.error = ItemError::ErrorCopy;
+            return false;
+        }
+        PackagePreview::File file;
+        const QString absolute = planned.spelled(root, change.path);
+        relativePaths->append(absolute.mid(root.size() + 1));
+        // Paths in the library are shown relative to it; in a destination
+        // of the archive's own, whole.
+        file.path = root == destDir ? relativePaths->last() : absolute;
+        file.kind = change.kind;
+        file.owner = change.owner;
+        if (const PlannedLibrary::Entry* earlier = planned.find(absolute)) {
+            // An archive before this one writes it first.
+            const Written& written = earlier->written;
+            const bool same = written.size == change.size && written.crc == change.crc;
+            file.kind = same ? Kind::Same : Kind::Replace;
+            file.owner.clear();
+            if (!same && written.package != index)
+                previews[written.package].files[written.file].overwrittenBy = preview.archive;
+        }
+        if (file.kind != Kind::Same)
+            bytes += change.size;
+        preview.files.push_back(std::move(file));
+    }
+    const quint64 free = planned.freeAt(root);
+    const quint64 margin = freeSpaceMargin(root);
+    if (bytes > 0 && (free < margin || bytes > free - margin)) {
+        preview.problem = root + QStringLiteral(": not enough free space: %1 bytes needed, %2 free "
+                                                "(%3 of them kept free)")
+                                     .arg(bytes)
+                                     .arg(free)
+                                     .arg(margin);
+        preview.error = ItemError::ErrorCopy;
+        return false;
+    }
+    planned.use(root, bytes);
+    return true;
+}
+
 } // namespace
 
 std::vector<PackagePreview> previewInstall(const InstallJob& job) {
@@ -107,31 +252,26 @@ std::vector<PackagePreview> previewInstall(const InstallJob& job) {
     // What the records know of the library's files, shared by every archive.
     const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
     std::vector<Comparison> comparisons = compareAll(job, installed, files);
-    // Library files the archives before this one would write, case-folded.
-    QHash<QString, Written> written;
+    PlannedLibrary planned;
     for (std::size_t i = 0; i < job.items.size(); ++i) {
         Comparison& comparison = comparisons[i];
         PackagePreview preview;
         preview.archive = job.items[i].fileName();
         preview.problem = std::move(comparison.problem);
+        preview.error = comparison.error;
+        preview.warnings = comparison.warnings;
         const std::size_t index = previews.size();
-        for (const LibraryTransaction::Change& change : comparison.changes) {
-            PackagePreview::File file;
-            file.path = shownPath(comparison.root, job.destDir, change.path);
-            file.kind = change.kind;
-            file.owner = change.owner;
-            const QString key = (comparison.root + QLatin1Char('/') + change.path).toCaseFolded();
-            if (const auto earlier = written.constFind(key); earlier != written.constEnd()) {
-                // An archive before this one writes it first.
-                const bool same = earlier->size == change.size && earlier->crc == change.crc;
-                file.kind = same ? Kind::Same : Kind::Replace;
-                file.owner.clear();
-                if (!same)
-                    previews[earlier->package].files[earlier->file].overwrittenBy = preview.archive;
-            }
-            if (file.kind != Kind::Same || !written.contains(key))
-                written.insert(key, {index, preview.files.size(), change.size, change.crc});
-            preview.files.push_back(std::move(file));
+        QStringList paths;
+        if (preview.problem.isEmpty() && !meetEarlierArchives(preview, comparison, previews, index,
+                                                              planned, job.destDir, &paths))
+            preview.files.clear(); // nothing of it would be written
+        for (std::size_t f = 0; preview.problem.isEmpty() && f < preview.files.size(); ++f) {
+            const LibraryTransaction::Change& change = comparison.changes[f];
+            const bool first =
+                !planned.find(comparison.root + QLatin1Char('/') + paths[qsizetype(f)]);
+            if (preview.files[f].kind != Kind::Same || first)
+                planned.add(comparison.root, paths[qsizetype(f)],
+                            {index, f, change.size, change.crc});
         }
         previews.push_back(std::move(preview));
     }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "analysis/ItemState.h"
 #include "install/InstallJob.h"
 #include "install/LibraryTransaction.h"
 
@@ -20,7 +21,11 @@ struct PackagePreview {
     };
 
     QString archive;
-    QString problem; // why it would fail; nothing would be written then
+    // Why it would fail, as the install's "REASON" would say it ("PATH:
+    // REASON"); nothing would be written then.
+    QString problem;
+    ItemError error = ItemError(0); // the install's "ERROR" when it would fail
+    QStringList warnings;           // what the install would note in "WARNING"
     std::vector<File> files;
 
     int count(LibraryTransaction::Change::Kind kind) const;
@@ -30,9 +35,13 @@ struct PackagePreview {
 };
 
 // Compares what every record of `job` would write, in order, with the
-// library and with what the records before it would write: the same
-// comparison, the same letter-case matching and the same order the install
-// then uses, so its counts are the install's.
+// library as each would find it: what is there now and what the records
+// before it would have written (unless they would fail). The same
+// comparison, letter-case matching, order and checks the install then
+// uses — a folder that cannot be written to, a file where a folder goes or
+// a folder where a file goes, the free space the batch needs — so its
+// counts and failures are the install's, apart from what only writing can
+// reveal.
 std::vector<PackagePreview> previewInstall(const InstallJob& job);
 
 } // namespace packshelf

@@ -153,6 +153,7 @@ private:
                         transaction.failedPath(), transaction.problem());
         }
         noteNestedFailures(*view, archivePath);
+        addWarnings(plan.warnings);
         noteKeptFiles(transaction.removal());
         const LibraryTransaction::Counts& counts = transaction.counts();
         qCInfo(lcInstall).noquote() << QStringLiteral("%1: %2 added, %3 replaced, %4 the same")
@@ -195,16 +196,21 @@ private:
     // Files of the earlier version that could not be taken out stay, and
     // the record says which and why.
     void noteKeptFiles(const RemovalOutcome& removal) {
-        QStringList warnings;
-        const std::optional<QString> earlier = m_item.text(key::Warning);
-        if (earlier)
-            warnings << *earlier;
+        QStringList lines;
         for (qsizetype i = 0; i < removal.kept.size(); ++i) {
-            warnings << QStringLiteral("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
-            qCWarning(lcInstall).noquote() << warnings.last();
+            lines << QStringLiteral("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
+            qCWarning(lcInstall).noquote() << lines.last();
         }
-        if (!removal.kept.isEmpty())
-            m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
+        addWarnings(lines);
+    }
+
+    void addWarnings(const QStringList& lines) {
+        if (lines.isEmpty())
+            return;
+        QStringList warnings;
+        if (const std::optional<QString> earlier = m_item.text(key::Warning))
+            warnings << *earlier;
+        m_item.setText(key::Warning, (warnings + lines).join(QLatin1Char('\n')));
     }
 
     Outcome fail(ItemError code, const QString& path, const QString& reason) {

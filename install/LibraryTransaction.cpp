@@ -54,6 +54,7 @@ struct LibraryTransaction::FileWrite {
 // library remembers of it.
 struct LibraryTransaction::Recorded {
     Manifest::File file;
+    QString target;    // as the plan names it
     QByteArray folder; // on disk now (a staging folder for a new branch)
     QByteArray name;
     int write = -1;      // its entry in m_writes, when it is written
@@ -230,12 +231,16 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         fail(target, systemReason(errno));
         return nullptr;
     } else {
-        // A folder of the same name in another letter case takes the files.
-        const QList<QByteArray> matches =
-            listing(parent->path).value(QFile::decodeName(name).toCaseFolded() + QLatin1Char('/'));
+        // A folder of the same name in another letter case takes the files;
+        // a file of that name stands in the way, as it would in any case.
+        const QString folded = QFile::decodeName(name).toCaseFolded();
+        const QList<QByteArray> matches = listing(parent->path).value(folded + QLatin1Char('/'));
         if (!matches.isEmpty()) {
             actual = matches.first();
             folder.exists = true;
+        } else if (listing(parent->path).contains(folded)) {
+            fail(target, obstacle(S_IFREG));
+            return nullptr;
         }
     }
     if (folder.exists) {
@@ -243,6 +248,8 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         folder.finalPath = folder.path;
         sweep(folder.path);
     } else {
+        if (!canWriteIn(parent->path, slash < 0 ? QString() : target.left(slash)))
+            return nullptr;
         folder.stagedAt = int(m_stagedFolders.size());
         StagedFolder staged{parent->path, newStagingName(), name};
         folder.path = joined(parent->path, staged.staging);
@@ -258,6 +265,7 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     if (!folder)
         return false;
     Recorded recorded;
+    recorded.target = file.target;
     recorded.folder = folder->path;
     recorded.name = QFile::encodeName(file.target.mid(slash + 1));
     bool found = false;
@@ -270,11 +278,13 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
         if (!found && errno != ENOENT)
             return fail(file.target, systemReason(errno));
         if (!found) {
-            const QList<QByteArray> matches =
-                listing(folder->path).value(QFile::decodeName(recorded.name).toCaseFolded());
+            const QString folded = QFile::decodeName(recorded.name).toCaseFolded();
+            const QList<QByteArray> matches = listing(folder->path).value(folded);
             if (!matches.isEmpty()) {
                 recorded.name = matches.first();
                 found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            } else if (listing(folder->path).contains(folded + QLatin1Char('/'))) {
+                return fail(file.target, obstacle(S_IFDIR));
             }
         }
         if (found && !S_ISREG(st.st_mode))
@@ -302,6 +312,9 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
         applyHistory(recorded, currentCrc);
     else
         applyHistory(recorded, nullptr);
+    if (!same && folder->exists &&
+        !canWriteIn(folder->path, slash < 0 ? QString() : file.target.left(slash)))
+        return false;
     if (!same) {
         FileWrite write;
         write.file = &file;
@@ -379,6 +392,20 @@ std::optional<quint32> LibraryTransaction::crcOfLibraryFile(int dirFd, const QBy
     if (!fd.valid() || !crcOfFile(fd.get(), quint64(st.st_size), &crc))
         return std::nullopt;
     return crc;
+}
+
+// An existing folder something is written into must take it: found while
+// planning, so that a preview says what the install would meet.
+bool LibraryTransaction::canWriteIn(const QByteArray& folder, const QString& target) {
+    if (m_writable.contains(folder))
+        return true;
+    const int fd = directory(folder);
+    if (fd < 0 || ::faccessat(fd, ".", W_OK, AT_EACCESS) != 0)
+        return fail(
+            target,
+            QStringLiteral("the folder cannot be written to (%1)").arg(systemReason(errno)));
+    m_writable.insert(folder);
+    return true;
 }
 
 bool LibraryTransaction::makeFolder(const QString& target) {
@@ -516,6 +543,7 @@ bool LibraryTransaction::compare() {
     for (const Recorded& recorded : m_recorded) {
         Change change;
         change.path = recorded.file.path;
+        change.target = recorded.target;
         change.size = recorded.file.size;
         change.crc = recorded.file.crc;
         change.owner = recorded.owner;

@@ -75,7 +75,8 @@ public:
     // One planned file as it would go into the library.
     struct Change {
         enum class Kind { Add, Replace, Same };
-        QString path; // under the root, as named on disk
+        QString path;   // under the root, as named on disk
+        QString target; // under the root, as the plan names it
         Kind kind = Kind::Add;
         QString owner; // the installed package the library's file belongs to
         quint64 size = 0;
@@ -144,6 +145,7 @@ private:
     Folder* resolveFolder(const QString& target);
     bool resolveFile(const PlannedFile& file);
     bool makeFolder(const QString& target);
+    bool canWriteIn(const QByteArray& folder, const QString& target);
     bool writeFile(const FileWrite& write);
     void rollback();
     QByteArray newStagingName();
@@ -155,6 +157,7 @@ private:
     std::map<QByteArray, handles::UniqueFd> m_directories;
     QHash<QByteArray, QHash<QString, QList<QByteArray>>> m_listings;
     QSet<QByteArray> m_swept;
+    QSet<QByteArray> m_writable; // existing folders found writable
     std::map<QString, Folder> m_folders; // nodes stay put while others are added
     std::vector<StagedFolder> m_stagedFolders;
     std::vector<FileWrite> m_writes;

@@ -1,0 +1,152 @@
+// What the preview says is what the install does: the same failures with
+// the same reasons, and the same library paths, for batches whose archives
+// meet each other and libraries that cannot take them.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+#include <optional>
+#include <set>
+#include <sys/mount.h>
+
+#include "install/InstallPreview.h"
+#include "tests/install/InstallFixtures.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+namespace {
+
+QStringList filesBelow(const QString& folder) {
+    QStringList files;
+    for (const QString& path : listRecursive(folder)) {
+        if (!path.endsWith('/'))
+            files << path;
+    }
+    return files;
+}
+
+} // namespace
+
+TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<QString, ZipWriter>> archives; // in list order
+        std::function<bool(Library&)> prepare;               // false: skip the row
+        bool unprivileged = false;
+        QStringList library; // the library's files afterwards
+        QStringList failing; // archives that fail, both ways
+    };
+    const auto nothing = [](Library&) { return true; };
+    const std::vector<Row> rows = {
+        {"names that differ only in letter case in one archive",
+         {{"case.zip",
+           ZipWriter().addFile("Runtime/a.txt", "small").addFile("Runtime/A.txt", "CAPITAL")}},
+         nothing,
+         false,
+         {"Runtime/A.txt"},
+         {}},
+        {"a file, then a folder of the same name in a later archive",
+         {{"A1.zip", ZipWriter().addFile("Runtime/foo", "a file")},
+          {"B1.zip", ZipWriter().addFile("Runtime/foo/bar.txt", "below")}},
+         nothing,
+         false,
+         {"Runtime/foo"},
+         {"B1.zip"}},
+        {"a folder, then a file of the same name in a later archive",
+         {{"A1.zip", ZipWriter().addFile("Runtime/foo/bar.txt", "below")},
+          {"B1.zip", ZipWriter().addFile("Runtime/FOO", "a file")}},
+         nothing,
+         false,
+         {"Runtime/foo/bar.txt"},
+         {"B1.zip"}},
+        {"the same file in two letter cases in a batch",
+         {{"A.zip", ZipWriter().addFile("RUNTIME/Foo2.txt", "first")},
+          {"B.zip", ZipWriter().addFile("Runtime/foo2.txt", "second")}},
+         nothing,
+         false,
+         {"RUNTIME/Foo2.txt"},
+         {}},
+        {"a library that cannot be written to",
+         {{"A.zip", ZipWriter().addFile("Runtime/a.txt", "a")}},
+         [](Library& box) {
+             return QFile::setPermissions(box.dest, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+         },
+         true,
+         {},
+         {"A.zip"}},
+        {"a package larger than the library's free space",
+         {{"big.zip", ZipWriter().addFile("Runtime/big.bin", QByteArray(6 << 20, 'z'))},
+          {"small.zip", ZipWriter().addFile("Runtime/small.txt", "fits")}},
+         [](Library& box) {
+             return ::mount("tmpfs", QFile::encodeName(box.dest).constData(), "tmpfs", 0,
+                            "size=4m") == 0;
+         },
+         false,
+         {"Runtime/small.txt"},
+         {"big.zip"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Library box;
+        std::vector<ArchiveItem> items;
+        for (const auto& [name, zip] : row.archives)
+            box.add(name, zip);
+        for (const auto& [name, zip] : row.archives)
+            items.push_back(box.analysed(name));
+        if (!row.prepare(box)) {
+            ADD_FAILURE() << "cannot prepare the row here";
+            continue;
+        }
+        std::vector<PackagePreview> previews;
+        InstallRecording run;
+        {
+            std::optional<PermissionsEnforced> enforced;
+            if (row.unprivileged)
+                enforced.emplace();
+            previews = previewInstall(box.job(items));
+            run = runInstaller(box.job(items));
+        }
+        QFile::setPermissions(box.dest, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner);
+        ASSERT_EQ(previews.size(), run.items.size());
+        std::set<QString> previewed;
+        QStringList failing;
+        for (std::size_t i = 0; i < previews.size(); ++i) {
+            const ArchiveItem& installed = run.items[i];
+            SCOPED_TRACE(previews[i].archive.toStdString());
+            EXPECT_EQ(previews[i].problem, installed.text(key::Reason).value_or(QString()));
+            EXPECT_EQ(previews[i].problem.isEmpty(), installed.state() == ItemState::Installed);
+            if (!previews[i].problem.isEmpty()) {
+                failing << previews[i].archive;
+                EXPECT_EQ(qint64(previews[i].error), installed.integer(key::Error));
+            }
+            EXPECT_EQ(previews[i].warnings.join('\n'),
+                      installed.text(key::Warning).value_or(QString()));
+            for (const PackagePreview::File& file : previews[i].files)
+                previewed.insert(file.path);
+        }
+        EXPECT_EQ(failing, row.failing);
+        EXPECT_EQ(QStringList(previewed.begin(), previewed.end()), row.library);
+        EXPECT_EQ(filesBelow(box.dest), row.library);
+        ::umount2(QFile::encodeName(box.dest).constData(), MNT_DETACH);
+    }
+
+    // The window and the command line preview the archive that crashed them.
+    Library box;
+    box.add("case.zip",
+            ZipWriter().addFile("Runtime/a.txt", "small").addFile("Runtime/A.txt", "CAPITAL"));
+    const CliResult dryRun =
+        runCli({"install", box.source, box.dest, "--dry-run", "--work", box.work});
+    EXPECT_EQ(dryRun.exitCode, 0) << dryRun.err.toStdString();
+    EXPECT_TRUE(dryRun.out.contains("Runtime/a.txt and Runtime/A.txt meet at one library path"))
+        << dryRun.out.toStdString();
+    EXPECT_EQ(runCli({"install", box.source, box.dest, "--work", box.work}).exitCode, 0);
+    EXPECT_EQ(filesBelow(box.dest), QStringList{"Runtime/A.txt"});
+    EXPECT_EQ(readFile(box.dest + "/Runtime/A.txt"), "CAPITAL") << "the later entry wins";
+}
