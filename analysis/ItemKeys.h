@@ -26,6 +26,9 @@ inline const QString Reason = QStringLiteral("REASON");
 // What went wrong without failing the record: parts of the archive that
 // the tree does not show, or nested archives an install could not take.
 inline const QString Warning = QStringLiteral("WARNING");
+// 1 when an install found the package installed from this very archive and
+// every file it wrote still as it wrote it: nothing was written.
+inline const QString Unchanged = QStringLiteral("UNCHANGED");
 } // namespace packshelf::key
 
 namespace packshelf::verdict {

@@ -195,6 +195,8 @@ std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts, bool qu
 // A dry run's record ends as the install would leave it when it fails: the
 // same "STATE", "ERROR", "INFO" and "REASON"; and with its "WARNING".
 void markAsTheInstallWould(ArchiveItem& item, const PackagePreview& preview) {
+    if (preview.unchanged)
+        item.setInteger(key::Unchanged, 1);
     if (preview.problem.isEmpty()) {
         if (!preview.warnings.isEmpty())
             item.setText(key::Warning, preview.warnings.join(QLatin1Char('\n')));

@@ -29,6 +29,8 @@ struct CopyPlan {
     std::optional<QString> directSource;
     std::optional<QString> directDestination;
 
+    bool operator==(const CopyPlan&) const = default;
+
     bool copiesIntoDestination() const { return primarySource || dataSource; }
     // A direct plan that lacks its source or its destination copies nothing
     // and fails, rather than passing for an install.

@@ -14,6 +14,7 @@
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
 #include "install/LibraryRecords.h"
+#include "install/PackageRemoval.h"
 
 namespace packshelf {
 
@@ -56,6 +57,7 @@ struct Comparison {
     ItemError error = ItemError(0);
     QString root;
     QStringList warnings;
+    bool unchanged = false;
     std::vector<LibraryTransaction::Change> changes;
 };
 
@@ -88,6 +90,12 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
     for (const Manifest& manifest : installed) {
         if (manifest.archive == item.fileName())
             memory.previous = manifest;
+    }
+    if (memory.previous &&
+        isInstalledUnchanged(*memory.previous, view->digest(), copyPlanFor(item))) {
+        comparison.root = plan.root;
+        comparison.unchanged = true;
+        return comparison;
     }
     transaction.remember(std::move(memory));
     if (!transaction.compare()) {
@@ -260,6 +268,7 @@ std::vector<PackagePreview> previewInstall(const InstallJob& job) {
         preview.problem = std::move(comparison.problem);
         preview.error = comparison.error;
         preview.warnings = comparison.warnings;
+        preview.unchanged = comparison.unchanged;
         const std::size_t index = previews.size();
         QStringList paths;
         if (preview.problem.isEmpty() && !meetEarlierArchives(preview, comparison, previews, index,

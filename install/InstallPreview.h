@@ -26,6 +26,7 @@ struct PackagePreview {
     QString problem;
     ItemError error = ItemError(0); // the install's "ERROR" when it would fail
     QStringList warnings;           // what the install would note in "WARNING"
+    bool unchanged = false;         // installed from this very archive, unchanged: left alone
     std::vector<File> files;
 
     int count(LibraryTransaction::Change::Kind kind) const;

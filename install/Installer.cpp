@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include "analysis/NameRules.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/ZipInput.h"
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
 #include "install/InstallLog.h"
@@ -52,6 +54,15 @@ public:
 
     // Why nothing may be installed, when that is so.
     const QString& refusal() const { return m_refusal; }
+
+    // The record of the package installed from `archive`, if any.
+    const Manifest* installed(const QString& archive) const {
+        for (const Manifest& manifest : m_manifests) {
+            if (manifest.archive == archive)
+                return &manifest;
+        }
+        return nullptr;
+    }
 
     // What the transaction is to remember for the package of `archive`;
     // the records are lent to it until settle().
@@ -120,6 +131,13 @@ private:
         const QString archivePath = joinPath(m_job.sourceDir, m_item.fileName());
         if (!m_records.refusal().isEmpty())
             return fail(ItemError::ErrorCopy, m_job.destDir, m_records.refusal());
+        if (isInstalledUnchanged()) {
+            qCInfo(lcInstall).noquote()
+                << QStringLiteral("%1: already installed, unchanged").arg(m_item.fileName());
+            m_item.setInteger(key::State, ItemState::Installed);
+            m_item.setInteger(key::Unchanged, 1);
+            return Outcome::Installed;
+        }
         QString problem;
         std::unique_ptr<ArchiveView> view = ArchiveView::open(
             m_item.nativePathIn(m_job.sourceDir), workFolderOf(m_job), &problem, m_cancel);
@@ -163,6 +181,25 @@ private:
                                            .arg(counts.same);
         m_item.setInteger(key::State, ItemState::Installed);
         return Outcome::Installed;
+    }
+
+    // The package of this very archive is installed and every file it
+    // wrote is as it wrote it: nothing is written, not even its record.
+    // Only the archive's directory is read to tell.
+    bool isInstalledUnchanged() const {
+        const Manifest* previous = m_records.installed(m_item.fileName());
+        const QByteArray nativePath = m_item.nativePathIn(m_job.sourceDir);
+        struct stat st;
+        if (!previous || ::stat(nativePath.constData(), &st) != 0 ||
+            quint64(st.st_size) != previous->archiveSize)
+            return false;
+        QString problem;
+        const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
+        if (!input)
+            return false;
+        const ArchiveIndex index = readArchiveIndex(*input);
+        return index.ok() &&
+               packshelf::isInstalledUnchanged(*previous, index.digest(), copyPlanFor(m_item));
     }
 
     void describePackage(Manifest& manifest, const ArchiveView& view, const InstallPlan& plan) {

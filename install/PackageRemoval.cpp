@@ -142,6 +142,18 @@ void RemovalOutcome::countResults(const LibraryJournal& journal, const QString& 
     }
 }
 
+bool isAsRecorded(const Manifest& package) {
+    return std::all_of(package.files.begin(), package.files.end(), [&](const Manifest::File& file) {
+        return currentState(package, file) == Current::AsWritten;
+    });
+}
+
+bool isInstalledUnchanged(const Manifest& package, const QByteArray& digest,
+                          const CopyPlan& plan) {
+    return package.sha256 == QString::fromLatin1(digest.toHex()) && package.plan == plan &&
+           isAsRecorded(package);
+}
+
 std::vector<const Manifest::File*> allFiles(const Manifest& package) {
     std::vector<const Manifest::File*> files;
     for (const Manifest::File& file : package.files)

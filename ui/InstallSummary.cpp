@@ -42,7 +42,9 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
     InstallSummary summary;
     for (const ArchiveItem& item : items) {
         const QString name = item.fileName();
-        if (item.state() == ItemState::Installed && lostSomething(item))
+        if (item.state() == ItemState::Installed && item.flag(key::Unchanged))
+            summary.m_unchanged.append({name, {}});
+        else if (item.state() == ItemState::Installed && lostSomething(item))
             summary.m_incomplete.append({name, nestedFailureNote(item)});
         else if (item.state() == ItemState::Installed)
             summary.m_installed.append({name, {}});
@@ -57,6 +59,9 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
 QString InstallSummary::headline() const {
     const int installed = int(m_installed.size() + m_incomplete.size());
     QString line = tr("%n archive(s) installed.", nullptr, installed);
+    if (!m_unchanged.isEmpty())
+        line += QLatin1Char(' ') + tr("%n already installed and unchanged, left alone.", nullptr,
+                                      int(m_unchanged.size()));
     if (!m_failed.isEmpty())
         line += QLatin1Char(' ') + tr("%n failed.", nullptr, int(m_failed.size()));
     if (!m_untouched.isEmpty())
@@ -69,6 +74,7 @@ QString InstallSummary::detailsHtml() const {
     return section(tr("Failed"), m_failed) +
            section(tr("Installed, with parts missing"), m_incomplete) +
            section(tr("Installed"), m_installed) +
+           section(tr("Already installed, unchanged"), m_unchanged) +
            section(tr("Not installed (cancelled)"), m_untouched);
 }
 

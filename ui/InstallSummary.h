@@ -29,6 +29,8 @@ public:
     const QList<Entry>& failed() const { return m_failed; }
     // Not begun: the install was cancelled before their turn.
     const QList<Entry>& untouched() const { return m_untouched; }
+    // Installed from this very archive before, and unchanged: left alone.
+    const QList<Entry>& unchanged() const { return m_unchanged; }
 
     // One line for the top of the summary, and the lists below it.
     QString headline() const;
@@ -39,6 +41,7 @@ private:
     QList<Entry> m_incomplete;
     QList<Entry> m_failed;
     QList<Entry> m_untouched;
+    QList<Entry> m_unchanged;
 };
 
 } // namespace packshelf

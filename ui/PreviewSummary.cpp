@@ -45,7 +45,8 @@ PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
                         preview.count(Kind::Replace),
                         preview.count(Kind::Same),
                         {},
-                        {}};
+                        {},
+                        preview.unchanged};
         for (const PackagePreview::File& file : preview.files) {
             addOnce(archive.installedConflicts, file.owner);
             addOnce(archive.batchConflicts, file.overwrittenBy);
@@ -96,6 +97,9 @@ QString PreviewSummary::archiveText(const QString& name) const {
         return {};
     if (!found->problem.isEmpty())
         return tr("Cannot be installed: %1").arg(found->problem);
+    if (found->unchanged)
+        return tr("Already installed from this archive, and every file is as it was installed: "
+                  "it is left alone.");
     QStringList lines{filesText(found->added, found->replaced, found->same)};
     if (!found->installedConflicts.isEmpty())
         lines << tr("Replaces files installed by: %1").arg(joined(found->installedConflicts));

@@ -29,6 +29,7 @@ public:
         int same = 0;
         QStringList installedConflicts; // installed packages whose files it replaces
         QStringList batchConflicts;     // archives of this install that write its files too
+        bool unchanged = false;         // installed from this very archive and unchanged
     };
 
     static PreviewSummary of(std::vector<PackagePreview> previews);

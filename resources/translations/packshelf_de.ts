@@ -173,6 +173,13 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>%n already installed and unchanged, left alone.</source>
+        <translation>
+            <numerusform>%n bereits unverändert installiert, belassen.</numerusform>
+            <numerusform>%n bereits unverändert installiert, belassen.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%n not installed: the install was cancelled.</source>
         <translation>
             <numerusform>%n nicht installiert: Die Installation wurde abgebrochen.</numerusform>
@@ -190,6 +197,10 @@
     <message>
         <source>Installed</source>
         <translation>Installiert</translation>
+    </message>
+    <message>
+        <source>Already installed, unchanged</source>
+        <translation>Bereits installiert, unverändert</translation>
     </message>
     <message>
         <source>Not installed (cancelled)</source>
@@ -535,6 +546,10 @@ und aus:%3/%4</translation>
     <message>
         <source>Cannot be installed: %1</source>
         <translation>Kann nicht installiert werden: %1</translation>
+    </message>
+    <message>
+        <source>Already installed from this archive, and every file is as it was installed: it is left alone.</source>
+        <translation>Bereits aus diesem Archiv installiert, und jede Datei ist wie installiert: es bleibt unberührt.</translation>
     </message>
     <message>
         <source>Replaces files installed by: %1</source>

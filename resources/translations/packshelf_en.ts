@@ -173,6 +173,13 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>%n already installed and unchanged, left alone.</source>
+        <translation>
+            <numerusform>%n already installed and unchanged, left alone.</numerusform>
+            <numerusform>%n already installed and unchanged, left alone.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%n not installed: the install was cancelled.</source>
         <translation>
             <numerusform>%n not installed: the install was cancelled.</numerusform>
@@ -189,6 +196,10 @@
     </message>
     <message>
         <source>Installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Already installed, unchanged</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -533,6 +544,10 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Cannot be installed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Already installed from this archive, and every file is as it was installed: it is left alone.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -150,3 +150,57 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
     EXPECT_EQ(filesBelow(box.dest), QStringList{"Runtime/A.txt"});
     EXPECT_EQ(readFile(box.dest + "/Runtime/A.txt"), "CAPITAL") << "the later entry wins";
 }
+
+// An archive whose package is installed from it and unchanged is left
+// alone, record and all; a changed file or a changed archive is installed.
+TEST(PreviewTruth, AnInstalledUnchangedPackageIsLeftAlone) {
+    Library box;
+    box.add("P.zip", ZipWriter().addFile("Runtime/a.txt", "aaaa").addFile("Runtime/b.txt", "bbbb"));
+    const QStringList install{"install", box.source, box.dest, "--work", box.work};
+    ASSERT_EQ(runCli(install).exitCode, 0);
+    const QString record = [&] {
+        const QStringList names = QDir(box.dest + "/.packshelf").entryList({"*.json"});
+        return names.isEmpty() ? QString() : box.dest + "/.packshelf/" + names.first();
+    }();
+    const QByteArray recorded = readFile(record);
+    struct Row {
+        const char* name;
+        std::function<void()> change;
+        bool unchanged;
+    };
+    const std::vector<Row> rows = {
+        {"nothing changed", [] {}, true},
+        {"a file changed, its size kept", [&] { writeFile(box.dest + "/Runtime/b.txt", "BBBB"); },
+         false},
+        {"a file missing", [&] { QFile::remove(box.dest + "/Runtime/a.txt"); }, false},
+        {"the archive changed",
+         [&] {
+             box.add("P.zip", ZipWriter()
+                                  .addFile("Runtime/a.txt", "aaaa")
+                                  .addFile("Runtime/b.txt", "bbbb")
+                                  .addFile("Runtime/c.txt", "c"));
+         },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        const CliResult dryRun = runCli(QStringList(install) << "--dry-run");
+        ASSERT_FALSE(dryRun.records().isEmpty());
+        EXPECT_EQ(dryRun.records().first()["UNCHANGED"].toInt(), row.unchanged ? 1 : 0);
+        const FolderSnapshot before = FolderSnapshot::of(box.dest + "/.packshelf");
+        const CliResult result = runCli(install);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.records().first()["STATE"].toInt(), 9);
+        EXPECT_EQ(result.records().first()["UNCHANGED"].toInt(), row.unchanged ? 1 : 0);
+        if (row.unchanged) {
+            EXPECT_EQ(
+                FolderSnapshot::differences(before, FolderSnapshot::of(box.dest + "/.packshelf")),
+                QStringList())
+                << "not even the record is written";
+            EXPECT_EQ(readFile(record), recorded);
+        }
+        EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "aaaa");
+        EXPECT_EQ(readFile(box.dest + "/Runtime/b.txt"), "bbbb");
+    }
+}
