@@ -46,9 +46,12 @@ bool hasDriveLetter(const QString& name) {
 
 } // namespace
 
-QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
+// A name flagged as UTF-8 that is not valid UTF-8 is read as CP437 like an
+// unflagged one: every byte keeps a character of its own, so two distinct
+// names never decode to one.
+QString decodeEntryName(const QByteArray& raw, bool /*utf8Flag*/) {
     QString decoded;
-    if (isValidUtf8(raw, &decoded) || utf8Flag)
+    if (isValidUtf8(raw, &decoded))
         return decoded;
     return decodeCp437(raw);
 }

@@ -61,6 +61,9 @@ public:
 
     const ViewNode& root() const { return m_root; }
     const std::vector<NestedFailure>& nestedFailures() const { return m_nestedFailures; }
+    // Paths that two entries of the archive name alike: the later entry
+    // in the archive stands for them.
+    const QStringList& sharedNames() const { return m_sharedNames; }
     // The SHA-256 digest of the archive's listing.
     QByteArray digest() const;
 
@@ -91,6 +94,7 @@ private:
     std::map<std::vector<int>, std::unique_ptr<Loaded>> m_archives; // {} is the top archive
     ViewNode m_root;
     std::vector<NestedFailure> m_nestedFailures;
+    QStringList m_sharedNames;
 };
 
 } // namespace packshelf

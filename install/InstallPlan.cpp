@@ -203,6 +203,10 @@ InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& 
         planner.fail(plan.root, QStringLiteral("the destination is not an absolute path"));
         return plan;
     }
+    for (const QString& shared : view.sharedNames())
+        plan.warnings.append(
+            QStringLiteral("two entries are named %1: the later in the archive is installed")
+                .arg(shared));
     if (copy.primarySource)
         planner.addEntriesOf(*copy.primarySource);
     if (copy.dataSource)

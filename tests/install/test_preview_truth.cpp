@@ -51,6 +51,22 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
          false,
          {"Runtime/A.txt"},
          {}},
+        {"names flagged UTF-8 that are not, and two entries of one name",
+         {{"bytes.zip",
+           [] {
+               ZipWriter zip;
+               for (const char* name : {"Runtime/\xff.txt", "Runtime/\xfe.txt"}) {
+                   ZipWriter::Entry entry = ZipWriter::entry(name, name);
+                   entry.flags = 0x0800; // UTF-8
+                   zip.add(entry);
+               }
+               return zip.addFile("Runtime/dup.txt", "first").addFile("Runtime/dup.txt", "second");
+           }()}},
+         nothing,
+         false,
+         {"Runtime/dup.txt", QString::fromUtf8("Runtime/\u00a0.txt"),
+          QString::fromUtf8("Runtime/\u25a0.txt")},
+         {}},
         {"a file, then a folder of the same name in a later archive",
          {{"A1.zip", ZipWriter().addFile("Runtime/foo", "a file")},
           {"B1.zip", ZipWriter().addFile("Runtime/foo/bar.txt", "below")}},
@@ -149,6 +165,12 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
     EXPECT_EQ(runCli({"install", box.source, box.dest, "--work", box.work}).exitCode, 0);
     EXPECT_EQ(filesBelow(box.dest), QStringList{"Runtime/A.txt"});
     EXPECT_EQ(readFile(box.dest + "/Runtime/A.txt"), "CAPITAL") << "the later entry wins";
+    box.add("dup.zip",
+            ZipWriter().addFile("Runtime/dup.txt", "first").addFile("Runtime/dup.txt", "second"));
+    const CliResult shared = runCli({"install", box.source, box.dest, "--work", box.work});
+    EXPECT_TRUE(shared.out.contains("two entries are named Runtime/dup.txt"))
+        << shared.out.toStdString();
+    EXPECT_EQ(readFile(box.dest + "/Runtime/dup.txt"), "second");
 }
 
 // An archive whose package is installed from it and unchanged is left
