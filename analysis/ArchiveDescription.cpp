@@ -265,6 +265,13 @@ private:
             m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, index.problem));
             return std::nullopt;
         }
+        // An install checks the whole content of an archive nested at the
+        // top: it is charged here as it is there.
+        if (!path.contains(QLatin1Char('/')) &&
+            !m_budget.chargeContent(declaredContent(index), &problem)) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, problem));
+            return std::nullopt;
+        }
         return describeIndex(nested->input(), index, path, depth, nesting + 1);
     }
 

@@ -102,6 +102,24 @@ std::unique_ptr<NestedArchive> NestedArchive::load(const ZipInput& parent, const
         new NestedArchive(FileInput::adopt(std::move(fd), size), &budget, 0));
 }
 
+quint64 declaredContent(const ArchiveIndex& index) {
+    quint64 bytes = 0;
+    for (const IndexEntry& entry : index.entries) {
+        if (!entry.isFolder())
+            bytes += entry.uncompressedSize;
+    }
+    return bytes;
+}
+
+bool NestedBudget::chargeContent(quint64 bytes, QString* problem) {
+    if (bytes > m_inflateLeft) {
+        *problem = QStringLiteral("its content inflates to more than one archive may hold");
+        return false;
+    }
+    m_inflateLeft -= bytes;
+    return true;
+}
+
 NestedArchive::~NestedArchive() {
     m_input.reset();
     m_budget->m_memoryLeft += m_memoryHeld;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 
+#include "archive/ArchiveIndex.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -24,12 +25,21 @@ public:
 
     quint64 memoryLeft() const { return m_memoryLeft; }
 
+    // Charges what checking a nested archive's whole content inflates (its
+    // entries' declared sizes), so that an archive of small nested archives
+    // that inflate to much more is refused before anything is inflated;
+    // false, with `problem` set, when the budget is spent.
+    bool chargeContent(quint64 bytes, QString* problem);
+
 private:
     friend class NestedArchive;
     quint64 m_memoryLeft = MemoryTotal;
     quint64 m_inflateLeft = InflateTotal;
     int m_archivesLeft = ArchiveTotal;
 };
+
+// What the files of an archive inflate to, as its index declares them.
+quint64 declaredContent(const ArchiveIndex& index);
 
 // An archive stored as an entry of another one, made readable without
 // expanding anything: inflated (its CRC-32 checked) into memory, or, when

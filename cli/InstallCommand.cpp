@@ -197,6 +197,10 @@ std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts, bool qu
 void markAsTheInstallWould(ArchiveItem& item, const PackagePreview& preview) {
     if (preview.unchanged)
         item.setInteger(key::Unchanged, 1);
+    if (preview.nestedError != 0 && preview.problem.isEmpty()) {
+        item.setInteger(key::Error, preview.nestedError);
+        item.setText(key::Info, verdict::InstallFailed);
+    }
     if (preview.problem.isEmpty()) {
         if (!preview.warnings.isEmpty())
             item.setText(key::Warning, preview.warnings.join(QLatin1Char('\n')));

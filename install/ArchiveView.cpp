@@ -40,6 +40,11 @@ bool isNestedArchive(const QString& name, const ViewNode& node) {
 
 } // namespace
 
+QString nestedFailureLine(const ArchiveView::NestedFailure& failure) {
+    return QStringLiteral("%1: the nested archive cannot be expanded (%2)")
+        .arg(failure.name, failure.reason);
+}
+
 QStringList ViewNode::names() const {
     const QStringList unordered = children.keys();
     QStringList ordered;
@@ -167,7 +172,9 @@ void ArchiveView::overlayNestedOnTop() {
     }
 }
 
-bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) const {
+bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) {
+    if (!m_budget.chargeContent(declaredContent(loaded.index), problem))
+        return false;
     for (const IndexEntry& entry : loaded.index.entries) {
         if (entry.isFolder())
             continue;

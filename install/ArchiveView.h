@@ -83,7 +83,7 @@ private:
     // Lays the entries of `loaded` over `folder`.
     void overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting);
     void overlayNestedOnTop();
-    bool isReadableWhole(const Loaded& loaded, QString* problem) const;
+    bool isReadableWhole(const Loaded& loaded, QString* problem);
     // Reads the archive named `part` + ".zip" in `folder` over a new folder
     // `part`; the new folder, or nothing.
     ViewNode* overlayNamed(ViewNode& folder, const QString& part);
@@ -96,5 +96,8 @@ private:
     std::vector<NestedFailure> m_nestedFailures;
     QStringList m_sharedNames;
 };
+
+// The "WARNING" line of a nested archive that is not installed with the rest.
+QString nestedFailureLine(const ArchiveView::NestedFailure& failure);
 
 } // namespace packshelf

@@ -23,8 +23,8 @@ struct InstallPlan {
     QString root;        // the library, or the archive's own destination
     QStringList folders; // folders made or merged into, parents first
     std::vector<PlannedFile> files;
-    QString problem;     // why it cannot be carried out; nothing may be written then
-    QString problemPath; // what it concerns: a path in the archive or under the root
+    QString problem;      // why it cannot be carried out; nothing may be written then
+    QString problemPath;  // what it concerns: a path in the archive or under the root
     QStringList warnings; // what the install does that the archive does not say as it is
 
     bool ok() const { return problem.isEmpty(); }

@@ -58,6 +58,7 @@ struct Comparison {
     QString root;
     QStringList warnings;
     bool unchanged = false;
+    ItemError nestedError = ItemError(0);
     std::vector<LibraryTransaction::Change> changes;
 };
 
@@ -105,7 +106,11 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
         return comparison;
     }
     comparison.root = plan.root;
-    comparison.warnings = plan.warnings;
+    for (const ArchiveView::NestedFailure& failure : view->nestedFailures()) {
+        comparison.nestedError = failure.code;
+        comparison.warnings << nestedFailureLine(failure);
+    }
+    comparison.warnings += plan.warnings;
     comparison.changes = transaction.changes();
     return comparison;
 }
@@ -269,6 +274,7 @@ std::vector<PackagePreview> previewInstall(const InstallJob& job) {
         preview.error = comparison.error;
         preview.warnings = comparison.warnings;
         preview.unchanged = comparison.unchanged;
+        preview.nestedError = comparison.nestedError;
         const std::size_t index = previews.size();
         QStringList paths;
         if (preview.problem.isEmpty() && !meetEarlierArchives(preview, comparison, previews, index,

@@ -27,6 +27,9 @@ struct PackagePreview {
     ItemError error = ItemError(0); // the install's "ERROR" when it would fail
     QStringList warnings;           // what the install would note in "WARNING"
     bool unchanged = false;         // installed from this very archive, unchanged: left alone
+    // A nested archive at the top that would not be installed: the
+    // install's "ERROR" for it, with "INFO" "Failed!", though it installs.
+    ItemError nestedError = ItemError(0);
     std::vector<File> files;
 
     int count(LibraryTransaction::Change::Kind kind) const;

@@ -220,11 +220,10 @@ private:
         for (const ArchiveView::NestedFailure& failure : view.nestedFailures()) {
             m_item.setInteger(key::Error, failure.code);
             m_item.setText(key::Info, verdict::InstallFailed);
-            const QString reason =
-                QStringLiteral("the nested archive cannot be expanded (%1)").arg(failure.reason);
-            warnings << QStringLiteral("%1: %2").arg(failure.name, reason);
-            qCWarning(lcInstall).noquote() << installFailureLine(
-                m_item.fileName(), joinPath(archivePath, failure.name), reason);
+            warnings << nestedFailureLine(failure);
+            qCWarning(lcInstall).noquote()
+                << installFailureLine(m_item.fileName(), joinPath(archivePath, failure.name),
+                                      warnings.last().mid(failure.name.size() + 2));
         }
         if (!warnings.isEmpty())
             m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));

@@ -157,7 +157,7 @@ private:
     std::map<QByteArray, handles::UniqueFd> m_directories;
     QHash<QByteArray, QHash<QString, QList<QByteArray>>> m_listings;
     QSet<QByteArray> m_swept;
-    QSet<QByteArray> m_writable; // existing folders found writable
+    QSet<QByteArray> m_writable;         // existing folders found writable
     std::map<QString, Folder> m_folders; // nodes stay put while others are added
     std::vector<StagedFolder> m_stagedFolders;
     std::vector<FileWrite> m_writes;

@@ -148,8 +148,7 @@ bool isAsRecorded(const Manifest& package) {
     });
 }
 
-bool isInstalledUnchanged(const Manifest& package, const QByteArray& digest,
-                          const CopyPlan& plan) {
+bool isInstalledUnchanged(const Manifest& package, const QByteArray& digest, const CopyPlan& plan) {
     return package.sha256 == QString::fromLatin1(digest.toHex()) && package.plan == plan &&
            isAsRecorded(package);
 }

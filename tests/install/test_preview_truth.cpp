@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
 #include <functional>
 #include <optional>
 #include <set>
@@ -66,6 +69,28 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
          false,
          {"Runtime/dup.txt", QString::fromUtf8("Runtime/\u00a0.txt"),
           QString::fromUtf8("Runtime/\u25a0.txt")},
+         {}},
+        {"a small nested archive whose content inflates past the budget",
+         {{"bomb.zip",
+           [] {
+               ZipWriter inner;
+               for (const char* name : {"a.bin", "b.bin"}) {
+                   ZipWriter::Entry entry = ZipWriter::entry(name, "tiny");
+                   entry.declaredSize = 0xFFFFFFF0u;
+                   inner.add(entry);
+               }
+               return ZipWriter()
+                   .addFile("Runtime/x.txt", "x")
+                   .addFile("inner.zip", inner.bytes(), 0);
+           }()}},
+         [](Library& box) {
+             const std::optional<QString> warning = box.analysed("bomb.zip").text(key::Warning);
+             EXPECT_TRUE(warning && warning->contains("inflates to more than one archive may hold"))
+                 << "the analysis refuses it for the same reason";
+             return true;
+         },
+         false,
+         {"Runtime/x.txt", "inner.zip"},
          {}},
         {"a file, then a folder of the same name in a later archive",
          {{"A1.zip", ZipWriter().addFile("Runtime/foo", "a file")},
@@ -225,4 +250,24 @@ TEST(PreviewTruth, AnInstalledUnchangedPackageIsLeftAlone) {
         EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "aaaa");
         EXPECT_EQ(readFile(box.dest + "/Runtime/b.txt"), "bbbb");
     }
+}
+
+// A signal ends a dry run that is busy checking nested archives, with the
+// exit status of the signal and nothing written.
+TEST(PreviewTruth, ASignalEndsADryRun) {
+    Library box;
+    const QByteArray inner = ZipWriter().addFile("zeros.bin", QByteArray(48 << 20, '\0')).bytes();
+    const QByteArray outer =
+        ZipWriter().addFile("Runtime/x.txt", "x").addFile("inner.zip", inner, 0).bytes();
+    for (int i = 0; i < 400; ++i)
+        box.add(QStringLiteral("pack%1.zip").arg(i), outer);
+    QProcess dryRun;
+    dryRun.start(cliPath(), {"install", box.source, box.dest, "--dry-run", "--work", box.work});
+    ASSERT_TRUE(dryRun.waitForStarted());
+    QThread::msleep(1500);
+    ::kill(pid_t(dryRun.processId()), SIGINT);
+    ASSERT_TRUE(dryRun.waitForFinished(60000));
+    EXPECT_EQ(dryRun.exitCode(), 130) << dryRun.readAllStandardError().toStdString();
+    EXPECT_EQ(listRecursive(box.dest), QStringList());
+    EXPECT_EQ(listRecursive(box.work), QStringList());
 }
