@@ -37,20 +37,40 @@ QHash<QString, std::pair<Manifest*, Manifest::File*>> recordsOver(const Manifest
 
 enum class Current { Missing, AsWritten, Changed };
 
+// The folders of one package's files, each entered once (without
+// following a link) however many files it holds.
+class PackageFolders {
+public:
+    explicit PackageFolders(const Manifest& package)
+        : m_package(package) {}
+
+    int open(const QString& folder) {
+        if (folder != m_lastPath || !m_last.valid()) {
+            m_last = openFolderBelow(m_package.root, folder, false);
+            m_lastPath = folder;
+        }
+        return m_last.get();
+    }
+
+private:
+    const Manifest& m_package;
+    QString m_lastPath;
+    handles::UniqueFd m_last;
+};
+
 // Whether the library file is still as the package wrote it: size and
 // modification time first, the CRC-32 when the time differs.
-Current currentState(const Manifest& package, const Manifest::File& file) {
+Current currentState(PackageFolders& folders, const Manifest::File& file) {
     const auto [folder, name] = splitLast(file.path);
-    const handles::UniqueFd dir = openFolderBelow(package.root, folder, false);
+    const int dir = folders.open(folder);
     struct stat st;
-    if (!dir.valid() || ::fstatat(dir.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (dir < 0 || ::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? Current::Missing : Current::Changed;
     if (!S_ISREG(st.st_mode) || quint64(st.st_size) != file.size)
         return Current::Changed;
     if (st.st_mtim.tv_sec == file.modified)
         return Current::AsWritten;
-    return fileHasContent(dir.get(), name, file.size, file.crc) ? Current::AsWritten
-                                                                : Current::Changed;
+    return fileHasContent(dir, name, file.size, file.crc) ? Current::AsWritten : Current::Changed;
 }
 
 bool backupHolds(const LibraryRecords& records, const Manifest& package, const QString& backup,
@@ -143,8 +163,9 @@ void RemovalOutcome::countResults(const LibraryJournal& journal, const QString& 
 }
 
 bool isAsRecorded(const Manifest& package) {
+    PackageFolders folders(package);
     return std::all_of(package.files.begin(), package.files.end(), [&](const Manifest::File& file) {
-        return currentState(package, file) == Current::AsWritten;
+        return currentState(folders, file) == Current::AsWritten;
     });
 }
 
@@ -164,6 +185,7 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
                            std::vector<Manifest>& others, const LibraryRecords& records,
                            LibraryJournal& journal) {
     RemovalOutcome outcome;
+    PackageFolders folders(package);
     const auto over = recordsOver(package, others);
     for (const Manifest::File* file : files) {
         if (const auto found = over.constFind(file->path); found != over.constEnd()) {
@@ -181,7 +203,7 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
             continue;
         }
         const RootedPath path{package.destination, file->path};
-        switch (currentState(package, *file)) {
+        switch (currentState(folders, *file)) {
         case Current::Changed:
             outcome.keep(path.absoluteIn(records.library()),
                          QStringLiteral("changed since %1 installed it").arg(package.archive));
