@@ -6,12 +6,11 @@
 #include <sys/stat.h>
 
 #include "analysis/NameRules.h"
-#include "archive/ArchiveIndex.h"
-#include "archive/ZipInput.h"
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
 #include "install/InstallLog.h"
 #include "install/InstallPlan.h"
+#include "install/InstalledPackages.h"
 #include "install/LibraryRecords.h"
 #include "install/LibraryTransaction.h"
 
@@ -188,18 +187,10 @@ private:
     // Only the archive's directory is read to tell.
     bool isInstalledUnchanged() const {
         const Manifest* previous = m_records.installed(m_item.fileName());
-        const QByteArray nativePath = m_item.nativePathIn(m_job.sourceDir);
-        struct stat st;
-        if (!previous || ::stat(nativePath.constData(), &st) != 0 ||
-            quint64(st.st_size) != previous->archiveSize)
-            return false;
-        QString problem;
-        const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
-        if (!input)
-            return false;
-        const ArchiveIndex index = readArchiveIndex(*input);
-        return index.ok() &&
-               packshelf::isInstalledUnchanged(*previous, index.digest(), copyPlanFor(m_item));
+        return previous &&
+               isInstalledFrom(*previous, m_item.fileName(),
+                               m_item.nativePathIn(m_job.sourceDir)) &&
+               previous->plan == copyPlanFor(m_item) && isAsRecorded(*previous);
     }
 
     void describePackage(Manifest& manifest, const ArchiveView& view, const InstallPlan& plan) {
