@@ -286,10 +286,10 @@ TEST(LibraryTrust, HostileOrDamagedMemoryNeverReachesOutside) {
                 // A program started by root gets its privileges back: this
                 // one runs here, subject to the folders' permissions.
                 {
-                    PermissionsEnforced enforced;
                     InstalledPackages packages(box.dest);
                     QString problem;
                     ASSERT_TRUE(packages.open(LibraryRecords::Access::Change, &problem));
+                    PermissionsEnforced enforced;
                     QStringList problems;
                     const RemovalOutcome outcome = packages.uninstall(arguments[2], &problems);
                     EXPECT_EQ(outcome.removed + outcome.restored, 0)
