@@ -28,6 +28,7 @@ using namespace library;
 namespace {
 
 constexpr char JournalPrefix[] = "journal-";
+constexpr std::size_t ParallelParseFrom = 32;
 constexpr char RecordSuffix[] = ".json";
 
 bool readWhole(int dirFd, const QByteArray& name, QByteArray* bytes) {
@@ -358,10 +359,12 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
         }
         records.push_back(std::move(record));
     }
-    if (records.size() > 1)
+    // A few records are parsed sooner than threads start.
+    if (records.size() > ParallelParseFrom)
         parseRecords(records, m_library);
-    else if (!records.empty())
-        parseRecord(records.front(), m_library);
+    else
+        std::for_each(records.begin(), records.end(),
+                      [&](RecordFile& record) { parseRecord(record, m_library); });
     for (RecordFile& record : records) {
         if (record.manifest)
             manifests.push_back(std::move(*record.manifest));
