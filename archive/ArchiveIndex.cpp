@@ -7,21 +7,26 @@
 #include <optional>
 #include <sys/stat.h>
 
+#include "archive/CentralDirectory.h"
 #include "archive/EntryName.h"
+#include "archive/EntrySupport.h"
+#include "archive/InputWindow.h"
 #include "archive/ZipInput.h"
+#include "archive/ZipRecords.h"
 
 namespace packshelf {
 
+using namespace zipformat;
+
 namespace {
 
-constexpr uLong FlagEncrypted = 0x1;
-constexpr uLong FlagStrongEncryption = 0x40;
-constexpr uLong FlagUtf8 = 0x800;
-constexpr int MethodStored = 0;
-constexpr int MethodDeflate = 8;
-constexpr quint64 LocalHeaderSize = 30;
 constexpr int HostUnix = 3;
-constexpr std::size_t MaxNameBytes = 0xffff;
+// The central directory is read in long stretches; local headers, which
+// lie apart, in shorter ones that still hold those of many small entries.
+constexpr quint64 DirectoryStretch = 256 * 1024;
+constexpr quint64 HeaderStretch = 16 * 1024;
+// A writer that knows no Zip64 records lets a count of entries wrap.
+constexpr quint64 CountWrap = 0x10000;
 
 QString normalizedPath(const QString& name) {
     // Most names have nothing to normalize: no empty and no "." component.
@@ -44,11 +49,11 @@ QString normalizedPath(const QString& name) {
     return parts.join(QLatin1Char('/'));
 }
 
-IndexEntry::Kind kindOf(const QByteArray& rawName, const unz_file_info64& info) {
+IndexEntry::Kind kindOf(const QByteArray& rawName, const CentralRecord& record) {
     if (rawName.endsWith('/') || rawName.endsWith('\\'))
         return IndexEntry::Kind::Folder;
-    const quint32 mode = quint32(info.external_fa >> 16);
-    if (int(info.version >> 8) == HostUnix && S_ISLNK(mode))
+    const quint32 mode = record.externalAttributes >> 16;
+    if (record.versionMadeBy >> 8 == HostUnix && S_ISLNK(mode))
         return IndexEntry::Kind::Link;
     return IndexEntry::Kind::File;
 }
@@ -63,30 +68,29 @@ bool dataOverlaps(const std::vector<std::pair<quint64, quint64>>& ranges) {
     return false;
 }
 
-struct LocalHeader {
-    quint64 dataOffset = 0;
-    quint64 extraSize = 0;
-};
-
-// Reads the current entry's local header through minizip: where its data
-// begins. Nothing when the header is damaged or does not match.
-std::optional<LocalHeader> localHeaderOf(unzFile unz) {
-    int method = 0;
-    int level = 0;
-    if (unzOpenCurrentFile2(unz, &method, &level, /*raw=*/1) != UNZ_OK)
-        return std::nullopt;
-    LocalHeader header;
-    header.dataOffset = unzGetCurrentFileZStreamPos64(unz);
-    header.extraSize = quint64(std::max(0, unzGetLocalExtrafield(unz, nullptr, 0)));
-    unzCloseCurrentFile(unz);
-    return header;
+// Whether a local header says the same of its entry as the central
+// directory does. Sizes and CRC-32 are compared only where the header
+// holds them: not when they follow the data (flag bit 3), nor a size left
+// saturated for want of a Zip64 field.
+bool headerMatches(const LocalHeader& header, const CentralRecord& record) {
+    if (header.method != record.method || header.nameLength != record.name.size())
+        return false;
+    if (header.flags & FlagDataDescriptor)
+        return true;
+    const auto sameSize = [](quint64 local, quint64 central) {
+        return local == Saturated32 || local == central;
+    };
+    return header.crc == record.crc && sameSize(header.compressedSize, record.compressedSize) &&
+           sameSize(header.uncompressedSize, record.uncompressedSize);
 }
 
 class IndexReader {
 public:
     IndexReader(const ZipInput& input, bool passwordGiven)
         : m_input(input)
-        , m_passwordGiven(passwordGiven) {}
+        , m_passwordGiven(passwordGiven)
+        , m_directory(input, DirectoryStretch)
+        , m_headers(input, HeaderStretch) {}
 
     ArchiveIndex read() {
         readAll();
@@ -97,65 +101,101 @@ public:
 
 private:
     void readAll() {
-        handles::UniqueUnzFile unz = openUnzip(m_input);
-        unz_global_info64 global{};
-        if (!unz || unzGetGlobalInfo64(unz.get(), &global) != UNZ_OK)
-            return refuse(QStringLiteral("not a zip archive, or damaged"));
-        if (global.number_entry > MaxIndexEntries)
-            return refuse(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
-        m_index.entries.reserve(std::size_t(global.number_entry));
-        m_ranges.reserve(std::size_t(global.number_entry));
+        const LocatedDirectory located = locateCentralDirectory(m_input);
+        if (!located.ok())
+            return refuse(located.problem);
+        m_location = located.location;
+        if (m_location.entries > MaxIndexEntries)
+            return refuse(tooMany());
+        m_index.entries.reserve(std::size_t(m_location.entries));
+        m_ranges.reserve(std::size_t(m_location.entries));
 
-        int status = unzGoToFirstFile(unz.get());
-        while (status == UNZ_OK) {
-            if (!readCurrent(unz.get()))
+        quint64 position = m_location.offset;
+        quint64 count = 0;
+        while (count < m_location.entries || (m_location.countMayWrap && recordAt(position))) {
+            if (count == MaxIndexEntries)
+                return refuse(tooMany());
+            const std::optional<CentralRecord> record = recordAt(position);
+            if (!record)
+                return refuse(QStringLiteral("the archive's directory is damaged"));
+            position += record->length;
+            if (!readEntry(*record))
                 return;
-            status = unzGoToNextFile(unz.get());
+            ++count;
         }
-        if (status != UNZ_END_OF_LIST_OF_FILE)
+        // More records than the end records declare: a damaged directory,
+        // unless a count of 16 bits wrapped.
+        if ((count - m_location.entries) % CountWrap != 0 || recordAt(position))
             return refuse(QStringLiteral("the archive's directory is damaged"));
+        // Nothing to install, and hardly what the user meant to hand over.
+        if (count == 0)
+            return refuse(QStringLiteral("the archive is empty"));
         if (dataOverlaps(m_ranges))
             return refuse(QStringLiteral("entries share their data (a zip bomb)"));
     }
 
     void refuse(const QString& problem) { m_index.problem = problem; }
+    static QString tooMany() { return QStringLiteral("more than %1 entries").arg(MaxIndexEntries); }
 
-    // Reads the current entry into the index; false when the archive is
-    // refused on its account.
-    bool readCurrent(unzFile unz) {
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(unz, &info, m_name, sizeof m_name, nullptr, 0, nullptr, 0) !=
-            UNZ_OK) {
-            refuse(QStringLiteral("the archive's directory is damaged"));
-            return false;
-        }
-        const QByteArray rawName(
-            m_name, qsizetype(std::min<uLong>(info.size_filename, uLong(MaxNameBytes))));
-        const QString name = decodeEntryName(rawName, info.flag & FlagUtf8)
+    // The central record at `position`, when a whole one lies there within
+    // the directory.
+    std::optional<CentralRecord> recordAt(quint64 position) {
+        const quint64 end = m_location.offset + m_location.size;
+        if (end - position < CentralRecord::FixedSize)
+            return std::nullopt;
+        const char* fixed = m_directory.bytesAt(position, CentralRecord::FixedSize);
+        const std::size_t length = fixed ? centralRecordLength(fixed) : 0;
+        if (length == 0 || length > end - position)
+            return std::nullopt;
+        const char* whole = m_directory.bytesAt(position, length);
+        if (!whole)
+            return std::nullopt;
+        return parseCentralRecord(whole);
+    }
+
+    // Reads the entry's local header: where its data begins. Nothing when
+    // the header is missing, damaged or does not match the directory.
+    std::optional<quint64> dataOffsetOf(const CentralRecord& record, quint64* headerOffset) {
+        if (record.localHeaderOffset > m_input.size() - m_location.shift)
+            return std::nullopt;
+        const quint64 offset = record.localHeaderOffset + m_location.shift;
+        const char* fixed = m_headers.bytesAt(offset, LocalHeader::FixedSize);
+        std::optional<LocalHeader> header = fixed ? parseLocalHeaderStart(fixed) : std::nullopt;
+        const char* whole = header ? m_headers.bytesAt(offset, header->length()) : nullptr;
+        if (!whole)
+            return std::nullopt;
+        applyLocalZip64Field(*header,
+                             QByteArrayView(whole + LocalHeader::FixedSize + header->nameLength,
+                                            header->extraLength));
+        if (!headerMatches(*header, record))
+            return std::nullopt;
+        *headerOffset = offset;
+        return offset + header->length();
+    }
+
+    // Reads the entry into the index; false when the archive is refused on
+    // its account.
+    bool readEntry(const CentralRecord& record) {
+        const QByteArray rawName = record.name.toByteArray();
+        const QString name = decodeEntryName(rawName, record.flags & FlagUtf8)
                                  .replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (info.compression_method != MethodStored && info.compression_method != MethodDeflate) {
-            refuse(QStringLiteral("unsupported compression method %1 in %2")
-                       .arg(info.compression_method)
-                       .arg(name));
+        if (const std::optional<QString> reason =
+                unreadableEntryReason(record, name, m_passwordGiven)) {
+            refuse(*reason);
             return false;
         }
-        if ((info.flag & FlagStrongEncryption) ||
-            ((info.flag & FlagEncrypted) && !m_passwordGiven)) {
-            refuse(QStringLiteral("%1 is encrypted").arg(name));
-            return false;
-        }
-        const std::optional<LocalHeader> local = localHeaderOf(unz);
-        if (!local) {
+        quint64 headerOffset = 0;
+        const std::optional<quint64> dataOffset = dataOffsetOf(record, &headerOffset);
+        if (!dataOffset) {
             refuse(QStringLiteral("damaged entry header of %1").arg(name));
             return false;
         }
-        const quint64 dataOffset = local->dataOffset;
-        if (dataOffset > m_input.size() || info.compressed_size > m_input.size() - dataOffset) {
+        if (*dataOffset > m_input.size() || record.compressedSize > m_input.size() - *dataOffset) {
             refuse(QStringLiteral("the data of %1 lies outside the archive").arg(name));
             return false;
         }
-        if (info.compressed_size > 0)
-            m_ranges.emplace_back(dataOffset, dataOffset + info.compressed_size);
+        // From the local header on: entries that share a header share data.
+        m_ranges.emplace_back(headerOffset, *dataOffset + record.compressedSize);
 
         if (!isSafeEntryName(rawName, name)) {
             m_index.refused.append(name);
@@ -167,28 +207,29 @@ private:
             return true; // names nothing below the folder it is written to
         entry.name = name;
         entry.path = path == name ? name : path; // shares the text in the common case
-        entry.kind = kindOf(rawName, info);
-        entry.method = int(info.compression_method);
-        entry.encrypted = info.flag & FlagEncrypted;
-        entry.crc = quint32(info.crc);
-        entry.compressedSize = info.compressed_size;
-        entry.uncompressedSize = info.uncompressed_size;
-        entry.dosDate = quint32(info.dosDate);
-        entry.localHeaderOffset =
-            dataOffset -
-            std::min(dataOffset, LocalHeaderSize + info.size_filename + local->extraSize);
-        entry.dataOffset = dataOffset;
-        if (int(info.version >> 8) == HostUnix)
-            entry.unixMode = quint32(info.external_fa >> 16) & 07777;
+        entry.kind = kindOf(rawName, record);
+        entry.method = record.method;
+        entry.flags = record.flags;
+        entry.encrypted = record.flags & FlagEncrypted;
+        entry.crc = record.crc;
+        entry.compressedSize = record.compressedSize;
+        entry.uncompressedSize = record.uncompressedSize;
+        entry.dosDate = (quint32(record.dosDate) << 16) | record.dosTime;
+        entry.localHeaderOffset = headerOffset;
+        entry.dataOffset = *dataOffset;
+        if (record.versionMadeBy >> 8 == HostUnix)
+            entry.unixMode = (record.externalAttributes >> 16) & 07777;
         m_index.entries.push_back(std::move(entry));
         return true;
     }
 
     const ZipInput& m_input;
     bool m_passwordGiven;
+    InputWindow m_directory;
+    InputWindow m_headers;
+    CentralDirectoryLocation m_location;
     ArchiveIndex m_index;
     std::vector<std::pair<quint64, quint64>> m_ranges;
-    char m_name[MaxNameBytes + 1];
 };
 
 } // namespace

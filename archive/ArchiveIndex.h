@@ -20,6 +20,7 @@ struct IndexEntry {
     QString path;
     Kind kind = Kind::File;
     int method = 0;
+    quint16 flags = 0; // general purpose bits
     bool encrypted = false;
     quint32 crc = 0;
     quint64 compressedSize = 0;
@@ -42,10 +43,10 @@ struct ArchiveIndex {
     // are written to (a ".." component, an absolute path, a drive letter)
     // or hold a NUL byte.
     QStringList refused;
-    // Why the archive cannot be used: not an archive, a damaged directory,
-    // an unsupported method, encryption, entries whose data overlap (the
-    // stuff of zip bombs) or lie outside the file, too many entries. Empty
-    // when it can.
+    // Why the archive cannot be used: not an archive, a split archive, a
+    // damaged directory, no entries at all, an unsupported method (named),
+    // encryption (which kind), entries whose data overlap (the stuff of zip
+    // bombs) or lie outside the file, too many entries. Empty when it can.
     QString problem;
     bool ok() const { return problem.isEmpty(); }
     // SHA-256 over the listing (every entry's name, method, flags, sizes,

@@ -8,7 +8,8 @@ namespace packshelf {
 
 // Traditional PKWARE encryption ("ZipCrypto"): the three-key stream cipher
 // of the zip format. The system's minizip is built without it, so the
-// archive layer runs it over minizip's raw entry access.
+// archive layer runs it itself: over an entry's stored bytes when reading,
+// before minizip's raw writing when writing.
 class PkwareCipher {
 public:
     static constexpr int HeaderSize = 12;

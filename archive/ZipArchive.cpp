@@ -11,8 +11,9 @@
 #include <zlib.h>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/CentralDirectory.h"
 #include "archive/EntryDecoder.h"
-#include "archive/EntryName.h"
+#include "archive/EntrySupport.h"
 #include "archive/FreeSpace.h"
 #include "archive/PkwareCipher.h"
 #include "archive/ZipInput.h"
@@ -24,12 +25,8 @@ namespace packshelf {
 namespace {
 
 constexpr int BufferSize = 4096;
-constexpr unsigned long FlagEncrypted = 0x1;
-constexpr unsigned long FlagDataDescriptor = 0x8;
-constexpr unsigned long FlagStrongEncryption = 0x40;
-constexpr unsigned long FlagUtf8 = 0x800;
-constexpr int MethodStored = 0;
-constexpr int MethodDeflate = 8;
+// Stored bytes are read from the archive in pieces of this size.
+constexpr quint64 ReadSize = 256 * 1024;
 
 QByteArray localPath(const QString& path) {
     return QFile::encodeName(path);
@@ -62,11 +59,14 @@ ssize_t readSome(int fd, unsigned char* data, std::size_t size) {
     }
 }
 
-// Sets the file's modification time to the entry's date, read as local time.
-void applyEntryDate(int fd, const tm_unz& date) {
-    const QDateTime when(QDate(int(date.tm_year), int(date.tm_mon) + 1, int(date.tm_mday)),
-                         QTime(int(date.tm_hour), int(date.tm_min), int(date.tm_sec)),
-                         Qt::LocalTime);
+// Sets the file's modification time to the entry's MS-DOS date (high half)
+// and time (low half), read as local time.
+void applyEntryDate(int fd, quint32 dosDate) {
+    const QDate date(int(dosDate >> 25) + 1980, int((dosDate >> 21) & 0x0f),
+                     int((dosDate >> 16) & 0x1f));
+    const QTime time(int((dosDate >> 11) & 0x1f), int((dosDate >> 5) & 0x3f),
+                     int(dosDate & 0x1f) * 2);
+    const QDateTime when(date, time, Qt::LocalTime);
     bool ok = when.isValid();
     if (ok) {
         const qint64 msecs = when.toMSecsSinceEpoch();
@@ -80,6 +80,44 @@ void applyEntryDate(int fd, const tm_unz& date) {
     if (!ok)
         qCInfo(lcArchive, "Failed to set attributes");
 }
+
+// An entry's stored bytes, read in order from its data range.
+class StoredBytes {
+public:
+    StoredBytes(const ZipInput& input, const IndexEntry& entry)
+        : m_input(input)
+        , m_offset(entry.dataOffset)
+        , m_left(entry.compressedSize) {}
+
+    // Up to `size` bytes: 0 at the end of the range, -1 when the input
+    // cannot be read or ends before it.
+    qint64 read(unsigned char* data, quint64 size) {
+        const quint64 wanted = std::min(size, m_left);
+        if (wanted == 0)
+            return 0;
+        const qint64 got = m_input.readAt(m_offset, data, wanted);
+        if (got <= 0)
+            return -1;
+        m_offset += quint64(got);
+        m_left -= quint64(got);
+        return got;
+    }
+
+    bool readExactly(unsigned char* data, quint64 size) {
+        for (quint64 done = 0; done < size;) {
+            const qint64 got = read(data + done, size - done);
+            if (got <= 0)
+                return false;
+            done += quint64(got);
+        }
+        return true;
+    }
+
+private:
+    const ZipInput& m_input;
+    quint64 m_offset;
+    quint64 m_left;
+};
 
 // Raw deflate stream, ended on scope exit.
 struct DeflateStream {
@@ -97,13 +135,6 @@ struct DeflateStream {
 
 } // namespace
 
-struct ZipArchive::EntryInfo {
-    unz_file_info64 info{};
-    QString name;
-    bool isFolder = false;
-    QByteArray password;
-};
-
 ZipArchive::ZipArchive() = default;
 
 ZipArchive::~ZipArchive() {
@@ -120,16 +151,15 @@ QByteArray ZipArchive::passwordBytes() const {
 
 // ---------------------------------------------------------------- reading
 
+// Opens a regular file that holds an end of central directory record; what
+// it declares is read and checked when it is expanded.
 bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
-    _unzFile.reset();
     _input.reset();
     QString problem;
     _input = FileInput::openRegular(localPath(zipFile), &problem);
-    if (_input)
-        _unzFile = openUnzip(*_input);
-    if (!_unzFile)
+    if (_input && !locateCentralDirectory(*_input).isArchive)
         _input.reset();
-    return _unzFile != nullptr;
+    return _input != nullptr;
 }
 
 bool ZipArchive::UnzipOpenFile(const QString& zipFile, const QString& password) {
@@ -139,113 +169,49 @@ bool ZipArchive::UnzipOpenFile(const QString& zipFile, const QString& password) 
 
 bool ZipArchive::UnzipCloseFile() {
     _password.clear();
-    if (!_unzFile)
-        return true;
-    const bool closed = unzClose(_unzFile.release()) == UNZ_OK;
     _input.reset();
-    return closed;
-}
-
-bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
-    unzFile unz = _unzFile.get();
-    const bool hasFirstEntry = unz && unzGoToFirstFile(unz) == UNZ_OK;
-    if (!hasFirstEntry)
-        OutputErrorMessage(QStringLiteral("Failed"));
-    if (!unz) {
-        OutputErrorMessage(QStringLiteral("Error occurs"));
-        return false;
-    }
-    if (hasFirstEntry) {
-        if (!archiveFitsUnder(path))
-            return false;
-        unzGoToFirstFile(unz);
-    }
-    for (;;) {
-        if (!expandCurrentEntry(path, overWrite))
-            return false;
-        const int next = unzGoToNextFile(unz);
-        if (next == UNZ_END_OF_LIST_OF_FILE)
-            return true;
-        if (next != UNZ_OK) {
-            // A central directory that breaks off is a damaged archive,
-            // not a complete one.
-            OutputErrorMessage(QStringLiteral("Error occurs"));
-            return false;
-        }
-    }
+    return true;
 }
 
 // Refuses, before anything is written, an archive with an unsupported or
 // unreadable entry, with entries whose data overlap, or whose declared size
-// would not fit in the target's file system (less a safety margin).
-bool ZipArchive::archiveFitsUnder(const QString& target) {
+// would not fit in the target's file system (less a safety margin); then
+// writes its entries in the order of its central directory.
+bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
+    if (!_input) {
+        OutputErrorMessage(QStringLiteral("Failed"));
+        OutputErrorMessage(QStringLiteral("Error occurs"));
+        return false;
+    }
     const ArchiveIndex index = readArchiveIndex(*_input, !passwordBytes().isEmpty());
     if (!index.ok()) {
         OutputErrorMessage(index.problem);
         return false;
     }
-    if (!fitsOnFileSystem(target, index.declaredBytes())) {
+    if (index.entries.empty() && index.refused.isEmpty()) {
+        OutputErrorMessage(QStringLiteral("Failed"));
+        OutputErrorMessage(QStringLiteral("Error occurs"));
+        return false;
+    }
+    if (!fitsOnFileSystem(path, index.declaredBytes())) {
         OutputErrorMessage(
             QStringLiteral("Not enough free space to expand %1 bytes").arg(index.declaredBytes()));
         return false;
     }
+    for (const QString& name : index.refused)
+        OutputErrorMessage(QStringLiteral("Refused unsafe entry: %1").arg(name));
+    for (const IndexEntry& entry : index.entries) {
+        if (!expandEntry(entry, path, overWrite))
+            return false;
+    }
     return true;
 }
 
-// Expands the current entry. Answers false when the whole expansion must
-// answer no. A refused or kept entry is passed over.
-bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite) {
-    unzFile unz = _unzFile.get();
-    int method = 0;
-    int level = 0;
-    if (unzOpenCurrentFile2(unz, &method, &level, /*raw=*/1) != UNZ_OK) {
-        OutputErrorMessage(QStringLiteral("Error occurs"));
-        return false;
-    }
-    struct CurrentEntryCloser {
-        unzFile unz;
-        ~CurrentEntryCloser() { unzCloseCurrentFile(unz); }
-    } closer{unz};
-
-    EntryInfo entry;
-    if (unzGetCurrentFileInfo64(unz, &entry.info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-        OutputErrorMessage(QStringLiteral("Error occurs while getting file info"));
-        return false;
-    }
-    QByteArray rawName(int(entry.info.size_filename) + 1, '\0');
-    if (unzGetCurrentFileInfo64(unz, nullptr, rawName.data(), uLong(rawName.size()), nullptr, 0,
-                                nullptr, 0) != UNZ_OK) {
-        OutputErrorMessage(QStringLiteral("Error occurs while getting file info"));
-        return false;
-    }
-    rawName.truncate(int(entry.info.size_filename));
-    entry.isFolder = !rawName.isEmpty() && (rawName.endsWith('/') || rawName.endsWith('\\'));
-    entry.name = decodeEntryName(rawName, entry.info.flag & FlagUtf8);
-    entry.name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-
-    if (!isSafeEntryName(rawName, entry.name)) {
-        OutputErrorMessage(QStringLiteral("Refused unsafe entry: %1").arg(entry.name));
-        return true;
-    }
-    if (method != MethodStored && method != MethodDeflate) {
-        OutputErrorMessage(
-            QStringLiteral("Unsupported compression method %1: %2").arg(method).arg(entry.name));
-        return false;
-    }
-    if (entry.info.flag & FlagStrongEncryption) {
-        OutputErrorMessage(QStringLiteral("Unsupported encryption: %1").arg(entry.name));
-        return false;
-    }
-    if (entry.info.flag & FlagEncrypted) {
-        entry.password = passwordBytes();
-        if (entry.password.isEmpty()) {
-            OutputErrorMessage(QStringLiteral("Entry needs a password: %1").arg(entry.name));
-            return false;
-        }
-    }
-
+// Expands one entry. Answers false when the whole expansion must answer no.
+// A kept entry is passed over.
+bool ZipArchive::expandEntry(const IndexEntry& entry, const QString& target, bool overWrite) {
     const QString fullPath = target + QLatin1Char('/') + entry.name;
-    if (entry.isFolder) {
+    if (entry.isFolder()) {
         QDir().mkpath(fullPath);
         return true;
     }
@@ -258,13 +224,12 @@ bool ZipArchive::expandCurrentEntry(const QString& target, bool overWrite) {
     return writeEntryData(entry, fullPath) != EntryOutcome::Failed;
 }
 
-// Streams the current entry's raw data through decryption and inflation
-// into the file at `fullPath`. A file that cannot be created is skipped; any
+// Streams the entry's stored bytes through decryption and inflation into
+// the file at `fullPath`. A file that cannot be created is skipped; any
 // damage (read error, bad password, size or CRC mismatch, write error) fails
 // the entry and removes the partial file.
-ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
+ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
                                                     const QString& fullPath) {
-    unzFile unz = _unzFile.get();
     const QByteArray nativePath = localPath(fullPath);
     handles::UniqueFd fd(::open(nativePath.constData(),
                                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -279,24 +244,23 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
         return EntryOutcome::Failed;
     };
 
-    unsigned char input[BufferSize];
+    StoredBytes stored(*_input, entry);
     std::optional<PkwareCipher> cipher;
-    if (entry.info.flag & FlagEncrypted) {
-        cipher.emplace(entry.password);
+    if (entry.encrypted) {
+        cipher.emplace(passwordBytes());
         unsigned char header[PkwareCipher::HeaderSize];
-        if (unzReadCurrentFile(unz, header, PkwareCipher::HeaderSize) != PkwareCipher::HeaderSize)
+        if (!stored.readExactly(header, PkwareCipher::HeaderSize))
             return fail(QStringLiteral("Failed to reading zip file: %1"));
         cipher->decrypt(header, PkwareCipher::HeaderSize);
-        const unsigned char check = (entry.info.flag & FlagDataDescriptor)
-                                        ? (entry.info.dosDate >> 8) & 0xff
-                                        : (entry.info.crc >> 24) & 0xff;
+        const unsigned char check = (entry.flags & FlagDataDescriptor) ? (entry.dosDate >> 8) & 0xff
+                                                                       : (entry.crc >> 24) & 0xff;
         if (header[PkwareCipher::HeaderSize - 1] != check)
             return fail(QStringLiteral("Wrong password: %1"));
     }
 
     const int descriptor = fd.get();
-    EntryDecoder decoder(int(entry.info.compression_method), entry.info.uncompressed_size,
-                         quint32(entry.info.crc), [descriptor](const char* data, std::size_t size) {
+    EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc,
+                         [descriptor](const char* data, std::size_t size) {
                              return writeAll(descriptor,
                                              reinterpret_cast<const unsigned char*>(data), size);
                          });
@@ -314,8 +278,10 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
         }
         return fail(QStringLiteral("Failed to reading zip file: %1"));
     };
+    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(ReadSize);
+    unsigned char* input = buffer.get();
     for (;;) {
-        const int got = unzReadCurrentFile(unz, input, BufferSize);
+        const qint64 got = stored.read(input, ReadSize);
         if (got < 0)
             return fail(QStringLiteral("Failed to reading zip file: %1"));
         if (got == 0)
@@ -328,7 +294,7 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const EntryInfo& entry,
     }
     if (EntryDecoder::Status status = decoder.finish(); status != EntryDecoder::Status::Ok)
         return failDecode(status);
-    applyEntryDate(fd.get(), entry.info.tmu_date);
+    applyEntryDate(fd.get(), entry.dosDate);
     if (!fd.close())
         return fail(QStringLiteral("Failed to write file: %1"));
     return EntryOutcome::Written;

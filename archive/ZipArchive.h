@@ -9,16 +9,19 @@
 namespace packshelf {
 
 class ZipInput;
+struct IndexEntry;
 
 // A zip archive, opened either for reading (expand all of it into a folder)
 // or for writing (add files one by one). One object serves one archive.
 //
 // Every answer is a yes/no; details of an expansion go to the hook
-// OutputErrorMessage(). Entries are checked as they are written: only the
+// OutputErrorMessage(). Reading goes by the archive's index (its central
+// directory read at full Zip64 width, see ArchiveIndex) and reads each
+// entry's stored bytes straight from the file, inflated with zlib; writing
+// goes through minizip. Entries are checked as they are written: only the
 // stored and deflate methods are accepted, every entry's CRC-32 and size are
 // verified, entries whose path would leave the target folder are refused, and
-// traditional PKWARE encryption is handled here, over minizip's raw entry
-// access.
+// traditional PKWARE encryption is handled here.
 class ZipArchive {
 public:
     ZipArchive();
@@ -50,19 +53,16 @@ public:
     void setDelegate(std::shared_ptr<void> delegate) { _delegate = std::move(delegate); }
 
 private:
-    struct EntryInfo;
     enum class EntryOutcome { Written, Skipped, Failed };
 
-    bool archiveFitsUnder(const QString& target);
-    bool expandCurrentEntry(const QString& target, bool overWrite);
-    EntryOutcome writeEntryData(const EntryInfo& entry, const QString& fullPath);
+    bool expandEntry(const IndexEntry& entry, const QString& target, bool overWrite);
+    EntryOutcome writeEntryData(const IndexEntry& entry, const QString& fullPath);
     QByteArray passwordBytes() const;
 
     handles::UniqueZipFile _zipFile;
-    // The archive read (declared before its minizip handle, which reads
-    // through it and so must close first).
+    // The archive read; its central directory is read again by each
+    // expansion.
     std::unique_ptr<ZipInput> _input;
-    handles::UniqueUnzFile _unzFile;
     QString _password;
     std::shared_ptr<void> _delegate;
 };

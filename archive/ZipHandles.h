@@ -2,16 +2,12 @@
 
 #include <dirent.h>
 #include <memory>
-#include <minizip/unzip.h>
 #include <minizip/zip.h>
 #include <unistd.h>
 
 // Owning wrappers over the C handles the archive layer uses.
 namespace packshelf::handles {
 
-struct UnzCloser {
-    void operator()(void* handle) const { unzClose(static_cast<unzFile>(handle)); }
-};
 struct ZipCloser {
     void operator()(void* handle) const { zipClose(static_cast<zipFile>(handle), nullptr); }
 };
@@ -20,7 +16,6 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-using UniqueUnzFile = std::unique_ptr<void, UnzCloser>;
 using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 using UniqueZipFile = std::unique_ptr<void, ZipCloser>;
 

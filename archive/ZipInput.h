@@ -56,9 +56,4 @@ private:
     QByteArray m_bytes;
 };
 
-// Opens an input with minizip's reading functions, through I/O callbacks
-// that read at offsets (with a small buffer for minizip's many tiny reads).
-// The input must outlive the handle. Nothing when minizip finds no archive.
-handles::UniqueUnzFile openUnzip(const ZipInput& input);
-
 } // namespace packshelf

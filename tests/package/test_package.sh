@@ -55,7 +55,7 @@ Package ^packshelf$
 Version ^$VERSION$
 Section ^utils$
 Depends (^|, )libqt6widgets6 \(>=
-Depends (^|, )libminizip1 \(>=
+Depends (^|, )zlib1g \(>=
 Maintainer ^PackShelf maintainers <.+@.+>$
 Homepage ^https://
 FIELDS

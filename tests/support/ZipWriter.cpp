@@ -16,6 +16,21 @@ void put32(QByteArray& out, quint32 value) {
     put16(out, value & 0xffff);
     put16(out, value >> 16);
 }
+void put64(QByteArray& out, quint64 value) {
+    put32(out, quint32(value));
+    put32(out, quint32(value >> 32));
+}
+constexpr quint32 Saturated = 0xffffffff;
+
+// The Zip64 extended-information field holding `values`.
+QByteArray zip64Field(std::initializer_list<quint64> values) {
+    QByteArray field;
+    put16(field, 0x0001);
+    put16(field, quint32(values.size() * 8));
+    for (quint64 value : values)
+        put64(field, value);
+    return field;
+}
 } // namespace
 
 ZipWriter& ZipWriter::add(Entry entry) {
@@ -57,6 +72,11 @@ ZipWriter& ZipWriter::setPrefix(const QByteArray& prefix) {
     return *this;
 }
 
+ZipWriter& ZipWriter::setForceZip64(bool forced) {
+    m_zip64 = forced;
+    return *this;
+}
+
 QByteArray ZipWriter::deflateRaw(const QByteArray& data) {
     z_stream z{};
     deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
@@ -93,51 +113,67 @@ QByteArray ZipWriter::bytes() const {
             offset = offsets[std::size_t(*entry.aliasOf)];
         } else {
             offset = quint32(out.size());
+            const quint64 storedSize = quint64(stored.size());
+            const QByteArray localExtra =
+                m_zip64 ? zip64Field({entry.dataDescriptor ? 0 : quint64(size),
+                                      entry.dataDescriptor ? 0 : storedSize})
+                        : QByteArray();
             put32(out, 0x04034b50);
-            put16(out, 20);
+            put16(out, m_zip64 ? 45 : 20);
             put16(out, flags);
             put16(out, quint32(entry.method));
             put16(out, entry.dosTime);
             put16(out, entry.dosDate);
             put32(out, entry.dataDescriptor ? 0 : crc);
-            put32(out, entry.dataDescriptor ? 0 : quint32(stored.size()));
-            put32(out, entry.dataDescriptor ? 0 : size);
+            put32(out, m_zip64 ? Saturated : entry.dataDescriptor ? 0 : quint32(storedSize));
+            put32(out, m_zip64 ? Saturated : entry.dataDescriptor ? 0 : size);
             put16(out, quint32(entry.name.size()));
-            put16(out, 0);
+            put16(out, quint32(localExtra.size()));
             out.append(entry.name);
+            out.append(localExtra);
             out.append(stored);
             if (entry.dataDescriptor) {
                 put32(out, 0x08074b50);
                 put32(out, crc);
-                put32(out, quint32(stored.size()));
-                put32(out, size);
+                if (m_zip64) {
+                    put64(out, storedSize);
+                    put64(out, size);
+                } else {
+                    put32(out, quint32(storedSize));
+                    put32(out, size);
+                }
             }
         }
         offsets.push_back(offset);
 
+        const quint32 storedSize = source.storedSize.value_or(quint32(stored.size()));
+        const QByteArray centralExtra =
+            m_zip64 ? zip64Field({size, storedSize, offset}) : QByteArray();
         put32(central, 0x02014b50);
         put16(central, entry.versionMadeBy);
-        put16(central, 20);
+        put16(central, m_zip64 ? 45 : 20);
         put16(central, flags);
         put16(central, quint32(source.method));
         put16(central, entry.dosTime);
         put16(central, entry.dosDate);
         put32(central, crc);
-        put32(central, source.storedSize.value_or(quint32(stored.size())));
-        put32(central, size);
+        put32(central, m_zip64 ? Saturated : storedSize);
+        put32(central, m_zip64 ? Saturated : size);
         put16(central, quint32(entry.name.size()));
-        put16(central, 0);
+        put16(central, quint32(centralExtra.size()));
         put16(central, 0);
         put16(central, 0);
         put16(central, 0);
         put32(central, entry.externalAttributes);
-        put32(central, offset);
+        put32(central, m_zip64 ? Saturated : offset);
         central.append(entry.name);
+        central.append(centralExtra);
     }
     const quint32 centralOffset = quint32(out.size());
     out.append(central);
     const quint64 count = m_entries.size();
-    if (count > 0xfffe) {
+    const bool zip64End = m_zip64 || count > 0xfffe;
+    if (zip64End) {
         // Zip64 end record and locator, for more entries than 16 bits hold.
         const quint32 zip64EndOffset = quint32(out.size());
         put32(out, 0x06064b50);
@@ -161,14 +197,14 @@ QByteArray ZipWriter::bytes() const {
         put32(out, 0);
         put32(out, 1);
     }
-    const quint32 count16 = count > 0xfffe ? 0xffff : quint32(count);
+    const quint32 count16 = zip64End ? 0xffff : quint32(count);
     put32(out, 0x06054b50);
     put16(out, 0);
     put16(out, 0);
     put16(out, count16);
     put16(out, count16);
-    put32(out, quint32(central.size()));
-    put32(out, centralOffset);
+    put32(out, m_zip64 ? Saturated : quint32(central.size()));
+    put32(out, m_zip64 ? Saturated : centralOffset);
     put16(out, 0);
     return out;
 }

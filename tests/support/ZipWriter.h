@@ -38,6 +38,11 @@ public:
     ZipWriter& addSymlink(const QByteArray& name, const QByteArray& target);
     // Bytes before the archive, as a self-extractor stub has them.
     ZipWriter& setPrefix(const QByteArray& prefix);
+    // Zip64 forms for every entry, as `zip -fz` writes them: saturated
+    // 32-bit sizes and offsets with the Zip64 extended-information field in
+    // local and central headers, 64-bit data descriptors, and the Zip64 end
+    // records.
+    ZipWriter& setForceZip64(bool forced);
 
     QByteArray bytes() const;
     bool writeTo(const QString& path) const;
@@ -48,6 +53,7 @@ public:
 private:
     std::vector<Entry> m_entries;
     QByteArray m_prefix;
+    bool m_zip64 = false;
 };
 
 } // namespace packshelf::test

@@ -1,0 +1,80 @@
+#include "archive/EntrySupport.h"
+
+namespace packshelf {
+
+namespace {
+
+const char* methodName(int method) {
+    switch (method) {
+    case 1:
+        return "shrink";
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        return "reduce";
+    case 6:
+        return "implode";
+    case 9:
+        return "deflate64";
+    case 10:
+        return "PKWARE DCL implode";
+    case 12:
+        return "bzip2";
+    case 14:
+        return "LZMA";
+    case 16:
+        return "IBM z/OS CMPSC";
+    case 18:
+        return "IBM TERSE";
+    case 19:
+        return "IBM LZ77";
+    case 20:
+    case 93:
+        return "Zstandard";
+    case 94:
+        return "MP3";
+    case 95:
+        return "XZ";
+    case 96:
+        return "JPEG";
+    case 97:
+        return "WavPack";
+    case 98:
+        return "PPMd";
+    default:
+        return nullptr;
+    }
+}
+
+QString encryptionProblem(const QString& name, const QString& encryption) {
+    return QStringLiteral("%1 is encrypted (%2)").arg(name, encryption);
+}
+
+} // namespace
+
+QString describeMethod(int method) {
+    const char* name = methodName(method);
+    return name ? QStringLiteral("%1 %2").arg(method).arg(QLatin1String(name))
+                : QString::number(method);
+}
+
+std::optional<QString> unreadableEntryReason(const zipformat::CentralRecord& record,
+                                             const QString& name, bool passwordGiven) {
+    if (record.method == MethodAes) {
+        const std::optional<zipformat::AesField> aes = zipformat::parseAesField(record.extra);
+        const QString strength = aes && aes->keyBits ? QStringLiteral("AES-%1").arg(aes->keyBits)
+                                                     : QStringLiteral("AES");
+        return encryptionProblem(name, strength + QStringLiteral(" encryption, not supported"));
+    }
+    if (record.flags & FlagStrongEncryption)
+        return encryptionProblem(name, QStringLiteral("PKWARE strong encryption, not supported"));
+    if ((record.flags & FlagEncrypted) && !passwordGiven)
+        return encryptionProblem(name, QStringLiteral("traditional PKWARE encryption"));
+    if (record.method != MethodStored && record.method != MethodDeflate)
+        return QStringLiteral("unsupported compression method %1 in %2")
+            .arg(describeMethod(record.method), name);
+    return std::nullopt;
+}
+
+} // namespace packshelf

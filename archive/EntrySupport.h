@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "archive/ZipRecords.h"
+
+namespace packshelf {
+
+// The compression methods and encryption the reader handles, and the words
+// that tell a user which ones an entry it refuses uses.
+
+inline constexpr int MethodStored = 0;
+inline constexpr int MethodDeflate = 8;
+inline constexpr int MethodAes = 99;
+
+inline constexpr quint16 FlagEncrypted = 0x1;
+inline constexpr quint16 FlagDataDescriptor = 0x8;
+inline constexpr quint16 FlagStrongEncryption = 0x40;
+inline constexpr quint16 FlagUtf8 = 0x800;
+
+// The number and the name of a compression method, such as "12 bzip2";
+// the number alone for a method the format does not name.
+QString describeMethod(int method);
+
+// Why the entry `name` described by `record` cannot be read, or nothing
+// when it can: an encryption that cannot be decrypted (any encryption when
+// `passwordGiven` is false), or a compression method other than stored and
+// deflate.
+std::optional<QString> unreadableEntryReason(const zipformat::CentralRecord& record,
+                                             const QString& name, bool passwordGiven);
+
+} // namespace packshelf

@@ -1,0 +1,787 @@
+// The forms of zip archive that the tools a user meets write, made here by
+// the tools Debian ships and read as Info-ZIP's unzip reads them: the index
+// lists what `unzip -Z1` lists, and both the expansion and the entry reads
+// the installer uses give byte for byte what `unzip` expands.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <functional>
+#include <map>
+
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
+#include "archive/NestedArchive.h"
+#include "archive/ZipArchive.h"
+#include "archive/ZipInput.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
+
+using namespace packshelf;
+using namespace packshelf::test;
+
+// Failures show text as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+constexpr int ToolTimeoutMs = 10 * 60 * 1000;
+constexpr qint64 MiB = 1024 * 1024;
+
+struct ToolRun {
+    int exitCode = -1; // -1: did not start, crashed or ran too long
+    QByteArray out;
+    QByteArray err;
+};
+
+struct Command {
+    QString program;
+    QStringList arguments;
+};
+
+ToolRun finish(QProcess& process) {
+    ToolRun run;
+    if (!process.waitForFinished(ToolTimeoutMs) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Runs `command` in `folder`, its output into `outputFile` when one is
+// named.
+ToolRun runTool(const QString& folder, const Command& command,
+                const QString& outputFile = QString()) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(command.program, command.arguments);
+    return finish(process);
+}
+
+// Runs `first | second > outputFile` in `folder`, `first` reading
+// `inputFile` when one is named: a writer whose output (or input) is a pipe
+// cannot seek back, and so writes data descriptors.
+ToolRun runPiped(const QString& folder, const Command& first, const Command& second,
+                 const QString& outputFile, const QString& inputFile = QString()) {
+    QProcess writer;
+    QProcess reader;
+    writer.setWorkingDirectory(folder);
+    reader.setWorkingDirectory(folder);
+    if (!inputFile.isEmpty())
+        writer.setStandardInputFile(inputFile);
+    writer.setStandardOutputProcess(&reader);
+    reader.setStandardOutputFile(outputFile);
+    writer.start(first.program, first.arguments);
+    reader.start(second.program, second.arguments);
+    const ToolRun written = finish(writer);
+    const ToolRun read = finish(reader);
+    return written.exitCode != 0 ? written : read;
+}
+
+bool toolsMissing(const QStringList& tools) {
+    for (const QString& tool : tools) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+QByteArray patterned(qint64 size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    for (char& c : data) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 24);
+    }
+    return data;
+}
+
+// A small package: incompressible and compressible files, an empty file,
+// an empty folder and a deep path.
+void writeSourceTree(const QString& root) {
+    writeFile(root + "/Pack/Runtime/a.bin", patterned(200 * 1024, 7));
+    writeFile(root + "/Pack/Runtime/text.txt", QByteArray("scenery mesh runway ").repeated(5000));
+    writeFile(root + "/Pack/Data/readme.txt", "hello\n");
+    writeFile(root + "/Pack/Data/empty.txt", "");
+    writeFile(root + "/Pack/Data/deep/er/still/file.txt", "deep\n");
+    QDir().mkpath(root + "/Pack/Empty");
+}
+
+// Writes the files named, and every file and folder below the folders
+// named, into a zip archive with python3's zipfile, forcing the Zip64 forms
+// (ZipFile.open(force_zip64=True)); to standard output when the archive is
+// "-" (data descriptors with 64-bit sizes, as the output cannot seek).
+const char* const PythonZip64Writer = R"(
+import os, sys, zipfile
+archive, method = sys.argv[1], {'deflated': zipfile.ZIP_DEFLATED, 'stored': zipfile.ZIP_STORED}[sys.argv[2]]
+out = sys.stdout.buffer if archive == '-' else archive
+with zipfile.ZipFile(out, 'w', compression=method, compresslevel=1) as zf:
+    for top in sys.argv[3:]:
+        paths = [top] if os.path.isfile(top) else sorted(
+            os.path.join(d, n) for d, ds, fs in os.walk(top) for n in ds + fs)
+        if os.path.isdir(top):
+            paths.insert(0, top)
+        for path in paths:
+            info = zipfile.ZipInfo.from_file(path)
+            info.compress_type = method
+            if info.is_dir():
+                zf.writestr(info, b'')
+                continue
+            with open(path, 'rb') as source, zf.open(info, 'w', force_zip64=True) as target:
+                while chunk := source.read(1 << 20):
+                    target.write(chunk)
+)";
+
+Command pythonZip64(const QString& archive, const char* method, const QStringList& paths) {
+    return {"python3", QStringList{"-c", PythonZip64Writer, archive, method} + paths};
+}
+
+struct Listing {
+    QStringList names;
+    QString problem;
+};
+
+Listing indexListing(const QString& archive) {
+    QString problem;
+    const std::unique_ptr<FileInput> input =
+        FileInput::openRegular(QFile::encodeName(archive), &problem);
+    if (!input)
+        return {{}, problem};
+    const ArchiveIndex index = readArchiveIndex(*input);
+    Listing listing{{}, index.problem};
+    for (const IndexEntry& entry : index.entries)
+        listing.names << entry.name;
+    return listing;
+}
+
+QStringList unzipListing(const QString& archive) {
+    const ToolRun run = runTool(QFileInfo(archive).absolutePath(), {"unzip", {"-Z1", archive}});
+    QStringList names = QString::fromUtf8(run.out).split('\n');
+    names.removeAll(QString());
+    return names;
+}
+
+// Every file below `folder` with its content's SHA-256, and every folder.
+std::map<QString, QByteArray> treeDigests(const QString& folder) {
+    std::map<QString, QByteArray> tree;
+    for (const QString& path : listRecursive(folder)) {
+        QByteArray& digest = tree[path];
+        if (path.endsWith('/'))
+            continue;
+        QFile file(folder + "/" + path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
+            digest = hash.result().toHex();
+    }
+    return tree;
+}
+
+// The SHA-256 of each file entry's content as the installer reads it
+// (readEntryData), by name; a read's problem in place of a digest.
+std::map<QString, QByteArray> entryDigests(const QString& archive) {
+    std::map<QString, QByteArray> digests;
+    QString problem;
+    const std::unique_ptr<FileInput> input =
+        FileInput::openRegular(QFile::encodeName(archive), &problem);
+    if (!input)
+        return {{archive, problem.toUtf8()}};
+    const ArchiveIndex index = readArchiveIndex(*input);
+    for (const IndexEntry& entry : index.entries) {
+        if (entry.isFolder())
+            continue;
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        const EntryRead read = readEntryData(*input, entry, [&hash](const char* data, size_t size) {
+            hash.addData(QByteArrayView(data, qsizetype(size)));
+            return true;
+        });
+        digests[entry.name] = read.ok ? hash.result().toHex() : read.problem.toUtf8();
+    }
+    return digests;
+}
+
+// What `unzip -d` expands, as treeDigests() gives it, with the folders
+// left out (the same comparison as entryDigests()).
+std::map<QString, QByteArray> filesOnly(std::map<QString, QByteArray> tree) {
+    std::erase_if(tree, [](const auto& item) { return item.first.endsWith('/'); });
+    return tree;
+}
+
+struct Expansion {
+    bool ok = false;
+    QStringList messages;
+};
+
+Expansion expandWithZipArchive(const QString& archive, const QString& target) {
+    struct Recording : ZipArchive {
+        QStringList messages;
+        void OutputErrorMessage(const QString& message) override { messages << message; }
+    } zip;
+    Expansion expansion;
+    expansion.ok = zip.UnzipOpenFile(archive) && zip.UnzipFileTo(target, true);
+    zip.UnzipCloseFile();
+    expansion.messages = zip.messages;
+    return expansion;
+}
+
+// Installs `archive` into a new library with packshelf-cli: the library
+// then holds the package's Runtime and Data files byte for byte as `unzip`
+// expands them (`unzipped`, from treeDigests()).
+void expectInstalledAsUnzipExpands(const QString& archive,
+                                   const std::map<QString, QByteArray>& unzipped,
+                                   const QString& scratch) {
+    std::map<QString, QByteArray> expected;
+    for (const auto& [path, digest] : filesOnly(unzipped)) {
+        if (path.startsWith("Pack/Runtime/") || path.startsWith("Pack/Data/"))
+            expected[path.mid(5)] = digest;
+    }
+    if (expected.empty())
+        return; // not a package: nothing would be installed
+    const QString source = scratch + "/source";
+    const QString library = scratch + "/library";
+    ASSERT_TRUE(QDir().mkpath(source) && QDir().mkpath(library));
+    ASSERT_TRUE(QFile::copy(archive, source + "/package.zip"));
+    const CliResult install = runCli({"install", source, library});
+    EXPECT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
+    std::map<QString, QByteArray> installed = filesOnly(treeDigests(library));
+    std::erase_if(installed, [](const auto& item) { return item.first.startsWith(".packshelf/"); });
+    EXPECT_EQ(installed, expected);
+}
+
+// Compares our reading of `archive` with unzip's reading of `reference`
+// (the same archive, or one of the same files that unzip can read): the
+// listing, the expansion and each entry's content.
+void expectReadAsUnzipReads(const QString& archive, const QString& reference,
+                            const QString& scratch) {
+    const Listing listing = indexListing(archive);
+    EXPECT_EQ(listing.problem, QString());
+    EXPECT_EQ(listing.names, unzipListing(reference));
+
+    const QString unzipped = scratch + "/unzip";
+    const ToolRun unzip = runTool(scratch, {"unzip", {"-q", "-o", reference, "-d", unzipped}});
+    ASSERT_TRUE(unzip.exitCode == 0 || unzip.exitCode == 1) << unzip.err.toStdString();
+    const std::map<QString, QByteArray> expected = treeDigests(unzipped);
+    ASSERT_FALSE(expected.empty());
+
+    const QString ours = scratch + "/ours";
+    const Expansion expansion = expandWithZipArchive(archive, ours);
+    EXPECT_TRUE(expansion.ok) << expansion.messages.join('|').toStdString();
+    EXPECT_EQ(treeDigests(ours), expected);
+    EXPECT_EQ(entryDigests(archive), filesOnly(expected));
+    expectInstalledAsUnzipExpands(archive, expected, scratch);
+}
+
+struct Form {
+    const char* what;
+    std::function<ToolRun(const QString& source, const QString& archive)> make;
+    // The form whose archive unzip reads for comparison, when it cannot read
+    // this one; -1: this one.
+    int reference = -1;
+};
+
+// Copies `archive` behind a self-extractor's stub; with `adjust`, lets
+// `zip -A` move its offsets past the stub as self-extractors have them.
+ToolRun prependStub(const QString& source, const QString& archive, bool adjust) {
+    const QString plain = archive + ".plain";
+    const ToolRun zip = runTool(source, {"zip", {"-q", "-r", plain, "Pack"}});
+    if (zip.exitCode != 0)
+        return zip;
+    writeFile(archive, QByteArray("\x7f"
+                                  "ELF stub of a self-extractor\n")
+                               .repeated(300) +
+                           readFile(plain));
+    return adjust ? runTool(source, {"zip", {"-q", "-A", archive}}) : ToolRun{0, {}, {}};
+}
+
+} // namespace
+
+TEST(ZipForms, EveryToolsArchiveReadsAsUnzipReadsIt) {
+    if (toolsMissing({"zip", "unzip", "python3", "bsdtar", "7z", "cat"}))
+        GTEST_SKIP() << "zip, unzip, python3, bsdtar and 7z are needed (scripts/deps)";
+    QTemporaryDir scratch;
+    const QString source = scratch.filePath("src");
+    writeSourceTree(source);
+    const QString text = source + "/Pack/Runtime/text.txt";
+    const Command cat{"cat", {}};
+
+    const std::vector<Form> forms = {
+        {"zip -r",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"zip", {"-q", "-r", out, "Pack"}});
+         }},
+        {"zip -r -fz (Zip64 forced)",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"zip", {"-q", "-r", "-fz", out, "Pack"}});
+         }},
+        {"zip -r to a pipe (data descriptors)",
+         [&](const QString& src, const QString& out) {
+             return runPiped(src, {"zip", {"-q", "-r", "-", "Pack"}}, cat, out);
+         }},
+        // Info-ZIP's zip saturates the directory's offset here but writes no
+        // Zip64 end record to hold it; unzip gives up on the archive.
+        {"zip -r -fz to a pipe (64-bit data descriptors, no Zip64 end record)",
+         [&](const QString& src, const QString& out) {
+             return runPiped(src, {"zip", {"-q", "-r", "-fz", "-", "Pack"}}, cat, out);
+         },
+         1},
+        {"zip of standard input to a pipe",
+         [&](const QString& src, const QString& out) {
+             return runPiped(src, {"zip", {"-q", "-", "-"}}, cat, out, text);
+         }},
+        {"self-extractor, zip -A",
+         [](const QString& src, const QString& out) { return prependStub(src, out, true); }},
+        {"stub prepended, offsets not adjusted",
+         [](const QString& src, const QString& out) { return prependStub(src, out, false); }},
+        {"python3 zipfile, force_zip64, deflated",
+         [](const QString& src, const QString& out) {
+             return runTool(src, pythonZip64(out, "deflated", {"Pack"}));
+         }},
+        {"python3 zipfile, force_zip64, stored",
+         [](const QString& src, const QString& out) {
+             return runTool(src, pythonZip64(out, "stored", {"Pack"}));
+         }},
+        {"python3 zipfile, force_zip64, to a pipe (64-bit data descriptors)",
+         [&](const QString& src, const QString& out) {
+             return runPiped(src, pythonZip64("-", "deflated", {"Pack"}), cat, out);
+         }},
+        {"bsdtar --format zip",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"bsdtar", {"-c", "--format", "zip", "-f", out, "Pack"}});
+         }},
+        {"bsdtar --format zip, zip64 and stored",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"bsdtar",
+                                  {"-c", "--format", "zip", "--options",
+                                   "zip:zip64,zip:compression=store", "-f", out, "Pack"}});
+         }},
+        {"7z a -tzip",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"7z", {"a", "-tzip", "-bd", "-bso0", "-bsp0", out, "Pack"}});
+         }},
+        {"7z a -tzip -mx=0 (stored)",
+         [](const QString& src, const QString& out) {
+             return runTool(src,
+                            {"7z", {"a", "-tzip", "-mx=0", "-bd", "-bso0", "-bsp0", out, "Pack"}});
+         }},
+    };
+    const auto archiveOf = [&](int form) {
+        return scratch.filePath(QString::number(form) + "/archive.zip");
+    };
+    for (int index = 0; index < int(forms.size()); ++index) {
+        const Form& form = forms[std::size_t(index)];
+        SCOPED_TRACE(form.what);
+        const QString archive = archiveOf(index);
+        QDir().mkpath(QFileInfo(archive).path());
+        const ToolRun made = form.make(source, archive);
+        ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+        expectReadAsUnzipReads(archive, archiveOf(form.reference < 0 ? index : form.reference),
+                               QFileInfo(archive).path());
+    }
+}
+
+// 65,535 entries fill the end record's 16-bit count exactly; from 65,536 on
+// only the Zip64 end record holds it, or (without one) it wraps.
+TEST(ZipForms, EntryCountsAroundSixteenBits) {
+    if (toolsMissing({"zip", "unzip"}))
+        GTEST_SKIP() << "zip and unzip are needed (scripts/deps)";
+    QTemporaryDir scratch;
+    const QString folder = scratch.filePath("many/d");
+    QDir().mkpath(folder);
+    for (int i = 1; i < 65535; ++i) { // with the folder's own entry: 65,535
+        QFile file(folder + "/" + QString::number(i));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    struct Row {
+        const char* what;
+        QString archive;
+        std::function<bool()> make;
+        int entries;
+    };
+    const QString zip = scratch.filePath("65535.zip");
+    const QString more = scratch.filePath("65536.zip");
+    const auto zipInMany = [&](const QStringList& arguments) {
+        return runTool(scratch.filePath("many"), {"zip", arguments}).exitCode == 0;
+    };
+    const std::vector<Row> rows = {
+        {"zip -r, 65,535 entries", zip,
+         [&] {
+             return zipInMany({"-q", "-r", zip, "d"});
+         },
+         65535},
+        {"zip, one more entry added: 65,536", more,
+         [&] {
+             writeFile(scratch.filePath("many/extra"), {});
+             return QFile::copy(zip, more) && zipInMany({"-q", more, "extra"});
+         },
+         65536},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(row.make());
+        const Listing listing = indexListing(row.archive);
+        EXPECT_EQ(listing.problem, QString());
+        EXPECT_EQ(listing.names.size(), row.entries);
+        EXPECT_EQ(listing.names, unzipListing(row.archive));
+    }
+
+    // The 65,536 entries with the Zip64 end records cut out, as a writer that
+    // knows none leaves them: the 16-bit count says 0.
+    QByteArray bytes = readFile(more);
+    const qsizetype end = bytes.lastIndexOf("PK\x05\x06");
+    const qsizetype zip64 = bytes.lastIndexOf("PK\x06\x06", end);
+    ASSERT_GT(zip64, 0);
+    QByteArray endRecord = bytes.mid(end);
+    const quint64 directoryOffset = qFromLittleEndian<quint64>(bytes.constData() + zip64 + 48);
+    qToLittleEndian<quint16>(0, endRecord.data() + 8);
+    qToLittleEndian<quint16>(0, endRecord.data() + 10);
+    qToLittleEndian<quint32>(quint32(zip64 - qsizetype(directoryOffset)), endRecord.data() + 12);
+    qToLittleEndian<quint32>(quint32(directoryOffset), endRecord.data() + 16);
+    bytes.truncate(zip64);
+    bytes.append(endRecord);
+    const QString wrapped = scratch.filePath("wrapped.zip");
+    writeFile(wrapped, bytes);
+    EXPECT_EQ(indexListing(wrapped).names, indexListing(more).names);
+}
+
+// Archives that cannot be read say why: which encryption, which parts of a
+// split archive, which compression method.
+TEST(ZipForms, RefusalsNameTheReason) {
+    if (toolsMissing({"zip", "7z", "python3"}))
+        GTEST_SKIP() << "zip, 7z and python3 are needed (scripts/deps)";
+    QTemporaryDir scratch;
+    const QString source = scratch.filePath("src");
+    writeSourceTree(source);
+    const auto sevenZip = [](const QString& archive, const QStringList& options) {
+        return Command{"7z", QStringList{"a", "-tzip", "-bd", "-bso0", "-bsp0"} + options +
+                                 QStringList{archive, "Pack/Runtime/text.txt"}};
+    };
+    const auto zipWriter = [&](const QString& archive, int method) {
+        writeFile(archive, ZipWriter()
+                               .addFile("Pack/Data/readme.txt", "fine")
+                               .add(ZipWriter::entry("Pack/Runtime/x.bin", "data", method))
+                               .bytes());
+        return Command{}; // nothing left to run
+    };
+    struct Row {
+        const char* what;
+        std::function<Command(const QString& archive)> make;
+        QString archive; // which file of what was made is read: "archive.zip" when empty
+        bool passwordGiven;
+        QString reason;
+    };
+    const std::vector<Row> rows = {
+        {"zip -P (traditional encryption)",
+         [](const QString& a) {
+             return Command{"zip", {"-q", "-P", "pw", a, "Pack/Data/readme.txt"}};
+         },
+         {},
+         false,
+         "Pack/Data/readme.txt is encrypted (traditional PKWARE encryption)"},
+        {"7z AES-256, no password",
+         [&](const QString& a) {
+             return sevenZip(a, {"-ppw", "-mem=AES256"});
+         },
+         {},
+         false,
+         "Pack/Runtime/text.txt is encrypted (AES-256 encryption, not supported)"},
+        {"7z AES-128, a password given",
+         [&](const QString& a) {
+             return sevenZip(a, {"-ppw", "-mem=AES128"});
+         },
+         {},
+         true,
+         "Pack/Runtime/text.txt is encrypted (AES-128 encryption, not supported)"},
+        {"7z bzip2",
+         [&](const QString& a) { return sevenZip(a, {"-mm=BZip2"}); },
+         {},
+         false,
+         "unsupported compression method 12 bzip2 in Pack/Runtime/text.txt"},
+        {"7z LZMA",
+         [&](const QString& a) { return sevenZip(a, {"-mm=LZMA"}); },
+         {},
+         false,
+         "unsupported compression method 14 LZMA in Pack/Runtime/text.txt"},
+        {"7z PPMd",
+         [&](const QString& a) { return sevenZip(a, {"-mm=PPMd"}); },
+         {},
+         false,
+         "unsupported compression method 98 PPMd in Pack/Runtime/text.txt"},
+        {"7z Deflate64",
+         [&](const QString& a) { return sevenZip(a, {"-mm=Deflate64"}); },
+         {},
+         false,
+         "unsupported compression method 9 deflate64 in Pack/Runtime/text.txt"},
+        {"Zstandard",
+         [&](const QString& a) { return zipWriter(a, 93); },
+         {},
+         false,
+         "unsupported compression method 93 Zstandard in Pack/Runtime/x.bin"},
+        {"XZ",
+         [&](const QString& a) { return zipWriter(a, 95); },
+         {},
+         false,
+         "unsupported compression method 95 XZ in Pack/Runtime/x.bin"},
+        {"zip -s 64k, the last part",
+         [](const QString& a) {
+             return Command{"zip", {"-q", "-r", "-s", "64k", a, "Pack"}};
+         },
+         {},
+         false,
+         "split archive: this is part PARTS of PARTS, its directory begins in part PARTS; "
+         "only a whole archive can be read (join the parts first)"},
+        {"zip -s 64k, the first part",
+         [](const QString& a) {
+             return Command{"zip", {"-q", "-r", "-s", "64k", a, "Pack"}};
+         },
+         "archive.z01", false,
+         "split archive: this is its first part, the directory is in the last; only a whole "
+         "archive can be read (join the parts first)"},
+        {"an empty archive",
+         [](const QString& a) {
+             return Command{
+                 "python3",
+                 {"-c", "import sys, zipfile; zipfile.ZipFile(sys.argv[1], 'w').close()", a}};
+         },
+         {},
+         false,
+         "the archive is empty"},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString work = scratch.filePath(QString::number(index++));
+        QDir().mkpath(work);
+        const Command command = row.make(work + "/archive.zip");
+        if (!command.program.isEmpty()) {
+            ASSERT_EQ(runTool(source, command).exitCode, 0);
+        }
+        const QString archive = work + "/" + (row.archive.isEmpty() ? "archive.zip" : row.archive);
+        QString problem;
+        const std::unique_ptr<FileInput> input =
+            FileInput::openRegular(QFile::encodeName(archive), &problem);
+        ASSERT_TRUE(input) << problem.toStdString();
+        // Parts are counted from 1: archive.z01 and on, then archive.zip.
+        const qsizetype parts = QDir(work).entryList({"archive.z*"}).size();
+        const QString reason = QString(row.reason).replace("PARTS", QString::number(parts));
+        EXPECT_EQ(readArchiveIndex(*input, row.passwordGiven).problem, reason);
+        // The expansion says the same, before it writes anything.
+        if (row.archive.isEmpty()) {
+            const Expansion expansion = expandWithZipArchive(archive, work + "/out");
+            EXPECT_FALSE(expansion.ok);
+            EXPECT_EQ(expansion.messages.value(0), reason);
+            EXPECT_FALSE(QFileInfo::exists(work + "/out/Pack"));
+        }
+    }
+}
+
+namespace {
+
+// The SHA-256 of an entry's content as `unzip -p` writes it, through
+// sha256sum, so that no copy of a large entry lands on disk.
+QByteArray unzipDigest(const QString& folder, const QString& archive, const QString& name) {
+    const QString digestFile = folder + "/digest.txt";
+    const ToolRun run =
+        runPiped(folder, {"unzip", {"-p", archive, name}}, {"sha256sum", {}}, digestFile);
+    return run.exitCode == 0 ? readFile(digestFile).left(64) : run.err;
+}
+
+// A file of `size` zero bytes that takes no room on disk.
+bool writeSparse(const QString& path, qint64 size) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.resize(size);
+}
+
+} // namespace
+
+// Entries larger than 4 GiB and entries that begin beyond 4 GiB. Each row
+// takes minutes and up to 9 GiB of disk, so the test runs only when asked:
+// PACKSHELF_LARGE_TESTS=1 ctest -R ZipFormsLarge --output-on-failure
+TEST(ZipFormsLarge, EntriesBeyondFourGiB) {
+    if (qEnvironmentVariableIntValue("PACKSHELF_LARGE_TESTS") != 1)
+        GTEST_SKIP() << "set PACKSHELF_LARGE_TESTS=1 to run (minutes, up to 9 GiB of disk)";
+    if (toolsMissing({"zip", "unzip", "python3", "sha256sum"}))
+        GTEST_SKIP() << "zip, unzip, python3 and sha256sum are needed";
+    struct Row {
+        const char* what;
+        qint64 bigSize;
+        std::function<Command(const QString& archive)> make;
+    };
+    const QStringList files = {"Pack/Runtime/big.bin", "Pack/Data/readme.txt"};
+    const std::vector<Row> rows = {
+        {"python3 zipfile: one deflated entry of 4,300 MiB", 4300 * MiB,
+         [&](const QString& archive) { return pythonZip64(archive, "deflated", files); }},
+        {"zip -0: a stored entry of 4,100 MiB, the next one beyond 4 GiB", 4100 * MiB,
+         [&](const QString& archive) {
+             return Command{"zip", QStringList{"-q", "-0", archive} + files};
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir scratch;
+        const QString source = scratch.filePath("src");
+        ASSERT_TRUE(writeSparse(source + "/Pack/Runtime/big.bin", row.bigSize));
+        writeFile(source + "/Pack/Data/readme.txt", "read me\n");
+        const QString archive = scratch.filePath("archive.zip");
+        ASSERT_EQ(runTool(source, row.make(archive)).exitCode, 0);
+
+        const Listing listing = indexListing(archive);
+        EXPECT_EQ(listing.problem, QString());
+        EXPECT_EQ(listing.names, unzipListing(archive));
+        std::map<QString, QByteArray> expected;
+        for (const QString& name : files)
+            expected[name] = unzipDigest(scratch.path(), archive, name);
+        EXPECT_EQ(entryDigests(archive), expected);
+
+        expectInstalledAsUnzipExpands(archive, expected, scratch.path());
+    }
+}
+
+namespace {
+
+ArchiveIndex indexOf(const QByteArray& bytes, const QString& scratch) {
+    writeFile(scratch + "/hostile.zip", bytes);
+    QString problem;
+    const std::unique_ptr<FileInput> input =
+        FileInput::openRegular(QFile::encodeName(scratch + "/hostile.zip"), &problem);
+    return input ? readArchiveIndex(*input) : ArchiveIndex{{}, {}, problem};
+}
+
+void put64At(QByteArray& bytes, qsizetype at, quint64 value) {
+    qToLittleEndian<quint64>(value, bytes.data() + at);
+}
+
+} // namespace
+
+// Zip64 values are checked as the 32-bit ones are: nothing outside the
+// file, no shared data, no count the directory cannot hold. The archive
+// is forced to Zip64 throughout and then one value is changed.
+TEST(ZipForms, HostileZip64ValuesAreRefused) {
+    QTemporaryDir scratch;
+    // The first entry's sizes follow its data, so that its local header
+    // contradicts no size given to it.
+    ZipWriter::Entry first = ZipWriter::entry("Runtime/a.bin", patterned(5000, 3));
+    first.dataDescriptor = true;
+    const QByteArray good = ZipWriter()
+                                .setForceZip64(true)
+                                .add(first)
+                                .addFile("Runtime/b.bin", patterned(5000, 3))
+                                .bytes();
+    ASSERT_EQ(indexOf(good, scratch.path()).entries.size(), 2u);
+
+    // Where the values lie: the Zip64 field of each central record (after
+    // its 13-byte name) holds uncompressed size, compressed size, offset.
+    const qsizetype firstCentral = good.indexOf("PK\x01\x02");
+    const qsizetype secondCentral = good.indexOf("PK\x01\x02", firstCentral + 4);
+    const auto centralValue = [](qsizetype central, int index) {
+        return central + 46 + 13 + 4 + 8 * index;
+    };
+    // The second local header's Zip64 field.
+    const qsizetype secondLocalSizes = good.indexOf("PK\x03\x04", 4) + 30 + 13 + 4;
+    const qsizetype zip64End = good.indexOf("PK\x06\x06");
+    struct Row {
+        const char* what;
+        std::function<void(QByteArray&)> change;
+        QString problem;
+    };
+    const std::vector<Row> rows = {
+        {"compressed size past the end of the file",
+         [&](QByteArray& b) { put64At(b, centralValue(firstCentral, 1), 1ull << 33); },
+         "the data of Runtime/a.bin lies outside the archive"},
+        {"local header offset past the end of the file",
+         [&](QByteArray& b) { put64At(b, centralValue(secondCentral, 2), 1ull << 33); },
+         "damaged entry header of Runtime/b.bin"},
+        {"both entries at one local header",
+         [&](QByteArray& b) { put64At(b, centralValue(secondCentral, 2), 0); },
+         "entries share their data (a zip bomb)"},
+        {"local and central sizes disagree",
+         [&](QByteArray& b) { put64At(b, secondLocalSizes, 4999); },
+         "damaged entry header of Runtime/b.bin"},
+        {"2^40 entries",
+         [&](QByteArray& b) {
+             put64At(b, zip64End + 24, 1ull << 40);
+             put64At(b, zip64End + 32, 1ull << 40);
+         },
+         "the archive's directory is damaged"},
+        {"a directory beyond the file",
+         [&](QByteArray& b) { put64At(b, zip64End + 48, 1ull << 40); },
+         "the archive's directory is damaged"},
+        {"one entry fewer than the directory holds",
+         [&](QByteArray& b) {
+             put64At(b, zip64End + 24, 1);
+             put64At(b, zip64End + 32, 1);
+         },
+         "the archive's directory is damaged"},
+        {"a split archive's Zip64 end record",
+         [&](QByteArray& b) { qToLittleEndian<quint32>(2, b.data() + zip64End + 16); },
+         "split archive: this is part 3 of 3, its directory begins in part 1; only a whole "
+         "archive can be read (join the parts first)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QByteArray bytes = good;
+        row.change(bytes);
+        const ArchiveIndex index = indexOf(bytes, scratch.path());
+        EXPECT_EQ(index.problem, row.problem);
+        EXPECT_TRUE(index.entries.empty());
+    }
+}
+
+// An archive nested in another is read by the same reader, Zip64 forms and
+// all, whether it is held in memory or in a temporary file.
+TEST(ZipForms, NestedZip64Archives) {
+    QTemporaryDir scratch;
+    ZipWriter::Entry streamed = ZipWriter::entry("Data/b.txt", QByteArray(3000, 'b'));
+    streamed.dataDescriptor = true;
+    const QByteArray inner = ZipWriter()
+                                 .setForceZip64(true)
+                                 .addFile("Runtime/a.bin", patterned(70000, 5), 0)
+                                 .add(streamed)
+                                 .bytes();
+    const QByteArray outer =
+        ZipWriter().setForceZip64(true).setPrefix("stub").addFile("inner.zip", inner).bytes();
+    MemoryInput input(outer);
+    const ArchiveIndex index = readArchiveIndex(input);
+    ASSERT_EQ(index.problem, QString());
+    ASSERT_EQ(index.entries.size(), 1u);
+    for (bool inMemory : {true, false}) {
+        SCOPED_TRACE(inMemory ? "in memory" : "in a temporary file");
+        NestedBudget budget;
+        std::vector<std::unique_ptr<NestedArchive>> ballast; // spends the memory budget
+        QString problem;
+        while (!inMemory && budget.memoryLeft() >= quint64(inner.size())) {
+            ballast.push_back(
+                NestedArchive::load(input, index.entries[0], budget, scratch.path(), &problem));
+            ASSERT_TRUE(ballast.back()) << problem.toStdString();
+        }
+        const std::unique_ptr<NestedArchive> nested =
+            NestedArchive::load(input, index.entries[0], budget, scratch.path(), &problem);
+        ASSERT_TRUE(nested) << problem.toStdString();
+        const ArchiveIndex nestedIndex = readArchiveIndex(nested->input());
+        ASSERT_EQ(nestedIndex.problem, QString());
+        QStringList contents;
+        for (const IndexEntry& entry : nestedIndex.entries) {
+            QByteArray content;
+            EXPECT_TRUE(readEntryData(nested->input(), entry, [&](const char* data, size_t size) {
+                            content.append(data, qsizetype(size));
+                            return true;
+                        }).ok);
+            contents << entry.name + "=" + QString::number(ZipWriter::crc32Of(content));
+        }
+        EXPECT_EQ(
+            contents,
+            QStringList(
+                {"Runtime/a.bin=" + QString::number(ZipWriter::crc32Of(patterned(70000, 5))),
+                 "Data/b.txt=" + QString::number(ZipWriter::crc32Of(QByteArray(3000, 'b')))}));
+    }
+}
