@@ -39,10 +39,28 @@ template <typename Call> int throughSeam(FileOp op, Call call) {
     return call();
 }
 
-bool isPlainName(const QString& name) {
-    const QByteArray bytes = QFile::encodeName(name);
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QChar(0)) && bytes.size() <= NameBytesMax;
+// The length of the text in UTF-8, the encoding of file names here,
+// counted without encoding it: records name hundreds of thousands of paths.
+qsizetype utf8Length(QStringView text) {
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80)
+            length += 1;
+        else if (unit < 0x800)
+            length += 2;
+        else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+                 text[i + 1].isLowSurrogate())
+            length += 4, ++i;
+        else
+            length += 3;
+    }
+    return length;
+}
+
+bool isPlainName(QStringView name) {
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(QChar(0)) &&
+           utf8Length(name) <= NameBytesMax;
 }
 } // namespace
 
@@ -72,10 +90,17 @@ int syncFileSystem(int fd) {
 }
 
 bool isSafeRelative(const QString& path) {
-    if (path.isEmpty() || QFile::encodeName(path).size() > PathBytesMax)
+    if (path.isEmpty() || utf8Length(path) > PathBytesMax)
         return false;
-    const QStringList parts = path.split(QLatin1Char('/'));
-    return std::all_of(parts.begin(), parts.end(), isPlainName);
+    for (qsizetype start = 0;;) {
+        const qsizetype slash = path.indexOf(QLatin1Char('/'), start);
+        const qsizetype end = slash < 0 ? path.size() : slash;
+        if (!isPlainName(QStringView(path).sliced(start, end - start)))
+            return false;
+        if (slash < 0)
+            return true;
+        start = slash + 1;
+    }
 }
 
 bool isSafeAbsolute(const QString& path) {

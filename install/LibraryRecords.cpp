@@ -19,6 +19,7 @@
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"
+#include "install/RecordsIndex.h"
 
 namespace packshelf {
 
@@ -109,6 +110,11 @@ QString journalProblem(const QString& path, const QString& library) {
 LibraryRecords::LibraryRecords(QString library)
     : m_library(std::move(library)) {}
 
+LibraryRecords::~LibraryRecords() {
+    if (m_indexKept && m_lock.valid())
+        updateIndex();
+}
+
 QString LibraryRecords::folder() const {
     return m_library + QLatin1Char('/') + QLatin1String(LibraryRecordsFolder);
 }
@@ -158,6 +164,7 @@ std::pair<qint64, bool> lockHolder(int fd) {
 // writes nothing.
 bool LibraryRecords::lock(Access access, QString* problem,
                           const std::function<void(const QString&)>& waiting) {
+    m_access = access;
     m_lock = openFolderBelow(m_library, QString(), false);
     const int operation = access == Access::Change ? LOCK_EX : LOCK_SH;
     if (m_lock.valid() && ::flock(m_lock.get(), operation | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
@@ -309,36 +316,128 @@ bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
     return true;
 }
 
-namespace {
-
 struct RecordFile {
-    QString path;
-    QByteArray bytes;
+    QByteArray name;
+    RecordStamp stamp;
+    QByteArrayView indexed; // the record as the index holds it, when current
+    quint32 indexedCrc = 0;
+    QByteArray bytes; // the record file, when not
     std::optional<Manifest> manifest;
+    QByteArray binary; // the record for the index, when it is kept
     QString problem;
 };
 
-void parseRecord(RecordFile& record, const QString& library) {
+namespace {
+
+void parseRecord(int folderFd, RecordFile& record, const QString& library, bool manifestWanted,
+                 bool binaryWanted) {
+    if (!record.indexed.isNull()) {
+        // An index entry that does not bear its CRC is damaged: the file is
+        // read instead. (Entries kept in memory were checked when read.)
+        if (!manifestWanted || recordsindex::crcOf(record.indexed) == record.indexedCrc) {
+            if (manifestWanted)
+                record.manifest = Manifest::fromBinary(record.indexed, library, &record.problem);
+            return;
+        }
+        record.indexed = {};
+        if (!readWhole(folderFd, record.name, &record.bytes)) {
+            record.problem = systemReason(errno);
+            return;
+        }
+    }
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(record.bytes, &error);
     record.problem = error.errorString();
     if (error.error == QJsonParseError::NoError && document.isObject())
         record.manifest = Manifest::fromJson(document.object(), library, &record.problem);
     record.bytes.clear();
+    if (record.manifest && binaryWanted)
+        record.binary = record.manifest->toBinary();
 }
 
 // Parses the records side by side: a library of many packages holds
 // records of thousands of files each, and every install and preview reads
-// them all.
-void parseRecords(std::vector<RecordFile>& records, const QString& library) {
-    WorkerPool::forEachIndex(records.size(),
-                             [&](std::size_t i) { parseRecord(records[i], library); });
+// them all. A few records are parsed sooner than threads start.
+void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString& library,
+                  bool manifestWanted, bool binaryWanted) {
+    const auto parse = [&](RecordFile& record) {
+        parseRecord(folderFd, record, library, manifestWanted, binaryWanted);
+    };
+    if (records.size() > ParallelParseFrom)
+        WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parse(records[i]); });
+    else
+        std::for_each(records.begin(), records.end(), parse);
 }
 
 } // namespace
 
-std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
+// Reads every record file of the open records folder: from the index where
+// `known` holds it with the file's current stamp, else from the file.
+// `changed` tells whether the index must be written again to match.
+std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRecords& known,
+                                                    bool manifestWanted, bool binaryWanted,
+                                                    bool* changed, QStringList* problems) const {
+    std::vector<RecordFile> records;
+    records.reserve(std::size_t(known.size()));
+    qsizetype indexedCount = 0;
+    for (const DirEntry& entry : entriesOf(folderFd)) {
+        if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
+            entry.name.startsWith(JournalPrefix))
+            continue;
+        RecordFile record;
+        record.name = entry.name;
+        struct stat st;
+        if (::fstatat(folderFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode)) {
+            record.stamp = stampOf(st);
+            const auto found = known.find(entry.name);
+            if (found != known.end() && found->stamp == record.stamp) {
+                record.indexed = found->record;
+                record.indexedCrc = found->crc;
+                ++indexedCount;
+            }
+        }
+        if (record.indexed.isNull() && !readWhole(folderFd, entry.name, &record.bytes)) {
+            problems->append(
+                QStringLiteral("%1/%2: %3")
+                    .arg(folder(), QFile::decodeName(entry.name), systemReason(errno)));
+            continue;
+        }
+        records.push_back(std::move(record));
+    }
+    parseRecords(folderFd, records, m_library, manifestWanted, binaryWanted);
+    // Entries of the index that no record file bears, or that turned out
+    // damaged, and records read from their files.
+    *changed = indexedCount != known.size() ||
+               std::any_of(records.begin(), records.end(), [](const RecordFile& record) {
+                   return record.indexed.isNull() && record.manifest;
+               });
+    return records;
+}
+
+// Keeps, under the Change lock, what the index is to hold: the records as
+// read, so that the index can be brought up to date when the lock is let go.
+void LibraryRecords::keepIndexEntries(std::vector<RecordFile>& records, bool changed) {
+    m_index.clear();
+    m_indexChanged = changed;
+    m_indexKept = true;
+    for (RecordFile& record : records) {
+        if (!record.indexed.isNull()) {
+            m_index.push_back(
+                {record.name, record.stamp, record.indexed.toByteArray(), record.indexedCrc});
+        } else if (record.manifest) {
+            const quint32 crc = recordsindex::crcOf(record.binary);
+            m_index.push_back({record.name, record.stamp, std::move(record.binary), crc});
+        }
+    }
+}
+
+std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     std::vector<Manifest> manifests;
+    const bool keep = m_access == Access::Change && m_lock.valid();
+    std::vector<RecordFile> none;
+    if (keep)
+        keepIndexEntries(none, true);
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid()) {
         if (errno != ENOENT)
@@ -346,34 +445,60 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) const {
                 QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
         return manifests;
     }
-    std::vector<RecordFile> records;
-    for (const DirEntry& entry : entriesOf(folderFd.get())) {
-        if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
-            entry.name.startsWith(JournalPrefix))
-            continue;
-        RecordFile record;
-        record.path = folder() + QLatin1Char('/') + QFile::decodeName(entry.name);
-        if (!readWhole(folderFd.get(), entry.name, &record.bytes)) {
-            problems->append(QStringLiteral("%1: %2").arg(record.path, systemReason(errno)));
-            continue;
-        }
-        records.push_back(std::move(record));
+    const QByteArray indexBytes = recordsindex::read(folderFd.get());
+    const std::optional<std::vector<recordsindex::Entry>> index = recordsindex::decode(indexBytes);
+    KnownRecords known;
+    if (index) {
+        known.reserve(qsizetype(index->size()));
+        for (const recordsindex::Entry& entry : *index)
+            known.insert(entry.name, entry);
     }
-    // A few records are parsed sooner than threads start.
-    if (records.size() > ParallelParseFrom)
-        parseRecords(records, m_library);
-    else
-        std::for_each(records.begin(), records.end(),
-                      [&](RecordFile& record) { parseRecord(record, m_library); });
+    bool changed = false;
+    std::vector<RecordFile> records =
+        scanRecords(folderFd.get(), known, true, keep, &changed, problems);
+    if (keep)
+        keepIndexEntries(records, changed || !index);
     for (RecordFile& record : records) {
         if (record.manifest)
             manifests.push_back(std::move(*record.manifest));
         else
-            problems->append(QStringLiteral("%1: %2").arg(record.path, record.problem));
+            problems->append(QStringLiteral("%1/%2: %3")
+                                 .arg(folder(), QFile::decodeName(record.name), record.problem));
     }
     std::sort(manifests.begin(), manifests.end(),
               [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
     return manifests;
+}
+
+// Brings the index up to date with the records this process changed (or
+// found changed), reading only the record files it does not hold yet. It
+// only speeds later reads up, so a failure is passed over.
+void LibraryRecords::updateIndex() {
+    const UniqueFd folderFd = openFolder(false);
+    if (!folderFd.valid())
+        return;
+    KnownRecords known;
+    for (const KeptIndexEntry& entry : m_index)
+        known.insert(entry.name,
+                     {entry.name, entry.stamp, QByteArrayView(entry.record), entry.crc});
+    bool changed = false;
+    QStringList ignored;
+    std::vector<RecordFile> records =
+        scanRecords(folderFd.get(), known, false, true, &changed, &ignored);
+    if (!changed && !m_indexChanged)
+        return;
+    std::vector<recordsindex::Entry> entries;
+    for (const RecordFile& record : records) {
+        if (!record.indexed.isNull())
+            entries.push_back({record.name, record.stamp, record.indexed, record.indexedCrc});
+        else if (record.manifest)
+            entries.push_back({record.name, record.stamp, QByteArrayView(record.binary)});
+    }
+    // A library without packages keeps no index.
+    if (entries.empty())
+        ::unlinkat(folderFd.get(), recordsindex::FileName, 0);
+    else
+        recordsindex::write(folderFd.get(), recordsindex::encode(entries));
 }
 
 qint64 LibraryRecords::lastSequence(const std::vector<Manifest>& manifests) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -8,8 +9,11 @@
 
 #include "archive/ZipHandles.h"
 #include "install/Manifest.h"
+#include "install/RecordsIndex.h"
 
 namespace packshelf {
+
+struct RecordFile; // one record file as LibraryRecords reads it
 
 // The library's own folder, DEST/.packshelf: a manifest per installed
 // package ("<id>.json"), the files the packages replaced
@@ -32,6 +36,11 @@ public:
     static constexpr char RecoveredPrefix[] = "recovered-";
 
     explicit LibraryRecords(QString library);
+    // Under the Change lock, brings the index of records up to date before
+    // the lock is let go.
+    ~LibraryRecords();
+    LibraryRecords(const LibraryRecords&) = delete;
+    LibraryRecords& operator=(const LibraryRecords&) = delete;
 
     QString library() const { return m_library; }
     // The records folder's path, for messages.
@@ -67,7 +76,9 @@ public:
 
     // Every record that can be read; each one that cannot (unreadable, torn,
     // edited by hand) is named in `problems`, and its package is unknown.
-    std::vector<Manifest> load(QStringList* problems) const;
+    // Records are taken from the index of records where it holds them as
+    // they are on disk.
+    std::vector<Manifest> load(QStringList* problems);
     // The highest sequence number given so far.
     static qint64 lastSequence(const std::vector<Manifest>& manifests);
 
@@ -79,8 +90,25 @@ public:
     bool remove(const QString& archive) const;
 
 private:
+    using KnownRecords = QHash<QByteArray, recordsindex::Entry>;
+    struct KeptIndexEntry {
+        QByteArray name;
+        RecordStamp stamp;
+        QByteArray record;
+        quint32 crc = 0;
+    };
+    std::vector<RecordFile> scanRecords(int folderFd, const KnownRecords& known,
+                                        bool manifestWanted, bool binaryWanted, bool* changed,
+                                        QStringList* problems) const;
+    void keepIndexEntries(std::vector<RecordFile>& records, bool changed);
+    void updateIndex();
+
     QString m_library;
+    Access m_access = Access::Read;
     handles::UniqueFd m_lock;
+    std::vector<KeptIndexEntry> m_index;
+    bool m_indexKept = false;
+    bool m_indexChanged = false;
 };
 
 } // namespace packshelf

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QJsonArray>
+#include <cstring>
 
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
@@ -112,27 +113,51 @@ namespace {
 // acts where it is now and never where it was.
 std::optional<QString> destinationOf(const QJsonObject& object, const CopyPlan& plan,
                                      const QString& library) {
-    if (object.contains(QStringLiteral("destination"))) {
-        const QString destination = object.value(QStringLiteral("destination")).toString();
-        if (destination.isEmpty())
-            return QString();
-        // Only the destination the plan names, as a clean absolute path.
-        if (!isSafeDestination(destination) || plan.rule != CopyPlan::Rule::Direct ||
-            plan.directDestination != destination)
-            return std::nullopt;
-        return destination;
-    }
+    if (object.contains(QStringLiteral("destination")))
+        return object.value(QStringLiteral("destination")).toString();
     const QString root = object.value(QStringLiteral("root")).toString();
     if (root.isEmpty())
         return std::nullopt;
     if (root != library && plan.rule == CopyPlan::Rule::Direct && plan.directDestination == root)
-        return isSafeDestination(root) ? std::optional<QString>(root) : std::nullopt;
+        return root;
     return QString();
 }
 
 bool isSafeRecordPath(const QString& path) {
-    return library::isSafeRelative(path) &&
-           path.section(QLatin1Char('/'), 0, 0) != QLatin1String(LibraryRecordsFolder);
+    const qsizetype slash = path.indexOf(QLatin1Char('/'));
+    const QStringView first = slash < 0 ? QStringView(path) : QStringView(path).first(slash);
+    return library::isSafeRelative(path) && first != QLatin1String(LibraryRecordsFolder);
+}
+
+// Why a record read from disk may not be acted on, or nothing: a
+// destination other than the library and the plan's own, a path that
+// climbs, is absolute or names the records.
+std::optional<QString> unsafeRecordReason(const Manifest& manifest) {
+    if (!manifest.destination.isEmpty() &&
+        (!isSafeDestination(manifest.destination) || manifest.plan.rule != CopyPlan::Rule::Direct ||
+         manifest.plan.directDestination != manifest.destination))
+        return QStringLiteral("its destination is not valid");
+    for (const QString& folder : manifest.folders) {
+        if (!isSafeRecordPath(folder))
+            return QStringLiteral("a folder entry is not valid");
+    }
+    for (const Manifest::File& file : manifest.files) {
+        if (!isSafeRecordPath(file.path))
+            return QStringLiteral("a file entry is not valid");
+        if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup))
+            return QStringLiteral("a backup path is not valid");
+    }
+    return std::nullopt;
+}
+
+// The record, checked and placed where the library is now.
+std::optional<Manifest> checkedRecord(Manifest manifest, const QString& library, QString* problem) {
+    if (const std::optional<QString> reason = unsafeRecordReason(manifest)) {
+        *problem = *reason;
+        return std::nullopt;
+    }
+    manifest.root = manifest.destination.isEmpty() ? library : manifest.destination;
+    return manifest;
 }
 
 } // namespace
@@ -157,27 +182,22 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
         return std::nullopt;
     }
     manifest.destination = *destination;
-    manifest.root = destination->isEmpty() ? library : *destination;
     manifest.archiveSize = quint64(object.value(QStringLiteral("archiveSize")).toInteger());
     manifest.archiveModified = object.value(QStringLiteral("archiveModified")).toInteger();
     manifest.sha256 = object.value(QStringLiteral("sha256")).toString();
     manifest.installed = object.value(QStringLiteral("installed")).toString();
     manifest.sequence = object.value(QStringLiteral("sequence")).toInteger();
-    for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray()) {
-        if (!isSafeRecordPath(folder.toString())) {
-            *problem = QStringLiteral("a folder entry is not valid");
-            return std::nullopt;
-        }
+    for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray())
         manifest.folders.append(folder.toString());
-    }
-    for (const QJsonValue& value : files.toArray()) {
+    const QJsonArray fileArray = files.toArray();
+    manifest.files.reserve(std::size_t(fileArray.size()));
+    for (const QJsonValue& value : fileArray) {
         const QJsonObject entry = value.toObject();
         File file;
         file.path = entry.value(QStringLiteral("path")).toString();
         const std::optional<File::Action> action =
             actionNamed(entry.value(QStringLiteral("action")).toString());
-        // A path that climbs, is absolute or names the records is never acted on.
-        if (!isSafeRecordPath(file.path) || !action) {
+        if (!action) {
             *problem = QStringLiteral("a file entry is not valid");
             return std::nullopt;
         }
@@ -187,13 +207,159 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
         file.modified = entry.value(QStringLiteral("modified")).toInteger();
         file.backup = entry.value(QStringLiteral("backup")).toString();
         file.previousOwner = entry.value(QStringLiteral("previousOwner")).toString();
-        if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup)) {
-            *problem = QStringLiteral("a backup path is not valid");
-            return std::nullopt;
-        }
         manifest.files.push_back(std::move(file));
     }
-    return manifest;
+    return checkedRecord(std::move(manifest), library, problem);
+}
+
+namespace {
+
+// The binary form: fixed-width integers in this machine's byte order (it
+// is only ever read where it was written), strings as a length and their
+// UTF-16 code units.
+class BinaryWriter {
+public:
+    template <typename T> void put(T value) {
+        m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    void put(const QString& text) {
+        put(quint32(text.size()));
+        m_bytes.append(reinterpret_cast<const char*>(text.constData()),
+                       text.size() * qsizetype(sizeof(QChar)));
+    }
+    void put(const std::optional<QString>& text) {
+        put(quint8(text.has_value()));
+        if (text)
+            put(*text);
+    }
+    QByteArray take() { return std::move(m_bytes); }
+
+private:
+    QByteArray m_bytes;
+};
+
+// Reads what BinaryWriter wrote; every read is checked against the end,
+// and a failed one leaves ok() false for good.
+class BinaryReader {
+public:
+    explicit BinaryReader(QByteArrayView bytes)
+        : m_bytes(bytes) {}
+    bool ok() const { return m_ok; }
+    void fail() { m_ok = false; }
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+    template <typename T> T get() {
+        T value{};
+        if (take(sizeof value))
+            std::memcpy(&value, m_bytes.data() + m_at - qsizetype(sizeof value), sizeof value);
+        return value;
+    }
+    QString text() {
+        const quint32 length = get<quint32>();
+        if (!m_ok || length > quint32(m_bytes.size()) / sizeof(QChar) ||
+            !take(length * sizeof(QChar)))
+            return QString();
+        return QString(reinterpret_cast<const QChar*>(m_bytes.data() + m_at -
+                                                      qsizetype(length * sizeof(QChar))),
+                       qsizetype(length));
+    }
+    std::optional<QString> optionalText() {
+        if (get<quint8>() == 0)
+            return std::nullopt;
+        return text();
+    }
+
+private:
+    bool take(std::size_t size) {
+        m_ok = m_ok && size <= std::size_t(m_bytes.size() - m_at);
+        if (m_ok)
+            m_at += qsizetype(size);
+        return m_ok;
+    }
+
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+    bool m_ok = true;
+};
+
+constexpr quint32 BinaryVersion = 1;
+
+} // namespace
+
+QByteArray Manifest::toBinary() const {
+    BinaryWriter out;
+    out.put(BinaryVersion);
+    out.put(archive);
+    out.put(archiveSize);
+    out.put(archiveModified);
+    out.put(sha256);
+    out.put(installed);
+    out.put(sequence);
+    out.put(destination);
+    out.put(qint32(plan.rule));
+    out.put(plan.primarySource);
+    out.put(plan.dataSource);
+    out.put(plan.directSource);
+    out.put(plan.directDestination);
+    out.put(quint32(folders.size()));
+    for (const QString& folder : folders)
+        out.put(folder);
+    out.put(quint32(files.size()));
+    for (const File& file : files) {
+        out.put(file.path);
+        out.put(file.size);
+        out.put(file.crc);
+        out.put(file.modified);
+        out.put(quint8(file.action));
+        out.put(file.backup);
+        out.put(file.previousOwner);
+    }
+    return out.take();
+}
+
+std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
+                                             QString* problem) {
+    BinaryReader in(bytes);
+    Manifest manifest;
+    const bool known = in.get<quint32>() == BinaryVersion;
+    manifest.archive = in.text();
+    manifest.archiveSize = in.get<quint64>();
+    manifest.archiveModified = in.get<qint64>();
+    manifest.sha256 = in.text();
+    manifest.installed = in.text();
+    manifest.sequence = in.get<qint64>();
+    manifest.destination = in.text();
+    manifest.plan.rule = CopyPlan::Rule(in.get<qint32>());
+    manifest.plan.primarySource = in.optionalText();
+    manifest.plan.dataSource = in.optionalText();
+    manifest.plan.directSource = in.optionalText();
+    manifest.plan.directDestination = in.optionalText();
+    const quint32 folderCount = in.get<quint32>();
+    for (quint32 i = 0; in.ok() && i < folderCount; ++i)
+        manifest.folders.append(in.text());
+    const quint32 fileCount = in.get<quint32>();
+    // Each file takes at least 33 bytes: a count beyond that is damage.
+    if (in.ok() && fileCount <= quint32(bytes.size() / 33))
+        manifest.files.reserve(fileCount);
+    for (quint32 i = 0; in.ok() && i < fileCount; ++i) {
+        File file;
+        file.path = in.text();
+        file.size = in.get<quint64>();
+        file.crc = in.get<quint32>();
+        file.modified = in.get<qint64>();
+        const quint8 action = in.get<quint8>();
+        file.action = File::Action(action);
+        file.backup = in.text();
+        file.previousOwner = in.text();
+        if (action > quint8(File::Action::Same))
+            in.fail();
+        manifest.files.push_back(std::move(file));
+    }
+    if (!known || !in.ok() || !in.atEnd() || manifest.archive.isEmpty()) {
+        *problem = QStringLiteral("not a package record");
+        return std::nullopt;
+    }
+    return checkedRecord(std::move(manifest), library, problem);
 }
 
 QString manifestId(const QString& archive) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,11 @@ struct Manifest {
     // read as relative, wherever the library is now.
     static std::optional<Manifest> fromJson(const QJsonObject& object, const QString& library,
                                             QString* problem);
+    // A compact form of the record for the library's index of records,
+    // read back with the same checks as fromJson().
+    QByteArray toBinary() const;
+    static std::optional<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
+                                              QString* problem);
 };
 
 // True for a destination of an archive's own that a record may name: a

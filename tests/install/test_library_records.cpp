@@ -14,10 +14,13 @@
 #include <QThread>
 #include <map>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include "analysis/ManualChoice.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryTransaction.h"
+#include "install/Manifest.h"
+#include "install/RecordsIndex.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
@@ -47,13 +50,16 @@ QStringList installedNames(const Library& box) {
     return names;
 }
 
-// Files under the library's own records folder.
+// Files under the library's own records folder, its index of records aside.
 QStringList recordFiles(const Library& box) {
     QStringList files;
     QDirIterator it(box.dest + "/.packshelf", QDir::Files | QDir::Hidden,
                     QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (!file.endsWith("/.packshelf/records.index"))
+            files << file;
+    }
     return files;
 }
 
@@ -263,4 +269,105 @@ TEST(LibraryRecords, AKilledRunLeavesRecordsAndFilesAgreeing) {
     }
     EXPECT_GT(killsThatLeftAPartialFile, 0) << "no kill landed while a file was written";
     EXPECT_EQ(listRecursive(box.work), QStringList());
+}
+
+// The index of records stands for a record file only while the file is as
+// the index saw it, and what it holds is checked as the file is: a damaged
+// index, a hand edit and an index made by hand all read as the record files
+// say, and so does a copy of the library. Only a change writes it.
+TEST(LibraryRecords, TheIndexOfRecordsOnlySpeedsReading) {
+    Library box;
+    box.add("A.zip", ZipWriter().addFile("Runtime/a.txt", "a"));
+    box.add("B.zip", ZipWriter().addFile("Runtime/b.txt", "b"));
+    installEach(box, {"A.zip", "B.zip"});
+    const QString index = box.dest + "/.packshelf/records.index";
+    const QByteArray written = readFile(index);
+    ASSERT_FALSE(written.isEmpty());
+    QFile::remove(index);
+    runCli({"installed", box.dest});
+    runCli({"install", box.source, box.dest, "--dry-run"});
+    EXPECT_FALSE(QFileInfo::exists(index)) << "reading writes nothing";
+    ASSERT_EQ(runCli({"install", box.source, box.dest}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(index)) << "a change brings the index up to date";
+    const QByteArray fresh = readFile(index);
+
+    const QString recordA = recordFiles(box).filter("/A.zip-").value(0);
+    ASSERT_FALSE(recordA.isEmpty());
+    const QByteArray goodA = readFile(recordA);
+    const QByteArray hostileA = QByteArray(goodA).replace("Runtime/a.txt", "../outside/a.txt");
+    writeFile(box.dir.filePath("outside/a.txt"), "not the library's");
+    // An index whose entry for A names a path outside, with the stamp the
+    // record file bears: the entry is used, and refused as the file would be.
+    const auto indexNamingOutside = [&] {
+        QString problem;
+        const std::optional<Manifest> hostile =
+            Manifest::fromJson(QJsonDocument::fromJson(goodA).object(), box.dest, &problem);
+        Manifest changed = *hostile;
+        changed.files.front().path = "../outside/a.txt";
+        const QByteArray record = changed.toBinary();
+        std::vector<recordsindex::Entry> entries = *recordsindex::decode(fresh);
+        struct stat st;
+        ::stat(QFile::encodeName(recordA).constData(), &st);
+        for (recordsindex::Entry& entry : entries) {
+            if (recordA.endsWith(QString::fromUtf8(entry.name)))
+                entry = {entry.name, stampOf(st), record, recordsindex::crcOf(record)};
+        }
+        writeFile(index, recordsindex::encode(entries));
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> spoil;
+        bool aKnown;
+    };
+    const std::vector<Row> rows = {
+        {"as written", [] {}, true},
+        {"cut short", [&] { writeFile(index, fresh.left(fresh.size() / 2)); }, true},
+        {"a byte of a record changed",
+         [&] {
+             QByteArray damaged = fresh;
+             damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x20);
+             writeFile(index, damaged);
+         },
+         true},
+        {"not an index", [&] { writeFile(index, "PackShelf records index 1\nnonsense"); }, true},
+        {"a record edited by hand after it",
+         [&] {
+             writeFile(index, fresh);
+             writeFile(recordA, hostileA);
+         },
+         false},
+        {"made by hand, naming a path outside",
+         [&] {
+             writeFile(recordA, goodA);
+             indexNamingOutside();
+         },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.spoil();
+        const CliResult listed = runCli({"installed", box.dest});
+        EXPECT_EQ(listed.exitCode, 0);
+        QStringList names;
+        for (const QJsonObject& record : listed.records())
+            names << record["ARCHIVE"].toString();
+        EXPECT_EQ(names, (row.aKnown ? QStringList{"A.zip", "B.zip"} : QStringList{"B.zip"}));
+        EXPECT_EQ(listed.err.contains(recordA.toUtf8()), !row.aKnown) << listed.err.toStdString();
+        if (!row.aKnown) {
+            EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 2);
+        }
+        EXPECT_EQ(readFile(box.dir.filePath("outside/a.txt")), "not the library's");
+        EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a");
+    }
+
+    // A copy bears other stamps: it is read from its record files, and acts
+    // on itself alone.
+    writeFile(recordA, goodA);
+    ASSERT_EQ(runCli({"install", box.source, box.dest}).exitCode, 0);
+    const QString copy = box.dir.filePath("copy");
+    ASSERT_EQ(QProcess::execute("cp", {"-a", box.dest, copy}), 0);
+    EXPECT_EQ(runCli({"uninstall", copy, "A.zip"}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(copy + "/Runtime/a.txt"));
+    EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a");
+    EXPECT_EQ(installedNames(box), (QStringList{"A.zip", "B.zip"}));
 }

@@ -28,6 +28,10 @@ template <typename Visit> void forEachEntryBelow(const QString& folder, Visit vi
 FolderSnapshot FolderSnapshot::of(const QString& folder) {
     FolderSnapshot snapshot;
     forEachEntryBelow(folder, [&](const QString& relative, const QFileInfo& info) {
+        // The library's index of records is a cache of its records, which
+        // any command that changes the library may bring up to date.
+        if (info.fileName() == "records.index" && info.dir().dirName() == ".packshelf")
+            return;
         Entry entry;
         entry.type = info.isSymLink() ? 'l' : info.isDir() ? 'd' : 'f';
         if (entry.type == 'f') {

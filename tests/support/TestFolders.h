@@ -22,6 +22,8 @@ struct FolderSnapshot {
     std::map<QString, Entry> entries;
     bool operator==(const FolderSnapshot&) const = default;
 
+    // Every file and folder below `folder`, a library's index of records
+    // aside.
     static FolderSnapshot of(const QString& folder);
     // Paths that differ between the two, for a readable failure.
     static QStringList differences(const FolderSnapshot& before, const FolderSnapshot& after);

@@ -1,0 +1,157 @@
+#include "install/RecordsIndex.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "archive/ZipHandles.h"
+#include "install/LibraryFiles.h"
+
+namespace packshelf {
+
+using handles::UniqueFd;
+
+RecordStamp stampOf(const struct stat& st) {
+    const auto nanoseconds = [](const timespec& time) {
+        return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return {qint64(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim),
+            quint64(st.st_ino)};
+}
+
+namespace recordsindex {
+
+quint32 crcOf(QByteArrayView record) {
+    uLong crc = ::crc32(0L, Z_NULL, 0);
+    for (qsizetype done = 0; done < record.size();) {
+        const uInt chunk = uInt(std::min<qsizetype>(record.size() - done, 1 << 30));
+        crc = ::crc32(crc, reinterpret_cast<const Bytef*>(record.data() + done), chunk);
+        done += chunk;
+    }
+    return quint32(crc);
+}
+
+namespace {
+
+// The first bytes of an index, its version in the last of them.
+constexpr char Magic[] = "PackShelf records index 1\n";
+constexpr qsizetype MagicSize = sizeof Magic - 1;
+// The last bytes of a whole index: one cut short lacks them.
+constexpr char EndMark[] = "\nend of index\n";
+constexpr qsizetype EndMarkSize = sizeof EndMark - 1;
+
+template <typename T> void append(QByteArray& bytes, T value) {
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// Reads fixed-width values and byte strings, each checked against the end.
+class Cursor {
+public:
+    explicit Cursor(QByteArrayView bytes)
+        : m_bytes(bytes) {}
+    bool ok() const { return m_ok; }
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+    template <typename T> T get() {
+        T value{};
+        if (take(sizeof value))
+            std::memcpy(&value, m_bytes.data() + m_at - qsizetype(sizeof value), sizeof value);
+        return value;
+    }
+    QByteArrayView bytes() {
+        const quint64 length = get<quint64>();
+        if (!m_ok || !take(length))
+            return {};
+        return m_bytes.sliced(m_at - qsizetype(length), qsizetype(length));
+    }
+
+private:
+    bool take(quint64 size) {
+        m_ok = m_ok && size <= quint64(m_bytes.size() - m_at);
+        if (m_ok)
+            m_at += qsizetype(size);
+        return m_ok;
+    }
+
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+    bool m_ok = true;
+};
+
+} // namespace
+
+std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
+    if (bytes.size() < MagicSize + EndMarkSize || !bytes.startsWith(QByteArrayView(Magic)) ||
+        !bytes.endsWith(QByteArrayView(EndMark)))
+        return std::nullopt;
+    Cursor in(bytes.sliced(MagicSize, bytes.size() - MagicSize - EndMarkSize));
+    const quint64 count = in.get<quint64>();
+    std::vector<Entry> entries;
+    for (quint64 i = 0; in.ok() && i < count; ++i) {
+        Entry entry;
+        entry.name = in.bytes().toByteArray();
+        entry.stamp.size = in.get<qint64>();
+        entry.stamp.modifiedNs = in.get<qint64>();
+        entry.stamp.changedNs = in.get<qint64>();
+        entry.stamp.inode = in.get<quint64>();
+        entry.record = in.bytes();
+        entry.crc = in.get<quint32>();
+        if (in.ok())
+            entries.push_back(std::move(entry));
+    }
+    if (!in.ok() || !in.atEnd())
+        return std::nullopt;
+    return entries;
+}
+
+QByteArray encode(const std::vector<Entry>& entries) {
+    QByteArray bytes(Magic, MagicSize);
+    append(bytes, quint64(entries.size()));
+    for (const Entry& entry : entries) {
+        append(bytes, quint64(entry.name.size()));
+        bytes.append(entry.name);
+        append(bytes, entry.stamp.size);
+        append(bytes, entry.stamp.modifiedNs);
+        append(bytes, entry.stamp.changedNs);
+        append(bytes, entry.stamp.inode);
+        append(bytes, quint64(entry.record.size()));
+        bytes.append(entry.record);
+        append(bytes, crcOf(entry.record));
+    }
+    bytes.append(EndMark, EndMarkSize);
+    return bytes;
+}
+
+QByteArray read(int folderFd) {
+    UniqueFd fd(::openat(folderFd, FileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t got = ::read(fd.get(), bytes.data() + done, std::size_t(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return {};
+        done += got;
+    }
+    return bytes;
+}
+
+bool write(int folderFd, const QByteArray& bytes) {
+    const QByteArray staged = library::stagingName();
+    UniqueFd fd(::openat(folderFd, staged.constData(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (fd.valid() && library::writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
+        fd.close() && ::renameat(folderFd, staged.constData(), folderFd, FileName) == 0)
+        return true;
+    ::unlinkat(folderFd, staged.constData(), 0);
+    return false;
+}
+
+} // namespace recordsindex
+
+} // namespace packshelf
