@@ -445,8 +445,9 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
                 QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
         return manifests;
     }
-    const QByteArray indexBytes = recordsindex::read(folderFd.get());
-    const std::optional<std::vector<recordsindex::Entry>> index = recordsindex::decode(indexBytes);
+    const recordsindex::MappedIndex mapped(folderFd.get());
+    const std::optional<std::vector<recordsindex::Entry>> index =
+        recordsindex::decode(mapped.bytes());
     KnownRecords known;
     if (index) {
         known.reserve(qsizetype(index->size()));

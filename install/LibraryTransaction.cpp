@@ -365,8 +365,8 @@ void LibraryTransaction::applyHistory(Recorded& recorded,
     } else if (found) {
         // The file is a package's only while it is as that package wrote it;
         // a version the user changed is the user's, and so is its backup.
-        const auto known = m_files->constFind(m_plan.root + QLatin1Char('/') + file.path);
-        if (known != m_files->constEnd() && currentCrc() == known->crc)
+        const LibraryFile* known = knownFile(file.path);
+        if (known && currentCrc() == known->crc)
             recorded.owner = known->owner;
     }
     if (file.action != Manifest::File::Action::New)
@@ -380,9 +380,8 @@ void LibraryTransaction::applyHistory(Recorded& recorded,
 std::optional<quint32> LibraryTransaction::crcOfLibraryFile(int dirFd, const QByteArray& name,
                                                             const struct ::stat& st,
                                                             const QString& path) {
-    const auto known = m_files->constFind(m_plan.root + QLatin1Char('/') + path);
-    if (known != m_files->constEnd() && known->size == quint64(st.st_size) &&
-        known->modified == st.st_mtim.tv_sec)
+    const LibraryFile* known = knownFile(path);
+    if (known && known->size == quint64(st.st_size) && known->modified == st.st_mtim.tv_sec)
         return known->crc;
     if (st.st_size == 0)
         return 0;
@@ -488,17 +487,30 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
 }
 
 void LibraryTransaction::addFiles(LibraryFiles& files, const Manifest& manifest) {
+    QHash<QString, LibraryFile>& below = files[manifest.root];
     for (const Manifest::File& file : manifest.files)
-        files.insert(manifest.root + QLatin1Char('/') + file.path,
-                     {manifest.archive, file.size, file.crc, file.modified});
+        below.insert(file.path, {manifest.archive, file.size, file.crc, file.modified});
 }
 
 LibraryTransaction::LibraryFiles
 LibraryTransaction::filesOf(const std::vector<Manifest>& manifests) {
     LibraryFiles files;
+    QHash<QString, qsizetype> counts;
+    for (const Manifest& manifest : manifests)
+        counts[manifest.root] += qsizetype(manifest.files.size());
+    for (auto count = counts.cbegin(); count != counts.cend(); ++count)
+        files[count.key()].reserve(count.value());
     for (const Manifest& manifest : manifests) // in install order: the later one wins
         addFiles(files, manifest);
     return files;
+}
+
+const LibraryTransaction::LibraryFile* LibraryTransaction::knownFile(const QString& path) const {
+    const auto below = m_files->constFind(m_plan.root);
+    if (below == m_files->constEnd())
+        return nullptr;
+    const auto found = below->constFind(path);
+    return found == below->constEnd() ? nullptr : &*found;
 }
 
 void LibraryTransaction::remember(Memory memory) {

@@ -51,8 +51,11 @@ public:
         quint32 crc = 0;
         qint64 modified = 0;
     };
-    // By absolute path.
-    using LibraryFiles = QHash<QString, LibraryFile>;
+    // By the root they were installed into (the library, or an archive's
+    // own destination), then by path below it: the keys are the records'
+    // own paths, so that a library of hundreds of thousands of files is
+    // gathered without building a string for each.
+    using LibraryFiles = QHash<QString, QHash<QString, LibraryFile>>;
 
     // What the library is to remember of the package. With it, a replaced
     // file is first hard-linked (or copied) into the package's backup
@@ -131,6 +134,8 @@ private:
     bool resolveAll();
     void applyHistory(Recorded& recorded,
                       const std::function<std::optional<quint32>()>& currentCrc);
+    // What the records say of the file at `path` below the plan's root.
+    const LibraryFile* knownFile(const QString& path) const;
     std::optional<quint32> crcOfLibraryFile(int dirFd, const QByteArray& name,
                                             const struct ::stat& st, const QString& path);
     bool backUpReplacedFiles(const QByteArray& staging);

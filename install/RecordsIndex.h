@@ -47,9 +47,20 @@ quint32 crcOf(QByteArrayView record);
 std::optional<std::vector<Entry>> decode(QByteArrayView bytes);
 QByteArray encode(const std::vector<Entry>& entries);
 
-// The index in the open records folder, read whole; empty when there is
-// none or it cannot be read.
-QByteArray read(int folderFd);
+// The index file of an open records folder, mapped into memory while this
+// lives; empty when there is none or it cannot be read.
+class MappedIndex {
+public:
+    explicit MappedIndex(int folderFd);
+    ~MappedIndex();
+    MappedIndex(const MappedIndex&) = delete;
+    MappedIndex& operator=(const MappedIndex&) = delete;
+    QByteArrayView bytes() const { return {m_data, qsizetype(m_size)}; }
+
+private:
+    const char* m_data = nullptr;
+    std::size_t m_size = 0;
+};
 // Writes the index under a staging name and renames it into place; false,
 // with nothing left behind, when it cannot.
 bool write(int folderFd, const QByteArray& bytes);
