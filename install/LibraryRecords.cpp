@@ -321,7 +321,8 @@ struct RecordFile {
     RecordStamp stamp;
     QByteArrayView indexed; // the record as the index holds it, when current
     quint32 indexedCrc = 0;
-    QByteArray bytes; // the record file, when not
+    bool inIndexFile = false; // `indexed` is from the index file
+    QByteArray bytes;         // the record file, when not
     std::optional<Manifest> manifest;
     QByteArray binary; // the record for the index, when it is kept
     QString problem;
@@ -333,8 +334,8 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, bool 
                  bool binaryWanted) {
     if (!record.indexed.isNull()) {
         // An index entry that does not bear its CRC is damaged: the file is
-        // read instead. (Entries kept in memory were checked when read.)
-        if (!manifestWanted || recordsindex::crcOf(record.indexed) == record.indexedCrc) {
+        // read instead.
+        if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
             if (manifestWanted)
                 record.manifest = Manifest::fromBinary(record.indexed, library, &record.problem);
             return;
@@ -373,13 +374,14 @@ void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString&
 
 // Reads every record file of the open records folder: from the index where
 // `known` holds it with the file's current stamp, else from the file.
-// `changed` tells whether the index must be written again to match.
+// `changed` tells whether the index file must be written again to match:
+// it holds entries no record file bears, or a record was read otherwise.
 std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRecords& known,
                                                     bool manifestWanted, bool binaryWanted,
                                                     bool* changed, QStringList* problems) const {
     std::vector<RecordFile> records;
     records.reserve(std::size_t(known.size()));
-    qsizetype indexedCount = 0;
+    qsizetype fromIndexFile = 0;
     for (const DirEntry& entry : entriesOf(folderFd)) {
         if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
             entry.name.startsWith(JournalPrefix))
@@ -391,10 +393,10 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
             S_ISREG(st.st_mode)) {
             record.stamp = stampOf(st);
             const auto found = known.find(entry.name);
-            if (found != known.end() && found->stamp == record.stamp) {
-                record.indexed = found->record;
-                record.indexedCrc = found->crc;
-                ++indexedCount;
+            if (found != known.end() && found->entry.stamp == record.stamp) {
+                record.indexed = found->entry.record;
+                record.indexedCrc = found->entry.crc;
+                record.inIndexFile = found->inFile;
             }
         }
         if (record.indexed.isNull() && !readWhole(folderFd, entry.name, &record.bytes)) {
@@ -406,38 +408,38 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
         records.push_back(std::move(record));
     }
     parseRecords(folderFd, records, m_library, manifestWanted, binaryWanted);
-    // Entries of the index that no record file bears, or that turned out
-    // damaged, and records read from their files.
-    *changed = indexedCount != known.size() ||
-               std::any_of(records.begin(), records.end(), [](const RecordFile& record) {
-                   return record.indexed.isNull() && record.manifest;
-               });
+    const qsizetype inFile = std::count_if(known.begin(), known.end(),
+                                           [](const KnownRecord& known) { return known.inFile; });
+    bool readOtherwise = false;
+    for (const RecordFile& record : records) {
+        if (record.inIndexFile && !record.indexed.isNull())
+            ++fromIndexFile;
+        else if (!record.indexed.isNull() || record.manifest)
+            readOtherwise = true;
+    }
+    *changed = readOtherwise || fromIndexFile != inFile;
     return records;
 }
 
-// Keeps, under the Change lock, what the index is to hold: the records as
-// read, so that the index can be brought up to date when the lock is let go.
-void LibraryRecords::keepIndexEntries(std::vector<RecordFile>& records, bool changed) {
-    m_index.clear();
-    m_indexChanged = changed;
-    m_indexKept = true;
-    for (RecordFile& record : records) {
-        if (!record.indexed.isNull()) {
-            m_index.push_back(
-                {record.name, record.stamp, record.indexed.toByteArray(), record.indexedCrc});
-        } else if (record.manifest) {
-            const quint32 crc = recordsindex::crcOf(record.binary);
-            m_index.push_back({record.name, record.stamp, std::move(record.binary), crc});
-        }
+// The entries of the index file, as known records.
+LibraryRecords::KnownRecords
+LibraryRecords::knownFromIndex(const recordsindex::MappedIndex& mapped) {
+    KnownRecords known;
+    if (const auto entries = recordsindex::decode(mapped.bytes())) {
+        known.reserve(qsizetype(entries->size()));
+        for (const recordsindex::Entry& entry : *entries)
+            known.insert(entry.name, {entry, true});
     }
+    return known;
 }
 
 std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     std::vector<Manifest> manifests;
+    // Under the Change lock the index is brought up to date when the lock
+    // is let go; the records read from their files are kept for it.
     const bool keep = m_access == Access::Change && m_lock.valid();
-    std::vector<RecordFile> none;
-    if (keep)
-        keepIndexEntries(none, true);
+    m_indexKept = keep;
+    m_readFromFiles.clear();
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid()) {
         if (errno != ENOENT)
@@ -446,20 +448,14 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
         return manifests;
     }
     const recordsindex::MappedIndex mapped(folderFd.get());
-    const std::optional<std::vector<recordsindex::Entry>> index =
-        recordsindex::decode(mapped.bytes());
-    KnownRecords known;
-    if (index) {
-        known.reserve(qsizetype(index->size()));
-        for (const recordsindex::Entry& entry : *index)
-            known.insert(entry.name, entry);
-    }
     bool changed = false;
     std::vector<RecordFile> records =
-        scanRecords(folderFd.get(), known, true, keep, &changed, problems);
-    if (keep)
-        keepIndexEntries(records, changed || !index);
+        scanRecords(folderFd.get(), knownFromIndex(mapped), true, keep, &changed, problems);
     for (RecordFile& record : records) {
+        if (keep && record.indexed.isNull() && record.manifest) {
+            const quint32 crc = recordsindex::crcOf(record.binary);
+            m_readFromFiles.push_back({record.name, record.stamp, std::move(record.binary), crc});
+        }
         if (record.manifest)
             manifests.push_back(std::move(*record.manifest));
         else
@@ -471,22 +467,23 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     return manifests;
 }
 
-// Brings the index up to date with the records this process changed (or
-// found changed), reading only the record files it does not hold yet. It
-// only speeds later reads up, so a failure is passed over.
+// Brings the index up to date with the records as they are now, reading
+// only the record files that neither the index nor load() holds. It only
+// speeds later reads up, so a failure is passed over.
 void LibraryRecords::updateIndex() {
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid())
         return;
-    KnownRecords known;
-    for (const KeptIndexEntry& entry : m_index)
-        known.insert(entry.name,
-                     {entry.name, entry.stamp, QByteArrayView(entry.record), entry.crc});
+    const recordsindex::MappedIndex mapped(folderFd.get());
+    KnownRecords known = knownFromIndex(mapped);
+    for (const KeptIndexEntry& kept : m_readFromFiles)
+        known.insert(kept.name,
+                     {{kept.name, kept.stamp, QByteArrayView(kept.record), kept.crc}, false});
     bool changed = false;
     QStringList ignored;
     std::vector<RecordFile> records =
         scanRecords(folderFd.get(), known, false, true, &changed, &ignored);
-    if (!changed && !m_indexChanged)
+    if (!changed)
         return;
     std::vector<recordsindex::Entry> entries;
     for (const RecordFile& record : records) {

@@ -90,7 +90,11 @@ public:
     bool remove(const QString& archive) const;
 
 private:
-    using KnownRecords = QHash<QByteArray, recordsindex::Entry>;
+    struct KnownRecord {
+        recordsindex::Entry entry;
+        bool inFile = false; // an entry of the index file
+    };
+    using KnownRecords = QHash<QByteArray, KnownRecord>;
     struct KeptIndexEntry {
         QByteArray name;
         RecordStamp stamp;
@@ -100,15 +104,15 @@ private:
     std::vector<RecordFile> scanRecords(int folderFd, const KnownRecords& known,
                                         bool manifestWanted, bool binaryWanted, bool* changed,
                                         QStringList* problems) const;
-    void keepIndexEntries(std::vector<RecordFile>& records, bool changed);
+    static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
     void updateIndex();
 
     QString m_library;
     Access m_access = Access::Read;
     handles::UniqueFd m_lock;
-    std::vector<KeptIndexEntry> m_index;
+    // The records load() read from their files, for the index.
+    std::vector<KeptIndexEntry> m_readFromFiles;
     bool m_indexKept = false;
-    bool m_indexChanged = false;
 };
 
 } // namespace packshelf

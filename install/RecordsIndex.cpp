@@ -108,7 +108,13 @@ std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
 }
 
 QByteArray encode(const std::vector<Entry>& entries) {
-    QByteArray bytes(Magic, MagicSize);
+    qsizetype size = MagicSize + qsizetype(sizeof(quint64)) + EndMarkSize;
+    for (const Entry& entry : entries)
+        size += entry.name.size() + entry.record.size() + 6 * qsizetype(sizeof(quint64)) +
+                qsizetype(sizeof(quint32));
+    QByteArray bytes;
+    bytes.reserve(size);
+    bytes.append(Magic, MagicSize);
     append(bytes, quint64(entries.size()));
     for (const Entry& entry : entries) {
         append(bytes, quint64(entry.name.size()));
