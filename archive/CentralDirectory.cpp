@@ -32,28 +32,44 @@ struct FoundEndRecord {
     EndRecord record;
 };
 
-// Searches the end of the input for the end record, nearest the end first;
-// one whose comment would run past the end of the input is taken only when
-// there is no other.
-std::optional<FoundEndRecord> findEndRecord(const ZipInput& input) {
-    const quint64 size = input.size();
-    if (size < EndRecord::Size)
-        return std::nullopt;
-    const quint64 tailLength = std::min(size, MaxCommentLength + EndRecord::Size);
-    const quint64 tailStart = size - tailLength;
+// Searches the last `tailLength` bytes of the input for the end record,
+// nearest the end first; one whose comment would run past the end of the
+// input is taken only when there is no other (`truncatedComment`).
+std::optional<FoundEndRecord> findEndRecordIn(const ZipInput& input, quint64 tailLength,
+                                              std::optional<FoundEndRecord>* truncatedComment) {
+    const quint64 tailStart = input.size() - tailLength;
     QByteArray tail(qsizetype(tailLength), Qt::Uninitialized);
     if (input.readAt(tailStart, tail.data(), tailLength) != qint64(tailLength))
         return std::nullopt;
-    std::optional<FoundEndRecord> truncatedComment;
     for (qsizetype at = tail.size() - qsizetype(EndRecord::Size); at >= 0; --at) {
         if (read32(tail.constData() + at) != EndRecordSignature)
             continue;
         const FoundEndRecord found{tailStart + quint64(at), parseEndRecord(tail.constData() + at)};
         if (quint64(at) + EndRecord::Size + found.record.commentLength <= tailLength)
             return found;
-        if (!truncatedComment)
-            truncatedComment = found;
+        if (!*truncatedComment)
+            *truncatedComment = found;
     }
+    return std::nullopt;
+}
+
+// The end record: most archives have no comment, so the last kilobyte is
+// searched first, and the whole stretch a comment may take only when the
+// record is not there.
+std::optional<FoundEndRecord> findEndRecord(const ZipInput& input) {
+    constexpr quint64 UsualTail = 1024;
+    const quint64 size = input.size();
+    if (size < EndRecord::Size)
+        return std::nullopt;
+    std::optional<FoundEndRecord> truncatedComment;
+    const quint64 longest = std::min(size, MaxCommentLength + EndRecord::Size);
+    if (longest > UsualTail) {
+        if (auto found = findEndRecordIn(input, UsualTail, &truncatedComment))
+            return found;
+        truncatedComment.reset();
+    }
+    if (auto found = findEndRecordIn(input, longest, &truncatedComment))
+        return found;
     return truncatedComment;
 }
 

@@ -354,6 +354,19 @@ TEST(ZipForms, EveryToolsArchiveReadsAsUnzipReadsIt) {
          [&](const QString& src, const QString& out) {
              return runPiped(src, pythonZip64("-", "deflated", {"Pack"}), cat, out);
          }},
+        {"python3 zipfile, a 60,000-byte archive comment",
+         [](const QString& src, const QString& out) {
+             return runTool(src, {"python3",
+                                  {"-c",
+                                   "import os, sys, zipfile\n"
+                                   "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) "
+                                   "as zf:\n"
+                                   "    for d, ds, fs in sorted(os.walk('Pack')):\n"
+                                   "        for n in sorted(fs):\n"
+                                   "            zf.write(os.path.join(d, n))\n"
+                                   "    zf.comment = b'comment ' * 7500\n",
+                                   out}});
+         }},
         {"bsdtar --format zip",
          [](const QString& src, const QString& out) {
              return runTool(src, {"bsdtar", {"-c", "--format", "zip", "-f", out, "Pack"}});
