@@ -2,8 +2,8 @@
 
 #include <QCryptographicHash>
 #include <QJsonArray>
-#include <cstring>
 
+#include "install/BinaryForm.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 
@@ -213,74 +213,6 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
 }
 
 namespace {
-
-// The binary form: fixed-width integers in this machine's byte order (it
-// is only ever read where it was written), strings as a length and their
-// UTF-16 code units.
-class BinaryWriter {
-public:
-    template <typename T> void put(T value) {
-        m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-    }
-    void put(const QString& text) {
-        put(quint32(text.size()));
-        m_bytes.append(reinterpret_cast<const char*>(text.constData()),
-                       text.size() * qsizetype(sizeof(QChar)));
-    }
-    void put(const std::optional<QString>& text) {
-        put(quint8(text.has_value()));
-        if (text)
-            put(*text);
-    }
-    QByteArray take() { return std::move(m_bytes); }
-
-private:
-    QByteArray m_bytes;
-};
-
-// Reads what BinaryWriter wrote; every read is checked against the end,
-// and a failed one leaves ok() false for good.
-class BinaryReader {
-public:
-    explicit BinaryReader(QByteArrayView bytes)
-        : m_bytes(bytes) {}
-    bool ok() const { return m_ok; }
-    void fail() { m_ok = false; }
-    bool atEnd() const { return m_at == m_bytes.size(); }
-
-    template <typename T> T get() {
-        T value{};
-        if (take(sizeof value))
-            std::memcpy(&value, m_bytes.data() + m_at - qsizetype(sizeof value), sizeof value);
-        return value;
-    }
-    QString text() {
-        const quint32 length = get<quint32>();
-        if (!m_ok || length > quint32(m_bytes.size()) / sizeof(QChar) ||
-            !take(length * sizeof(QChar)))
-            return QString();
-        return QString(reinterpret_cast<const QChar*>(m_bytes.data() + m_at -
-                                                      qsizetype(length * sizeof(QChar))),
-                       qsizetype(length));
-    }
-    std::optional<QString> optionalText() {
-        if (get<quint8>() == 0)
-            return std::nullopt;
-        return text();
-    }
-
-private:
-    bool take(std::size_t size) {
-        m_ok = m_ok && size <= std::size_t(m_bytes.size() - m_at);
-        if (m_ok)
-            m_at += qsizetype(size);
-        return m_ok;
-    }
-
-    QByteArrayView m_bytes;
-    qsizetype m_at = 0;
-    bool m_ok = true;
-};
 
 constexpr quint32 BinaryVersion = 1;
 

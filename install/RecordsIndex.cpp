@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "archive/ZipHandles.h"
+#include "install/BinaryForm.h"
 #include "install/LibraryFiles.h"
 
 namespace packshelf {
@@ -43,51 +44,13 @@ constexpr qsizetype MagicSize = sizeof Magic - 1;
 constexpr char EndMark[] = "\nend of index\n";
 constexpr qsizetype EndMarkSize = sizeof EndMark - 1;
 
-template <typename T> void append(QByteArray& bytes, T value) {
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-// Reads fixed-width values and byte strings, each checked against the end.
-class Cursor {
-public:
-    explicit Cursor(QByteArrayView bytes)
-        : m_bytes(bytes) {}
-    bool ok() const { return m_ok; }
-    bool atEnd() const { return m_at == m_bytes.size(); }
-
-    template <typename T> T get() {
-        T value{};
-        if (take(sizeof value))
-            std::memcpy(&value, m_bytes.data() + m_at - qsizetype(sizeof value), sizeof value);
-        return value;
-    }
-    QByteArrayView bytes() {
-        const quint64 length = get<quint64>();
-        if (!m_ok || !take(length))
-            return {};
-        return m_bytes.sliced(m_at - qsizetype(length), qsizetype(length));
-    }
-
-private:
-    bool take(quint64 size) {
-        m_ok = m_ok && size <= quint64(m_bytes.size() - m_at);
-        if (m_ok)
-            m_at += qsizetype(size);
-        return m_ok;
-    }
-
-    QByteArrayView m_bytes;
-    qsizetype m_at = 0;
-    bool m_ok = true;
-};
-
 } // namespace
 
 std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
     if (bytes.size() < MagicSize + EndMarkSize || !bytes.startsWith(QByteArrayView(Magic)) ||
         !bytes.endsWith(QByteArrayView(EndMark)))
         return std::nullopt;
-    Cursor in(bytes.sliced(MagicSize, bytes.size() - MagicSize - EndMarkSize));
+    BinaryReader in(bytes.sliced(MagicSize, bytes.size() - MagicSize - EndMarkSize));
     const quint64 count = in.get<quint64>();
     std::vector<Entry> entries;
     for (quint64 i = 0; in.ok() && i < count; ++i) {
@@ -112,23 +75,21 @@ QByteArray encode(const std::vector<Entry>& entries) {
     for (const Entry& entry : entries)
         size += entry.name.size() + entry.record.size() + 6 * qsizetype(sizeof(quint64)) +
                 qsizetype(sizeof(quint32));
-    QByteArray bytes;
-    bytes.reserve(size);
-    bytes.append(Magic, MagicSize);
-    append(bytes, quint64(entries.size()));
+    BinaryWriter out;
+    out.reserve(size);
+    out.putRaw(QByteArrayView(Magic, MagicSize));
+    out.put(quint64(entries.size()));
     for (const Entry& entry : entries) {
-        append(bytes, quint64(entry.name.size()));
-        bytes.append(entry.name);
-        append(bytes, entry.stamp.size);
-        append(bytes, entry.stamp.modifiedNs);
-        append(bytes, entry.stamp.changedNs);
-        append(bytes, entry.stamp.inode);
-        append(bytes, quint64(entry.record.size()));
-        bytes.append(entry.record);
-        append(bytes, crcOf(entry.record));
+        out.putBytes(entry.name);
+        out.put(entry.stamp.size);
+        out.put(entry.stamp.modifiedNs);
+        out.put(entry.stamp.changedNs);
+        out.put(entry.stamp.inode);
+        out.putBytes(entry.record);
+        out.put(crcOf(entry.record));
     }
-    bytes.append(EndMark, EndMarkSize);
-    return bytes;
+    out.putRaw(QByteArrayView(EndMark, EndMarkSize));
+    return out.take();
 }
 
 MappedIndex::MappedIndex(int folderFd) {
