@@ -38,17 +38,24 @@ RemovalOutcome InstalledPackages::uninstall(const QString& archive, QStringList*
                      [&](const Manifest& manifest) { return manifest.archive == archive; });
     if (found == m_manifests.end())
         return {};
-    const Manifest package = *found;
-    std::vector<Manifest> others;
-    for (const Manifest& manifest : m_manifests) {
-        if (manifest.archive != archive)
-            others.push_back(manifest);
-    }
+    // The package is taken out of the list; the others stay where they are,
+    // and the plan may hand them folders the package made.
+    const auto position = found - m_manifests.begin();
+    const Manifest package = std::move(*found);
+    m_manifests.erase(found);
+    std::vector<QStringList> foldersBefore;
+    foldersBefore.reserve(m_manifests.size());
+    for (const Manifest& other : m_manifests)
+        foldersBefore.push_back(other.folders);
     LibraryJournal journal;
-    RemovalOutcome outcome = planUninstall(package, others, m_records, journal);
-    if (!journal.commit(m_records, problems))
-        return {}; // undone: the library is as it was, and `problems` says why
-    m_manifests = std::move(others);
+    RemovalOutcome outcome = planUninstall(package, m_manifests, m_records, journal);
+    if (!journal.commit(m_records, problems)) {
+        // Undone: the library is as it was, and `problems` says why.
+        for (std::size_t i = 0; i < m_manifests.size(); ++i)
+            m_manifests[i].folders = foldersBefore[i];
+        m_manifests.insert(m_manifests.begin() + position, package);
+        return {};
+    }
     outcome.countResults(journal, package.root);
     if (!outcome.notRemoved.isEmpty())
         keepRecordOf(package, outcome.notRemoved, problems);
