@@ -50,6 +50,7 @@ public:
     bool ok() const { return m_ok; }
     void fail() { m_ok = false; }
     bool atEnd() const { return m_at == m_bytes.size(); }
+    qsizetype position() const { return m_at; }
 
     template <typename T> T get() {
         static_assert(std::is_arithmetic_v<T>);

@@ -321,8 +321,9 @@ struct RecordFile {
     RecordStamp stamp;
     QByteArrayView indexed; // the record as the index holds it, when current
     quint32 indexedCrc = 0;
-    bool inIndexFile = false; // `indexed` is from the index file
-    QByteArray bytes;         // the record file, when not
+    QByteArrayView indexedEncoded; // its whole entry in the index file
+    bool inIndexFile = false;      // `indexed` is from the index file
+    QByteArray bytes;              // the record file, when not
     std::optional<Manifest> manifest;
     QByteArray binary; // the record for the index, when it is kept
     QString problem;
@@ -341,6 +342,7 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, bool 
             return;
         }
         record.indexed = {};
+        record.indexedEncoded = {};
         if (!readWhole(folderFd, record.name, &record.bytes)) {
             record.problem = systemReason(errno);
             return;
@@ -396,6 +398,7 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
             if (found != known.end() && found->entry.stamp == record.stamp) {
                 record.indexed = found->entry.record;
                 record.indexedCrc = found->entry.crc;
+                record.indexedEncoded = found->entry.encoded;
                 record.inIndexFile = found->inFile;
             }
         }
@@ -478,7 +481,7 @@ void LibraryRecords::updateIndex() {
     KnownRecords known = knownFromIndex(mapped);
     for (const KeptIndexEntry& kept : m_readFromFiles)
         known.insert(kept.name,
-                     {{kept.name, kept.stamp, QByteArrayView(kept.record), kept.crc}, false});
+                     {{kept.name, kept.stamp, QByteArrayView(kept.record), kept.crc, {}}, false});
     bool changed = false;
     QStringList ignored;
     std::vector<RecordFile> records =
@@ -488,15 +491,16 @@ void LibraryRecords::updateIndex() {
     std::vector<recordsindex::Entry> entries;
     for (const RecordFile& record : records) {
         if (!record.indexed.isNull())
-            entries.push_back({record.name, record.stamp, record.indexed, record.indexedCrc});
+            entries.push_back({record.name, record.stamp, record.indexed, record.indexedCrc,
+                               record.indexedEncoded});
         else if (record.manifest)
-            entries.push_back({record.name, record.stamp, QByteArrayView(record.binary)});
+            entries.push_back({record.name, record.stamp, QByteArrayView(record.binary), 0, {}});
     }
     // A library without packages keeps no index.
     if (entries.empty())
         ::unlinkat(folderFd.get(), recordsindex::FileName, 0);
     else
-        recordsindex::write(folderFd.get(), recordsindex::encode(entries));
+        recordsindex::write(folderFd.get(), entries);
 }
 
 qint64 LibraryRecords::lastSequence(const std::vector<Manifest>& manifests) {

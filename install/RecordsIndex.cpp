@@ -1,9 +1,12 @@
 #include "install/RecordsIndex.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -50,11 +53,13 @@ std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
     if (bytes.size() < MagicSize + EndMarkSize || !bytes.startsWith(QByteArrayView(Magic)) ||
         !bytes.endsWith(QByteArrayView(EndMark)))
         return std::nullopt;
-    BinaryReader in(bytes.sliced(MagicSize, bytes.size() - MagicSize - EndMarkSize));
+    const QByteArrayView body = bytes.sliced(MagicSize, bytes.size() - MagicSize - EndMarkSize);
+    BinaryReader in(body);
     const quint64 count = in.get<quint64>();
     std::vector<Entry> entries;
     for (quint64 i = 0; in.ok() && i < count; ++i) {
         Entry entry;
+        const qsizetype start = in.position();
         entry.name = in.bytes().toByteArray();
         entry.stamp.size = in.get<qint64>();
         entry.stamp.modifiedNs = in.get<qint64>();
@@ -62,6 +67,7 @@ std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
         entry.stamp.inode = in.get<quint64>();
         entry.record = in.bytes();
         entry.crc = in.get<quint32>();
+        entry.encoded = body.sliced(start, in.position() - start);
         if (in.ok())
             entries.push_back(std::move(entry));
     }
@@ -70,26 +76,79 @@ std::optional<std::vector<Entry>> decode(QByteArrayView bytes) {
     return entries;
 }
 
-QByteArray encode(const std::vector<Entry>& entries) {
-    qsizetype size = MagicSize + qsizetype(sizeof(quint64)) + EndMarkSize;
-    for (const Entry& entry : entries)
-        size += entry.name.size() + entry.record.size() + 6 * qsizetype(sizeof(quint64)) +
-                qsizetype(sizeof(quint32));
+namespace {
+
+QByteArray encodeEntry(const Entry& entry) {
     BinaryWriter out;
-    out.reserve(size);
-    out.putRaw(QByteArrayView(Magic, MagicSize));
-    out.put(quint64(entries.size()));
-    for (const Entry& entry : entries) {
-        out.putBytes(entry.name);
-        out.put(entry.stamp.size);
-        out.put(entry.stamp.modifiedNs);
-        out.put(entry.stamp.changedNs);
-        out.put(entry.stamp.inode);
-        out.putBytes(entry.record);
-        out.put(crcOf(entry.record));
-    }
-    out.putRaw(QByteArrayView(EndMark, EndMarkSize));
+    out.reserve(entry.name.size() + entry.record.size() + 64);
+    out.putBytes(entry.name);
+    out.put(entry.stamp.size);
+    out.put(entry.stamp.modifiedNs);
+    out.put(entry.stamp.changedNs);
+    out.put(entry.stamp.inode);
+    out.putBytes(entry.record);
+    out.put(crcOf(entry.record));
     return out.take();
+}
+
+// The index as pieces to write one after the other: an entry decoded from
+// an index file is its bytes there, unchanged; the others are encoded into
+// `storage`. Pieces that lie one after the other are joined.
+std::vector<QByteArrayView> piecesOf(const std::vector<Entry>& entries,
+                                     std::deque<QByteArray>& storage) {
+    BinaryWriter header;
+    header.putRaw(QByteArrayView(Magic, MagicSize));
+    header.put(quint64(entries.size()));
+    std::vector<QByteArrayView> pieces{storage.emplace_back(header.take())};
+    for (const Entry& entry : entries) {
+        const QByteArrayView piece = entry.encoded.isNull()
+                                         ? QByteArrayView(storage.emplace_back(encodeEntry(entry)))
+                                         : entry.encoded;
+        QByteArrayView& last = pieces.back();
+        if (last.data() + last.size() == piece.data())
+            last = QByteArrayView(last.data(), last.size() + piece.size());
+        else
+            pieces.push_back(piece);
+    }
+    pieces.emplace_back(EndMark, EndMarkSize);
+    return pieces;
+}
+
+bool writePieces(int fd, const std::vector<QByteArrayView>& pieces) {
+    std::vector<iovec> vectors;
+    for (const QByteArrayView& piece : pieces)
+        vectors.push_back({const_cast<char*>(piece.data()), std::size_t(piece.size())});
+    for (std::size_t first = 0; first < vectors.size();) {
+        const int count = int(std::min<std::size_t>(vectors.size() - first, IOV_MAX));
+        const ssize_t written = ::writev(fd, vectors.data() + first, count);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        // Passes over what was written, which may end within a piece.
+        for (std::size_t done = std::size_t(written); done > 0;) {
+            iovec& vector = vectors[first];
+            const std::size_t taken = std::min(done, vector.iov_len);
+            vector.iov_base = static_cast<char*>(vector.iov_base) + taken;
+            vector.iov_len -= taken;
+            done -= taken;
+            if (vector.iov_len == 0)
+                ++first;
+        }
+        while (first < vectors.size() && vectors[first].iov_len == 0)
+            ++first;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray encode(const std::vector<Entry>& entries) {
+    std::deque<QByteArray> storage;
+    QByteArray bytes;
+    for (const QByteArrayView& piece : piecesOf(entries, storage))
+        bytes.append(piece);
+    return bytes;
 }
 
 MappedIndex::MappedIndex(int folderFd) {
@@ -111,12 +170,14 @@ MappedIndex::~MappedIndex() {
         ::munmap(const_cast<char*>(m_data), m_size);
 }
 
-bool write(int folderFd, const QByteArray& bytes) {
+bool write(int folderFd, const std::vector<Entry>& entries) {
+    std::deque<QByteArray> storage;
+    const std::vector<QByteArrayView> pieces = piecesOf(entries, storage);
     const QByteArray staged = library::stagingName();
     UniqueFd fd(::openat(folderFd, staged.constData(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.valid() && library::writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
-        fd.close() && ::renameat(folderFd, staged.constData(), folderFd, FileName) == 0)
+    if (fd.valid() && writePieces(fd.get(), pieces) && fd.close() &&
+        ::renameat(folderFd, staged.constData(), folderFd, FileName) == 0)
         return true;
     ::unlinkat(folderFd, staged.constData(), 0);
     return false;

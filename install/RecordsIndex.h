@@ -36,6 +36,9 @@ struct Entry {
     RecordStamp stamp;
     QByteArrayView record; // Manifest::toBinary(), within the bytes decoded
     quint32 crc = 0;       // of `record`: checked by whoever reads it
+    // The whole entry as it lies in the index file it was decoded from,
+    // written again as it is; null for an entry to be encoded.
+    QByteArrayView encoded;
 };
 
 // The CRC-32 of an entry's record.
@@ -61,9 +64,9 @@ private:
     const char* m_data = nullptr;
     std::size_t m_size = 0;
 };
-// Writes the index under a staging name and renames it into place; false,
-// with nothing left behind, when it cannot.
-bool write(int folderFd, const QByteArray& bytes);
+// Writes the index of `entries` under a staging name and renames it into
+// place; false, with nothing left behind, when it cannot.
+bool write(int folderFd, const std::vector<Entry>& entries);
 
 } // namespace recordsindex
 

@@ -310,7 +310,7 @@ TEST(LibraryRecords, TheIndexOfRecordsOnlySpeedsReading) {
         ::stat(QFile::encodeName(recordA).constData(), &st);
         for (recordsindex::Entry& entry : entries) {
             if (recordA.endsWith(QString::fromUtf8(entry.name)))
-                entry = {entry.name, stampOf(st), record, recordsindex::crcOf(record)};
+                entry = {entry.name, stampOf(st), record, recordsindex::crcOf(record), {}};
         }
         writeFile(index, recordsindex::encode(entries));
     };
