@@ -2,13 +2,22 @@
 
 namespace packshelf {
 
-std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list) {
+std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list, const RowRemoval& removal) {
     std::vector<ArchiveItem> taken;
-    for (const ArchiveItem& item : list) {
-        if (item.state() == ItemState::Ready)
-            taken.push_back(item.isolatedCopy());
+    std::vector<qint64> rows;
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        if (list[row].state() == ItemState::Ready) {
+            taken.push_back(list[row].isolatedCopy());
+            rows.push_back(qint64(row));
+        }
     }
-    std::erase_if(list, [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
+    const auto eraseRow = [&list](qint64 row) { list.erase(list.begin() + row); };
+    if (removal) {
+        removal(rows, eraseRow);
+    } else {
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+            eraseRow(*row);
+    }
     return taken;
 }
 

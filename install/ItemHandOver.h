@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
@@ -7,10 +8,17 @@
 // How records pass between the window's list and the installer.
 namespace packshelf {
 
-// Takes every record in state Ready (5) out of `list`, by state alone, and
-// returns them in list order as copies that share no text with anything the
-// main thread keeps; the other records keep their order.
-std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list);
+// Takes the records at `rows` (ascending) out of a list: calls `eraseRow`
+// for each, last first. A list shown in a view tells the view around each.
+using RowRemoval = std::function<void(const std::vector<qint64>& rows,
+                                      const std::function<void(qint64 row)>& eraseRow)>;
+
+// Takes every record in state Ready (5) out of `list`, by state alone,
+// through `removal` when given, and returns them in list order as copies
+// that share no text with anything the main thread keeps; the other
+// records keep their order.
+std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list,
+                                        const RowRemoval& removal = nullptr);
 
 // Appends to `list`, in their order, the records of a finished install that
 // did not end Installed (9); installed records are dropped.

@@ -817,8 +817,8 @@ void AppDelegate::dropItem() {
         refuse(tr("Archives can be dropped once the analysis has finished."));
         return;
     }
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        m_own.mItemsArray.erase(m_own.mItemsArray.begin() + *row);
+    m_listModel.removeRows(
+        rows, [this](qint64 row) { m_own.mItemsArray.erase(m_own.mItemsArray.begin() + row); });
     reloadTable();
     showItemCount();
     showListOrPlaceholder();
@@ -961,7 +961,10 @@ void AppDelegate::beginInstall() {
 
 void AppDelegate::installConfirmed() {
     m_confirming = false;
-    std::vector<ArchiveItem> taken = takeReadyItems(m_own.mItemsArray);
+    std::vector<ArchiveItem> taken =
+        takeReadyItems(m_own.mItemsArray, [this](const auto& rows, const auto& eraseRow) {
+            m_listModel.removeRows(rows, eraseRow);
+        });
     reloadTable();
     showItemCount();
     showListOrPlaceholder();

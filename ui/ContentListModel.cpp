@@ -113,6 +113,19 @@ QVariant ContentListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
+void ContentListModel::removeRows(const std::vector<qint64>& rows,
+                                  const std::function<void(qint64 row)>& eraseRow) {
+    flushChanges();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (*row < 0 || *row >= m_shownRows)
+            continue;
+        beginRemoveRows({}, int(*row), int(*row));
+        eraseRow(*row);
+        --m_shownRows;
+        endRemoveRows();
+    }
+}
+
 void ContentListModel::reload() {
     const int rows = int(m_items.size());
     if (rows > m_shownRows) {

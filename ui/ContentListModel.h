@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
@@ -23,9 +24,11 @@ struct StateIcons {
 
 // The content list: row i shows record i of the controller's list, read in
 // place. An archive whose package is installed in the library (by its file
-// name, the time of that install) carries a mark in its verdict cell. The view learns about changes
-// only when it is told: reload() and replaceAll() tell it at once, rowChanged() gathers the rows
-// that changed and tells it once per frame, so that a burst of reports costs one repaint.
+// name, the time of that install) carries a mark in its verdict cell. The
+// view learns about changes only when it is told: removeRows() tells it of
+// each removal as it is made, reload() and replaceAll() tell it at once,
+// rowChanged() gathers the rows that changed and tells it once per frame,
+// so that a burst of reports costs one repaint.
 class ContentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -47,6 +50,12 @@ public:
     // The list was replaced as a whole: the view starts afresh, without a
     // selection.
     void replaceAll();
+    // The records at `rows` (ascending) leave the list: `eraseRow` takes
+    // each one out, last first, and the view hears of each removal where it
+    // happens, so that selections and current rows below it move with
+    // their records.
+    void removeRows(const std::vector<qint64>& rows,
+                    const std::function<void(qint64 row)>& eraseRow);
     // Record `row` changed; the view hears of it within a frame.
     void rowChanged(int row);
     // Tells the view now about the rows gathered by rowChanged().

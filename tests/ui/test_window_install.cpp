@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeView>
@@ -14,6 +15,7 @@
 #include "install/LibraryRecords.h"
 #include "tests/support/TestFolders.h"
 #include "tests/ui/WindowHarness.h"
+#include "ui/ContentListModel.h"
 
 using namespace packshelf;
 using namespace packshelf::test;
@@ -76,6 +78,7 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     window.browse({"Tower B", "Runtime"});
     click(app.mSetRuntimeButton());
     QFile::remove(window.source() + "/c Gone.zip");
+    window.selectRow(3); // stays selected while the rows above it leave
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
     EXPECT_TRUE(control<QLabel>(window, "mConfirmProblemsField")
@@ -83,6 +86,10 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
                     .startsWith("c Gone.zip cannot be installed: "));
     EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime"}))
         << "ready records leave the list";
+    const QModelIndexList selected =
+        app.mContentList()->selectionModel()->selectedRows(ContentListModel::FilenameColumn);
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().data().toString(), "d Loose.zip");
     EXPECT_EQ(app.mPBar()->maximum(), 3);
     ASSERT_TRUE(waitForInstall(app));
 
