@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <cstdio>
+#include <optional>
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
@@ -121,10 +122,12 @@ void printLine(const QJsonObject& object) {
 
 // Opens the library's records, naming those that cannot be read; false
 // when the library cannot be opened for `access`.
-bool openPackages(InstalledPackages& packages, LibraryRecords::Access access) {
+// Opens the library to Change, to Read, or (no access) to list it.
+bool openPackages(InstalledPackages& packages, std::optional<LibraryRecords::Access> access) {
     QString problem;
-    const bool opened =
-        packages.open(access, &problem, [](const QString& line) { printError(line); });
+    const auto waiting = [](const QString& line) { printError(line); };
+    const bool opened = access ? packages.open(*access, &problem, waiting)
+                               : packages.openForListing(&problem, waiting);
     for (const QString& broken : packages.problems())
         printError(broken);
     if (!opened)
@@ -139,7 +142,7 @@ int runInstalled(const QStringList& arguments) {
     if (parsed.ended)
         return *parsed.ended;
     InstalledPackages packages(parsed.positional.first());
-    if (!openPackages(packages, LibraryRecords::Access::Read))
+    if (!openPackages(packages, std::nullopt))
         return ExitFailed;
     TableOutput table({{QStringLiteral("ARCHIVE"), 40},
                        {QStringLiteral("INSTALLED"), 20},
@@ -148,7 +151,7 @@ int runInstalled(const QStringList& arguments) {
                       parsed.style);
     if (!parsed.style.json)
         table.header();
-    for (const Manifest& manifest : packages.manifests()) {
+    for (const PackageListing& manifest : packages.listings()) {
         const int files = manifest.count(Manifest::File::Action::New) +
                           manifest.count(Manifest::File::Action::Replaced);
         const int replaced = manifest.count(Manifest::File::Action::Replaced);

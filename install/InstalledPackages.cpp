@@ -27,6 +27,15 @@ bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
     return true;
 }
 
+bool InstalledPackages::openForListing(QString* problem,
+                                       const std::function<void(const QString&)>& waiting) {
+    if (!m_records.lock(LibraryRecords::Access::Read, problem, waiting))
+        return false;
+    m_records.pendingChanges(&m_problems);
+    m_listings = m_records.loadListings(&m_problems);
+    return true;
+}
+
 bool InstalledPackages::contains(const QString& archive) const {
     return std::any_of(m_manifests.begin(), m_manifests.end(),
                        [&](const Manifest& manifest) { return manifest.archive == archive; });

@@ -27,7 +27,12 @@ public:
     // hears when another process holds the library.
     bool open(LibraryRecords::Access access, QString* problem,
               const std::function<void(const QString&)>& waiting = nullptr);
+    // As open() to Read, for a list of the packages: reads listings()
+    // instead of the whole records.
+    bool openForListing(QString* problem,
+                        const std::function<void(const QString&)>& waiting = nullptr);
     const std::vector<Manifest>& manifests() const { return m_manifests; }
+    const std::vector<PackageListing>& listings() const { return m_listings; }
     const QStringList& problems() const { return m_problems; }
     bool contains(const QString& archive) const;
 
@@ -41,6 +46,7 @@ private:
 
     LibraryRecords m_records;
     std::vector<Manifest> m_manifests;
+    std::vector<PackageListing> m_listings;
     QStringList m_problems;
 };
 

@@ -316,6 +316,10 @@ bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
     return true;
 }
 
+// What is read of each record: all of it, what a list shows, or only what
+// the index needs.
+enum class RecordReading { Manifests, Listings, IndexOnly };
+
 struct RecordFile {
     QByteArray name;
     RecordStamp stamp;
@@ -325,20 +329,24 @@ struct RecordFile {
     bool inIndexFile = false;      // `indexed` is from the index file
     QByteArray bytes;              // the record file, when not
     std::optional<Manifest> manifest;
+    std::optional<PackageListing> listing;
     QByteArray binary; // the record for the index, when it is kept
     QString problem;
 };
 
 namespace {
 
-void parseRecord(int folderFd, RecordFile& record, const QString& library, bool manifestWanted,
+void parseRecord(int folderFd, RecordFile& record, const QString& library, RecordReading reading,
                  bool binaryWanted) {
     if (!record.indexed.isNull()) {
         // An index entry that does not bear its CRC is damaged: the file is
         // read instead.
         if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
-            if (manifestWanted)
+            if (reading == RecordReading::Manifests)
                 record.manifest = Manifest::fromBinary(record.indexed, library, &record.problem);
+            else if (reading == RecordReading::Listings)
+                record.listing =
+                    PackageListing::fromBinary(record.indexed, library, &record.problem);
             return;
         }
         record.indexed = {};
@@ -356,15 +364,19 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, bool 
     record.bytes.clear();
     if (record.manifest && binaryWanted)
         record.binary = record.manifest->toBinary();
+    if (record.manifest && reading == RecordReading::Listings) {
+        record.listing = PackageListing::of(*record.manifest);
+        record.manifest.reset();
+    }
 }
 
 // Parses the records side by side: a library of many packages holds
 // records of thousands of files each, and every install and preview reads
 // them all. A few records are parsed sooner than threads start.
 void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString& library,
-                  bool manifestWanted, bool binaryWanted) {
+                  RecordReading reading, bool binaryWanted) {
     const auto parse = [&](RecordFile& record) {
-        parseRecord(folderFd, record, library, manifestWanted, binaryWanted);
+        parseRecord(folderFd, record, library, reading, binaryWanted);
     };
     if (records.size() > ParallelParseFrom)
         WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parse(records[i]); });
@@ -379,7 +391,7 @@ void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString&
 // `changed` tells whether the index file must be written again to match:
 // it holds entries no record file bears, or a record was read otherwise.
 std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRecords& known,
-                                                    bool manifestWanted, bool binaryWanted,
+                                                    RecordReading reading, bool binaryWanted,
                                                     bool* changed, QStringList* problems) const {
     std::vector<RecordFile> records;
     records.reserve(std::size_t(known.size()));
@@ -410,14 +422,14 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
         }
         records.push_back(std::move(record));
     }
-    parseRecords(folderFd, records, m_library, manifestWanted, binaryWanted);
+    parseRecords(folderFd, records, m_library, reading, binaryWanted);
     const qsizetype inFile = std::count_if(known.begin(), known.end(),
                                            [](const KnownRecord& known) { return known.inFile; });
     bool readOtherwise = false;
     for (const RecordFile& record : records) {
         if (record.inIndexFile && !record.indexed.isNull())
             ++fromIndexFile;
-        else if (!record.indexed.isNull() || record.manifest)
+        else if (!record.indexed.isNull() || record.manifest || record.listing)
             readOtherwise = true;
     }
     *changed = readOtherwise || fromIndexFile != inFile;
@@ -452,8 +464,8 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     }
     const recordsindex::MappedIndex mapped(folderFd.get());
     bool changed = false;
-    std::vector<RecordFile> records =
-        scanRecords(folderFd.get(), knownFromIndex(mapped), true, keep, &changed, problems);
+    std::vector<RecordFile> records = scanRecords(
+        folderFd.get(), knownFromIndex(mapped), RecordReading::Manifests, keep, &changed, problems);
     for (RecordFile& record : records) {
         if (keep && record.indexed.isNull() && record.manifest) {
             const quint32 crc = recordsindex::crcOf(record.binary);
@@ -468,6 +480,32 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     std::sort(manifests.begin(), manifests.end(),
               [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
     return manifests;
+}
+
+std::vector<PackageListing> LibraryRecords::loadListings(QStringList* problems) {
+    std::vector<PackageListing> listings;
+    const UniqueFd folderFd = openFolder(false);
+    if (!folderFd.valid()) {
+        if (errno != ENOENT)
+            problems->append(
+                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
+        return listings;
+    }
+    const recordsindex::MappedIndex mapped(folderFd.get());
+    bool changed = false;
+    std::vector<RecordFile> records = scanRecords(
+        folderFd.get(), knownFromIndex(mapped), RecordReading::Listings, false, &changed, problems);
+    for (RecordFile& record : records) {
+        if (record.listing)
+            listings.push_back(std::move(*record.listing));
+        else
+            problems->append(QStringLiteral("%1/%2: %3")
+                                 .arg(folder(), QFile::decodeName(record.name), record.problem));
+    }
+    std::sort(
+        listings.begin(), listings.end(),
+        [](const PackageListing& a, const PackageListing& b) { return a.sequence < b.sequence; });
+    return listings;
 }
 
 // Brings the index up to date with the records as they are now, reading
@@ -485,7 +523,7 @@ void LibraryRecords::updateIndex() {
     bool changed = false;
     QStringList ignored;
     std::vector<RecordFile> records =
-        scanRecords(folderFd.get(), known, false, true, &changed, &ignored);
+        scanRecords(folderFd.get(), known, RecordReading::IndexOnly, true, &changed, &ignored);
     if (!changed)
         return;
     std::vector<recordsindex::Entry> entries;

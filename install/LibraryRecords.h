@@ -13,7 +13,8 @@
 
 namespace packshelf {
 
-struct RecordFile; // one record file as LibraryRecords reads it
+struct RecordFile;        // one record file as LibraryRecords reads it
+enum class RecordReading; // how much of it is read
 
 // The library's own folder, DEST/.packshelf: a manifest per installed
 // package ("<id>.json"), the files the packages replaced
@@ -79,6 +80,9 @@ public:
     // Records are taken from the index of records where it holds them as
     // they are on disk.
     std::vector<Manifest> load(QStringList* problems);
+    // What a list of the installed packages shows of each record, checked
+    // as load() checks it, without keeping the records' files.
+    std::vector<PackageListing> loadListings(QStringList* problems);
     // The highest sequence number given so far.
     static qint64 lastSequence(const std::vector<Manifest>& manifests);
 
@@ -102,7 +106,7 @@ private:
         quint32 crc = 0;
     };
     std::vector<RecordFile> scanRecords(int folderFd, const KnownRecords& known,
-                                        bool manifestWanted, bool binaryWanted, bool* changed,
+                                        RecordReading reading, bool binaryWanted, bool* changed,
                                         QStringList* problems) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
     void updateIndex();

@@ -129,6 +129,16 @@ bool isSafeRecordPath(const QString& path) {
     return library::isSafeRelative(path) && first != QLatin1String(LibraryRecordsFolder);
 }
 
+// Why a file entry read from disk may not be acted on, or nothing: a path
+// that climbs, is absolute or names the records.
+std::optional<QString> unsafeFileReason(const Manifest::File& file) {
+    if (!isSafeRecordPath(file.path))
+        return QStringLiteral("a file entry is not valid");
+    if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup))
+        return QStringLiteral("a backup path is not valid");
+    return std::nullopt;
+}
+
 // Why a record read from disk may not be acted on, or nothing: a
 // destination other than the library and the plan's own, a path that
 // climbs, is absolute or names the records.
@@ -142,10 +152,8 @@ std::optional<QString> unsafeRecordReason(const Manifest& manifest) {
             return QStringLiteral("a folder entry is not valid");
     }
     for (const Manifest::File& file : manifest.files) {
-        if (!isSafeRecordPath(file.path))
-            return QStringLiteral("a file entry is not valid");
-        if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup))
-            return QStringLiteral("a backup path is not valid");
+        if (std::optional<QString> reason = unsafeFileReason(file))
+            return reason;
     }
     return std::nullopt;
 }
@@ -249,10 +257,14 @@ QByteArray Manifest::toBinary() const {
     return out.take();
 }
 
-std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
-                                             QString* problem) {
+namespace {
+
+// Reads the binary form up to its files, into `manifest`; then hands each
+// file to `takeFile`. False when the bytes are not a whole record.
+template <typename TakeFile>
+bool readBinary(QByteArrayView bytes, Manifest& manifest, bool keepsFiles,
+                const TakeFile& takeFile) {
     BinaryReader in(bytes);
-    Manifest manifest;
     const bool known = in.get<quint32>() == BinaryVersion;
     manifest.archive = in.text();
     manifest.archiveSize = in.get<quint64>();
@@ -271,27 +283,80 @@ std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString
         manifest.folders.append(in.text());
     const quint32 fileCount = in.get<quint32>();
     // Each file takes at least 33 bytes: a count beyond that is damage.
-    if (in.ok() && fileCount <= quint32(bytes.size() / 33))
+    if (keepsFiles && in.ok() && fileCount <= quint32(bytes.size() / 33))
         manifest.files.reserve(fileCount);
     for (quint32 i = 0; in.ok() && i < fileCount; ++i) {
-        File file;
+        Manifest::File file;
         file.path = in.text();
         file.size = in.get<quint64>();
         file.crc = in.get<quint32>();
         file.modified = in.get<qint64>();
         const quint8 action = in.get<quint8>();
-        file.action = File::Action(action);
+        file.action = Manifest::File::Action(action);
         file.backup = in.text();
         file.previousOwner = in.text();
-        if (action > quint8(File::Action::Same))
+        if (action > quint8(Manifest::File::Action::Same) || !takeFile(std::move(file)))
             in.fail();
-        manifest.files.push_back(std::move(file));
     }
-    if (!known || !in.ok() || !in.atEnd() || manifest.archive.isEmpty()) {
+    return known && in.ok() && in.atEnd() && !manifest.archive.isEmpty();
+}
+
+} // namespace
+
+std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
+                                             QString* problem) {
+    Manifest manifest;
+    const bool whole = readBinary(bytes, manifest, true, [&manifest](File&& file) {
+        manifest.files.push_back(std::move(file));
+        return true;
+    });
+    if (!whole) {
         *problem = QStringLiteral("not a package record");
         return std::nullopt;
     }
     return checkedRecord(std::move(manifest), library, problem);
+}
+
+std::optional<PackageListing> PackageListing::fromBinary(QByteArrayView bytes,
+                                                         const QString& library, QString* problem) {
+    // Each file is checked as it is read and then let go: a library of
+    // hundreds of thousands of files is listed without keeping them.
+    Manifest manifest;
+    PackageListing listing;
+    std::optional<QString> unsafe;
+    const bool whole = readBinary(bytes, manifest, false, [&](Manifest::File&& file) {
+        if (!unsafe)
+            unsafe = unsafeFileReason(file);
+        ++listing.counts[std::size_t(file.action)];
+        return true;
+    });
+    if (!whole) {
+        *problem = QStringLiteral("not a package record");
+        return std::nullopt;
+    }
+    if (unsafe) {
+        *problem = *unsafe;
+        return std::nullopt;
+    }
+    const std::optional<Manifest> checked = checkedRecord(std::move(manifest), library, problem);
+    if (!checked)
+        return std::nullopt;
+    return std::move(listing).describing(*checked);
+}
+
+PackageListing PackageListing::of(const Manifest& manifest) {
+    PackageListing listing;
+    for (const Manifest::File& file : manifest.files)
+        ++listing.counts[std::size_t(file.action)];
+    return std::move(listing).describing(manifest);
+}
+
+PackageListing PackageListing::describing(const Manifest& manifest) && {
+    archive = manifest.archive;
+    installed = manifest.installed;
+    sha256 = manifest.sha256;
+    sequence = manifest.sequence;
+    return std::move(*this);
 }
 
 QString manifestId(const QString& archive) {

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,27 @@ struct Manifest {
     QByteArray toBinary() const;
     static std::optional<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
                                               QString* problem);
+};
+
+// What a list of the installed packages shows of one: its record without
+// the files, only how many there are of each kind.
+struct PackageListing {
+    QString archive;
+    QString installed;
+    QString sha256;
+    qint64 sequence = 0;
+    std::array<int, 3> counts{}; // by Manifest::File::Action
+
+    int count(Manifest::File::Action action) const { return counts[std::size_t(action)]; }
+
+    static PackageListing of(const Manifest& manifest);
+    // The listing of a record in its compact form, checked as
+    // Manifest::fromBinary() checks it, without keeping its files.
+    static std::optional<PackageListing> fromBinary(QByteArrayView bytes, const QString& library,
+                                                    QString* problem);
+
+private:
+    PackageListing describing(const Manifest& manifest) &&;
 };
 
 // True for a destination of an archive's own that a record may name: a
