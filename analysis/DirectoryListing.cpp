@@ -35,6 +35,9 @@ bool listingOrderLess(const QString& a, const QString& b) {
 }
 
 std::vector<std::size_t> listingOrder(const QStringList& names) {
+    // A folder of one entry, as many are, needs no collation.
+    if (names.size() < 2)
+        return std::vector<std::size_t>(std::size_t(names.size()), 0);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(std::size_t(names.size()));
     for (const QString& name : names)
