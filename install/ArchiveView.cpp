@@ -40,9 +40,12 @@ bool isNestedArchive(const QString& name, const ViewNode& node) {
 
 } // namespace
 
+QString nestedFailureReason(const ArchiveView::NestedFailure& failure) {
+    return QStringLiteral("the nested archive cannot be expanded (%1)").arg(failure.reason);
+}
+
 QString nestedFailureLine(const ArchiveView::NestedFailure& failure) {
-    return QStringLiteral("%1: the nested archive cannot be expanded (%2)")
-        .arg(failure.name, failure.reason);
+    return failure.name + QStringLiteral(": ") + nestedFailureReason(failure);
 }
 
 QStringList ViewNode::names() const {

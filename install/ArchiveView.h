@@ -97,7 +97,9 @@ private:
     QStringList m_sharedNames;
 };
 
-// The "WARNING" line of a nested archive that is not installed with the rest.
+// Why a nested archive is not installed with the rest, and the "WARNING"
+// line that names it with that reason.
+QString nestedFailureReason(const ArchiveView::NestedFailure& failure);
 QString nestedFailureLine(const ArchiveView::NestedFailure& failure);
 
 } // namespace packshelf

@@ -214,7 +214,7 @@ private:
             warnings << nestedFailureLine(failure);
             qCWarning(lcInstall).noquote()
                 << installFailureLine(m_item.fileName(), joinPath(archivePath, failure.name),
-                                      warnings.last().mid(failure.name.size() + 2));
+                                      nestedFailureReason(failure));
         }
         if (!warnings.isEmpty())
             m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
