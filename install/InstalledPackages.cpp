@@ -12,8 +12,10 @@ namespace packshelf {
 InstalledPackages::InstalledPackages(const QString& library)
     : m_records(library) {}
 
-bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
-                             const std::function<void(const QString&)>& waiting) {
+// Locks the library; to Read, notes the changes killed runs left, to
+// Change, finishes them first.
+bool InstalledPackages::lockAndSettle(LibraryRecords::Access access, QString* problem,
+                                      const std::function<void(const QString&)>& waiting) {
     if (!m_records.lock(access, problem, waiting))
         return false;
     if (access == LibraryRecords::Access::Read) {
@@ -23,15 +25,21 @@ bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
             QStringLiteral("%1 needs attention before it can be changed").arg(m_records.library());
         return false;
     }
+    return true;
+}
+
+bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
+                             const std::function<void(const QString&)>& waiting) {
+    if (!lockAndSettle(access, problem, waiting))
+        return false;
     m_manifests = m_records.load(&m_problems);
     return true;
 }
 
 bool InstalledPackages::openForListing(QString* problem,
                                        const std::function<void(const QString&)>& waiting) {
-    if (!m_records.lock(LibraryRecords::Access::Read, problem, waiting))
+    if (!lockAndSettle(LibraryRecords::Access::Read, problem, waiting))
         return false;
-    m_records.pendingChanges(&m_problems);
     m_listings = m_records.loadListings(&m_problems);
     return true;
 }

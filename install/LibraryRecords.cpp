@@ -304,8 +304,7 @@ bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
         }
         if (::renameat(records.get(), entry.name.constData(), asideFd.get(),
                        entry.name.constData()) != 0) {
-            *problem = QStringLiteral("%1/%2: %3")
-                           .arg(folder(), QFile::decodeName(entry.name), systemReason(errno));
+            *problem = problemWith(entry.name, systemReason(errno));
             return false;
         }
         moved->append(folder() + QLatin1Char('/') + QFile::decodeName(aside) + QLatin1Char('/') +
@@ -388,8 +387,9 @@ void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString&
 
 // Reads every record file of the open records folder: from the index where
 // `known` holds it with the file's current stamp, else from the file.
-// `changed` tells whether the index file must be written again to match:
-// it holds entries no record file bears, or a record was read otherwise.
+// `changed`, when asked for, tells whether the index file must be written
+// again to match: it holds entries no record file bears, or a record was
+// read otherwise.
 std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRecords& known,
                                                     RecordReading reading, bool binaryWanted,
                                                     bool* changed, QStringList* problems) const {
@@ -415,14 +415,14 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
             }
         }
         if (record.indexed.isNull() && !readWhole(folderFd, entry.name, &record.bytes)) {
-            problems->append(
-                QStringLiteral("%1/%2: %3")
-                    .arg(folder(), QFile::decodeName(entry.name), systemReason(errno)));
+            problems->append(problemWith(entry.name, systemReason(errno)));
             continue;
         }
         records.push_back(std::move(record));
     }
     parseRecords(folderFd, records, m_library, reading, binaryWanted);
+    if (!changed)
+        return records;
     const qsizetype inFile = std::count_if(known.begin(), known.end(),
                                            [](const KnownRecord& known) { return known.inFile; });
     bool readOtherwise = false;
@@ -448,6 +448,27 @@ LibraryRecords::knownFromIndex(const recordsindex::MappedIndex& mapped) {
     return known;
 }
 
+// Every record file of the records folder, read from the index where it
+// holds them as they are; nothing when there is no records folder.
+std::vector<RecordFile> LibraryRecords::readRecordFiles(RecordReading reading, bool binaryWanted,
+                                                        QStringList* problems) const {
+    const UniqueFd folderFd = openFolder(false);
+    if (!folderFd.valid()) {
+        if (errno != ENOENT)
+            problems->append(
+                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
+        return {};
+    }
+    const recordsindex::MappedIndex mapped(folderFd.get());
+    return scanRecords(folderFd.get(), knownFromIndex(mapped), reading, binaryWanted, nullptr,
+                       problems);
+}
+
+// A line naming a file of the records folder and what is wrong with it.
+QString LibraryRecords::problemWith(const QByteArray& name, const QString& reason) const {
+    return QStringLiteral("%1/%2: %3").arg(folder(), QFile::decodeName(name), reason);
+}
+
 std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     std::vector<Manifest> manifests;
     // Under the Change lock the index is brought up to date when the lock
@@ -455,18 +476,7 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
     const bool keep = m_access == Access::Change && m_lock.valid();
     m_indexKept = keep;
     m_readFromFiles.clear();
-    const UniqueFd folderFd = openFolder(false);
-    if (!folderFd.valid()) {
-        if (errno != ENOENT)
-            problems->append(
-                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
-        return manifests;
-    }
-    const recordsindex::MappedIndex mapped(folderFd.get());
-    bool changed = false;
-    std::vector<RecordFile> records = scanRecords(
-        folderFd.get(), knownFromIndex(mapped), RecordReading::Manifests, keep, &changed, problems);
-    for (RecordFile& record : records) {
+    for (RecordFile& record : readRecordFiles(RecordReading::Manifests, keep, problems)) {
         if (keep && record.indexed.isNull() && record.manifest) {
             const quint32 crc = recordsindex::crcOf(record.binary);
             m_readFromFiles.push_back({record.name, record.stamp, std::move(record.binary), crc});
@@ -474,8 +484,7 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
         if (record.manifest)
             manifests.push_back(std::move(*record.manifest));
         else
-            problems->append(QStringLiteral("%1/%2: %3")
-                                 .arg(folder(), QFile::decodeName(record.name), record.problem));
+            problems->append(problemWith(record.name, record.problem));
     }
     std::sort(manifests.begin(), manifests.end(),
               [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
@@ -484,23 +493,11 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
 
 std::vector<PackageListing> LibraryRecords::loadListings(QStringList* problems) {
     std::vector<PackageListing> listings;
-    const UniqueFd folderFd = openFolder(false);
-    if (!folderFd.valid()) {
-        if (errno != ENOENT)
-            problems->append(
-                QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
-        return listings;
-    }
-    const recordsindex::MappedIndex mapped(folderFd.get());
-    bool changed = false;
-    std::vector<RecordFile> records = scanRecords(
-        folderFd.get(), knownFromIndex(mapped), RecordReading::Listings, false, &changed, problems);
-    for (RecordFile& record : records) {
+    for (RecordFile& record : readRecordFiles(RecordReading::Listings, false, problems)) {
         if (record.listing)
             listings.push_back(std::move(*record.listing));
         else
-            problems->append(QStringLiteral("%1/%2: %3")
-                                 .arg(folder(), QFile::decodeName(record.name), record.problem));
+            problems->append(problemWith(record.name, record.problem));
     }
     std::sort(
         listings.begin(), listings.end(),

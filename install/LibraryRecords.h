@@ -109,6 +109,9 @@ private:
                                         RecordReading reading, bool binaryWanted, bool* changed,
                                         QStringList* problems) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
+    std::vector<RecordFile> readRecordFiles(RecordReading reading, bool binaryWanted,
+                                            QStringList* problems) const;
+    QString problemWith(const QByteArray& name, const QString& reason) const;
     void updateIndex();
 
     QString m_library;
