@@ -143,14 +143,6 @@ bool writePieces(int fd, const std::vector<QByteArrayView>& pieces) {
 
 } // namespace
 
-QByteArray encode(const std::vector<Entry>& entries) {
-    std::deque<QByteArray> storage;
-    QByteArray bytes;
-    for (const QByteArrayView& piece : piecesOf(entries, storage))
-        bytes.append(piece);
-    return bytes;
-}
-
 MappedIndex::MappedIndex(int folderFd) {
     const UniqueFd fd(::openat(folderFd, FileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;

@@ -48,7 +48,6 @@ quint32 crcOf(QByteArrayView record);
 // index of this version. Each entry's CRC is left to be checked where its
 // record is read, side by side with the others.
 std::optional<std::vector<Entry>> decode(QByteArrayView bytes);
-QByteArray encode(const std::vector<Entry>& entries);
 
 // The index file of an open records folder, mapped into memory while this
 // lives; empty when there is none or it cannot be read.

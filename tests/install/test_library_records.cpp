@@ -12,11 +12,13 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <fcntl.h>
 #include <map>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
 #include "analysis/ManualChoice.h"
+#include "archive/ZipHandles.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryTransaction.h"
 #include "install/Manifest.h"
@@ -312,7 +314,9 @@ TEST(LibraryRecords, TheIndexOfRecordsOnlySpeedsReading) {
             if (recordA.endsWith(QString::fromUtf8(entry.name)))
                 entry = {entry.name, stampOf(st), record, recordsindex::crcOf(record), {}};
         }
-        writeFile(index, recordsindex::encode(entries));
+        const handles::UniqueFd records(::open(
+            QFile::encodeName(box.dest + "/.packshelf").constData(), O_RDONLY | O_DIRECTORY));
+        ASSERT_TRUE(recordsindex::write(records.get(), entries));
     };
     struct Row {
         const char* what;
