@@ -14,6 +14,7 @@
 #include "cli/Terminal.h"
 #include "install/InstalledPackages.h"
 #include "install/LibraryRecords.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf::cli {
 
@@ -123,10 +124,11 @@ void printLine(const QJsonObject& object) {
 // Opens the library's records, naming those that cannot be read; false
 // when the library cannot be opened for `access`.
 // Opens the library to Change, to Read, or (no access) to list it.
-bool openPackages(InstalledPackages& packages, std::optional<LibraryRecords::Access> access) {
+bool openPackages(InstalledPackages& packages, std::optional<LibraryRecords::Access> access,
+                  const RecordInterest* interest = nullptr) {
     QString problem;
     const auto waiting = [](const QString& line) { printError(line); };
-    const bool opened = access ? packages.open(*access, &problem, waiting)
+    const bool opened = access ? packages.open(*access, &problem, waiting, interest)
                                : packages.openForListing(&problem, waiting);
     for (const QString& broken : packages.problems())
         printError(broken);
@@ -174,10 +176,14 @@ int runUninstall(const QStringList& arguments) {
     if (parsed.ended)
         return *parsed.ended;
     const QString library = parsed.positional.first();
-    InstalledPackages packages(library);
-    if (!openPackages(packages, LibraryRecords::Access::Change))
-        return ExitFailed;
     const QStringList names = parsed.positional.mid(1);
+    // Only the records the removals touch are read whole.
+    RecordInterest interest;
+    for (const QString& name : names)
+        interest.addArchive(name);
+    InstalledPackages packages(library);
+    if (!openPackages(packages, LibraryRecords::Access::Change, &interest))
+        return ExitFailed;
     for (const QString& name : names) {
         if (!packages.contains(name)) {
             printError(QStringLiteral("%1 is not installed in %2").arg(name, library));

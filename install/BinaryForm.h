@@ -60,12 +60,22 @@ public:
         return value;
     }
     QString text() {
+        QString text;
+        readText(text);
+        return text;
+    }
+    // Reads a text into `into`, reusing its room: reading many texts into
+    // one string allocates once.
+    void readText(QString& into) {
         const quint32 length = get<quint32>();
-        if (!take(quint64(length) * sizeof(QChar)))
-            return QString();
+        if (!take(quint64(length) * sizeof(QChar))) {
+            into.clear();
+            return;
+        }
         const qsizetype size = qsizetype(length) * qsizetype(sizeof(QChar));
-        return QString(reinterpret_cast<const QChar*>(m_bytes.data() + m_at - size),
-                       qsizetype(length));
+        into.resize(qsizetype(length));
+        if (size > 0)
+            std::memcpy(into.data(), m_bytes.data() + m_at - size, std::size_t(size));
     }
     std::optional<QString> optionalText() {
         if (get<quint8>() == 0)

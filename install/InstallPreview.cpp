@@ -15,6 +15,7 @@
 #include "install/CopyPlan.h"
 #include "install/LibraryRecords.h"
 #include "install/PackageRemoval.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf {
 
@@ -62,30 +63,47 @@ struct Comparison {
     std::vector<LibraryTransaction::Change> changes;
 };
 
-Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
-                              const std::vector<Manifest>& installed,
-                              const LibraryTransaction::LibraryFiles& files) {
+// One archive opened and planned, ready to be compared with the library;
+// `comparison` holds the problem when it cannot be.
+struct PlannedArchive {
+    std::unique_ptr<ArchiveView> view;
+    InstallPlan plan;
     Comparison comparison;
+};
+
+PlannedArchive planArchive(const InstallJob& job, const ArchiveItem& item) {
+    PlannedArchive planned;
+    Comparison& comparison = planned.comparison;
     QString problem;
-    const std::unique_ptr<ArchiveView> view = ArchiveView::open(
-        item.nativePathIn(job.sourceDir), job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
-        &problem, job.cancelled.get());
-    if (!view) {
+    planned.view = ArchiveView::open(item.nativePathIn(job.sourceDir),
+                                     job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
+                                     &problem, job.cancelled.get());
+    if (!planned.view) {
         comparison.error = ItemError::ErrorOpen;
         comparison.problem =
             joinPath(job.sourceDir, item.fileName()) + QStringLiteral(": ") + problem;
-        return comparison;
+        return planned;
     }
-    const InstallPlan plan = planInstall(copyPlanFor(item), *view, job.destDir);
-    if (!plan.ok()) {
+    planned.plan = planInstall(copyPlanFor(item), *planned.view, job.destDir);
+    if (!planned.plan.ok()) {
         comparison.error = ItemError::ErrorCopy;
-        const QString path = QDir::isAbsolutePath(plan.problemPath)
-                                 ? plan.problemPath
-                                 : joinPath(item.fileName(), plan.problemPath);
-        comparison.problem = path + QStringLiteral(": ") + plan.problem;
-        return comparison;
+        const QString path = QDir::isAbsolutePath(planned.plan.problemPath)
+                                 ? planned.plan.problemPath
+                                 : joinPath(item.fileName(), planned.plan.problemPath);
+        comparison.problem = path + QStringLiteral(": ") + planned.plan.problem;
+        planned.view.reset();
     }
-    LibraryTransaction transaction(plan, *view, job.cancelled.get());
+    return planned;
+}
+
+Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
+                              PlannedArchive planned, const std::vector<Manifest>& installed,
+                              const LibraryTransaction::LibraryFiles& files) {
+    if (!planned.view)
+        return std::move(planned.comparison);
+    Comparison comparison;
+    const InstallPlan& plan = planned.plan;
+    LibraryTransaction transaction(plan, *planned.view, job.cancelled.get());
     LibraryTransaction::Memory memory;
     memory.files = &files;
     for (const Manifest& manifest : installed) {
@@ -93,7 +111,7 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
             memory.previous = manifest;
     }
     if (memory.previous &&
-        isInstalledUnchanged(*memory.previous, view->digest(), copyPlanFor(item))) {
+        isInstalledUnchanged(*memory.previous, planned.view->digest(), copyPlanFor(item))) {
         comparison.root = plan.root;
         comparison.unchanged = true;
         return comparison;
@@ -106,7 +124,7 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
         return comparison;
     }
     comparison.root = plan.root;
-    for (const ArchiveView::NestedFailure& failure : view->nestedFailures()) {
+    for (const ArchiveView::NestedFailure& failure : planned.view->nestedFailures()) {
         comparison.nestedError = failure.code;
         comparison.warnings << nestedFailureLine(failure);
     }
@@ -115,12 +133,39 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
     return comparison;
 }
 
+// Up to this many archives are planned before the library's records are
+// read, so that only the records their plans meet are read whole; a larger
+// batch reads every record whole and plans each archive as it compares it,
+// keeping few archives open at a time.
+constexpr std::size_t PlannedFirstUpTo = 4;
+
 // Compares every archive of the job with the library, a few at a time.
-std::vector<Comparison> compareAll(const InstallJob& job, const std::vector<Manifest>& installed,
-                                   const LibraryTransaction::LibraryFiles& files) {
+std::vector<Comparison> compareAll(const InstallJob& job) {
     std::vector<Comparison> comparisons(job.items.size());
+    QStringList problems;
+    if (job.items.size() > PlannedFirstUpTo) {
+        const std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
+        // What the records know of the library's files, shared by every archive.
+        const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
+        WorkerPool::forEachIndex(job.items.size(), [&](std::size_t i) {
+            comparisons[i] = compareWithLibrary(job, job.items[i], planArchive(job, job.items[i]),
+                                                installed, files);
+        });
+        return comparisons;
+    }
+    std::vector<PlannedArchive> planned(job.items.size());
+    WorkerPool::forEachIndex(job.items.size(),
+                             [&](std::size_t i) { planned[i] = planArchive(job, job.items[i]); });
+    RecordInterest interest;
+    for (std::size_t i = 0; i < job.items.size(); ++i)
+        interest.addInstall(planned[i].plan, job.items[i].fileName());
+    LibraryRecords records(job.destDir);
+    std::vector<Manifest> installed = records.load(&problems, &interest);
+    records.complete(installed, interest, &problems);
+    const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
     WorkerPool::forEachIndex(job.items.size(), [&](std::size_t i) {
-        comparisons[i] = compareWithLibrary(job, job.items[i], installed, files);
+        comparisons[i] =
+            compareWithLibrary(job, job.items[i], std::move(planned[i]), installed, files);
     });
     return comparisons;
 }
@@ -260,11 +305,7 @@ bool meetEarlierArchives(PackagePreview& preview, const Comparison& comparison,
 
 std::vector<PackagePreview> previewInstall(const InstallJob& job) {
     std::vector<PackagePreview> previews;
-    QStringList problems;
-    const std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
-    // What the records know of the library's files, shared by every archive.
-    const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
-    std::vector<Comparison> comparisons = compareAll(job, installed, files);
+    std::vector<Comparison> comparisons = compareAll(job);
     PlannedLibrary planned;
     for (std::size_t i = 0; i < job.items.size(); ++i) {
         Comparison& comparison = comparisons[i];

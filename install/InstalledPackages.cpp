@@ -6,6 +6,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/ZipInput.h"
 #include "install/LibraryJournal.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf {
 
@@ -29,10 +30,11 @@ bool InstalledPackages::lockAndSettle(LibraryRecords::Access access, QString* pr
 }
 
 bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
-                             const std::function<void(const QString&)>& waiting) {
+                             const std::function<void(const QString&)>& waiting,
+                             const RecordInterest* interest) {
     if (!lockAndSettle(access, problem, waiting))
         return false;
-    m_manifests = m_records.load(&m_problems);
+    m_manifests = m_records.load(&m_problems, interest);
     return true;
 }
 
@@ -60,6 +62,20 @@ RemovalOutcome InstalledPackages::uninstall(const QString& archive, QStringList*
     const auto position = found - m_manifests.begin();
     const Manifest package = std::move(*found);
     m_manifests.erase(found);
+    if (!package.whole) {
+        m_manifests.insert(m_manifests.begin() + position, package);
+        problems->append(
+            QStringLiteral("%1: the record was not read whole").arg(m_records.recordPath(archive)));
+        return {};
+    }
+    // The records the removal touches are read whole; a record that cannot
+    // be stops it, as the library may depend on what it says.
+    const qsizetype known = problems->size();
+    m_records.complete(m_manifests, RecordInterest::ofRemoval(package), problems);
+    if (problems->size() != known) {
+        m_manifests.insert(m_manifests.begin() + position, package);
+        return {};
+    }
     std::vector<QStringList> foldersBefore;
     foldersBefore.reserve(m_manifests.size());
     for (const Manifest& other : m_manifests)

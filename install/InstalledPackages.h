@@ -25,8 +25,11 @@ public:
     // Change, they are finished first; false when one cannot be, with
     // problems() saying which and the library left as it is. `waiting`
     // hears when another process holds the library.
+    // With `interest`, the records it does not want are read without their
+    // files, and uninstall() reads whole those it needs.
     bool open(LibraryRecords::Access access, QString* problem,
-              const std::function<void(const QString&)>& waiting = nullptr);
+              const std::function<void(const QString&)>& waiting = nullptr,
+              const RecordInterest* interest = nullptr);
     // As open() to Read, for a list of the packages: reads listings()
     // instead of the whole records.
     bool openForListing(QString* problem,

@@ -13,6 +13,7 @@
 #include "install/InstalledPackages.h"
 #include "install/LibraryRecords.h"
 #include "install/LibraryTransaction.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf {
 
@@ -27,7 +28,10 @@ QString workFolderOf(const InstallJob& job) {
 // archive is installed. Benchmarks can go without them.
 class RunRecords {
 public:
-    explicit RunRecords(const QString& library, const std::function<void(const QString&)>& waiting)
+    // The records of the run's archives are read whole; the others are
+    // read whole as the archives' plans come to need them.
+    RunRecords(const QString& library, const std::vector<ArchiveItem>& items,
+               const std::function<void(const QString&)>& waiting)
         : m_records(library)
         , m_enabled(qEnvironmentVariableIsEmpty("PACKSHELF_BENCH_NO_MANIFEST")) {
         if (!m_enabled || !QFileInfo(library).isDir())
@@ -45,7 +49,10 @@ public:
             return;
         }
         problems.clear();
-        m_manifests = m_records.load(&problems);
+        RecordInterest interest;
+        for (const ArchiveItem& item : items)
+            interest.addArchive(item.fileName());
+        m_manifests = m_records.load(&problems, &interest);
         for (const QString& broken : problems)
             qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
         m_files = LibraryTransaction::filesOf(m_manifests);
@@ -65,9 +72,11 @@ public:
 
     // What the transaction is to remember for the package of `archive`;
     // the records are lent to it until settle().
-    std::optional<LibraryTransaction::Memory> memoryFor(const QString& archive) {
+    std::optional<LibraryTransaction::Memory> memoryFor(const QString& archive,
+                                                        const InstallPlan& plan) {
         if (!m_enabled)
             return std::nullopt;
+        readWholeWhatIsNeeded(archive, plan);
         LibraryTransaction::Memory memory;
         memory.records = &m_records;
         memory.files = &m_files;
@@ -98,8 +107,27 @@ public:
     }
 
 private:
+    // The first archive reads whole only the records its plan meets; a run
+    // of more archives reads them all once, as it would meet most of them.
+    void readWholeWhatIsNeeded(const QString& archive, const InstallPlan& plan) {
+        QStringList problems;
+        const qsizetype whole = std::count_if(m_manifests.begin(), m_manifests.end(),
+                                              [](const Manifest& m) { return m.whole; });
+        m_records.complete(m_manifests,
+                           m_planned ? RecordInterest::everything()
+                                     : RecordInterest::ofInstall(plan, archive, installed(archive)),
+                           &problems);
+        m_planned = true;
+        for (const QString& broken : problems)
+            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
+        if (whole != std::count_if(m_manifests.begin(), m_manifests.end(),
+                                   [](const Manifest& m) { return m.whole; }))
+            m_files = LibraryTransaction::filesOf(m_manifests);
+    }
+
     LibraryRecords m_records;
     bool m_enabled;
+    bool m_planned = false;
     QString m_refusal;
     std::vector<Manifest> m_manifests;
     LibraryTransaction::LibraryFiles m_files;
@@ -155,7 +183,8 @@ private:
         }
 
         LibraryTransaction transaction(plan, *view, m_cancel);
-        std::optional<LibraryTransaction::Memory> memory = m_records.memoryFor(m_item.fileName());
+        std::optional<LibraryTransaction::Memory> memory =
+            m_records.memoryFor(m_item.fileName(), plan);
         if (memory) {
             describePackage(memory->manifest, *view, plan);
             transaction.remember(std::move(*memory));
@@ -262,7 +291,7 @@ private:
 void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
     std::optional<RunRecords> records;
     if (!job.items.empty())
-        records.emplace(job.destDir, callbacks.waiting);
+        records.emplace(job.destDir, job.items, callbacks.waiting);
     for (ArchiveItem& item : job.items) {
         if (job.cancelled->load())
             break;

@@ -509,7 +509,28 @@ void LibraryJournal::dropRecord(const QString& archive) {
                     {QStringLiteral("archive"), archive}});
 }
 
+namespace {
+
+// Tells `records` which of its record files the steps may change, so that
+// the index of records is brought up to date by looking at those alone.
+void noteRecordFiles(const QList<QJsonObject>& steps, LibraryRecords& records) {
+    const qsizetype prefix = qsizetype(std::strlen(LibraryRecordsFolder)) + 1;
+    for (const QJsonObject& step : steps) {
+        for (const QJsonValue& value : step) {
+            if (!value.isObject())
+                continue;
+            const RootedPath path = pathFrom(value);
+            if (path.destination.isEmpty() && isRecordsPath(path.relative) &&
+                path.relative.indexOf(QLatin1Char('/'), prefix) < 0)
+                records.noteChanged(QFile::encodeName(path.relative.mid(prefix)));
+        }
+    }
+}
+
+} // namespace
+
 bool LibraryJournal::commit(LibraryRecords& records, QStringList* problems) {
+    noteRecordFiles(m_steps, records);
     const UniqueFd folder = records.openFolder(true);
     const auto dropTemporaries = [&] {
         for (const QByteArray& name : m_temporary)

@@ -19,6 +19,7 @@
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"
+#include "install/RecordInterest.h"
 #include "install/RecordsIndex.h"
 
 namespace packshelf {
@@ -336,13 +337,14 @@ struct RecordFile {
 namespace {
 
 void parseRecord(int folderFd, RecordFile& record, const QString& library, RecordReading reading,
-                 bool binaryWanted) {
+                 bool binaryWanted, const RecordInterest* interest) {
     if (!record.indexed.isNull()) {
         // An index entry that does not bear its CRC is damaged: the file is
         // read instead.
         if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
             if (reading == RecordReading::Manifests)
-                record.manifest = Manifest::fromBinary(record.indexed, library, &record.problem);
+                record.manifest =
+                    Manifest::fromBinary(record.indexed, library, &record.problem, interest);
             else if (reading == RecordReading::Listings)
                 record.listing =
                     PackageListing::fromBinary(record.indexed, library, &record.problem);
@@ -373,9 +375,9 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, Recor
 // records of thousands of files each, and every install and preview reads
 // them all. A few records are parsed sooner than threads start.
 void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString& library,
-                  RecordReading reading, bool binaryWanted) {
+                  RecordReading reading, bool binaryWanted, const RecordInterest* interest) {
     const auto parse = [&](RecordFile& record) {
-        parseRecord(folderFd, record, library, reading, binaryWanted);
+        parseRecord(folderFd, record, library, reading, binaryWanted, interest);
     };
     if (records.size() > ParallelParseFrom)
         WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parse(records[i]); });
@@ -390,9 +392,11 @@ void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString&
 // `changed`, when asked for, tells whether the index file must be written
 // again to match: it holds entries no record file bears, or a record was
 // read otherwise.
-std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRecords& known,
-                                                    RecordReading reading, bool binaryWanted,
-                                                    bool* changed, QStringList* problems) const {
+std::vector<RecordFile>
+LibraryRecords::scanRecords(int folderFd, const KnownRecords& known, RecordReading reading,
+                            bool binaryWanted, bool* changed, QStringList* problems,
+                            const RecordInterest* interest,
+                            const QHash<QByteArray, RecordStamp>* stamps) const {
     std::vector<RecordFile> records;
     records.reserve(std::size_t(known.size()));
     qsizetype fromIndexFile = 0;
@@ -402,10 +406,14 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
             continue;
         RecordFile record;
         record.name = entry.name;
+        const auto stamped = stamps ? stamps->constFind(entry.name)
+                                    : QHash<QByteArray, RecordStamp>::const_iterator();
+        const bool stampKnown = stamps && stamped != stamps->constEnd();
         struct stat st;
-        if (::fstatat(folderFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode)) {
-            record.stamp = stampOf(st);
+        if (stampKnown ||
+            (::fstatat(folderFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+             S_ISREG(st.st_mode))) {
+            record.stamp = stampKnown ? *stamped : stampOf(st);
             const auto found = known.find(entry.name);
             if (found != known.end() && found->entry.stamp == record.stamp) {
                 record.indexed = found->entry.record;
@@ -420,7 +428,7 @@ std::vector<RecordFile> LibraryRecords::scanRecords(int folderFd, const KnownRec
         }
         records.push_back(std::move(record));
     }
-    parseRecords(folderFd, records, m_library, reading, binaryWanted);
+    parseRecords(folderFd, records, m_library, reading, binaryWanted, interest);
     if (!changed)
         return records;
     const qsizetype inFile = std::count_if(known.begin(), known.end(),
@@ -451,7 +459,8 @@ LibraryRecords::knownFromIndex(const recordsindex::MappedIndex& mapped) {
 // Every record file of the records folder, read from the index where it
 // holds them as they are; nothing when there is no records folder.
 std::vector<RecordFile> LibraryRecords::readRecordFiles(RecordReading reading, bool binaryWanted,
-                                                        QStringList* problems) const {
+                                                        QStringList* problems,
+                                                        const RecordInterest* interest) {
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid()) {
         if (errno != ENOENT)
@@ -459,9 +468,12 @@ std::vector<RecordFile> LibraryRecords::readRecordFiles(RecordReading reading, b
                 QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
         return {};
     }
-    const recordsindex::MappedIndex mapped(folderFd.get());
-    return scanRecords(folderFd.get(), knownFromIndex(mapped), reading, binaryWanted, nullptr,
-                       problems);
+    // Records read without their files are read again from the mapped
+    // index when a change wants them whole.
+    m_unread.clear();
+    m_mapped = std::make_unique<recordsindex::MappedIndex>(folderFd.get());
+    return scanRecords(folderFd.get(), knownFromIndex(*m_mapped), reading, binaryWanted, nullptr,
+                       problems, interest);
 }
 
 // A line naming a file of the records folder and what is wrong with it.
@@ -469,31 +481,88 @@ QString LibraryRecords::problemWith(const QByteArray& name, const QString& reaso
     return QStringLiteral("%1/%2: %3").arg(folder(), QFile::decodeName(name), reason);
 }
 
-std::vector<Manifest> LibraryRecords::load(QStringList* problems) {
+std::vector<Manifest> LibraryRecords::load(QStringList* problems, const RecordInterest* interest) {
     std::vector<Manifest> manifests;
     // Under the Change lock the index is brought up to date when the lock
     // is let go; the records read from their files are kept for it.
     const bool keep = m_access == Access::Change && m_lock.valid();
     m_indexKept = keep;
     m_readFromFiles.clear();
-    for (RecordFile& record : readRecordFiles(RecordReading::Manifests, keep, problems)) {
+    m_stamps.clear();
+    m_changed.clear();
+    std::vector<RecordFile> records =
+        readRecordFiles(RecordReading::Manifests, keep, problems, interest);
+    // A record read without its files is found again by its archive's name;
+    // two records of one archive are both read whole instead.
+    QHash<QString, int> unreadOf;
+    for (const RecordFile& record : records) {
+        if (record.manifest && !record.manifest->whole)
+            ++unreadOf[record.manifest->archive];
+    }
+    for (RecordFile& record : records) {
         if (keep && record.indexed.isNull() && record.manifest) {
             const quint32 crc = recordsindex::crcOf(record.binary);
             m_readFromFiles.push_back({record.name, record.stamp, std::move(record.binary), crc});
         }
-        if (record.manifest)
+        if (record.manifest && !record.manifest->whole) {
+            if (unreadOf.value(record.manifest->archive) == 1)
+                m_unread.insert(record.manifest->archive, record.indexed);
+            else
+                record.manifest = Manifest::fromBinary(record.indexed, m_library, &record.problem);
+        }
+        if (record.manifest) {
+            if (keep)
+                m_stamps.insert(record.name, record.stamp);
             manifests.push_back(std::move(*record.manifest));
-        else
+        } else {
             problems->append(problemWith(record.name, record.problem));
+        }
     }
     std::sort(manifests.begin(), manifests.end(),
               [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
     return manifests;
 }
 
+// Reads whole one record read without its files, when `interest` wants it.
+// False, with the record named in `problems`, when it cannot be read again.
+bool LibraryRecords::completeOne(Manifest& manifest, const RecordInterest& interest,
+                                 QStringList* problems) const {
+    const QByteArrayView indexed = m_unread.value(manifest.archive);
+    if (!indexed.isNull() && !Manifest::binaryWanted(indexed, interest))
+        return true;
+    QString problem = QStringLiteral("not a package record");
+    std::optional<Manifest> read;
+    if (!indexed.isNull())
+        read = Manifest::fromBinary(indexed, m_library, &problem);
+    if (!read) {
+        problems->append(QStringLiteral("%1: %2").arg(recordPath(manifest.archive), problem));
+        return false;
+    }
+    manifest = std::move(*read);
+    return true;
+}
+
+void LibraryRecords::complete(std::vector<Manifest>& manifests, const RecordInterest& interest,
+                              QStringList* problems) {
+    std::vector<Manifest*> unread;
+    for (Manifest& manifest : manifests) {
+        if (!manifest.whole)
+            unread.push_back(&manifest);
+    }
+    std::vector<QStringList> found(unread.size());
+    const auto completeAt = [&](std::size_t i) { completeOne(*unread[i], interest, &found[i]); };
+    if (unread.size() > ParallelParseFrom)
+        WorkerPool::forEachIndex(unread.size(), completeAt);
+    else
+        for (std::size_t i = 0; i < unread.size(); ++i)
+            completeAt(i);
+    for (const QStringList& lines : found)
+        *problems += lines;
+}
+
 std::vector<PackageListing> LibraryRecords::loadListings(QStringList* problems) {
     std::vector<PackageListing> listings;
-    for (RecordFile& record : readRecordFiles(RecordReading::Listings, false, problems)) {
+    for (RecordFile& record : readRecordFiles(RecordReading::Listings, false, problems, nullptr)) {
         if (record.listing)
             listings.push_back(std::move(*record.listing));
         else
@@ -517,10 +586,15 @@ void LibraryRecords::updateIndex() {
     for (const KeptIndexEntry& kept : m_readFromFiles)
         known.insert(kept.name,
                      {{kept.name, kept.stamp, QByteArrayView(kept.record), kept.crc, {}}, false});
+    // Record files no change named bear the stamps load() found on them:
+    // under the Change lock nothing else writes them.
+    QHash<QByteArray, RecordStamp> stamps = m_stamps;
+    for (const QByteArray& name : m_changed)
+        stamps.remove(name);
     bool changed = false;
     QStringList ignored;
-    std::vector<RecordFile> records =
-        scanRecords(folderFd.get(), known, RecordReading::IndexOnly, true, &changed, &ignored);
+    std::vector<RecordFile> records = scanRecords(folderFd.get(), known, RecordReading::IndexOnly,
+                                                  true, &changed, &ignored, nullptr, &stamps);
     if (!changed)
         return;
     std::vector<recordsindex::Entry> entries;
@@ -550,6 +624,12 @@ QString LibraryRecords::recordName(const QString& archive) const {
 }
 
 QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const {
+    if (!manifest.whole) {
+        // Written so, it would forget the package's files.
+        *problem =
+            QStringLiteral("%1: the record was not read whole").arg(recordPath(manifest.archive));
+        return QString();
+    }
     const UniqueFd records = openFolder(true);
     const QByteArray name = stagingName();
     UniqueFd fd(records.valid()
@@ -566,9 +646,10 @@ QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const 
     return QString();
 }
 
-bool LibraryRecords::remove(const QString& archive) const {
+bool LibraryRecords::remove(const QString& archive) {
     const UniqueFd records = openFolder(false);
     const QByteArray name = QFile::encodeName(manifestId(archive) + RecordSuffix);
+    noteChanged(name);
     return records.valid() &&
            (::unlinkat(records.get(), name.constData(), 0) == 0 || errno == ENOENT);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,6 +15,7 @@
 
 namespace packshelf {
 
+class RecordInterest;
 struct RecordFile;        // one record file as LibraryRecords reads it
 enum class RecordReading; // how much of it is read
 
@@ -79,7 +82,15 @@ public:
     // edited by hand) is named in `problems`, and its package is unknown.
     // Records are taken from the index of records where it holds them as
     // they are on disk.
-    std::vector<Manifest> load(QStringList* problems);
+    // With `interest`, the records of archives it does not name are read
+    // without their files (Manifest::whole false), to be completed when a
+    // change wants them, while this object lives.
+    std::vector<Manifest> load(QStringList* problems, const RecordInterest* interest = nullptr);
+    // Reads whole each record of `manifests` read without its files that
+    // `interest` wants; one that cannot be is named in `problems` and left
+    // as it is.
+    void complete(std::vector<Manifest>& manifests, const RecordInterest& interest,
+                  QStringList* problems);
     // What a list of the installed packages shows of each record, checked
     // as load() checks it, without keeping the records' files.
     std::vector<PackageListing> loadListings(QStringList* problems);
@@ -91,7 +102,11 @@ public:
     // Writes the record under a staging name in the records folder, synced,
     // and answers that name; empty, with `problem` set, when it cannot.
     QString stage(const Manifest& manifest, QString* problem) const;
-    bool remove(const QString& archive) const;
+    bool remove(const QString& archive);
+    // A record file of this name may change under the Change lock: the
+    // index of records looks at it again when it is brought up to date.
+    // The others are taken to bear the stamps load() found on them.
+    void noteChanged(const QByteArray& name) { m_changed.insert(name); }
 
 private:
     struct KnownRecord {
@@ -105,12 +120,15 @@ private:
         QByteArray record;
         quint32 crc = 0;
     };
-    std::vector<RecordFile> scanRecords(int folderFd, const KnownRecords& known,
-                                        RecordReading reading, bool binaryWanted, bool* changed,
-                                        QStringList* problems) const;
+    std::vector<RecordFile>
+    scanRecords(int folderFd, const KnownRecords& known, RecordReading reading, bool binaryWanted,
+                bool* changed, QStringList* problems, const RecordInterest* interest = nullptr,
+                const QHash<QByteArray, RecordStamp>* stamps = nullptr) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
     std::vector<RecordFile> readRecordFiles(RecordReading reading, bool binaryWanted,
-                                            QStringList* problems) const;
+                                            QStringList* problems, const RecordInterest* interest);
+    bool completeOne(Manifest& manifest, const RecordInterest& interest,
+                     QStringList* problems) const;
     QString problemWith(const QByteArray& name, const QString& reason) const;
     void updateIndex();
 
@@ -120,6 +138,14 @@ private:
     // The records load() read from their files, for the index.
     std::vector<KeptIndexEntry> m_readFromFiles;
     bool m_indexKept = false;
+    // The index as load() read it, and where in it each record read without
+    // its files is, by archive.
+    std::unique_ptr<recordsindex::MappedIndex> m_mapped;
+    QHash<QString, QByteArrayView> m_unread;
+    // The stamps of the record files load() read, and the names of those a
+    // change may have written since.
+    QHash<QByteArray, RecordStamp> m_stamps;
+    QSet<QByteArray> m_changed;
 };
 
 } // namespace packshelf

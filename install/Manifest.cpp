@@ -2,10 +2,12 @@
 
 #include <QCryptographicHash>
 #include <QJsonArray>
+#include <algorithm>
 
 #include "install/BinaryForm.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf {
 
@@ -261,8 +263,10 @@ namespace {
 
 // Reads the binary form up to its files, into `manifest`; then hands each
 // file to `takeFile`. False when the bytes are not a whole record.
+enum class FilesRead { Kept, Passed, None };
+
 template <typename TakeFile>
-bool readBinary(QByteArrayView bytes, Manifest& manifest, bool keepsFiles,
+bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
                 const TakeFile& takeFile) {
     BinaryReader in(bytes);
     const bool known = in.get<quint32>() == BinaryVersion;
@@ -282,20 +286,24 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, bool keepsFiles,
     for (quint32 i = 0; in.ok() && i < folderCount; ++i)
         manifest.folders.append(in.text());
     const quint32 fileCount = in.get<quint32>();
+    if (filesRead == FilesRead::None)
+        return known && in.ok() && !manifest.archive.isEmpty();
     // Each file takes at least 33 bytes: a count beyond that is damage.
-    if (keepsFiles && in.ok() && fileCount <= quint32(bytes.size() / 33))
+    if (filesRead == FilesRead::Kept && in.ok() && fileCount <= quint32(bytes.size() / 33))
         manifest.files.reserve(fileCount);
+    // One file is read into again and again: unless `takeFile` keeps its
+    // texts, reading many files allocates nothing.
+    Manifest::File file;
     for (quint32 i = 0; in.ok() && i < fileCount; ++i) {
-        Manifest::File file;
-        file.path = in.text();
+        in.readText(file.path);
         file.size = in.get<quint64>();
         file.crc = in.get<quint32>();
         file.modified = in.get<qint64>();
         const quint8 action = in.get<quint8>();
         file.action = Manifest::File::Action(action);
-        file.backup = in.text();
-        file.previousOwner = in.text();
-        if (action > quint8(Manifest::File::Action::Same) || !takeFile(std::move(file)))
+        in.readText(file.backup);
+        in.readText(file.previousOwner);
+        if (action > quint8(Manifest::File::Action::Same) || !takeFile(file))
             in.fail();
     }
     return known && in.ok() && in.atEnd() && !manifest.archive.isEmpty();
@@ -303,10 +311,38 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, bool keepsFiles,
 
 } // namespace
 
-std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
-                                             QString* problem) {
+namespace {} // namespace
+
+bool Manifest::binaryWanted(QByteArrayView bytes, const RecordInterest& interest) {
     Manifest manifest;
-    const bool whole = readBinary(bytes, manifest, true, [&manifest](File&& file) {
+    bool wanted = interest.wantsEverything();
+    const bool whole =
+        readBinary(bytes, manifest, FilesRead::Passed, [&](const Manifest::File& file) {
+            wanted =
+                wanted || interest.wantsPath(file.path) || interest.wantsOwner(file.previousOwner);
+            return !wanted;
+        });
+    return wanted || !whole || interest.wantsArchive(manifest.archive) ||
+           std::any_of(manifest.folders.cbegin(), manifest.folders.cend(),
+                       [&](const QString& folder) { return interest.wantsPath(folder); });
+}
+
+std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
+                                             QString* problem, const RecordInterest* interest) {
+    if (interest) {
+        // Its files are left to be read, and checked, if it is completed.
+        Manifest partial;
+        if (!readBinary(bytes, partial, FilesRead::None, [](const File&) { return true; })) {
+            *problem = QStringLiteral("not a package record");
+            return std::nullopt;
+        }
+        if (!interest->wantsArchive(partial.archive)) {
+            partial.whole = false;
+            return checkedRecord(std::move(partial), library, problem);
+        }
+    }
+    Manifest manifest;
+    const bool whole = readBinary(bytes, manifest, FilesRead::Kept, [&manifest](File& file) {
         manifest.files.push_back(std::move(file));
         return true;
     });
@@ -324,12 +360,13 @@ std::optional<PackageListing> PackageListing::fromBinary(QByteArrayView bytes,
     Manifest manifest;
     PackageListing listing;
     std::optional<QString> unsafe;
-    const bool whole = readBinary(bytes, manifest, false, [&](Manifest::File&& file) {
-        if (!unsafe)
-            unsafe = unsafeFileReason(file);
-        ++listing.counts[std::size_t(file.action)];
-        return true;
-    });
+    const bool whole =
+        readBinary(bytes, manifest, FilesRead::Passed, [&](const Manifest::File& file) {
+            if (!unsafe)
+                unsafe = unsafeFileReason(file);
+            ++listing.counts[std::size_t(file.action)];
+            return true;
+        });
     if (!whole) {
         *problem = QStringLiteral("not a package record");
         return std::nullopt;

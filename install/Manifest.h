@@ -12,6 +12,8 @@
 
 namespace packshelf {
 
+class RecordInterest;
+
 // What one installed package wrote into the library, kept so that conflicts
 // show before an install and an uninstall gives back what was there.
 struct Manifest {
@@ -46,6 +48,9 @@ struct Manifest {
     CopyPlan plan;
     std::vector<File> files;
     QStringList folders; // folders it made, parents first
+    // False for a record read without its files, which the change at hand
+    // does not touch (see RecordInterest): it may not be written back.
+    bool whole = true;
 
     int count(File::Action action) const;
     File* file(const QString& path);
@@ -61,8 +66,15 @@ struct Manifest {
     // A compact form of the record for the library's index of records,
     // read back with the same checks as fromJson().
     QByteArray toBinary() const;
+    // True when `interest` wants the record of this compact form whole (or
+    // the form cannot be read, which reading it whole then says).
+    static bool binaryWanted(QByteArrayView bytes, const RecordInterest& interest);
+    // With `interest`, the record of an archive it does not name is read
+    // without its files, and `whole` is false: the files are read (and
+    // checked) when a change wants them.
     static std::optional<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
-                                              QString* problem);
+                                              QString* problem,
+                                              const RecordInterest* interest = nullptr);
 };
 
 // What a list of the installed packages shows of one: its record without

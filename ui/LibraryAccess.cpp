@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "install/InstalledPackages.h"
+#include "install/RecordInterest.h"
 
 namespace packshelf {
 
@@ -39,9 +40,12 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
 LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives,
                                               const std::function<void(const QString&)>& waiting) {
     LibraryAccess::UninstallReport report;
+    RecordInterest interest;
+    for (const QString& archive : archives)
+        interest.addArchive(archive);
     InstalledPackages packages(library);
     if (!QFileInfo(library).isDir() ||
-        !packages.open(LibraryRecords::Access::Change, &report.problem, waiting)) {
+        !packages.open(LibraryRecords::Access::Change, &report.problem, waiting, &interest)) {
         for (const QString& problem : packages.problems())
             report.problem += QLatin1Char('\n') + problem;
         if (report.problem.isEmpty())

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QThread>
 #include <fcntl.h>
 #include <map>
@@ -374,4 +375,88 @@ TEST(LibraryRecords, TheIndexOfRecordsOnlySpeedsReading) {
     EXPECT_FALSE(QFileInfo::exists(copy + "/Runtime/a.txt"));
     EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a");
     EXPECT_EQ(installedNames(box), (QStringList{"A.zip", "B.zip"}));
+}
+
+// A change reads whole only the records it meets; every other record is
+// read without its files. Each change here runs on two copies of one
+// library: one with a current index of records (read so), one without an
+// index (every record read whole from its file). Both must end the same.
+TEST(LibraryRecords, RecordsReadInPartChangeWhatWholeOnesWould) {
+    Library box;
+    for (int i = 0; i < 6; ++i)
+        box.add(QString("F%1.zip").arg(i),
+                ZipWriter()
+                    .addFile(QString("Runtime/f%1/a.txt").arg(i).toUtf8(), "filler")
+                    .addFile(QString("Runtime/f%1/b.txt").arg(i).toUtf8(), "filler"));
+    box.add(
+        "P.zip",
+        ZipWriter().addFile("Runtime/p/x.txt", "P's x").addFile("Runtime/shared/s.txt", "P's s"));
+    box.add("Q.zip", ZipWriter()
+                         .addFile("Runtime/p/x.txt", "Q's x")
+                         .addFile("Runtime/p/q.txt", "Q's q")
+                         .addFile("Runtime/shared/q.txt", "Q's q"));
+    installEach(box,
+                {"F0.zip", "F1.zip", "P.zip", "F2.zip", "F3.zip", "Q.zip", "F4.zip", "F5.zip"});
+    const QString extra = box.dir.filePath("extra");
+    QDir().mkpath(extra + "/n");
+    QDir().mkpath(extra + "/p");
+    QDir().mkpath(extra + "/dummy");
+    ASSERT_TRUE(ZipWriter()
+                    .addFile("RUNTIME/F2/A.TXT", "N over F2, in other letters")
+                    .addFile("Runtime/p/x.txt", "N's x")
+                    .writeTo(extra + "/n/N.zip"));
+    ASSERT_TRUE(ZipWriter().addFile("Runtime/p/x.txt", "P's new x").writeTo(extra + "/p/P.zip"));
+    ASSERT_TRUE(
+        ZipWriter().addFile("Runtime/dummy/d.txt", "d").writeTo(extra + "/dummy/Dummy.zip"));
+
+    const auto recordsOf = [](const QString& library) {
+        QStringList records;
+        QDirIterator it(library + "/.packshelf", {"*.json"}, QDir::Files);
+        while (it.hasNext()) {
+            QJsonObject record = QJsonDocument::fromJson(readFile(it.next())).object();
+            record.remove("installed");
+            records << QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
+        }
+        records.sort();
+        return records;
+    };
+    const struct {
+        const char* name;
+        QStringList arguments; // DEST is put in for "@"
+    } cases[] = {
+        {"uninstall the package whose folder a later one writes in", {"uninstall", "@", "P.zip"}},
+        {"uninstall the later package", {"uninstall", "@", "Q.zip"}},
+        {"uninstall both", {"uninstall", "@", "Q.zip", "P.zip"}},
+        {"install over others' files in other letters", {"install", extra + "/n", "@"}},
+        {"preview of the same", {"install", extra + "/n", "@", "--dry-run"}},
+        {"install a new version", {"install", extra + "/p", "@"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString outputs[2];
+        QString libraries[2];
+        for (int whole = 0; whole < 2; ++whole) {
+            libraries[whole] = box.dir.filePath(whole ? "whole" : "indexed");
+            QDir(libraries[whole]).removeRecursively();
+            ASSERT_EQ(QProcess::execute("cp", {"-a", box.dest, libraries[whole]}), 0);
+            // A copy's index is out of date until a change writes it again.
+            ASSERT_EQ(runCli({"install", extra + "/dummy", libraries[whole], "--work", box.work})
+                          .exitCode,
+                      0);
+            ASSERT_EQ(runCli({"uninstall", libraries[whole], "Dummy.zip"}).exitCode, 0);
+            const QString index = libraries[whole] + "/.packshelf/records.index";
+            ASSERT_TRUE(QFileInfo::exists(index));
+            if (whole)
+                QFile::remove(index);
+            QStringList arguments = c.arguments;
+            arguments.replaceInStrings(QRegularExpression("^@$"), libraries[whole]);
+            const CliResult result = runCli(arguments);
+            outputs[whole] = QString::number(result.exitCode) + "\n" + result.out;
+        }
+        EXPECT_EQ(outputs[0], outputs[1]);
+        EXPECT_EQ(FolderSnapshot::differences(FolderSnapshot::of(libraries[1]),
+                                              FolderSnapshot::of(libraries[0])),
+                  QStringList());
+        EXPECT_EQ(recordsOf(libraries[0]), recordsOf(libraries[1]));
+    }
 }
