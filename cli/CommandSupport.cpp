@@ -10,14 +10,19 @@
 #include <cstring>
 
 #include "cli/AnalyzeCommand.h"
+#include "cli/FolderArguments.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 
 namespace packshelf::cli {
 
 std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* sourceDir) {
-    *sourceDir = QDir(argument).absolutePath();
-    SourceScan scan = scanSourceFolder(*sourceDir);
+    const std::optional<QString> folder = folderForArgument(argument, MissingFolder::Refused);
+    SourceScan scan;
+    if (folder) {
+        *sourceDir = *folder;
+        scan = scanSourceFolder(*sourceDir);
+    }
     if (scan.outcome == SourceScan::Outcome::Listed)
         return scan;
     printError(
@@ -53,8 +58,9 @@ std::optional<QString> workFolderFor(const QCommandLineParser& parser,
                                      const QCommandLineOption& workOption,
                                      std::optional<QTemporaryDir>& privateWork) {
     if (parser.isSet(workOption)) {
-        const QString folder = QDir(parser.value(workOption)).absolutePath();
-        if (QDir().mkpath(folder) && QFileInfo(folder).isWritable())
+        const std::optional<QString> folder =
+            folderForArgument(parser.value(workOption), MissingFolder::Made);
+        if (folder && QDir().mkpath(*folder) && QFileInfo(*folder).isWritable())
             return folder;
         printError(QStringLiteral("%1 is not a folder that can be written to")
                        .arg(parser.value(workOption)));

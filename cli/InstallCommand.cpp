@@ -16,6 +16,7 @@
 #include "cli/AnalysisRun.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
+#include "cli/FolderArguments.h"
 #include "cli/InstallRun.h"
 #include "cli/Interrupts.h"
 #include "cli/ItemJson.h"
@@ -288,13 +289,14 @@ int runInstall(const QStringList& arguments) {
     const std::optional<SourceScan> scan = scanSourceArgument(positional[0], &sourceDir);
     if (!scan)
         return ExitUsage;
-    const QString destDir = QDir(positional[1]).absolutePath();
+    const std::optional<QString> dest = folderForArgument(positional[1], MissingFolder::Refused);
     // A library that is not there is never made: it may be a drive that is
     // not mounted.
-    if (!QFileInfo(destDir).isDir()) {
+    if (!dest || !QFileInfo(*dest).isDir()) {
         printError(QStringLiteral("%1 is not a folder").arg(positional[1]));
         return ExitUsage;
     }
+    const QString destDir = *dest;
     const std::optional<std::vector<ChoiceArgument>> choices = choicesOf(parser, scan->fileNames);
     if (!choices)
         return ExitUsage;

@@ -2,6 +2,8 @@
 
 #include <QJsonDocument>
 
+#include "cli/FolderArguments.h"
+
 namespace packshelf::cli {
 
 namespace {
@@ -44,8 +46,30 @@ QJsonObject itemToJson(const ArchiveItem& item, bool withTree) {
     return object;
 }
 
+namespace {
+// The value with every text in it as shownText() shows it.
+QJsonValue shownValue(const QJsonValue& value) {
+    if (value.isString())
+        return shownText(value.toString());
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue& element : value.toArray())
+            array.append(shownValue(element));
+        return array;
+    }
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            it.value() = shownValue(it.value());
+        return object;
+    }
+    return value;
+}
+} // namespace
+
 QByteArray jsonLine(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    const QJsonObject shown = textsNeedShowing() ? shownValue(object).toObject() : object;
+    return QJsonDocument(shown).toJson(QJsonDocument::Compact) + '\n';
 }
 
 namespace {
@@ -93,7 +117,7 @@ QByteArray jsonLine(const QList<std::pair<const char*, QString>>& fields) {
         line += '"';
         line += key;
         line += "\":";
-        appendJsonString(line, value);
+        appendJsonString(line, shownText(value));
     }
     return line + "}\n";
 }

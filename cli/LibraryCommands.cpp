@@ -10,6 +10,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
+#include "cli/FolderArguments.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 #include "install/InstalledPackages.h"
@@ -106,11 +107,13 @@ LibraryArguments parseLibraryArguments(const QStringList& arguments, const char*
                        .arg(takesNames ? QStringLiteral("DEST and at least one NAME")
                                        : QStringLiteral("one DEST folder")));
         parsed.ended = ExitUsage;
-    } else if (!QFileInfo(parsed.positional.first()).isDir()) {
+    } else if (const std::optional<QString> library =
+                   folderForArgument(parsed.positional.first(), MissingFolder::Refused);
+               !library || !QFileInfo(*library).isDir()) {
         printError(QStringLiteral("%1 is not a folder").arg(parsed.positional.first()));
         parsed.ended = ExitUsage;
     } else {
-        parsed.positional[0] = QDir(parsed.positional.first()).absolutePath();
+        parsed.positional[0] = *library;
     }
     return parsed;
 }
@@ -246,7 +249,8 @@ int runRecover(const QStringList& arguments) {
     for (const QString& path : moved) {
         const bool staged = !path.startsWith(records.folder() + QLatin1Char('/'));
         if (!parsed.style.json) {
-            std::printf("%s %s\n", staged ? "left in place:" : "set aside:", qPrintable(path));
+            std::printf("%s %s\n",
+                        staged ? "left in place:" : "set aside:", qPrintable(shownText(path)));
             continue;
         }
         printLine({{staged ? QStringLiteral("LEFT") : QStringLiteral("SET_ASIDE"), path}});

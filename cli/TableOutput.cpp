@@ -5,6 +5,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "cli/FolderArguments.h"
+
 namespace packshelf::cli {
 
 namespace {
@@ -68,7 +70,7 @@ void TableOutput::row(const QStringList& cells, Tone tone) {
     QString line;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         const Column& column = m_columns[i];
-        const QString cell = fitted(cells.value(qsizetype(i)), column.width);
+        const QString cell = fitted(shownText(cells.value(qsizetype(i))), column.width);
         const QString padded = column.alignRight ? cell.rightJustified(column.width)
                                                  : cell.leftJustified(column.width);
         const bool coloured = i == 1 && m_style.color && tone != Tone::Plain;
@@ -82,7 +84,7 @@ void TableOutput::row(const QStringList& cells, Tone tone) {
 }
 
 void TableOutput::note(const QString& text) {
-    write(QStringLiteral("    ") + text + QLatin1Char('\n'));
+    write(QStringLiteral("    ") + shownText(text) + QLatin1Char('\n'));
     std::fflush(stdout);
 }
 

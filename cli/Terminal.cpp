@@ -5,10 +5,12 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "cli/FolderArguments.h"
+
 namespace packshelf::cli {
 
 void printError(const QString& message) {
-    std::fprintf(stderr, "packshelf-cli: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "packshelf-cli: %s\n", shownText(message).toLocal8Bit().constData());
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
+#include "cli/FolderArguments.h"
 #include "cli/InstallCommand.h"
 #include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
@@ -37,7 +38,10 @@ int main(int argc, char* argv[]) {
     // carry the program's name like every other message on stderr.
     qSetMessagePattern(QStringLiteral(
         "packshelf-cli: %{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
-    QStringList arguments = QCoreApplication::arguments();
+    packshelf::cli::showFoldersInLogMessages();
+    // From argv itself: QCoreApplication::arguments() would turn the bytes
+    // of a folder name that are not UTF-8 into U+FFFD.
+    QStringList arguments = packshelf::cli::commandLineArguments(argc, argv);
     const QString command = arguments.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);

@@ -12,6 +12,8 @@
 #include <QThread>
 #include <csignal>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "install/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
@@ -219,4 +221,81 @@ TEST(CliInstall, AnInterruptedInstallRollsBackTheArchiveBeingWritten) {
         EXPECT_EQ(states, QStringList({"9", "5"})) << "the interrupted archive is as it was";
         EXPECT_EQ(listRecursive(box.work), QStringList());
     }
+}
+
+// A folder name is bytes: one that is not UTF-8, as SOURCE, DEST or --work,
+// relative or below such a folder, is that very folder, never the one its
+// U+FFFD decoding names, and messages show it escaped (lib\xff).
+TEST(CliInstall, FolderNamesNeedNotBeUtf8) {
+    QTemporaryDir dir;
+    // rm takes names as bytes; QTemporaryDir cannot reach such names.
+    const struct RemovedByRm {
+        QString path;
+        ~RemovedByRm() { QProcess::execute("rm", {"-rf", "--", path}); }
+    } removal{dir.path()};
+    const QByteArray top = QFile::encodeName(dir.path());
+    const QByteArray source = top + "/src\xfe", dest = top + "/lib\xff",
+                     nested = top + "/p\xf0\x9f\x93\xa6\x80/lib";
+    for (const QByteArray& folder : {source, dest, nested.chopped(4), nested})
+        ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    // The test reaches them through links of plain names; the tool is given
+    // the bytes.
+    const QString view = dir.filePath("view");
+    QDir().mkpath(view);
+    ASSERT_EQ(::symlink(source.constData(), QFile::encodeName(view + "/source").constData()), 0);
+    ASSERT_EQ(::symlink(dest.constData(), QFile::encodeName(view + "/dest").constData()), 0);
+    writeFile(view + "/source/p.zip", ZipWriter().addFile("Pack/Runtime/a.txt", "a").bytes());
+    ASSERT_EQ(::symlink(top + "/elsewhere", nested + "/Runtime"), 0);
+    // The folder Qt's decoding of DEST names is there, and must stay empty.
+    QDir().mkpath(dir.filePath("lib\uFFFD"));
+
+    const QStringList installed{"Runtime/", "Runtime/a.txt"};
+    struct Step {
+        QList<QByteArray> arguments;
+        QByteArray workingDirectory;
+        int exitCode;
+        QByteArray shows; // in the output or the messages
+        QStringList destAfter;
+    };
+    for (const Step& step : std::initializer_list<Step>{
+             {{"install", source, dest, "--work", top + "/w\xfd"}, {}, 0, "\"STATE\":9", installed},
+             {{"installed", dest}, {}, 0, "\"ARCHIVE\":\"p.zip\"", installed},
+             {{"uninstall", dest, "no.zip"},
+              {},
+              2,
+              "no.zip is not installed in " + top + "/lib\\xff",
+              installed},
+             {{"uninstall", dest, "p.zip"}, {}, 0, "\"REMOVED\":1", {}},
+             {{"analyze", source}, {}, 0, "\"RUNTIMEPATH\":\"Pack\"", {}},
+             {{"install", "src\xfe", "lib\xff", "--work", "w\xfd"},
+              top,
+              0,
+              "\"STATE\":9",
+              installed},
+             {{"installed", "."}, dest, 0, "\"ARCHIVE\":\"p.zip\"", installed},
+             {{"install", source, nested},
+              {},
+              1,
+              "Install of p.zip failed at " + top +
+                  "/p\xf0\x9f\x93\xa6\\x80/lib/Runtime: a symbolic link",
+              installed},
+             {{"installed", top + "/gone\xff"},
+              {},
+              2,
+              top + "/gone\\xff is not a folder",
+              installed},
+         }) {
+        const CliResult result = runCliWithBytes(step.arguments, step.workingDirectory);
+        const QByteArray shown = result.out + result.err;
+        SCOPED_TRACE(shown.toStdString());
+        EXPECT_EQ(result.exitCode, step.exitCode);
+        EXPECT_TRUE(shown.contains(step.shows)) << step.shows.toStdString();
+        EXPECT_FALSE(shown.contains("/proc/") || shown.contains("\uFFFD"));
+        EXPECT_EQ(listRecursive(view + "/dest"), step.destAfter);
+    }
+    EXPECT_EQ(listRecursive(dir.filePath("lib\uFFFD")), QStringList());
+    struct stat work;
+    EXPECT_TRUE(::stat(top + "/w\xfd", &work) == 0 && S_ISDIR(work.st_mode));
+    for (const char* twin : {"src\uFFFD", "w\uFFFD", "p\U0001F4E6\uFFFD"})
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(twin))) << twin;
 }

@@ -24,11 +24,9 @@ QString cliPath() {
            QStringLiteral("/packshelf-cli");
 }
 
-CliResult runCli(const QStringList& arguments, const QString& workingDirectory) {
-    QProcess process;
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(cliPath(), arguments);
+namespace {
+
+CliResult finished(QProcess& process) {
     CliResult result;
     if (!process.waitForFinished(300000))
         return result;
@@ -36,6 +34,35 @@ CliResult runCli(const QStringList& arguments, const QString& workingDirectory) 
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+// Bytes as one word of a bash command line: $'\xHH...', every byte escaped.
+QString bashWord(const QByteArray& bytes) {
+    QString word = QStringLiteral("$'");
+    for (const char c : bytes)
+        word += QString::asprintf("\\x%02x", static_cast<unsigned char>(c));
+    return word + QLatin1Char('\'');
+}
+
+} // namespace
+
+CliResult runCli(const QStringList& arguments, const QString& workingDirectory) {
+    QProcess process;
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.start(cliPath(), arguments);
+    return finished(process);
+}
+
+CliResult runCliWithBytes(const QList<QByteArray>& arguments, const QByteArray& workingDirectory) {
+    QString command = QStringLiteral("exec \"$0\"");
+    for (const QByteArray& argument : arguments)
+        command += QLatin1Char(' ') + bashWord(argument);
+    if (!workingDirectory.isEmpty())
+        command.prepend(QStringLiteral("cd %1 && ").arg(bashWord(workingDirectory)));
+    QProcess process;
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), command, cliPath()});
+    return finished(process);
 }
 
 } // namespace packshelf::test

@@ -18,5 +18,9 @@ struct CliResult {
 // $PACKSHELF_CLI, or packshelf-cli beside the running test.
 QString cliPath();
 CliResult runCli(const QStringList& arguments, const QString& workingDirectory = QString());
+// The same with arguments and working folder as bytes, which need not be
+// UTF-8 (QProcess passes its arguments as UTF-8 text).
+CliResult runCliWithBytes(const QList<QByteArray>& arguments,
+                          const QByteArray& workingDirectory = QByteArray());
 
 } // namespace packshelf::test
