@@ -2,6 +2,7 @@
 
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,9 +74,19 @@ void WorkerPool::serve() {
 }
 
 void WorkerPool::forEachIndex(std::size_t count, const std::function<void(std::size_t)>& job) {
-    WorkerPool pool(std::clamp(QThread::idealThreadCount(), 1, 4));
-    for (std::size_t i = 0; i < count; ++i)
-        pool.start([&job, i] { job(i); });
+    // Each thread takes the next index as it is free: one task per thread,
+    // not one per index, so that ten thousand short calls do not queue ten
+    // thousand tasks through the pool's lock.
+    const std::size_t threads =
+        std::min(count, std::size_t(std::clamp(QThread::idealThreadCount(), 1, 4)));
+    std::atomic<std::size_t> next{0};
+    WorkerPool pool{int(threads)};
+    for (std::size_t t = 0; t < threads; ++t) {
+        pool.start([&] {
+            for (std::size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+                job(i);
+        });
+    }
 }
 
 } // namespace packshelf

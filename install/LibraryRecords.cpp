@@ -371,21 +371,36 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, Recor
     }
 }
 
-// Parses the records side by side: a library of many packages holds
-// records of thousands of files each, and every install and preview reads
-// them all. A few records are parsed sooner than threads start.
-void parseRecords(int folderFd, std::vector<RecordFile>& records, const QString& library,
-                  RecordReading reading, bool binaryWanted, const RecordInterest* interest) {
-    const auto parse = [&](RecordFile& record) {
-        parseRecord(folderFd, record, library, reading, binaryWanted, interest);
-    };
-    if (records.size() > ParallelParseFrom)
-        WorkerPool::forEachIndex(records.size(), [&](std::size_t i) { parse(records[i]); });
-    else
-        std::for_each(records.begin(), records.end(), parse);
-}
-
 } // namespace
+
+// Points `record` at its entry in the index when the index holds the record
+// file with the stamp it bears now (`stamps` names the stamps known
+// already), else reads the file. False, with the problem set, when the file
+// cannot be read.
+bool LibraryRecords::locateRecord(int folderFd, RecordFile& record, const KnownRecords& known,
+                                  const QHash<QByteArray, RecordStamp>* stamps) {
+    const auto stamped =
+        stamps ? stamps->constFind(record.name) : QHash<QByteArray, RecordStamp>::const_iterator();
+    const bool stampKnown = stamps && stamped != stamps->constEnd();
+    struct stat st;
+    if (stampKnown ||
+        (::fstatat(folderFd, record.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISREG(st.st_mode))) {
+        record.stamp = stampKnown ? *stamped : stampOf(st);
+        const auto found = known.constFind(record.name);
+        if (found != known.constEnd() && found->entry.stamp == record.stamp) {
+            record.indexed = found->entry.record;
+            record.indexedCrc = found->entry.crc;
+            record.indexedEncoded = found->entry.encoded;
+            record.inIndexFile = found->inFile;
+            return true;
+        }
+    }
+    if (readWhole(folderFd, record.name, &record.bytes))
+        return true;
+    record.problem = systemReason(errno);
+    return false;
+}
 
 // Reads every record file of the open records folder: from the index where
 // `known` holds it with the file's current stamp, else from the file.
@@ -399,36 +414,37 @@ LibraryRecords::scanRecords(int folderFd, const KnownRecords& known, RecordReadi
                             const QHash<QByteArray, RecordStamp>* stamps) const {
     std::vector<RecordFile> records;
     records.reserve(std::size_t(known.size()));
-    qsizetype fromIndexFile = 0;
     for (const DirEntry& entry : entriesOf(folderFd)) {
         if (entry.folder || !entry.name.endsWith(RecordSuffix) ||
             entry.name.startsWith(JournalPrefix))
             continue;
-        RecordFile record;
-        record.name = entry.name;
-        const auto stamped = stamps ? stamps->constFind(entry.name)
-                                    : QHash<QByteArray, RecordStamp>::const_iterator();
-        const bool stampKnown = stamps && stamped != stamps->constEnd();
-        struct stat st;
-        if (stampKnown ||
-            (::fstatat(folderFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-             S_ISREG(st.st_mode))) {
-            record.stamp = stampKnown ? *stamped : stampOf(st);
-            const auto found = known.find(entry.name);
-            if (found != known.end() && found->entry.stamp == record.stamp) {
-                record.indexed = found->entry.record;
-                record.indexedCrc = found->entry.crc;
-                record.indexedEncoded = found->entry.encoded;
-                record.inIndexFile = found->inFile;
-            }
-        }
-        if (record.indexed.isNull() && !readWhole(folderFd, entry.name, &record.bytes)) {
-            problems->append(problemWith(entry.name, systemReason(errno)));
-            continue;
-        }
-        records.push_back(std::move(record));
+        records.emplace_back().name = entry.name;
     }
-    parseRecords(folderFd, records, m_library, reading, binaryWanted, interest);
+    // Each record is found (in the index, when it holds the record file as
+    // it is, else in the file) and parsed side by side with the others.
+    std::vector<char> unreadable(records.size(), 0);
+    const auto read = [&](std::size_t i) {
+        RecordFile& record = records[i];
+        if (!locateRecord(folderFd, record, known, stamps)) {
+            unreadable[i] = 1;
+            return;
+        }
+        parseRecord(folderFd, record, m_library, reading, binaryWanted, interest);
+    };
+    if (records.size() > ParallelParseFrom)
+        WorkerPool::forEachIndex(records.size(), read);
+    else
+        for (std::size_t i = 0; i < records.size(); ++i)
+            read(i);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (unreadable[i])
+            problems->append(problemWith(records[i].name, records[i].problem));
+        else if (kept++ != i)
+            records[kept - 1] = std::move(records[i]);
+    }
+    records.resize(kept);
+    qsizetype fromIndexFile = 0;
     if (!changed)
         return records;
     const qsizetype inFile = std::count_if(known.begin(), known.end(),
@@ -495,6 +511,11 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems, const RecordIn
     // A record read without its files is found again by its archive's name;
     // two records of one archive are both read whole instead.
     QHash<QString, int> unreadOf;
+    unreadOf.reserve(qsizetype(records.size()));
+    m_unread.reserve(qsizetype(records.size()));
+    if (keep)
+        m_stamps.reserve(qsizetype(records.size()));
+    manifests.reserve(records.size());
     for (const RecordFile& record : records) {
         if (record.manifest && !record.manifest->whole)
             ++unreadOf[record.manifest->archive];

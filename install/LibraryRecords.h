@@ -125,6 +125,8 @@ private:
                 bool* changed, QStringList* problems, const RecordInterest* interest = nullptr,
                 const QHash<QByteArray, RecordStamp>* stamps = nullptr) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
+    static bool locateRecord(int folderFd, RecordFile& record, const KnownRecords& known,
+                             const QHash<QByteArray, RecordStamp>* stamps);
     std::vector<RecordFile> readRecordFiles(RecordReading reading, bool binaryWanted,
                                             QStringList* problems, const RecordInterest* interest);
     bool completeOne(Manifest& manifest, const RecordInterest& interest,
