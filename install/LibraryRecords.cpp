@@ -327,6 +327,7 @@ struct RecordFile {
     quint32 indexedCrc = 0;
     QByteArrayView indexedEncoded; // its whole entry in the index file
     bool inIndexFile = false;      // `indexed` is from the index file
+    bool checked = false;          // `indexed` is what load() read and checked
     QByteArray bytes;              // the record file, when not
     std::optional<Manifest> manifest;
     std::optional<PackageListing> listing;
@@ -339,6 +340,8 @@ namespace {
 void parseRecord(int folderFd, RecordFile& record, const QString& library, RecordReading reading,
                  bool binaryWanted, const RecordInterest* interest) {
     if (!record.indexed.isNull()) {
+        if (record.checked && reading == RecordReading::IndexOnly)
+            return;
         // An index entry that does not bear its CRC is damaged: the file is
         // read instead.
         if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
@@ -389,6 +392,7 @@ bool LibraryRecords::locateRecord(int folderFd, RecordFile& record, const KnownR
         record.stamp = stampKnown ? *stamped : stampOf(st);
         const auto found = known.constFind(record.name);
         if (found != known.constEnd() && found->entry.stamp == record.stamp) {
+            record.checked = stampKnown;
             record.indexed = found->entry.record;
             record.indexedCrc = found->entry.crc;
             record.indexedEncoded = found->entry.encoded;
@@ -488,8 +492,8 @@ std::vector<RecordFile> LibraryRecords::readRecordFiles(RecordReading reading, b
     // index when a change wants them whole.
     m_unread.clear();
     m_mapped = std::make_unique<recordsindex::MappedIndex>(folderFd.get());
-    return scanRecords(folderFd.get(), knownFromIndex(*m_mapped), reading, binaryWanted, nullptr,
-                       problems, interest);
+    m_known = knownFromIndex(*m_mapped);
+    return scanRecords(folderFd.get(), m_known, reading, binaryWanted, nullptr, problems, interest);
 }
 
 // A line naming a file of the records folder and what is wrong with it.
@@ -602,8 +606,14 @@ void LibraryRecords::updateIndex() {
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid())
         return;
-    const recordsindex::MappedIndex mapped(folderFd.get());
-    KnownRecords known = knownFromIndex(mapped);
+    // The index load() read is the one on disk: under the Change lock only
+    // this brings it up to date.
+    std::unique_ptr<recordsindex::MappedIndex> mapped = std::move(m_mapped);
+    KnownRecords known = std::move(m_known);
+    if (!mapped) {
+        mapped = std::make_unique<recordsindex::MappedIndex>(folderFd.get());
+        known = knownFromIndex(*mapped);
+    }
     for (const KeptIndexEntry& kept : m_readFromFiles)
         known.insert(kept.name,
                      {{kept.name, kept.stamp, QByteArrayView(kept.record), kept.crc, {}}, false});

@@ -143,6 +143,7 @@ private:
     // The index as load() read it, and where in it each record read without
     // its files is, by archive.
     std::unique_ptr<recordsindex::MappedIndex> m_mapped;
+    KnownRecords m_known; // its entries
     QHash<QString, QByteArrayView> m_unread;
     // The stamps of the record files load() read, and the names of those a
     // change may have written since.
