@@ -13,6 +13,7 @@
 
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
+#include "install/InstalledPackages.h"
 #include "install/LibraryRecords.h"
 #include "install/PackageRemoval.h"
 #include "install/RecordInterest.h"
@@ -110,12 +111,6 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
         if (manifest.archive == item.fileName())
             memory.previous = manifest;
     }
-    if (memory.previous &&
-        isInstalledUnchanged(*memory.previous, planned.view->digest(), copyPlanFor(item))) {
-        comparison.root = plan.root;
-        comparison.unchanged = true;
-        return comparison;
-    }
     transaction.remember(std::move(memory));
     if (!transaction.compare()) {
         comparison.error = ItemError::ErrorCopy;
@@ -133,39 +128,71 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
     return comparison;
 }
 
+// An archive whose package is installed and left as it was is left alone,
+// as the install leaves it: it needs no plan.
+std::optional<Comparison> unchangedComparison(const InstallJob& job, const ArchiveItem& item,
+                                              const std::vector<Manifest>& installed) {
+    const auto previous =
+        std::find_if(installed.begin(), installed.end(),
+                     [&](const Manifest& manifest) { return manifest.archive == item.fileName(); });
+    if (previous == installed.end() ||
+        !isInstalledUnchanged(*previous, item.fileName(), item.nativePathIn(job.sourceDir),
+                              copyPlanFor(item)))
+        return std::nullopt;
+    Comparison comparison;
+    comparison.root = previous->root;
+    comparison.unchanged = true;
+    return comparison;
+}
+
 // Up to this many archives are planned before the library's records are
-// read, so that only the records their plans meet are read whole; a larger
+// read whole, so that only the records their plans meet are; a larger
 // batch reads every record whole and plans each archive as it compares it,
 // keeping few archives open at a time.
 constexpr std::size_t PlannedFirstUpTo = 4;
 
 // Compares every archive of the job with the library, a few at a time.
 std::vector<Comparison> compareAll(const InstallJob& job) {
-    std::vector<Comparison> comparisons(job.items.size());
+    const std::size_t count = job.items.size();
+    std::vector<Comparison> comparisons(count);
+    std::vector<char> settled(count, 0);
+    const bool planFirst = count <= PlannedFirstUpTo;
+    // The records of the batch's own archives are read whole; with a few
+    // archives, the others only as their plans meet them.
+    RecordInterest own;
+    for (const ArchiveItem& item : job.items)
+        own.addArchive(item.fileName());
     QStringList problems;
-    if (job.items.size() > PlannedFirstUpTo) {
-        const std::vector<Manifest> installed = LibraryRecords(job.destDir).load(&problems);
-        // What the records know of the library's files, shared by every archive.
-        const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
-        WorkerPool::forEachIndex(job.items.size(), [&](std::size_t i) {
-            comparisons[i] = compareWithLibrary(job, job.items[i], planArchive(job, job.items[i]),
-                                                installed, files);
-        });
-        return comparisons;
-    }
-    std::vector<PlannedArchive> planned(job.items.size());
-    WorkerPool::forEachIndex(job.items.size(),
-                             [&](std::size_t i) { planned[i] = planArchive(job, job.items[i]); });
-    RecordInterest interest;
-    for (std::size_t i = 0; i < job.items.size(); ++i)
-        interest.addInstall(planned[i].plan, job.items[i].fileName());
     LibraryRecords records(job.destDir);
-    std::vector<Manifest> installed = records.load(&problems, &interest);
-    records.complete(installed, interest, &problems);
+    std::vector<Manifest> installed = records.load(&problems, planFirst ? &own : nullptr);
+    WorkerPool::forEachIndex(count, [&](std::size_t i) {
+        if (std::optional<Comparison> unchanged =
+                unchangedComparison(job, job.items[i], installed)) {
+            comparisons[i] = std::move(*unchanged);
+            settled[i] = 1;
+        }
+    });
+    std::vector<PlannedArchive> planned(planFirst ? count : 0);
+    if (planFirst) {
+        WorkerPool::forEachIndex(count, [&](std::size_t i) {
+            if (!settled[i])
+                planned[i] = planArchive(job, job.items[i]);
+        });
+        RecordInterest interest;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!settled[i])
+                interest.addInstall(planned[i].plan, job.items[i].fileName());
+        }
+        records.complete(installed, interest, &problems);
+    }
+    // What the records know of the library's files, shared by every archive.
     const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
-    WorkerPool::forEachIndex(job.items.size(), [&](std::size_t i) {
-        comparisons[i] =
-            compareWithLibrary(job, job.items[i], std::move(planned[i]), installed, files);
+    WorkerPool::forEachIndex(count, [&](std::size_t i) {
+        if (settled[i])
+            return;
+        comparisons[i] = compareWithLibrary(
+            job, job.items[i], planFirst ? std::move(planned[i]) : planArchive(job, job.items[i]),
+            installed, files);
     });
     return comparisons;
 }

@@ -6,6 +6,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/ZipInput.h"
 #include "install/LibraryJournal.h"
+#include "install/PackageRemoval.h"
 #include "install/RecordInterest.h"
 
 namespace packshelf {
@@ -126,6 +127,12 @@ bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
         return false;
     const ArchiveIndex index = readArchiveIndex(*input);
     return index.ok() && QString::fromLatin1(index.digest().toHex()) == manifest.sha256;
+}
+
+bool isInstalledUnchanged(const Manifest& previous, const QString& fileName,
+                          const QByteArray& nativePath, const CopyPlan& plan) {
+    return previous.plan == plan && isInstalledFrom(previous, fileName, nativePath) &&
+           isAsRecorded(previous);
 }
 
 } // namespace packshelf

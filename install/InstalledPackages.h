@@ -61,4 +61,11 @@ private:
 bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
                      const QByteArray& nativePath);
 
+// True when installing the archive at `nativePath` again would change
+// nothing: `previous`, the record of its package, names it (isInstalledFrom)
+// with the same copy plan, and every file it recorded is as it recorded it.
+// Only the archive's directory is read to tell.
+bool isInstalledUnchanged(const Manifest& previous, const QString& fileName,
+                          const QByteArray& nativePath, const CopyPlan& plan);
+
 } // namespace packshelf

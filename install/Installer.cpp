@@ -216,10 +216,9 @@ private:
     // Only the archive's directory is read to tell.
     bool isInstalledUnchanged() const {
         const Manifest* previous = m_records.installed(m_item.fileName());
-        return previous &&
-               isInstalledFrom(*previous, m_item.fileName(),
-                               m_item.nativePathIn(m_job.sourceDir)) &&
-               previous->plan == copyPlanFor(m_item) && isAsRecorded(*previous);
+        return previous && packshelf::isInstalledUnchanged(*previous, m_item.fileName(),
+                                                           m_item.nativePathIn(m_job.sourceDir),
+                                                           copyPlanFor(m_item));
     }
 
     void describePackage(Manifest& manifest, const ArchiveView& view, const InstallPlan& plan) {

@@ -169,11 +169,6 @@ bool isAsRecorded(const Manifest& package) {
     });
 }
 
-bool isInstalledUnchanged(const Manifest& package, const QByteArray& digest, const CopyPlan& plan) {
-    return package.sha256 == QString::fromLatin1(digest.toHex()) && package.plan == plan &&
-           isAsRecorded(package);
-}
-
 std::vector<const Manifest::File*> allFiles(const Manifest& package) {
     std::vector<const Manifest::File*> files;
     for (const Manifest::File& file : package.files)

@@ -46,11 +46,6 @@ RemovalOutcome planRemoval(const Manifest& package, const std::vector<const Mani
 // recorded it (size and time, or else the CRC-32).
 bool isAsRecorded(const Manifest& package);
 
-// True when installing `archive` again would change nothing: the package
-// installed from it has the same listing digest and copy plan, and every
-// file it recorded is as it recorded it.
-bool isInstalledUnchanged(const Manifest& package, const QByteArray& digest, const CopyPlan& plan);
-
 // Every file of the package, for a whole uninstall.
 std::vector<const Manifest::File*> allFiles(const Manifest& package);
 
