@@ -170,6 +170,7 @@ void AppDelegate::connectActions() {
     connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::refresh);
     connect(m_ui.mContentList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::listClick);
+    connect(m_ui.mContentList, &QAbstractItemView::activated, this, &AppDelegate::openListRow);
     connect(m_ui.mInstallButton, &QPushButton::clicked, this, &AppDelegate::beginInstall);
     connect(m_ui.mDropButton, &QPushButton::clicked, this, &AppDelegate::dropItem);
     connect(m_ui.mDropItem, &QAction::triggered, this, &AppDelegate::dropItem);
@@ -620,6 +621,11 @@ void AppDelegate::listClick() {
     if (state == ItemState::Failed && item->integer(key::Error) == ItemError::ErrorContent)
         m_ui.mForceDirButton->setVisible(true);
     updateInfobox(*item);
+}
+
+void AppDelegate::openListRow(const QModelIndex& index) {
+    m_ui.mContentList->selectRow(index.row());
+    m_ui.mZIPBrowser->setFocus(Qt::OtherFocusReason);
 }
 
 void AppDelegate::updateInfobox(const ArchiveItem& item) {

@@ -147,6 +147,9 @@ public:
     // Content list and info box.
     qint64 numberOfRowsInTableView() const { return qint64(m_own.mItemsArray.size()); }
     void listClick();
+    // Enter (or a double click) on a row: that archive alone is selected, so
+    // the info box shows it, and the keys go on in its browser.
+    void openListRow(const QModelIndex& index);
     void updateInfobox(const ArchiveItem& item);
 
     // Archive browser.

@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QShortcut>
+#include <QToolButton>
 
 #include "ui/ArchiveImport.h"
 #include "ui/ListRowDelegate.h"
@@ -98,9 +100,14 @@ MainWindow::MainWindow(QWidget* parent)
     list->setItemDelegate(new ListRowDelegate(list));
     list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     list->addActions({m_window->mDropItem, m_window->mCopyPathItem});
+    // Tab leaves the list in one step; the arrows move inside it.
+    list->setTabKeyNavigation(false);
     addAction(m_window->mFilterItem);
     addFilterField();
+    addQuitItem();
+    keepMnemonicsBesideShortcuts();
     showShortcutsInToolTips();
+    orderFocusChain();
 
     // Until an analysed archive is selected there is nothing to choose or
     // drop.
@@ -123,6 +130,7 @@ void MainWindow::addFilterField() {
     m_filterField->setObjectName(QStringLiteral("mFilterField"));
     m_filterField->setPlaceholderText(tr("Filter archives"));
     m_filterField->setAccessibleName(tr("Filter archives"));
+    m_filterField->setAccessibleDescription(tr("Escape clears the filter"));
     m_filterField->setToolTip(m_window->mFilterItem->toolTip());
     m_filterField->setClearButtonEnabled(true);
     m_filterField->setMaximumWidth(FilterWidth);
@@ -131,12 +139,70 @@ void MainWindow::addFilterField() {
         m_filterField->setFocus(Qt::ShortcutFocusReason);
         m_filterField->selectAll();
     });
+    new QShortcut(QKeySequence(Qt::Key_Escape), m_filterField, m_filterField, &QLineEdit::clear,
+                  Qt::WidgetShortcut);
 }
 
-// Every control with a shortcut says so in its tooltip.
+// The platform's Quit key (Ctrl+Q where the platform names none) closes the
+// window, which ends the application the same way as its close button.
+void MainWindow::addQuitItem() {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (keys.isEmpty())
+        keys = {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    m_window->mQuitItem->setShortcuts(keys);
+    addAction(m_window->mQuitItem);
+    connect(m_window->mQuitItem, &QAction::triggered, this, &QWidget::close);
+}
+
+// A button has a single shortcut of its own, and the mnemonic of its text
+// takes it. Any other key it is given moves to a shortcut that belongs to
+// the button, and so works only while the button is shown and enabled.
+void MainWindow::keepMnemonicsBesideShortcuts() {
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        const QKeySequence key = button->shortcut();
+        const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+        if (key.isEmpty() || key == mnemonic)
+            continue;
+        auto* shortcut = new QShortcut(key, button);
+        connect(shortcut, &QShortcut::activated, button, &QAbstractButton::animateClick);
+        button->setShortcut(mnemonic);
+    }
+}
+
+// The toolbar's buttons are Tab stops too, named after their actions.
+QList<QWidget*> MainWindow::toolbarTabStops() {
+    QList<QWidget*> stops;
+    for (QAction* action : m_window->mToolbar->actions()) {
+        QWidget* button = m_window->mToolbar->widgetForAction(action);
+        if (!qobject_cast<QToolButton*>(button))
+            continue;
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAccessibleName(action->text());
+        stops << button;
+    }
+    return stops;
+}
+
+// Tab walks the window top to bottom and left to right: the toolbar, the
+// filter, the list, the browser, the choice buttons, then Donate, Drop and
+// Install.
+void MainWindow::orderFocusChain() {
+    QList<QWidget*> chain = toolbarTabStops();
+    chain << m_filterField << m_window->mContentList << m_window->mEmptyStateButton
+          << m_window->mZIPBrowser << m_window->mSetRuntimeButton << m_window->mSetDataButton
+          << m_window->mForceDirButton << m_window->mDestinationButton << m_window->mDonateButton
+          << m_window->mDropButton << m_window->mInstallButton;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+// Every control with a shortcut says so in its tooltip; a mnemonic shows in
+// its underlined letter instead.
 void MainWindow::showShortcutsInToolTips() {
-    for (QAbstractButton* button : findChildren<QAbstractButton*>())
-        appendShortcut(button, button->shortcut());
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        for (QShortcut* shortcut : button->findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
+            appendShortcut(button, shortcut->key());
+    }
     for (QAction* action : findChildren<QAction*>())
         appendShortcut(action, action->shortcut());
     appendShortcut(m_filterField, m_window->mFilterItem->shortcut());

@@ -56,7 +56,11 @@ protected:
 
 private:
     void addFilterField();
+    void addQuitItem();
+    void keepMnemonicsBesideShortcuts();
     void showShortcutsInToolTips();
+    QList<QWidget*> toolbarTabStops();
+    void orderFocusChain();
 
     std::unique_ptr<Ui::MainWindow> m_window;
     std::unique_ptr<Ui::ConfigSheet> m_config;

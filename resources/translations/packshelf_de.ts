@@ -524,6 +524,54 @@ und aus:%3/%4</translation>
         <source>Ctrl+C</source>
         <translation>Ctrl+C</translation>
     </message>
+    <message>
+        <source>The archives in the source folder; Enter shows the current one in the browser</source>
+        <translation>Die Archive im Quellordner; die Eingabetaste zeigt das aktuelle im Browser</translation>
+    </message>
+    <message>
+        <source>&amp;Choose Folders…</source>
+        <translation>&amp;Ordner wählen…</translation>
+    </message>
+    <message>
+        <source>The folders and files of the selected archive; the choice buttons act on the selected folder</source>
+        <translation>Die Ordner und Dateien des gewählten Archivs; die Auswahlknöpfe wirken auf den gewählten Ordner</translation>
+    </message>
+    <message>
+        <source>Set &amp;Runtime</source>
+        <translation>&amp;Runtime festlegen</translation>
+    </message>
+    <message>
+        <source>Set &amp;Data</source>
+        <translation>&amp;Data festlegen</translation>
+    </message>
+    <message>
+        <source>&amp;Force Folder</source>
+        <translation>Ordner &amp;erzwingen</translation>
+    </message>
+    <message>
+        <source>Des&amp;tination…</source>
+        <translation>&amp;Ziel…</translation>
+    </message>
+    <message>
+        <source>D&amp;onate…</source>
+        <translation>&amp;Spenden…</translation>
+    </message>
+    <message>
+        <source>Dro&amp;p</source>
+        <translation>&amp;Auslassen</translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation>&amp;Installieren</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Close the window and quit PackShelf</source>
+        <translation>Das Fenster schließen und PackShelf beenden</translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>
@@ -897,6 +945,10 @@ und aus:%3/%4</translation>
     <message>
         <source>Filter archives</source>
         <translation>Archive filtern</translation>
+    </message>
+    <message>
+        <source>Escape clears the filter</source>
+        <translation>Escape leert den Filter</translation>
     </message>
 </context>
 <context>

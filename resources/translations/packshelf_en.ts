@@ -523,6 +523,54 @@ and from:%3/%4</source>
         <source>Ctrl+L</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The archives in the source folder; Enter shows the current one in the browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Choose Folders…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folders and files of the selected archive; the choice buttons act on the selected folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set &amp;Runtime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set &amp;Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Force Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Des&amp;tination…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>D&amp;onate…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dro&amp;p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close the window and quit PackShelf</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>
@@ -895,6 +943,10 @@ and from:%3/%4</source>
     <name>packshelf::MainWindow</name>
     <message>
         <source>Filter archives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Escape clears the filter</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
