@@ -9,6 +9,7 @@
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
 #include "archive/ArchiveIndex.h"
+#include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
 
@@ -117,7 +118,8 @@ public:
             description.problem = QStringLiteral("cannot be opened: %1").arg(problem);
             return description;
         }
-        const ArchiveIndex index = readArchiveIndex(*input);
+        const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
+        const ArchiveIndex& index = *held;
         if (!index.ok()) {
             description.problem = index.problem;
             return description;

@@ -40,7 +40,12 @@ std::unique_ptr<FileInput> FileInput::openRegular(const QByteArray& nativePath, 
         *problem = QStringLiteral("not a regular file");
         return nullptr;
     }
-    return adopt(std::move(fd), quint64(st.st_size));
+    std::unique_ptr<FileInput> input = adopt(std::move(fd), quint64(st.st_size));
+    input->m_identity =
+        FileIdentity{quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                     qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+    return input;
 }
 
 std::unique_ptr<FileInput> FileInput::adopt(UniqueFd fd, quint64 size) {

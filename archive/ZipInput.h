@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <compare>
 #include <memory>
+#include <optional>
 
 #include "archive/ZipHandles.h"
 
@@ -21,6 +23,17 @@ public:
     virtual qint64 readAt(quint64 offset, void* data, quint64 length) const = 0;
 };
 
+// What tells one version of a file apart from any other: a write, a rename
+// over it or another file at its path changes one of these.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
 // An archive in a file, read through its descriptor.
 class FileInput : public ZipInput {
 public:
@@ -33,6 +46,8 @@ public:
 
     quint64 size() const override { return m_size; }
     qint64 readAt(quint64 offset, void* data, quint64 length) const override;
+    // The file as it was opened by its path; nothing for an adopted one.
+    const std::optional<FileIdentity>& identity() const { return m_identity; }
 
 private:
     FileInput(handles::UniqueFd fd, quint64 size)
@@ -41,6 +56,7 @@ private:
 
     handles::UniqueFd m_fd;
     quint64 m_size;
+    std::optional<FileIdentity> m_identity;
 };
 
 // An archive held in memory.

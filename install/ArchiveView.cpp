@@ -2,6 +2,7 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/IndexCache.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -74,7 +75,7 @@ std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, con
         *problem = QStringLiteral("cannot be opened: %1").arg(*problem);
         return nullptr;
     }
-    top->index = readArchiveIndex(*top->file);
+    top->index = *readArchiveIndexOnce(*top->file);
     if (!top->index.ok()) {
         *problem = top->index.problem;
         return nullptr;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/IndexCache.h"
 #include "archive/ZipInput.h"
 #include "install/LibraryJournal.h"
 #include "install/PackageRemoval.h"
@@ -125,8 +126,8 @@ bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
     const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
     if (!input)
         return false;
-    const ArchiveIndex index = readArchiveIndex(*input);
-    return index.ok() && QString::fromLatin1(index.digest().toHex()) == manifest.sha256;
+    const std::shared_ptr<const ArchiveIndex> index = readArchiveIndexOnce(*input);
+    return index->ok() && QString::fromLatin1(index->digest().toHex()) == manifest.sha256;
 }
 
 bool isInstalledUnchanged(const Manifest& previous, const QString& fileName,

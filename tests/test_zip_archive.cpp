@@ -5,7 +5,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/stat.h>
 
+#include "archive/IndexCache.h"
 #include "archive/ZipArchive.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
@@ -232,4 +235,59 @@ TEST(ZipArchivePassword, RoundTripWithInfoZip) {
     RecordingArchive wrong;
     EXPECT_FALSE(expand(wrong, s.filePath("theirs.zip"), s.filePath("wrong"), true, "guess"));
     EXPECT_FALSE(QFileInfo::exists(s.filePath("wrong/payload.bin")));
+}
+
+// An index read once is taken again only for the very same file, unchanged:
+// one rewritten in place (same size, its time put back) or replaced by
+// another is read anew, and an adopted descriptor is never kept.
+TEST(ArchiveIndexOnce, TakenAgainOnlyForTheSameUnchangedFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.zip");
+    const QByteArray native = QFile::encodeName(path);
+    const auto write = [&](const QByteArray& content) {
+        ASSERT_TRUE(ZipWriter().addFile("Runtime/a.txt", content).writeTo(path));
+    };
+    const auto read = [&] {
+        QString problem;
+        const std::unique_ptr<FileInput> input = FileInput::openRegular(native, &problem);
+        return readArchiveIndexOnce(*input);
+    };
+    const auto crc = [](const std::shared_ptr<const ArchiveIndex>& index) {
+        return index->entries.at(0).crc;
+    };
+    write("one");
+    const std::shared_ptr<const ArchiveIndex> first = read();
+    EXPECT_EQ(read(), first) << "the same file, unchanged";
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } changes[] = {
+        {"rewritten in place, size and time kept",
+         [&] {
+             struct stat before;
+             ASSERT_EQ(::stat(native.constData(), &before), 0);
+             write("two");
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+         }},
+        {"replaced by another file", [&] {
+             ASSERT_TRUE(ZipWriter().addFile("Runtime/a.txt", "six").writeTo(path + ".new"));
+             ASSERT_EQ(::rename(QFile::encodeName(path + ".new").constData(), native.constData()),
+                       0);
+         }}};
+    std::shared_ptr<const ArchiveIndex> before = first;
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        const std::shared_ptr<const ArchiveIndex> after = read();
+        EXPECT_NE(after, before);
+        EXPECT_NE(crc(after), crc(before));
+        before = after;
+    }
+
+    handles::UniqueFd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC));
+    const std::unique_ptr<FileInput> adopted =
+        FileInput::adopt(std::move(fd), quint64(QFileInfo(path).size()));
+    EXPECT_NE(readArchiveIndexOnce(*adopted), readArchiveIndexOnce(*adopted));
 }

@@ -1,0 +1,65 @@
+#include "archive/IndexCache.h"
+
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace packshelf {
+
+namespace {
+
+// Entries of all the indexes kept, at most: some tens of megabytes.
+constexpr std::size_t EntriesKept = 300'000;
+
+class IndexCache {
+public:
+    std::shared_ptr<const ArchiveIndex> find(const FileIdentity& identity) {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_indexes.find(identity);
+        return found == m_indexes.end() ? nullptr : found->second;
+    }
+
+    void keep(const FileIdentity& identity, std::shared_ptr<const ArchiveIndex> index) {
+        const std::size_t entries = index->entries.size();
+        if (entries > EntriesKept)
+            return;
+        const std::lock_guard lock(m_mutex);
+        if (!m_indexes.emplace(identity, std::move(index)).second)
+            return;
+        m_order.push_back(identity);
+        m_entries += entries;
+        while (m_entries > EntriesKept) {
+            const auto oldest = m_indexes.find(m_order.front());
+            m_entries -= oldest->second->entries.size();
+            m_indexes.erase(oldest);
+            m_order.pop_front();
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<FileIdentity, std::shared_ptr<const ArchiveIndex>> m_indexes;
+    std::deque<FileIdentity> m_order; // oldest first
+    std::size_t m_entries = 0;
+};
+
+IndexCache& cache() {
+    static IndexCache instance;
+    return instance;
+}
+
+} // namespace
+
+std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input) {
+    const std::optional<FileIdentity>& identity = input.identity();
+    if (identity) {
+        if (std::shared_ptr<const ArchiveIndex> kept = cache().find(*identity))
+            return kept;
+    }
+    auto index = std::make_shared<const ArchiveIndex>(readArchiveIndex(input));
+    if (identity)
+        cache().keep(*identity, index);
+    return index;
+}
+
+} // namespace packshelf

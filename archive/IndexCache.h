@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+
+#include "archive/ArchiveIndex.h"
+#include "archive/ZipInput.h"
+
+namespace packshelf {
+
+// The index of `input`, read from it, or taken from the indexes read lately
+// in this process when the input is a file opened by its path that is the
+// very file read then and unchanged since (device, inode, size, and times of
+// modification and change to the nanosecond): an archive analysed and then
+// previewed or installed has its directory read once. The indexes kept are
+// bounded by their entries; any thread may ask.
+std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input);
+
+} // namespace packshelf
