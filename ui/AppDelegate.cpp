@@ -282,6 +282,14 @@ void AppDelegate::refuse(const QString& why) {
     say(why);
 }
 
+// Hands a folder or an address to the desktop; says so when nothing there
+// takes it, instead of nothing happening.
+void AppDelegate::open(const QUrl& url) {
+    if (!m_services.openUrl(url))
+        refuse(tr("Nothing on this desktop opens %1.")
+                   .arg(url.isLocalFile() ? url.toLocalFile() : url.toString()));
+}
+
 // ---- Scan and scheduling ------------------------------------------------
 
 void AppDelegate::launchAnalyzer() {
@@ -688,7 +696,7 @@ void AppDelegate::showSelectionInFolder() {
         refuse(tr("No source folder has been chosen yet."));
         return;
     }
-    m_services.openUrl(QUrl::fromLocalFile(*m_own.mSourcePath));
+    open(QUrl::fromLocalFile(*m_own.mSourcePath));
 }
 
 // ---- Archive browser ----------------------------------------------------
@@ -931,7 +939,7 @@ void AppDelegate::closeConfigSheet() {
 }
 
 void AppDelegate::doDonate() {
-    m_services.openUrl(QUrl(QStringLiteral(PACKSHELF_DONATION_URL)));
+    open(QUrl(QStringLiteral(PACKSHELF_DONATION_URL)));
     m_services.speak(tr("Thank You!"));
 }
 
@@ -1070,7 +1078,7 @@ void AppDelegate::installDeclined() {
 }
 
 void AppDelegate::openLibrary() {
-    m_services.openUrl(QUrl::fromLocalFile(m_installDest));
+    open(QUrl::fromLocalFile(m_installDest));
 }
 
 // ---- The library ----------------------------------------------------------

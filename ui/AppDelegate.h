@@ -345,6 +345,7 @@ private:
     void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
     bool canDrop() const;
     void refuse(const QString& why);
+    void open(const QUrl& url);
     void say(const QString& what);
     void openInstallSheet(const std::vector<ArchiveItem>& taken);
     void startInstaller(InstallJob job);

@@ -53,6 +53,17 @@ QStringList droppedArchives(const QMimeData* mime) {
     return paths;
 }
 
+// A drop is always a copy: the archive stays where it was, so a drag source
+// that honours a move must not be told to delete it.
+bool takesAsCopy(QDropEvent* event) {
+    if (!(event->possibleActions() & Qt::CopyAction) ||
+        droppedArchives(event->mimeData()).isEmpty())
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
 template <typename Control> void appendShortcut(Control* control, const QKeySequence& shortcut) {
     if (shortcut.isEmpty())
         return;
@@ -222,16 +233,17 @@ void MainWindow::arrangeContentColumns() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedArchives(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    takesAsCopy(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!takesAsCopy(event))
+        event->ignore();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList paths = droppedArchives(event->mimeData());
-    if (paths.isEmpty())
-        return;
-    event->acceptProposedAction();
-    emit archivesDropped(paths);
+    if (takesAsCopy(event))
+        emit archivesDropped(droppedArchives(event->mimeData()));
 }
 
 } // namespace packshelf

@@ -55,7 +55,7 @@ PlatformServices desktopServices(QObject* owner, WorkerPool& pool) {
     auto engine = std::make_shared<QPointer<QTextToSpeech>>();
     PlatformServices services;
     services.pickFolder = showFolderPicker;
-    services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     services.speak = [owner, engine](const QString& text) { speakWith(owner, *engine, text); };
     services.beep = [] { QApplication::beep(); };
     services.confirm = askYesOrNo;

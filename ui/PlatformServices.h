@@ -24,8 +24,10 @@ struct PlatformServices {
     // once; `chosen` runs later on the main thread, only when the user
     // confirmed a folder.
     std::function<void(QWidget* sheetParent, const QString& title, FolderChosen chosen)> pickFolder;
-    // Hands an address to the user's web browser; the result is not awaited.
-    std::function<void(const QUrl& url)> openUrl;
+    // Hands an address to the desktop (a folder to the file manager, a web
+    // address to the browser) without waiting; false when nothing on the
+    // desktop takes it.
+    std::function<bool(const QUrl& url)> openUrl;
     // Speaks a text without making the caller wait; nothing without a
     // speech engine.
     std::function<void(const QString& text)> speak;

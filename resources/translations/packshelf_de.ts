@@ -806,6 +806,10 @@ und aus:%3/%4</translation>
         <source>Not copied: %1</source>
         <translation>Nicht kopiert: %1</translation>
     </message>
+    <message>
+        <source>Nothing on this desktop opens %1.</source>
+        <translation>Auf diesem Desktop öffnet nichts %1.</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>

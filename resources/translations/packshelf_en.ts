@@ -805,6 +805,10 @@ and from:%3/%4</source>
         <source>Thank You!</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Nothing on this desktop opens %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>

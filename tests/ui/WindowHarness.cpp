@@ -95,7 +95,10 @@ void WindowHarness::installStubs() {
         if (answer)
             chosen(*answer);
     };
-    services.openUrl = [this](const QUrl& url) { externalCalls << "open " + url.toString(); };
+    services.openUrl = [this](const QUrl& url) {
+        externalCalls << "open " + url.toString();
+        return desktopOpens;
+    };
     services.speak = [this](const QString& text) { externalCalls << "say " + text; };
     services.beep = [this] { externalCalls << "beep"; };
     services.confirm = [this](QWidget*, const QString&, const QString& question) {

@@ -84,6 +84,7 @@ public:
     QStringList pickerTitles;
     QStringList externalCalls; // "open <url>", "say <text>", "beep", "ask <question>", in order
     bool confirmAnswer = true;
+    bool desktopOpens = true; // what the desktop answers a folder or address handed to it
 
 private:
     void installStubs();

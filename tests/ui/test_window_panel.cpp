@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 
@@ -322,6 +323,12 @@ TEST(WindowPanel, TheViewSortsAndFiltersWhileTheListKeepsItsOrder) {
     window.window().findChild<QAction*>("mShowInFolderItem")->trigger();
     EXPECT_EQ(window.externalCalls.last(),
               "open " + QUrl::fromLocalFile(window.source()).toString());
+    window.desktopOpens = false; // a desktop with no file manager says so
+    window.window().findChild<QAction*>("mShowInFolderItem")->trigger();
+    EXPECT_EQ(window.window().findChild<QStatusBar*>()->currentMessage(),
+              "Nothing on this desktop opens " + window.source() + ".");
+    EXPECT_EQ(window.externalCalls.last(), "beep");
+    window.desktopOpens = true;
 
     window.window().filterField()->clear();
     emit header->sectionClicked(2);

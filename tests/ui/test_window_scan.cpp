@@ -133,7 +133,21 @@ TEST(WindowScan, TheListFollowsTheFolder) {
         QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QCoreApplication::sendEvent(&window.window(), &drop);
     };
-    dropOnWindow();
+    // A drop is a copy: a drag that offers only a move is refused, and a move
+    // proposed beside a copy is taken as a copy, so no source deletes the file.
+    for (const Qt::DropActions offered :
+         {Qt::DropActions(Qt::MoveAction), Qt::DropActions(Qt::CopyAction | Qt::MoveAction)}) {
+        QDragEnterEvent enter(QPoint(20, 20), offered, &mime, Qt::LeftButton, {});
+        enter.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(&window.window(), &enter);
+        EXPECT_EQ(enter.isAccepted(), bool(offered & Qt::CopyAction));
+        QDropEvent drop(QPointF(20, 20), offered, &mime, Qt::LeftButton, {});
+        drop.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(&window.window(), &drop);
+        EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
+                  offered & Qt::CopyAction ? Qt::CopyAction : Qt::IgnoreAction);
+        ASSERT_TRUE(window.waitForIdle());
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed().size() == 3; }));
     ASSERT_TRUE(window.waitForIdle());
     EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "d Dropped.zip:OK", "e Late.zip:OK"}));
