@@ -53,6 +53,46 @@ std::vector<std::size_t> listingOrder(const QStringList& names) {
     return order;
 }
 
+namespace {
+
+// A file name without its extension: "Pack Update" of "Pack Update.zip".
+QStringView stemOf(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? QStringView(name).left(dot) : QStringView(name);
+}
+
+} // namespace
+
+bool fileNameOrderLess(const QString& a, const QString& b) {
+    const int stems = collator().compare(stemOf(a), stemOf(b));
+    if (stems != 0)
+        return stems < 0;
+    return listingOrderLess(a, b);
+}
+
+std::vector<std::size_t> fileNameOrder(const QStringList& names) {
+    if (names.size() < 2)
+        return std::vector<std::size_t>(std::size_t(names.size()), 0);
+    std::vector<QCollatorSortKey> stems;
+    std::vector<QCollatorSortKey> whole;
+    stems.reserve(std::size_t(names.size()));
+    whole.reserve(std::size_t(names.size()));
+    for (const QString& name : names) {
+        stems.push_back(collator().sortKey(stemOf(name).toString()));
+        whole.push_back(collator().sortKey(name));
+    }
+    std::vector<std::size_t> order(stems.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (const int collated = stems[a].compare(stems[b]); collated != 0)
+            return collated < 0;
+        if (const int collated = whole[a].compare(whole[b]); collated != 0)
+            return collated < 0;
+        return QFile::encodeName(names[qsizetype(a)]) < QFile::encodeName(names[qsizetype(b)]);
+    });
+    return order;
+}
+
 std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString* error) {
     const QByteArray nativePath = QFile::encodeName(folder);
     handles::UniqueDir dir(::opendir(nativePath.constData()));
@@ -72,7 +112,7 @@ std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString
     }
     std::vector<ListedName> sorted;
     sorted.reserve(listed.size());
-    for (std::size_t position : listingOrder(names))
+    for (std::size_t position : fileNameOrder(names))
         sorted.push_back(std::move(listed[position]));
     return sorted;
 }

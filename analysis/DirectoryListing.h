@@ -28,6 +28,13 @@ bool listingOrderLess(const QString& a, const QString& b);
 // keep their order.
 std::vector<std::size_t> listingOrder(const QStringList& names);
 
+// The order of the files of a folder, and so of the archives of the source
+// folder and of an install: listing order of the names without their
+// extension first, so that "Pack.zip" comes before "Pack Update.zip" (as
+// "Pack" before "Pack Update"), then of the whole names.
+bool fileNameOrderLess(const QString& a, const QString& b);
+std::vector<std::size_t> fileNameOrder(const QStringList& names);
+
 // The entries of one folder (hidden ones included, no recursion), in
 // listing order. Nothing when the folder cannot be read; `error` then
 // receives the system's description.

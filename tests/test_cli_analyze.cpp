@@ -62,7 +62,8 @@ QStringList namesIn(const QJsonObject& record, const QString& folder = QString()
 TEST(CliAnalyze, PrintsOneRecordPerArchiveInListOrder) {
     QTemporaryDir dir;
     const QString source = dir.filePath("source");
-    for (const char* name : {"c.Zip", "a.zip", "B.ZIP"})
+    // An update's name comes after its package's, as a person sorts them.
+    for (const char* name : {"c.Zip", "a.zip", "B.ZIP", "a update.zip", "a 10.zip", "a 9.zip"})
         writeFile(source + "/" + QString(name), packageArchive());
     writeFile(source + "/d.zip.txt", "x");
     writeFile(source + "/e", "x");
@@ -73,17 +74,18 @@ TEST(CliAnalyze, PrintsOneRecordPerArchiveInListOrder) {
     const CliResult result = runCli({"analyze", source, "--work", work});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const auto records = result.records();
-    ASSERT_EQ(records.size(), 4);
+    ASSERT_EQ(records.size(), 7);
     QStringList names;
     for (const QJsonObject& record : records)
         names << record["FILENAME"].toString();
-    EXPECT_EQ(names, QStringList({"a.zip", "B.ZIP", "c.Zip", "f.zip"}));
+    EXPECT_EQ(names, QStringList({"a.zip", "a 9.zip", "a 10.zip", "a update.zip", "B.ZIP", "c.Zip",
+                                  "f.zip"}));
     EXPECT_EQ(QStringList(records[0].keys()),
               QStringList({"DATAPATH", "FILENAME", "FILES", "FOLDERS", "HASDATA", "HASRUNTIME",
                            "IGNORE_DS", "INFO", "RUNTIMEPATH", "STATE"}));
     EXPECT_TRUE(records[0]["STATE"].isDouble());
     EXPECT_EQ(records[0]["RUNTIMEPATH"].toString(), "Pack");
-    EXPECT_EQ(records[3]["INFO"].toString(), "Unzip error") << "a folder named .zip is listed";
+    EXPECT_EQ(records[6]["INFO"].toString(), "Unzip error") << "a folder named .zip is listed";
     EXPECT_EQ(listRecursive(work), QStringList()) << "nothing is left in the work folder";
     EXPECT_TRUE(result.err.isEmpty()) << "no progress line when stderr is not a terminal";
 }

@@ -27,7 +27,7 @@ bool ContentListProxy::lessThan(const QModelIndex& left, const QModelIndex& righ
     const QString a = left.data().toString();
     const QString b = right.data().toString();
     if (left.column() == ContentListModel::FilenameColumn)
-        return listingOrderLess(a, b);
+        return fileNameOrderLess(a, b);
     return a.compare(b, Qt::CaseInsensitive) < 0;
 }
 
