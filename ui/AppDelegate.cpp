@@ -969,8 +969,21 @@ void AppDelegate::beginInstall() {
     // The comparison is made afresh, so that its counts are the install's.
     InstallJob job = jobOfReadyItems();
     m_confirming = true;
-    m_confirmation.open(int(job.items.size()), *m_own.mDestPath);
+    m_confirmation.open(int(job.items.size()), *m_own.mDestPath, leftOutOfInstall());
     startPreview(std::move(job));
+}
+
+// The listed archives an install leaves out, each with its verdict.
+QStringList AppDelegate::leftOutOfInstall() const {
+    QStringList leftOut;
+    for (const ArchiveItem& item : m_own.mItemsArray) {
+        if (item.state() == ItemState::Ready)
+            continue;
+        const QString verdict = verdictInWords(item);
+        leftOut << tr("%1 (%2)").arg(item.fileName(),
+                                     verdict.isEmpty() ? tr("being analysed") : verdict);
+    }
+    return leftOut;
 }
 
 void AppDelegate::installConfirmed() {

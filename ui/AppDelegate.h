@@ -346,6 +346,7 @@ private:
     bool canDrop() const;
     void refuse(const QString& why);
     void open(const QUrl& url);
+    QStringList leftOutOfInstall() const;
     void say(const QString& what);
     void openInstallSheet(const std::vector<ArchiveItem>& taken);
     void startInstaller(InstallJob job);

@@ -32,14 +32,20 @@ bool InstallConfirmation::isOpen() const {
     return m_sheet->isVisible();
 }
 
-void InstallConfirmation::open(int archives, const QString& library) {
+void InstallConfirmation::open(int archives, const QString& library, const QStringList& leftOut) {
     m_ui.mConfirmHeadline->setText(
         tr("Install %n archive(s) into %1?", nullptr, archives).arg(library));
     m_ui.mConfirmTotalsField->setText(tr("Comparing the archives with the library…"));
+    m_leftOut =
+        leftOut.isEmpty()
+            ? QString()
+            : tr("Left out, not ready to install: %1").arg(leftOut.join(QStringLiteral(", ")));
     for (QLabel* field : {m_ui.mConfirmConflictsField, m_ui.mConfirmProblemsField}) {
         field->clear();
         field->hide();
     }
+    m_ui.mConfirmProblemsField->setText(m_leftOut);
+    m_ui.mConfirmProblemsField->setVisible(!m_leftOut.isEmpty());
     m_ui.mConfirmBusy->show();
     m_details.setSummary({});
     m_ui.mConfirmDetailsButton->setChecked(false);
@@ -54,7 +60,9 @@ void InstallConfirmation::show(const PreviewSummary& summary) {
     m_ui.mConfirmTotalsField->setText(summary.totalsText());
     m_ui.mConfirmConflictsField->setText(summary.conflictsText());
     m_ui.mConfirmConflictsField->show();
-    const QString problems = summary.problemsText();
+    QStringList lines{m_leftOut, summary.problemsText()};
+    lines.removeAll(QString());
+    const QString problems = lines.join(QLatin1Char('\n'));
     m_ui.mConfirmProblemsField->setText(problems);
     m_ui.mConfirmProblemsField->setVisible(!problems.isEmpty());
     m_details.setSummary(summary);

@@ -26,7 +26,9 @@ class InstallConfirmation : public QObject {
 public:
     explicit InstallConfirmation(MainWindow& window, QObject* parent = nullptr);
 
-    void open(int archives, const QString& library);
+    // `leftOut` names the listed archives that are not installed, each with
+    // why ("name (verdict)").
+    void open(int archives, const QString& library, const QStringList& leftOut);
     void show(const PreviewSummary& summary);
     bool isOpen() const;
 
@@ -38,6 +40,7 @@ private:
     Ui::ConfirmSheet& m_ui;
     QDialog* m_sheet;
     PreviewDetailsModel m_details;
+    QString m_leftOut; // the line naming the archives left out, if any
 };
 
 } // namespace packshelf

@@ -810,6 +810,14 @@ und aus:%3/%4</translation>
         <source>Nothing on this desktop opens %1.</source>
         <translation>Auf diesem Desktop öffnet nichts %1.</translation>
     </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>being analysed</source>
+        <translation>wird untersucht</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -856,6 +864,10 @@ und aus:%3/%4</translation>
     <message>
         <source>Comparing the archives with the library…</source>
         <translation>Die Archive werden mit der Bibliothek verglichen…</translation>
+    </message>
+    <message>
+        <source>Left out, not ready to install: %1</source>
+        <translation>Ausgelassen, nicht bereit zur Installation: %1</translation>
     </message>
 </context>
 <context>

@@ -809,6 +809,14 @@ and from:%3/%4</source>
         <source>Nothing on this desktop opens %1.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>being analysed</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -854,6 +862,10 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Comparing the archives with the library…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left out, not ready to install: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

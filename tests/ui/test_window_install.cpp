@@ -81,9 +81,12 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     window.selectRow(3); // stays selected while the rows above it leave
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
-    EXPECT_TRUE(control<QLabel>(window, "mConfirmProblemsField")
-                    ->text()
-                    .startsWith("c Gone.zip cannot be installed: "));
+    const QStringList problemLines =
+        control<QLabel>(window, "mConfirmProblemsField")->text().split('\n');
+    ASSERT_EQ(problemLines.size(), 2);
+    EXPECT_EQ(problemLines[0], "Left out, not ready to install: d Loose.zip (No Runtime)")
+        << "the confirmation names what it leaves out, and why";
+    EXPECT_TRUE(problemLines[1].startsWith("c Gone.zip cannot be installed: "));
     EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime"}))
         << "ready records leave the list";
     const QModelIndexList selected =
