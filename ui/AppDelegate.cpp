@@ -100,6 +100,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     m_libraryLook.setInterval(0);
     connectActions();
     connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
+    connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
 }
 
 AppDelegate::~AppDelegate() {
@@ -1232,6 +1233,14 @@ QString AppDelegate::libraryText(const ArchiveItem& item) const {
 }
 
 // ---- Archives dropped on the window -------------------------------------
+
+void AppDelegate::refuseDrop(const QStringList& paths) {
+    QStringList names;
+    for (const QString& path : paths)
+        names << QFileInfo(path).fileName();
+    refuse(
+        tr("Only zip archives can be added; not added: %1").arg(names.join(QStringLiteral(", "))));
+}
 
 void AppDelegate::importArchives(const QStringList& paths) {
     const QString source = m_own.mSourcePath.value_or(QString());

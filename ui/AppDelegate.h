@@ -197,6 +197,7 @@ public:
     // Copies archives dropped on the window into the source folder (after
     // asking before one replaces a file) and then refreshes the list.
     void importArchives(const QStringList& paths);
+    void refuseDrop(const QStringList& paths);
     // The list's context actions.
     void copySelectedPaths();
     void showSelectionInFolder();

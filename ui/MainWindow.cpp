@@ -53,11 +53,23 @@ QStringList droppedArchives(const QMimeData* mime) {
     return paths;
 }
 
+// The local files among dropped addresses that are not zip archives.
+QStringList droppedOthers(const QMimeData* mime) {
+    QStringList paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile() && !ArchiveImport::isArchive(url.toLocalFile()))
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
 // A drop is always a copy: the archive stays where it was, so a drag source
-// that honours a move must not be told to delete it.
+// that honours a move must not be told to delete it. Files that are not
+// archives are taken too, so that the drop can say why they are not added.
 bool takesAsCopy(QDropEvent* event) {
     if (!(event->possibleActions() & Qt::CopyAction) ||
-        droppedArchives(event->mimeData()).isEmpty())
+        (droppedArchives(event->mimeData()).isEmpty() &&
+         droppedOthers(event->mimeData()).isEmpty()))
         return false;
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -242,8 +254,14 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    if (takesAsCopy(event))
-        emit archivesDropped(droppedArchives(event->mimeData()));
+    if (!takesAsCopy(event))
+        return;
+    const QStringList archives = droppedArchives(event->mimeData());
+    const QStringList others = droppedOthers(event->mimeData());
+    if (!others.isEmpty())
+        emit dropRefused(others);
+    if (!archives.isEmpty())
+        emit archivesDropped(archives);
 }
 
 } // namespace packshelf

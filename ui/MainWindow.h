@@ -49,6 +49,8 @@ public:
 
 signals:
     void archivesDropped(const QStringList& paths);
+    // Dropped files that are not zip archives, which are not added.
+    void dropRefused(const QStringList& paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

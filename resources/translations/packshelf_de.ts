@@ -818,6 +818,10 @@ und aus:%3/%4</translation>
         <source>being analysed</source>
         <translation>wird untersucht</translation>
     </message>
+    <message>
+        <source>Only zip archives can be added; not added: %1</source>
+        <translation>Nur Zip-Archive können hinzugefügt werden; nicht hinzugefügt: %1</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>

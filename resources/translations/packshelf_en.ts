@@ -817,6 +817,10 @@ and from:%3/%4</source>
         <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Only zip archives can be added; not added: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>

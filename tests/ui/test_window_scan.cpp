@@ -151,6 +151,18 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed().size() == 3; }));
     ASSERT_TRUE(window.waitForIdle());
     EXPECT_EQ(window.listed(), QStringList({"b Dup.zip:OK", "d Dropped.zip:OK", "e Late.zip:OK"}));
+    // A file that is not an archive is refused, saying why.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.statusText().startsWith("Copied"); }));
+    const QString notes = window.path("downloads/notes.txt");
+    writeFile(notes, "not an archive");
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile(notes)});
+    QDragEnterEvent entering(QPoint(20, 20), Qt::CopyAction, &other, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&window.window(), &entering);
+    QDropEvent refused(QPointF(20, 20), Qt::CopyAction, &other, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&window.window(), &refused);
+    EXPECT_EQ(window.statusText(), "Only zip archives can be added; not added: notes.txt");
+    EXPECT_FALSE(QFileInfo::exists(window.source() + "/notes.txt"));
     writeFile(outside, "a different archive");
     window.confirmAnswer = false;
     dropOnWindow();
