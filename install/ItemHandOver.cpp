@@ -28,4 +28,17 @@ void returnUninstalledItems(std::vector<ArchiveItem>& list, std::vector<ArchiveI
     }
 }
 
+InstallJob readyItemsJob(const std::vector<ArchiveItem>& list, const QString& sourceDir,
+                         const QString& destDir, const QString& workDir) {
+    InstallJob job;
+    job.sourceDir = isolatedString(sourceDir);
+    job.destDir = isolatedString(destDir);
+    job.workDir = isolatedString(workDir);
+    for (const ArchiveItem& item : list) {
+        if (item.state() == ItemState::Ready)
+            job.items.push_back(item.isolatedCopy());
+    }
+    return job;
+}
+
 } // namespace packshelf

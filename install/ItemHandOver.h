@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
+#include "install/InstallJob.h"
 
 // How records pass between the window's list and the installer.
 namespace packshelf {
@@ -19,6 +20,11 @@ using RowRemoval = std::function<void(const std::vector<qint64>& rows,
 // records keep their order.
 std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list,
                                         const RowRemoval& removal = nullptr);
+
+// A job of copies of the Ready records in list order, as an install would
+// take them, that shares no text with `list` or the folders.
+InstallJob readyItemsJob(const std::vector<ArchiveItem>& list, const QString& sourceDir,
+                         const QString& destDir, const QString& workDir);
 
 // Appends to `list`, in their order, the records of a finished install that
 // did not end Installed (9); installed records are dropped.

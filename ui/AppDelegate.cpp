@@ -3,9 +3,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColumnView>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -29,14 +28,11 @@
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
-#include "ui/ArchiveImport.h"
-#include "ui/InstallSummary.h"
 #include "ui/ItemDescription.h"
+#include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
 #include "ui_ConfigSheet.h"
-#include "ui_InstallSheet.h"
 #include "ui_MainWindow.h"
-#include "ui_SummarySheet.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "packshelf.ui")
 
@@ -74,17 +70,27 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
     return path;
 }
 
+InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
+    return {outlets.mInstallSheet,        outlets.mInfoField,    outlets.mPBar,
+            outlets.mCancelInstallButton, outlets.mSummarySheet, outlets.mSummaryHeadline,
+            outlets.mSummaryDetails,      outlets.mStatusBar};
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* parent)
     : QObject(parent)
+    , m_ui(outletsOf(window))
     , m_settings(settings)
-    , m_listModel(m_own.mItemsArray, m_own.icons, m_installedOn)
+    , m_librarySide(window, m_library, m_services)
+    , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
+    , m_selection(m_ui.mContentList, m_listProxy, m_listModel, m_own.mItemsArray)
+    , m_listMenu(m_ui.mContentList, m_listProxy,
+                 {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem})
     , m_browserModel()
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
-    , m_previewCancelled(std::make_shared<std::atomic<bool>>(false))
-    , m_confirmation(window)
-    , m_installedView(window, m_library, m_services)
+    , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
+    , m_dropImport(window, m_services, m_mainThread)
     , m_pool(MaxWorkersPerScan) {
     m_services = desktopServices(this, m_pool);
     takeOutlets(window);
@@ -110,52 +116,8 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::takeOutlets(MainWindow& window) {
-    Ui::MainWindow& main = window.controls();
     Ui::ConfigSheet& config = window.configControls();
-    Ui::InstallSheet& install = window.installControls();
-    Ui::SummarySheet& summary = window.summaryControls();
-    m_ui.mWindow = &window;
-    m_ui.mToolbar = main.mToolbar;
-    m_ui.mConfigItem = main.mConfigItem;
-    m_ui.mContentList = main.mContentList;
-    m_ui.mInstallButton = main.mInstallButton;
-    m_ui.mListInfoField = main.mListInfoField;
-    m_ui.mSpinner = main.mSpinner;
-    m_ui.mZIPBrowser = main.mZIPBrowser;
-    m_ui.mBrowserPathField = main.mBrowserPathField;
-    m_ui.mSetRuntimeButton = main.mSetRuntimeButton;
-    m_ui.mSetDataButton = main.mSetDataButton;
-    m_ui.mDropButton = main.mDropButton;
-    m_ui.mForceDirButton = main.mForceDirButton;
-    m_ui.mDestinationButton = main.mDestinationButton;
-    m_ui.mDirectoryInfoBox = main.mDirectoryInfoBox;
-    m_ui.mDonateButton = main.mDonateButton;
-    m_ui.mConfigSheet = window.configSheet();
-    m_ui.mSourcePathField = config.mSourcePathField;
-    m_ui.mDestPathField = config.mDestPathField;
-    m_ui.mWorkPathField = config.mWorkPathField;
-    m_ui.mIgnoreDSCheckbox = config.mIgnoreDSCheckbox;
-    m_ui.mInstallSheet = window.installSheet();
-    m_ui.mInfoField = install.mInfoField;
-    m_ui.mPBar = install.mPBar;
-    m_ui.mStatusBar = main.mStatusBar;
-    m_ui.mRefreshItem = main.mRefreshItem;
-    m_ui.mListStack = main.mListStack;
-    m_ui.mEmptyStateField = main.mEmptyStateField;
-    m_ui.mEmptyStateButton = main.mEmptyStateButton;
-    m_ui.mItemDetailsField = main.mItemDetailsField;
-    m_ui.mLibraryField = main.mLibraryField;
-    m_ui.mFilterField = window.filterField();
-    m_ui.mDropItem = main.mDropItem;
-    m_ui.mCopyPathItem = main.mCopyPathItem;
-    m_ui.mShowInFolderItem = main.mShowInFolderItem;
-    m_ui.mMainSplitter = main.mainSplitter;
-    m_ui.mCancelInstallButton = install.mCancelInstallButton;
-    m_ui.mSummarySheet = window.summarySheet();
-    m_ui.mSummaryHeadline = summary.mSummaryHeadline;
-    m_ui.mSummaryDetails = summary.mSummaryDetails;
-    m_ui.mOpenLibraryButton = summary.mOpenLibraryButton;
-
+    Ui::MainWindow& main = window.controls();
     connect(config.mSourceChooseButton, &QPushButton::clicked, this, &AppDelegate::setSourcePath);
     connect(config.mDestChooseButton, &QPushButton::clicked, this, &AppDelegate::setDestPath);
     connect(config.mWorkChooseButton, &QPushButton::clicked, this, &AppDelegate::setWorkPath);
@@ -163,6 +125,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
     connect(&m_library, &LibraryAccess::waitingForLibrary, this,
             [this](const QString& line) { m_ui.mStatusBar->showMessage(line); });
+    connect(&m_library, &LibraryAccess::idle, this, &AppDelegate::workEnded);
 }
 
 void AppDelegate::connectActions() {
@@ -178,9 +141,9 @@ void AppDelegate::connectActions() {
     connect(m_ui.mCopyPathItem, &QAction::triggered, this, &AppDelegate::copySelectedPaths);
     connect(m_ui.mShowInFolderItem, &QAction::triggered, this, &AppDelegate::showSelectionInFolder);
     connect(m_ui.mContentList, &QWidget::customContextMenuRequested, this,
-            &AppDelegate::showListMenu);
-    connect(m_ui.mContentList->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &AppDelegate::sortByColumn);
+            [this](const QPoint& position) { m_listMenu.show(position, canDrop()); });
+    connect(m_ui.mContentList->horizontalHeader(), &QHeaderView::sectionClicked, &m_listMenu,
+            &ListMenu::sortByColumn);
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
             &ContentListProxy::setFilterFixedString);
     connect(m_ui.mDonateButton, &QPushButton::clicked, this, &AppDelegate::doDonate);
@@ -189,7 +152,6 @@ void AppDelegate::connectActions() {
     connect(m_ui.mForceDirButton, &QPushButton::clicked, this, &AppDelegate::forceDirectory);
     connect(m_ui.mDestinationButton, &QPushButton::clicked, this, &AppDelegate::defineDestinaton);
     connect(m_ui.mIgnoreDSCheckbox, &QCheckBox::clicked, this, &AppDelegate::ignoreDSClick);
-    connect(m_ui.mCancelInstallButton, &QPushButton::clicked, this, &AppDelegate::cancelInstall);
     connect(m_ui.mOpenLibraryButton, &QPushButton::clicked, this, &AppDelegate::openLibrary);
     connect(&m_watcher, &SourceWatcher::settledChanged, this,
             &AppDelegate::refreshWhenFolderSettles);
@@ -197,10 +159,22 @@ void AppDelegate::connectActions() {
             qOverload<>(&QTimer::start));
     connect(&m_splitterSave, &QTimer::timeout, this, &AppDelegate::saveSplitter);
     connect(&m_libraryLook, &QTimer::timeout, this, &AppDelegate::lookAtLibrary);
-    connect(&m_confirmation, &InstallConfirmation::confirmed, this, &AppDelegate::installConfirmed);
-    connect(&m_confirmation, &InstallConfirmation::declined, this, &AppDelegate::installDeclined);
-    connect(&m_installedView, &InstalledView::libraryChanged, this,
-            &AppDelegate::scheduleLibraryLook);
+    connect(&m_session, &InstallSession::confirmed, this, &AppDelegate::installConfirmed);
+    // Queued: the refresh follows the install's end, not its middle.
+    connect(&m_session, &InstallSession::becameIdle, this, &AppDelegate::refreshIfPending,
+            Qt::QueuedConnection);
+    connect(&m_session, &InstallSession::comparisonChanged, this, &AppDelegate::showLibraryField);
+    connect(&m_librarySide, &LibrarySide::libraryChanged, this, &AppDelegate::scheduleLibraryLook);
+    connect(&m_librarySide, &LibrarySide::marksChanged, this, [this] {
+        reloadTable();
+        showLibraryField();
+    });
+    connect(&m_dropImport, &DropImport::said, this, &AppDelegate::say);
+    connect(&m_dropImport, &DropImport::refused, this, &AppDelegate::refuse);
+    connect(&m_dropImport, &DropImport::copied, this, [this] {
+        workEnded();
+        refresh();
+    });
     // Escape or the sheet's close box ends it like its close button. Queued,
     // so that a sheet closed by quitting the application comes back only
     // when nothing more is started.
@@ -248,12 +222,29 @@ void AppDelegate::applicationDidFinishLaunching() {
             &AppDelegate::zipbrowserAction, Qt::UniqueConnection);
 }
 
+// Quitting cancels what runs (an install rolls back the archive it is
+// writing) and waits, in an event loop that each piece of work ends by
+// telling, until nothing reports here any more.
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
     m_scanCancelled->store(true);
-    m_previewCancelled->store(true);
-    while (m_own.mWorkers > 0 || m_installing || m_imports > 0 || m_library.busy())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    m_session.stop();
+    if (!workRemains())
+        return;
+    QEventLoop wait;
+    m_quitWait = &wait;
+    wait.exec();
+    m_quitWait = nullptr;
+}
+
+bool AppDelegate::workRemains() const {
+    return m_own.mWorkers > 0 || m_session.phase() == InstallSession::Phase::Installing ||
+           m_dropImport.busy() || m_library.busy();
+}
+
+void AppDelegate::workEnded() {
+    if (m_quitWait && !workRemains())
+        m_quitWait->quit();
 }
 
 // The user's division between list and browser; without one the list
@@ -300,18 +291,23 @@ void AppDelegate::launchAnalyzer() {
 void AppDelegate::refresh() {
     if (m_handingOutStopped)
         return;
-    if (m_installing || m_confirming) {
+    if (installBusy()) {
         m_refreshPending = true;
         return;
     }
     startScan(ScanKind::FollowFolder, {});
 }
 
+void AppDelegate::refreshIfPending() {
+    if (m_refreshPending)
+        refresh();
+}
+
 // Archives still being written wait until they have settled.
 void AppDelegate::refreshWhenFolderSettles() {
     if (m_handingOutStopped)
         return;
-    if (m_installing || m_confirming) {
+    if (installBusy()) {
         m_refreshPending = true;
         return;
     }
@@ -345,10 +341,11 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     cancelRunningScan();
     m_sourceProblem = SourceProblem::None;
     m_ui.mSpinner->show();
-    const QStringList selected = selectedFileNames();
+    const QStringList selected = m_selection.fileNames();
     m_ui.mInstallButton->setEnabled(false);
-    m_own.mItemsArray = listedItems(scan, kind, leftOut);
-    m_watcher.watch(*m_own.mSourcePath, m_listedStamps);
+    m_own.mItemsArray = m_listed.itemsOf(scan, *m_own.mSourcePath, kind == ScanKind::FollowFolder,
+                                         leftOut, std::exchange(m_own.mItemsArray, {}));
+    m_watcher.watch(*m_own.mSourcePath, m_listed.stamps());
     m_listModel.replaceAll();
     loadColumnZero();
     showItemCount();
@@ -356,47 +353,10 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_own.mCurrentIndex = 0;
     for (int i = 0; i < MaxWorkersPerScan; ++i)
         launchWorkers();
-    selectRows(selected);
+    m_selection.selectFileNames(selected);
     listClick();
     // Which archives are installed does not wait for their analysis.
     scheduleLibraryLook();
-}
-
-// The records of a new list, in listing order. Following the folder, an
-// analysed record whose archive is unchanged is kept as it is, and an
-// archive the last scan saw unchanged but the list no longer holds
-// (installed or dropped) stays out.
-std::vector<ArchiveItem> AppDelegate::listedItems(const SourceScan& scan, ScanKind kind,
-                                                  const QSet<QString>& leftOut) {
-    std::vector<ArchiveItem> previous = std::exchange(m_own.mItemsArray, {});
-    QHash<QString, ArchiveItem*> analysed;
-    QSet<QString> present;
-    for (ArchiveItem& item : previous) {
-        present.insert(item.fileName());
-        if (item.state() != ItemState::New)
-            analysed.insert(item.fileName(), &item);
-    }
-    const bool following = kind == ScanKind::FollowFolder;
-    const QByteArray folder = QFile::encodeName(*m_own.mSourcePath) + '/';
-    QHash<QString, FileStamp> stamps;
-    std::vector<ArchiveItem> items;
-    items.reserve(std::size_t(scan.fileNames.size()));
-    for (qsizetype i = 0; i < scan.fileNames.size(); ++i) {
-        const QString& name = scan.fileNames[i];
-        if (leftOut.contains(name))
-            continue;
-        const FileStamp stamp = FileStamp::of(folder + scan.nativeNames[i]);
-        stamps.insert(name, stamp);
-        const bool unchanged = m_listedStamps.value(name) == stamp;
-        if (following && unchanged && !present.contains(name))
-            continue;
-        if (following && unchanged && analysed.contains(name))
-            items.push_back(std::move(*analysed.value(name)));
-        else
-            items.push_back(ArchiveItem::create(name, scan.nativeNames[i]));
-    }
-    m_listedStamps = std::move(stamps);
-    return items;
 }
 
 // Workers of the scan being replaced stop early; they still report, and
@@ -463,6 +423,7 @@ void AppDelegate::reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid
 // once when the record is the selected one.
 void AppDelegate::gotReport(AnalyzerReport report) {
     --m_own.mWorkers;
+    workEnded();
     qCInfo(lcWindow, "Got result for index %lld for batchid %lld", qlonglong(report.index),
            qlonglong(report.batchId));
     if (report.batchId != m_own.mBatchID) {
@@ -476,7 +437,7 @@ void AppDelegate::gotReport(AnalyzerReport report) {
     m_own.mItemsArray[std::size_t(report.index)] = std::move(report.data);
     m_listModel.rowChanged(int(report.index));
     launchWorkers();
-    if (report.index == selectedRow())
+    if (report.index == m_selection.row())
         listClick();
 }
 
@@ -506,87 +467,11 @@ void AppDelegate::showListOrPlaceholder() {
     const bool empty = m_own.mItemsArray.empty();
     m_ui.mListStack->setCurrentIndex(empty ? PlaceholderShown : ListShown);
     if (empty)
-        m_ui.mEmptyStateField->setText(placeholderText());
-}
-
-QString AppDelegate::placeholderText() const {
-    const QString source = m_own.mSourcePath.value_or(QString());
-    switch (m_sourceProblem) {
-    case SourceProblem::NotChosen:
-        return tr("Choose the folder that holds your downloaded zip archives, the library to "
-                  "install them into and a work folder. PackShelf then looks into every "
-                  "archive and tells you what it would install.");
-    case SourceProblem::Missing:
-        return tr("The source folder %1 does not exist. Choose another folder, or connect the "
-                  "drive that holds it.")
-            .arg(source);
-    case SourceProblem::Unreadable:
-        return tr("The source folder %1 cannot be read.").arg(source);
-    case SourceProblem::None:
-        break;
-    }
-    if (!m_listedStamps.isEmpty())
-        return tr("Nothing is left to install from %1: every archive there has been installed "
-                  "or dropped. Archives that arrive there appear here.")
-            .arg(source);
-    return tr("There are no zip archives in %1 yet. Save or drag archives there: they "
-              "appear here as they arrive.")
-        .arg(source);
+        m_ui.mEmptyStateField->setText(
+            m_listed.emptyListText(m_sourceProblem, m_own.mSourcePath.value_or(QString())));
 }
 
 // ---- Content list and info box ------------------------------------------
-
-// The row the controls follow: the current one when it is selected, else
-// the last row selected; -1 without a selection.
-qint64 AppDelegate::selectedRow() const {
-    const QItemSelectionModel* selection = m_ui.mContentList->selectionModel();
-    const QModelIndexList rows = selection->selectedRows();
-    if (rows.isEmpty())
-        return -1;
-    const QModelIndex current = m_ui.mContentList->currentIndex();
-    const QModelIndex chosen =
-        current.isValid() && selection->isRowSelected(current.row()) ? current : rows.last();
-    return m_listProxy.mapToSource(chosen).row();
-}
-
-std::vector<qint64> AppDelegate::selectedRows() const {
-    std::vector<qint64> rows;
-    for (const QModelIndex& index : m_ui.mContentList->selectionModel()->selectedRows())
-        rows.push_back(m_listProxy.mapToSource(index).row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-QStringList AppDelegate::selectedFileNames() const {
-    QStringList names;
-    for (qint64 row : selectedRows()) {
-        if (const ArchiveItem* item = itemAt(row))
-            names << item->fileName();
-    }
-    return names;
-}
-
-// Selects the rows of the named archives again after the list changed.
-void AppDelegate::selectRows(const QStringList& fileNames) {
-    QItemSelection selection;
-    for (std::size_t row = 0; row < m_own.mItemsArray.size(); ++row) {
-        if (!fileNames.contains(m_own.mItemsArray[row].fileName()))
-            continue;
-        const QModelIndex shown = m_listProxy.mapFromSource(m_listModel.index(int(row), 0));
-        if (shown.isValid())
-            selection.select(shown, shown);
-    }
-    m_ui.mContentList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
-                                                               QItemSelectionModel::Rows);
-}
-
-void AppDelegate::selectListRow(qint64 row) {
-    const QModelIndex shown = m_listProxy.mapFromSource(m_listModel.index(int(row), 0));
-    if (shown.isValid())
-        m_ui.mContentList->selectRow(shown.row());
-    else
-        m_ui.mContentList->clearSelection();
-}
 
 ArchiveItem* AppDelegate::itemAt(qint64 row) {
     if (row < 0 || row >= qint64(m_own.mItemsArray.size()))
@@ -600,14 +485,8 @@ const ArchiveItem* AppDelegate::itemAt(qint64 row) const {
     return &m_own.mItemsArray[std::size_t(row)];
 }
 
-// A selected row past the end of the list (the list was replaced under it)
-// counts as no selection.
-const ArchiveItem* AppDelegate::selectedItem() const {
-    return itemAt(selectedRow());
-}
-
 void AppDelegate::listClick() {
-    const ArchiveItem* item = selectedItem();
+    const ArchiveItem* item = m_selection.item();
     for (QPushButton* button : {m_ui.mSetRuntimeButton, m_ui.mSetDataButton, m_ui.mForceDirButton})
         button->setVisible(false);
     for (QPushButton* button :
@@ -643,46 +522,9 @@ void AppDelegate::updateInfobox(const ArchiveItem& item) {
     m_ui.mLibraryField->setText(libraryText(item));
 }
 
-// Name and verdict sort for viewing only: ascending, descending, then the
-// list's own order again.
-void AppDelegate::sortByColumn(int column) {
-    m_listProxy.cycleSort(column);
-    showSortIndicator();
-}
-
-void AppDelegate::showSortIndicator() {
-    QHeaderView* header = m_ui.mContentList->horizontalHeader();
-    header->setSortIndicatorShown(m_listProxy.sortColumn() >= 0);
-    header->setSortIndicator(m_listProxy.sortColumn(), m_listProxy.sortOrder());
-}
-
-// The list's actions, and its orders for those who sort from the keyboard
-// (the menu key opens it).
-void AppDelegate::showListMenu(const QPoint& position) {
-    QMenu menu(m_ui.mContentList);
-    m_ui.mDropItem->setEnabled(canDrop());
-    menu.addAction(m_ui.mDropItem);
-    menu.addSeparator();
-    menu.addAction(m_ui.mShowInFolderItem);
-    menu.addAction(m_ui.mCopyPathItem);
-    menu.addSeparator();
-    const std::pair<QString, int> orders[] = {
-        {tr("Sort by Name"), ContentListModel::FilenameColumn},
-        {tr("Sort by Verdict"), ContentListModel::InfoColumn},
-        {tr("List Order"), -1}};
-    for (const auto& [title, column] : orders) {
-        menu.addAction(title, this, [this, column = column] {
-            m_listProxy.sort(column);
-            showSortIndicator();
-        });
-    }
-    menu.exec(m_ui.mContentList->viewport()->mapToGlobal(position));
-    m_ui.mDropItem->setEnabled(true);
-}
-
 void AppDelegate::copySelectedPaths() {
     QStringList paths;
-    for (const QString& name : selectedFileNames())
+    for (const QString& name : m_selection.fileNames())
         paths << QDir(m_own.mSourcePath.value_or(QString())).filePath(name);
     if (paths.isEmpty()) {
         refuse(tr("Select the archives whose paths to copy."));
@@ -703,7 +545,7 @@ void AppDelegate::showSelectionInFolder() {
 // ---- Archive browser ----------------------------------------------------
 
 std::optional<BrowserRoot> AppDelegate::rootItemForBrowser() const {
-    const ArchiveItem* item = selectedItem();
+    const ArchiveItem* item = m_selection.item();
     if (!item)
         return std::nullopt;
     const qint64 state = item->state();
@@ -770,7 +612,7 @@ void AppDelegate::zipbrowserAction() {
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNode() const {
-    const ArchiveItem* item = selectedItem();
+    const ArchiveItem* item = m_selection.item();
     const int column = selectedColumn();
     if (!item || column < 0)
         return std::nullopt;
@@ -778,7 +620,7 @@ std::optional<QString> AppDelegate::buildPathToSelectedNode() const {
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNodeWithSelf() const {
-    if (!selectedItem())
+    if (!m_selection.item())
         return std::nullopt;
     const int column = selectedColumn();
     if (column < 0)
@@ -805,7 +647,7 @@ void AppDelegate::forceDirectory() {
 // A record still waiting for its report belongs to its worker: a choice
 // written into it now would be lost, so it is refused.
 void AppDelegate::recordChoice(FolderChoice choice) {
-    ArchiveItem* item = itemAt(selectedRow());
+    ArchiveItem* item = itemAt(m_selection.row());
     if (!item || item->state() == ItemState::New)
         return;
     const std::optional<QString> holder = buildPathToSelectedNode();
@@ -825,7 +667,7 @@ bool AppDelegate::canDrop() const {
 // Every selected row leaves the list; the row after them (or the last one)
 // is selected.
 void AppDelegate::dropItem() {
-    const std::vector<qint64> rows = selectedRows();
+    const std::vector<qint64> rows = m_selection.rows();
     if (rows.empty() || !itemAt(rows.front()))
         return;
     if (!canDrop()) {
@@ -837,13 +679,13 @@ void AppDelegate::dropItem() {
     reloadTable();
     showItemCount();
     showListOrPlaceholder();
-    selectListRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
+    m_selection.selectRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
     listClick();
     scheduleLibraryLook();
 }
 
 void AppDelegate::defineDestinaton() {
-    const qint64 row = selectedRow();
+    const qint64 row = m_selection.row();
     const ArchiveItem* item = itemAt(row);
     if (!item) {
         refuse(tr("Select an archive first, then choose where to install it."));
@@ -967,28 +809,10 @@ void AppDelegate::beginInstall() {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
-    // The comparison is made afresh, so that its counts are the install's.
-    InstallJob job = jobOfReadyItems();
-    m_confirming = true;
-    m_confirmation.open(int(job.items.size()), *m_own.mDestPath, leftOutOfInstall());
-    startPreview(std::move(job));
-}
-
-// The listed archives an install leaves out, each with its verdict.
-QStringList AppDelegate::leftOutOfInstall() const {
-    QStringList leftOut;
-    for (const ArchiveItem& item : m_own.mItemsArray) {
-        if (item.state() == ItemState::Ready)
-            continue;
-        const QString verdict = verdictInWords(item);
-        leftOut << tr("%1 (%2)").arg(item.fileName(),
-                                     verdict.isEmpty() ? tr("being analysed") : verdict);
-    }
-    return leftOut;
+    m_session.ask(jobOfReadyItems(), *m_own.mDestPath, m_own.mItemsArray);
 }
 
 void AppDelegate::installConfirmed() {
-    m_confirming = false;
     std::vector<ArchiveItem> taken =
         takeReadyItems(m_own.mItemsArray, [this](const auto& rows, const auto& eraseRow) {
             m_listModel.removeRows(rows, eraseRow);
@@ -996,103 +820,40 @@ void AppDelegate::installConfirmed() {
     reloadTable();
     showItemCount();
     showListOrPlaceholder();
-    openInstallSheet(taken);
-    startInstaller(InstallJob{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
-                              isolatedString(*m_own.mWorkPath), std::move(taken)});
-}
-
-void AppDelegate::openInstallSheet(const std::vector<ArchiveItem>& taken) {
-    m_installNames.clear();
-    for (const ArchiveItem& item : taken)
-        m_installNames << item.fileName();
-    m_installNext = 0;
-    m_installDest = *m_own.mDestPath;
-    m_ui.mPBar->setRange(0, int(taken.size()));
-    m_ui.mPBar->setValue(0);
-    m_ui.mInfoField->setText(installStepText());
-    m_ui.mCancelInstallButton->setEnabled(true);
-    m_ui.mInstallSheet->open();
-}
-
-// The installer owns the job from here; its reports come back through the
-// hand-over to the main thread.
-void AppDelegate::startInstaller(InstallJob job) {
-    m_installCancelled = job.cancelled;
-    InstallCallbacks callbacks = callbacksThrough(
-        m_mainThread, [this](QString fileName) { copyBegins(fileName); },
-        [this](QString fileName) { copyStep(fileName); },
-        [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
-    callbacks.waiting = [this](const QString& line) {
-        m_mainThread.post([this, line] { m_ui.mStatusBar->showMessage(line); });
-    };
-    m_installing = true;
-    m_services.startWorker([job = std::move(job), callbacks]() mutable {
-        installerThread(std::move(job), callbacks);
-    });
-}
-
-// The sheet names the archive being installed and where it stands.
-QString AppDelegate::installStepText() const {
-    return tr("Installing %1 (%2 of %3)…")
-        .arg(m_installNames.value(m_installNext))
-        .arg(m_installNext + 1)
-        .arg(m_installNames.size());
+    InstallSession::Reports reports;
+    reports.archiveBegins = [this](QString fileName) { copyBegins(fileName); };
+    reports.archiveInstalled = [this](QString fileName) { copyStep(fileName); };
+    reports.installEnded = [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); };
+    m_session.start(InstallJob{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
+                               isolatedString(*m_own.mWorkPath), std::move(taken)},
+                    std::move(reports));
 }
 
 void AppDelegate::copyBegins(const QString& fileName) {
-    const qsizetype position = m_installNames.indexOf(fileName, m_installNext);
-    if (position >= 0)
-        m_installNext = position;
-    if (!m_installCancelled || !m_installCancelled->load())
-        m_ui.mInfoField->setText(installStepText());
+    m_session.archiveBegins(fileName);
 }
 
 void AppDelegate::copyStep(const QString&) {
-    m_ui.mPBar->setValue(m_ui.mPBar->value() + 1);
+    m_session.archiveInstalled();
 }
 
 void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
-    const InstallSummary summary = InstallSummary::of(items);
+    m_session.end(items, !m_handingOutStopped);
     returnUninstalledItems(m_own.mItemsArray, std::move(items));
     showItemCount();
     reloadTable();
     showListOrPlaceholder();
-    m_ui.mInstallSheet->accept();
-    m_installing = false;
-    m_installCancelled.reset();
     listClick();
     launchWorkers();
-    if (m_handingOutStopped)
-        return;
-    showInstallSummary(summary);
-    if (m_refreshPending)
-        refresh();
+    workEnded();
 }
 
 void AppDelegate::cancelInstall() {
-    if (!m_installCancelled)
-        return;
-    m_installCancelled->store(true);
-    m_ui.mCancelInstallButton->setEnabled(false);
-    m_ui.mInfoField->setText(tr("Cancelling: the archive being installed is rolled back…"));
-}
-
-void AppDelegate::showInstallSummary(const InstallSummary& summary) {
-    m_ui.mSummaryHeadline->setText(summary.headline());
-    m_ui.mSummaryDetails->setHtml(summary.detailsHtml());
-    m_ui.mSummarySheet->open();
-}
-
-// The list stays as it was. The comparison, when it is still running, goes
-// on for the info box.
-void AppDelegate::installDeclined() {
-    m_confirming = false;
-    if (m_refreshPending)
-        refresh();
+    m_session.cancel();
 }
 
 void AppDelegate::openLibrary() {
-    open(QUrl::fromLocalFile(m_installDest));
+    open(QUrl::fromLocalFile(m_session.library()));
 }
 
 // ---- The library ----------------------------------------------------------
@@ -1103,7 +864,7 @@ void AppDelegate::showInstalledPackages() {
         openConfigSheet();
         return;
     }
-    m_installedView.open(*m_own.mDestPath);
+    m_librarySide.openInstalledView(*m_own.mDestPath);
     readLibrary();
 }
 
@@ -1113,7 +874,7 @@ void AppDelegate::scheduleLibraryLook() {
 }
 
 void AppDelegate::lookAtLibrary() {
-    if (m_handingOutStopped || m_installing || m_confirming)
+    if (m_handingOutStopped || installBusy())
         return;
     previewReadyItems();
     readLibrary();
@@ -1127,90 +888,34 @@ bool AppDelegate::scanRunning() const {
     return m_own.mWorkers > 0 || m_own.mCurrentIndex < qint64(m_own.mItemsArray.size());
 }
 
-// Copies of the Ready records in list order, as the install would take them.
 InstallJob AppDelegate::jobOfReadyItems() const {
-    InstallJob job;
-    job.sourceDir = isolatedString(m_own.mSourcePath.value_or(QString()));
-    job.destDir = isolatedString(m_own.mDestPath.value_or(QString()));
-    job.workDir = isolatedString(m_own.mWorkPath.value_or(QString()));
-    for (const ArchiveItem& item : m_own.mItemsArray) {
-        if (item.state() == ItemState::Ready)
-            job.items.push_back(item.isolatedCopy());
-    }
-    return job;
+    return readyItemsJob(m_own.mItemsArray, m_own.mSourcePath.value_or(QString()),
+                         m_own.mDestPath.value_or(QString()), m_own.mWorkPath.value_or(QString()));
 }
 
 // The ready archives are compared as one install once the scan is over;
 // until then the batch is not known.
 void AppDelegate::previewReadyItems() {
     InstallJob job = jobOfReadyItems();
-    if (scanRunning() || job.items.empty() || !libraryExists()) {
-        m_previewCancelled->store(true);
-        m_previews = {};
-        m_previewPending = false;
-        showLibraryField();
-        return;
-    }
-    startPreview(std::move(job));
+    if (scanRunning() || job.items.empty() || !libraryExists())
+        m_session.forgetComparison();
+    else
+        m_session.compare(std::move(job));
 }
 
-// A comparison still running for an earlier state of the list stops, and
-// its result is dropped.
-void AppDelegate::startPreview(InstallJob job) {
-    m_previewCancelled->store(true);
-    m_previewCancelled = job.cancelled;
-    m_previews = {};
-    m_previewPending = true;
-    showLibraryField();
-    m_library.preview(std::move(job),
-                      [this, cancelled = m_previewCancelled](std::vector<PackagePreview> previews) {
-                          if (!cancelled->load())
-                              previewArrived(std::move(previews));
-                      });
-}
-
-void AppDelegate::previewArrived(std::vector<PackagePreview> previews) {
-    m_previewPending = false;
-    m_previews = PreviewSummary::of(std::move(previews));
-    showLibraryField();
-    if (m_confirming)
-        m_confirmation.show(m_previews);
-}
-
-// One read at a time; a reason to read again while one runs makes one
-// more afterwards.
 void AppDelegate::readLibrary() {
     if (!m_own.mDestPath)
         return;
-    if (m_readingLibrary) {
-        m_readLibraryAgain = true;
-        return;
-    }
-    m_readingLibrary = true;
     const QString source = m_own.mSourcePath.value_or(QString());
-    std::vector<LibraryAccess::SourceArchive> archives;
-    archives.reserve(m_own.mItemsArray.size());
+    LibrarySide::Request request{isolatedString(*m_own.mDestPath), {}};
+    request.archives.reserve(m_own.mItemsArray.size());
     for (const ArchiveItem& item : m_own.mItemsArray)
-        archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
-    m_library.readInstalled(
-        isolatedString(*m_own.mDestPath), std::move(archives),
-        [this](LibraryAccess::Snapshot snapshot) { libraryRead(std::move(snapshot)); });
-}
-
-void AppDelegate::libraryRead(LibraryAccess::Snapshot snapshot) {
-    m_readingLibrary = false;
-    if (m_installedOn != snapshot.installedFrom) {
-        m_installedOn = snapshot.installedFrom;
-        reloadTable();
-        showLibraryField();
-    }
-    m_installedView.show(snapshot);
-    if (std::exchange(m_readLibraryAgain, false))
-        readLibrary();
+        request.archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
+    m_librarySide.read(std::move(request));
 }
 
 void AppDelegate::showLibraryField() {
-    const ArchiveItem* item = selectedItem();
+    const ArchiveItem* item = m_selection.item();
     const bool analysed = item && item->state() != ItemState::New;
     m_ui.mLibraryField->setText(analysed ? libraryText(*item) : QString());
 }
@@ -1219,14 +924,14 @@ void AppDelegate::showLibraryField() {
 // installing it would do.
 QString AppDelegate::libraryText(const ArchiveItem& item) const {
     QStringList lines;
-    const auto installed = m_installedOn.constFind(item.fileName());
-    if (installed != m_installedOn.constEnd())
-        lines << installedNote(*installed);
+    const QString installed = m_librarySide.installedNoteOf(item.fileName());
+    if (!installed.isEmpty())
+        lines << installed;
     if (item.state() == ItemState::Ready) {
-        const QString preview = m_previews.archiveText(item.fileName());
+        const QString preview = m_session.comparison().archiveText(item.fileName());
         if (!preview.isEmpty())
             lines << preview;
-        else if (m_previewPending)
+        else if (m_session.comparing())
             lines << tr("Comparing with the library…");
     }
     return lines.join(QLatin1Char('\n'));
@@ -1235,51 +940,11 @@ QString AppDelegate::libraryText(const ArchiveItem& item) const {
 // ---- Archives dropped on the window -------------------------------------
 
 void AppDelegate::refuseDrop(const QStringList& paths) {
-    QStringList names;
-    for (const QString& path : paths)
-        names << QFileInfo(path).fileName();
-    refuse(
-        tr("Only zip archives can be added; not added: %1").arg(names.join(QStringLiteral(", "))));
+    m_dropImport.refuse(paths);
 }
 
 void AppDelegate::importArchives(const QStringList& paths) {
-    const QString source = m_own.mSourcePath.value_or(QString());
-    if (source.isEmpty() || !QFileInfo(source).isDir()) {
-        refuse(tr("Choose an existing source folder before dropping archives on the window."));
-        return;
-    }
-    QStringList taken;
-    for (const QString& path : paths) {
-        const QFileInfo target(ArchiveImport::targetIn(source, path));
-        if (target.exists() && target.canonicalFilePath() == QFileInfo(path).canonicalFilePath())
-            continue;
-        if (target.exists() &&
-            !m_services.confirm(m_ui.mWindow, tr("Replace Archive"),
-                                tr("The source folder already holds %1. Replace it with the "
-                                   "dropped archive?")
-                                    .arg(target.fileName())))
-            continue;
-        taken << path;
-    }
-    if (taken.isEmpty())
-        return;
-    ++m_imports;
-    say(tr("Copying %n archive(s) into the source folder…", nullptr, int(taken.size())));
-    m_services.startWorker([this, import = ArchiveImport(taken, source)] {
-        QStringList failures = import.run();
-        m_mainThread.post([this, copied = import.size(), failures = std::move(failures)] {
-            importDone(copied, failures);
-        });
-    });
-}
-
-void AppDelegate::importDone(qsizetype copied, const QStringList& failures) {
-    --m_imports;
-    if (failures.isEmpty())
-        say(tr("Copied %n archive(s) into the source folder.", nullptr, int(copied)));
-    else
-        refuse(tr("Not copied: %1").arg(failures.join(QStringLiteral("; "))));
-    refresh();
+    m_dropImport.import(paths, m_own.mSourcePath.value_or(QString()));
 }
 
 } // namespace packshelf

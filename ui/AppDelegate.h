@@ -20,19 +20,24 @@
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
+#include "ui/DropImport.h"
 #include "ui/FileStamp.h"
-#include "ui/InstallConfirmation.h"
-#include "ui/InstalledView.h"
+#include "ui/InstallSession.h"
 #include "ui/LibraryAccess.h"
+#include "ui/LibrarySide.h"
+#include "ui/ListMenu.h"
+#include "ui/ListSelection.h"
+#include "ui/ListedArchives.h"
 #include "ui/PlatformServices.h"
-#include "ui/PreviewSummary.h"
 #include "ui/SettingsStore.h"
 #include "ui/SourceWatcher.h"
+#include "ui/WindowOutlets.h"
 
 class QAction;
 class QCheckBox;
 class QColumnView;
 class QDialog;
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
@@ -48,7 +53,6 @@ class QToolBar;
 
 namespace packshelf {
 
-class InstallSummary;
 class MainWindow;
 struct SourceScan;
 
@@ -62,56 +66,7 @@ class AppDelegate : public QObject {
 public:
     // The controls of the window and its sheets. The window owns them; the
     // controller only points at them.
-    struct Outlets {
-        QMainWindow* mWindow = nullptr;
-        QToolBar* mToolbar = nullptr;
-        QAction* mConfigItem = nullptr;
-        QTableView* mContentList = nullptr;
-        int mCL_IconColumn = ContentListModel::IconColumn;
-        int mCL_FilenameColumn = ContentListModel::FilenameColumn;
-        int mCL_InfoColumn = ContentListModel::InfoColumn;
-        QPushButton* mInstallButton = nullptr;
-        QLabel* mListInfoField = nullptr;
-        QProgressBar* mSpinner = nullptr;
-        QColumnView* mZIPBrowser = nullptr;
-        QLabel* mBrowserPathField = nullptr; // the path of the browser's selection
-        QPushButton* mSetRuntimeButton = nullptr;
-        QPushButton* mSetDataButton = nullptr;
-        QPushButton* mDropButton = nullptr;
-        QPushButton* mForceDirButton = nullptr;
-        QPushButton* mDestinationButton = nullptr;
-        QLabel* mDirectoryInfoBox = nullptr;
-        QPushButton* mDonateButton = nullptr;
-        QDialog* mConfigSheet = nullptr;
-        QLabel* mSourcePathField = nullptr;
-        QLabel* mDestPathField = nullptr;
-        QLabel* mWorkPathField = nullptr;
-        QCheckBox* mIgnoreDSCheckbox = nullptr;
-        QDialog* mInstallSheet = nullptr;
-        QLabel* mInfoField = nullptr;
-        QProgressBar* mPBar = nullptr;
-        // Beyond the controls above: the status line, refresh, the empty
-        // list's page, the info box's details and what an install does to
-        // the library, the filter, the list's actions, the splitter, Cancel
-        // and the summary sheet.
-        QStatusBar* mStatusBar = nullptr;
-        QAction* mRefreshItem = nullptr;
-        QStackedWidget* mListStack = nullptr;
-        QLabel* mEmptyStateField = nullptr;
-        QPushButton* mEmptyStateButton = nullptr;
-        QLabel* mItemDetailsField = nullptr;
-        QLabel* mLibraryField = nullptr;
-        QLineEdit* mFilterField = nullptr;
-        QAction* mDropItem = nullptr;
-        QAction* mCopyPathItem = nullptr;
-        QAction* mShowInFolderItem = nullptr;
-        QSplitter* mMainSplitter = nullptr;
-        QPushButton* mCancelInstallButton = nullptr;
-        QDialog* mSummarySheet = nullptr;
-        QLabel* mSummaryHeadline = nullptr;
-        QTextBrowser* mSummaryDetails = nullptr;
-        QPushButton* mOpenLibraryButton = nullptr;
-    };
+    using Outlets = WindowOutlets;
 
     // Takes the window's controls as outlets, wires their actions and loads
     // the state icons. Nothing is read from the settings until
@@ -295,7 +250,7 @@ public:
 
 private:
     enum class ScanKind { Fresh, FollowFolder };
-    enum class SourceProblem { None, NotChosen, Missing, Unreadable };
+    using SourceProblem = ListedArchives::SourceProblem;
 
     struct OwnState {
         std::optional<QString> mInfoFormat;
@@ -329,8 +284,6 @@ private:
     void chooseFolder(const FolderSetting& setting);
 
     void startScan(ScanKind kind, const QSet<QString>& leftOut);
-    std::vector<ArchiveItem> listedItems(const SourceScan& scan, ScanKind kind,
-                                         const QSet<QString>& leftOut);
     void cancelRunningScan();
     void refreshWhenFolderSettles();
     void finishScan();
@@ -339,7 +292,6 @@ private:
     void showItemCount();
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
-    QString placeholderText() const;
     void loadColumnZero();
     void showBrowserPath();
     void recordChoice(FolderChoice choice);
@@ -347,14 +299,15 @@ private:
     bool canDrop() const;
     void refuse(const QString& why);
     void open(const QUrl& url);
-    QStringList leftOutOfInstall() const;
     void say(const QString& what);
-    void openInstallSheet(const std::vector<ArchiveItem>& taken);
-    void startInstaller(InstallJob job);
-    QString installStepText() const;
-    void showInstallSummary(const InstallSummary& summary);
     void installConfirmed();
-    void installDeclined();
+    // Whether an install is asked for or running: a refresh waits for it.
+    bool installBusy() const { return !m_session.idle(); }
+    void refreshIfPending();
+    // Quitting: whether work still runs that reports here, and the end of
+    // one such piece of work.
+    bool workRemains() const;
+    void workEnded();
 
     // What an install of the ready archives would do to the library, and
     // which listed archives are installed there: looked at after each scan
@@ -363,31 +316,17 @@ private:
     void scheduleLibraryLook();
     void lookAtLibrary();
     void previewReadyItems();
-    void startPreview(InstallJob job);
-    void previewArrived(std::vector<PackagePreview> previews);
     InstallJob jobOfReadyItems() const;
     bool libraryExists() const;
     bool scanRunning() const;
     void readLibrary();
-    void libraryRead(LibraryAccess::Snapshot snapshot);
     void showLibraryField();
     QString libraryText(const ArchiveItem& item) const;
-    void importDone(qsizetype copied, const QStringList& failures);
-    void sortByColumn(int column);
-    void showSortIndicator();
-    void showListMenu(const QPoint& position);
     void restoreSplitter();
     void saveSplitter();
 
-    qint64 selectedRow() const;
-    // Every selected row of the list, in list order.
-    std::vector<qint64> selectedRows() const;
-    QStringList selectedFileNames() const;
-    void selectRows(const QStringList& fileNames);
-    void selectListRow(qint64 row);
     ArchiveItem* itemAt(qint64 row);
     const ArchiveItem* itemAt(qint64 row) const;
-    const ArchiveItem* selectedItem() const;
     // The browser's selected entry, its column (-1 without one) and the
     // rows selected in the columns before it.
     QModelIndex browserSelection() const;
@@ -396,45 +335,33 @@ private:
 
     Outlets m_ui;
     OwnState m_own;
-    // The listed archives whose package is installed in the library, with
-    // the time of that install (ISO 8601).
-    QHash<QString, QString> m_installedOn;
     SettingsStore m_settings;
     PlatformServices m_services;
+    MainThreadCall m_mainThread;
+    // The library's marks and installed view come before the list model,
+    // which shows the marks.
+    LibraryAccess m_library;
+    LibrarySide m_librarySide;
     ContentListModel m_listModel;
     ContentListProxy m_listProxy;
+    ListSelection m_selection;
+    ListMenu m_listMenu;
     ArchiveBrowserModel m_browserModel;
     SourceWatcher m_watcher;
     QTimer m_splitterSave;
     SourceProblem m_sourceProblem = SourceProblem::NotChosen;
-    // The stamp of every archive the last scan saw, listed or set aside.
-    QHash<QString, FileStamp> m_listedStamps;
+    ListedArchives m_listed;
     // Set when a newer scan makes the running one's results unwanted.
     std::shared_ptr<std::atomic<bool>> m_scanCancelled;
     bool m_handingOutStopped = false;
-    bool m_installing = false;
     bool m_refreshPending = false;
-    int m_imports = 0;
-    // The install under way: Cancel's flag, the archives in install order,
-    // the next one to come, and the library.
-    std::shared_ptr<std::atomic<bool>> m_installCancelled;
-    QStringList m_installNames;
-    qsizetype m_installNext = 0;
-    QString m_installDest;
-    // The library: the last comparison of the ready archives with it (and
-    // the flag that stops it when it is no longer wanted), the confirmation
-    // before an install, the installed packages' view.
-    LibraryAccess m_library;
-    PreviewSummary m_previews;
-    std::shared_ptr<std::atomic<bool>> m_previewCancelled;
-    bool m_previewPending = false;
-    bool m_confirming = false;
-    bool m_readingLibrary = false;
-    bool m_readLibraryAgain = false;
+    // Runs while quitting waits for the work still under way.
+    QEventLoop* m_quitWait = nullptr;
+    // Looks at the library once per turn of the event loop, whatever the
+    // number of reasons.
     QTimer m_libraryLook;
-    InstallConfirmation m_confirmation;
-    InstalledView m_installedView;
-    MainThreadCall m_mainThread;
+    InstallSession m_session;
+    DropImport m_dropImport;
     // Declared last: destroyed first, once every job has reported.
     WorkerPool m_pool;
 };

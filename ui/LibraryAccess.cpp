@@ -1,6 +1,6 @@
 #include "ui/LibraryAccess.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 
 #include "install/InstalledPackages.h"
@@ -74,8 +74,11 @@ LibraryAccess::~LibraryAccess() {
 }
 
 void LibraryAccess::waitUntilIdle() {
-    while (m_pending > 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (m_pending == 0)
+        return;
+    QEventLoop wait;
+    connect(this, &LibraryAccess::idle, &wait, &QEventLoop::quit);
+    wait.exec();
 }
 
 std::function<void(const QString&)> LibraryAccess::waitingReport() {
@@ -92,6 +95,8 @@ void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)
         m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
             --m_pending;
             done(std::move(result));
+            if (m_pending == 0)
+                emit idle();
         });
     });
 }

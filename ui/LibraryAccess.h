@@ -70,10 +70,12 @@ public:
 
     // Jobs handed in whose results have not reached the main thread yet.
     bool busy() const { return m_pending > 0; }
-    // Serves the main thread until no job is outstanding.
+    // Runs an event loop until no job is outstanding.
     void waitUntilIdle();
 
 signals:
+    // The last outstanding job has reported.
+    void idle();
     // A job waits for another process that holds the library; the line
     // says which.
     void waitingForLibrary(const QString& line);

@@ -331,6 +331,29 @@ und aus:%3/%4</translation>
     </message>
 </context>
 <context>
+    <name>ListedArchives</name>
+    <message>
+        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
+        <translation>Wählen Sie den Ordner mit Ihren heruntergeladenen Zip-Archiven, die Bibliothek, in die sie installiert werden, und einen Arbeitsordner. PackShelf sieht dann in jedes Archiv und sagt Ihnen, was es installieren würde.</translation>
+    </message>
+    <message>
+        <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>
+        <translation>Den Quellordner %1 gibt es nicht. Wählen Sie einen anderen Ordner oder schließen Sie das Laufwerk an, auf dem er liegt.</translation>
+    </message>
+    <message>
+        <source>The source folder %1 cannot be read.</source>
+        <translation>Der Quellordner %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
+        <translation>In %1 ist nichts mehr zu installieren: Jedes Archiv dort wurde installiert oder ausgelassen. Archive, die dort ankommen, erscheinen hier.</translation>
+    </message>
+    <message>
+        <source>There are no zip archives in %1 yet. Save or drag archives there: they appear here as they arrive.</source>
+        <translation>In %1 liegen noch keine Zip-Archive. Speichern oder ziehen Sie Archive dorthin: Sie erscheinen hier, sobald sie ankommen.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>PackShelf</source>
@@ -662,38 +685,6 @@ und aus:%3/%4</translation>
         <translation>Den Quellordner %1 gibt es nicht</translation>
     </message>
     <message>
-        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
-        <translation>Wählen Sie den Ordner mit Ihren heruntergeladenen Zip-Archiven, die Bibliothek, in die sie installiert werden, und einen Arbeitsordner. PackShelf sieht dann in jedes Archiv und sagt Ihnen, was es installieren würde.</translation>
-    </message>
-    <message>
-        <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>
-        <translation>Den Quellordner %1 gibt es nicht. Wählen Sie einen anderen Ordner oder schließen Sie das Laufwerk an, auf dem er liegt.</translation>
-    </message>
-    <message>
-        <source>The source folder %1 cannot be read.</source>
-        <translation>Der Quellordner %1 kann nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
-        <translation>In %1 ist nichts mehr zu installieren: Jedes Archiv dort wurde installiert oder ausgelassen. Archive, die dort ankommen, erscheinen hier.</translation>
-    </message>
-    <message>
-        <source>There are no zip archives in %1 yet. Save or drag archives there: they appear here as they arrive.</source>
-        <translation>In %1 liegen noch keine Zip-Archive. Speichern oder ziehen Sie Archive dorthin: Sie erscheinen hier, sobald sie ankommen.</translation>
-    </message>
-    <message>
-        <source>Sort by Name</source>
-        <translation>Nach Name sortieren</translation>
-    </message>
-    <message>
-        <source>Sort by Verdict</source>
-        <translation>Nach Urteil sortieren</translation>
-    </message>
-    <message>
-        <source>List Order</source>
-        <translation>Reihenfolge der Liste</translation>
-    </message>
-    <message>
         <source>Select the archives whose paths to copy.</source>
         <translation>Wählen Sie die Archive, deren Pfade kopiert werden sollen.</translation>
     </message>
@@ -761,14 +752,6 @@ und aus:%3/%4</translation>
         <translation>Nichts ist bereit zur Installation: Nur Archive mit einer grünen Nadel werden installiert.</translation>
     </message>
     <message>
-        <source>Installing %1 (%2 of %3)…</source>
-        <translation>%1 wird installiert (%2 von %3)…</translation>
-    </message>
-    <message>
-        <source>Cancelling: the archive being installed is rolled back…</source>
-        <translation>Abbruch: Das gerade installierte Archiv wird zurückgenommen…</translation>
-    </message>
-    <message>
         <source>Choose the library folder first.</source>
         <translation>Wählen Sie zuerst den Bibliotheksordner.</translation>
     </message>
@@ -777,50 +760,8 @@ und aus:%3/%4</translation>
         <translation>Vergleich mit der Bibliothek…</translation>
     </message>
     <message>
-        <source>Choose an existing source folder before dropping archives on the window.</source>
-        <translation>Wählen Sie einen vorhandenen Quellordner, bevor Sie Archive auf das Fenster ziehen.</translation>
-    </message>
-    <message>
-        <source>Replace Archive</source>
-        <translation>Archiv ersetzen</translation>
-    </message>
-    <message>
-        <source>The source folder already holds %1. Replace it with the dropped archive?</source>
-        <translation>Der Quellordner enthält bereits %1. Durch das abgelegte Archiv ersetzen?</translation>
-    </message>
-    <message numerus="yes">
-        <source>Copying %n archive(s) into the source folder…</source>
-        <translation>
-            <numerusform>%n Archiv wird in den Quellordner kopiert…</numerusform>
-            <numerusform>%n Archive werden in den Quellordner kopiert…</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Copied %n archive(s) into the source folder.</source>
-        <translation>
-            <numerusform>%n Archiv in den Quellordner kopiert.</numerusform>
-            <numerusform>%n Archive in den Quellordner kopiert.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Not copied: %1</source>
-        <translation>Nicht kopiert: %1</translation>
-    </message>
-    <message>
         <source>Nothing on this desktop opens %1.</source>
         <translation>Auf diesem Desktop öffnet nichts %1.</translation>
-    </message>
-    <message>
-        <source>%1 (%2)</source>
-        <translation>%1 (%2)</translation>
-    </message>
-    <message>
-        <source>being analysed</source>
-        <translation>wird untersucht</translation>
-    </message>
-    <message>
-        <source>Only zip archives can be added; not added: %1</source>
-        <translation>Nur Zip-Archive können hinzugefügt werden; nicht hinzugefügt: %1</translation>
     </message>
 </context>
 <context>
@@ -843,6 +784,43 @@ und aus:%3/%4</translation>
     <message>
         <source>Verdict</source>
         <translation>Urteil</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::DropImport</name>
+    <message>
+        <source>Only zip archives can be added; not added: %1</source>
+        <translation>Nur Zip-Archive können hinzugefügt werden; nicht hinzugefügt: %1</translation>
+    </message>
+    <message>
+        <source>Replace Archive</source>
+        <translation>Archiv ersetzen</translation>
+    </message>
+    <message>
+        <source>The source folder already holds %1. Replace it with the dropped archive?</source>
+        <translation>Der Quellordner enthält bereits %1. Durch das abgelegte Archiv ersetzen?</translation>
+    </message>
+    <message>
+        <source>Choose an existing source folder before dropping archives on the window.</source>
+        <translation>Wählen Sie einen vorhandenen Quellordner, bevor Sie Archive auf das Fenster ziehen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Copying %n archive(s) into the source folder…</source>
+        <translation>
+            <numerusform>%n Archiv wird in den Quellordner kopiert…</numerusform>
+            <numerusform>%n Archive werden in den Quellordner kopiert…</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %n archive(s) into the source folder.</source>
+        <translation>
+            <numerusform>%n Archiv in den Quellordner kopiert.</numerusform>
+            <numerusform>%n Archive in den Quellordner kopiert.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not copied: %1</source>
+        <translation>Nicht kopiert: %1</translation>
     </message>
 </context>
 <context>
@@ -872,6 +850,25 @@ und aus:%3/%4</translation>
     <message>
         <source>Left out, not ready to install: %1</source>
         <translation>Ausgelassen, nicht bereit zur Installation: %1</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::InstallSession</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>being analysed</source>
+        <translation>wird untersucht</translation>
+    </message>
+    <message>
+        <source>Installing %1 (%2 of %3)…</source>
+        <translation>%1 wird installiert (%2 von %3)…</translation>
+    </message>
+    <message>
+        <source>Cancelling: the archive being installed is rolled back…</source>
+        <translation>Abbruch: Das gerade installierte Archiv wird zurückgenommen…</translation>
     </message>
 </context>
 <context>
@@ -958,6 +955,21 @@ und aus:%3/%4</translation>
     <message>
         <source>The library cannot be changed: %1</source>
         <translation>Die Bibliothek kann nicht geändert werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ListMenu</name>
+    <message>
+        <source>Sort by Name</source>
+        <translation>Nach Name sortieren</translation>
+    </message>
+    <message>
+        <source>Sort by Verdict</source>
+        <translation>Nach Urteil sortieren</translation>
+    </message>
+    <message>
+        <source>List Order</source>
+        <translation>Reihenfolge der Liste</translation>
     </message>
 </context>
 <context>

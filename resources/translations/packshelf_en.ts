@@ -330,6 +330,29 @@ and from:%3/%4</source>
     </message>
 </context>
 <context>
+    <name>ListedArchives</name>
+    <message>
+        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder %1 cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There are no zip archives in %1 yet. Save or drag archives there: they appear here as they arrive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>PackShelf</source>
@@ -657,22 +680,6 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The source folder %1 cannot be read.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>There are no zip archives in %1 yet. Save or drag archives there: they appear here as they arrive.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Select the archives whose paths to copy.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -732,61 +739,7 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Installing %1 (%2 of %3)…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cancelling: the archive being installed is rolled back…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Choose an existing source folder before dropping archives on the window.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Replace Archive</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The source folder already holds %1. Replace it with the dropped archive?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Copying %n archive(s) into the source folder…</source>
-        <translation>
-            <numerusform>Copying %n archive into the source folder…</numerusform>
-            <numerusform>Copying %n archives into the source folder…</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Copied %n archive(s) into the source folder.</source>
-        <translation>
-            <numerusform>Copied %n archive into the source folder.</numerusform>
-            <numerusform>Copied %n archives into the source folder.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Not copied: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by Name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by Verdict</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>List Order</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The source folder %1 is not a folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Nothing is left to install from %1: every archive there has been installed or dropped. Archives that arrive there appear here.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -809,18 +762,6 @@ and from:%3/%4</source>
         <source>Nothing on this desktop opens %1.</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>%1 (%2)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>being analysed</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Only zip archives can be added; not added: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -841,6 +782,43 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>%1, installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::DropImport</name>
+    <message>
+        <source>Only zip archives can be added; not added: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace Archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source folder already holds %1. Replace it with the dropped archive?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose an existing source folder before dropping archives on the window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Copying %n archive(s) into the source folder…</source>
+        <translation type="unfinished">
+            <numerusform>Copying %n archive into the source folder…</numerusform>
+            <numerusform>Copying %n archives into the source folder…</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %n archive(s) into the source folder.</source>
+        <translation type="unfinished">
+            <numerusform>Copied %n archive into the source folder.</numerusform>
+            <numerusform>Copied %n archives into the source folder.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not copied: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -870,6 +848,25 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Left out, not ready to install: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::InstallSession</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>being analysed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing %1 (%2 of %3)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelling: the archive being installed is rolled back…</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -956,6 +953,21 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>The library cannot be changed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ListMenu</name>
+    <message>
+        <source>Sort by Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by Verdict</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>List Order</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

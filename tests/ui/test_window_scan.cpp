@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -63,18 +64,45 @@ TEST(WindowScan, FourWorkersAndStaleReports) {
     }
 }
 
-TEST(WindowScan, QuittingDuringAScanWaitsForTheWorkersAndStartsNoMore) {
-    WindowHarness window;
-    for (int i = 0; i < 12; ++i)
-        window.addArchive(QString("pack%1.zip").arg(i), {"Runtime/a.obj"});
-    window.storeFolders();
-    window.launch();
-    const QStringList source = listRecursive(window.source());
-    window.quit();
+// Quitting cancels what runs and ends once it has ended: during a scan no
+// more workers start; during the comparison behind the confirmation and
+// during an install nothing is left behind, and the install's archive is
+// either rolled back or whole.
+TEST(WindowScan, QuittingCancelsWhatRunsAndLeavesNothingBehind) {
+    enum class Phase { Scan, Confirmation, Install };
+    for (const Phase phase : {Phase::Scan, Phase::Confirmation, Phase::Install}) {
+        SCOPED_TRACE(int(phase));
+        WindowHarness window;
+        for (int i = 0; i < 12; ++i)
+            window.addArchive(QString("pack%1.zip").arg(i), {"Runtime/a.obj"});
+        QStringList many;
+        for (int i = 0; i < 3000; ++i)
+            many << QString("Runtime/big/file%1.txt").arg(i);
+        window.addArchive("pack_big.zip", many);
+        window.storeFolders();
+        window.launch();
+        if (phase != Phase::Scan) {
+            ASSERT_TRUE(window.waitForIdle());
+            window.app().beginInstall();
+        }
+        if (phase == Phase::Install) {
+            ASSERT_TRUE(window.confirmInstall());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window.app().mInstallSheet()->isVisible(); }));
+        }
+        const QStringList source = listRecursive(window.source());
+        window.quit();
 
-    EXPECT_LE(window.logLines().size(), 4);
-    EXPECT_EQ(listRecursive(window.work()), QStringList());
-    EXPECT_EQ(listRecursive(window.source()), source);
+        if (phase == Phase::Scan) {
+            EXPECT_LE(window.logLines().size(), 4);
+        }
+        EXPECT_EQ(listRecursive(window.work()), QStringList());
+        EXPECT_EQ(listRecursive(window.source()), source);
+        const QStringList library = listRecursive(window.library());
+        EXPECT_EQ(library.filter(".packshelf-partial-"), QStringList());
+        EXPECT_EQ(library.filter("journal-"), QStringList());
+        const qsizetype big = library.filter("Runtime/big/").size();
+        EXPECT_TRUE(big == 0 || big == many.size()) << big;
+    }
 }
 
 // The list follows the source folder without the configuration sheet: an

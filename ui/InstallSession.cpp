@@ -1,0 +1,171 @@
+#include "ui/InstallSession.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBrowser>
+
+#include "analysis/MainThreadCall.h"
+#include "install/Installer.h"
+#include "ui/InstallSummary.h"
+#include "ui/ItemDescription.h"
+#include "ui/LibraryAccess.h"
+#include "ui/PlatformServices.h"
+
+namespace packshelf {
+
+InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
+                               PlatformServices& services, MainThreadCall& mainThread,
+                               QObject* parent)
+    : QObject(parent)
+    , m_ui(controls)
+    , m_libraryAccess(library)
+    , m_services(services)
+    , m_mainThread(mainThread)
+    , m_confirmation(window)
+    , m_comparisonCancelled(std::make_shared<std::atomic<bool>>(false)) {
+    connect(&m_confirmation, &InstallConfirmation::confirmed, this, &InstallSession::confirmed);
+    connect(&m_confirmation, &InstallConfirmation::declined, this, [this] { enter(Phase::Idle); });
+    connect(m_ui.cancelButton, &QPushButton::clicked, this, &InstallSession::cancel);
+}
+
+// The one place the phase changes; a step the table above does not have
+// is a fault of the caller and leaves the phase as it is.
+void InstallSession::enter(Phase next) {
+    const bool allowed = (m_phase == Phase::Idle && next == Phase::Confirming) ||
+                         (m_phase == Phase::Confirming && next != Phase::Confirming) ||
+                         (m_phase == Phase::Installing && next == Phase::Idle);
+    Q_ASSERT(allowed);
+    if (!allowed)
+        return;
+    m_phase = next;
+    if (next == Phase::Idle)
+        emit becameIdle();
+}
+
+void InstallSession::compare(InstallJob job) {
+    m_comparisonCancelled->store(true);
+    m_comparisonCancelled = job.cancelled;
+    m_comparison = {};
+    m_comparing = true;
+    emit comparisonChanged();
+    m_libraryAccess.preview(std::move(job), [this, cancelled = m_comparisonCancelled](
+                                                std::vector<PackagePreview> previews) {
+        if (!cancelled->load())
+            comparisonArrived(std::move(previews));
+    });
+}
+
+void InstallSession::forgetComparison() {
+    m_comparisonCancelled->store(true);
+    m_comparison = {};
+    m_comparing = false;
+    emit comparisonChanged();
+}
+
+void InstallSession::comparisonArrived(std::vector<PackagePreview> previews) {
+    m_comparing = false;
+    m_comparison = PreviewSummary::of(std::move(previews));
+    emit comparisonChanged();
+    if (m_phase == Phase::Confirming)
+        m_confirmation.show(m_comparison);
+}
+
+// The listed archives an install leaves out, each with its verdict.
+QStringList InstallSession::leftOutOf(const std::vector<ArchiveItem>& listed) {
+    QStringList leftOut;
+    for (const ArchiveItem& item : listed) {
+        if (item.state() == ItemState::Ready)
+            continue;
+        const QString verdict = verdictInWords(item);
+        leftOut << tr("%1 (%2)").arg(item.fileName(),
+                                     verdict.isEmpty() ? tr("being analysed") : verdict);
+    }
+    return leftOut;
+}
+
+void InstallSession::ask(InstallJob job, const QString& library,
+                         const std::vector<ArchiveItem>& listed) {
+    enter(Phase::Confirming);
+    m_confirmation.open(int(job.items.size()), library, leftOutOf(listed));
+    compare(std::move(job));
+}
+
+void InstallSession::start(InstallJob job, Reports reports) {
+    enter(Phase::Installing);
+    m_names.clear();
+    for (const ArchiveItem& item : job.items)
+        m_names << item.fileName();
+    m_next = 0;
+    m_library = job.destDir;
+    m_ui.progressBar->setRange(0, int(job.items.size()));
+    m_ui.progressBar->setValue(0);
+    m_ui.stepField->setText(stepText());
+    m_ui.cancelButton->setEnabled(true);
+    m_ui.installSheet->open();
+
+    // The installer owns the job from here; its reports come back through
+    // the hand-over to the main thread.
+    m_installCancelled = job.cancelled;
+    InstallCallbacks callbacks =
+        callbacksThrough(m_mainThread, std::move(reports.archiveBegins),
+                         std::move(reports.archiveInstalled), std::move(reports.installEnded));
+    callbacks.waiting = [this](const QString& line) {
+        m_mainThread.post([this, line] { m_ui.statusBar->showMessage(line); });
+    };
+    m_services.startWorker([job = std::move(job), callbacks]() mutable {
+        installerThread(std::move(job), callbacks);
+    });
+}
+
+// The sheet names the archive being installed and where it stands.
+QString InstallSession::stepText() const {
+    return tr("Installing %1 (%2 of %3)…")
+        .arg(m_names.value(m_next))
+        .arg(m_next + 1)
+        .arg(m_names.size());
+}
+
+void InstallSession::archiveBegins(const QString& fileName) {
+    const qsizetype position = m_names.indexOf(fileName, m_next);
+    if (position >= 0)
+        m_next = position;
+    if (!m_installCancelled || !m_installCancelled->load())
+        m_ui.stepField->setText(stepText());
+}
+
+void InstallSession::archiveInstalled() {
+    m_ui.progressBar->setValue(m_ui.progressBar->value() + 1);
+}
+
+void InstallSession::end(const std::vector<ArchiveItem>& items, bool showSummary) {
+    const InstallSummary summary = InstallSummary::of(items);
+    m_ui.installSheet->accept();
+    m_installCancelled.reset();
+    enter(Phase::Idle);
+    if (showSummary)
+        this->showSummary(summary);
+}
+
+void InstallSession::cancel() {
+    if (!m_installCancelled)
+        return;
+    m_installCancelled->store(true);
+    m_ui.cancelButton->setEnabled(false);
+    m_ui.stepField->setText(tr("Cancelling: the archive being installed is rolled back…"));
+}
+
+void InstallSession::stop() {
+    m_comparisonCancelled->store(true);
+    cancel();
+}
+
+void InstallSession::showSummary(const InstallSummary& summary) {
+    m_ui.summaryHeadline->setText(summary.headline());
+    m_ui.summaryDetails->setHtml(summary.detailsHtml());
+    m_ui.summarySheet->open();
+}
+
+} // namespace packshelf

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "analysis/ArchiveItem.h"
+#include "install/InstallJob.h"
+#include "ui/InstallConfirmation.h"
+#include "ui/PreviewSummary.h"
+
+class QDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTextBrowser;
+
+namespace packshelf {
+
+class InstallSummary;
+class LibraryAccess;
+class MainThreadCall;
+class MainWindow;
+struct PlatformServices;
+
+// One install from the window, from the question to the summary: what the
+// ready archives would do to the library (compared in the background, for
+// the info box as for the confirmation), the confirmation, the installer
+// thread behind the install sheet with its progress and Cancel, and the
+// summary.
+//
+//   from        event                      to
+//   Idle        ask()                      Confirming
+//   Confirming  the user declines          Idle
+//   Confirming  the user confirms, start() Installing
+//   Installing  end()                      Idle
+//
+// A comparison runs in any phase; a newer one replaces it.
+class InstallSession : public QObject {
+    Q_OBJECT
+public:
+    enum class Phase { Idle, Confirming, Installing };
+
+    // The install and summary sheets' controls; the window owns them.
+    struct Controls {
+        QDialog* installSheet = nullptr;
+        QLabel* stepField = nullptr;
+        QProgressBar* progressBar = nullptr;
+        QPushButton* cancelButton = nullptr;
+        QDialog* summarySheet = nullptr;
+        QLabel* summaryHeadline = nullptr;
+        QTextBrowser* summaryDetails = nullptr;
+        QStatusBar* statusBar = nullptr;
+    };
+    // What the installer thread reports, handed to the main thread.
+    struct Reports {
+        std::function<void(QString fileName)> archiveBegins;
+        std::function<void(QString fileName)> archiveInstalled;
+        std::function<void(std::vector<ArchiveItem> items)> installEnded;
+    };
+
+    InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
+                   PlatformServices& services, MainThreadCall& mainThread,
+                   QObject* parent = nullptr);
+
+    Phase phase() const { return m_phase; }
+    bool idle() const { return m_phase == Phase::Idle; }
+
+    // The comparison of `job`'s archives with the library; the one still
+    // running for an earlier state of the list stops and is dropped.
+    void compare(InstallJob job);
+    void forgetComparison();
+    const PreviewSummary& comparison() const { return m_comparison; }
+    bool comparing() const { return m_comparing; }
+
+    // Opens the confirmation for `job` and compares it afresh, so that its
+    // counts are the install's; it names the archives of `listed` that are
+    // not installed, each with why.
+    void ask(InstallJob job, const QString& library, const std::vector<ArchiveItem>& listed);
+    // Opens the install sheet and hands `job` to the installer thread,
+    // whose reports reach `reports` on the main thread.
+    void start(InstallJob job, Reports reports);
+    void archiveBegins(const QString& fileName);
+    void archiveInstalled();
+    // Closes the install sheet and shows the summary of `items`, unless
+    // the window is quitting.
+    void end(const std::vector<ArchiveItem>& items, bool showSummary);
+    // Rolls back the archive being installed; the rest stay in the list.
+    void cancel();
+    // Quitting: the comparison stops and a running install is cancelled.
+    void stop();
+    // The library of the last install, for the summary's Open Library.
+    const QString& library() const { return m_library; }
+
+signals:
+    void comparisonChanged();
+    void confirmed();
+    // The session is idle again after a question or an install.
+    void becameIdle();
+
+private:
+    void enter(Phase next);
+    static QStringList leftOutOf(const std::vector<ArchiveItem>& listed);
+    void comparisonArrived(std::vector<PackagePreview> previews);
+    QString stepText() const;
+    void showSummary(const InstallSummary& summary);
+
+    Controls m_ui;
+    LibraryAccess& m_libraryAccess;
+    PlatformServices& m_services;
+    MainThreadCall& m_mainThread;
+    InstallConfirmation m_confirmation;
+    Phase m_phase = Phase::Idle;
+    PreviewSummary m_comparison;
+    std::shared_ptr<std::atomic<bool>> m_comparisonCancelled;
+    bool m_comparing = false;
+    // The install under way: Cancel's flag, the archives in install order,
+    // the next one to come.
+    std::shared_ptr<std::atomic<bool>> m_installCancelled;
+    QStringList m_names;
+    qsizetype m_next = 0;
+    QString m_library;
+};
+
+} // namespace packshelf
