@@ -88,6 +88,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     , m_listMenu(m_ui.mContentList, m_listProxy,
                  {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem})
     , m_browserModel()
+    , m_choices(settings)
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
     , m_dropImport(window, m_services, m_mainThread)
@@ -142,6 +143,7 @@ void AppDelegate::connectActions() {
     connect(m_ui.mShowInFolderItem, &QAction::triggered, this, &AppDelegate::showSelectionInFolder);
     connect(m_ui.mContentList, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { m_listMenu.show(position, canDrop()); });
+    connect(&m_listMenu, &ListMenu::analyseAgain, this, &AppDelegate::analyseSelectionAgain);
     connect(m_ui.mContentList->horizontalHeader(), &QHeaderView::sectionClicked, &m_listMenu,
             &ListMenu::sortByColumn);
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
@@ -434,7 +436,9 @@ void AppDelegate::gotReport(AnalyzerReport report) {
         finishScanIfDone();
         return;
     }
-    m_own.mItemsArray[std::size_t(report.index)] = std::move(report.data);
+    ArchiveItem& item = m_own.mItemsArray[std::size_t(report.index)];
+    item = std::move(report.data);
+    m_choices.replay(sourcePath(), item, m_listed.stamps().value(item.fileName()));
     m_listModel.rowChanged(int(report.index));
     launchWorkers();
     if (report.index == m_selection.row())
@@ -654,10 +658,23 @@ void AppDelegate::recordChoice(FolderChoice choice) {
     if (!holder)
         return;
     recordFolderChoice(*item, choice, *holder);
+    m_choices.rememberFolder(sourcePath(), item->fileName(),
+                             m_listed.stamps().value(item->fileName()), choice, *holder);
     qCInfo(lcWindow, "%s", qUtf8Printable(folderChoiceLogLine(choice, *holder)));
     reloadTable();
     updateInfobox(*item);
     scheduleLibraryLook();
+}
+
+// The selected archives are listed afresh by the next look at the folder,
+// and analysed without the choices made in them.
+void AppDelegate::analyseSelectionAgain() {
+    const QStringList names = m_selection.fileNames();
+    for (const QString& name : names)
+        m_choices.forget(sourcePath(), name);
+    m_listed.forget(names);
+    refresh();
+    m_selection.selectFileNames(names);
 }
 
 bool AppDelegate::canDrop() const {
@@ -717,7 +734,10 @@ void AppDelegate::applyDestination(qint64 row, qint64 batch, const QString& file
     if (!item || batch != m_own.mBatchID || textOf(*item, key::FileName) != fileName ||
         item->state() == ItemState::New)
         return;
-    recordDirectDestination(*item, folder, buildPathToSelectedNodeWithSelf());
+    const std::optional<QString> directSource = buildPathToSelectedNodeWithSelf();
+    recordDirectDestination(*item, folder, directSource);
+    m_choices.rememberDestination(sourcePath(), fileName, m_listed.stamps().value(fileName), folder,
+                                  directSource);
     qCInfo(lcWindow, "DirectPath @ %s", qUtf8Printable(folder));
     updateInfobox(*item);
     reloadTable();

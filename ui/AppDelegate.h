@@ -18,6 +18,7 @@
 #include "analysis/WorkerPool.h"
 #include "install/InstallJob.h"
 #include "ui/ArchiveBrowserModel.h"
+#include "ui/ChoiceMemory.h"
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
 #include "ui/DropImport.h"
@@ -153,7 +154,9 @@ public:
     // asking before one replaces a file) and then refreshes the list.
     void importArchives(const QStringList& paths);
     void refuseDrop(const QStringList& paths);
-    // The list's context actions.
+    // The list's context actions. Analyse Again forgets the choices made by
+    // hand in the selected archives and analyses them afresh.
+    void analyseSelectionAgain();
     void copySelectedPaths();
     void showSelectionInFolder();
 
@@ -295,6 +298,7 @@ private:
     void loadColumnZero();
     void showBrowserPath();
     void recordChoice(FolderChoice choice);
+    QString sourcePath() const { return m_own.mSourcePath.value_or(QString()); }
     void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
     bool canDrop() const;
     void refuse(const QString& why);
@@ -351,6 +355,7 @@ private:
     QTimer m_splitterSave;
     SourceProblem m_sourceProblem = SourceProblem::NotChosen;
     ListedArchives m_listed;
+    ChoiceMemory m_choices;
     // Set when a newer scan makes the running one's results unwanted.
     std::shared_ptr<std::atomic<bool>> m_scanCancelled;
     bool m_handingOutStopped = false;

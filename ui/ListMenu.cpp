@@ -14,12 +14,19 @@ ListMenu::ListMenu(QTableView* list, ContentListProxy& proxy, Actions actions, Q
     : QObject(parent)
     , m_list(list)
     , m_proxy(proxy)
-    , m_actions(actions) {}
+    , m_actions(actions)
+    , m_analyseAgain(new QAction(tr("Analyse Again"), this)) {
+    m_analyseAgain->setToolTip(tr("Forgets the folders chosen by hand and looks into the "
+                                  "archive afresh"));
+    connect(m_analyseAgain, &QAction::triggered, this, &ListMenu::analyseAgain);
+}
 
 void ListMenu::show(const QPoint& position, bool canDrop) {
     QMenu menu(m_list);
     m_actions.drop->setEnabled(canDrop);
     menu.addAction(m_actions.drop);
+    m_analyseAgain->setEnabled(canDrop);
+    menu.addAction(m_analyseAgain);
     menu.addSeparator();
     menu.addAction(m_actions.showInFolder);
     menu.addAction(m_actions.copyPath);

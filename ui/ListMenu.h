@@ -30,12 +30,18 @@ public:
     void show(const QPoint& position, bool canDrop);
     void sortByColumn(int column);
 
+signals:
+    // The selected archives are to be analysed afresh, without the choices
+    // made by hand.
+    void analyseAgain();
+
 private:
     void showSortIndicator();
 
     QTableView* m_list;
     ContentListProxy& m_proxy;
     Actions m_actions;
+    QAction* m_analyseAgain;
 };
 
 } // namespace packshelf

@@ -6,6 +6,11 @@
 
 namespace packshelf {
 
+void ListedArchives::forget(const QStringList& fileNames) {
+    for (const QString& name : fileNames)
+        m_stamps.remove(name);
+}
+
 std::vector<ArchiveItem> ListedArchives::itemsOf(const SourceScan& scan,
                                                  const QString& sourceFolder, bool following,
                                                  const QSet<QString>& leftOut,

@@ -32,6 +32,9 @@ public:
                                      std::vector<ArchiveItem> previous);
 
     const QHash<QString, FileStamp>& stamps() const { return m_stamps; }
+    // The next scan that follows the folder lists these archives afresh, as
+    // if they had changed.
+    void forget(const QStringList& fileNames);
     // What an empty list says instead, with the source folder `source`.
     QString emptyListText(SourceProblem problem, const QString& source) const;
 

@@ -971,6 +971,14 @@ und aus:%3/%4</translation>
         <source>List Order</source>
         <translation>Reihenfolge der Liste</translation>
     </message>
+    <message>
+        <source>Analyse Again</source>
+        <translation>Erneut untersuchen</translation>
+    </message>
+    <message>
+        <source>Forgets the folders chosen by hand and looks into the archive afresh</source>
+        <translation>Vergisst die von Hand gewählten Ordner und untersucht das Archiv neu</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::MainWindow</name>

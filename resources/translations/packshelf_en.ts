@@ -970,6 +970,14 @@ and from:%3/%4</source>
         <source>List Order</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Analyse Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Forgets the folders chosen by hand and looks into the archive afresh</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::MainWindow</name>

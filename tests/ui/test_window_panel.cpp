@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QColumnView>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -286,6 +287,36 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
               QStringList({"Runtime @ Tower B", "Data @ B", "Forced @ ", "DirectPath @ " + target,
                            "DirectPath @ " + target + "2"}));
     EXPECT_FALSE(QDir(target).exists()) << "choosing a destination writes nothing";
+
+    // The choices outlive a fresh scan and a restart while the archives
+    // are unchanged; a changed archive and Analyse Again forget them.
+    const QStringList chosen = window.listed();
+    app.closeConfigSheet();
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.listed(), chosen) << "after a fresh scan";
+    window.relaunch();
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.listed(), chosen) << "after a restart";
+    window.selectRow(PanelWindow::Ready);
+    EXPECT_EQ(window.app().mDirectoryInfoBox()->text(), choices[4].infoBox);
+
+    QFile data(window.source() + "/a Dup Data.zip");
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(data.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                 QFileDevice::FileModificationTime));
+    data.close();
+    window.selectRow(PanelWindow::DupRuntime);
+    window.app().analyseSelectionAgain();
+    window.app().refresh();
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.state(PanelWindow::DupData), ItemState::NeedsHelp);
+    EXPECT_EQ(window.state(PanelWindow::DupRuntime), ItemState::NeedsHelp);
+    EXPECT_EQ(window.info(PanelWindow::Loose), "OK");
+    window.relaunch();
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.state(PanelWindow::DupData), ItemState::NeedsHelp);
+    EXPECT_EQ(window.state(PanelWindow::DupRuntime), ItemState::NeedsHelp);
+    EXPECT_EQ(window.info(PanelWindow::Ready), "Manually set");
 }
 
 // Sorting and filtering change what the view shows, never the list, whose
