@@ -111,6 +111,8 @@ void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
         job.data.setText(key::Reason, description.problem);
     if (!description.warnings.isEmpty())
         job.data.setText(key::Warning, description.warnings.join(QLatin1Char('\n')));
+    if (!description.format.isEmpty())
+        job.data.setText(key::Format, description.format);
     reportAnalyze(AnalyzerReport{std::move(job.data), job.index, job.batchId});
 }
 

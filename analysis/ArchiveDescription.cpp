@@ -120,6 +120,7 @@ public:
         }
         const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
         const ArchiveIndex& index = *held;
+        description.format = index.format;
         if (!index.ok()) {
             description.problem = index.problem;
             return description;

@@ -26,6 +26,8 @@ struct ArchiveDescription {
     // names this system cannot hold, a file and a folder of one name,
     // nested archives that could not be read, entries beyond the limits.
     QStringList warnings;
+    // "7z" or "RAR" for an archive read through libarchive; empty for zip.
+    QString format;
 };
 
 // Describes the archive at `nativePath` from its central directory, and the

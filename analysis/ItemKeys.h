@@ -29,6 +29,8 @@ inline const QString Warning = QStringLiteral("WARNING");
 // 1 when an install found the package installed from this very archive and
 // every file it wrote still as it wrote it: nothing was written.
 inline const QString Unchanged = QStringLiteral("UNCHANGED");
+// "7z" or "RAR" for an archive of those formats; absent for zip.
+inline const QString Format = QStringLiteral("FORMAT");
 } // namespace packshelf::key
 
 namespace packshelf::verdict {

@@ -4,6 +4,7 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveFormat.h"
 
 namespace packshelf {
 
@@ -18,7 +19,7 @@ SourceScan scanSourceFolder(const QString& sourcePath) {
     }
     scan.outcome = SourceScan::Outcome::Listed;
     for (const ListedName& entry : *names) {
-        if (hasArchiveExtension(entry.name)) {
+        if (hasArchiveExtension(entry.name) || isStreamArchiveName(entry.name)) {
             scan.fileNames.append(entry.name);
             scan.nativeNames.append(entry.native);
         }

@@ -8,7 +8,7 @@
 namespace packshelf {
 
 // The archives of a source folder: every entry whose extension, upper-cased,
-// is "ZIP" (folders included), in listing order.
+// is "ZIP", "7Z" or "RAR" (folders included), in listing order.
 struct SourceScan {
     enum class Outcome {
         NotAFolder,    // missing, or not a folder: nothing is listed

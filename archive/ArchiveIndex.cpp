@@ -247,6 +247,8 @@ QByteArray ArchiveIndex::digest() const {
     }
     for (const QString& name : refused)
         listing.append(name.toUtf8()).append('\0');
+    if (!format.isEmpty())
+        listing.append("format ").append(format.toUtf8()).append(identity);
     hash.addData(listing);
     return hash.result();
 }

@@ -26,9 +26,15 @@ struct IndexEntry {
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
     quint32 dosDate = 0; // MS-DOS date (high half) and time (low half)
+    // Zip: where the local header and the data begin. 7z and RAR: both hold
+    // the entry's position among the archive's headers.
     quint64 localHeaderOffset = 0;
     quint64 dataOffset = 0;
     quint32 unixMode = 0; // permission bits from the external attributes, 0 when none
+    // An entry of a 7z or RAR archive, read through libarchive in archive
+    // order; its `crc` is known only once its data has been decoded.
+    bool streamed = false;
+    bool crcKnown = true;
 
     bool isFolder() const { return kind == Kind::Folder; }
 };
@@ -49,9 +55,15 @@ struct ArchiveIndex {
     // bombs) or lie outside the file, too many entries. Empty when it can.
     QString problem;
     bool ok() const { return problem.isEmpty(); }
+    // Empty for zip; "7z" or "RAR" for an archive read through libarchive.
+    QString format{};
+    // 7z: the start header (where the archive's header lies, its size and
+    // CRC-32), which through that header covers every file's CRC-32.
+    QByteArray identity{};
     // SHA-256 over the listing (every entry's name, method, flags, sizes,
-    // CRC-32, date and offset): names the archive's content without reading
-    // its data.
+    // CRC-32, date and offset, and the format and its identity when it is
+    // not zip): names
+    // the archive's content without reading its data.
     QByteArray digest() const;
     // The sum of the entries' declared sizes (saturating).
     quint64 declaredBytes() const;

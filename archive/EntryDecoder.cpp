@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/StreamArchive.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -93,6 +94,8 @@ QString decodeProblem(EntryDecoder::Status status, const QString& name) {
 
 EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
                         const std::atomic<bool>* cancel) {
+    if (entry.streamed)
+        return readStreamedEntry(input, entry, sink, cancel);
     EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc, sink);
     // As large as the data needs, and left uninitialised: only what is read
     // into it is used.

@@ -62,8 +62,9 @@ struct EntryRead {
     QString problem;
 };
 
-// Reads one entry of an indexed archive straight from its data range and
-// hands the verified content to `sink`. `cancel`, when given and set, stops
+// Reads one entry of an indexed archive straight from its data range (a
+// 7z or RAR entry through a reader of its own) and hands the verified
+// content to `sink`. `cancel`, when given and set, stops
 // the read.
 EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
                         const std::atomic<bool>* cancel = nullptr);

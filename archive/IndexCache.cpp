@@ -4,6 +4,9 @@
 #include <map>
 #include <mutex>
 
+#include "archive/ArchiveFormat.h"
+#include "archive/StreamArchive.h"
+
 namespace packshelf {
 
 namespace {
@@ -56,7 +59,10 @@ std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input)
         if (std::shared_ptr<const ArchiveIndex> kept = cache().find(*identity))
             return kept;
     }
-    auto index = std::make_shared<const ArchiveIndex>(readArchiveIndex(input));
+    // 7z and RAR archives announce themselves; anything else is read as zip.
+    const ArchiveFormat format = sniffArchiveFormat(input);
+    auto index = std::make_shared<const ArchiveIndex>(
+        format == ArchiveFormat::Zip ? readArchiveIndex(input) : readStreamIndex(input, format));
     if (identity)
         cache().keep(*identity, index);
     return index;

@@ -7,7 +7,8 @@
 
 namespace packshelf {
 
-// The index of `input`, read from it, or taken from the indexes read lately
+// The index of `input` (a zip archive, or a 7z or RAR archive read through
+// libarchive when its first bytes say so), read from it, or taken from the indexes read lately
 // in this process when the input is a file opened by its path that is the
 // very file read then and unchanged since (device, inode, size, and times of
 // modification and change to the nanosecond): an archive analysed and then

@@ -58,10 +58,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${PACKSHELF_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://packshelf.example.org)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from dpkg-shlibdeps; the window also needs a Qt
-# platform plugin, which no binary links.
+# The libraries come from dpkg-shlibdeps (libarchive13 among them, for 7z
+# and RAR, named here too); the window also needs a Qt platform plugin,
+# which no binary links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libarchive13")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-speechd-plugin | qt6-speech-flite-plugin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -3,6 +3,7 @@
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
 #include "archive/IndexCache.h"
+#include "archive/StreamArchive.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -11,6 +12,8 @@ struct ArchiveView::Loaded {
     std::unique_ptr<FileInput> file;       // the top archive
     std::unique_ptr<NestedArchive> nested; // or a nested one
     ArchiveIndex index;
+    // 7z and RAR: the reader that decodes the archive in order.
+    std::unique_ptr<StreamReader> stream;
 
     const ZipInput& input() const { return file ? *file : nested->input(); }
 };
@@ -244,9 +247,46 @@ EntryRead ArchiveView::read(const EntrySource& source, const EntrySink& sink) co
     const auto found = m_archives.find(source.nesting);
     if (found == m_archives.end())
         return {false, QStringLiteral("the archive holding it is not read")};
-    const Loaded& loaded = *found->second;
-    return readEntryData(loaded.input(), loaded.index.entries[std::size_t(source.entry)], sink,
-                         m_cancel);
+    Loaded& loaded = *found->second;
+    IndexEntry& entry = loaded.index.entries[std::size_t(source.entry)];
+    if (!entry.streamed)
+        return readEntryData(loaded.input(), entry, sink, m_cancel);
+    if (!loaded.stream)
+        loaded.stream = std::make_unique<StreamReader>(loaded.input());
+    quint32 crc = 0;
+    const EntryRead read = loaded.stream->read(entry, sink, &crc, m_cancel);
+    if (read.ok && entry.crcKnown && crc != entry.crc)
+        return {false, QStringLiteral("%1 changed since the archive was read").arg(entry.name)};
+    if (read.ok) {
+        entry.crc = crc;
+        entry.crcKnown = true;
+    }
+    return read;
+}
+
+std::optional<quint32> ArchiveView::crcOf(const EntrySource& source) const {
+    const auto found = m_archives.find(source.nesting);
+    if (found == m_archives.end())
+        return std::nullopt;
+    Loaded& loaded = *found->second;
+    const IndexEntry& entry = loaded.index.entries[std::size_t(source.entry)];
+    if (entry.crcKnown)
+        return entry.crc;
+    // One pass over the whole archive answers this and every later question.
+    for (int i = 0; i < int(loaded.index.entries.size()); ++i) {
+        const IndexEntry& each = loaded.index.entries[std::size_t(i)];
+        if (each.isFolder() || each.crcKnown)
+            continue;
+        EntrySource other = source;
+        other.entry = i;
+        if (!read(other, [](const char*, std::size_t) { return true; }).ok)
+            break; // damaged: the install that writes it says so
+    }
+    return entry.crcKnown ? std::optional<quint32>(entry.crc) : std::nullopt;
+}
+
+bool ArchiveView::readsInArchiveOrder() const {
+    return !m_archives.at({})->index.format.isEmpty();
 }
 
 } // namespace packshelf

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/ItemState.h"
@@ -72,8 +73,18 @@ public:
     // `problem` set, when there is none.
     const ViewNode* locate(const QString& path, QString* problem);
 
-    // Reads a file's content, verified against its size and CRC-32.
+    // Reads a file's content, verified against its size and CRC-32. A file
+    // of a 7z or RAR archive is decoded on from where the last read ended
+    // (see StreamReader), and its entry learns its CRC-32.
     EntryRead read(const EntrySource& source, const EntrySink& sink) const;
+
+    // The CRC-32 of a file's content: the one the index holds, or, for a
+    // 7z or RAR archive that does not give it, worked out by decoding every
+    // file of the archive once; nothing when the data cannot be read.
+    std::optional<quint32> crcOf(const EntrySource& source) const;
+    // The archive's files are best read in archive order (7z, RAR): a
+    // solid archive is then decoded once.
+    bool readsInArchiveOrder() const;
 
 private:
     struct Loaded;

@@ -29,6 +29,7 @@ struct Written {
     std::size_t file = 0;
     quint64 size = 0;
     quint32 crc = 0;
+    bool crcKnown = true;
 };
 
 } // namespace
@@ -303,7 +304,10 @@ bool meetEarlierArchives(PackagePreview& preview, const Comparison& comparison,
         if (const PlannedLibrary::Entry* earlier = planned.find(absolute)) {
             // An archive before this one writes it first.
             const Written& written = earlier->written;
-            const bool same = written.size == change.size && written.crc == change.crc;
+            // Never the same on size alone: a 7z or RAR file not decoded yet
+            // is compared when the install writes it.
+            const bool same = written.size == change.size && written.crcKnown && change.crcKnown &&
+                              written.crc == change.crc;
             file.kind = same ? Kind::Same : Kind::Replace;
             file.owner.clear();
             if (!same && written.package != index)
@@ -354,7 +358,7 @@ std::vector<PackagePreview> previewInstall(const InstallJob& job) {
                 !planned.find(comparison.root + QLatin1Char('/') + paths[qsizetype(f)]);
             if (preview.files[f].kind != Kind::Same || first)
                 planned.add(comparison.root, paths[qsizetype(f)],
-                            {index, f, change.size, change.crc});
+                            {index, f, change.size, change.crc, change.crcKnown});
         }
         previews.push_back(std::move(preview));
     }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -299,8 +301,13 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
             crc = crcOfLibraryFile(dirFd, recorded.name, st, recorded.file.path);
         return *crc;
     };
-    same = found && quint64(st.st_size) == file.entry->uncompressedSize &&
-           currentCrc() == file.entry->crc;
+    // A 7z or RAR entry's CRC-32 is decoded only for a library file of its
+    // size; one that cannot be decoded is the same as nothing.
+    const auto sameCrc = [&] {
+        const std::optional<quint32> entryCrc = m_view.crcOf(file.source);
+        return entryCrc && currentCrc() == *entryCrc;
+    };
+    same = found && quint64(st.st_size) == file.entry->uncompressedSize && sameCrc();
     recorded.file.size = file.entry->uncompressedSize;
     recorded.file.crc = file.entry->crc;
     recorded.file.modified = dosDateToUnixTime(file.entry->dosDate);
@@ -558,6 +565,8 @@ bool LibraryTransaction::compare() {
         change.target = recorded.target;
         change.size = recorded.file.size;
         change.crc = recorded.file.crc;
+        change.crcKnown = recorded.write < 0 || !m_writes[std::size_t(recorded.write)].file ||
+                          m_writes[std::size_t(recorded.write)].file->entry->crcKnown;
         change.owner = recorded.owner;
         change.kind = recorded.write < 0                                ? Change::Kind::Same
                       : m_writes[std::size_t(recorded.write)].replacing ? Change::Kind::Replace
@@ -565,6 +574,23 @@ bool LibraryTransaction::compare() {
         m_changes.push_back(std::move(change));
     }
     return true;
+}
+
+// Plan order; archive order where the archive is decoded as a stream, so
+// that a solid archive is decoded once.
+std::vector<LibraryTransaction::FileWrite*> LibraryTransaction::writeOrder() {
+    std::vector<FileWrite*> order;
+    order.reserve(m_writes.size());
+    for (FileWrite& write : m_writes)
+        order.push_back(&write);
+    if (m_view.readsInArchiveOrder())
+        std::stable_sort(order.begin(), order.end(), [](const FileWrite* a, const FileWrite* b) {
+            if (!a->file || !b->file)
+                return a->file && !b->file;
+            return std::tie(a->file->source.nesting, a->file->source.entry) <
+                   std::tie(b->file->source.nesting, b->file->source.entry);
+        });
+    return order;
 }
 
 bool LibraryTransaction::stage() {
@@ -590,7 +616,8 @@ bool LibraryTransaction::stage() {
         if (!makeFolder(folder))
             return false;
     }
-    for (FileWrite& write : m_writes) {
+    for (FileWrite* each : writeOrder()) {
+        FileWrite& write = *each;
         if (!write.file)
             continue;
         const QString target = write.file->target;
@@ -747,6 +774,9 @@ bool LibraryTransaction::commitThroughJournal() {
             journal.move(inRecords(stagingFolder + QLatin1Char('/') + recorded.file.path),
                          inRecords(backups + QLatin1Char('/') + recorded.file.backup));
         manifest.files.push_back(recorded.file);
+        // A 7z or RAR entry's CRC-32 is the one worked out while writing it.
+        if (recorded.write >= 0 && m_writes[std::size_t(recorded.write)].file)
+            manifest.files.back().crc = m_writes[std::size_t(recorded.write)].file->entry->crc;
     }
     // Folders this install made, and those the earlier version made.
     QStringList folders = m_memory->previous ? m_memory->previous->folders : QStringList();

@@ -84,6 +84,9 @@ public:
         QString owner; // the installed package the library's file belongs to
         quint64 size = 0;
         quint32 crc = 0;
+        // False for a 7z or RAR file not decoded yet: its CRC-32 is known
+        // only once the install writes it.
+        bool crcKnown = true;
     };
 
     LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
@@ -152,6 +155,7 @@ private:
     bool makeFolder(const QString& target);
     bool canWriteIn(const QByteArray& folder, const QString& target);
     bool writeFile(const FileWrite& write);
+    std::vector<FileWrite*> writeOrder();
     void rollback();
     QByteArray newStagingName();
 

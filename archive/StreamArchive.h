@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <memory>
+
+#include "archive/ArchiveFormat.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
+#include "archive/LibarchiveHandles.h"
+
+namespace packshelf {
+
+class ZipInput;
+
+// The index of a 7z or RAR archive, read through libarchive from its
+// headers alone (a 7z archive's header is read without decoding any data):
+// the same index the zip reader makes, with the same refusals. Entries are
+// `streamed`: their CRC-32 is learnt when their data is decoded. Links,
+// devices and unsafe names are passed over as `refused`; encrypted entries
+// or names, a split archive, a damaged or unreadable one, too many entries
+// or none make the archive unusable.
+ArchiveIndex readStreamIndex(const ZipInput& input, ArchiveFormat format);
+
+// Decodes the entries of a 7z or RAR archive in archive order: a solid
+// archive is decoded once when its entries are asked for in the order they
+// are stored; asking for one that lies behind starts over from the top.
+class StreamReader {
+public:
+    explicit StreamReader(const ZipInput& input);
+    ~StreamReader();
+    StreamReader(const StreamReader&) = delete;
+    StreamReader& operator=(const StreamReader&) = delete;
+
+    // Hands the content of `entry` (an entry of this archive's index) to
+    // `sink`, checked against its declared size and, by libarchive, against
+    // the CRC the format keeps; `crc` receives its CRC-32.
+    EntryRead read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                   const std::atomic<bool>* cancel = nullptr);
+
+    // What libarchive reads from: positioned reads of the input.
+    struct Source;
+
+private:
+    bool reopen(QString* problem);
+    EntryRead reachHeader(const IndexEntry& entry);
+    EntryRead copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                       const std::atomic<bool>* cancel);
+
+    const ZipInput& m_input;
+    std::unique_ptr<Source> m_source;
+    handles::UniqueArchiveReader m_reader;
+    quint64 m_nextHeader = 0; // the position of the header the next read meets
+};
+
+// Reads one streamed entry with a reader of its own.
+EntryRead readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
+                            const std::atomic<bool>* cancel = nullptr);
+
+} // namespace packshelf
