@@ -1,6 +1,7 @@
 #include "ui/ArchiveColumnView.h"
 
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "ui/BrowserEntryDelegate.h"
 #include "ui/EntryPreview.h"
@@ -12,6 +13,13 @@ constexpr int PreferredColumnWidth = 230;
 constexpr int MinimumColumnWidth = 120;
 // More than any tree is deep: every column gets the same width.
 constexpr int PlannedColumns = 64;
+
+// A control outside the browser that Tab may stop at.
+bool isTabStopBeside(const QWidget* control, const QWidget* browser) {
+    return control != browser && !browser->isAncestorOf(control) &&
+           control->window() == browser->window() && control->isVisible() && control->isEnabled() &&
+           (control->focusPolicy() & Qt::TabFocus);
+}
 } // namespace
 
 ArchiveColumnView::ArchiveColumnView(QWidget* parent)
@@ -35,6 +43,56 @@ void ArchiveColumnView::fitColumnsToWidth() {
 void ArchiveColumnView::resizeEvent(QResizeEvent* event) {
     fitColumnsToWidth();
     QColumnView::resizeEvent(event);
+}
+
+// Qt's column browser leaves the vertical keys to the column that has the
+// focus, and no column has it before anything is current or while the
+// browser scrolls to a new column: the browser itself then moves within the
+// current entry's column (from nothing: to the first entry).
+QModelIndex ArchiveColumnView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = currentIndex();
+    const QModelIndex parent = current.isValid() ? current.parent() : rootIndex();
+    const int rows = model() ? model()->rowCount(parent) : 0;
+    if (rows == 0)
+        return QColumnView::moveCursor(action, modifiers);
+    const int row = current.isValid() ? current.row() : -1;
+    switch (action) {
+    case MoveUp:
+        return model()->index(std::max(row - 1, 0), 0, parent);
+    case MoveDown:
+        return model()->index(std::min(row + 1, rows - 1), 0, parent);
+    case MoveHome:
+    case MovePageUp:
+        return model()->index(0, 0, parent);
+    case MoveEnd:
+    case MovePageDown:
+        return model()->index(rows - 1, 0, parent);
+    default:
+        return QColumnView::moveCursor(action, modifiers);
+    }
+}
+
+// A new column takes its place in the Tab order right after the browser,
+// not at the end of the window's: Shift+Tab from the control after the
+// browser then comes back to the column that has the browser's focus.
+QAbstractItemView* ArchiveColumnView::createColumn(const QModelIndex& index) {
+    QAbstractItemView* column = QColumnView::createColumn(index);
+    setTabOrder(this, column);
+    return column;
+}
+
+// The column that has the focus is a child of the browser and would be a
+// Tab stop of its own: Tab and Shift+Tab from any column go to the control
+// after or before the browser instead.
+bool ArchiveColumnView::focusNextPrevChild(bool next) {
+    QWidget* control = this;
+    do {
+        control = next ? control->nextInFocusChain() : control->previousInFocusChain();
+    } while (control != this && !isTabStopBeside(control, this));
+    if (control == this)
+        return false;
+    control->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 } // namespace packshelf

@@ -9,7 +9,8 @@ class EntryPreview;
 // The archive browser: a column browser whose columns share the width
 // evenly, so that it scrolls sideways only by whole columns and never shows
 // a column cut off at the left; entries show their size, and a selected
-// file its details in the last column.
+// file its details in the last column. From the keyboard it is one Tab
+// stop: the arrows move inside it, starting at the first entry.
 class ArchiveColumnView : public QColumnView {
     Q_OBJECT
 public:
@@ -19,6 +20,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    bool focusNextPrevChild(bool next) override;
+    QAbstractItemView* createColumn(const QModelIndex& index) override;
 
 private:
     void fitColumnsToWidth();
