@@ -148,6 +148,7 @@ void AppDelegate::connectActions() {
             &ListMenu::sortByColumn);
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
             &ContentListProxy::setFilterFixedString);
+    connect(&m_listProxy, &ContentListProxy::shownCountChanged, this, &AppDelegate::showItemCount);
     connect(m_ui.mDonateButton, &QPushButton::clicked, this, &AppDelegate::doDonate);
     connect(m_ui.mSetRuntimeButton, &QPushButton::clicked, this, &AppDelegate::setRuntimeFolder);
     connect(m_ui.mSetDataButton, &QPushButton::clicked, this, &AppDelegate::setDataFolder);
@@ -451,7 +452,8 @@ void AppDelegate::reloadTable() {
 
 void AppDelegate::showItemCount() {
     if (m_own.mInfoFormat)
-        m_ui.mListInfoField->setText(m_own.mInfoFormat->arg(qulonglong(m_own.mItemsArray.size())));
+        m_ui.mListInfoField->setText(
+            m_listProxy.countLine(*m_own.mInfoFormat, qsizetype(m_own.mItemsArray.size())));
 }
 
 // Why nothing could be listed; the list keeps what it showed.

@@ -18,6 +18,25 @@ namespace packshelf {
 namespace {
 const QString IconFolder = QStringLiteral(":/icons/");
 const QString TranslationFolder = QStringLiteral(":/i18n");
+
+// Dates, times and sizes in the conventions of the language the window
+// speaks. The system's formats come from LC_ALL, LC_TIME or LANG; when
+// those name another language than the texts are in (LANGUAGE=de with
+// LANG=C.UTF-8), the window would mix them ("Am 8 Dec 2026"), so the
+// conventions of the system's own language take their place.
+void followSpokenLanguage(const QTranslator& spoken) {
+    QByteArray formats = qgetenv("LC_ALL");
+    for (const char* variable : {"LC_TIME", "LANG"}) {
+        if (formats.isEmpty())
+            formats = qgetenv(variable);
+    }
+    const QLocale system = QLocale::system();
+    const QLocale language(spoken.language());
+    if (QLocale(QString::fromLatin1(formats)).language() == language.language())
+        return;
+    QLocale::setDefault(system.language() == language.language() ? QLocale(system.name())
+                                                                 : language);
+}
 } // namespace
 
 void registerAppResources() {
@@ -54,10 +73,11 @@ bool installAppTranslations(QCoreApplication& app) {
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(qt.release());
     auto translator = std::make_unique<QTranslator>();
-    const bool loaded = translator->load(QLocale(), QStringLiteral("packshelf"),
-                                         QStringLiteral("_"), TranslationFolder) ||
-                        translator->load(QStringLiteral("packshelf_en"), TranslationFolder);
-    if (!loaded)
+    const bool spoken = translator->load(QLocale(), QStringLiteral("packshelf"),
+                                         QStringLiteral("_"), TranslationFolder);
+    if (spoken)
+        followSpokenLanguage(*translator);
+    else if (!translator->load(QStringLiteral("packshelf_en"), TranslationFolder))
         return false;
     translator->setParent(&app);
     app.installTranslator(translator.release());

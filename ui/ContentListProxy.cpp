@@ -7,9 +7,12 @@ namespace packshelf {
 
 ContentListProxy::ContentListProxy(QObject* parent)
     : QSortFilterProxyModel(parent) {
-    setFilterKeyColumn(-1);
-    setFilterCaseSensitivity(Qt::CaseInsensitive);
     setSortCaseSensitivity(Qt::CaseInsensitive);
+    for (auto change : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, change, this, &ContentListProxy::announceWhileFiltering);
+    connect(this, &QAbstractItemModel::modelReset, this, &ContentListProxy::announceWhileFiltering);
+    connect(this, &QAbstractItemModel::layoutChanged, this,
+            &ContentListProxy::announceWhileFiltering);
 }
 
 void ContentListProxy::cycleSort(int column) {
@@ -21,6 +24,52 @@ void ContentListProxy::cycleSort(int column) {
         sort(column, Qt::DescendingOrder);
     else
         sort(-1);
+}
+
+QString ContentListProxy::folded(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString plain;
+    plain.reserve(decomposed.size());
+    for (QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            plain += c;
+    }
+    return plain.toCaseFolded();
+}
+
+void ContentListProxy::setFilterFixedString(const QString& text) {
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    m_needle = folded(text);
+    invalidateRowsFilter();
+    emit shownCountChanged();
+}
+
+QString ContentListProxy::countLine(const QString& format, qsizetype total) const {
+    if (!filtering())
+        return format.arg(total);
+    const int shown = rowCount();
+    if (shown == 0)
+        return tr("No archive matches “%1” (%n archive(s) in the list)", nullptr, int(total))
+            .arg(m_filterText);
+    return format.arg(tr("%1 of %2").arg(shown).arg(total));
+}
+
+void ContentListProxy::announceWhileFiltering() {
+    if (filtering())
+        emit shownCountChanged();
+}
+
+bool ContentListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    if (m_needle.isEmpty())
+        return true;
+    for (int column : {ContentListModel::FilenameColumn, ContentListModel::InfoColumn}) {
+        const QModelIndex cell = sourceModel()->index(sourceRow, column, sourceParent);
+        if (folded(cell.data().toString()).contains(m_needle))
+            return true;
+    }
+    return false;
 }
 
 bool ContentListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {

@@ -24,6 +24,9 @@ InstallConfirmation::InstallConfirmation(MainWindow& window, QObject* parent)
     header->setSectionResizeMode(PreviewDetailsModel::PathColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(PreviewDetailsModel::ConflictColumn,
                                  QHeaderView::ResizeToContents);
+    // The sheet grows with the details and shrinks again without them.
+    connect(m_ui.mConfirmDetailsButton, &QPushButton::toggled, this,
+            [this] { MainWindow::fitSheetToContent(m_sheet); });
     connect(m_sheet, &QDialog::accepted, this, &InstallConfirmation::confirmed);
     connect(m_sheet, &QDialog::rejected, this, &InstallConfirmation::declined);
 }
@@ -74,6 +77,7 @@ void InstallConfirmation::show(const PreviewSummary& summary) {
     m_ui.mConfirmDetailsButton->setEnabled(true);
     m_ui.mConfirmInstallButton->setEnabled(true);
     m_ui.mConfirmInstallButton->setFocus();
+    MainWindow::fitSheetToContent(m_sheet);
 }
 
 } // namespace packshelf

@@ -2,8 +2,14 @@
 
 #include <QDialog>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSet>
+#include <QTreeView>
+#include <algorithm>
 
+#include "analysis/DirectoryListing.h"
+#include "ui/ContentListProxy.h"
 #include "ui/ItemDescription.h"
 #include "ui/MainWindow.h"
 #include "ui/PlatformServices.h"
@@ -13,19 +19,75 @@ namespace packshelf {
 
 namespace {
 
-enum Column { ArchiveColumn = 0, InstalledColumn = 1, FilesColumn = 2, ReplacedColumn = 3 };
+enum Column {
+    ArchiveColumn = 0,
+    InstalledColumn = 1,
+    FilesColumn = 2,
+    ReplacedColumn = 3,
+    SizeColumn = 4,
+    ColumnCount = 5
+};
+// What a column sorts by: the install order, counts and bytes as numbers.
+constexpr int SortRole = Qt::UserRole;
 
-// A row of `list`, which owns it.
-QTreeWidgetItem* addPackageRow(QTreeWidget* list, const Manifest& manifest) {
+// The order and the filter of the packages shown. Archive names sort as
+// the source list does; ties keep the install order.
+class PackageView : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setNeedle(const QString& text) {
+        m_needle = ContentListProxy::folded(text);
+        invalidateRowsFilter();
+    }
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+        if (left.column() == ArchiveColumn)
+            return fileNameOrderLess(left.data().toString(), right.data().toString());
+        return left.data(SortRole).toULongLong() < right.data(SortRole).toULongLong();
+    }
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const QString archive = sourceModel()->index(row, ArchiveColumn, parent).data().toString();
+        return m_needle.isEmpty() || ContentListProxy::folded(archive).contains(m_needle);
+    }
+
+private:
+    QString m_needle;
+};
+
+quint64 writtenBytes(const Manifest& manifest) {
+    quint64 bytes = 0;
+    for (const Manifest::File& file : manifest.files) {
+        if (file.written())
+            bytes += file.size;
+    }
+    return bytes;
+}
+
+QStandardItem* cell(const QString& text, const QVariant& order) {
+    auto* item = new QStandardItem(text);
+    item->setData(order, SortRole);
+    return item;
+}
+
+QStandardItem* countCell(quint64 count) {
+    QStandardItem* item = cell(QLocale().toString(count), count);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// A row of `model`, which owns its cells.
+void addPackageRow(QStandardItemModel& model, const Manifest& manifest) {
     using Action = Manifest::File::Action;
     const int replaced = manifest.count(Action::Replaced);
-    auto* row = new QTreeWidgetItem(
-        list, QStringList{manifest.archive, installedWhen(manifest.installed),
-                          QString::number(manifest.count(Action::New) + replaced),
-                          QString::number(replaced)});
-    for (int column : {FilesColumn, ReplacedColumn})
-        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    return row;
+    const quint64 bytes = writtenBytes(manifest);
+    QStandardItem* size = cell(readableSize(bytes), bytes);
+    size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    model.appendRow({cell(manifest.archive, manifest.sequence),
+                     cell(installedWhen(manifest.installed), manifest.sequence),
+                     countCell(quint64(manifest.count(Action::New) + replaced)),
+                     countCell(quint64(replaced)), size});
 }
 
 // One paragraph per package: what was removed, put back, left to a later
@@ -62,15 +124,26 @@ InstalledView::InstalledView(MainWindow& window, LibraryAccess& library, Platfor
     , m_ui(window.installedControls())
     , m_sheet(window.installedSheet())
     , m_library(library)
-    , m_services(services) {
-    QHeaderView* header = m_ui.mInstalledList->header();
+    , m_services(services)
+    , m_view(new PackageView(this)) {
+    m_packages.setHorizontalHeaderLabels(
+        {tr("Archive"), tr("Installed"), tr("Files"), tr("Replaced"), tr("Size")});
+    m_view->setSourceModel(&m_packages);
+    QTreeView* list = m_ui.mInstalledList;
+    list->setModel(m_view);
+    list->sortByColumn(InstalledColumn, Qt::AscendingOrder);
+    QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(ArchiveColumn, QHeaderView::Stretch);
-    for (int column : {InstalledColumn, FilesColumn, ReplacedColumn})
+    for (int column : {InstalledColumn, FilesColumn, ReplacedColumn, SizeColumn})
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     connect(m_ui.mUninstallButton, &QPushButton::clicked, this, &InstalledView::uninstallSelected);
-    connect(m_ui.mInstalledList, &QTreeWidget::itemSelectionChanged, this,
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &InstalledView::enableUninstall);
+    connect(m_ui.mInstalledFilterField, &QLineEdit::textChanged, this, [this](const QString& text) {
+        static_cast<PackageView*>(m_view)->setNeedle(text);
+        keepSelection(selectedArchives(), 0);
+    });
 }
 
 bool InstalledView::isOpen() const {
@@ -80,7 +153,8 @@ bool InstalledView::isOpen() const {
 void InstalledView::open(const QString& library) {
     m_shown = library;
     m_ui.mInstalledHeadline->setText(tr("Reading the library %1…").arg(library));
-    m_ui.mInstalledList->clear();
+    m_packages.removeRows(0, m_packages.rowCount());
+    m_ui.mInstalledFilterField->clear();
     m_ui.mInstalledProblemsField->clear();
     m_ui.mUninstallResultField->clear();
     enableUninstall();
@@ -108,28 +182,45 @@ void InstalledView::show(const LibraryAccess::Snapshot& snapshot) {
     m_ui.mInstalledProblemsField->setText(problems.join(QLatin1Char('\n')));
 }
 
-// In the order they were installed.
 void InstalledView::showPackages(const std::vector<Manifest>& manifests) {
     const QStringList selected = selectedArchives();
-    QTreeWidget* list = m_ui.mInstalledList;
-    list->clear();
+    const QModelIndexList rows = m_ui.mInstalledList->selectionModel()->selectedRows();
+    const auto first = std::min_element(
+        rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.row() < b.row(); });
+    m_packages.removeRows(0, m_packages.rowCount());
     for (const Manifest& manifest : manifests)
-        addPackageRow(list, manifest)->setSelected(selected.contains(manifest.archive));
+        addPackageRow(m_packages, manifest);
+    keepSelection(selected, first == rows.end() ? 0 : first->row());
+}
+
+void InstalledView::keepSelection(const QStringList& wanted, int row) {
+    QTreeView* list = m_ui.mInstalledList;
+    QItemSelectionModel* selection = list->selectionModel();
+    const QSet<QString> keep(wanted.begin(), wanted.end());
+    QItemSelection rows;
+    for (int shown = 0; shown < m_view->rowCount(); ++shown) {
+        const QModelIndex index = m_view->index(shown, ArchiveColumn);
+        if (keep.contains(index.data().toString()))
+            rows.select(index, index);
+    }
+    // One change for the whole selection, however many rows it holds.
+    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     // Uninstall is at hand from the keyboard: something is always selected.
-    if (list->topLevelItemCount() > 0 && list->selectedItems().isEmpty())
-        list->setCurrentItem(list->topLevelItem(0));
+    if (m_view->rowCount() > 0 && !selection->hasSelection())
+        list->setCurrentIndex(m_view->index(std::min(row, m_view->rowCount() - 1), ArchiveColumn));
     enableUninstall();
 }
 
 // The selection, the latest install first: uninstalled in that order, no
 // file needs handing on from one to the next.
 QStringList InstalledView::selectedArchives() const {
+    QModelIndexList rows = m_ui.mInstalledList->selectionModel()->selectedRows(ArchiveColumn);
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.data(SortRole).toLongLong() > b.data(SortRole).toLongLong();
+    });
     QStringList archives;
-    QTreeWidget* list = m_ui.mInstalledList;
-    for (int row = list->topLevelItemCount() - 1; row >= 0; --row) {
-        if (list->topLevelItem(row)->isSelected())
-            archives << list->topLevelItem(row)->text(ArchiveColumn);
-    }
+    for (const QModelIndex& row : rows)
+        archives << row.data().toString();
     return archives;
 }
 

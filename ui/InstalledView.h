@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
 #include <QString>
 #include <QStringList>
 
@@ -18,10 +20,13 @@ class MainWindow;
 struct PlatformServices;
 
 // The sheet of the library's installed packages: each with the time of its
-// install, the files it brought and how many of them replaced a file; the
+// install, the files it brought, how many of them replaced a file and how
+// many bytes they hold, sortable by every column and filtered by name; the
 // records that cannot be read (their packages are unknown); and Uninstall,
 // which asks first, runs off the main thread and then says what was
-// removed, put back and kept.
+// removed, put back and kept. The selection stays where the user left it:
+// after an uninstall, on the row that took the place of the first one
+// taken out.
 class InstalledView : public QObject {
     Q_OBJECT
 public:
@@ -45,12 +50,17 @@ private:
     void showPackages(const std::vector<Manifest>& manifests);
     QStringList selectedArchives() const;
     void enableUninstall();
+    // Something is selected whenever there are rows: the previous
+    // selection, else the row at `row` (or the last one).
+    void keepSelection(const QStringList& wanted, int row);
 
     Ui::InstalledSheet& m_ui;
     QDialog* m_sheet;
     LibraryAccess& m_library;
     PlatformServices& m_services;
-    QString m_shown; // the library the sheet shows
+    QStandardItemModel m_packages;
+    QSortFilterProxyModel* m_view; // the order and the filter shown
+    QString m_shown;               // the library the sheet shows
     bool m_uninstalling = false;
 };
 

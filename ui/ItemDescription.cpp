@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 #include <utility>
 
@@ -109,9 +110,22 @@ QString itemDetails(const ArchiveItem& item) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// The locale's long date without the weekday and with short month names:
+// "8. Dez. 2026", "Dec 8, 2026", "8 déc. 2026".
+QString mediumDateFormat(const QLocale& locale) {
+    static const QRegularExpression weekday(QStringLiteral("^dddd[,\\s]*|[,\\s]*dddd$|dddd"));
+    QString format = locale.dateFormat(QLocale::LongFormat).remove(weekday);
+    return format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+}
+
 QString installedWhen(const QString& iso) {
-    const QDateTime when = QDateTime::fromString(iso, Qt::ISODate);
-    return when.isValid() ? QLocale().toString(when.toLocalTime(), QLocale::ShortFormat) : iso;
+    const QDateTime when = QDateTime::fromString(iso, Qt::ISODate).toLocalTime();
+    if (!when.isValid())
+        return iso;
+    const QLocale locale;
+    return ItemDescription::tr("%1, %2", "a date, then a time of day")
+        .arg(locale.toString(when.date(), mediumDateFormat(locale)),
+             locale.toString(when.time(), QLocale::ShortFormat));
 }
 
 QString installedNote(const QString& iso) {

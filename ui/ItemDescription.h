@@ -27,13 +27,15 @@ QString verdictWithReason(const ArchiveItem& item);
 QString itemDetails(const ArchiveItem& item);
 
 // When a package was installed, from its record's ISO 8601 time, in local
-// time as a person reads it.
+// time as a person of the window's language reads it ("8. Dez. 2026 um
+// 14:05").
 QString installedWhen(const QString& iso);
 
 // The line that says an archive's package is in the library.
 QString installedNote(const QString& iso);
 
-// A byte count as a person reads it ("12.5 KB").
+// A byte count as a person of the window's language reads it ("3.9 kB",
+// "3,9 kB").
 QString readableSize(quint64 bytes);
 
 } // namespace packshelf

@@ -5,10 +5,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
+#include <algorithm>
 
 #include "ui/ArchiveImport.h"
 #include "ui/ListRowDelegate.h"
@@ -25,6 +28,7 @@ namespace {
 constexpr int FilterWidth = 220;
 constexpr int PinColumnWidth = 30;
 constexpr int VerdictColumnWidth = 190;
+constexpr int GeometrySaveMs = 500;
 
 // The install sheet stays until the install behind it has ended: Escape and
 // the window's close button do nothing.
@@ -42,6 +46,46 @@ template <typename Sheet = QDialog> QDialog* makeSheet(QWidget* window) {
     sheet->setWindowModality(Qt::WindowModal);
     return sheet;
 }
+
+// A sheet that fits what it shows each time it opens: as wide as designed
+// (or its content needs), as high as its content at that width, within
+// nine tenths of the screen. A sheet the user maximised comes back at its
+// fitted size, not maximised.
+class SheetFit : public QObject {
+public:
+    explicit SheetFit(QDialog* sheet)
+        : QObject(sheet)
+        , m_sheet(sheet)
+        , m_designedWidth(sheet->width()) {
+        sheet->installEventFilter(this);
+    }
+
+    void fit() {
+        m_sheet->setWindowState(m_sheet->windowState() &
+                                ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        if (QLayout* layout = m_sheet->layout())
+            layout->activate();
+        const QRect room = m_sheet->screen()->availableGeometry();
+        const QSize least = m_sheet->minimumSizeHint();
+        const int width =
+            std::min(std::max({m_designedWidth, least.width(), m_sheet->sizeHint().width()}),
+                     room.width() * 9 / 10);
+        const int wanted = m_sheet->hasHeightForWidth() ? m_sheet->heightForWidth(width)
+                                                        : m_sheet->sizeHint().height();
+        m_sheet->resize(width, std::min(std::max(wanted, least.height()), room.height() * 9 / 10));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_sheet && event->type() == QEvent::Show)
+            fit();
+        return false;
+    }
+
+private:
+    QDialog* m_sheet;
+    int m_designedWidth;
+};
 
 // The local zip archives among dropped addresses.
 QStringList droppedArchives(const QMimeData* mime) {
@@ -103,6 +147,11 @@ MainWindow::MainWindow(QWidget* parent)
     m_summary->setupUi(m_summarySheet);
     m_confirm->setupUi(m_confirmSheet);
     m_installed->setupUi(m_installedSheet);
+    for (QDialog* sheet : {m_confirmSheet, m_summarySheet})
+        new SheetFit(sheet);
+    m_geometrySave.setSingleShot(true);
+    m_geometrySave.setInterval(GeometrySaveMs);
+    connect(&m_geometrySave, &QTimer::timeout, this, &MainWindow::saveGeometryNow);
 
     // The list gets the larger part of the height.
     m_window->mainSplitter->setStretchFactor(0, 3);
@@ -142,7 +191,46 @@ MainWindow::MainWindow(QWidget* parent)
     m_window->mDropButton->setEnabled(false);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    if (m_geometrySave.isActive())
+        saveGeometryNow();
+}
+
+void MainWindow::fitSheetToContent(QDialog* sheet) {
+    for (QObject* child : sheet->children()) {
+        if (auto* fit = dynamic_cast<SheetFit*>(child))
+            fit->fit();
+    }
+}
+
+void MainWindow::rememberGeometry(const SettingsStore& store) {
+    m_geometryStore.emplace(store);
+    const QByteArray geometry = store.windowGeometry();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    m_geometrySave.stop();
+}
+
+void MainWindow::saveGeometrySoon() {
+    if (m_geometryStore)
+        m_geometrySave.start();
+}
+
+void MainWindow::saveGeometryNow() {
+    m_geometrySave.stop();
+    if (m_geometryStore)
+        m_geometryStore->setWindowGeometry(saveGeometry());
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    saveGeometrySoon();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    saveGeometrySoon();
+}
 
 // The filter box sits at the right of the toolbar; Ctrl+F goes to it.
 void MainWindow::addFilterField() {

@@ -2,7 +2,11 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
+#include <optional>
+
+#include "ui/SettingsStore.h"
 
 class QDialog;
 class QLineEdit;
@@ -47,6 +51,15 @@ public:
     // column, the file name taking the room, a verdict column.
     void arrangeContentColumns();
 
+    // Takes the size and place the window had when it was last left, when
+    // `store` holds one it can use, and writes them there again as the
+    // user changes them. Called before the window is shown; `store` must
+    // outlive the window.
+    void rememberGeometry(const SettingsStore& store);
+    // The confirmation and the summary fit their content each time they
+    // open; this fits one again after its content changed.
+    static void fitSheetToContent(QDialog* sheet);
+
 signals:
     void archivesDropped(const QStringList& paths);
     // Dropped files that are not zip archives, which are not added.
@@ -56,6 +69,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addFilterField();
@@ -64,6 +79,8 @@ private:
     void showShortcutsInToolTips();
     QList<QWidget*> toolbarTabStops();
     void orderFocusChain();
+    void saveGeometrySoon();
+    void saveGeometryNow();
 
     std::unique_ptr<Ui::MainWindow> m_window;
     std::unique_ptr<Ui::ConfigSheet> m_config;
@@ -77,6 +94,10 @@ private:
     QDialog* m_confirmSheet = nullptr;
     QDialog* m_installedSheet = nullptr;
     QLineEdit* m_filterField = nullptr;
+    std::optional<SettingsStore> m_geometryStore;
+    // Moving and resizing come in bursts: the geometry is written once
+    // they pause, and when the window goes.
+    QTimer m_geometrySave;
 };
 
 } // namespace packshelf

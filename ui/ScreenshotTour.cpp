@@ -117,7 +117,7 @@ void ScreenshotTour::advance() {
         }
         return;
     case Step::WaitForInstalled:
-        if ((m_window.installedControls().mInstalledList->topLevelItemCount() > 0 && settled) ||
+        if ((m_window.installedControls().mInstalledList->model()->rowCount() > 0 && settled) ||
             timedOut) {
             saveWithSheet(m_window.installedSheet(), QStringLiteral("packshelf-installed.png"));
             m_window.installedSheet()->accept();

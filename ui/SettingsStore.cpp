@@ -37,4 +37,13 @@ void SettingsStore::setSplitterState(const QByteArray& state) {
     m_settings.sync();
 }
 
+QByteArray SettingsStore::windowGeometry() const {
+    return m_settings.value(GeometryKey).toByteArray();
+}
+
+void SettingsStore::setWindowGeometry(const QByteArray& geometry) {
+    m_settings.setValue(GeometryKey, geometry);
+    m_settings.sync();
+}
+
 } // namespace packshelf

@@ -18,6 +18,8 @@ public:
     static inline const QString IgnoreDSKey = QStringLiteral("IGNORE_DS");
     // Where the user left the splitter between the list and the browser.
     static inline const QString SplitterKey = QStringLiteral("SPLITTER");
+    // The main window's size and place on the screen.
+    static inline const QString GeometryKey = QStringLiteral("WINDOW_GEOMETRY");
 
     explicit SettingsStore(QSettings& settings)
         : m_settings(settings) {}
@@ -32,6 +34,10 @@ public:
 
     QByteArray splitterState() const;
     void setSplitterState(const QByteArray& state);
+
+    // As QWidget::saveGeometry() gives it; empty when never written.
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
 
 private:
     QSettings& m_settings;

@@ -83,6 +83,7 @@ int main(int argc, char* argv[]) {
 
     QSettings settings;
     packshelf::MainWindow window;
+    window.rememberGeometry(packshelf::SettingsStore(settings));
     packshelf::AppDelegate delegate(window, settings);
     window.show();
     const auto tour = packshelf::ScreenshotTour::fromEnvironment(delegate, window);

@@ -218,20 +218,12 @@
         <translation>Installierte Pakete</translation>
     </message>
     <message>
-        <source>Archive</source>
-        <translation>Archiv</translation>
+        <source>Filter packages</source>
+        <translation>Pakete filtern</translation>
     </message>
     <message>
-        <source>Installed</source>
-        <translation>Installiert am</translation>
-    </message>
-    <message>
-        <source>Files</source>
-        <translation>Dateien</translation>
-    </message>
-    <message>
-        <source>Replaced</source>
-        <translation>Ersetzt</translation>
+        <source>Shows only the packages whose archive name holds the text</source>
+        <translation>Zeigt nur die Pakete, deren Archivname den Text enthält</translation>
     </message>
     <message>
         <source>Records that cannot be read</source>
@@ -328,6 +320,11 @@ und aus:%3/%4</translation>
     <message>
         <source>Installed in the library on %1.</source>
         <translation>Am %1 in der Bibliothek installiert.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <comment>a date, then a time of day</comment>
+        <translation>%1 um %2</translation>
     </message>
 </context>
 <context>
@@ -517,7 +514,7 @@ und aus:%3/%4</translation>
     </message>
     <message>
         <source>Show only the archives whose name or verdict holds a text</source>
-        <translation>Nur die Archive zeigen, deren Name oder Urteil einen Text enthält</translation>
+        <translation>Nur die Archive zeigen, deren Name oder Befund einen Text enthält</translation>
     </message>
     <message>
         <source>Ctrl+F</source>
@@ -783,7 +780,21 @@ und aus:%3/%4</translation>
     </message>
     <message>
         <source>Verdict</source>
-        <translation>Urteil</translation>
+        <translation>Befund</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ContentListProxy</name>
+    <message numerus="yes">
+        <source>No archive matches “%1” (%n archive(s) in the list)</source>
+        <translation>
+            <numerusform>Kein Archiv passt zu „%1“ (%n Archiv in der Liste)</numerusform>
+            <numerusform>Kein Archiv passt zu „%1“ (%n Archive in der Liste)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
     </message>
 </context>
 <context>
@@ -873,6 +884,26 @@ und aus:%3/%4</translation>
 </context>
 <context>
     <name>packshelf::InstalledView</name>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <translation>Installiert am</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>Replaced</source>
+        <translation>Ersetzt</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
     <message>
         <source>%1 is no longer installed.</source>
         <translation>%1 ist nicht mehr installiert.</translation>
@@ -965,7 +996,7 @@ und aus:%3/%4</translation>
     </message>
     <message>
         <source>Sort by Verdict</source>
-        <translation>Nach Urteil sortieren</translation>
+        <translation>Nach Befund sortieren</translation>
     </message>
     <message>
         <source>List Order</source>

@@ -218,22 +218,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Archive</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Installed</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Files</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Replaced</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Records that cannot be read</source>
         <translation type="unfinished"></translation>
     </message>
@@ -255,6 +239,14 @@
     </message>
     <message>
         <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter packages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shows only the packages whose archive name holds the text</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -326,6 +318,11 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <comment>a date, then a time of day</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -786,6 +783,20 @@ and from:%3/%4</source>
     </message>
 </context>
 <context>
+    <name>packshelf::ContentListProxy</name>
+    <message numerus="yes">
+        <source>No archive matches “%1” (%n archive(s) in the list)</source>
+        <translation>
+            <numerusform>No archive matches “%1” (%n archive in the list)</numerusform>
+            <numerusform>No archive matches “%1” (%n archives in the list)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>packshelf::DropImport</name>
     <message>
         <source>Only zip archives can be added; not added: %1</source>
@@ -953,6 +964,26 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>The library cannot be changed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Size</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

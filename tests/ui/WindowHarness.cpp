@@ -61,6 +61,7 @@ void WindowHarness::storeFolders(bool ignoreDS) {
 void WindowHarness::launch() {
     m_settings = std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat);
     m_window = std::make_unique<MainWindow>();
+    m_window->rememberGeometry(SettingsStore(*m_settings));
     m_delegate = std::make_unique<AppDelegate>(*m_window, *m_settings);
     installStubs();
     // The folder is looked at only when a test asks.

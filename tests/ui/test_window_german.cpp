@@ -12,17 +12,20 @@
 #include <QTableView>
 #include <QTest>
 #include <QTranslator>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "tests/ui/WindowHarness.h"
+#include "ui/ItemDescription.h"
 
 using namespace packshelf;
 using namespace packshelf::test;
 
 namespace {
 
-// Runs before main(), which loads the translations from the system locale.
-const bool german = qputenv("LANGUAGE", "de");
+// Runs before main(), which loads the translations from the system locale:
+// German texts, while the formats the environment names are C's.
+const bool german = qputenv("LANGUAGE", "de") && qputenv("LANG", "C.UTF-8") &&
+                    (qunsetenv("LC_ALL"), qunsetenv("LC_TIME"), true);
 
 // What the visible windows and sheets say: titles, labels, buttons, group
 // boxes, headers, tooltips, the verdicts of the list and the window's actions.
@@ -82,8 +85,8 @@ QStringList tour() {
     collect(texts, window.window());
     window.window().summarySheet()->accept();
     window.window().findChild<QAction*>("mInstalledItem")->trigger();
-    auto* packages = window.window().findChild<QTreeWidget*>("mInstalledList");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return packages->topLevelItemCount() == 1; }));
+    auto* packages = window.window().findChild<QTreeView*>("mInstalledList")->model();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return packages->rowCount() == 1; }));
     collect(texts, window.window());
     return texts;
 }
@@ -105,4 +108,21 @@ TEST(WindowGerman, NoEnglishTextIsLeft) {
     for (const QString& text : tour()) {
         EXPECT_TRUE(allowed.contains(text) || !english.contains(text)) << qPrintable(text);
     }
+}
+
+// Dates, times and sizes follow the language of the texts, not the C
+// formats the environment names; the verdict column has its German word.
+TEST(WindowGerman, DatesAndSizesInGerman) {
+    const struct {
+        QString shown, expected;
+    } cases[] = {
+        {installedWhen("2026-12-08T12:00:00Z").section(' ', 0, 2), "8. Dez. 2026"},
+        {installedWhen("2026-12-08T12:00:00Z").section(' ', 3, 3), "um"},
+        {installedNote("2026-05-03T12:00:00Z").section(' ', 0, 3), "Am 3. Mai 2026"},
+        {readableSize(3994), "3,9 kB"},
+        {readableSize(5 * 1024 * 1024 + 300 * 1024), "5,3 MB"},
+        {QCoreApplication::translate("packshelf::ContentListModel", "Verdict"), "Befund"},
+    };
+    for (const auto& [shown, expected] : cases)
+        EXPECT_EQ(shown, expected);
 }

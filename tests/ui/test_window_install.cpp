@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeView>
-#include <QTreeWidget>
 
 #include "install/LibraryRecords.h"
 #include "tests/support/TestFolders.h"
@@ -242,19 +241,19 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     writeFile(window.library() + "/Runtime/a.txt", "edited by the user");
     writeFile(window.library() + "/.packshelf/torn.json", "{");
     control<QAction>(window, "mInstalledItem")->trigger();
-    auto* packages = control<QTreeWidget>(window, "mInstalledList");
+    auto* packages = control<QTreeView>(window, "mInstalledList")->model();
     auto* unreadable = control<QLabel>(window, "mInstalledProblemsField");
     ASSERT_TRUE(QTest::qWaitFor([&] { return unreadable->text().contains("torn.json"); }));
     QStringList rows;
-    for (int row = 0; row < packages->topLevelItemCount(); ++row) {
+    for (int row = 0; row < packages->rowCount(); ++row) {
         for (int column : {0, 2, 3})
-            rows << packages->topLevelItem(row)->text(column);
+            rows << packages->index(row, column).data().toString();
     }
     EXPECT_EQ(rows, QStringList({"A.zip", "2", "1", "B.zip", "1", "1"}));
 
-    packages->selectAll();
+    control<QTreeView>(window, "mInstalledList")->selectAll();
     click(control<QPushButton>(window, "mUninstallButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return packages->topLevelItemCount() == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return packages->rowCount() == 0; }));
     EXPECT_EQ(window.externalCalls.filter("ask Uninstall 2 packages: B.zip, A.zip?").size(), 1);
     EXPECT_EQ(control<QLabel>(window, "mUninstallResultField")->text(),
               "B.zip uninstalled. 0 files removed. 1 file put back as it was before.\n"

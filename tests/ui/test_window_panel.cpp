@@ -372,19 +372,24 @@ TEST(WindowPanel, TheViewSortsAndFiltersWhileTheListKeepsItsOrder) {
     EXPECT_EQ(app.mListInfoField()->text(), "Archives: 4");
 }
 
-// The splitter stays where the user leaves it. At its smallest the window
-// keeps its controls apart, and the browser shows only whole columns.
+// The splitter and the window stay where the user leaves them. At its
+// smallest the window keeps its controls apart, and the browser shows only
+// whole columns.
 TEST(WindowPanel, TheSplitterAndTheSmallestWindow) {
     PanelWindow window;
     ASSERT_TRUE(window.waitForIdle());
     auto* splitter = window.window().findChild<QSplitter*>("mainSplitter");
     EXPECT_GT(splitter->sizes()[0], splitter->sizes()[1]);
-    splitter->setSizes({250, 400});
+    const QRect placed(40, 50, 900, 640);
+    window.window().setGeometry(placed);
+    QCoreApplication::processEvents();
+    splitter->setSizes({250, 300});
     emit splitter->splitterMoved(250, 1);
     const QList<int> left = splitter->sizes();
     window.relaunch();
     ASSERT_TRUE(window.waitForIdle());
     EXPECT_EQ(window.window().findChild<QSplitter*>("mainSplitter")->sizes(), left);
+    EXPECT_EQ(window.window().geometry(), placed);
 
     AppDelegate& app = window.app();
     MainWindow& main = window.window();
