@@ -7,6 +7,7 @@
 #include "cli/InstallCommand.h"
 #include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
+#include "cli/VerifyCommands.h"
 
 namespace {
 const char* const Usage =
@@ -62,6 +63,12 @@ int main(int argc, char* argv[]) {
         return packshelf::cli::runUninstall(arguments);
     if (command == QLatin1String("recover"))
         return packshelf::cli::runRecover(arguments);
+    if (command == QLatin1String("verify"))
+        return packshelf::cli::runVerify(arguments);
+    if (command == QLatin1String("repair"))
+        return packshelf::cli::runRepair(arguments);
+    if (command == QLatin1String("undo"))
+        return packshelf::cli::runUndo(arguments);
     packshelf::cli::printError(
         command.isEmpty() ? QStringLiteral("no command given (see --help)")
                           : QStringLiteral("unknown command '%1' (see --help)").arg(command));

@@ -1,8 +1,10 @@
 #include "install/Installer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <sys/stat.h>
 
 #include "analysis/NameRules.h"
@@ -82,6 +84,7 @@ public:
         memory.files = &m_files;
         memory.manifest.archive = archive;
         memory.manifest.sequence = LibraryRecords::lastSequence(m_manifests) + 1;
+        memory.manifest.run = m_run;
         for (Manifest& manifest : m_manifests) {
             if (manifest.archive == archive)
                 memory.previous = std::move(manifest);
@@ -131,6 +134,11 @@ private:
     QString m_refusal;
     std::vector<Manifest> m_manifests;
     LibraryTransaction::LibraryFiles m_files;
+    // Named in every record the run writes, so that the run can be taken
+    // back as one unit.
+    QString m_run = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz")) +
+                    QLatin1Char('-') +
+                    QString::number(QRandomGenerator::global()->generate64(), 36);
 };
 
 // Installs one record.

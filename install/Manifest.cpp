@@ -94,16 +94,19 @@ QJsonObject Manifest::toJson() const {
             object.insert(QStringLiteral("previousOwner"), file.previousOwner);
         fileArray.append(object);
     }
-    return {{QStringLiteral("archive"), archive},
-            {QStringLiteral("archiveSize"), qint64(archiveSize)},
-            {QStringLiteral("archiveModified"), archiveModified},
-            {QStringLiteral("sha256"), sha256},
-            {QStringLiteral("installed"), installed},
-            {QStringLiteral("sequence"), sequence},
-            {QStringLiteral("destination"), destination},
-            {QStringLiteral("plan"), planToJson(plan)},
-            {QStringLiteral("folders"), QJsonArray::fromStringList(folders)},
-            {QStringLiteral("files"), fileArray}};
+    QJsonObject object{{QStringLiteral("archive"), archive},
+                       {QStringLiteral("archiveSize"), qint64(archiveSize)},
+                       {QStringLiteral("archiveModified"), archiveModified},
+                       {QStringLiteral("sha256"), sha256},
+                       {QStringLiteral("installed"), installed},
+                       {QStringLiteral("sequence"), sequence},
+                       {QStringLiteral("destination"), destination},
+                       {QStringLiteral("plan"), planToJson(plan)},
+                       {QStringLiteral("folders"), QJsonArray::fromStringList(folders)},
+                       {QStringLiteral("files"), fileArray}};
+    if (!run.isEmpty())
+        object.insert(QStringLiteral("run"), run);
+    return object;
 }
 
 namespace {
@@ -197,6 +200,7 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
     manifest.sha256 = object.value(QStringLiteral("sha256")).toString();
     manifest.installed = object.value(QStringLiteral("installed")).toString();
     manifest.sequence = object.value(QStringLiteral("sequence")).toInteger();
+    manifest.run = object.value(QStringLiteral("run")).toString();
     for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray())
         manifest.folders.append(folder.toString());
     const QJsonArray fileArray = files.toArray();
@@ -224,7 +228,9 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
 
 namespace {
 
-constexpr quint32 BinaryVersion = 1;
+// Version 2 added the install run after the sequence number; version 1 is
+// still read.
+constexpr quint32 BinaryVersion = 2;
 
 } // namespace
 
@@ -237,6 +243,7 @@ QByteArray Manifest::toBinary() const {
     out.put(sha256);
     out.put(installed);
     out.put(sequence);
+    out.put(run);
     out.put(destination);
     out.put(qint32(plan.rule));
     out.put(plan.primarySource);
@@ -269,13 +276,16 @@ template <typename TakeFile>
 bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
                 const TakeFile& takeFile) {
     BinaryReader in(bytes);
-    const bool known = in.get<quint32>() == BinaryVersion;
+    const quint32 version = in.get<quint32>();
+    const bool known = version == 1 || version == BinaryVersion;
     manifest.archive = in.text();
     manifest.archiveSize = in.get<quint64>();
     manifest.archiveModified = in.get<qint64>();
     manifest.sha256 = in.text();
     manifest.installed = in.text();
     manifest.sequence = in.get<qint64>();
+    if (version >= 2)
+        manifest.run = in.text();
     manifest.destination = in.text();
     manifest.plan.rule = CopyPlan::Rule(in.get<qint32>());
     manifest.plan.primarySource = in.optionalText();

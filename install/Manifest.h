@@ -39,6 +39,10 @@ struct Manifest {
     QString sha256;      // digest of the archive's listing, hexadecimal
     QString installed;   // ISO 8601, UTC
     qint64 sequence = 0; // installs in order: a later one has a higher number
+    // The install run that wrote the record, shared by every package of one
+    // run so that the run can be taken back as one unit; empty in records
+    // of earlier versions.
+    QString run;
     // The folder the files went into, as an absolute path resolved from
     // where the library is now: the library itself, or `destination`.
     QString root;

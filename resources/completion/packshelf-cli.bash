@@ -1,6 +1,6 @@
 # bash completion for packshelf-cli: commands, their options, folders, the
 # archives of SOURCE for --runtime/--data/--force NAME=PATH and the installed
-# packages of DEST for uninstall.
+# packages of DEST for uninstall, verify and repair.
 
 _packshelf_cli() {
     local cur prev words cword split
@@ -8,7 +8,7 @@ _packshelf_cli() {
 
     local common='--json -q --quiet --version -h --help'
     if ((cword == 1)); then
-        mapfile -t COMPREPLY < <(compgen -W "analyze install installed uninstall recover -h --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "analyze install installed uninstall recover verify repair undo -h --help --version" -- "$cur")
         return
     fi
 
@@ -16,7 +16,7 @@ _packshelf_cli() {
     local i positional=()
     for ((i = 2; i < cword; i++)); do
         case ${words[i]} in
-        --work | --runtime | --data | --force) ((i++)) ;;
+        --work | --source | --runtime | --data | --force) ((i++)) ;;
         -*) ;;
         *) positional+=("${words[i]/#\~/$HOME}") ;;
         esac
@@ -24,7 +24,7 @@ _packshelf_cli() {
 
     local name names=()
     case $prev in
-    --work)
+    --work | --source)
         _filedir -d
         return
         ;;
@@ -40,12 +40,14 @@ _packshelf_cli() {
         case ${words[1]} in
         analyze) options="--work --ignore-data --tree $common" ;;
         install) options="--work --ignore-data --dry-run --runtime --data --force $common" folders=2 ;;
+        verify) options="--full --foreign $common" ;;
+        repair) options="--source --work $common" ;;
         esac
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         elif ((${#positional[@]} < folders)); then
             _filedir -d
-        elif [[ ${words[1]} == uninstall ]]; then
+        elif [[ ${words[1]} == @(uninstall|verify|repair) ]]; then
             # JSON keys are sorted, so ARCHIVE comes first.
             mapfile -t names < <("${words[0]/#\~/$HOME}" installed "${positional[0]}" --json \
                 --quiet 2>/dev/null | sed -n 's/^{"ARCHIVE":"\([^"]*\)".*/\1/p')

@@ -415,6 +415,7 @@ TEST(LibraryRecords, RecordsReadInPartChangeWhatWholeOnesWould) {
         while (it.hasNext()) {
             QJsonObject record = QJsonDocument::fromJson(readFile(it.next())).object();
             record.remove("installed");
+            record.remove("run"); // each run names itself
             records << QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
         }
         records.sort();
