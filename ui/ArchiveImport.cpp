@@ -8,6 +8,7 @@
 
 #include "analysis/ArchiveItem.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveFormat.h"
 
 namespace packshelf {
 
@@ -22,7 +23,8 @@ ArchiveImport::ArchiveImport(const QStringList& files, const QString& folder)
 }
 
 bool ArchiveImport::isArchive(const QString& path) {
-    return hasArchiveExtension(QFileInfo(path).fileName());
+    const QString name = QFileInfo(path).fileName();
+    return hasArchiveExtension(name) || isStreamArchiveName(name);
 }
 
 QString ArchiveImport::targetIn(const QString& folder, const QString& path) {

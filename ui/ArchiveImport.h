@@ -14,7 +14,7 @@ class ArchiveImport {
 public:
     ArchiveImport(const QStringList& files, const QString& folder);
 
-    // Whether a path names a zip archive (by its extension, as the scan
+    // Whether a path names a zip, 7z or RAR archive (by its extension, as the scan
     // tells archives), and the path it would get in the source folder.
     static bool isArchive(const QString& path);
     static QString targetIn(const QString& folder, const QString& path);

@@ -85,13 +85,22 @@ QVariant ContentListModel::verdictCell(const ArchiveItem& item, int role) const 
     }
 }
 
+// The archive's name, and its format when it is not a zip archive.
+QString ContentListModel::fileNameTip(const ArchiveItem& item) {
+    const QString name = item.text(key::FileName).value_or(QString());
+    const std::optional<QString> format = item.text(key::Format);
+    return format ? tr("%1 (%2 archive)").arg(name, *format) : name;
+}
+
 QVariant ContentListModel::cellValue(const ArchiveItem& item, int column, int role) const {
     switch (column) {
     case IconColumn:
         return iconCell(item, role);
     case FilenameColumn:
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        if (role == Qt::DisplayRole)
             return item.text(key::FileName).value_or(QString());
+        if (role == Qt::ToolTipRole)
+            return fileNameTip(item);
         return {};
     case InfoColumn:
         return verdictCell(item, role);

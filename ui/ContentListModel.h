@@ -65,6 +65,7 @@ private:
     QVariant iconCell(const ArchiveItem& item, int role) const;
     QVariant verdictCell(const ArchiveItem& item, int role) const;
     QVariant cellValue(const ArchiveItem& item, int column, int role) const;
+    static QString fileNameTip(const ArchiveItem& item);
 
     const std::vector<ArchiveItem>& m_items;
     const StateIcons& m_icons;

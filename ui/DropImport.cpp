@@ -20,7 +20,7 @@ void DropImport::refuse(const QStringList& paths) {
     for (const QString& path : paths)
         names << QFileInfo(path).fileName();
     emit refused(
-        tr("Only zip archives can be added; not added: %1").arg(names.join(QStringLiteral(", "))));
+        tr("Only zip, 7z and RAR archives can be added; not added: %1").arg(names.join(QStringLiteral(", "))));
 }
 
 // The dropped files to copy: a file already in the source folder is left

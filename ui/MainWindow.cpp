@@ -87,7 +87,7 @@ private:
     int m_designedWidth;
 };
 
-// The local zip archives among dropped addresses.
+// The local archives among dropped addresses.
 QStringList droppedArchives(const QMimeData* mime) {
     QStringList paths;
     for (const QUrl& url : mime->urls()) {
@@ -97,7 +97,7 @@ QStringList droppedArchives(const QMimeData* mime) {
     return paths;
 }
 
-// The local files among dropped addresses that are not zip archives.
+// The local files among dropped addresses that are not archives.
 QStringList droppedOthers(const QMimeData* mime) {
     QStringList paths;
     for (const QUrl& url : mime->urls()) {

@@ -782,6 +782,10 @@ und aus:%3/%4</translation>
         <source>Verdict</source>
         <translation>Befund</translation>
     </message>
+    <message>
+        <source>%1 (%2 archive)</source>
+        <translation>%1 (%2-Archiv)</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ContentListProxy</name>
@@ -800,8 +804,8 @@ und aus:%3/%4</translation>
 <context>
     <name>packshelf::DropImport</name>
     <message>
-        <source>Only zip archives can be added; not added: %1</source>
-        <translation>Nur Zip-Archive können hinzugefügt werden; nicht hinzugefügt: %1</translation>
+        <source>Only zip, 7z and RAR archives can be added; not added: %1</source>
+        <translation>Nur Zip-, 7z- und RAR-Archive können hinzugefügt werden; nicht hinzugefügt: %1</translation>
     </message>
     <message>
         <source>Replace Archive</source>

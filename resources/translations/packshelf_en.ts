@@ -781,6 +781,10 @@ and from:%3/%4</source>
         <source>%1, installed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (%2 archive)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ContentListProxy</name>
@@ -799,7 +803,7 @@ and from:%3/%4</source>
 <context>
     <name>packshelf::DropImport</name>
     <message>
-        <source>Only zip archives can be added; not added: %1</source>
+        <source>Only zip, 7z and RAR archives can be added; not added: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

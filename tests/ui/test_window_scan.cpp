@@ -189,7 +189,7 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     QCoreApplication::sendEvent(&window.window(), &entering);
     QDropEvent refused(QPointF(20, 20), Qt::CopyAction, &other, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&window.window(), &refused);
-    EXPECT_EQ(window.statusText(), "Only zip archives can be added; not added: notes.txt");
+    EXPECT_EQ(window.statusText(), "Only zip, 7z and RAR archives can be added; not added: notes.txt");
     EXPECT_FALSE(QFileInfo::exists(window.source() + "/notes.txt"));
     writeFile(outside, "a different archive");
     window.confirmAnswer = false;
