@@ -73,7 +73,7 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
 InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
     return {outlets.mInstallSheet,        outlets.mInfoField,    outlets.mPBar,
             outlets.mCancelInstallButton, outlets.mSummarySheet, outlets.mSummaryHeadline,
-            outlets.mSummaryDetails,      outlets.mStatusBar};
+            outlets.mSummaryDetails,      outlets.mStatusBar,    outlets.mUndoInstallButton};
 }
 
 } // namespace
@@ -167,6 +167,13 @@ void AppDelegate::connectActions() {
     connect(&m_session, &InstallSession::becameIdle, this, &AppDelegate::refreshIfPending,
             Qt::QueuedConnection);
     connect(&m_session, &InstallSession::comparisonChanged, this, &AppDelegate::showLibraryField);
+    connect(&m_session, &InstallSession::undoRequested, this, [this] {
+        if (!libraryExists())
+            return refuse(tr("Choose the library folder first."));
+        m_session.undo(*m_own.mDestPath);
+    });
+    // The archives of the install come back into the list.
+    connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
     connect(&m_librarySide, &LibrarySide::libraryChanged, this, &AppDelegate::scheduleLibraryLook);
     connect(&m_librarySide, &LibrarySide::marksChanged, this, [this] {
         reloadTable();

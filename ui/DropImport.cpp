@@ -19,8 +19,8 @@ void DropImport::refuse(const QStringList& paths) {
     QStringList names;
     for (const QString& path : paths)
         names << QFileInfo(path).fileName();
-    emit refused(
-        tr("Only zip, 7z and RAR archives can be added; not added: %1").arg(names.join(QStringLiteral(", "))));
+    emit refused(tr("Only zip, 7z and RAR archives can be added; not added: %1")
+                     .arg(names.join(QStringLiteral(", "))));
 }
 
 // The dropped files to copy: a file already in the source folder is left

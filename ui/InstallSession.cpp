@@ -1,5 +1,6 @@
 #include "ui/InstallSession.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include "ui/InstallSummary.h"
 #include "ui/ItemDescription.h"
 #include "ui/LibraryAccess.h"
+#include "ui/MainWindow.h"
 #include "ui/PlatformServices.h"
 
 namespace packshelf {
@@ -29,6 +31,12 @@ InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryAcc
     connect(&m_confirmation, &InstallConfirmation::confirmed, this, &InstallSession::confirmed);
     connect(&m_confirmation, &InstallConfirmation::declined, this, [this] { enter(Phase::Idle); });
     connect(m_ui.cancelButton, &QPushButton::clicked, this, &InstallSession::cancel);
+    connect(m_ui.undoButton, &QPushButton::clicked, this, &InstallSession::undoRequested);
+    // Owned by the window, which hears its shortcut wherever the focus is.
+    auto* undoItem = new QAction(tr("Undo Install"), &window);
+    undoItem->setShortcut(QKeySequence::Undo);
+    window.addAction(undoItem);
+    connect(undoItem, &QAction::triggered, this, &InstallSession::undoRequested);
 }
 
 // The one place the phase changes; a step the table above does not have
@@ -165,7 +173,59 @@ void InstallSession::stop() {
 void InstallSession::showSummary(const InstallSummary& summary) {
     m_ui.summaryHeadline->setText(summary.headline());
     m_ui.summaryDetails->setHtml(summary.detailsHtml());
+    m_ui.undoButton->setVisible(true);
     m_ui.summarySheet->open();
+}
+
+void InstallSession::undo(const QString& library) {
+    if (!idle() || m_undoing)
+        return;
+    if (!m_services.confirm(m_ui.summarySheet->isVisible() ? m_ui.summarySheet
+                                                           : m_ui.summarySheet->parentWidget(),
+                            tr("Undo Install"),
+                            tr("Take back the last install into %1? Its packages are uninstalled, "
+                               "latest first: the files they replaced are put back, and a file "
+                               "changed since the install is kept.")
+                                .arg(library)))
+        return;
+    m_undoing = true;
+    m_ui.statusBar->showMessage(tr("Taking back the last install…"));
+    m_libraryAccess.undoLastRun(library, [this](LibraryAccess::Undoing undoing) {
+        m_undoing = false;
+        showUndone(undoing.problem, undoing.report);
+        emit undone();
+    });
+}
+
+// The summary sheet says what taking the install back did.
+void InstallSession::showUndone(const QString& problem, const UndoReport& report) {
+    QString headline;
+    QStringList lines;
+    if (!problem.isEmpty())
+        headline = tr("The library cannot be changed: %1").arg(problem);
+    else if (report.nothingToUndo)
+        headline = tr("There is no install to take back.");
+    else
+        headline =
+            tr("%n package(s) uninstalled, latest first.", nullptr, int(report.packages.size()));
+    for (const UndoReport::Package& package : report.packages) {
+        const RemovalOutcome& outcome = package.removal;
+        lines << tr("%1: %2 removed, %3 put back, %4 kept because it changed since.")
+                     .arg(package.archive)
+                     .arg(outcome.removed)
+                     .arg(outcome.restored)
+                     .arg(outcome.kept.size());
+        for (const QString& step : package.problems)
+            lines << tr("Not done: %1").arg(step);
+    }
+    for (const QString& unreadable : report.problems)
+        lines << tr("Cannot be read: %1").arg(unreadable);
+    m_ui.statusBar->showMessage(headline, 10000);
+    m_ui.summaryHeadline->setText(headline);
+    m_ui.summaryDetails->setPlainText(lines.join(QLatin1Char('\n')));
+    m_ui.undoButton->setVisible(false);
+    if (!m_ui.summarySheet->isVisible())
+        m_ui.summarySheet->open();
 }
 
 } // namespace packshelf

@@ -10,6 +10,7 @@
 
 #include "analysis/ArchiveItem.h"
 #include "install/InstallJob.h"
+#include "install/InstallUndo.h"
 #include "ui/InstallConfirmation.h"
 #include "ui/PreviewSummary.h"
 
@@ -56,6 +57,7 @@ public:
         QLabel* summaryHeadline = nullptr;
         QTextBrowser* summaryDetails = nullptr;
         QStatusBar* statusBar = nullptr;
+        QPushButton* undoButton = nullptr;
     };
     // What the installer thread reports, handed to the main thread.
     struct Reports {
@@ -96,12 +98,20 @@ public:
     void stop();
     // The library of the last install, for the summary's Open Library.
     const QString& library() const { return m_library; }
+    // Asks, then takes the last install run into `library` back: its
+    // packages are uninstalled, latest first; the summary says what that
+    // did.
+    void undo(const QString& library);
 
 signals:
     void comparisonChanged();
     void confirmed();
     // The session is idle again after a question or an install.
     void becameIdle();
+    // Undo Install was asked for (Ctrl+Z or the summary's button).
+    void undoRequested();
+    // An undo changed the library.
+    void undone();
 
 private:
     void enter(Phase next);
@@ -109,6 +119,7 @@ private:
     void comparisonArrived(std::vector<PackagePreview> previews);
     QString stepText() const;
     void showSummary(const InstallSummary& summary);
+    void showUndone(const QString& problem, const UndoReport& report);
 
     Controls m_ui;
     LibraryAccess& m_libraryAccess;
@@ -125,6 +136,7 @@ private:
     QStringList m_names;
     qsizetype m_next = 0;
     QString m_library;
+    bool m_undoing = false;
 };
 
 } // namespace packshelf

@@ -1,5 +1,7 @@
 #include "ui/InstalledView.h"
 
+#include <QStyle>
+
 #include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -116,6 +118,21 @@ QString removalText(const LibraryAccess::Removal& removal) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// What verifying one package found, in a line: the counts, then the files.
+QString checkText(const PackageCheck& check) {
+    using State = FileCheck::State;
+    QStringList counts;
+    for (const State state : {State::Changed, State::Missing, State::NotAFile, State::Unreadable}) {
+        if (check.count(state) > 0)
+            counts << InstalledView::tr("%1 %2").arg(check.count(state)).arg(fileStateName(state));
+    }
+    QStringList files;
+    for (const FileCheck& file : check.files)
+        files << InstalledView::tr("%1 (%2)").arg(file.path, fileStateName(file.state));
+    return InstalledView::tr("%1 is not as installed: %2. %3")
+        .arg(check.archive, counts.join(QStringLiteral(", ")), files.join(QStringLiteral("; ")));
+}
+
 } // namespace
 
 InstalledView::InstalledView(MainWindow& window, LibraryAccess& library, PlatformServices& services,
@@ -138,6 +155,7 @@ InstalledView::InstalledView(MainWindow& window, LibraryAccess& library, Platfor
     for (int column : {InstalledColumn, FilesColumn, ReplacedColumn, SizeColumn})
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     connect(m_ui.mUninstallButton, &QPushButton::clicked, this, &InstalledView::uninstallSelected);
+    connect(m_ui.mVerifyButton, &QPushButton::clicked, this, &InstalledView::verify);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &InstalledView::enableUninstall);
     connect(m_ui.mInstalledFilterField, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -157,6 +175,7 @@ void InstalledView::open(const QString& library) {
     m_ui.mInstalledFilterField->clear();
     m_ui.mInstalledProblemsField->clear();
     m_ui.mUninstallResultField->clear();
+    m_notAsInstalled.clear();
     enableUninstall();
     m_sheet->open();
     m_ui.mInstalledList->setFocus();
@@ -190,6 +209,7 @@ void InstalledView::showPackages(const std::vector<Manifest>& manifests) {
     m_packages.removeRows(0, m_packages.rowCount());
     for (const Manifest& manifest : manifests)
         addPackageRow(m_packages, manifest);
+    markUnverified();
     keepSelection(selected, first == rows.end() ? 0 : first->row());
 }
 
@@ -226,6 +246,59 @@ QStringList InstalledView::selectedArchives() const {
 
 void InstalledView::enableUninstall() {
     m_ui.mUninstallButton->setEnabled(!m_uninstalling && !selectedArchives().isEmpty());
+    m_ui.mVerifyButton->setEnabled(!m_uninstalling && !m_verifying && m_packages.rowCount() > 0);
+}
+
+// Checks every package's files against its record, off the main thread and
+// writing nothing.
+void InstalledView::verify() {
+    if (m_verifying || m_uninstalling)
+        return;
+    m_verifying = true;
+    enableUninstall();
+    m_ui.mUninstallResultField->setText(tr("Verifying every installed file…"));
+    m_library.verify(m_shown, [this, library = m_shown](LibraryAccess::Verification verification) {
+        m_verifying = false;
+        if (library == m_shown)
+            verified(verification);
+        enableUninstall();
+    });
+}
+
+void InstalledView::verified(const LibraryAccess::Verification& verification) {
+    m_notAsInstalled.clear();
+    QStringList lines;
+    if (!verification.problem.isEmpty())
+        lines << tr("The library cannot be read: %1").arg(verification.problem);
+    for (const PackageCheck& check : verification.report.packages) {
+        if (!check.asInstalled())
+            m_notAsInstalled.insert(check.archive, checkText(check));
+    }
+    for (const QString& problem : verification.report.problems)
+        lines << tr("Cannot be read: %1").arg(problem);
+    if (verification.problem.isEmpty() && m_notAsInstalled.isEmpty())
+        lines << tr("Every file of %n package(s) is as its install wrote it.", nullptr,
+                    int(verification.report.packages.size()));
+    for (const PackageCheck& check : verification.report.packages) {
+        if (!check.asInstalled())
+            lines << m_notAsInstalled.value(check.archive);
+    }
+    m_ui.mUninstallResultField->setText(lines.join(QLatin1Char('\n')));
+    markUnverified();
+}
+
+// A package the last verification found not as installed carries a warning
+// sign, and what was found in its tooltip and for screen readers.
+void InstalledView::markUnverified() {
+    const QIcon warning = m_sheet->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int row = 0; row < m_packages.rowCount(); ++row) {
+        QStandardItem* archive = m_packages.item(row, ArchiveColumn);
+        const QString found = m_notAsInstalled.value(archive->text());
+        archive->setIcon(found.isEmpty() ? QIcon() : warning);
+        archive->setToolTip(found);
+        archive->setData(found.isEmpty() ? QVariant() : QVariant(tr("not as installed")),
+                         Qt::AccessibleDescriptionRole);
+    }
 }
 
 void InstalledView::uninstallSelected() {

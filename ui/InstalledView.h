@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -46,6 +47,9 @@ signals:
 
 private:
     void uninstallSelected();
+    void verify();
+    void verified(const LibraryAccess::Verification& verification);
+    void markUnverified();
     void uninstalled(const LibraryAccess::UninstallReport& report);
     void showPackages(const std::vector<Manifest>& manifests);
     QStringList selectedArchives() const;
@@ -62,6 +66,10 @@ private:
     QSortFilterProxyModel* m_view; // the order and the filter shown
     QString m_shown;               // the library the sheet shows
     bool m_uninstalling = false;
+    bool m_verifying = false;
+    // The packages the last verification found not as installed, with what
+    // it found.
+    QHash<QString, QString> m_notAsInstalled;
 };
 
 } // namespace packshelf

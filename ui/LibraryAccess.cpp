@@ -122,4 +122,29 @@ void LibraryAccess::uninstall(QString library, QStringList archives,
         std::move(done));
 }
 
+void LibraryAccess::verify(QString library, std::function<void(Verification)> done) {
+    run<Verification>(
+        [library = std::move(library), waiting = waitingReport()] {
+            Verification verification;
+            if (!verifyLibrary(library, {}, VerifyDepth::Quick, false, &verification.report,
+                               &verification.problem, waiting) &&
+                verification.problem.isEmpty())
+                verification.problem = library;
+            return verification;
+        },
+        std::move(done));
+}
+
+void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done) {
+    run<Undoing>(
+        [library = std::move(library), waiting = waitingReport()] {
+            Undoing undoing;
+            if (!undoLastInstall(library, &undoing.report, &undoing.problem, waiting) &&
+                undoing.problem.isEmpty())
+                undoing.problem = library;
+            return undoing;
+        },
+        std::move(done));
+}
+
 } // namespace packshelf

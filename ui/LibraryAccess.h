@@ -12,6 +12,8 @@
 #include "analysis/WorkerPool.h"
 #include "install/InstallJob.h"
 #include "install/InstallPreview.h"
+#include "install/InstallUndo.h"
+#include "install/LibraryVerify.h"
 #include "install/Manifest.h"
 #include "install/PackageRemoval.h"
 
@@ -52,6 +54,18 @@ public:
         QStringList problems;
     };
 
+    // What verifying every package found, or why the library could not be
+    // read.
+    struct Verification {
+        QString problem;
+        VerifyReport report;
+    };
+    // What taking back the last install run did, or why it could not.
+    struct Undoing {
+        QString problem;
+        UndoReport report;
+    };
+
     struct UninstallReport {
         QString problem; // the library could not be opened
         std::vector<Removal> removals;
@@ -67,6 +81,11 @@ public:
     // Uninstalls the packages of `archives`, in that order.
     void uninstall(QString library, QStringList archives,
                    std::function<void(UninstallReport)> done);
+
+    // Checks every file of every package against its record.
+    void verify(QString library, std::function<void(Verification)> done);
+    // Takes the packages of the last install run out, latest first.
+    void undoLastRun(QString library, std::function<void(Undoing)> done);
 
     // Jobs handed in whose results have not reached the main thread yet.
     bool busy() const { return m_pending > 0; }

@@ -55,6 +55,7 @@ WindowOutlets outletsOf(MainWindow& window) {
     outlets.mSummaryHeadline = summary.mSummaryHeadline;
     outlets.mSummaryDetails = summary.mSummaryDetails;
     outlets.mOpenLibraryButton = summary.mOpenLibraryButton;
+    outlets.mUndoInstallButton = summary.mUndoInstallButton;
     return outlets;
 }
 

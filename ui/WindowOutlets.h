@@ -73,6 +73,7 @@ struct WindowOutlets {
     QLabel* mSummaryHeadline = nullptr;
     QTextBrowser* mSummaryDetails = nullptr;
     QPushButton* mOpenLibraryButton = nullptr;
+    QPushButton* mUndoInstallButton = nullptr;
 };
 
 // The outlets of `window`.

@@ -249,6 +249,14 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Check every file of every package against what its install wrote, and mark the packages that are no longer as installed</source>
+        <translation>Jede Datei jedes Pakets mit dem vergleichen, was seine Installation geschrieben hat, und die Pakete markieren, die nicht mehr wie installiert sind</translation>
+    </message>
+    <message>
+        <source>&amp;Verify</source>
+        <translation>&amp;Prüfen</translation>
+    </message>
 </context>
 <context>
     <name>ItemDescription</name>
@@ -666,6 +674,14 @@ und aus:%3/%4</translation>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Take this install back: its packages are uninstalled, latest first (Ctrl+Z)</source>
+        <translation>Diese Installation zurücknehmen: Ihre Pakete werden deinstalliert, das neueste zuerst (Strg+Z)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo Install…</source>
+        <translation>Installation &amp;zurücknehmen…</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::AppDelegate</name>
@@ -885,6 +901,45 @@ und aus:%3/%4</translation>
         <source>Cancelling: the archive being installed is rolled back…</source>
         <translation>Abbruch: Das gerade installierte Archiv wird zurückgenommen…</translation>
     </message>
+    <message>
+        <source>Undo Install</source>
+        <translation>Installation zurücknehmen</translation>
+    </message>
+    <message>
+        <source>Take back the last install into %1? Its packages are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
+        <translation>Die letzte Installation in %1 zurücknehmen? Ihre Pakete werden deinstalliert, das neueste zuerst: Die von ihnen ersetzten Dateien werden zurückgelegt, und eine seit der Installation geänderte Datei bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>Taking back the last install…</source>
+        <translation>Die letzte Installation wird zurückgenommen…</translation>
+    </message>
+    <message>
+        <source>The library cannot be changed: %1</source>
+        <translation>Die Bibliothek kann nicht geändert werden: %1</translation>
+    </message>
+    <message>
+        <source>There is no install to take back.</source>
+        <translation>Es gibt keine Installation, die zurückgenommen werden kann.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n package(s) uninstalled, latest first.</source>
+        <translation>
+            <numerusform>%n Paket deinstalliert.</numerusform>
+            <numerusform>%n Pakete deinstalliert, das neueste zuerst.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2 removed, %3 put back, %4 kept because it changed since.</source>
+        <translation>%1: %2 entfernt, %3 zurückgelegt, %4 behalten, weil seither geändert.</translation>
+    </message>
+    <message>
+        <source>Not done: %1</source>
+        <translation>Nicht erledigt: %1</translation>
+    </message>
+    <message>
+        <source>Cannot be read: %1</source>
+        <translation>Nicht lesbar: %1</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::InstalledView</name>
@@ -990,6 +1045,37 @@ und aus:%3/%4</translation>
     <message>
         <source>The library cannot be changed: %1</source>
         <translation>Die Bibliothek kann nicht geändert werden: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 is not as installed: %2. %3</source>
+        <translation>%1 ist nicht mehr wie installiert: %2. %3</translation>
+    </message>
+    <message>
+        <source>Verifying every installed file…</source>
+        <translation>Jede installierte Datei wird geprüft…</translation>
+    </message>
+    <message>
+        <source>Cannot be read: %1</source>
+        <translation>Nicht lesbar: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Every file of %n package(s) is as its install wrote it.</source>
+        <translation>
+            <numerusform>Jede Datei des Pakets ist so, wie seine Installation sie geschrieben hat.</numerusform>
+            <numerusform>Jede Datei der %n Pakete ist so, wie ihre Installation sie geschrieben hat.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>not as installed</source>
+        <translation>nicht wie installiert</translation>
     </message>
 </context>
 <context>

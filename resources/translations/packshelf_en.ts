@@ -249,6 +249,14 @@
         <source>Shows only the packages whose archive name holds the text</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Check every file of every package against what its install wrote, and mark the packages that are no longer as installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Verify</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ItemDescription</name>
@@ -665,6 +673,14 @@ and from:%3/%4</source>
         <source>Close</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Take this install back: its packages are uninstalled, latest first (Ctrl+Z)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Undo Install…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::AppDelegate</name>
@@ -820,14 +836,14 @@ and from:%3/%4</source>
     </message>
     <message numerus="yes">
         <source>Copying %n archive(s) into the source folder…</source>
-        <translation type="unfinished">
+        <translation>
             <numerusform>Copying %n archive into the source folder…</numerusform>
             <numerusform>Copying %n archives into the source folder…</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Copied %n archive(s) into the source folder.</source>
-        <translation type="unfinished">
+        <translation>
             <numerusform>Copied %n archive into the source folder.</numerusform>
             <numerusform>Copied %n archives into the source folder.</numerusform>
         </translation>
@@ -882,6 +898,45 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Cancelling: the archive being installed is rolled back…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take back the last install into %1? Its packages are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Taking back the last install…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The library cannot be changed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no install to take back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n package(s) uninstalled, latest first.</source>
+        <translation>
+            <numerusform>%n package uninstalled.</numerusform>
+            <numerusform>%n packages uninstalled, latest first.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2 removed, %3 put back, %4 kept because it changed since.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not done: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be read: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -988,6 +1043,37 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not as installed: %2. %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verifying every installed file…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Every file of %n package(s) is as its install wrote it.</source>
+        <translation>
+            <numerusform>Every file of the package is as its install wrote it.</numerusform>
+            <numerusform>Every file of %n packages is as its install wrote it.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>not as installed</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

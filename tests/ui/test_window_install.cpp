@@ -264,3 +264,51 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "edited by the user");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !verdictTip(0).contains("Installed"); }));
 }
+
+// After an install, Verify in the installed view marks the package whose
+// file the user changed and names the file; Undo Install takes the run back
+// (the changed file is kept), and its archives come back into the list.
+TEST(WindowInstall, VerifyMarksChangesAndUndoTakesTheInstallBack) {
+    WindowHarness window;
+    window.addArchive("A.zip", {"A/Runtime/a.txt", "A/Runtime/shared.txt"});
+    window.addArchive("B.zip", {"B/Runtime/b.txt"});
+    writeFile(window.library() + "/Runtime/shared.txt", "original");
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    AppDelegate& app = window.app();
+    click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
+    ASSERT_TRUE(waitForInstall(app));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.window().summarySheet()->isVisible(); }));
+    writeFile(window.library() + "/Runtime/a.txt", "the user's own");
+
+    window.window().findChild<QAction*>("mInstalledItem")->trigger();
+    auto* verify = control<QPushButton>(window, "mVerifyButton");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return verify->isEnabled(); }));
+    click(verify);
+    auto* result = control<QLabel>(window, "mUninstallResultField");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result->text().contains("not as installed"); }));
+    EXPECT_EQ(result->text(), "A.zip is not as installed: 1 changed. Runtime/a.txt (changed)");
+    const QAbstractItemModel* packages = control<QTreeView>(window, "mInstalledList")->model();
+    QStringList marked;
+    for (int row = 0; row < packages->rowCount(); ++row) {
+        const QModelIndex archive = packages->index(row, 0);
+        if (!archive.data(Qt::ToolTipRole).toString().isEmpty())
+            marked << archive.data().toString();
+    }
+    EXPECT_EQ(marked, QStringList{"A.zip"});
+    window.window().installedSheet()->reject();
+
+    click(control<QPushButton>(window, "mUndoInstallButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.mItemsArray().size() == 2 && window.isIdle(); }));
+    EXPECT_EQ(control<QLabel>(window, "mSummaryHeadline")->text(),
+              "2 packages uninstalled, latest first.");
+    QStringList left = listRecursive(window.library());
+    left.erase(std::remove_if(left.begin(), left.end(),
+                              [](const QString& path) { return path.startsWith(".packshelf"); }),
+               left.end());
+    EXPECT_EQ(left, QStringList({"Runtime/", "Runtime/a.txt", "Runtime/shared.txt"}));
+    EXPECT_EQ(readFile(window.library() + "/Runtime/shared.txt"), "original");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "the user's own");
+}
