@@ -893,7 +893,8 @@ void AppDelegate::showInstalledPackages() {
         openConfigSheet();
         return;
     }
-    m_librarySide.openInstalledView(*m_own.mDestPath);
+    m_librarySide.openInstalledView(*m_own.mDestPath, sourcePath(),
+                                    m_own.mWorkPath.value_or(QString()));
     readLibrary();
 }
 

@@ -3,6 +3,8 @@
 #include <QStyle>
 
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
@@ -156,6 +158,7 @@ InstalledView::InstalledView(MainWindow& window, LibraryAccess& library, Platfor
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     connect(m_ui.mUninstallButton, &QPushButton::clicked, this, &InstalledView::uninstallSelected);
     connect(m_ui.mVerifyButton, &QPushButton::clicked, this, &InstalledView::verify);
+    connect(m_ui.mRepairButton, &QPushButton::clicked, this, &InstalledView::repairSelected);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &InstalledView::enableUninstall);
     connect(m_ui.mInstalledFilterField, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -246,7 +249,67 @@ QStringList InstalledView::selectedArchives() const {
 
 void InstalledView::enableUninstall() {
     m_ui.mUninstallButton->setEnabled(!m_uninstalling && !selectedArchives().isEmpty());
-    m_ui.mVerifyButton->setEnabled(!m_uninstalling && !m_verifying && m_packages.rowCount() > 0);
+    const bool busy = m_uninstalling || m_verifying || m_repairing;
+    m_ui.mVerifyButton->setEnabled(!busy && m_packages.rowCount() > 0);
+    const QStringList selected = selectedArchives();
+    m_ui.mRepairButton->setEnabled(!busy && !selected.isEmpty() && archivesAtHand(selected));
+}
+
+void InstalledView::setFolders(const QString& source, const QString& work) {
+    m_source = source;
+    m_work = work;
+}
+
+// Repair takes a package's files from its archive in the source folder.
+bool InstalledView::archivesAtHand(const QStringList& archives) const {
+    if (m_source.isEmpty())
+        return false;
+    const QDir source(m_source);
+    return std::all_of(archives.begin(), archives.end(), [&](const QString& archive) {
+        return QFileInfo(source.filePath(archive)).isFile();
+    });
+}
+
+void InstalledView::repairSelected() {
+    const QStringList archives = selectedArchives();
+    if (archives.isEmpty() || m_repairing || m_uninstalling || !archivesAtHand(archives))
+        return;
+    const QString question =
+        tr("Repair %n package(s): %1? Their changed and missing files are written again from "
+           "their archives; a version of yours is first kept in the library's records folder.",
+           nullptr, int(archives.size()))
+            .arg(archives.join(QStringLiteral(", ")));
+    if (!m_services.confirm(m_sheet, tr("Repair"), question))
+        return;
+    m_repairing = true;
+    enableUninstall();
+    m_ui.mUninstallResultField->setText(tr("Repairing…"));
+    m_library.repair(m_shown, archives, m_source, m_work,
+                     [this](LibraryAccess::Repairing repairing) { repaired(repairing); });
+}
+
+void InstalledView::repaired(const LibraryAccess::Repairing& repairing) {
+    m_repairing = false;
+    QStringList lines;
+    if (!repairing.problem.isEmpty())
+        lines << tr("The library cannot be changed: %1").arg(repairing.problem);
+    for (const RepairOutcome& outcome : repairing.report.packages) {
+        if (!outcome.problem.isEmpty()) {
+            lines << tr("%1 not repaired: %2").arg(outcome.archive, outcome.problem);
+            continue;
+        }
+        lines
+            << tr("%1: %n file(s) written again.", nullptr, outcome.rewritten).arg(outcome.archive);
+        for (qsizetype i = 0; i < outcome.keptFrom.size(); ++i)
+            lines << tr("Your version of %1 is kept as %2")
+                         .arg(outcome.keptFrom[i], outcome.keptAs.value(i));
+        if (outcome.repaired())
+            m_notAsInstalled.remove(outcome.archive);
+    }
+    m_ui.mUninstallResultField->setText(lines.join(QLatin1Char('\n')));
+    markUnverified();
+    enableUninstall();
+    emit libraryChanged();
 }
 
 // Checks every package's files against its record, off the main thread and

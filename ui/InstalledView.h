@@ -36,6 +36,9 @@ public:
 
     // Opens the sheet on `library`; the packages appear with show().
     void open(const QString& library);
+    // The source and work folders Repair takes the archives from and works
+    // in.
+    void setFolders(const QString& source, const QString& work);
     // The library as just read; ignored while the sheet is closed or shows
     // another library.
     void show(const LibraryAccess::Snapshot& snapshot);
@@ -50,6 +53,9 @@ private:
     void verify();
     void verified(const LibraryAccess::Verification& verification);
     void markUnverified();
+    void repairSelected();
+    void repaired(const LibraryAccess::Repairing& repairing);
+    bool archivesAtHand(const QStringList& archives) const;
     void uninstalled(const LibraryAccess::UninstallReport& report);
     void showPackages(const std::vector<Manifest>& manifests);
     QStringList selectedArchives() const;
@@ -67,6 +73,9 @@ private:
     QString m_shown;               // the library the sheet shows
     bool m_uninstalling = false;
     bool m_verifying = false;
+    bool m_repairing = false;
+    QString m_source;
+    QString m_work;
     // The packages the last verification found not as installed, with what
     // it found.
     QHash<QString, QString> m_notAsInstalled;

@@ -135,6 +135,22 @@ void LibraryAccess::verify(QString library, std::function<void(Verification)> do
         std::move(done));
 }
 
+void LibraryAccess::repair(QString library, QStringList archives, QString sourceDir,
+                           QString workDir, std::function<void(Repairing)> done) {
+    run<Repairing>(
+        [library = std::move(library), archives = std::move(archives),
+         sourceDir = std::move(sourceDir), workDir = std::move(workDir),
+         waiting = waitingReport()] {
+            Repairing repairing;
+            if (!repairPackages(library, archives, sourceDir, workDir, &repairing.report,
+                                &repairing.problem, waiting) &&
+                repairing.problem.isEmpty())
+                repairing.problem = library;
+            return repairing;
+        },
+        std::move(done));
+}
+
 void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done) {
     run<Undoing>(
         [library = std::move(library), waiting = waitingReport()] {

@@ -16,6 +16,7 @@
 #include "install/LibraryVerify.h"
 #include "install/Manifest.h"
 #include "install/PackageRemoval.h"
+#include "install/PackageRepair.h"
 
 namespace packshelf {
 
@@ -60,6 +61,11 @@ public:
         QString problem;
         VerifyReport report;
     };
+    // What repairing packages did, or why the library could not be changed.
+    struct Repairing {
+        QString problem;
+        RepairReport report;
+    };
     // What taking back the last install run did, or why it could not.
     struct Undoing {
         QString problem;
@@ -84,6 +90,10 @@ public:
 
     // Checks every file of every package against its record.
     void verify(QString library, std::function<void(Verification)> done);
+    // Writes the changed and missing files of the packages of `archives`
+    // again from their archives in `sourceDir`.
+    void repair(QString library, QStringList archives, QString sourceDir, QString workDir,
+                std::function<void(Repairing)> done);
     // Takes the packages of the last install run out, latest first.
     void undoLastRun(QString library, std::function<void(Undoing)> done);
 

@@ -28,7 +28,9 @@ void LibrarySide::read(Request request) {
         [this](LibraryAccess::Snapshot snapshot) { arrived(std::move(snapshot)); });
 }
 
-void LibrarySide::openInstalledView(const QString& library) {
+void LibrarySide::openInstalledView(const QString& library, const QString& source,
+                                    const QString& work) {
+    m_installedView.setFolders(source, work);
     m_installedView.open(library);
 }
 

@@ -39,7 +39,7 @@ public:
 
     void read(Request request);
     // Opens the installed packages' sheet on `library`; read() fills it.
-    void openInstalledView(const QString& library);
+    void openInstalledView(const QString& library, const QString& source, const QString& work);
 
 signals:
     // Which listed archives are installed changed.

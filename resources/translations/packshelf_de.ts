@@ -257,6 +257,14 @@
         <source>&amp;Verify</source>
         <translation>&amp;Prüfen</translation>
     </message>
+    <message>
+        <source>Write the changed and missing files of the selected packages again from their archives in the source folder; your versions are kept aside first</source>
+        <translation>Die geänderten und fehlenden Dateien der gewählten Pakete erneut aus ihren Archiven im Quellordner schreiben; Ihre Fassungen werden zuvor beiseitegelegt</translation>
+    </message>
+    <message>
+        <source>&amp;Repair…</source>
+        <translation>&amp;Reparieren…</translation>
+    </message>
 </context>
 <context>
     <name>ItemDescription</name>
@@ -1076,6 +1084,36 @@ und aus:%3/%4</translation>
     <message>
         <source>not as installed</source>
         <translation>nicht wie installiert</translation>
+    </message>
+    <message numerus="yes">
+        <source>Repair %n package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
+        <translation>
+            <numerusform>%n Paket reparieren: %1? Seine geänderten und fehlenden Dateien werden erneut aus dem Archiv geschrieben; Ihre Fassung wird zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
+            <numerusform>%n Pakete reparieren: %1? Ihre geänderten und fehlenden Dateien werden erneut aus den Archiven geschrieben; Ihre Fassungen werden zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation>Reparieren</translation>
+    </message>
+    <message>
+        <source>Repairing…</source>
+        <translation>Reparatur läuft…</translation>
+    </message>
+    <message>
+        <source>%1 not repaired: %2</source>
+        <translation>%1 nicht repariert: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n file(s) written again.</source>
+        <translation>
+            <numerusform>%1: %n Datei erneut geschrieben.</numerusform>
+            <numerusform>%1: %n Dateien erneut geschrieben.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Your version of %1 is kept as %2</source>
+        <translation>Ihre Fassung von %1 ist aufbewahrt als %2</translation>
     </message>
 </context>
 <context>

@@ -257,6 +257,14 @@
         <source>&amp;Verify</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Write the changed and missing files of the selected packages again from their archives in the source folder; your versions are kept aside first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Repair…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ItemDescription</name>
@@ -1074,6 +1082,36 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>not as installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Repair %n package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
+        <translation>
+            <numerusform>Repair %n package: %1? Its changed and missing files are written again from its archive; a version of yours is first kept in the library&apos;s records folder.</numerusform>
+            <numerusform>Repair %n packages: %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repairing…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not repaired: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n file(s) written again.</source>
+        <translation>
+            <numerusform>%1: %n file written again.</numerusform>
+            <numerusform>%1: %n files written again.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Your version of %1 is kept as %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -266,9 +266,10 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
 }
 
 // After an install, Verify in the installed view marks the package whose
-// file the user changed and names the file; Undo Install takes the run back
-// (the changed file is kept), and its archives come back into the list.
-TEST(WindowInstall, VerifyMarksChangesAndUndoTakesTheInstallBack) {
+// file the user changed and names the file; Repair writes it again from the
+// archive, keeping the user's version; Undo Install takes the run back, and
+// its archives come back into the list.
+TEST(WindowInstall, VerifyRepairAndUndoFromTheWindow) {
     WindowHarness window;
     window.addArchive("A.zip", {"A/Runtime/a.txt", "A/Runtime/shared.txt"});
     window.addArchive("B.zip", {"B/Runtime/b.txt"});
@@ -298,6 +299,21 @@ TEST(WindowInstall, VerifyMarksChangesAndUndoTakesTheInstallBack) {
             marked << archive.data().toString();
     }
     EXPECT_EQ(marked, QStringList{"A.zip"});
+
+    // Repair writes A's file again from its archive and keeps the user's.
+    auto* list = control<QTreeView>(window, "mInstalledList");
+    list->selectionModel()->select(packages->index(0, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (packages->index(0, 0).data().toString() != "A.zip")
+        list->selectionModel()->select(packages->index(1, 0), QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+    auto* repair = control<QPushButton>(window, "mRepairButton");
+    ASSERT_TRUE(repair->isEnabled());
+    click(repair);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result->text().contains("written again"); }));
+    EXPECT_TRUE(result->text().startsWith("A.zip: 1 file written again.\nYour version of "))
+        << result->text().toStdString();
+    EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "content of A/Runtime/a.txt");
     window.window().installedSheet()->reject();
 
     click(control<QPushButton>(window, "mUndoInstallButton"));
@@ -308,7 +324,6 @@ TEST(WindowInstall, VerifyMarksChangesAndUndoTakesTheInstallBack) {
     left.erase(std::remove_if(left.begin(), left.end(),
                               [](const QString& path) { return path.startsWith(".packshelf"); }),
                left.end());
-    EXPECT_EQ(left, QStringList({"Runtime/", "Runtime/a.txt", "Runtime/shared.txt"}));
+    EXPECT_EQ(left, QStringList({"Runtime/", "Runtime/shared.txt"}));
     EXPECT_EQ(readFile(window.library() + "/Runtime/shared.txt"), "original");
-    EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "the user's own");
 }
