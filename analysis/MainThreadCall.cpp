@@ -25,6 +25,11 @@ struct PendingCall {
 MainThreadCall::MainThreadCall(QObject* parent)
     : QObject(parent) {}
 
+MainThreadCall::~MainThreadCall() {
+    // Waits out a worker still returning from a send whose call has run.
+    std::lock_guard ended(m_sending);
+}
+
 void MainThreadCall::callAndWait(std::function<void()> function) {
     PendingCall call;
     call.waiting = true;
@@ -42,6 +47,7 @@ void MainThreadCall::post(std::function<void()> function) {
 }
 
 void MainThreadCall::send(quint64 pending) {
+    std::lock_guard sending(m_sending);
     const bool queued = QMetaObject::invokeMethod(this, "runPending", Qt::QueuedConnection,
                                                   Q_ARG(quint64, pending));
     if (!queued)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <functional>
+#include <mutex>
 
 namespace packshelf {
 
@@ -10,13 +11,16 @@ namespace packshelf {
 //
 // Qt carries only the address of the pending call across; the call itself
 // is published and completed through C++ atomics with release/acquire
-// order. That is the whole hand-over: no lock is taken, and
-// ThreadSanitizer can see both directions, which it cannot for Qt's own
-// blocking queued calls (its futex-based primitives are invisible to it).
+// order, so ThreadSanitizer can see both directions, which it cannot for
+// Qt's own blocking queued calls (its futex-based primitives are invisible
+// to it). Sending reads this object after the call is already queued; a
+// short lock around each send, taken once more when the object goes, puts
+// the end of every send before its destruction.
 class MainThreadCall : public QObject {
     Q_OBJECT
 public:
     explicit MainThreadCall(QObject* parent = nullptr);
+    ~MainThreadCall() override;
 
     // From a worker: runs `function` on this object's thread and returns
     // when it has returned. Must not be called on that thread itself.
@@ -28,6 +32,8 @@ public:
 private:
     Q_INVOKABLE void runPending(quint64 pending);
     void send(quint64 pending);
+
+    std::mutex m_sending;
 };
 
 } // namespace packshelf
