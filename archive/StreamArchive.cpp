@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include "archive/EntryName.h"
+#include "archive/RarHeaders.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -323,6 +324,8 @@ private:
     void readAll() {
         if (const std::optional<QString> split = splitProblem(m_input, m_format, &m_index.identity))
             return refuse(*split);
+        if (m_format == ArchiveFormat::Rar)
+            m_index.identity = rarHeadersIdentity(m_input);
         StreamReader::Source source{m_input};
         UniqueArchiveReader reader = openReader(source);
         if (!reader)
