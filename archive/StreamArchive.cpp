@@ -126,6 +126,11 @@ QString describeCoder(const QString& message) {
     return QStringLiteral("coder %1").arg(id);
 }
 
+bool isMissingCoder(const QString& message) {
+    return message.contains(QLatin1String("unsupported"), Qt::CaseInsensitive) ||
+           message.contains(QLatin1String("codec"), Qt::CaseInsensitive);
+}
+
 QString entryName(struct archive_entry* entry, QByteArray* raw) {
     const char* utf8 = archive_entry_pathname_utf8(entry);
     const char* local = archive_entry_pathname(entry);
@@ -254,18 +259,8 @@ EntryRead StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink,
         const int status = archive_read_data_block(m_reader.get(), &block, &size, &offset);
         if (status == ARCHIVE_EOF)
             break;
-        // A warning while reading data is a mismatch of the format's CRC.
-        if (status != ARCHIVE_OK) {
-            const QString message = libarchiveMessage(m_reader.get());
-            m_reader.reset();
-            if (message.contains(QLatin1String("CRC"), Qt::CaseInsensitive))
-                return {false, decodeProblem(EntryDecoder::Status::CrcError, entry.name)};
-            if (message.contains(QLatin1String("unsupported"), Qt::CaseInsensitive) ||
-                message.contains(QLatin1String("codec"), Qt::CaseInsensitive))
-                return {false, QStringLiteral("unsupported compression method %1 in %2")
-                                   .arg(describeCoder(message), entry.name)};
-            return {false, QStringLiteral("damaged data in %1 (%2)").arg(entry.name, message)};
-        }
+        if (status != ARCHIVE_OK)
+            return {false, dataProblem(entry)};
         if (quint64(offset) != produced || size > entry.uncompressedSize - produced) {
             m_reader.reset();
             return {false, decodeProblem(EntryDecoder::Status::TooLong, entry.name)};
@@ -284,6 +279,32 @@ EntryRead StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink,
     }
     *crc = quint32(running);
     return {true, QString()};
+}
+
+// Why decoding `entry` stopped, from what libarchive said; the reader is
+// closed, as libarchive cannot go on after it.
+QString StreamReader::dataProblem(const IndexEntry& entry) {
+    const QString message = libarchiveMessage(m_reader.get());
+    m_reader.reset();
+    // A warning while reading data is a mismatch of the format's CRC.
+    if (message.contains(QLatin1String("CRC"), Qt::CaseInsensitive))
+        return decodeProblem(EntryDecoder::Status::CrcError, entry.name);
+    if (isMissingCoder(message))
+        return QStringLiteral("unsupported compression method %1 in %2")
+            .arg(describeCoder(message), entry.name);
+    return QStringLiteral("damaged data in %1 (%2)").arg(entry.name, message);
+}
+
+std::optional<QString> StreamReader::missingMethod(const IndexEntry& entry) {
+    if (!reachHeader(entry).ok)
+        return std::nullopt;
+    const void* block = nullptr;
+    size_t size = 0;
+    la_int64_t offset = 0;
+    if (archive_read_data_block(m_reader.get(), &block, &size, &offset) >= ARCHIVE_WARN ||
+        !isMissingCoder(libarchiveMessage(m_reader.get())))
+        return std::nullopt;
+    return dataProblem(entry);
 }
 
 EntryRead StreamReader::read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
@@ -345,7 +366,25 @@ private:
                 return;
         }
         if (m_index.entries.empty() && m_index.refused.isEmpty())
-            refuse(QStringLiteral("the archive is empty"));
+            return refuse(QStringLiteral("the archive is empty"));
+        refuseMissingMethod();
+    }
+
+    // libarchive learns that it lacks a coder only when it decodes with it.
+    // One block of the first file with content is decoded, so that an
+    // archive written with such a method (archivers write most files, if
+    // not all, with one) is refused now rather than at its install, which
+    // still refuses a file of another method that it meets.
+    void refuseMissingMethod() {
+        const auto first = std::find_if(
+            m_index.entries.begin(), m_index.entries.end(), [](const IndexEntry& entry) {
+                return entry.kind == IndexEntry::Kind::File && entry.uncompressedSize > 0;
+            });
+        if (first == m_index.entries.end())
+            return;
+        StreamReader reader(m_input);
+        if (const std::optional<QString> missing = reader.missingMethod(*first))
+            refuse(*missing);
     }
 
     QString unreadable(struct archive* reader) const {

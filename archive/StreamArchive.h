@@ -3,6 +3,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
@@ -38,10 +39,16 @@ public:
     EntryRead read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
                    const std::atomic<bool>* cancel = nullptr);
 
+    // Decodes the first block of `entry`: why the archive cannot be decoded
+    // when libarchive lacks the entry's compression method, nothing when it
+    // has it (or the entry cannot be read for another reason).
+    std::optional<QString> missingMethod(const IndexEntry& entry);
+
     // What libarchive reads from: positioned reads of the input.
     struct Source;
 
 private:
+    QString dataProblem(const IndexEntry& entry);
     bool reopen(QString* problem);
     EntryRead reachHeader(const IndexEntry& entry);
     EntryRead copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
