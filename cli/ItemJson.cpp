@@ -1,6 +1,7 @@
 #include "cli/ItemJson.h"
 
 #include <QJsonDocument>
+#include <cstdio>
 
 #include "cli/FolderArguments.h"
 
@@ -70,6 +71,13 @@ QJsonValue shownValue(const QJsonValue& value) {
 QByteArray jsonLine(const QJsonObject& object) {
     const QJsonObject shown = textsNeedShowing() ? shownValue(object).toObject() : object;
     return QJsonDocument(shown).toJson(QJsonDocument::Compact) + '\n';
+}
+
+void printLine(const QJsonObject& object, bool flush) {
+    const QByteArray line = jsonLine(object);
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+    if (flush)
+        std::fflush(stdout);
 }
 
 namespace {

@@ -26,4 +26,8 @@ QByteArray jsonLine(const QJsonObject& object);
 // object's own output sorts them.
 QByteArray jsonLine(const QList<std::pair<const char*, QString>>& fields);
 
+// Writes the object as one line to standard output; `flush` hands it on at
+// once, for lines that follow work as it happens.
+void printLine(const QJsonObject& object, bool flush = true);
+
 } // namespace packshelf::cli

@@ -118,12 +118,6 @@ LibraryArguments parseLibraryArguments(const QStringList& arguments, const char*
     return parsed;
 }
 
-void printLine(const QJsonObject& object) {
-    const QByteArray line = jsonLine(object);
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    std::fflush(stdout);
-}
-
 // Opens the library's records, naming those that cannot be read; false
 // when the library cannot be opened for `access`.
 // Opens the library to Change, to Read, or (no access) to list it.
@@ -169,8 +163,10 @@ int runInstalled(const QStringList& arguments) {
                    {QStringLiteral("INSTALLED"), manifest.installed},
                    {QStringLiteral("FILES"), files},
                    {QStringLiteral("REPLACED"), replaced},
-                   {QStringLiteral("SHA256"), manifest.sha256}});
+                   {QStringLiteral("SHA256"), manifest.sha256}},
+                  false);
     }
+    std::fflush(stdout);
     return ExitOk;
 }
 

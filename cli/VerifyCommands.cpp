@@ -89,12 +89,6 @@ const char* const UndoHelp =
     "kept, there is nothing to undo or the library needs attention; 2 for a\n"
     "usage error or a DEST that is not a folder.\n";
 
-void printLine(const QJsonObject& object) {
-    const QByteArray line = jsonLine(object);
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
-    std::fflush(stdout);
-}
-
 void printAll(const QStringList& lines) {
     for (const QString& line : lines)
         printError(line);
@@ -140,7 +134,8 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
             }
             printLine({{QStringLiteral("ARCHIVE"), check.archive},
                        {QStringLiteral("PATH"), path},
-                       {QStringLiteral("STATE"), fileStateName(file.state)}});
+                       {QStringLiteral("STATE"), fileStateName(file.state)}},
+                      false);
         }
         if (!style.json) {
             table.row({check.archive,
@@ -156,7 +151,8 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
                    {QStringLiteral("CHANGED"), check.count(State::Changed)},
                    {QStringLiteral("MISSING"), check.count(State::Missing)},
                    {QStringLiteral("NOT_A_FILE"), check.count(State::NotAFile)},
-                   {QStringLiteral("UNREADABLE"), check.count(State::Unreadable)}});
+                   {QStringLiteral("UNREADABLE"), check.count(State::Unreadable)}},
+                  false);
     }
     for (const QString& relative : report.foreign) {
         const QString path = library + QLatin1Char('/') + relative;
@@ -164,8 +160,10 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
             table.row({QString(), QStringLiteral("foreign"), QString(), path},
                       TableOutput::Tone::Attention);
         else
-            printLine({{QStringLiteral("PATH"), path}, {QStringLiteral("STATE"), "foreign"}});
+            printLine({{QStringLiteral("PATH"), path}, {QStringLiteral("STATE"), "foreign"}},
+                      false);
     }
+    std::fflush(stdout);
 }
 
 } // namespace

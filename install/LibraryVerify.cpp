@@ -38,19 +38,68 @@ LatestWriters latestWriters(const std::vector<Manifest>& manifests) {
     return writers;
 }
 
+// A root's descriptor and those of the folders right below it that many
+// packages share (each package enters them otherwise), opened once before
+// the packages are checked side by side, and only read from then on.
+struct OpenedRoot {
+    handles::UniqueFd fd;
+    std::map<QString, handles::UniqueFd> shared;
+};
+
+// At most this many shared folders are held open per root.
+constexpr std::size_t MaxSharedFolders = 64;
+
+QString firstFolderOf(const QString& path) {
+    const qsizetype slash = path.indexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+// Opens the folders below the root that more than one of `packages` writes
+// into, the most used first.
+void openSharedFolders(OpenedRoot& root, const std::vector<const Manifest*>& packages) {
+    QHash<QString, int> users;
+    for (const Manifest* package : packages) {
+        QSet<QString> used;
+        for (const Manifest::File& file : package->files) {
+            if (const QString first = firstFolderOf(file.path); !first.isEmpty())
+                used.insert(first);
+        }
+        for (const QString& first : used)
+            ++users[first];
+    }
+    std::vector<std::pair<int, QString>> ranked;
+    for (auto it = users.cbegin(); it != users.cend(); ++it) {
+        if (it.value() > 1)
+            ranked.emplace_back(-it.value(), it.key());
+    }
+    std::sort(ranked.begin(), ranked.end());
+    ranked.resize(std::min(ranked.size(), MaxSharedFolders));
+    for (const auto& [count, folder] : ranked) {
+        handles::UniqueFd fd(::openat(root.fd.get(), QFile::encodeName(folder).constData(),
+                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.valid())
+            root.shared.emplace(folder, std::move(fd));
+    }
+}
+
 // The folders of one package's files, each entered once (without
 // following a link, from the root's descriptor) however many files they
 // hold.
 class FolderCache {
 public:
-    explicit FolderCache(int rootFd)
-        : m_root(rootFd) {}
+    explicit FolderCache(const OpenedRoot& root)
+        : m_root(root.fd.get())
+        , m_shared(root.shared) {}
 
     // The folder's descriptor, or -1 with `error` set.
     int open(const QString& folder, int* error) {
         if (folder.isEmpty()) {
             *error = m_root < 0 ? ENOENT : 0;
             return m_root;
+        }
+        if (const auto shared = m_shared.find(folder); shared != m_shared.end()) {
+            *error = 0;
+            return shared->second.get();
         }
         if (const auto found = m_folders.find(folder); found != m_folders.end()) {
             *error = found->second.error;
@@ -76,6 +125,7 @@ private:
         int error = 0;
     };
     int m_root;
+    const std::map<QString, handles::UniqueFd>& m_shared;
     std::map<QString, Folder> m_folders;
 };
 
@@ -116,12 +166,13 @@ State checkFile(FolderCache& folders, const Manifest::File& file, VerifyDepth de
     return crc == file.crc ? State::AsInstalled : State::Changed;
 }
 
-PackageCheck checkPackage(const Manifest& package, int rootFd, const LatestWriters& writers,
-                          VerifyDepth depth, const std::atomic<bool>* cancel) {
+PackageCheck checkPackage(const Manifest& package, const OpenedRoot& root,
+                          const LatestWriters& writers, VerifyDepth depth,
+                          const std::atomic<bool>* cancel) {
     PackageCheck check;
     check.archive = package.archive;
     check.root = package.root;
-    FolderCache folders(rootFd);
+    FolderCache folders(root);
     const QHash<QString, qint64> latest = writers.value(package.root);
     for (const Manifest::File& file : package.files) {
         if (cancel && cancel->load(std::memory_order_relaxed))
@@ -216,16 +267,20 @@ std::vector<PackageCheck> verifyPackages(const std::vector<Manifest>& manifests,
                                          VerifyDepth depth, const std::atomic<bool>* cancel) {
     const LatestWriters writers = latestWriters(manifests);
     // Each root is opened once; the packages' folders are entered from it.
-    std::map<QString, handles::UniqueFd> roots;
-    for (const std::size_t package : packages) {
-        const QString& root = manifests[package].root;
-        if (!roots.count(root))
-            roots.emplace(root, openFolderBelow(root, QString(), false));
+    std::map<QString, std::vector<const Manifest*>> byRoot;
+    for (const std::size_t package : packages)
+        byRoot[manifests[package].root].push_back(&manifests[package]);
+    std::map<QString, OpenedRoot> roots;
+    for (const auto& [path, below] : byRoot) {
+        OpenedRoot& root = roots[path];
+        root.fd = openFolderBelow(path, QString(), false);
+        if (root.fd.valid())
+            openSharedFolders(root, below);
     }
     std::vector<PackageCheck> checks(packages.size());
     const auto checkOne = [&](std::size_t i) {
         const Manifest& package = manifests[packages[i]];
-        checks[i] = checkPackage(package, roots.at(package.root).get(), writers, depth, cancel);
+        checks[i] = checkPackage(package, roots.at(package.root), writers, depth, cancel);
     };
     // Reading content pays off side by side; a quick look at a few files
     // does not.
