@@ -16,9 +16,11 @@
 #include <zlib.h>
 
 #include "archive/FreeSpace.h"
+#include "install/FileHistory.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"
 #include "install/LibraryRecords.h"
+#include "install/StagingLog.h"
 
 namespace packshelf {
 
@@ -66,8 +68,6 @@ struct LibraryTransaction::Recorded {
 
 namespace {
 
-constexpr std::size_t DirectoryCacheSize = 256;
-
 QByteArray joined(const QByteArray& folder, const QByteArray& name) {
     return folder.isEmpty() ? name : folder + '/' + name;
 }
@@ -102,10 +102,8 @@ LibraryTransaction::~LibraryTransaction() {
     // as it is, for the journal the next run reads.
     if (!m_committed && !m_leftForRecovery)
         rollback();
-    if (m_stagingLog.valid() && !m_leftForRecovery) {
-        m_stagingLog.reset();
-        const UniqueFd records = m_memory->records->openFolder(false);
-        ::unlinkat(records.get(), m_stagingLogName.constData(), 0);
+    if (m_stagingLog && m_stagingLog->isOpen() && !m_leftForRecovery) {
+        m_stagingLog->remove();
         // A records folder made for nothing goes again.
         if (!m_committed) {
             const UniqueFd library =
@@ -136,69 +134,13 @@ QByteArray LibraryTransaction::newStagingName() {
     return stagingName();
 }
 
-// The descriptor of an existing folder below the root, reached one name at
-// a time without following a link.
-int LibraryTransaction::directory(const QByteArray& path) {
-    if (path.isEmpty())
-        return m_root.get();
-    if (const auto found = m_directories.find(path); found != m_directories.end())
-        return found->second.get();
-    const int parent = directory(parentOf(path));
-    if (parent < 0)
-        return -1;
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-    UniqueFd fd(
-        ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.valid())
-        return -1;
-    if (m_directories.size() >= DirectoryCacheSize)
-        m_directories.erase(
-            m_directories.begin()); // parents stay below the root: reopened if needed
-    const int result = fd.get();
-    m_directories.emplace(path, std::move(fd));
-    return result;
-}
-
 // Removes what ended installs staged in the folder: with the library's
 // memory, the library is locked and every staged name is a leftover;
 // without it, only those of ended processes are.
 void LibraryTransaction::sweep(const QByteArray& path) {
-    if (m_dryRun || m_swept.contains(path))
-        return;
-    m_swept.insert(path);
-    const int fd = directory(path);
-    if (fd < 0)
-        return;
-    for (const DirEntry& entry : entriesOf(fd)) {
-        const pid_t writer = writerOf(entry.name);
-        if (writer == 0 ||
-            (!(m_memory && m_plan.root == m_memory->records->library()) && !hasEnded(writer)))
-            continue;
-        if (entry.folder)
-            removeTree(fd, entry.name);
-        else
-            ::unlinkat(fd, entry.name.constData(), 0);
-        ++m_leftoversRemoved;
-    }
-}
-
-// The names of an existing folder by their case-folded form ("/" after a
-// folder's), for matching without regard to letter case.
-const QHash<QString, QList<QByteArray>>& LibraryTransaction::listing(const QByteArray& path) {
-    const auto found = m_listings.constFind(path);
-    if (found != m_listings.constEnd())
-        return *found;
-    QHash<QString, QList<QByteArray>> names;
-    const int fd = directory(path);
-    if (fd >= 0) {
-        for (const DirEntry& entry : entriesOf(fd)) {
-            QString key = QFile::decodeName(entry.name).toCaseFolded();
-            if (entry.folder)
-                key += QLatin1Char('/');
-            names[key].append(entry.name);
-        }
-    }
-    return *m_listings.insert(path, std::move(names));
+    if (!m_dryRun)
+        m_leftoversRemoved +=
+            m_disk.sweep(path, m_memory && m_plan.root == m_memory->records->library());
 }
 
 LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& target) {
@@ -220,7 +162,7 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         folder.finalPath = joined(parent->finalPath, name);
         return &m_folders.emplace(target, folder).first->second;
     }
-    const int parentFd = directory(parent->path);
+    const int parentFd = m_disk.directory(parent->path);
     struct stat st;
     QByteArray actual = name;
     if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -236,11 +178,12 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         // A folder of the same name in another letter case takes the files;
         // a file of that name stands in the way, as it would in any case.
         const QString folded = QFile::decodeName(name).toCaseFolded();
-        const QList<QByteArray> matches = listing(parent->path).value(folded + QLatin1Char('/'));
+        const QList<QByteArray> matches =
+            m_disk.listing(parent->path).value(folded + QLatin1Char('/'));
         if (!matches.isEmpty()) {
             actual = matches.first();
             folder.exists = true;
-        } else if (listing(parent->path).contains(folded)) {
+        } else if (m_disk.listing(parent->path).contains(folded)) {
             fail(target, obstacle(S_IFREG));
             return nullptr;
         }
@@ -275,17 +218,17 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     int dirFd = -1;
     struct stat st {};
     if (folder->exists) {
-        dirFd = directory(folder->path);
+        dirFd = m_disk.directory(folder->path);
         found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         if (!found && errno != ENOENT)
             return fail(file.target, systemReason(errno));
         if (!found) {
             const QString folded = QFile::decodeName(recorded.name).toCaseFolded();
-            const QList<QByteArray> matches = listing(folder->path).value(folded);
+            const QList<QByteArray> matches = m_disk.listing(folder->path).value(folded);
             if (!matches.isEmpty()) {
                 recorded.name = matches.first();
                 found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-            } else if (listing(folder->path).contains(folded + QLatin1Char('/'))) {
+            } else if (m_disk.listing(folder->path).contains(folded + QLatin1Char('/'))) {
                 return fail(file.target, obstacle(S_IFDIR));
             }
         }
@@ -298,7 +241,7 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     std::optional<std::optional<quint32>> crc;
     const auto currentCrc = [&] {
         if (!crc)
-            crc = crcOfLibraryFile(dirFd, recorded.name, st, recorded.file.path);
+            crc = m_history.crcOf(dirFd, recorded.name, st, recorded.file.path);
         return *crc;
     };
     // A 7z or RAR entry's CRC-32 is decoded only for a library file of its
@@ -315,10 +258,8 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
                            : found ? Manifest::File::Action::Replaced
                                    : Manifest::File::Action::New;
     recorded.backUp = found && !same;
-    if (found)
-        applyHistory(recorded, currentCrc);
-    else
-        applyHistory(recorded, nullptr);
+    m_history.apply(recorded.file, recorded.backUp, recorded.owner,
+                    found ? std::function<std::optional<quint32>()>(currentCrc) : nullptr);
     if (!same && folder->exists &&
         !canWriteIn(folder->path, slash < 0 ? QString() : file.target.left(slash)))
         return false;
@@ -346,71 +287,13 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
     return true;
 }
 
-// Where the file's history comes from: the earlier version of this package
-// when the file is still as that version wrote it, else the package the
-// library's file last came from.
-// `currentCrc` gives the library file's CRC-32 (nothing when it cannot be
-// read); null when there is no file.
-void LibraryTransaction::applyHistory(Recorded& recorded,
-                                      const std::function<std::optional<quint32>()>& currentCrc) {
-    if (!m_memory)
-        return;
-    const bool found = bool(currentCrc);
-    Manifest::File& file = recorded.file;
-    const Manifest::File* earlier = m_previousFiles.value(file.path);
-    // Still as the earlier version wrote it?
-    const bool asEarlier = earlier && found && currentCrc() == earlier->crc;
-    if (earlier && earlier->written() && asEarlier) {
-        file.action = earlier->action;
-        file.backup = earlier->backup;
-        file.previousOwner = earlier->previousOwner;
-        recorded.backUp = false;
-        return;
-    }
-    if (earlier && !earlier->written()) {
-        recorded.owner = earlier->previousOwner;
-    } else if (found) {
-        // The file is a package's only while it is as that package wrote it;
-        // a version the user changed is the user's, and so is its backup.
-        const LibraryFile* known = knownFile(file.path);
-        if (known && currentCrc() == known->crc)
-            recorded.owner = known->owner;
-    }
-    if (file.action != Manifest::File::Action::New)
-        file.previousOwner = recorded.owner;
-    if (recorded.backUp)
-        file.backup = file.path;
-}
-
-// A file still of the size and time the records give has the CRC-32 they
-// give (the same trust an uninstall puts in it); any other is read.
-std::optional<quint32> LibraryTransaction::crcOfLibraryFile(int dirFd, const QByteArray& name,
-                                                            const struct ::stat& st,
-                                                            const QString& path) {
-    const LibraryFile* known = knownFile(path);
-    if (known && known->size == quint64(st.st_size) && known->modified == st.st_mtim.tv_sec)
-        return known->crc;
-    if (st.st_size == 0)
-        return 0;
-    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    quint32 crc = 0;
-    // A file that cannot be read is like no other: it is written anew.
-    if (!fd.valid() || !crcOfFile(fd.get(), quint64(st.st_size), &crc))
-        return std::nullopt;
-    return crc;
-}
-
 // An existing folder something is written into must take it: found while
 // planning, so that a preview says what the install would meet.
 bool LibraryTransaction::canWriteIn(const QByteArray& folder, const QString& target) {
-    if (m_writable.contains(folder))
-        return true;
-    const int fd = directory(folder);
-    if (fd < 0 || ::faccessat(fd, ".", W_OK, AT_EACCESS) != 0)
+    if (const int error = m_disk.writeError(folder); error != 0)
         return fail(
             target,
-            QStringLiteral("the folder cannot be written to (%1)").arg(systemReason(errno)));
-    m_writable.insert(folder);
+            QStringLiteral("the folder cannot be written to (%1)").arg(systemReason(error)));
     return true;
 }
 
@@ -423,7 +306,7 @@ bool LibraryTransaction::makeFolder(const QString& target) {
     const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
     if (!makeFolder(slash < 0 ? QString() : target.left(slash)))
         return false;
-    const int parent = directory(parentOf(folder->path));
+    const int parent = m_disk.directory(parentOf(folder->path));
     const QByteArray name = folder->path.mid(folder->path.lastIndexOf('/') + 1);
     if (folder->stagedAt >= 0)
         noteStagingIn(parentOf(folder->path));
@@ -435,33 +318,15 @@ bool LibraryTransaction::makeFolder(const QString& target) {
     return true;
 }
 
-// Writes down, in the records folder, each library folder something is
-// staged in, so that a later run can clear what a killed one left there.
+// Writes down each library folder something is staged in, so that a later
+// run can clear what a killed one left there.
 void LibraryTransaction::noteStagingIn(const QByteArray& folder) {
-    if (!m_memory || m_noted.contains(folder))
-        return;
-    m_noted.insert(folder);
-    if (!m_stagingLog.valid()) {
-        const UniqueFd records = m_memory->records->openFolder(true);
-        const QByteArray name = stagingName() + LibraryRecords::StagingLogSuffix;
-        m_stagingLog.reset(::openat(records.get(), name.constData(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
-                                    0644));
-        m_stagingLogName = name;
-        const QString destination = destinationPath();
-        if (!destination.isEmpty()) {
-            const QByteArray line = "destination " + QFile::encodeName(destination) + '\n';
-            writeAll(m_stagingLog.get(), line.constData(), std::size_t(line.size()));
-        }
-    }
-    // Relative to the library (or the destination): the log stays right
-    // when the library is moved.
-    const QByteArray line = folder + '\n';
-    writeAll(m_stagingLog.get(), line.constData(), std::size_t(line.size()));
+    if (m_stagingLog)
+        m_stagingLog->note(folder);
 }
 
 bool LibraryTransaction::writeFile(const FileWrite& write) {
-    const int dirFd = directory(write.folder);
+    const int dirFd = m_disk.directory(write.folder);
     if (!write.staging.isEmpty())
         noteStagingIn(write.folder);
     const QByteArray name = write.staging.isEmpty() ? write.name : write.staging;
@@ -493,53 +358,15 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     return true;
 }
 
-void LibraryTransaction::addFiles(LibraryFiles& files, const Manifest& manifest) {
-    QHash<QString, LibraryFile>& below = files[manifest.root];
-    for (const Manifest::File& file : manifest.files)
-        below.insert(file.path, {manifest.archive, file.size, file.crc, file.modified});
-}
-
-LibraryTransaction::LibraryFiles
-LibraryTransaction::filesOf(const std::vector<Manifest>& manifests) {
-    LibraryFiles files;
-    QHash<QString, qsizetype> counts;
-    for (const Manifest& manifest : manifests)
-        counts[manifest.root] += qsizetype(manifest.files.size());
-    for (auto count = counts.cbegin(); count != counts.cend(); ++count)
-        files[count.key()].reserve(count.value());
-    for (const Manifest& manifest : manifests) // in install order: the later one wins
-        addFiles(files, manifest);
-    return files;
-}
-
-const LibraryTransaction::LibraryFile* LibraryTransaction::knownFile(const QString& path) const {
-    const auto below = m_files->constFind(m_plan.root);
-    if (below == m_files->constEnd())
-        return nullptr;
-    const auto found = below->constFind(path);
-    return found == below->constEnd() ? nullptr : &*found;
-}
-
 void LibraryTransaction::remember(Memory memory) {
-    if (memory.files) {
-        m_files = memory.files;
-    } else {
-        m_filesMade = filesOf(memory.others);
-        if (memory.previous)
-            addFiles(m_filesMade, *memory.previous);
-        m_files = &m_filesMade;
-    }
     m_memory = std::move(memory);
-    if (m_memory->previous) {
-        for (const Manifest::File& file : m_memory->previous->files)
-            m_previousFiles.insert(file.path, &file);
-    }
+    m_history = FileHistory(m_plan.root, m_memory->files, m_memory->others, m_memory->previous);
+    if (m_memory->records) // a preview's memory has none: it stages nothing
+        m_stagingLog.emplace(*m_memory->records, destinationPath());
 }
 
 bool LibraryTransaction::resolveAll() {
-    m_root.reset(
-        ::open(QFile::encodeName(m_plan.root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!m_root.valid()) {
+    if (!m_disk.open(m_plan.root)) {
         return fail(QString(), errno == ENOENT ? QStringLiteral("the folder does not exist")
                                                : systemReason(errno));
     }
@@ -638,12 +465,12 @@ bool LibraryTransaction::commit() {
         return commitThroughJournal();
     // A replaced file must not lose its content to a crash: the new content
     // is on disk before any name changes.
-    if (m_counts.replaced > 0 && syncFileSystem(m_root.get()) != 0)
+    if (m_counts.replaced > 0 && syncFileSystem(m_disk.root()) != 0)
         return fail(QString(), systemReason(errno));
     for (StagedFolder& staged : m_stagedFolders) {
         if (!staged.made)
             continue;
-        const int parent = directory(staged.parent);
+        const int parent = m_disk.directory(staged.parent);
         if (::renameat2(parent, staged.staging.constData(), parent, staged.final.constData(),
                         RENAME_NOREPLACE) != 0) {
             const int error = errno;
@@ -656,7 +483,7 @@ bool LibraryTransaction::commit() {
     for (FileWrite& write : m_writes) {
         if (!write.file || write.staging.isEmpty())
             continue;
-        const int dirFd = directory(write.folder);
+        const int dirFd = m_disk.directory(write.folder);
         if (::renameat(dirFd, write.staging.constData(), dirFd, write.name.constData()) != 0)
             return fail(write.file->target, systemReason(errno));
         write.staging.clear();
@@ -672,7 +499,7 @@ bool LibraryTransaction::nothingChanges() const {
         m_memory->previous->root != m_plan.root)
         return false;
     for (const Recorded& recorded : m_recorded) {
-        const Manifest::File* earlier = m_previousFiles.value(recorded.file.path);
+        const Manifest::File* earlier = m_history.earlier(recorded.file.path);
         if (recorded.write >= 0 || !earlier || earlier->action != recorded.file.action ||
             earlier->size != recorded.file.size || earlier->crc != recorded.file.crc)
             return false;
@@ -698,7 +525,7 @@ bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
                                   QLatin1String(LibraryRecordsFolder) + QLatin1Char('/') + folder,
                                   true)
                 : UniqueFd();
-        const int source = directory(recorded.folder);
+        const int source = m_disk.directory(recorded.folder);
         if (!target.valid())
             return fail(QString(), QStringLiteral("%1: %2").arg(m_memory->records->folder(),
                                                                 systemReason(errno)));
@@ -826,14 +653,14 @@ bool LibraryTransaction::commitThroughJournal() {
 }
 
 void LibraryTransaction::rollback() {
-    if (!m_root.valid())
+    if (!m_disk.isOpen())
         return;
     for (const FileWrite& write : m_writes) {
         if (write.written && !write.staging.isEmpty())
-            ::unlinkat(directory(write.folder), write.staging.constData(), 0);
+            ::unlinkat(m_disk.directory(write.folder), write.staging.constData(), 0);
     }
     for (auto staged = m_stagedFolders.rbegin(); staged != m_stagedFolders.rend(); ++staged) {
-        const int parent = directory(staged->parent);
+        const int parent = m_disk.directory(staged->parent);
         if (staged->placed)
             ::renameat(parent, staged->final.constData(), parent, staged->staging.constData());
         if (staged->made)

@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "archive/ZipHandles.h"
+#include "install/FileHistory.h"
 #include "install/InstallPlan.h"
+#include "install/LibraryFolders.h"
 #include "install/Manifest.h"
 #include "install/PackageRemoval.h"
+#include "install/StagingLog.h"
 
 namespace packshelf {
 
@@ -44,18 +47,9 @@ public:
         int same = 0;
     };
 
-    // A library file as the records last wrote it down.
-    struct LibraryFile {
-        QString owner; // the package it came from
-        quint64 size = 0;
-        quint32 crc = 0;
-        qint64 modified = 0;
-    };
-    // By the root they were installed into (the library, or an archive's
-    // own destination), then by path below it: the keys are the records'
-    // own paths, so that a library of hundreds of thousands of files is
-    // gathered without building a string for each.
-    using LibraryFiles = QHash<QString, QHash<QString, LibraryFile>>;
+    // A library file as the records last wrote it down, by root and path.
+    using LibraryFile = FileHistory::Known;
+    using LibraryFiles = FileHistory::Files;
 
     // What the library is to remember of the package. With it, a replaced
     // file is first hard-linked (or copied) into the package's backup
@@ -72,8 +66,12 @@ public:
     };
 
     // The files the records name, each as its latest record has it.
-    static LibraryFiles filesOf(const std::vector<Manifest>& manifests);
-    static void addFiles(LibraryFiles& files, const Manifest& manifest);
+    static LibraryFiles filesOf(const std::vector<Manifest>& manifests) {
+        return FileHistory::filesOf(manifests);
+    }
+    static void addFiles(LibraryFiles& files, const Manifest& manifest) {
+        FileHistory::addFiles(files, manifest);
+    }
 
     // One planned file as it would go into the library.
     struct Change {
@@ -135,21 +133,13 @@ private:
 
     bool fail(const QString& target, const QString& problem);
     bool resolveAll();
-    void applyHistory(Recorded& recorded,
-                      const std::function<std::optional<quint32>()>& currentCrc);
-    // What the records say of the file at `path` below the plan's root.
-    const LibraryFile* knownFile(const QString& path) const;
-    std::optional<quint32> crcOfLibraryFile(int dirFd, const QByteArray& name,
-                                            const struct ::stat& st, const QString& path);
     bool backUpReplacedFiles(const QByteArray& staging);
     void noteStagingIn(const QByteArray& folder);
     bool commitThroughJournal();
     QString destinationPath() const;
     bool nothingChanges() const;
     bool cancelled();
-    int directory(const QByteArray& path);
     void sweep(const QByteArray& path);
-    const QHash<QString, QList<QByteArray>>& listing(const QByteArray& path);
     Folder* resolveFolder(const QString& target);
     bool resolveFile(const PlannedFile& file);
     bool makeFolder(const QString& target);
@@ -162,26 +152,18 @@ private:
     const InstallPlan& m_plan;
     const ArchiveView& m_view;
     const std::atomic<bool>* m_cancel;
-    handles::UniqueFd m_root;
-    std::map<QByteArray, handles::UniqueFd> m_directories;
-    QHash<QByteArray, QHash<QString, QList<QByteArray>>> m_listings;
-    QSet<QByteArray> m_swept;
-    QSet<QByteArray> m_writable;         // existing folders found writable
+    LibraryFolders m_disk;               // the root and the folders that exist below it
     std::map<QString, Folder> m_folders; // nodes stay put while others are added
     std::vector<StagedFolder> m_stagedFolders;
     std::vector<FileWrite> m_writes;
     std::vector<Recorded> m_recorded;
     QHash<QByteArray, std::size_t> m_recordAt;
     std::optional<Memory> m_memory;
-    LibraryFiles m_filesMade; // when the memory brought none
-    const LibraryFiles* m_files = &m_filesMade;
-    QHash<QString, const Manifest::File*> m_previousFiles; // of the earlier version, by path
+    FileHistory m_history; // what the memory tells of the files met
     std::vector<Change> m_changes;
     RemovalOutcome m_removal;
     bool m_dryRun = false;
-    handles::UniqueFd m_stagingLog; // folders staged into, for a run that finds this one killed
-    QByteArray m_stagingLogName;
-    QSet<QByteArray> m_noted;
+    std::optional<StagingLog> m_stagingLog; // with the library's memory
     Counts m_counts;
     QString m_problem;
     QString m_failedPath;

@@ -1,0 +1,102 @@
+#include "install/LibraryFolders.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "install/LibraryFiles.h"
+
+namespace packshelf {
+
+using handles::UniqueFd;
+using namespace library;
+
+namespace {
+
+constexpr std::size_t DirectoryCacheSize = 256;
+
+QByteArray parentOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray() : path.left(slash);
+}
+
+} // namespace
+
+bool LibraryFolders::open(const QString& root) {
+    m_root.reset(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return m_root.valid();
+}
+
+int LibraryFolders::directory(const QByteArray& path) {
+    if (path.isEmpty())
+        return m_root.get();
+    if (const auto found = m_directories.find(path); found != m_directories.end())
+        return found->second.get();
+    const int parent = directory(parentOf(path));
+    if (parent < 0)
+        return -1;
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    UniqueFd fd(
+        ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return -1;
+    // Parents stay below the root: one dropped is opened again when needed.
+    if (m_directories.size() >= DirectoryCacheSize)
+        m_directories.erase(m_directories.begin());
+    const int result = fd.get();
+    m_directories.emplace(path, std::move(fd));
+    return result;
+}
+
+const QHash<QString, QList<QByteArray>>& LibraryFolders::listing(const QByteArray& path) {
+    const auto found = m_listings.constFind(path);
+    if (found != m_listings.constEnd())
+        return *found;
+    QHash<QString, QList<QByteArray>> names;
+    const int fd = directory(path);
+    if (fd >= 0) {
+        for (const DirEntry& entry : entriesOf(fd)) {
+            QString key = QFile::decodeName(entry.name).toCaseFolded();
+            if (entry.folder)
+                key += QLatin1Char('/');
+            names[key].append(entry.name);
+        }
+    }
+    return *m_listings.insert(path, std::move(names));
+}
+
+int LibraryFolders::writeError(const QByteArray& path) {
+    if (m_writable.contains(path))
+        return 0;
+    const int fd = directory(path);
+    if (fd < 0)
+        return errno;
+    if (::faccessat(fd, ".", W_OK, AT_EACCESS) != 0)
+        return errno;
+    m_writable.insert(path);
+    return 0;
+}
+
+int LibraryFolders::sweep(const QByteArray& path, bool allStagedAreLeftovers) {
+    if (m_swept.contains(path))
+        return 0;
+    m_swept.insert(path);
+    const int fd = directory(path);
+    if (fd < 0)
+        return 0;
+    int removed = 0;
+    for (const DirEntry& entry : entriesOf(fd)) {
+        const pid_t writer = writerOf(entry.name);
+        if (writer == 0 || (!allStagedAreLeftovers && !hasEnded(writer)))
+            continue;
+        if (entry.folder)
+            removeTree(fd, entry.name);
+        else
+            ::unlinkat(fd, entry.name.constData(), 0);
+        ++removed;
+    }
+    return removed;
+}
+
+} // namespace packshelf

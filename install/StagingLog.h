@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+
+#include "archive/ZipHandles.h"
+
+namespace packshelf {
+
+class LibraryRecords;
+
+// The list, in the library's records folder, of the folders an install
+// stages files in, written while it stages: a run that finds the install
+// killed clears what it left there. Paths are relative to the library (or
+// to the archive's own destination, which the list names first), so the
+// list stays right when the library is moved.
+class StagingLog {
+public:
+    StagingLog(LibraryRecords& records, QString destination);
+    ~StagingLog() = default;
+    StagingLog(const StagingLog&) = delete;
+    StagingLog& operator=(const StagingLog&) = delete;
+
+    // Notes the folder, once; the list is made at the first.
+    void note(const QByteArray& folder);
+    bool isOpen() const { return m_fd.valid(); }
+    // Takes the list away: the install ended, or was undone.
+    void remove();
+
+private:
+    LibraryRecords& m_records;
+    QString m_destination;
+    handles::UniqueFd m_fd;
+    QByteArray m_name;
+    QSet<QByteArray> m_noted;
+};
+
+} // namespace packshelf
