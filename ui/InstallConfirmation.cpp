@@ -35,14 +35,16 @@ bool InstallConfirmation::isOpen() const {
     return m_sheet->isVisible();
 }
 
-void InstallConfirmation::open(int archives, const QString& library, const QStringList& leftOut) {
+void InstallConfirmation::open(const QStringList& archives, const QString& library,
+                               const QStringList& leftOut) {
     m_ui.mConfirmHeadline->setText(
-        tr("Install %n archive(s) into %1?", nullptr, archives).arg(library));
+        tr("Install %n archive(s) into %1?", nullptr, int(archives.size())).arg(library));
+    m_ui.mConfirmArchivesField->setText(
+        tr("To install: %1").arg(archives.join(QStringLiteral(", "))));
     m_ui.mConfirmTotalsField->setText(tr("Comparing the archives with the library…"));
-    m_leftOut =
-        leftOut.isEmpty()
-            ? QString()
-            : tr("Left out, not ready to install: %1").arg(leftOut.join(QStringLiteral(", ")));
+    m_leftOut = leftOut.isEmpty()
+                    ? QString()
+                    : tr("Cannot be installed: %1").arg(leftOut.join(QStringLiteral(", ")));
     for (QLabel* field : {m_ui.mConfirmConflictsField, m_ui.mConfirmProblemsField}) {
         field->clear();
         field->hide();
@@ -60,6 +62,7 @@ void InstallConfirmation::open(int archives, const QString& library, const QStri
 
 void InstallConfirmation::show(const PreviewSummary& summary) {
     m_ui.mConfirmBusy->hide();
+    m_ui.mConfirmArchivesField->setText(summary.archivesText());
     m_ui.mConfirmTotalsField->setText(summary.totalsText());
     m_ui.mConfirmConflictsField->setText(summary.conflictsText());
     m_ui.mConfirmConflictsField->show();

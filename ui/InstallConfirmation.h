@@ -16,7 +16,8 @@ namespace packshelf {
 
 class MainWindow;
 
-// The sheet that asks before an install: how many archives, the files they
+// The sheet that asks before an install: the archives it installs and those
+// it leaves alone as already installed, the files they
 // add, replace and leave the same in total, the packages they conflict
 // with, the archives that cannot be installed and why, and on request
 // every file. It opens while the comparison with the library still runs;
@@ -26,9 +27,11 @@ class InstallConfirmation : public QObject {
 public:
     explicit InstallConfirmation(MainWindow& window, QObject* parent = nullptr);
 
-    // `leftOut` names the listed archives that are not installed, each with
-    // why ("name (verdict)").
-    void open(int archives, const QString& library, const QStringList& leftOut);
+    // `archives` are those of the install, in its order; `leftOut` names
+    // the listed archives that are not installed, each with why ("name
+    // (reason)"). Once shown, the comparison tells which of the archives
+    // are left alone as installed and unchanged.
+    void open(const QStringList& archives, const QString& library, const QStringList& leftOut);
     void show(const PreviewSummary& summary);
     bool isOpen() const;
 

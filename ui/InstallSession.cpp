@@ -87,9 +87,7 @@ QStringList InstallSession::leftOutOf(const std::vector<ArchiveItem>& listed) {
     for (const ArchiveItem& item : listed) {
         if (item.state() == ItemState::Ready)
             continue;
-        const QString verdict = verdictInWords(item);
-        leftOut << tr("%1 (%2)").arg(item.fileName(),
-                                     verdict.isEmpty() ? tr("being analysed") : verdict);
+        leftOut << tr("%1 (%2)").arg(item.fileName(), whyNotReady(item));
     }
     return leftOut;
 }
@@ -97,7 +95,10 @@ QStringList InstallSession::leftOutOf(const std::vector<ArchiveItem>& listed) {
 void InstallSession::ask(InstallJob job, const QString& library,
                          const std::vector<ArchiveItem>& listed) {
     enter(Phase::Confirming);
-    m_confirmation.open(int(job.items.size()), library, leftOutOf(listed));
+    QStringList names;
+    for (const ArchiveItem& item : job.items)
+        names << item.fileName();
+    m_confirmation.open(names, library, leftOutOf(listed));
     compare(std::move(job));
 }
 

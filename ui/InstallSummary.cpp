@@ -44,11 +44,11 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
         const QString name = item.fileName();
         if (item.state() == ItemState::Installed && item.flag(key::Unchanged))
             summary.m_unchanged.append({name, {}});
-        else if (item.state() == ItemState::Installed && lostSomething(item))
-            summary.m_incomplete.append({name, nestedFailureNote(item)});
-        else if (item.state() == ItemState::Installed)
+        else if (item.state() == ItemState::Installed) {
             summary.m_installed.append({name, {}});
-        else if (item.state() == ItemState::Failed)
+            if (lostSomething(item))
+                summary.m_incomplete.append({name, nestedFailureNote(item)});
+        } else if (item.state() == ItemState::Failed)
             summary.m_failed.append({name, failureNote(item)});
         else
             summary.m_untouched.append({name, {}});
@@ -57,8 +57,10 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
 }
 
 QString InstallSummary::headline() const {
-    const int installed = int(m_installed.size() + m_incomplete.size());
-    QString line = tr("%n archive(s) installed.", nullptr, installed);
+    QString line = tr("%n archive(s) installed.", nullptr, int(m_installed.size()));
+    if (!m_incomplete.isEmpty())
+        line += QLatin1Char(' ') +
+                tr("%n with nested archives not installed.", nullptr, int(m_incomplete.size()));
     if (!m_unchanged.isEmpty())
         line += QLatin1Char(' ') + tr("%n already installed and unchanged, left alone.", nullptr,
                                       int(m_unchanged.size()));
@@ -71,10 +73,9 @@ QString InstallSummary::headline() const {
 }
 
 QString InstallSummary::detailsHtml() const {
-    return section(tr("Failed"), m_failed) +
-           section(tr("Installed, with parts missing"), m_incomplete) +
-           section(tr("Installed"), m_installed) +
-           section(tr("Already installed, unchanged"), m_unchanged) +
+    return section(tr("Failed"), m_failed) + section(tr("Installed"), m_installed) +
+           section(tr("Nested archives not installed"), m_incomplete) +
+           section(tr("Already installed, unchanged: left alone"), m_unchanged) +
            section(tr("Not installed (cancelled)"), m_untouched);
 }
 

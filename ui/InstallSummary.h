@@ -23,8 +23,9 @@ public:
     // Sorts the records an install handed back by how they ended.
     static InstallSummary of(const std::vector<ArchiveItem>& items);
 
+    // Installed, with or without their nested archives.
     const QList<Entry>& installed() const { return m_installed; }
-    // Installed, but a nested archive of it could not be.
+    // Installed, but a nested archive of it could not be: the note names it.
     const QList<Entry>& incomplete() const { return m_incomplete; }
     const QList<Entry>& failed() const { return m_failed; }
     // Not begun: the install was cancelled before their turn.

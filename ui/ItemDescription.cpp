@@ -94,6 +94,24 @@ QString verdictWithReason(const ArchiveItem& item) {
     return ItemDescription::tr("%1: %2").arg(verdict, reason);
 }
 
+QString whyNotReady(const ArchiveItem& item) {
+    const QString verdict = textOf(item, key::Info);
+    const QString reason = textOf(item, key::Reason);
+    if (verdict == verdict::Duplicates)
+        return ItemDescription::tr("several Runtime folders: choose the folders first");
+    if (verdict == verdict::NoRuntime)
+        return ItemDescription::tr("no Runtime folder");
+    if (verdict == verdict::NoRuntimeOrData)
+        return ItemDescription::tr("no Runtime or Data folder");
+    if (verdict == verdict::UnzipError)
+        return reason.isEmpty() ? ItemDescription::tr("damaged")
+                                : ItemDescription::tr("damaged: %1").arg(reason);
+    if (verdict.isEmpty())
+        return item.state() == ItemState::New ? ItemDescription::tr("not analysed yet")
+                                              : ItemDescription::tr("being analysed");
+    return verdictWithReason(item);
+}
+
 QString itemDetails(const ArchiveItem& item) {
     QStringList lines;
     if (const ContentTreePtr tree = item.tree(key::Zip)) {

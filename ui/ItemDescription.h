@@ -22,6 +22,11 @@ QString verdictInWords(const ArchiveItem& item);
 // The verdict followed by the reason the engine recorded for a failure.
 QString verdictWithReason(const ArchiveItem& item);
 
+// Why an archive that is not ready cannot be installed ("no Runtime
+// folder", "damaged: …", "several Runtime folders: choose the folders
+// first").
+QString whyNotReady(const ArchiveItem& item);
+
 // The lines under the info box's sentence: how many files the archive
 // holds and how large they are, why it failed, and what it leaves out.
 QString itemDetails(const ArchiveItem& item);

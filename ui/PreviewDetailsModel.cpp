@@ -62,6 +62,8 @@ QString PreviewDetailsModel::archiveText(const PackagePreview& preview) const {
     const PreviewSummary::Archive* archive = m_summary.archive(preview.archive);
     if (!archive || !archive->problem.isEmpty())
         return tr("%1 — cannot be installed: %2").arg(preview.archive, preview.problem);
+    if (archive->unchanged)
+        return tr("%1 — already installed and unchanged: left alone").arg(preview.archive);
     return tr("%1 — %2").arg(
         preview.archive,
         PreviewSummary::filesText(archive->added, archive->replaced, archive->same));
@@ -81,16 +83,23 @@ QVariant PreviewDetailsModel::fileCell(const PackagePreview& preview,
     }
 }
 
+// One vocabulary for every file: it is added, replaces its owner's file,
+// is the same as its owner's, or was written before by an earlier archive
+// of this install, whatever the library holds now.
 QString PreviewDetailsModel::conflictOf(const PackagePreview& preview,
                                         const PackagePreview::File& file) const {
+    using Kind = PreviewSummary::Kind;
     QStringList parts;
-    if (!file.owner.isEmpty())
-        parts << tr("replaces the file of %1").arg(file.owner);
     const QString earlier = m_summary.earlierWriter(preview.archive, file.path);
     if (!earlier.isEmpty())
-        parts << tr("replaces the file of %1 (this install)").arg(earlier);
+        parts << tr("written before by %1, earlier in this install").arg(earlier);
+    else if (file.kind == Kind::Replace)
+        parts << (file.owner.isEmpty() ? tr("replaces a file no package installed")
+                                       : tr("replaces the file of %1").arg(file.owner));
+    else if (file.kind == Kind::Same && !file.owner.isEmpty())
+        parts << tr("the same as the file of %1").arg(file.owner);
     if (!file.overwrittenBy.isEmpty())
-        parts << tr("written again by %1").arg(file.overwrittenBy);
+        parts << tr("written again by %1, later in this install").arg(file.overwrittenBy);
     return parts.join(QStringLiteral("; "));
 }
 

@@ -48,7 +48,9 @@ PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
                         {},
                         preview.unchanged};
         for (const PackagePreview::File& file : preview.files) {
-            addOnce(archive.installedConflicts, file.owner);
+            // A file left the same replaces nothing of its owner.
+            if (file.kind == Kind::Replace)
+                addOnce(archive.installedConflicts, file.owner);
             addOnce(archive.batchConflicts, file.overwrittenBy);
             addOnce(archive.batchConflicts, summary.earlierWriter(preview.archive, file.path));
         }
@@ -120,6 +122,23 @@ QString PreviewSummary::totalsText() const {
         same += archive.same;
     }
     return filesText(added, replaced, same);
+}
+
+QString PreviewSummary::archivesText() const {
+    QStringList installed;
+    QStringList unchanged;
+    for (const Archive& archive : m_archives) {
+        if (archive.unchanged)
+            unchanged << archive.name;
+        else if (archive.problem.isEmpty())
+            installed << archive.name;
+    }
+    QStringList lines;
+    if (!installed.isEmpty())
+        lines << tr("To install: %1").arg(joined(installed));
+    if (!unchanged.isEmpty())
+        lines << tr("Left alone, already installed and unchanged: %1").arg(joined(unchanged));
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString PreviewSummary::conflictsText() const {

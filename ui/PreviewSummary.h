@@ -42,8 +42,10 @@ public:
 
     // The info box's lines for one archive.
     QString archiveText(const QString& name) const;
-    // The confirmation's lines: the files in total, the conflicts, the
-    // archives that cannot be installed.
+    // The confirmation's lines: the archives installed and those left
+    // alone as installed and unchanged, the files in total, the conflicts,
+    // the archives that cannot be installed.
+    QString archivesText() const;
     QString totalsText() const;
     QString conflictsText() const;
     QString problemsText() const;

@@ -124,6 +124,10 @@
         <source>Ctrl+Return</source>
         <translation>Ctrl+Return</translation>
     </message>
+    <message>
+        <source>Archives installed and left alone</source>
+        <translation>Installierte und belassene Archive</translation>
+    </message>
 </context>
 <context>
     <name>InstallSheet</name>
@@ -191,20 +195,27 @@
         <translation>Fehlgeschlagen</translation>
     </message>
     <message>
-        <source>Installed, with parts missing</source>
-        <translation>Installiert, mit fehlenden Teilen</translation>
-    </message>
-    <message>
         <source>Installed</source>
         <translation>Installiert</translation>
     </message>
     <message>
-        <source>Already installed, unchanged</source>
-        <translation>Bereits installiert, unverändert</translation>
-    </message>
-    <message>
         <source>Not installed (cancelled)</source>
         <translation>Nicht installiert (abgebrochen)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with nested archives not installed.</source>
+        <translation>
+            <numerusform>%n davon ohne ihre verschachtelten Archive.</numerusform>
+            <numerusform>%n davon ohne ihre verschachtelten Archive.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nested archives not installed</source>
+        <translation>Verschachtelte Archive nicht installiert</translation>
+    </message>
+    <message>
+        <source>Already installed, unchanged: left alone</source>
+        <translation>Bereits unverändert installiert: belassen</translation>
     </message>
 </context>
 <context>
@@ -341,6 +352,34 @@ und aus:%3/%4</translation>
         <source>%1, %2</source>
         <comment>a date, then a time of day</comment>
         <translation>%1 um %2</translation>
+    </message>
+    <message>
+        <source>several Runtime folders: choose the folders first</source>
+        <translation>mehrere Runtime-Ordner: zuerst die Ordner wählen</translation>
+    </message>
+    <message>
+        <source>no Runtime folder</source>
+        <translation>kein Runtime-Ordner</translation>
+    </message>
+    <message>
+        <source>no Runtime or Data folder</source>
+        <translation>kein Runtime- oder Data-Ordner</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>beschädigt</translation>
+    </message>
+    <message>
+        <source>damaged: %1</source>
+        <translation>beschädigt: %1</translation>
+    </message>
+    <message>
+        <source>not analysed yet</source>
+        <translation>noch nicht untersucht</translation>
+    </message>
+    <message>
+        <source>being analysed</source>
+        <translation>wird untersucht</translation>
     </message>
 </context>
 <context>
@@ -659,6 +698,14 @@ und aus:%3/%4</translation>
         <source>%1 cannot be installed: %2</source>
         <translation>%1 kann nicht installiert werden: %2</translation>
     </message>
+    <message>
+        <source>To install: %1</source>
+        <translation>Zu installieren: %1</translation>
+    </message>
+    <message>
+        <source>Left alone, already installed and unchanged: %1</source>
+        <translation>Belassen, bereits unverändert installiert: %1</translation>
+    </message>
 </context>
 <context>
     <name>SummarySheet</name>
@@ -887,8 +934,12 @@ und aus:%3/%4</translation>
         <translation>Die Archive werden mit der Bibliothek verglichen…</translation>
     </message>
     <message>
-        <source>Left out, not ready to install: %1</source>
-        <translation>Ausgelassen, nicht bereit zur Installation: %1</translation>
+        <source>To install: %1</source>
+        <translation>Zu installieren: %1</translation>
+    </message>
+    <message>
+        <source>Cannot be installed: %1</source>
+        <translation>Kann nicht installiert werden: %1</translation>
     </message>
 </context>
 <context>
@@ -896,10 +947,6 @@ und aus:%3/%4</translation>
     <message>
         <source>%1 (%2)</source>
         <translation>%1 (%2)</translation>
-    </message>
-    <message>
-        <source>being analysed</source>
-        <translation>wird untersucht</translation>
     </message>
     <message>
         <source>Installing %1 (%2 of %3)…</source>
@@ -1165,14 +1212,6 @@ und aus:%3/%4</translation>
         <translation>ersetzt die Datei von %1</translation>
     </message>
     <message>
-        <source>replaces the file of %1 (this install)</source>
-        <translation>ersetzt die Datei von %1 (diese Installation)</translation>
-    </message>
-    <message>
-        <source>written again by %1</source>
-        <translation>erneut geschrieben von %1</translation>
-    </message>
-    <message>
         <source>Action</source>
         <translation>Aktion</translation>
     </message>
@@ -1183,6 +1222,26 @@ und aus:%3/%4</translation>
     <message>
         <source>Conflict</source>
         <translation>Konflikt</translation>
+    </message>
+    <message>
+        <source>%1 — already installed and unchanged: left alone</source>
+        <translation>%1 — bereits unverändert installiert: belassen</translation>
+    </message>
+    <message>
+        <source>written before by %1, earlier in this install</source>
+        <translation>zuvor von %1 geschrieben, früher in dieser Installation</translation>
+    </message>
+    <message>
+        <source>replaces a file no package installed</source>
+        <translation>ersetzt eine Datei, die kein Paket installiert hat</translation>
+    </message>
+    <message>
+        <source>the same as the file of %1</source>
+        <translation>gleich der Datei von %1</translation>
+    </message>
+    <message>
+        <source>written again by %1, later in this install</source>
+        <translation>erneut von %1 geschrieben, später in dieser Installation</translation>
     </message>
 </context>
 </TS>

@@ -124,6 +124,10 @@
         <source>Ctrl+Return</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Archives installed and left alone</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>InstallSheet</name>
@@ -191,19 +195,26 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Installed, with parts missing</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Installed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Already installed, unchanged</source>
+        <source>Not installed (cancelled)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with nested archives not installed.</source>
+        <translation>
+            <numerusform>%n with nested archives not installed.</numerusform>
+            <numerusform>%n with nested archives not installed.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nested archives not installed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Not installed (cancelled)</source>
+        <source>Already installed, unchanged: left alone</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -339,6 +350,34 @@ and from:%3/%4</source>
     <message>
         <source>%1, %2</source>
         <comment>a date, then a time of day</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>several Runtime folders: choose the folders first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no Runtime folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no Runtime or Data folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not analysed yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -658,6 +697,14 @@ and from:%3/%4</source>
         <source>Archives of this install that write the same files (the one later in the list wins): %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>To install: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left alone, already installed and unchanged: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SummarySheet</name>
@@ -886,7 +933,11 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Left out, not ready to install: %1</source>
+        <source>To install: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be installed: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -894,10 +945,6 @@ and from:%3/%4</source>
     <name>packshelf::InstallSession</name>
     <message>
         <source>%1 (%2)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1164,14 +1211,6 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>replaces the file of %1 (this install)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>written again by %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Action</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1181,6 +1220,26 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Conflict</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — already installed and unchanged: left alone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written before by %1, earlier in this install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>replaces a file no package installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same as the file of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written again by %1, later in this install</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -48,6 +48,8 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     window.addArchive("b Dup.zip", {"Tower A/Runtime/a.obj", "Tower B/Runtime/b.obj"});
     window.addArchive("c Gone.zip", {"Runtime/g.obj"});
     window.addArchive("d Loose.zip", {"Models/x.obj"});
+    window.addArchive("e Twin.zip", {"T1/Runtime/x.obj", "T2/Runtime/y.obj"});
+    writeFile(window.source() + "/f Junk.zip", "not an archive");
     writeFile(window.library() + "/Runtime/old.txt", "kept");
     writeFile(window.library() + "/Runtime/r.obj", "replaced");
     window.storeFolders();
@@ -80,14 +82,19 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     window.selectRow(3); // stays selected while the rows above it leave
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
+    EXPECT_EQ(control<QLabel>(window, "mConfirmArchivesField")->text(),
+              "To install: a Ready.zip, b Dup.zip");
     const QStringList problemLines =
         control<QLabel>(window, "mConfirmProblemsField")->text().split('\n');
     ASSERT_EQ(problemLines.size(), 2);
-    EXPECT_EQ(problemLines[0], "Left out, not ready to install: d Loose.zip (No Runtime)")
-        << "the confirmation names what it leaves out, and why";
+    EXPECT_TRUE(problemLines[0].startsWith(
+        "Cannot be installed: d Loose.zip (no Runtime folder), e Twin.zip (several Runtime "
+        "folders: choose the folders first), f Junk.zip (damaged"))
+        << "the confirmation names what it leaves out, and why: " << problemLines[0].toStdString();
     EXPECT_TRUE(problemLines[1].startsWith("c Gone.zip cannot be installed: "));
-    EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime"}))
-        << "ready records leave the list";
+    const QStringList notReady{"d Loose.zip:No Runtime", "e Twin.zip:Duplicates",
+                               "f Junk.zip:Unzip error"};
+    EXPECT_EQ(window.listed(), notReady) << "ready records leave the list";
     const QModelIndexList selected =
         app.mContentList()->selectionModel()->selectedRows(ContentListModel::FilenameColumn);
     ASSERT_EQ(selected.size(), 1);
@@ -96,13 +103,13 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     ASSERT_TRUE(waitForInstall(app));
 
     EXPECT_EQ(app.mPBar()->value(), 2) << "the archive that could not be opened posts no step";
-    EXPECT_EQ(window.listed(), QStringList({"d Loose.zip:No Runtime", "c Gone.zip:Failed!"}));
-    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 2");
-    const QString reason = app.mItemsArray().at(1).text("REASON").value_or("");
+    EXPECT_EQ(window.listed(), notReady + QStringList{"c Gone.zip:Failed!"});
+    EXPECT_EQ(app.mListInfoField()->text(), "Archives: 4");
+    const QString reason = app.mItemsArray().at(3).text("REASON").value_or("");
     ASSERT_FALSE(reason.isEmpty());
-    EXPECT_EQ(app.contentListModel().index(1, 0).data(Qt::ToolTipRole).toString(),
+    EXPECT_EQ(app.contentListModel().index(3, 0).data(Qt::ToolTipRole).toString(),
               "Failed!: " + reason);
-    window.selectRow(1);
+    window.selectRow(3);
     EXPECT_TRUE(control<QLabel>(window, "mItemDetailsField")->text().endsWith("\nWhy: " + reason));
     EXPECT_EQ(listRecursive(window.library()),
               QStringList({"Data/", "Data/d.tex", "Runtime/", "Runtime/b.obj", "Runtime/old.txt",
@@ -164,17 +171,36 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     ASSERT_TRUE(summary->isVisible());
     const QString reason = app.mItemsArray().at(0).text("REASON").value_or("");
     ASSERT_FALSE(reason.isEmpty());
-    EXPECT_EQ(headline->text(), "2 archives installed. 1 failed.");
-    QStringList lines =
-        summary->findChild<QTextBrowser*>()->toPlainText().split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 6);
-    EXPECT_TRUE(lines[3].startsWith("b.zip — ")) << "the nested failure, with the engine's words";
-    lines[3] = "b.zip";
-    EXPECT_EQ(lines, QStringList({"Failed", "c Gone.zip — " + reason,
-                                  "Installed, with parts missing", "b.zip", "Installed", "a.zip"}));
+    EXPECT_EQ(headline->text(),
+              "2 archives installed. 1 with nested archives not installed. 1 failed.");
+    const auto summaryLines = [&] {
+        return summary->findChild<QTextBrowser*>()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    };
+    QStringList lines = summaryLines();
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_TRUE(lines[6].startsWith("b.zip — ")) << "the nested failure, with the engine's words";
+    lines[6] = "b.zip";
+    EXPECT_EQ(lines, QStringList({"Failed", "c Gone.zip — " + reason, "Installed", "a.zip", "b.zip",
+                                  "Nested archives not installed", "b.zip"}));
     click(summary->findChild<QPushButton*>("mOpenLibraryButton"));
     EXPECT_EQ(window.externalCalls.last(),
               "open " + QUrl::fromLocalFile(window.library()).toString());
+    summary->accept();
+
+    // Listed again by a fresh scan, the installed archives are left alone.
+    app.closeConfigSheet();
+    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_EQ(window.listed(), QStringList({"a.zip:OK", "b.zip:OK"}));
+    click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
+    EXPECT_EQ(window.window().confirmSheet()->findChild<QLabel*>("mConfirmArchivesField")->text(),
+              "Left alone, already installed and unchanged: a.zip, b.zip");
+    window.releaseAllWorkers();
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_EQ(headline->text(), "0 archives installed. 2 already installed and unchanged, left "
+                                "alone.");
+    EXPECT_EQ(summaryLines(),
+              QStringList({"Already installed, unchanged: left alone", "a.zip", "b.zip"}));
 }
 
 // A round trip through the library: the info box and the confirmation say
@@ -205,11 +231,25 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     const QString shown = control<QLabel>(window, "mConfirmTotalsField")->text();
     EXPECT_EQ(shown, filesLine(1, 2, 0));
     const QAbstractItemModel* details = control<QTreeView>(window, "mConfirmDetailsView")->model();
-    const QModelIndex ofB = details->index(0, 0, details->index(1, 0));
-    EXPECT_EQ(QStringList({ofB.data().toString(), ofB.siblingAtColumn(1).data().toString(),
-                           ofB.siblingAtColumn(2).data().toString()}),
-              QStringList(
-                  {"Replace", "Runtime/shared.txt", "replaces the file of A.zip (this install)"}));
+    // Every file in one vocabulary: added, replacing its owner's, or
+    // written before by an earlier archive of this install.
+    QStringList files;
+    for (int archive = 0; archive < details->rowCount(); ++archive) {
+        const QModelIndex parent = details->index(archive, 0);
+        for (int row = 0; row < details->rowCount(parent); ++row) {
+            const QModelIndex file = details->index(row, 0, parent);
+            files << QStringList({parent.data().toString().section(" — ", 0, 0),
+                                  file.data().toString(), file.siblingAtColumn(1).data().toString(),
+                                  file.siblingAtColumn(2).data().toString()})
+                         .join('|');
+        }
+    }
+    files.sort();
+    EXPECT_EQ(files, QStringList({"A.zip|Add|Runtime/a.txt|",
+                                  "A.zip|Replace|Runtime/shared.txt|replaces a file no package "
+                                  "installed; written again by B.zip, later in this install",
+                                  "B.zip|Replace|Runtime/shared.txt|written before by A.zip, "
+                                  "earlier in this install"}));
     click(control<QPushButton>(window, "mConfirmCancelButton"));
     EXPECT_TRUE(window.window().confirmSheet()->isHidden() && app.mInstallSheet()->isHidden());
     EXPECT_EQ(app.mItemsArray().size(), 2u) << "Cancel leaves the list as it was";
