@@ -2,11 +2,20 @@
 
 namespace packshelf {
 
-std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list, const RowRemoval& removal) {
+namespace {
+
+bool isTaken(const ArchiveItem& item, const ItemFilter& chosen) {
+    return item.state() == ItemState::Ready && (!chosen || chosen(item));
+}
+
+} // namespace
+
+std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list, const RowRemoval& removal,
+                                        const ItemFilter& chosen) {
     std::vector<ArchiveItem> taken;
     std::vector<qint64> rows;
     for (std::size_t row = 0; row < list.size(); ++row) {
-        if (list[row].state() == ItemState::Ready) {
+        if (isTaken(list[row], chosen)) {
             taken.push_back(list[row].isolatedCopy());
             rows.push_back(qint64(row));
         }
@@ -29,13 +38,13 @@ void returnUninstalledItems(std::vector<ArchiveItem>& list, std::vector<ArchiveI
 }
 
 InstallJob readyItemsJob(const std::vector<ArchiveItem>& list, const QString& sourceDir,
-                         const QString& destDir, const QString& workDir) {
+                         const QString& destDir, const QString& workDir, const ItemFilter& chosen) {
     InstallJob job;
     job.sourceDir = isolatedString(sourceDir);
     job.destDir = isolatedString(destDir);
     job.workDir = isolatedString(workDir);
     for (const ArchiveItem& item : list) {
-        if (item.state() == ItemState::Ready)
+        if (isTaken(item, chosen))
             job.items.push_back(item.isolatedCopy());
     }
     return job;

@@ -14,17 +14,23 @@ namespace packshelf {
 using RowRemoval = std::function<void(const std::vector<qint64>& rows,
                                       const std::function<void(qint64 row)>& eraseRow)>;
 
-// Takes every record in state Ready (5) out of `list`, by state alone,
-// through `removal` when given, and returns them in list order as copies
-// that share no text with anything the main thread keeps; the other
-// records keep their order.
-std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list,
-                                        const RowRemoval& removal = nullptr);
+// Which of the Ready records an install takes; without one, all of them.
+using ItemFilter = std::function<bool(const ArchiveItem& item)>;
 
-// A job of copies of the Ready records in list order, as an install would
-// take them, that shares no text with `list` or the folders.
+// Takes every record in state Ready (5) that `chosen` (when given) lets
+// through out of `list`, by state alone, through `removal` when given, and
+// returns them in list order as copies that share no text with anything
+// the main thread keeps; the other records keep their order.
+std::vector<ArchiveItem> takeReadyItems(std::vector<ArchiveItem>& list,
+                                        const RowRemoval& removal = nullptr,
+                                        const ItemFilter& chosen = nullptr);
+
+// A job of copies of the Ready records (those `chosen` lets through, when
+// given) in list order, as an install would take them, that shares no text
+// with `list` or the folders.
 InstallJob readyItemsJob(const std::vector<ArchiveItem>& list, const QString& sourceDir,
-                         const QString& destDir, const QString& workDir);
+                         const QString& destDir, const QString& workDir,
+                         const ItemFilter& chosen = nullptr);
 
 // Appends to `list`, in their order, the records of a finished install that
 // did not end Installed (9); installed records are dropped.

@@ -85,8 +85,9 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     , m_librarySide(window, m_library, m_services)
     , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
     , m_selection(m_ui.mContentList, m_listProxy, m_listModel, m_own.mItemsArray)
-    , m_listMenu(m_ui.mContentList, m_listProxy,
-                 {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem})
+    , m_listMenu(
+          m_ui.mContentList, m_listProxy,
+          {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem, m_ui.mInstallSelectedItem})
     , m_browserModel()
     , m_choices(settings)
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
@@ -137,6 +138,10 @@ void AppDelegate::connectActions() {
             &AppDelegate::listClick);
     connect(m_ui.mContentList, &QAbstractItemView::activated, this, &AppDelegate::openListRow);
     connect(m_ui.mInstallButton, &QPushButton::clicked, this, &AppDelegate::beginInstall);
+    connect(m_ui.mInstallSelectedButton, &QPushButton::clicked, this,
+            &AppDelegate::beginInstallSelected);
+    connect(m_ui.mInstallSelectedItem, &QAction::triggered, this,
+            &AppDelegate::beginInstallSelected);
     connect(m_ui.mDropButton, &QPushButton::clicked, this, &AppDelegate::dropItem);
     connect(m_ui.mDropItem, &QAction::triggered, this, &AppDelegate::dropItem);
     connect(m_ui.mCopyPathItem, &QAction::triggered, this, &AppDelegate::copySelectedPaths);
@@ -222,7 +227,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     m_own.mInfoFormat = m_ui.mListInfoField->text();
     showItemCount();
-    m_ui.mInstallButton->setEnabled(false);
+    setInstallEnabled(false);
     m_ui.mDropButton->setVisible(false);
     m_ui.mDonateButton->setVisible(false);
 
@@ -352,7 +357,7 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_sourceProblem = SourceProblem::None;
     m_ui.mSpinner->show();
     const QStringList selected = m_selection.fileNames();
-    m_ui.mInstallButton->setEnabled(false);
+    setInstallEnabled(false);
     m_own.mItemsArray = m_listed.itemsOf(scan, *m_own.mSourcePath, kind == ScanKind::FollowFolder,
                                          leftOut, std::exchange(m_own.mItemsArray, {}));
     m_watcher.watch(*m_own.mSourcePath, m_listed.stamps());
@@ -405,7 +410,7 @@ void AppDelegate::launchWorkers() {
 void AppDelegate::finishScan() {
     m_listModel.flushChanges();
     m_ui.mSpinner->hide();
-    m_ui.mInstallButton->setEnabled(true);
+    setInstallEnabled(true);
     m_ui.mDropButton->setVisible(true);
     m_ui.mDonateButton->setVisible(true);
     scheduleLibraryLook();
@@ -817,11 +822,19 @@ void AppDelegate::doDonate() {
 
 // ---- Install ---------------------------------------------------------------
 
-void AppDelegate::beginInstall() {
+// Install and Install Selected wait for the scan: until it ends the batch
+// is not known.
+void AppDelegate::setInstallEnabled(bool enabled) {
+    m_ui.mInstallButton->setEnabled(enabled);
+    m_ui.mInstallSelectedButton->setEnabled(enabled);
+    m_ui.mInstallSelectedItem->setEnabled(enabled);
+}
+
+bool AppDelegate::foldersAllowInstall() {
     if (!m_own.mSourcePath || !m_own.mDestPath || !m_own.mWorkPath) {
         refuse(tr("Choose the source, library and work folders before installing."));
         openConfigSheet();
-        return;
+        return false;
     }
     // An unmounted drive's mount point must not receive the install.
     if (!QFileInfo(*m_own.mDestPath).isDir()) {
@@ -829,8 +842,14 @@ void AppDelegate::beginInstall() {
                   "that holds it.")
                    .arg(*m_own.mDestPath));
         openConfigSheet();
-        return;
+        return false;
     }
+    return true;
+}
+
+void AppDelegate::beginInstall() {
+    if (!foldersAllowInstall())
+        return;
     const bool anyReady =
         std::any_of(m_own.mItemsArray.begin(), m_own.mItemsArray.end(),
                     [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
@@ -841,11 +860,34 @@ void AppDelegate::beginInstall() {
     m_session.ask(jobOfReadyItems(), *m_own.mDestPath, m_own.mItemsArray);
 }
 
+void AppDelegate::beginInstallSelected() {
+    if (!foldersAllowInstall())
+        return;
+    std::vector<ArchiveItem> selected;
+    for (qint64 row : m_selection.rows()) {
+        if (const ArchiveItem* item = itemAt(row))
+            selected.push_back(*item);
+    }
+    const bool anyReady =
+        std::any_of(selected.begin(), selected.end(),
+                    [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
+    if (!anyReady) {
+        refuse(tr("None of the selected archives is ready to install: only archives with a green "
+                  "pin are installed."));
+        return;
+    }
+    ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {
+        return names.contains(item.fileName());
+    };
+    InstallJob job = jobOfReadyItems(chosen);
+    m_session.ask(std::move(job), *m_own.mDestPath, selected, std::move(chosen));
+}
+
 void AppDelegate::installConfirmed() {
-    std::vector<ArchiveItem> taken =
-        takeReadyItems(m_own.mItemsArray, [this](const auto& rows, const auto& eraseRow) {
-            m_listModel.removeRows(rows, eraseRow);
-        });
+    std::vector<ArchiveItem> taken = takeReadyItems(
+        m_own.mItemsArray,
+        [this](const auto& rows, const auto& eraseRow) { m_listModel.removeRows(rows, eraseRow); },
+        m_session.chosen());
     reloadTable();
     showItemCount();
     showListOrPlaceholder();
@@ -918,9 +960,10 @@ bool AppDelegate::scanRunning() const {
     return m_own.mWorkers > 0 || m_own.mCurrentIndex < qint64(m_own.mItemsArray.size());
 }
 
-InstallJob AppDelegate::jobOfReadyItems() const {
+InstallJob AppDelegate::jobOfReadyItems(const ItemFilter& chosen) const {
     return readyItemsJob(m_own.mItemsArray, m_own.mSourcePath.value_or(QString()),
-                         m_own.mDestPath.value_or(QString()), m_own.mWorkPath.value_or(QString()));
+                         m_own.mDestPath.value_or(QString()), m_own.mWorkPath.value_or(QString()),
+                         chosen);
 }
 
 // The ready archives are compared as one install once the scan is over;

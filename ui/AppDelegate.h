@@ -140,6 +140,9 @@ public:
     // the install sheet; copyBegins(), copyStep() and copyDone() bring its
     // progress and its end back to the main thread.
     void beginInstall();
+    // Install Selected: the same for the selected ready archives alone, in
+    // list order.
+    void beginInstallSelected();
     void copyBegins(const QString& fileName);
     void copyStep(const QString& fileName);
     void copyDone(std::vector<ArchiveItem> items);
@@ -320,7 +323,11 @@ private:
     void scheduleLibraryLook();
     void lookAtLibrary();
     void previewReadyItems();
-    InstallJob jobOfReadyItems() const;
+    InstallJob jobOfReadyItems(const ItemFilter& chosen = nullptr) const;
+    // Whether the folders allow an install; if not, says why and opens the
+    // configuration sheet.
+    bool foldersAllowInstall();
+    void setInstallEnabled(bool enabled);
     bool libraryExists() const;
     bool scanRunning() const;
     void readLibrary();

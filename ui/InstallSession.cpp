@@ -93,8 +93,9 @@ QStringList InstallSession::leftOutOf(const std::vector<ArchiveItem>& listed) {
 }
 
 void InstallSession::ask(InstallJob job, const QString& library,
-                         const std::vector<ArchiveItem>& listed) {
+                         const std::vector<ArchiveItem>& listed, ItemFilter chosen) {
     enter(Phase::Confirming);
+    m_chosen = std::move(chosen);
     QStringList names;
     for (const ArchiveItem& item : job.items)
         names << item.fileName();

@@ -11,6 +11,7 @@
 #include "analysis/ArchiveItem.h"
 #include "install/InstallJob.h"
 #include "install/InstallUndo.h"
+#include "install/ItemHandOver.h"
 #include "ui/InstallConfirmation.h"
 #include "ui/PreviewSummary.h"
 
@@ -82,8 +83,12 @@ public:
 
     // Opens the confirmation for `job` and compares it afresh, so that its
     // counts are the install's; it names the archives of `listed` that are
-    // not installed, each with why.
-    void ask(InstallJob job, const QString& library, const std::vector<ArchiveItem>& listed);
+    // not installed, each with why. `chosen` picks the job's archives among
+    // the ready ones (all without it); the install takes the same.
+    void ask(InstallJob job, const QString& library, const std::vector<ArchiveItem>& listed,
+             ItemFilter chosen = nullptr);
+    // Which ready archives the install asked for takes.
+    const ItemFilter& chosen() const { return m_chosen; }
     // Opens the install sheet and hands `job` to the installer thread,
     // whose reports reach `reports` on the main thread.
     void start(InstallJob job, Reports reports);
@@ -133,6 +138,7 @@ private:
     // The install under way: Cancel's flag, the archives in install order,
     // the next one to come.
     std::shared_ptr<std::atomic<bool>> m_installCancelled;
+    ItemFilter m_chosen;
     QStringList m_names;
     qsizetype m_next = 0;
     QString m_library;

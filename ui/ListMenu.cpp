@@ -23,6 +23,8 @@ ListMenu::ListMenu(QTableView* list, ContentListProxy& proxy, Actions actions, Q
 
 void ListMenu::show(const QPoint& position, bool canDrop) {
     QMenu menu(m_list);
+    menu.addAction(m_actions.installSelected);
+    menu.addSeparator();
     m_actions.drop->setEnabled(canDrop);
     menu.addAction(m_actions.drop);
     m_analyseAgain->setEnabled(canDrop);

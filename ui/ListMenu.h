@@ -10,9 +10,9 @@ namespace packshelf {
 
 class ContentListProxy;
 
-// The archive list's context menu (Drop, Show in Folder, Copy Path and the
-// list's orders, for those who sort from the keyboard: the menu key opens
-// it) and the sorting by a click on a column's header: name and verdict
+// The archive list's context menu (Install Selected, Drop, Show in Folder,
+// Copy Path and the list's orders, for those who sort from the keyboard:
+// the menu key opens it) and the sorting by a click on a column's header: name and verdict
 // sort for viewing only, ascending, descending, then the list's own order
 // again.
 class ListMenu : public QObject {
@@ -22,6 +22,7 @@ public:
         QAction* drop = nullptr;
         QAction* showInFolder = nullptr;
         QAction* copyPath = nullptr;
+        QAction* installSelected = nullptr;
     };
 
     ListMenu(QTableView* list, ContentListProxy& proxy, Actions actions, QObject* parent = nullptr);

@@ -295,14 +295,14 @@ QList<QWidget*> MainWindow::toolbarTabStops() {
 }
 
 // Tab walks the window top to bottom and left to right: the toolbar, the
-// filter, the list, the browser, the choice buttons, then Donate, Drop and
-// Install.
+// filter, the list, the browser, the choice buttons, then Donate, Drop,
+// Install Selected and Install.
 void MainWindow::orderFocusChain() {
     QList<QWidget*> chain = toolbarTabStops();
     chain << m_filterField << m_window->mContentList << m_window->mEmptyStateButton
           << m_window->mZIPBrowser << m_window->mSetRuntimeButton << m_window->mSetDataButton
           << m_window->mForceDirButton << m_window->mDestinationButton << m_window->mDonateButton
-          << m_window->mDropButton << m_window->mInstallButton;
+          << m_window->mDropButton << m_window->mInstallSelectedButton << m_window->mInstallButton;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }

@@ -19,6 +19,7 @@ WindowOutlets outletsOf(MainWindow& window) {
     outlets.mConfigItem = main.mConfigItem;
     outlets.mContentList = main.mContentList;
     outlets.mInstallButton = main.mInstallButton;
+    outlets.mInstallSelectedButton = main.mInstallSelectedButton;
     outlets.mListInfoField = main.mListInfoField;
     outlets.mSpinner = main.mSpinner;
     outlets.mZIPBrowser = main.mZIPBrowser;
@@ -47,6 +48,7 @@ WindowOutlets outletsOf(MainWindow& window) {
     outlets.mLibraryField = main.mLibraryField;
     outlets.mFilterField = window.filterField();
     outlets.mDropItem = main.mDropItem;
+    outlets.mInstallSelectedItem = main.mInstallSelectedItem;
     outlets.mCopyPathItem = main.mCopyPathItem;
     outlets.mShowInFolderItem = main.mShowInFolderItem;
     outlets.mMainSplitter = main.mainSplitter;

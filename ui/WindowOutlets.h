@@ -33,6 +33,7 @@ struct WindowOutlets {
     int mCL_FilenameColumn = ContentListModel::FilenameColumn;
     int mCL_InfoColumn = ContentListModel::InfoColumn;
     QPushButton* mInstallButton = nullptr;
+    QPushButton* mInstallSelectedButton = nullptr;
     QLabel* mListInfoField = nullptr;
     QProgressBar* mSpinner = nullptr;
     QColumnView* mZIPBrowser = nullptr;
@@ -65,6 +66,7 @@ struct WindowOutlets {
     QLabel* mLibraryField = nullptr;
     QLineEdit* mFilterField = nullptr;
     QAction* mDropItem = nullptr;
+    QAction* mInstallSelectedItem = nullptr;
     QAction* mCopyPathItem = nullptr;
     QAction* mShowInFolderItem = nullptr;
     QSplitter* mMainSplitter = nullptr;

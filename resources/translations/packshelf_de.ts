@@ -647,6 +647,18 @@ und aus:%3/%4</translation>
         <source>Close the window and quit PackShelf</source>
         <translation>Das Fenster schließen und PackShelf beenden</translation>
     </message>
+    <message>
+        <source>Install only the selected archives marked green, in list order</source>
+        <translation>Nur die ausgewählten grün markierten Archive installieren, in der Reihenfolge der Liste</translation>
+    </message>
+    <message>
+        <source>Install Selected</source>
+        <translation>Auswahl installieren</translation>
+    </message>
+    <message>
+        <source>Install &amp;Selected</source>
+        <translation>Auswahl insta&amp;llieren</translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>
@@ -830,6 +842,10 @@ und aus:%3/%4</translation>
     <message>
         <source>Nothing on this desktop opens %1.</source>
         <translation>Auf diesem Desktop öffnet nichts %1.</translation>
+    </message>
+    <message>
+        <source>None of the selected archives is ready to install: only archives with a green pin are installed.</source>
+        <translation>Keines der ausgewählten Archive ist bereit zur Installation: Nur Archive mit einer grünen Nadel werden installiert.</translation>
     </message>
 </context>
 <context>

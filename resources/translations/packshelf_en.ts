@@ -646,6 +646,18 @@ and from:%3/%4</source>
         <source>Close the window and quit PackShelf</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Install only the selected archives marked green, in list order</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install &amp;Selected</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>
@@ -828,6 +840,10 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Nothing on this desktop opens %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None of the selected archives is ready to install: only archives with a green pin are installed.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

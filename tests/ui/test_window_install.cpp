@@ -303,6 +303,21 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     EXPECT_EQ(readFile(window.library() + "/Runtime/shared.txt"), "original");
     EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "edited by the user");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !verdictTip(0).contains("Installed"); }));
+
+    // Install Selected, from the list's menu, asks for and installs the
+    // selected ready archive alone; the other stays listed.
+    app.mContentList()->clearSelection();
+    window.selectRow(1);
+    ASSERT_EQ(app.mContentList()->selectionModel()->selectedRows().size(), 1);
+    control<QAction>(window, "mInstallSelectedItem")->trigger();
+    ASSERT_TRUE(window.confirmInstall());
+    EXPECT_EQ(control<QLabel>(window, "mConfirmHeadline")->text(),
+              "Install 1 archive into " + window.library() + "?");
+    EXPECT_EQ(control<QLabel>(window, "mConfirmArchivesField")->text(), "To install: B.zip");
+    ASSERT_TRUE(waitForInstall(app));
+    EXPECT_EQ(window.listed(), QStringList({"A.zip:OK"}));
+    EXPECT_EQ(readFile(window.library() + "/Runtime/other.txt"), "content of B/Runtime/other.txt");
+    EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "edited by the user");
 }
 
 // After an install, Verify in the installed view marks the package whose

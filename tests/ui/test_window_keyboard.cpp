@@ -58,12 +58,12 @@ TEST(WindowKeyboard, ReachesEveryControlFromTheKeyboard) {
     window.browse({"A", "Data"});
 
     main.filterField()->setFocus();
-    const QStringList cycle = {"Archives",       "Contents of the selected archive",
-                               "Set Data",       "Destination…",
-                               "Donate…",        "Drop",
-                               "Install",        "Configure…",
-                               "Refresh",        "Installed…",
-                               "Filter archives"};
+    const QStringList cycle = {"Archives",         "Contents of the selected archive",
+                               "Set Data",         "Destination…",
+                               "Donate…",          "Drop",
+                               "Install Selected", "Install",
+                               "Configure…",       "Refresh",
+                               "Installed…",       "Filter archives"};
     EXPECT_EQ(walkFocus(Qt::Key_Tab), cycle);
     QStringList backwards(cycle.rbegin() + 1, cycle.rend());
     backwards << cycle.last();
