@@ -146,10 +146,12 @@ class ItemInstall {
 public:
     enum class Outcome { Installed, Failed, Cancelled };
 
-    ItemInstall(ArchiveItem& item, const InstallJob& job, RunRecords& records)
+    ItemInstall(ArchiveItem& item, const InstallJob& job, RunRecords& records,
+                const InstallCallbacks& callbacks)
         : m_item(item)
         , m_job(job)
         , m_records(records)
+        , m_callbacks(callbacks)
         , m_cancel(job.cancelled.get()) {}
 
     Outcome run() {
@@ -191,6 +193,8 @@ private:
         }
 
         LibraryTransaction transaction(plan, *view, m_cancel);
+        if (m_callbacks.written)
+            transaction.onWritten(m_callbacks.written);
         std::optional<LibraryTransaction::Memory> memory =
             m_records.memoryFor(m_item.fileName(), plan);
         if (memory) {
@@ -290,6 +294,7 @@ private:
     ArchiveItem& m_item;
     const InstallJob& m_job;
     RunRecords& m_records;
+    const InstallCallbacks& m_callbacks;
     const std::atomic<bool>* m_cancel;
 };
 
@@ -304,7 +309,7 @@ void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
             break;
         if (callbacks.copyBegins)
             callbacks.copyBegins(item.fileName());
-        const ItemInstall::Outcome outcome = ItemInstall(item, job, *records).run();
+        const ItemInstall::Outcome outcome = ItemInstall(item, job, *records, callbacks).run();
         if (outcome == ItemInstall::Outcome::Installed && callbacks.copyStep)
             callbacks.copyStep(item.fileName());
     }

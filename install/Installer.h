@@ -21,6 +21,10 @@ struct InstallCallbacks {
     // be posted to the main thread and waited for, so that the records
     // belong to the receiver from then on.
     std::function<void(std::vector<ArchiveItem> items)> copyDone;
+    // As files are written: the file's path as the plan names it and the
+    // bytes of it just written; called on the installer's thread, for every
+    // piece of every file, so a receiver elsewhere thins the reports out.
+    std::function<void(const QString& file, quint64 bytes)> written;
     // Before the run waits for another process that holds the library,
     // with a line saying so; called on the installer's thread.
     std::function<void(const QString& line)> waiting;

@@ -337,8 +337,11 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
         return fail(target, systemReason(errno));
     int writeError = 0;
     const EntryRead read = m_view.read(write.file->source, [&](const char* data, std::size_t size) {
-        if (writeAll(fd.get(), data, size))
+        if (writeAll(fd.get(), data, size)) {
+            if (m_written)
+                m_written(target, size);
             return true;
+        }
         writeError = errno;
         return false;
     });

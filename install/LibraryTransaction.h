@@ -95,6 +95,11 @@ public:
     LibraryTransaction& operator=(const LibraryTransaction&) = delete;
 
     void remember(Memory memory);
+    // Told, while staging, of every piece of a file written: the file's
+    // path as the plan names it and the bytes just written. Called on the
+    // staging thread, often.
+    using Written = std::function<void(const QString& target, quint64 bytes)>;
+    void onWritten(Written written) { m_written = std::move(written); }
     // The memory given, as a commit left it (the package's record filled
     // in, records of others it changed), for the next install of a run.
     Memory takeMemory() { return std::move(*m_memory); }
@@ -152,6 +157,7 @@ private:
     const InstallPlan& m_plan;
     const ArchiveView& m_view;
     const std::atomic<bool>* m_cancel;
+    Written m_written;
     LibraryFolders m_disk;               // the root and the folders that exist below it
     std::map<QString, Folder> m_folders; // nodes stay put while others are added
     std::vector<StagedFolder> m_stagedFolders;

@@ -71,9 +71,10 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
 }
 
 InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
-    return {outlets.mInstallSheet,        outlets.mInfoField,    outlets.mPBar,
-            outlets.mCancelInstallButton, outlets.mSummarySheet, outlets.mSummaryHeadline,
-            outlets.mSummaryDetails,      outlets.mStatusBar,    outlets.mUndoInstallButton};
+    return {outlets.mInstallSheet,     outlets.mInfoField,           outlets.mPBar,
+            outlets.mProgressField,    outlets.mCancelInstallButton, outlets.mSummarySheet,
+            outlets.mSummaryHeadline,  outlets.mSummaryDetails,      outlets.mStatusBar,
+            outlets.mUndoInstallButton};
 }
 
 } // namespace

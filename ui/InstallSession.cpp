@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <chrono>
 
 #include "analysis/MainThreadCall.h"
 #include "install/Installer.h"
@@ -17,6 +18,36 @@
 #include "ui/PlatformServices.h"
 
 namespace packshelf {
+
+namespace {
+
+// The line under the bar changes at most this often.
+constexpr std::chrono::milliseconds WrittenReportInterval{200};
+
+// The installer's reports of bytes written, gathered on its thread: one is
+// handed to the main thread for each interval, and the first of each archive
+// at once.
+struct WrittenReports {
+    std::chrono::steady_clock::time_point last{};
+    quint64 pending = 0;
+
+    // Adds `bytes`; true, with the bytes gathered taken, when a report is due.
+    bool add(quint64 bytes, quint64& due) {
+        pending += bytes;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last < WrittenReportInterval)
+            return false;
+        last = now;
+        due = std::exchange(pending, 0);
+        return true;
+    }
+    void archiveBegins() {
+        last = {};
+        pending = 0;
+    }
+};
+
+} // namespace
 
 InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
                                PlatformServices& services, MainThreadCall& mainThread,
@@ -112,6 +143,8 @@ void InstallSession::start(InstallJob job, Reports reports) {
     m_library = job.destDir;
     m_ui.progressBar->setRange(0, int(job.items.size()));
     m_ui.progressBar->setValue(0);
+    m_progress.begin(job.items);
+    m_ui.progressField->clear();
     m_ui.stepField->setText(stepText());
     m_ui.cancelButton->setEnabled(true);
     m_ui.installSheet->open();
@@ -122,6 +155,17 @@ void InstallSession::start(InstallJob job, Reports reports) {
     InstallCallbacks callbacks =
         callbacksThrough(m_mainThread, std::move(reports.archiveBegins),
                          std::move(reports.archiveInstalled), std::move(reports.installEnded));
+    auto writes = std::make_shared<WrittenReports>(); // the installer's thread's alone
+    callbacks.written = [this, writes](const QString& file, quint64 bytes) {
+        quint64 due = 0;
+        if (writes->add(bytes, due))
+            m_mainThread.post([this, file, due] { written(file, due); });
+    };
+    callbacks.copyBegins = [writes, begins = std::move(callbacks.copyBegins)](QString fileName) {
+        writes->archiveBegins();
+        if (begins)
+            begins(std::move(fileName));
+    };
     callbacks.waiting = [this](const QString& line) {
         m_mainThread.post([this, line] { m_ui.statusBar->showMessage(line); });
     };
@@ -142,12 +186,18 @@ void InstallSession::archiveBegins(const QString& fileName) {
     const qsizetype position = m_names.indexOf(fileName, m_next);
     if (position >= 0)
         m_next = position;
+    m_progress.archiveBegins(m_next);
     if (!m_installCancelled || !m_installCancelled->load())
         m_ui.stepField->setText(stepText());
 }
 
 void InstallSession::archiveInstalled() {
     m_ui.progressBar->setValue(m_ui.progressBar->value() + 1);
+}
+
+void InstallSession::written(const QString& file, quint64 bytes) {
+    m_progress.written(file, bytes);
+    m_ui.progressField->setText(m_progress.text());
 }
 
 void InstallSession::end(const std::vector<ArchiveItem>& items, bool showSummary) {

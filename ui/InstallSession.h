@@ -13,6 +13,7 @@
 #include "install/InstallUndo.h"
 #include "install/ItemHandOver.h"
 #include "ui/InstallConfirmation.h"
+#include "ui/InstallProgress.h"
 #include "ui/PreviewSummary.h"
 
 class QDialog;
@@ -33,7 +34,8 @@ struct PlatformServices;
 // One install from the window, from the question to the summary: what the
 // ready archives would do to the library (compared in the background, for
 // the info box as for the confirmation), the confirmation, the installer
-// thread behind the install sheet with its progress and Cancel, and the
+// thread behind the install sheet with its progress (archives, and bytes
+// with the file being written) and Cancel, and the
 // summary.
 //
 //   from        event                      to
@@ -53,6 +55,7 @@ public:
         QDialog* installSheet = nullptr;
         QLabel* stepField = nullptr;
         QProgressBar* progressBar = nullptr;
+        QLabel* progressField = nullptr; // the file, the bytes and the time left
         QPushButton* cancelButton = nullptr;
         QDialog* summarySheet = nullptr;
         QLabel* summaryHeadline = nullptr;
@@ -94,6 +97,9 @@ public:
     void start(InstallJob job, Reports reports);
     void archiveBegins(const QString& fileName);
     void archiveInstalled();
+    // `bytes` more of `file` were written (thinned out on the installer's
+    // thread).
+    void written(const QString& file, quint64 bytes);
     // Closes the install sheet and shows the summary of `items`, unless
     // the window is quitting.
     void end(const std::vector<ArchiveItem>& items, bool showSummary);
@@ -131,6 +137,7 @@ private:
     PlatformServices& m_services;
     MainThreadCall& m_mainThread;
     InstallConfirmation m_confirmation;
+    InstallProgress m_progress;
     Phase m_phase = Phase::Idle;
     PreviewSummary m_comparison;
     std::shared_ptr<std::atomic<bool>> m_comparisonCancelled;

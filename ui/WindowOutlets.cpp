@@ -39,6 +39,7 @@ WindowOutlets outletsOf(MainWindow& window) {
     outlets.mInstallSheet = window.installSheet();
     outlets.mInfoField = install.mInfoField;
     outlets.mPBar = install.mPBar;
+    outlets.mProgressField = install.mProgressField;
     outlets.mStatusBar = main.mStatusBar;
     outlets.mRefreshItem = main.mRefreshItem;
     outlets.mListStack = main.mListStack;

@@ -53,6 +53,7 @@ struct WindowOutlets {
     QDialog* mInstallSheet = nullptr;
     QLabel* mInfoField = nullptr;
     QProgressBar* mPBar = nullptr;
+    QLabel* mProgressField = nullptr;
     // Beyond the controls above: the status line, refresh, the empty
     // list's page, the info box's details and what an install does to
     // the library, the filter, the list's actions, the splitter, Cancel

@@ -130,6 +130,35 @@
     </message>
 </context>
 <context>
+    <name>InstallProgress</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2, %3</source>
+        <translation>%1 — %2, %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n second(s) left</source>
+        <translation>
+            <numerusform>noch etwa %n Sekunde</numerusform>
+            <numerusform>noch etwa %n Sekunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n minute(s) left</source>
+        <translation>
+            <numerusform>noch etwa %n Minute</numerusform>
+            <numerusform>noch etwa %n Minuten</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>InstallSheet</name>
     <message>
         <source>Installing</source>
@@ -150,6 +179,10 @@
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>File being written, bytes written and time left</source>
+        <translation>Geschriebene Datei, geschriebene Bytes und verbleibende Zeit</translation>
     </message>
 </context>
 <context>

@@ -130,6 +130,35 @@
     </message>
 </context>
 <context>
+    <name>InstallProgress</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n second(s) left</source>
+        <translation>
+            <numerusform>about %n second left</numerusform>
+            <numerusform>about %n seconds left</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n minute(s) left</source>
+        <translation>
+            <numerusform>about %n minute left</numerusform>
+            <numerusform>about %n minutes left</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>InstallSheet</name>
     <message>
         <source>Installing</source>
@@ -149,6 +178,10 @@
     </message>
     <message>
         <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File being written, bytes written and time left</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

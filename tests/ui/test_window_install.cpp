@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -265,6 +266,13 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
             ++did[int(file.action)];
     }
     EXPECT_EQ(filesLine(did[0], did[1], did[2]), shown) << "the install did what was shown";
+    // The line under the bar named a file written and the bytes of the total.
+    const QString progress = app.mInstallSheet()->findChild<QLabel*>("mProgressField")->text();
+    EXPECT_TRUE(
+        QRegularExpression("^Runtime/\\w+\\.txt — \\d+ bytes of \\d+ bytes(, about .+ left)?$")
+            .match(progress)
+            .hasMatch())
+        << progress.toStdString();
 
     // A fresh scan lists both again: A.zip is what was installed, B.zip
     // changed since.

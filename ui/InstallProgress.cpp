@@ -1,0 +1,108 @@
+#include "ui/InstallProgress.h"
+
+#include <QLocale>
+#include <algorithm>
+
+#include "install/CopyPlan.h"
+#include "ui/ItemDescription.h"
+
+namespace packshelf {
+
+namespace {
+
+// The bytes below `path` ("" for the whole archive) of the tree, or of
+// the whole tree when the path is not found in it.
+quint64 bytesBelow(const ContentTree& tree, const QString& path) {
+    const ContentTree* level = &tree;
+    const ContentNode* found = nullptr;
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!level)
+            return 0;
+        const auto node = std::find_if(level->begin(), level->end(),
+                                       [&](const ContentNode& each) { return each.name == name; });
+        if (node == level->end())
+            return 0;
+        found = &*node;
+        level = node->content ? &*node->content : nullptr;
+    }
+    if (found)
+        return found->size;
+    quint64 bytes = 0;
+    for (const ContentNode& node : tree)
+        bytes += node.size;
+    return bytes;
+}
+
+} // namespace
+
+quint64 InstallProgress::plannedBytes(const ArchiveItem& item) {
+    const ContentTreePtr tree = item.tree(key::Zip);
+    if (!tree)
+        return 0;
+    const CopyPlan plan = copyPlanFor(item);
+    quint64 bytes = 0;
+    for (const std::optional<QString>& source :
+         {plan.primarySource, plan.dataSource, plan.directSource}) {
+        if (source)
+            bytes += bytesBelow(*tree, *source);
+    }
+    return bytes;
+}
+
+void InstallProgress::begin(const std::vector<ArchiveItem>& items) {
+    m_planned.clear();
+    m_total = 0;
+    for (const ArchiveItem& item : items) {
+        m_planned.push_back(plannedBytes(item));
+        m_total += m_planned.back();
+    }
+    m_before = 0;
+    m_current = 0;
+    m_index = 0;
+    m_file.clear();
+    m_clock.start();
+}
+
+void InstallProgress::archiveBegins(qsizetype index) {
+    m_index = std::clamp<qsizetype>(index, 0, qsizetype(m_planned.size()));
+    m_before = 0;
+    for (qsizetype i = 0; i < m_index; ++i)
+        m_before += m_planned[std::size_t(i)];
+    m_current = 0;
+}
+
+void InstallProgress::written(const QString& file, quint64 bytes) {
+    m_file = file;
+    m_current += bytes;
+}
+
+quint64 InstallProgress::done() const {
+    const quint64 planned =
+        m_index < qsizetype(m_planned.size()) ? m_planned[std::size_t(m_index)] : 0;
+    return std::min(m_before + std::min(m_current, planned), m_total);
+}
+
+QString InstallProgress::text() const {
+    if (m_file.isEmpty())
+        return {};
+    const QString bytes = tr("%1 of %2").arg(readableSize(done()), readableSize(m_total));
+    const QString left = timeLeftText();
+    if (left.isEmpty())
+        return tr("%1 — %2").arg(m_file, bytes);
+    return tr("%1 — %2, %3").arg(m_file, bytes, left);
+}
+
+// From the pace so far, once there is one to go by: a second in.
+QString InstallProgress::timeLeftText() const {
+    const qint64 elapsed = m_clock.elapsed();
+    const quint64 written = done();
+    if (elapsed < 1000 || written == 0)
+        return {};
+    const double seconds = double(elapsed) / 1000.0 * double(m_total - written) / double(written);
+    const int whole = int(seconds + 0.5);
+    if (whole < 60)
+        return tr("about %n second(s) left", nullptr, std::max(whole, 1));
+    return tr("about %n minute(s) left", nullptr, (whole + 30) / 60);
+}
+
+} // namespace packshelf
