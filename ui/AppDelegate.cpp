@@ -70,6 +70,12 @@ std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<i
     return path;
 }
 
+// Where a folder picker opens: at the folder chosen before while it is
+// there, else at the home folder.
+QString pickerStart(const std::optional<QString>& current) {
+    return current && QFileInfo(*current).isDir() ? *current : QDir::homePath();
+}
+
 InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
     return {outlets.mInstallSheet,     outlets.mInfoField,           outlets.mPBar,
             outlets.mProgressField,    outlets.mCancelInstallButton, outlets.mSummarySheet,
@@ -735,6 +741,7 @@ void AppDelegate::defineDestinaton() {
     const qint64 batch = m_own.mBatchID;
     QPointer<AppDelegate> self(this);
     m_services.pickFolder(m_ui.mWindow, tr("Install %1 into").arg(fileName),
+                          pickerStart(item->text(key::DirectPath)),
                           [self, row, batch, fileName](const QString& folder) {
                               if (self)
                                   self->applyDestination(row, batch, fileName, folder);
@@ -763,7 +770,7 @@ void AppDelegate::applyDestination(qint64 row, qint64 batch, const QString& file
 
 void AppDelegate::chooseFolder(const FolderSetting& setting) {
     QPointer<AppDelegate> self(this);
-    m_services.pickFolder(m_ui.mConfigSheet, setting.pickerTitle,
+    m_services.pickFolder(m_ui.mConfigSheet, setting.pickerTitle, pickerStart(m_own.*setting.path),
                           [self, setting](const QString& folder) {
                               if (!self)
                                   return;

@@ -13,9 +13,9 @@ namespace packshelf {
 
 namespace {
 
-void showFolderPicker(QWidget* sheetParent, const QString& title,
+void showFolderPicker(QWidget* sheetParent, const QString& title, const QString& startFolder,
                       PlatformServices::FolderChosen chosen) {
-    auto* dialog = new QFileDialog(sheetParent, title);
+    auto* dialog = new QFileDialog(sheetParent, title, startFolder);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);

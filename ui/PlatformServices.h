@@ -20,10 +20,12 @@ class WorkerPool;
 struct PlatformServices {
     using FolderChosen = std::function<void(const QString& folder)>;
 
-    // Shows a window-modal folder picker on `sheetParent` and returns at
-    // once; `chosen` runs later on the main thread, only when the user
-    // confirmed a folder.
-    std::function<void(QWidget* sheetParent, const QString& title, FolderChosen chosen)> pickFolder;
+    // Shows a window-modal folder picker on `sheetParent`, open at
+    // `startFolder`, and returns at once; `chosen` runs later on the main
+    // thread, only when the user confirmed a folder.
+    std::function<void(QWidget* sheetParent, const QString& title, const QString& startFolder,
+                       FolderChosen chosen)>
+        pickFolder;
     // Hands an address to the desktop (a folder to the file manager, a web
     // address to the browser) without waiting; false when nothing on the
     // desktop takes it.

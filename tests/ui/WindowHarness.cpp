@@ -85,9 +85,10 @@ void WindowHarness::relaunch() {
 
 void WindowHarness::installStubs() {
     PlatformServices& services = m_delegate->services();
-    services.pickFolder = [this](QWidget*, const QString& title,
+    services.pickFolder = [this](QWidget*, const QString& title, const QString& startFolder,
                                  const PlatformServices::FolderChosen& chosen) {
         pickerTitles << title;
+        pickerStarts << startFolder;
         std::optional<QString> answer;
         if (!pickerAnswers.empty()) {
             answer = pickerAnswers.front();

@@ -82,6 +82,7 @@ public:
     QString statusText();
     std::deque<std::optional<QString>> pickerAnswers; // nothing: the user cancels
     QStringList pickerTitles;
+    QStringList pickerStarts;  // the folder each picker opened at
     QStringList externalCalls; // "open <url>", "say <text>", "beep", "ask <question>", in order
     bool confirmAnswer = true;
     bool desktopOpens = true; // what the desktop answers a folder or address handed to it

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -82,6 +83,8 @@ TEST(WindowSettings, FirstLaunchSaysWhatToDoAndAMissingFolderIsNamed) {
     EXPECT_EQ(app.mListInfoField()->text(), "Archives: 0");
     EXPECT_TRUE(hint->text().startsWith("There are no zip archives in " + window.source()));
     EXPECT_TRUE(window.isIdle()) << "an empty folder is scanned at once";
+    EXPECT_EQ(window.pickerStarts, QStringList({QDir::homePath(), QDir::homePath()}))
+        << "without a folder, or with one that is gone, the picker opens at home";
 }
 
 TEST(WindowSettings, ChoicesAreStoredAtOnceAndLoadedAtTheNextStart) {
@@ -112,6 +115,12 @@ TEST(WindowSettings, ChoicesAreStoredAtOnceAndLoadedAtTheNextStart) {
     EXPECT_EQ(again.mDestPath(), window.library());
     EXPECT_FALSE(again.mWorkPath().has_value());
     EXPECT_TRUE(again.mIgnoreDSCheckbox()->isChecked());
+    window.pickerStarts.clear();
+    window.pickerAnswers = {std::nullopt, std::nullopt};
+    again.setSourcePath();
+    again.setWorkPath();
+    EXPECT_EQ(window.pickerStarts, QStringList({window.source(), QDir::homePath()}))
+        << "a picker opens at the folder chosen";
     EXPECT_EQ(again.mBatchID(), 1);
     ASSERT_TRUE(window.waitForIdle());
     EXPECT_EQ(again.mItemsArray().at(0).integer("IGNORE_DS"), 1);
