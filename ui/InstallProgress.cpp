@@ -10,8 +10,8 @@ namespace packshelf {
 
 namespace {
 
-// The bytes below `path` ("" for the whole archive) of the tree, or of
-// the whole tree when the path is not found in it.
+// The bytes below `path` of the tree: all of it for "", none for a path
+// the tree does not have.
 quint64 bytesBelow(const ContentTree& tree, const QString& path) {
     const ContentTree* level = &tree;
     const ContentNode* found = nullptr;
