@@ -232,25 +232,31 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     const QString shown = control<QLabel>(window, "mConfirmTotalsField")->text();
     EXPECT_EQ(shown, filesLine(1, 2, 0));
     const QAbstractItemModel* details = control<QTreeView>(window, "mConfirmDetailsView")->model();
-    // Every file in one vocabulary: added, replacing its owner's, or
-    // written before by an earlier archive of this install.
-    QStringList files;
-    for (int archive = 0; archive < details->rowCount(); ++archive) {
-        const QModelIndex parent = details->index(archive, 0);
-        for (int row = 0; row < details->rowCount(parent); ++row) {
-            const QModelIndex file = details->index(row, 0, parent);
-            files << QStringList({parent.data().toString().section(" — ", 0, 0),
-                                  file.data().toString(), file.siblingAtColumn(1).data().toString(),
-                                  file.siblingAtColumn(2).data().toString()})
-                         .join('|');
+    // Every file in one vocabulary: added, replacing its owner's, the same
+    // as its owner's, or written before by an earlier archive of this
+    // install.
+    const auto detailRows = [&] {
+        QStringList files;
+        for (int archive = 0; archive < details->rowCount(); ++archive) {
+            const QModelIndex parent = details->index(archive, 0);
+            for (int row = 0; row < details->rowCount(parent); ++row) {
+                const QModelIndex file = details->index(row, 0, parent);
+                files << QStringList({parent.data().toString().section(" — ", 0, 0),
+                                      file.data().toString(),
+                                      file.siblingAtColumn(1).data().toString(),
+                                      file.siblingAtColumn(2).data().toString()})
+                             .join('|');
+            }
         }
-    }
-    files.sort();
-    EXPECT_EQ(files, QStringList({"A.zip|Add|Runtime/a.txt|",
-                                  "A.zip|Replace|Runtime/shared.txt|replaces a file no package "
-                                  "installed; written again by B.zip, later in this install",
-                                  "B.zip|Replace|Runtime/shared.txt|written before by A.zip, "
-                                  "earlier in this install"}));
+        files.sort();
+        return files;
+    };
+    EXPECT_EQ(detailRows(),
+              QStringList({"A.zip|Add|Runtime/a.txt|",
+                           "A.zip|Replace|Runtime/shared.txt|replaces a file no package "
+                           "installed; written again by B.zip, later in this install",
+                           "B.zip|Replace|Runtime/shared.txt|written before by A.zip, "
+                           "earlier in this install"}));
     click(control<QPushButton>(window, "mConfirmCancelButton"));
     EXPECT_TRUE(window.window().confirmSheet()->isHidden() && app.mInstallSheet()->isHidden());
     EXPECT_EQ(app.mItemsArray().size(), 2u) << "Cancel leaves the list as it was";
@@ -277,6 +283,7 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     // A fresh scan lists both again: A.zip is what was installed, B.zip
     // changed since.
     window.addArchive("B.zip", {"B/Runtime/other.txt"});
+    window.addArchive("C.zip", {"A/Runtime/a.txt"}); // A's file, byte for byte
     app.closeConfigSheet();
     ASSERT_TRUE(window.waitForIdle());
     const auto verdictTip = [&](int row) {
@@ -285,6 +292,11 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return verdictTip(0).contains("\nInstalled in the library on "); }));
     EXPECT_EQ(verdictTip(1), "OK");
+    click(app.mInstallButton());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return confirm->isEnabled(); }));
+    EXPECT_TRUE(detailRows().contains("C.zip|Same|Runtime/a.txt|the same as the file of A.zip"))
+        << detailRows().join('\n').toStdString();
+    click(control<QPushButton>(window, "mConfirmCancelButton"));
 
     writeFile(window.library() + "/Runtime/a.txt", "edited by the user");
     writeFile(window.library() + "/.packshelf/torn.json", "{");
@@ -323,7 +335,7 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
               "Install 1 archive into " + window.library() + "?");
     EXPECT_EQ(control<QLabel>(window, "mConfirmArchivesField")->text(), "To install: B.zip");
     ASSERT_TRUE(waitForInstall(app));
-    EXPECT_EQ(window.listed(), QStringList({"A.zip:OK"}));
+    EXPECT_EQ(window.listed(), QStringList({"A.zip:OK", "C.zip:OK"}));
     EXPECT_EQ(readFile(window.library() + "/Runtime/other.txt"), "content of B/Runtime/other.txt");
     EXPECT_EQ(readFile(window.library() + "/Runtime/a.txt"), "edited by the user");
 }
