@@ -4,6 +4,7 @@
 #include <QColumnView>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
@@ -12,6 +13,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 #include "ui_ConfirmSheet.h"
+#include "ui_InstallSheet.h"
 #include "ui_InstalledSheet.h"
 
 namespace packshelf {
@@ -105,6 +107,18 @@ void ScreenshotTour::advance() {
             saveWithSheet(m_window.confirmSheet(),
                           QStringLiteral("packshelf-install-confirmation.png"));
             m_window.confirmSheet()->accept();
+            moveTo(Step::WaitForProgress);
+        }
+        return;
+    case Step::WaitForProgress:
+        // The large archive keeps the install sheet up long enough for a
+        // picture of its progress line; a quick install goes on without one.
+        if (m_window.summarySheet()->isVisible() || timedOut) {
+            moveTo(Step::WaitForSummary);
+        } else if (m_window.installSheet()->isVisible() &&
+                   !m_window.installControls().mProgressField->text().isEmpty()) {
+            saveWithSheet(m_window.installSheet(),
+                          QStringLiteral("packshelf-install-progress.png"));
             moveTo(Step::WaitForSummary);
         }
         return;

@@ -39,6 +39,7 @@ private:
         WaitForIdle,
         WaitForConfirmation,
         SettleConfirmation,
+        WaitForProgress,
         WaitForSummary,
         WaitForInstalled,
         SettleSheet,
