@@ -414,6 +414,20 @@ und aus:%3/%4</translation>
         <source>being analysed</source>
         <translation>wird untersucht</translation>
     </message>
+    <message numerus="yes">
+        <source>Choose from %n Runtime folder(s): %1</source>
+        <translation>
+            <numerusform>Auswahl aus %n Runtime-Ordner: %1</numerusform>
+            <numerusform>Auswahl aus %n Runtime-Ordnern: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Choose from %n Data folder(s): %1</source>
+        <translation>
+            <numerusform>Auswahl aus %n Data-Ordner: %1</numerusform>
+            <numerusform>Auswahl aus %n Data-Ordnern: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>

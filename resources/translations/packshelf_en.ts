@@ -413,6 +413,20 @@ and from:%3/%4</source>
         <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>Choose from %n Runtime folder(s): %1</source>
+        <translation>
+            <numerusform>Choose from %n Runtime folder: %1</numerusform>
+            <numerusform>Choose from %n Runtime folders: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Choose from %n Data folder(s): %1</source>
+        <translation>
+            <numerusform>Choose from %n Data folder: %1</numerusform>
+            <numerusform>Choose from %n Data folders: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>
