@@ -333,7 +333,20 @@ void MainWindow::arrangeContentColumns() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    takesAsCopy(event);
+    showDropTarget(takesAsCopy(event) && !droppedArchives(event->mimeData()).isEmpty());
+}
+
+void MainWindow::dragLeaveEvent(QDragLeaveEvent*) {
+    showDropTarget(false);
+}
+
+void MainWindow::showDropTarget(bool shown) {
+    QWidget* list = m_window->mContentList;
+    if (list->property("dropTarget").toBool() == shown)
+        return;
+    list->setProperty("dropTarget", shown);
+    list->setStyleSheet(
+        shown ? QStringLiteral("QTableView { border: 2px solid palette(highlight); }") : QString());
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
@@ -342,6 +355,7 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
+    showDropTarget(false);
     if (!takesAsCopy(event))
         return;
     const QStringList archives = droppedArchives(event->mimeData());

@@ -69,10 +69,13 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Outlines the archive list while archives are dragged over the window.
+    void showDropTarget(bool shown);
     void addFilterField();
     void addQuitItem();
     void keepMnemonicsBesideShortcuts();

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include "tests/support/TestFolders.h"
@@ -169,11 +170,15 @@ TEST(WindowScan, TheListFollowsTheFolder) {
         enter.setDropAction(Qt::MoveAction);
         QCoreApplication::sendEvent(&window.window(), &enter);
         EXPECT_EQ(enter.isAccepted(), bool(offered & Qt::CopyAction));
+        // The list is outlined while archives it takes are over the window.
+        EXPECT_EQ(app.mContentList()->property("dropTarget").toBool(),
+                  bool(offered & Qt::CopyAction));
         QDropEvent drop(QPointF(20, 20), offered, &mime, Qt::LeftButton, {});
         drop.setDropAction(Qt::MoveAction);
         QCoreApplication::sendEvent(&window.window(), &drop);
         EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
                   offered & Qt::CopyAction ? Qt::CopyAction : Qt::IgnoreAction);
+        EXPECT_FALSE(app.mContentList()->property("dropTarget").toBool());
         ASSERT_TRUE(window.waitForIdle());
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed().size() == 3; }));
@@ -187,9 +192,11 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     other.setUrls({QUrl::fromLocalFile(notes)});
     QDragEnterEvent entering(QPoint(20, 20), Qt::CopyAction, &other, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&window.window(), &entering);
+    EXPECT_FALSE(app.mContentList()->property("dropTarget").toBool());
     QDropEvent refused(QPointF(20, 20), Qt::CopyAction, &other, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&window.window(), &refused);
-    EXPECT_EQ(window.statusText(), "Only zip, 7z and RAR archives can be added; not added: notes.txt");
+    EXPECT_EQ(window.statusText(),
+              "Only zip, 7z and RAR archives can be added; not added: notes.txt");
     EXPECT_FALSE(QFileInfo::exists(window.source() + "/notes.txt"));
     writeFile(outside, "a different archive");
     window.confirmAnswer = false;
