@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextToSpeech>
 
 #include "analysis/WorkerPool.h"
@@ -41,12 +42,18 @@ void speakWith(QObject* owner, QPointer<QTextToSpeech>& engine, const QString& t
         engine->say(text);
 }
 
-bool askYesOrNo(QWidget* parent, const QString& title, const QString& question) {
-    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+// Asks with the action's own verb on the button that goes ahead (the title
+// names the action: "Uninstall", "Replace Archive"), and Cancel beside it,
+// taken by Return and Esc.
+bool askToGoAhead(QWidget* parent, const QString& title, const QString& question) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
     box.setWindowModality(Qt::WindowModal);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    const QPushButton* goAhead = box.addButton(QLatin1Char('&') + title, QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == goAhead;
 }
 
 } // namespace
@@ -58,7 +65,7 @@ PlatformServices desktopServices(QObject* owner, WorkerPool& pool) {
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     services.speak = [owner, engine](const QString& text) { speakWith(owner, *engine, text); };
     services.beep = [] { QApplication::beep(); };
-    services.confirm = askYesOrNo;
+    services.confirm = askToGoAhead;
     services.startWorker = [&pool](std::function<void()> body) { pool.start(std::move(body)); };
     return services;
 }

@@ -247,7 +247,8 @@ def drive(window, library):
     wait_for("the summary to close", lambda: not has(summary, pyatspi.STATE_SHOWING))
 
     # Ctrl+L opens the installed view on its list; Ctrl+A selects every
-    # package, Alt+U uninstalls them after a question answered with Alt+Y.
+    # package, Alt+U uninstalls them after a question answered with its verb,
+    # Alt+U again.
     press("Ctrl+l")
     installed = dialog(app, "Installed Packages")
     expect_focus(app, "Installed packages", "the installed view opening")
@@ -259,7 +260,7 @@ def drive(window, library):
         press("Ctrl+a")
         press("Alt+u")
         dialog(app, "Uninstall")
-        press("Alt+y")
+        press("Alt+u")
         wait_for("the uninstall", lambda: len(library_files(library)) < len(before))
     check(not library_files(library), "left after uninstalling: %s" % library_files(library))
     press("Escape")
