@@ -28,6 +28,7 @@
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
+#include "ui/ChoiceButtons.h"
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
@@ -53,21 +54,6 @@ QString textOf(const ArchiveItem& item, const QString& name) {
 // browsed or installed.
 bool unreadable(const ArchiveItem& item) {
     return item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorOpen;
-}
-
-// The path of a folder reached from the top of `tree` through the given
-// rows, one per level; nothing when the rows do not lead through folders.
-std::optional<QString> pathThroughRows(const ContentTreePtr& tree, const QList<int>& rows) {
-    QString path;
-    const ContentTree* entries = tree.get();
-    for (int row : rows) {
-        if (!entries || row < 0 || row >= int(entries->size()))
-            return std::nullopt;
-        const ContentNode& node = (*entries)[std::size_t(row)];
-        path = joinPath(path, node.name);
-        entries = node.isFolder() ? node.children() : nullptr;
-    }
-    return path;
 }
 
 // Where a folder picker opens: at the folder chosen before while it is
@@ -96,6 +82,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
           m_ui.mContentList, m_listProxy,
           {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem, m_ui.mInstallSelectedItem})
     , m_browserModel()
+    , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
     , m_choices(settings)
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
@@ -369,7 +356,7 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
                                          leftOut, std::exchange(m_own.mItemsArray, {}));
     m_watcher.watch(*m_own.mSourcePath, m_listed.stamps());
     m_listModel.replaceAll();
-    loadColumnZero();
+    m_browser.load(m_selection.item());
     showItemCount();
     showListOrPlaceholder();
     m_own.mCurrentIndex = 0;
@@ -512,28 +499,15 @@ const ArchiveItem* AppDelegate::itemAt(qint64 row) const {
 
 void AppDelegate::listClick() {
     const ArchiveItem* item = m_selection.item();
-    for (QPushButton* button : {m_ui.mSetRuntimeButton, m_ui.mSetDataButton, m_ui.mForceDirButton})
-        button->setVisible(false);
-    for (QPushButton* button :
-         {m_ui.mSetRuntimeButton, m_ui.mSetDataButton, m_ui.mForceDirButton, m_ui.mDropButton})
-        button->setEnabled(false);
+    // The browser loaded afresh has no selection, so no choice is enabled.
+    ChoiceButtons::of(item, nullptr).apply(m_ui);
+    m_ui.mDropButton->setEnabled(item && item->state() != ItemState::New);
     m_ui.mDirectoryInfoBox->setText(QString());
     m_ui.mItemDetailsField->setText(QString());
     m_ui.mLibraryField->setText(QString());
-    loadColumnZero();
-    if (!item)
-        return;
-    const qint64 state = item->state();
-    if (state == ItemState::New)
-        return;
-    m_ui.mDropButton->setEnabled(true);
-    if (state == ItemState::NeedsHelp) {
-        m_ui.mSetRuntimeButton->setVisible(true);
-        m_ui.mSetDataButton->setVisible(true);
-    }
-    if (state == ItemState::Failed && item->integer(key::Error) == ItemError::ErrorContent)
-        m_ui.mForceDirButton->setVisible(true);
-    updateInfobox(*item);
+    m_browser.load(item);
+    if (item && item->state() != ItemState::New)
+        updateInfobox(*item);
 }
 
 void AppDelegate::openListRow(const QModelIndex& index) {
@@ -570,89 +544,22 @@ void AppDelegate::showSelectionInFolder() {
 // ---- Archive browser ----------------------------------------------------
 
 std::optional<BrowserRoot> AppDelegate::rootItemForBrowser() const {
-    const ArchiveItem* item = m_selection.item();
-    if (!item)
-        return std::nullopt;
-    const qint64 state = item->state();
-    if (state == ItemState::New)
-        return std::nullopt;
-    if (unreadable(*item))
-        return std::nullopt;
-    return BrowserRoot{textOf(*item, key::FileName), item->tree(key::Zip)};
-}
-
-void AppDelegate::loadColumnZero() {
-    m_browserModel.setRoot(rootItemForBrowser());
-    m_ui.mZIPBrowser->setRootIndex(QModelIndex());
-    showBrowserPath();
-}
-
-QModelIndex AppDelegate::browserSelection() const {
-    return m_ui.mZIPBrowser->currentIndex();
-}
-
-int AppDelegate::selectedColumn() const {
-    int column = -1;
-    for (QModelIndex index = browserSelection(); index.isValid(); index = index.parent())
-        ++column;
-    return column;
-}
-
-QList<int> AppDelegate::indexPathForColumn(int column) const {
-    QList<int> rows;
-    QModelIndex index = browserSelection();
-    for (int depth = selectedColumn(); depth > column && index.isValid(); --depth)
-        index = index.parent();
-    for (index = index.parent(); index.isValid(); index = index.parent())
-        rows.prepend(index.row());
-    return rows;
-}
-
-void AppDelegate::showBrowserPath() {
-    const auto& root = m_browserModel.root();
-    if (!root) {
-        m_ui.mBrowserPathField->setText(tr("Select an analysed archive to look inside it"));
-        return;
-    }
-    QStringList parts;
-    for (QModelIndex index = browserSelection(); index.isValid(); index = index.parent())
-        parts.prepend(index.data().toString());
-    parts.prepend(root->dirName);
-    m_ui.mBrowserPathField->setText(parts.join(QStringLiteral("  ›  ")));
+    return ArchiveBrowser::rootFor(m_selection.item());
 }
 
 void AppDelegate::zipbrowserAction() {
-    for (QPushButton* button : {m_ui.mSetRuntimeButton, m_ui.mSetDataButton, m_ui.mForceDirButton})
-        button->setEnabled(false);
-    showBrowserPath();
-    const ContentNode* node = m_browserModel.nodeAt(browserSelection());
-    if (!node || node->type != ContentNode::Folder)
-        return;
-    const QString name = node->name.toUpper();
-    if (name == folder::Runtime)
-        m_ui.mSetRuntimeButton->setEnabled(true);
-    else if (name == folder::Data)
-        m_ui.mSetDataButton->setEnabled(true);
-    m_ui.mForceDirButton->setEnabled(true);
+    m_browser.showPath();
+    ChoiceButtons::of(m_selection.item(), m_browser.selectedNode()).enable(m_ui);
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNode() const {
     const ArchiveItem* item = m_selection.item();
-    const int column = selectedColumn();
-    if (!item || column < 0)
-        return std::nullopt;
-    return pathThroughRows(item->tree(key::Zip), indexPathForColumn(column));
+    return item ? m_browser.pathToSelectedNode(*item) : std::nullopt;
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNodeWithSelf() const {
-    if (!m_selection.item())
-        return std::nullopt;
-    const int column = selectedColumn();
-    if (column < 0)
-        return std::nullopt;
-    if (column == 0)
-        return browserSelection().data().toString();
-    return buildPathToSelectedNode();
+    const ArchiveItem* item = m_selection.item();
+    return item ? m_browser.pathToSelectedNodeWithSelf(*item) : std::nullopt;
 }
 
 // ---- Manual choices -----------------------------------------------------

@@ -17,6 +17,7 @@
 #include "analysis/ManualChoice.h"
 #include "analysis/WorkerPool.h"
 #include "install/InstallJob.h"
+#include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ChoiceMemory.h"
 #include "ui/ContentListModel.h"
@@ -298,8 +299,6 @@ private:
     void showItemCount();
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
-    void loadColumnZero();
-    void showBrowserPath();
     void recordChoice(FolderChoice choice);
     QString sourcePath() const { return m_own.mSourcePath.value_or(QString()); }
     void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
@@ -338,11 +337,6 @@ private:
 
     ArchiveItem* itemAt(qint64 row);
     const ArchiveItem* itemAt(qint64 row) const;
-    // The browser's selected entry, its column (-1 without one) and the
-    // rows selected in the columns before it.
-    QModelIndex browserSelection() const;
-    int selectedColumn() const;
-    QList<int> indexPathForColumn(int column) const;
 
     Outlets m_ui;
     OwnState m_own;
@@ -358,6 +352,7 @@ private:
     ListSelection m_selection;
     ListMenu m_listMenu;
     ArchiveBrowserModel m_browserModel;
+    ArchiveBrowser m_browser;
     SourceWatcher m_watcher;
     QTimer m_splitterSave;
     SourceProblem m_sourceProblem = SourceProblem::NotChosen;

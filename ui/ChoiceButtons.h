@@ -1,0 +1,33 @@
+#pragma once
+
+#include "analysis/ArchiveItem.h"
+#include "analysis/ContentTree.h"
+
+namespace packshelf {
+
+struct WindowOutlets;
+
+// Which of the manual choice buttons (Runtime, Data, Force Folder) are
+// shown and which can be clicked: the archive's state shows them, the
+// folder selected in its browser enables them.
+class ChoiceButtons {
+public:
+    struct State {
+        bool shown = false;
+        bool enabled = false;
+    };
+
+    // `item` is the selected archive and `selected` the browser's selected
+    // entry; either may be null.
+    static ChoiceButtons of(const ArchiveItem* item, const ContentNode* selected);
+
+    // Sets both what is shown and what is enabled, or only the latter.
+    void apply(const WindowOutlets& outlets) const;
+    void enable(const WindowOutlets& outlets) const;
+
+    State runtime;
+    State data;
+    State forced;
+};
+
+} // namespace packshelf
