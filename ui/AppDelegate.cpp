@@ -29,6 +29,7 @@
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
 #include "ui/ChoiceButtons.h"
+#include "ui/ConfigurationSheet.h"
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
@@ -56,12 +57,6 @@ bool unreadable(const ArchiveItem& item) {
     return item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorOpen;
 }
 
-// Where a folder picker opens: at the folder chosen before while it is
-// there, else at the home folder.
-QString pickerStart(const std::optional<QString>& current) {
-    return current && QFileInfo(*current).isDir() ? *current : QDir::homePath();
-}
-
 InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
     return {outlets.mInstallSheet,     outlets.mInfoField,           outlets.mPBar,
             outlets.mProgressField,    outlets.mCancelInstallButton, outlets.mSummarySheet,
@@ -83,6 +78,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
           {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem, m_ui.mInstallSelectedItem})
     , m_browserModel()
     , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
+    , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
@@ -169,7 +165,7 @@ void AppDelegate::connectActions() {
     connect(&m_session, &InstallSession::undoRequested, this, [this] {
         if (!libraryExists())
             return refuse(tr("Choose the library folder first."));
-        m_session.undo(*m_own.mDestPath);
+        m_session.undo(*m_config.destPath());
     });
     // The archives of the install come back into the list.
     connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
@@ -206,17 +202,8 @@ void AppDelegate::setMItemsArray(std::vector<ArchiveItem> value) {
 
 // ---- Start-up and quit --------------------------------------------------
 
-void AppDelegate::loadFolderSetting(const FolderSetting& setting) {
-    m_own.*setting.path = m_settings.path(setting.key);
-    if (const auto& path = m_own.*setting.path)
-        (m_ui.*setting.field)->setText(*path);
-}
-
 void AppDelegate::applicationDidFinishLaunching() {
-    for (const FolderSetting& setting : {sourceFolder(), destFolder(), workFolder()})
-        loadFolderSetting(setting);
-    m_own.mfIgnoreDS = m_settings.ignoreDS();
-    m_ui.mIgnoreDSCheckbox->setChecked(m_own.mfIgnoreDS);
+    m_config.load();
     restoreSplitter();
 
     m_own.mInfoFormat = m_ui.mListInfoField->text();
@@ -328,13 +315,13 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_ui.mSetDataButton->setVisible(false);
     m_ui.mDropButton->setVisible(false);
     m_refreshPending = false;
-    if (!m_own.mSourcePath) {
+    if (!m_config.sourcePath()) {
         showSourceProblem(SourceProblem::NotChosen);
         return;
     }
-    const SourceScan scan = scanSourceFolder(*m_own.mSourcePath);
+    const SourceScan scan = scanSourceFolder(*m_config.sourcePath());
     if (scan.outcome != SourceScan::Outcome::Listed)
-        m_watcher.watch(*m_own.mSourcePath, {});
+        m_watcher.watch(*m_config.sourcePath(), {});
     if (scan.outcome == SourceScan::Outcome::NotAFolder) {
         showSourceProblem(SourceProblem::Missing);
         return;
@@ -352,9 +339,10 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_ui.mSpinner->show();
     const QStringList selected = m_selection.fileNames();
     setInstallEnabled(false);
-    m_own.mItemsArray = m_listed.itemsOf(scan, *m_own.mSourcePath, kind == ScanKind::FollowFolder,
-                                         leftOut, std::exchange(m_own.mItemsArray, {}));
-    m_watcher.watch(*m_own.mSourcePath, m_listed.stamps());
+    m_own.mItemsArray =
+        m_listed.itemsOf(scan, *m_config.sourcePath(), kind == ScanKind::FollowFolder, leftOut,
+                         std::exchange(m_own.mItemsArray, {}));
+    m_watcher.watch(*m_config.sourcePath(), m_listed.stamps());
     m_listModel.replaceAll();
     m_browser.load(m_selection.item());
     showItemCount();
@@ -383,8 +371,8 @@ void AppDelegate::launchWorkers() {
         ++m_own.mCurrentIndex;
     if (m_own.mCurrentIndex < count && !m_handingOutStopped) {
         AnalyzerJob job;
-        job.sourceDir = m_own.mSourcePath.value_or(QString());
-        job.workDir = m_own.mWorkPath;
+        job.sourceDir = m_config.sourcePath().value_or(QString());
+        job.workDir = m_config.workPath();
         job.index = m_own.mCurrentIndex;
         job.batchId = m_own.mBatchID;
         job.data = m_own.mItemsArray[std::size_t(m_own.mCurrentIndex)].isolatedCopy();
@@ -465,7 +453,7 @@ void AppDelegate::showItemCount() {
 // Why nothing could be listed; the list keeps what it showed.
 void AppDelegate::showSourceProblem(SourceProblem problem) {
     m_sourceProblem = problem;
-    const QString source = m_own.mSourcePath.value_or(QString());
+    const QString source = m_config.sourcePath().value_or(QString());
     if (problem == SourceProblem::Missing)
         m_ui.mListInfoField->setText(QFileInfo::exists(source)
                                          ? tr("The source folder %1 is not a folder").arg(source)
@@ -480,7 +468,7 @@ void AppDelegate::showListOrPlaceholder() {
     m_ui.mListStack->setCurrentIndex(empty ? PlaceholderShown : ListShown);
     if (empty)
         m_ui.mEmptyStateField->setText(
-            m_listed.emptyListText(m_sourceProblem, m_own.mSourcePath.value_or(QString())));
+            m_listed.emptyListText(m_sourceProblem, m_config.sourcePath().value_or(QString())));
 }
 
 // ---- Content list and info box ------------------------------------------
@@ -524,7 +512,7 @@ void AppDelegate::updateInfobox(const ArchiveItem& item) {
 void AppDelegate::copySelectedPaths() {
     QStringList paths;
     for (const QString& name : m_selection.fileNames())
-        paths << QDir(m_own.mSourcePath.value_or(QString())).filePath(name);
+        paths << QDir(m_config.sourcePath().value_or(QString())).filePath(name);
     if (paths.isEmpty()) {
         refuse(tr("Select the archives whose paths to copy."));
         return;
@@ -534,11 +522,11 @@ void AppDelegate::copySelectedPaths() {
 }
 
 void AppDelegate::showSelectionInFolder() {
-    if (!m_own.mSourcePath) {
+    if (!m_config.sourcePath()) {
         refuse(tr("No source folder has been chosen yet."));
         return;
     }
-    open(QUrl::fromLocalFile(*m_own.mSourcePath));
+    open(QUrl::fromLocalFile(*m_config.sourcePath()));
 }
 
 // ---- Archive browser ----------------------------------------------------
@@ -648,7 +636,7 @@ void AppDelegate::defineDestinaton() {
     const qint64 batch = m_own.mBatchID;
     QPointer<AppDelegate> self(this);
     m_services.pickFolder(m_ui.mWindow, tr("Install %1 into").arg(fileName),
-                          pickerStart(item->text(key::DirectPath)),
+                          ConfigurationSheet::pickerStart(item->text(key::DirectPath)),
                           [self, row, batch, fileName](const QString& folder) {
                               if (self)
                                   self->applyDestination(row, batch, fileName, folder);
@@ -675,57 +663,29 @@ void AppDelegate::applyDestination(qint64 row, qint64 batch, const QString& file
 
 // ---- Configuration sheet and donation -----------------------------------
 
-void AppDelegate::chooseFolder(const FolderSetting& setting) {
-    QPointer<AppDelegate> self(this);
-    m_services.pickFolder(m_ui.mConfigSheet, setting.pickerTitle, pickerStart(m_own.*setting.path),
-                          [self, setting](const QString& folder) {
-                              if (!self)
-                                  return;
-                              self->m_own.*setting.path = folder;
-                              (self->m_ui.*setting.field)->setText(folder);
-                              self->m_settings.setPath(setting.key, folder);
-                          });
-}
-
-AppDelegate::FolderSetting AppDelegate::sourceFolder() {
-    return {&OwnState::mSourcePath, &Outlets::mSourcePathField, SettingsStore::SourcePathKey,
-            tr("Choose the folder that holds the archives")};
-}
-
-AppDelegate::FolderSetting AppDelegate::destFolder() {
-    return {&OwnState::mDestPath, &Outlets::mDestPathField, SettingsStore::DestPathKey,
-            tr("Choose the library to install into")};
-}
-
-AppDelegate::FolderSetting AppDelegate::workFolder() {
-    return {&OwnState::mWorkPath, &Outlets::mWorkPathField, SettingsStore::WorkPathKey,
-            tr("Choose a work folder")};
-}
-
 void AppDelegate::setSourcePath() {
-    chooseFolder(sourceFolder());
+    m_config.chooseSource();
 }
 
 void AppDelegate::setDestPath() {
-    chooseFolder(destFolder());
+    m_config.chooseDest();
 }
 
 void AppDelegate::setWorkPath() {
-    chooseFolder(workFolder());
+    m_config.chooseWork();
 }
 
 void AppDelegate::ignoreDSClick() {
-    m_own.mfIgnoreDS = m_ui.mIgnoreDSCheckbox->checkState() == Qt::Checked;
-    m_settings.setIgnoreDS(m_own.mfIgnoreDS);
+    m_config.ignoreDSClicked();
 }
 
 void AppDelegate::openConfigSheet() {
-    m_ui.mConfigSheet->open();
+    m_config.open();
 }
 
+// Closing the sheet lists the source folder afresh, with the folders chosen.
 void AppDelegate::closeConfigSheet() {
-    if (m_ui.mConfigSheet->isVisible())
-        m_ui.mConfigSheet->accept();
+    m_config.close();
     if (!m_handingOutStopped)
         launchAnalyzer();
 }
@@ -746,16 +706,16 @@ void AppDelegate::setInstallEnabled(bool enabled) {
 }
 
 bool AppDelegate::foldersAllowInstall() {
-    if (!m_own.mSourcePath || !m_own.mDestPath || !m_own.mWorkPath) {
+    if (!m_config.sourcePath() || !m_config.destPath() || !m_config.workPath()) {
         refuse(tr("Choose the source, library and work folders before installing."));
         openConfigSheet();
         return false;
     }
     // An unmounted drive's mount point must not receive the install.
-    if (!QFileInfo(*m_own.mDestPath).isDir()) {
+    if (!QFileInfo(*m_config.destPath()).isDir()) {
         refuse(tr("The library folder %1 does not exist: choose it again, or connect the drive "
                   "that holds it.")
-                   .arg(*m_own.mDestPath));
+                   .arg(*m_config.destPath()));
         openConfigSheet();
         return false;
     }
@@ -772,7 +732,7 @@ void AppDelegate::beginInstall() {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
-    m_session.ask(jobOfReadyItems(), *m_own.mDestPath, m_own.mItemsArray);
+    m_session.ask(jobOfReadyItems(), *m_config.destPath(), m_own.mItemsArray);
 }
 
 void AppDelegate::beginInstallSelected() {
@@ -795,7 +755,7 @@ void AppDelegate::beginInstallSelected() {
         return names.contains(item.fileName());
     };
     InstallJob job = jobOfReadyItems(chosen);
-    m_session.ask(std::move(job), *m_own.mDestPath, selected, std::move(chosen));
+    m_session.ask(std::move(job), *m_config.destPath(), selected, std::move(chosen));
 }
 
 void AppDelegate::installConfirmed() {
@@ -810,8 +770,9 @@ void AppDelegate::installConfirmed() {
     reports.archiveBegins = [this](QString fileName) { copyBegins(fileName); };
     reports.archiveInstalled = [this](QString fileName) { copyStep(fileName); };
     reports.installEnded = [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); };
-    m_session.start(InstallJob{isolatedString(*m_own.mSourcePath), isolatedString(*m_own.mDestPath),
-                               isolatedString(*m_own.mWorkPath), std::move(taken)},
+    m_session.start(InstallJob{isolatedString(*m_config.sourcePath()),
+                               isolatedString(*m_config.destPath()),
+                               isolatedString(*m_config.workPath()), std::move(taken)},
                     std::move(reports));
 }
 
@@ -845,13 +806,13 @@ void AppDelegate::openLibrary() {
 // ---- The library ----------------------------------------------------------
 
 void AppDelegate::showInstalledPackages() {
-    if (!m_own.mDestPath) {
+    if (!m_config.destPath()) {
         refuse(tr("Choose the library folder first."));
         openConfigSheet();
         return;
     }
-    m_librarySide.openInstalledView(*m_own.mDestPath, sourcePath(),
-                                    m_own.mWorkPath.value_or(QString()));
+    m_librarySide.openInstalledView(*m_config.destPath(), sourcePath(),
+                                    m_config.workPath().value_or(QString()));
     readLibrary();
 }
 
@@ -868,7 +829,7 @@ void AppDelegate::lookAtLibrary() {
 }
 
 bool AppDelegate::libraryExists() const {
-    return m_own.mDestPath && QFileInfo(*m_own.mDestPath).isDir();
+    return m_config.libraryExists();
 }
 
 bool AppDelegate::scanRunning() const {
@@ -876,9 +837,9 @@ bool AppDelegate::scanRunning() const {
 }
 
 InstallJob AppDelegate::jobOfReadyItems(const ItemFilter& chosen) const {
-    return readyItemsJob(m_own.mItemsArray, m_own.mSourcePath.value_or(QString()),
-                         m_own.mDestPath.value_or(QString()), m_own.mWorkPath.value_or(QString()),
-                         chosen);
+    return readyItemsJob(m_own.mItemsArray, m_config.sourcePath().value_or(QString()),
+                         m_config.destPath().value_or(QString()),
+                         m_config.workPath().value_or(QString()), chosen);
 }
 
 // The ready archives are compared as one install once the scan is over;
@@ -892,10 +853,10 @@ void AppDelegate::previewReadyItems() {
 }
 
 void AppDelegate::readLibrary() {
-    if (!m_own.mDestPath)
+    if (!m_config.destPath())
         return;
-    const QString source = m_own.mSourcePath.value_or(QString());
-    LibrarySide::Request request{isolatedString(*m_own.mDestPath), {}};
+    const QString source = m_config.sourcePath().value_or(QString());
+    LibrarySide::Request request{isolatedString(*m_config.destPath()), {}};
     request.archives.reserve(m_own.mItemsArray.size());
     for (const ArchiveItem& item : m_own.mItemsArray)
         request.archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
@@ -932,7 +893,7 @@ void AppDelegate::refuseDrop(const QStringList& paths) {
 }
 
 void AppDelegate::importArchives(const QStringList& paths) {
-    m_dropImport.import(paths, m_own.mSourcePath.value_or(QString()));
+    m_dropImport.import(paths, m_config.sourcePath().value_or(QString()));
 }
 
 } // namespace packshelf

@@ -20,6 +20,7 @@
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ChoiceMemory.h"
+#include "ui/ConfigurationSheet.h"
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
 #include "ui/DropImport.h"
@@ -223,14 +224,14 @@ public:
     // Own state.
     const std::optional<QString>& mInfoFormat() const { return m_own.mInfoFormat; }
     void setMInfoFormat(std::optional<QString> value) { m_own.mInfoFormat = std::move(value); }
-    const std::optional<QString>& mSourcePath() const { return m_own.mSourcePath; }
-    void setMSourcePath(std::optional<QString> value) { m_own.mSourcePath = std::move(value); }
-    const std::optional<QString>& mDestPath() const { return m_own.mDestPath; }
-    void setMDestPath(std::optional<QString> value) { m_own.mDestPath = std::move(value); }
-    const std::optional<QString>& mWorkPath() const { return m_own.mWorkPath; }
-    void setMWorkPath(std::optional<QString> value) { m_own.mWorkPath = std::move(value); }
-    bool mfIgnoreDS() const { return m_own.mfIgnoreDS; }
-    void setMfIgnoreDS(bool value) { m_own.mfIgnoreDS = value; }
+    const std::optional<QString>& mSourcePath() const { return m_config.sourcePath(); }
+    void setMSourcePath(std::optional<QString> value) { m_config.setSourcePath(std::move(value)); }
+    const std::optional<QString>& mDestPath() const { return m_config.destPath(); }
+    void setMDestPath(std::optional<QString> value) { m_config.setDestPath(std::move(value)); }
+    const std::optional<QString>& mWorkPath() const { return m_config.workPath(); }
+    void setMWorkPath(std::optional<QString> value) { m_config.setWorkPath(std::move(value)); }
+    bool mfIgnoreDS() const { return m_config.ignoreDS(); }
+    void setMfIgnoreDS(bool value) { m_config.setIgnoreDS(value); }
     const std::vector<ArchiveItem>& mItemsArray() const { return m_own.mItemsArray; }
     // Replaces the list and shows it.
     void setMItemsArray(std::vector<ArchiveItem> value);
@@ -261,10 +262,6 @@ private:
 
     struct OwnState {
         std::optional<QString> mInfoFormat;
-        std::optional<QString> mSourcePath;
-        std::optional<QString> mDestPath;
-        std::optional<QString> mWorkPath;
-        bool mfIgnoreDS = false;
         std::vector<ArchiveItem> mItemsArray;
         StateIcons icons;
         qint64 mCurrentIndex = 0;
@@ -272,23 +269,9 @@ private:
         qint64 mWorkers = 0;
     };
 
-    // One of the three folders of the configuration sheet.
-    struct FolderSetting {
-        std::optional<QString> OwnState::*path;
-        QLabel* Outlets::*field;
-        QString key;
-        QString pickerTitle;
-    };
-
-    static FolderSetting sourceFolder();
-    static FolderSetting destFolder();
-    static FolderSetting workFolder();
-
     void takeOutlets(MainWindow& window);
     void connectActions();
     void loadIcons();
-    void loadFolderSetting(const FolderSetting& setting);
-    void chooseFolder(const FolderSetting& setting);
 
     void startScan(ScanKind kind, const QSet<QString>& leftOut);
     void cancelRunningScan();
@@ -300,7 +283,7 @@ private:
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
     void recordChoice(FolderChoice choice);
-    QString sourcePath() const { return m_own.mSourcePath.value_or(QString()); }
+    QString sourcePath() const { return m_config.sourcePath().value_or(QString()); }
     void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
     bool canDrop() const;
     void refuse(const QString& why);
@@ -357,6 +340,7 @@ private:
     QTimer m_splitterSave;
     SourceProblem m_sourceProblem = SourceProblem::NotChosen;
     ListedArchives m_listed;
+    ConfigurationSheet m_config;
     ChoiceMemory m_choices;
     // Set when a newer scan makes the running one's results unwanted.
     std::shared_ptr<std::atomic<bool>> m_scanCancelled;
