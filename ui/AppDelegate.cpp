@@ -81,6 +81,9 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_libraryLook(
+          m_own.mItemsArray, m_config, m_librarySide, m_session,
+          [this] { return m_handingOutStopped || installBusy(); }, [this] { return scanRunning(); })
     , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
     , m_dropImport(window, m_services, m_mainThread)
     , m_pool(MaxWorkersPerScan) {
@@ -94,8 +97,6 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     m_ui.mSpinner->hide();
     m_splitterSave.setSingleShot(true);
     m_splitterSave.setInterval(SplitterSaveMs);
-    m_libraryLook.setSingleShot(true);
-    m_libraryLook.setInterval(0);
     connectActions();
     connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
     connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
@@ -156,14 +157,13 @@ void AppDelegate::connectActions() {
     connect(m_ui.mMainSplitter, &QSplitter::splitterMoved, &m_splitterSave,
             qOverload<>(&QTimer::start));
     connect(&m_splitterSave, &QTimer::timeout, this, &AppDelegate::saveSplitter);
-    connect(&m_libraryLook, &QTimer::timeout, this, &AppDelegate::lookAtLibrary);
     connect(&m_session, &InstallSession::confirmed, this, &AppDelegate::installConfirmed);
     // Queued: the refresh follows the install's end, not its middle.
     connect(&m_session, &InstallSession::becameIdle, this, &AppDelegate::refreshIfPending,
             Qt::QueuedConnection);
     connect(&m_session, &InstallSession::comparisonChanged, this, &AppDelegate::showLibraryField);
     connect(&m_session, &InstallSession::undoRequested, this, [this] {
-        if (!libraryExists())
+        if (!m_config.libraryExists())
             return refuse(tr("Choose the library folder first."));
         m_session.undo(*m_config.destPath());
     });
@@ -506,7 +506,7 @@ void AppDelegate::openListRow(const QModelIndex& index) {
 void AppDelegate::updateInfobox(const ArchiveItem& item) {
     m_ui.mDirectoryInfoBox->setText(installSentence(item));
     m_ui.mItemDetailsField->setText(itemDetails(item));
-    m_ui.mLibraryField->setText(libraryText(item));
+    m_ui.mLibraryField->setText(m_libraryLook.libraryText(item));
 }
 
 void AppDelegate::copySelectedPaths() {
@@ -732,7 +732,7 @@ void AppDelegate::beginInstall() {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
-    m_session.ask(jobOfReadyItems(), *m_config.destPath(), m_own.mItemsArray);
+    m_session.ask(m_libraryLook.readyJob(), *m_config.destPath(), m_own.mItemsArray);
 }
 
 void AppDelegate::beginInstallSelected() {
@@ -754,7 +754,7 @@ void AppDelegate::beginInstallSelected() {
     ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {
         return names.contains(item.fileName());
     };
-    InstallJob job = jobOfReadyItems(chosen);
+    InstallJob job = m_libraryLook.readyJob(chosen);
     m_session.ask(std::move(job), *m_config.destPath(), selected, std::move(chosen));
 }
 
@@ -813,77 +813,21 @@ void AppDelegate::showInstalledPackages() {
     }
     m_librarySide.openInstalledView(*m_config.destPath(), sourcePath(),
                                     m_config.workPath().value_or(QString()));
-    readLibrary();
+    m_libraryLook.readLibrary();
 }
 
-// Several reasons in one turn of the event loop make one look.
 void AppDelegate::scheduleLibraryLook() {
-    m_libraryLook.start();
-}
-
-void AppDelegate::lookAtLibrary() {
-    if (m_handingOutStopped || installBusy())
-        return;
-    previewReadyItems();
-    readLibrary();
-}
-
-bool AppDelegate::libraryExists() const {
-    return m_config.libraryExists();
+    m_libraryLook.schedule();
 }
 
 bool AppDelegate::scanRunning() const {
     return m_own.mWorkers > 0 || m_own.mCurrentIndex < qint64(m_own.mItemsArray.size());
 }
 
-InstallJob AppDelegate::jobOfReadyItems(const ItemFilter& chosen) const {
-    return readyItemsJob(m_own.mItemsArray, m_config.sourcePath().value_or(QString()),
-                         m_config.destPath().value_or(QString()),
-                         m_config.workPath().value_or(QString()), chosen);
-}
-
-// The ready archives are compared as one install once the scan is over;
-// until then the batch is not known.
-void AppDelegate::previewReadyItems() {
-    InstallJob job = jobOfReadyItems();
-    if (scanRunning() || job.items.empty() || !libraryExists())
-        m_session.forgetComparison();
-    else
-        m_session.compare(std::move(job));
-}
-
-void AppDelegate::readLibrary() {
-    if (!m_config.destPath())
-        return;
-    const QString source = m_config.sourcePath().value_or(QString());
-    LibrarySide::Request request{isolatedString(*m_config.destPath()), {}};
-    request.archives.reserve(m_own.mItemsArray.size());
-    for (const ArchiveItem& item : m_own.mItemsArray)
-        request.archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
-    m_librarySide.read(std::move(request));
-}
-
 void AppDelegate::showLibraryField() {
     const ArchiveItem* item = m_selection.item();
     const bool analysed = item && item->state() != ItemState::New;
-    m_ui.mLibraryField->setText(analysed ? libraryText(*item) : QString());
-}
-
-// Whether the archive's package is installed, and for a ready archive what
-// installing it would do.
-QString AppDelegate::libraryText(const ArchiveItem& item) const {
-    QStringList lines;
-    const QString installed = m_librarySide.installedNoteOf(item.fileName());
-    if (!installed.isEmpty())
-        lines << installed;
-    if (item.state() == ItemState::Ready) {
-        const QString preview = m_session.comparison().archiveText(item.fileName());
-        if (!preview.isEmpty())
-            lines << preview;
-        else if (m_session.comparing())
-            lines << tr("Comparing with the library…");
-    }
-    return lines.join(QLatin1Char('\n'));
+    m_ui.mLibraryField->setText(analysed ? m_libraryLook.libraryText(*item) : QString());
 }
 
 // ---- Archives dropped on the window -------------------------------------

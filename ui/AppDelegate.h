@@ -27,6 +27,7 @@
 #include "ui/FileStamp.h"
 #include "ui/InstallSession.h"
 #include "ui/LibraryAccess.h"
+#include "ui/LibraryLook.h"
 #include "ui/LibrarySide.h"
 #include "ui/ListMenu.h"
 #include "ui/ListSelection.h"
@@ -298,23 +299,14 @@ private:
     bool workRemains() const;
     void workEnded();
 
-    // What an install of the ready archives would do to the library, and
-    // which listed archives are installed there: looked at after each scan
-    // (an install ends with one), after a choice or a drop and after an
-    // uninstall.
+    // Looks at the library once per turn of the event loop.
     void scheduleLibraryLook();
-    void lookAtLibrary();
-    void previewReadyItems();
-    InstallJob jobOfReadyItems(const ItemFilter& chosen = nullptr) const;
     // Whether the folders allow an install; if not, says why and opens the
     // configuration sheet.
     bool foldersAllowInstall();
     void setInstallEnabled(bool enabled);
-    bool libraryExists() const;
     bool scanRunning() const;
-    void readLibrary();
     void showLibraryField();
-    QString libraryText(const ArchiveItem& item) const;
     void restoreSplitter();
     void saveSplitter();
 
@@ -348,9 +340,7 @@ private:
     bool m_refreshPending = false;
     // Runs while quitting waits for the work still under way.
     QEventLoop* m_quitWait = nullptr;
-    // Looks at the library once per turn of the event loop, whatever the
-    // number of reasons.
-    QTimer m_libraryLook;
+    LibraryLook m_libraryLook;
     InstallSession m_session;
     DropImport m_dropImport;
     // Declared last: destroyed first, once every job has reported.
