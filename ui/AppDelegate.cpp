@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -33,6 +32,7 @@
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
+#include "ui/ManualChoices.h"
 #include "ui_ConfigSheet.h"
 #include "ui_MainWindow.h"
 
@@ -46,16 +46,6 @@ constexpr int MaxWorkersPerScan = 4;
 constexpr int StatusMs = 10000;
 constexpr int SplitterSaveMs = 500;
 enum ListPage { ListShown = 0, PlaceholderShown = 1 };
-
-QString textOf(const ArchiveItem& item, const QString& name) {
-    return item.text(name).value_or(QString());
-}
-
-// An archive whose content could not be read at all: nothing of it can be
-// browsed or installed.
-bool unreadable(const ArchiveItem& item) {
-    return item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorOpen;
-}
 
 InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
     return {outlets.mInstallSheet,     outlets.mInfoField,           outlets.mPBar,
@@ -80,6 +70,8 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
     , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
     , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
+    , m_manualChoices({m_own.mItemsArray, m_own.mBatchID, m_selection, m_browser, m_choices,
+                       m_listed, m_config, m_services, m_ui})
     , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_libraryLook(
           m_own.mItemsArray, m_config, m_librarySide, m_session,
@@ -173,6 +165,12 @@ void AppDelegate::connectActions() {
     connect(&m_librarySide, &LibrarySide::marksChanged, this, [this] {
         reloadTable();
         showLibraryField();
+    });
+    connect(&m_manualChoices, &ManualChoices::refused, this, &AppDelegate::refuse);
+    connect(&m_manualChoices, &ManualChoices::chosen, this, [this](const ArchiveItem& item) {
+        reloadTable();
+        updateInfobox(item);
+        scheduleLibraryLook();
     });
     connect(&m_dropImport, &DropImport::said, this, &AppDelegate::say);
     connect(&m_dropImport, &DropImport::refused, this, &AppDelegate::refuse);
@@ -553,33 +551,19 @@ std::optional<QString> AppDelegate::buildPathToSelectedNodeWithSelf() const {
 // ---- Manual choices -----------------------------------------------------
 
 void AppDelegate::setRuntimeFolder() {
-    recordChoice(FolderChoice::Runtime);
+    m_manualChoices.recordFolder(FolderChoice::Runtime);
 }
 
 void AppDelegate::setDataFolder() {
-    recordChoice(FolderChoice::Data);
+    m_manualChoices.recordFolder(FolderChoice::Data);
 }
 
 void AppDelegate::forceDirectory() {
-    recordChoice(FolderChoice::Forced);
+    m_manualChoices.recordFolder(FolderChoice::Forced);
 }
 
-// A record still waiting for its report belongs to its worker: a choice
-// written into it now would be lost, so it is refused.
-void AppDelegate::recordChoice(FolderChoice choice) {
-    ArchiveItem* item = itemAt(m_selection.row());
-    if (!item || item->state() == ItemState::New)
-        return;
-    const std::optional<QString> holder = buildPathToSelectedNode();
-    if (!holder)
-        return;
-    recordFolderChoice(*item, choice, *holder);
-    m_choices.rememberFolder(sourcePath(), item->fileName(),
-                             m_listed.stamps().value(item->fileName()), choice, *holder);
-    qCInfo(lcWindow, "%s", qUtf8Printable(folderChoiceLogLine(choice, *holder)));
-    reloadTable();
-    updateInfobox(*item);
-    scheduleLibraryLook();
+void AppDelegate::defineDestinaton() {
+    m_manualChoices.defineDestination();
 }
 
 // The selected archives are listed afresh by the next look at the folder,
@@ -614,50 +598,6 @@ void AppDelegate::dropItem() {
     showListOrPlaceholder();
     m_selection.selectRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
     listClick();
-    scheduleLibraryLook();
-}
-
-void AppDelegate::defineDestinaton() {
-    const qint64 row = m_selection.row();
-    const ArchiveItem* item = itemAt(row);
-    if (!item) {
-        refuse(tr("Select an archive first, then choose where to install it."));
-        return;
-    }
-    const QString fileName = textOf(*item, key::FileName);
-    if (item->state() == ItemState::New) {
-        refuse(tr("%1 is still being analysed.").arg(fileName));
-        return;
-    }
-    if (unreadable(*item)) {
-        refuse(tr("%1 cannot be read, so nothing of it can be installed.").arg(fileName));
-        return;
-    }
-    const qint64 batch = m_own.mBatchID;
-    QPointer<AppDelegate> self(this);
-    m_services.pickFolder(m_ui.mWindow, tr("Install %1 into").arg(fileName),
-                          ConfigurationSheet::pickerStart(item->text(key::DirectPath)),
-                          [self, row, batch, fileName](const QString& folder) {
-                              if (self)
-                                  self->applyDestination(row, batch, fileName, folder);
-                          });
-}
-
-// The picker's completion: the record it was opened for must still be in
-// its row, and analysed.
-void AppDelegate::applyDestination(qint64 row, qint64 batch, const QString& fileName,
-                                   const QString& folder) {
-    ArchiveItem* item = itemAt(row);
-    if (!item || batch != m_own.mBatchID || textOf(*item, key::FileName) != fileName ||
-        item->state() == ItemState::New)
-        return;
-    const std::optional<QString> directSource = buildPathToSelectedNodeWithSelf();
-    recordDirectDestination(*item, folder, directSource);
-    m_choices.rememberDestination(sourcePath(), fileName, m_listed.stamps().value(fileName), folder,
-                                  directSource);
-    qCInfo(lcWindow, "DirectPath @ %s", qUtf8Printable(folder));
-    updateInfobox(*item);
-    reloadTable();
     scheduleLibraryLook();
 }
 

@@ -32,6 +32,7 @@
 #include "ui/ListMenu.h"
 #include "ui/ListSelection.h"
 #include "ui/ListedArchives.h"
+#include "ui/ManualChoices.h"
 #include "ui/PlatformServices.h"
 #include "ui/SettingsStore.h"
 #include "ui/SourceWatcher.h"
@@ -283,9 +284,7 @@ private:
     void showItemCount();
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
-    void recordChoice(FolderChoice choice);
     QString sourcePath() const { return m_config.sourcePath().value_or(QString()); }
-    void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
     bool canDrop() const;
     void refuse(const QString& why);
     void open(const QUrl& url);
@@ -334,6 +333,7 @@ private:
     ListedArchives m_listed;
     ConfigurationSheet m_config;
     ChoiceMemory m_choices;
+    ManualChoices m_manualChoices;
     // Set when a newer scan makes the running one's results unwanted.
     std::shared_ptr<std::atomic<bool>> m_scanCancelled;
     bool m_handingOutStopped = false;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+#include "analysis/ArchiveItem.h"
+#include "analysis/ManualChoice.h"
+
+namespace packshelf {
+
+class ArchiveBrowser;
+class ChoiceMemory;
+class ConfigurationSheet;
+class ListSelection;
+class ListedArchives;
+struct PlatformServices;
+struct WindowOutlets;
+
+// The choices made by hand in the selected archive: the folder picked in
+// its browser as Runtime, Data or forced, or a folder of the library to
+// install it into. Each is written into the record and remembered for the
+// archive's next analysis.
+class ManualChoices : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        std::vector<ArchiveItem>& items;
+        const qint64& batch;
+        const ListSelection& selection;
+        const ArchiveBrowser& browser;
+        ChoiceMemory& memory;
+        const ListedArchives& listed;
+        const ConfigurationSheet& folders;
+        PlatformServices& services;
+        const WindowOutlets& outlets;
+    };
+
+    explicit ManualChoices(Parts parts, QObject* parent = nullptr);
+
+    // The browser's selected folder as the selected archive's choice.
+    void recordFolder(FolderChoice choice);
+    // Asks for the folder of the library to install the selected archive
+    // into.
+    void defineDestination();
+
+signals:
+    // A choice was written into `item`.
+    void chosen(const ArchiveItem& item);
+    void refused(const QString& why);
+
+private:
+    ArchiveItem* itemAt(qint64 row) const;
+    QString sourcePath() const;
+    void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
+
+    Parts m_parts;
+};
+
+} // namespace packshelf
