@@ -516,7 +516,7 @@ void AppDelegate::copySelectedPaths() {
         return;
     }
     QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
-    say(tr("Copied %n path(s).", nullptr, int(paths.size())));
+    say(tr("Copied %Ln path(s).", nullptr, int(paths.size())));
 }
 
 void AppDelegate::showSelectionInFolder() {

@@ -51,7 +51,7 @@ QString ContentListProxy::countLine(const QString& format, qsizetype total) cons
         return format.arg(total);
     const int shown = rowCount();
     if (shown == 0)
-        return tr("No archive matches “%1” (%n archive(s) in the list)", nullptr, int(total))
+        return tr("No archive matches “%1” (%Ln archive(s) in the list)", nullptr, int(total))
             .arg(m_filterText);
     return format.arg(tr("%1 of %2").arg(shown).arg(total));
 }

@@ -53,7 +53,7 @@ void DropImport::import(const QStringList& paths, const QString& sourceFolder) {
     if (taken.isEmpty())
         return;
     ++m_running;
-    emit said(tr("Copying %n archive(s) into the source folder…", nullptr, int(taken.size())));
+    emit said(tr("Copying %Ln archive(s) into the source folder…", nullptr, int(taken.size())));
     m_services.startWorker([this, import = ArchiveImport(taken, sourceFolder)] {
         QStringList failures = import.run();
         m_mainThread.post([this, count = import.size(), failures = std::move(failures)] {
@@ -65,7 +65,7 @@ void DropImport::import(const QStringList& paths, const QString& sourceFolder) {
 void DropImport::ended(qsizetype count, const QStringList& failures) {
     --m_running;
     if (failures.isEmpty())
-        emit said(tr("Copied %n archive(s) into the source folder.", nullptr, int(count)));
+        emit said(tr("Copied %Ln archive(s) into the source folder.", nullptr, int(count)));
     else
         emit refused(tr("Not copied: %1").arg(failures.join(QStringLiteral("; "))));
     emit copied();

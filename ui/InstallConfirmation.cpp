@@ -38,7 +38,7 @@ bool InstallConfirmation::isOpen() const {
 void InstallConfirmation::open(const QStringList& archives, const QString& library,
                                const QStringList& leftOut) {
     m_ui.mConfirmHeadline->setText(
-        tr("Install %n archive(s) into %1?", nullptr, int(archives.size())).arg(library));
+        tr("Install %Ln archive(s) into %1?", nullptr, int(archives.size())).arg(library));
     m_ui.mConfirmArchivesField->setText(
         tr("To install: %1").arg(archives.join(QStringLiteral(", "))));
     m_ui.mConfirmTotalsField->setText(tr("Comparing the archives with the library…"));

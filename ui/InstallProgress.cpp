@@ -101,8 +101,8 @@ QString InstallProgress::timeLeftText() const {
     const double seconds = double(elapsed) / 1000.0 * double(m_total - written) / double(written);
     const int whole = int(seconds + 0.5);
     if (whole < 60)
-        return tr("about %n second(s) left", nullptr, std::max(whole, 1));
-    return tr("about %n minute(s) left", nullptr, (whole + 30) / 60);
+        return tr("about %Ln second(s) left", nullptr, std::max(whole, 1));
+    return tr("about %Ln minute(s) left", nullptr, (whole + 30) / 60);
 }
 
 } // namespace packshelf

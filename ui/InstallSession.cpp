@@ -259,7 +259,7 @@ void InstallSession::showUndone(const QString& problem, const UndoReport& report
         headline = tr("There is no install to take back.");
     else
         headline =
-            tr("%n package(s) uninstalled, latest first.", nullptr, int(report.packages.size()));
+            tr("%Ln package(s) uninstalled, latest first.", nullptr, int(report.packages.size()));
     for (const UndoReport::Package& package : report.packages) {
         const RemovalOutcome& outcome = package.removal;
         lines << tr("%1: %2 removed, %3 put back, %4 kept because it changed since.")

@@ -57,17 +57,17 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
 }
 
 QString InstallSummary::headline() const {
-    QString line = tr("%n archive(s) installed.", nullptr, int(m_installed.size()));
+    QString line = tr("%Ln archive(s) installed.", nullptr, int(m_installed.size()));
     if (!m_incomplete.isEmpty())
         line += QLatin1Char(' ') +
-                tr("%n with nested archives not installed.", nullptr, int(m_incomplete.size()));
+                tr("%Ln with nested archives not installed.", nullptr, int(m_incomplete.size()));
     if (!m_unchanged.isEmpty())
-        line += QLatin1Char(' ') + tr("%n already installed and unchanged, left alone.", nullptr,
+        line += QLatin1Char(' ') + tr("%Ln already installed and unchanged, left alone.", nullptr,
                                       int(m_unchanged.size()));
     if (!m_failed.isEmpty())
-        line += QLatin1Char(' ') + tr("%n failed.", nullptr, int(m_failed.size()));
+        line += QLatin1Char(' ') + tr("%Ln failed.", nullptr, int(m_failed.size()));
     if (!m_untouched.isEmpty())
-        line += QLatin1Char(' ') + tr("%n not installed: the install was cancelled.", nullptr,
+        line += QLatin1Char(' ') + tr("%Ln not installed: the install was cancelled.", nullptr,
                                       int(m_untouched.size()));
     return line;
 }

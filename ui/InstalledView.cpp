@@ -102,10 +102,10 @@ QString removalText(const LibraryAccess::Removal& removal) {
     const RemovalOutcome& outcome = removal.outcome;
     QStringList sentences{
         InstalledView::tr("%1 uninstalled.").arg(removal.archive),
-        InstalledView::tr("%n file(s) removed.", nullptr, outcome.removed),
-        InstalledView::tr("%n file(s) put back as they were before.", nullptr, outcome.restored)};
+        InstalledView::tr("%Ln file(s) removed.", nullptr, outcome.removed),
+        InstalledView::tr("%Ln file(s) put back as they were before.", nullptr, outcome.restored)};
     if (outcome.handedOn > 0)
-        sentences << InstalledView::tr("%n file(s) left to a later package that wrote over them.",
+        sentences << InstalledView::tr("%Ln file(s) left to a later package that wrote over them.",
                                        nullptr, outcome.handedOn);
     QStringList lines{sentences.join(QLatin1Char(' '))};
     for (qsizetype i = 0; i < outcome.kept.size(); ++i) {
@@ -195,7 +195,7 @@ void InstalledView::show(const LibraryAccess::Snapshot& snapshot) {
             tr("The library cannot be read: %1").arg(snapshot.problem));
     else
         m_ui.mInstalledHeadline->setText(
-            tr("%n package(s) installed in %1", nullptr, int(snapshot.manifests.size()))
+            tr("%Ln package(s) installed in %1", nullptr, int(snapshot.manifests.size()))
                 .arg(snapshot.library));
     showPackages(snapshot.manifests);
     QStringList problems;
@@ -275,7 +275,7 @@ void InstalledView::repairSelected() {
     if (archives.isEmpty() || m_repairing || m_uninstalling || !archivesAtHand(archives))
         return;
     const QString question =
-        tr("Repair %n package(s): %1? Their changed and missing files are written again from "
+        tr("Repair %Ln package(s): %1? Their changed and missing files are written again from "
            "their archives; a version of yours is first kept in the library's records folder.",
            nullptr, int(archives.size()))
             .arg(archives.join(QStringLiteral(", ")));
@@ -298,8 +298,8 @@ void InstalledView::repaired(const LibraryAccess::Repairing& repairing) {
             lines << tr("%1 not repaired: %2").arg(outcome.archive, outcome.problem);
             continue;
         }
-        lines
-            << tr("%1: %n file(s) written again.", nullptr, outcome.rewritten).arg(outcome.archive);
+        lines << tr("%1: %Ln file(s) written again.", nullptr, outcome.rewritten)
+                     .arg(outcome.archive);
         for (qsizetype i = 0; i < outcome.keptFrom.size(); ++i)
             lines << tr("Your version of %1 is kept as %2")
                          .arg(outcome.keptFrom[i], outcome.keptAs.value(i));
@@ -340,7 +340,7 @@ void InstalledView::verified(const LibraryAccess::Verification& verification) {
     for (const QString& problem : verification.report.problems)
         lines << tr("Cannot be read: %1").arg(problem);
     if (verification.problem.isEmpty() && m_notAsInstalled.isEmpty())
-        lines << tr("Every file of %n package(s) is as its install wrote it.", nullptr,
+        lines << tr("Every file of %Ln package(s) is as its install wrote it.", nullptr,
                     int(verification.report.packages.size()));
     for (const PackageCheck& check : verification.report.packages) {
         if (!check.asInstalled())
@@ -369,7 +369,7 @@ void InstalledView::uninstallSelected() {
     if (archives.isEmpty() || m_uninstalling)
         return;
     const QString question =
-        tr("Uninstall %n package(s): %1? The files installed from them are removed from the "
+        tr("Uninstall %Ln package(s): %1? The files installed from them are removed from the "
            "library and the files they replaced are put back; a file changed since the install "
            "is kept.",
            nullptr, int(archives.size()))

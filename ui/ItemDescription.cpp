@@ -66,9 +66,9 @@ QStringList candidateLines(const ArchiveItem& item) {
         if (folders.size() < 2)
             continue;
         lines << (kind == QLatin1String("Runtime")
-                      ? ItemDescription::tr("Choose from %n Runtime folder(s): %1", nullptr,
+                      ? ItemDescription::tr("Choose from %Ln Runtime folder(s): %1", nullptr,
                                             int(folders.size()))
-                      : ItemDescription::tr("Choose from %n Data folder(s): %1", nullptr,
+                      : ItemDescription::tr("Choose from %Ln Data folder(s): %1", nullptr,
                                             int(folders.size())))
                      .arg(folders.join(QStringLiteral(", ")));
     }
@@ -153,7 +153,7 @@ QString itemDetails(const ArchiveItem& item) {
     QStringList lines;
     if (const ContentTreePtr tree = item.tree(key::Zip)) {
         const int files = int(item.integer(key::Files));
-        lines << ItemDescription::tr("%n file(s), %1", nullptr, files)
+        lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)
                      .arg(readableSize(totalSize(tree)));
     }
     lines << candidateLines(item);

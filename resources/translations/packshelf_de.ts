@@ -144,17 +144,17 @@
         <translation>%1 — %2, %3</translation>
     </message>
     <message numerus="yes">
-        <source>about %n second(s) left</source>
+        <source>about %Ln second(s) left</source>
         <translation>
-            <numerusform>noch etwa %n Sekunde</numerusform>
-            <numerusform>noch etwa %n Sekunden</numerusform>
+            <numerusform>noch etwa %Ln Sekunde</numerusform>
+            <numerusform>noch etwa %Ln Sekunden</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>about %n minute(s) left</source>
+        <source>about %Ln minute(s) left</source>
         <translation>
-            <numerusform>noch etwa %n Minute</numerusform>
-            <numerusform>noch etwa %n Minuten</numerusform>
+            <numerusform>noch etwa %Ln Minute</numerusform>
+            <numerusform>noch etwa %Ln Minuten</numerusform>
         </translation>
     </message>
 </context>
@@ -196,31 +196,31 @@
         <translation>kein Grund verzeichnet</translation>
     </message>
     <message numerus="yes">
-        <source>%n archive(s) installed.</source>
+        <source>%Ln archive(s) installed.</source>
         <translation>
-            <numerusform>%n Archiv installiert.</numerusform>
-            <numerusform>%n Archive installiert.</numerusform>
+            <numerusform>%Ln Archiv installiert.</numerusform>
+            <numerusform>%Ln Archive installiert.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n failed.</source>
+        <source>%Ln failed.</source>
         <translation>
-            <numerusform>%n fehlgeschlagen.</numerusform>
-            <numerusform>%n fehlgeschlagen.</numerusform>
+            <numerusform>%Ln fehlgeschlagen.</numerusform>
+            <numerusform>%Ln fehlgeschlagen.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n already installed and unchanged, left alone.</source>
+        <source>%Ln already installed and unchanged, left alone.</source>
         <translation>
-            <numerusform>%n bereits unverändert installiert, belassen.</numerusform>
-            <numerusform>%n bereits unverändert installiert, belassen.</numerusform>
+            <numerusform>%Ln bereits unverändert installiert, belassen.</numerusform>
+            <numerusform>%Ln bereits unverändert installiert, belassen.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n not installed: the install was cancelled.</source>
+        <source>%Ln not installed: the install was cancelled.</source>
         <translation>
-            <numerusform>%n nicht installiert: Die Installation wurde abgebrochen.</numerusform>
-            <numerusform>%n nicht installiert: Die Installation wurde abgebrochen.</numerusform>
+            <numerusform>%Ln nicht installiert: Die Installation wurde abgebrochen.</numerusform>
+            <numerusform>%Ln nicht installiert: Die Installation wurde abgebrochen.</numerusform>
         </translation>
     </message>
     <message>
@@ -236,10 +236,10 @@
         <translation>Nicht installiert (abgebrochen)</translation>
     </message>
     <message numerus="yes">
-        <source>%n with nested archives not installed.</source>
+        <source>%Ln with nested archives not installed.</source>
         <translation>
-            <numerusform>%n davon ohne ihre verschachtelten Archive.</numerusform>
-            <numerusform>%n davon ohne ihre verschachtelten Archive.</numerusform>
+            <numerusform>%Ln davon ohne ihre verschachtelten Archive.</numerusform>
+            <numerusform>%Ln davon ohne ihre verschachtelten Archive.</numerusform>
         </translation>
     </message>
     <message>
@@ -363,10 +363,10 @@ und aus:%3/%4</translation>
         <translation>%1: %2</translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s), %1</source>
+        <source>%Ln file(s), %1</source>
         <translation>
-            <numerusform>%n Datei, %1</numerusform>
-            <numerusform>%n Dateien, %1</numerusform>
+            <numerusform>%Ln Datei, %1</numerusform>
+            <numerusform>%Ln Dateien, %1</numerusform>
         </translation>
     </message>
     <message>
@@ -415,17 +415,17 @@ und aus:%3/%4</translation>
         <translation>wird untersucht</translation>
     </message>
     <message numerus="yes">
-        <source>Choose from %n Runtime folder(s): %1</source>
+        <source>Choose from %Ln Runtime folder(s): %1</source>
         <translation>
-            <numerusform>Auswahl aus %n Runtime-Ordner: %1</numerusform>
-            <numerusform>Auswahl aus %n Runtime-Ordnern: %1</numerusform>
+            <numerusform>Auswahl aus %Ln Runtime-Ordner: %1</numerusform>
+            <numerusform>Auswahl aus %Ln Runtime-Ordnern: %1</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>Choose from %n Data folder(s): %1</source>
+        <source>Choose from %Ln Data folder(s): %1</source>
         <translation>
-            <numerusform>Auswahl aus %n Data-Ordner: %1</numerusform>
-            <numerusform>Auswahl aus %n Data-Ordnern: %1</numerusform>
+            <numerusform>Auswahl aus %Ln Data-Ordner: %1</numerusform>
+            <numerusform>Auswahl aus %Ln Data-Ordnern: %1</numerusform>
         </translation>
     </message>
 </context>
@@ -816,10 +816,10 @@ und aus:%3/%4</translation>
         <translation>Wählen Sie die Archive, deren Pfade kopiert werden sollen.</translation>
     </message>
     <message numerus="yes">
-        <source>Copied %n path(s).</source>
+        <source>Copied %Ln path(s).</source>
         <translation>
-            <numerusform>%n Pfad kopiert.</numerusform>
-            <numerusform>%n Pfade kopiert.</numerusform>
+            <numerusform>%Ln Pfad kopiert.</numerusform>
+            <numerusform>%Ln Pfade kopiert.</numerusform>
         </translation>
     </message>
     <message>
@@ -924,10 +924,10 @@ und aus:%3/%4</translation>
 <context>
     <name>packshelf::ContentListProxy</name>
     <message numerus="yes">
-        <source>No archive matches “%1” (%n archive(s) in the list)</source>
+        <source>No archive matches “%1” (%Ln archive(s) in the list)</source>
         <translation>
-            <numerusform>Kein Archiv passt zu „%1“ (%n Archiv in der Liste)</numerusform>
-            <numerusform>Kein Archiv passt zu „%1“ (%n Archive in der Liste)</numerusform>
+            <numerusform>Kein Archiv passt zu „%1“ (%Ln Archiv in der Liste)</numerusform>
+            <numerusform>Kein Archiv passt zu „%1“ (%Ln Archive in der Liste)</numerusform>
         </translation>
     </message>
     <message>
@@ -954,17 +954,17 @@ und aus:%3/%4</translation>
         <translation>Wählen Sie einen vorhandenen Quellordner, bevor Sie Archive auf das Fenster ziehen.</translation>
     </message>
     <message numerus="yes">
-        <source>Copying %n archive(s) into the source folder…</source>
+        <source>Copying %Ln archive(s) into the source folder…</source>
         <translation>
-            <numerusform>%n Archiv wird in den Quellordner kopiert…</numerusform>
-            <numerusform>%n Archive werden in den Quellordner kopiert…</numerusform>
+            <numerusform>%Ln Archiv wird in den Quellordner kopiert…</numerusform>
+            <numerusform>%Ln Archive werden in den Quellordner kopiert…</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>Copied %n archive(s) into the source folder.</source>
+        <source>Copied %Ln archive(s) into the source folder.</source>
         <translation>
-            <numerusform>%n Archiv in den Quellordner kopiert.</numerusform>
-            <numerusform>%n Archive in den Quellordner kopiert.</numerusform>
+            <numerusform>%Ln Archiv in den Quellordner kopiert.</numerusform>
+            <numerusform>%Ln Archive in den Quellordner kopiert.</numerusform>
         </translation>
     </message>
     <message>
@@ -986,10 +986,10 @@ und aus:%3/%4</translation>
 <context>
     <name>packshelf::InstallConfirmation</name>
     <message numerus="yes">
-        <source>Install %n archive(s) into %1?</source>
+        <source>Install %Ln archive(s) into %1?</source>
         <translation>
-            <numerusform>%n Archiv in %1 installieren?</numerusform>
-            <numerusform>%n Archive in %1 installieren?</numerusform>
+            <numerusform>%Ln Archiv in %1 installieren?</numerusform>
+            <numerusform>%Ln Archive in %1 installieren?</numerusform>
         </translation>
     </message>
     <message>
@@ -1040,10 +1040,10 @@ und aus:%3/%4</translation>
         <translation>Es gibt keine Installation, die zurückgenommen werden kann.</translation>
     </message>
     <message numerus="yes">
-        <source>%n package(s) uninstalled, latest first.</source>
+        <source>%Ln package(s) uninstalled, latest first.</source>
         <translation>
-            <numerusform>%n Paket deinstalliert.</numerusform>
-            <numerusform>%n Pakete deinstalliert, das neueste zuerst.</numerusform>
+            <numerusform>%Ln Paket deinstalliert.</numerusform>
+            <numerusform>%Ln Pakete deinstalliert, das neueste zuerst.</numerusform>
         </translation>
     </message>
     <message>
@@ -1090,24 +1090,24 @@ und aus:%3/%4</translation>
         <translation>%1 deinstalliert.</translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) removed.</source>
+        <source>%Ln file(s) removed.</source>
         <translation>
-            <numerusform>%n Datei entfernt.</numerusform>
-            <numerusform>%n Dateien entfernt.</numerusform>
+            <numerusform>%Ln Datei entfernt.</numerusform>
+            <numerusform>%Ln Dateien entfernt.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) put back as they were before.</source>
+        <source>%Ln file(s) put back as they were before.</source>
         <translation>
-            <numerusform>%n Datei wiederhergestellt, wie sie vorher war.</numerusform>
-            <numerusform>%n Dateien wiederhergestellt, wie sie vorher waren.</numerusform>
+            <numerusform>%Ln Datei wiederhergestellt, wie sie vorher war.</numerusform>
+            <numerusform>%Ln Dateien wiederhergestellt, wie sie vorher waren.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) left to a later package that wrote over them.</source>
+        <source>%Ln file(s) left to a later package that wrote over them.</source>
         <translation>
-            <numerusform>%n Datei einem späteren Paket überlassen, das sie überschrieben hat.</numerusform>
-            <numerusform>%n Dateien einem späteren Paket überlassen, das sie überschrieben hat.</numerusform>
+            <numerusform>%Ln Datei einem späteren Paket überlassen, das sie überschrieben hat.</numerusform>
+            <numerusform>%Ln Dateien einem späteren Paket überlassen, das sie überschrieben hat.</numerusform>
         </translation>
     </message>
     <message>
@@ -1135,10 +1135,10 @@ und aus:%3/%4</translation>
         <translation>Die Bibliothek kann nicht gelesen werden: %1</translation>
     </message>
     <message numerus="yes">
-        <source>%n package(s) installed in %1</source>
+        <source>%Ln package(s) installed in %1</source>
         <translation>
-            <numerusform>%n Paket in %1 installiert</numerusform>
-            <numerusform>%n Pakete in %1 installiert</numerusform>
+            <numerusform>%Ln Paket in %1 installiert</numerusform>
+            <numerusform>%Ln Pakete in %1 installiert</numerusform>
         </translation>
     </message>
     <message>
@@ -1146,10 +1146,10 @@ und aus:%3/%4</translation>
         <translation>Nicht lesbar, das Paket dazu ist unbekannt und bleibt unberührt: %1</translation>
     </message>
     <message numerus="yes">
-        <source>Uninstall %n package(s): %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</source>
+        <source>Uninstall %Ln package(s): %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</source>
         <translation>
-            <numerusform>%n Paket deinstallieren: %1? Die daraus installierten Dateien werden aus der Bibliothek entfernt und die von ihm ersetzten Dateien zurückgelegt; eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
-            <numerusform>%n Pakete deinstallieren: %1? Die daraus installierten Dateien werden aus der Bibliothek entfernt und die von ihnen ersetzten Dateien zurückgelegt; eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
+            <numerusform>%Ln Paket deinstallieren: %1? Die daraus installierten Dateien werden aus der Bibliothek entfernt und die von ihm ersetzten Dateien zurückgelegt; eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
+            <numerusform>%Ln Pakete deinstallieren: %1? Die daraus installierten Dateien werden aus der Bibliothek entfernt und die von ihnen ersetzten Dateien zurückgelegt; eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
         </translation>
     </message>
     <message>
@@ -1185,10 +1185,10 @@ und aus:%3/%4</translation>
         <translation>Nicht lesbar: %1</translation>
     </message>
     <message numerus="yes">
-        <source>Every file of %n package(s) is as its install wrote it.</source>
+        <source>Every file of %Ln package(s) is as its install wrote it.</source>
         <translation>
             <numerusform>Jede Datei des Pakets ist so, wie seine Installation sie geschrieben hat.</numerusform>
-            <numerusform>Jede Datei der %n Pakete ist so, wie ihre Installation sie geschrieben hat.</numerusform>
+            <numerusform>Jede Datei der %Ln Pakete ist so, wie ihre Installation sie geschrieben hat.</numerusform>
         </translation>
     </message>
     <message>
@@ -1196,10 +1196,10 @@ und aus:%3/%4</translation>
         <translation>nicht wie installiert</translation>
     </message>
     <message numerus="yes">
-        <source>Repair %n package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
+        <source>Repair %Ln package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
         <translation>
-            <numerusform>%n Paket reparieren: %1? Seine geänderten und fehlenden Dateien werden erneut aus dem Archiv geschrieben; Ihre Fassung wird zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
-            <numerusform>%n Pakete reparieren: %1? Ihre geänderten und fehlenden Dateien werden erneut aus den Archiven geschrieben; Ihre Fassungen werden zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
+            <numerusform>%Ln Paket reparieren: %1? Seine geänderten und fehlenden Dateien werden erneut aus dem Archiv geschrieben; Ihre Fassung wird zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
+            <numerusform>%Ln Pakete reparieren: %1? Ihre geänderten und fehlenden Dateien werden erneut aus den Archiven geschrieben; Ihre Fassungen werden zuvor im Verzeichnisordner der Bibliothek aufbewahrt.</numerusform>
         </translation>
     </message>
     <message>
@@ -1215,10 +1215,10 @@ und aus:%3/%4</translation>
         <translation>%1 nicht repariert: %2</translation>
     </message>
     <message numerus="yes">
-        <source>%1: %n file(s) written again.</source>
+        <source>%1: %Ln file(s) written again.</source>
         <translation>
-            <numerusform>%1: %n Datei erneut geschrieben.</numerusform>
-            <numerusform>%1: %n Dateien erneut geschrieben.</numerusform>
+            <numerusform>%1: %Ln Datei erneut geschrieben.</numerusform>
+            <numerusform>%1: %Ln Dateien erneut geschrieben.</numerusform>
         </translation>
     </message>
     <message>

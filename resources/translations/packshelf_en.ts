@@ -144,17 +144,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>about %n second(s) left</source>
+        <source>about %Ln second(s) left</source>
         <translation>
-            <numerusform>about %n second left</numerusform>
-            <numerusform>about %n seconds left</numerusform>
+            <numerusform>about %Ln second left</numerusform>
+            <numerusform>about %Ln seconds left</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>about %n minute(s) left</source>
+        <source>about %Ln minute(s) left</source>
         <translation>
-            <numerusform>about %n minute left</numerusform>
-            <numerusform>about %n minutes left</numerusform>
+            <numerusform>about %Ln minute left</numerusform>
+            <numerusform>about %Ln minutes left</numerusform>
         </translation>
     </message>
 </context>
@@ -196,31 +196,31 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n archive(s) installed.</source>
+        <source>%Ln archive(s) installed.</source>
         <translation>
-            <numerusform>%n archive installed.</numerusform>
-            <numerusform>%n archives installed.</numerusform>
+            <numerusform>%Ln archive installed.</numerusform>
+            <numerusform>%Ln archives installed.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n failed.</source>
+        <source>%Ln failed.</source>
         <translation>
-            <numerusform>%n failed.</numerusform>
-            <numerusform>%n failed.</numerusform>
+            <numerusform>%Ln failed.</numerusform>
+            <numerusform>%Ln failed.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n already installed and unchanged, left alone.</source>
+        <source>%Ln already installed and unchanged, left alone.</source>
         <translation>
-            <numerusform>%n already installed and unchanged, left alone.</numerusform>
-            <numerusform>%n already installed and unchanged, left alone.</numerusform>
+            <numerusform>%Ln already installed and unchanged, left alone.</numerusform>
+            <numerusform>%Ln already installed and unchanged, left alone.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n not installed: the install was cancelled.</source>
+        <source>%Ln not installed: the install was cancelled.</source>
         <translation>
-            <numerusform>%n not installed: the install was cancelled.</numerusform>
-            <numerusform>%n not installed: the install was cancelled.</numerusform>
+            <numerusform>%Ln not installed: the install was cancelled.</numerusform>
+            <numerusform>%Ln not installed: the install was cancelled.</numerusform>
         </translation>
     </message>
     <message>
@@ -236,10 +236,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n with nested archives not installed.</source>
+        <source>%Ln with nested archives not installed.</source>
         <translation>
-            <numerusform>%n with nested archives not installed.</numerusform>
-            <numerusform>%n with nested archives not installed.</numerusform>
+            <numerusform>%Ln with nested archives not installed.</numerusform>
+            <numerusform>%Ln with nested archives not installed.</numerusform>
         </translation>
     </message>
     <message>
@@ -321,10 +321,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s), %1</source>
+        <source>%Ln file(s), %1</source>
         <translation>
-            <numerusform>%n file, %1</numerusform>
-            <numerusform>%n files, %1</numerusform>
+            <numerusform>%Ln file, %1</numerusform>
+            <numerusform>%Ln files, %1</numerusform>
         </translation>
     </message>
     <message>
@@ -414,17 +414,17 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Choose from %n Runtime folder(s): %1</source>
+        <source>Choose from %Ln Runtime folder(s): %1</source>
         <translation>
-            <numerusform>Choose from %n Runtime folder: %1</numerusform>
-            <numerusform>Choose from %n Runtime folders: %1</numerusform>
+            <numerusform>Choose from %Ln Runtime folder: %1</numerusform>
+            <numerusform>Choose from %Ln Runtime folders: %1</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>Choose from %n Data folder(s): %1</source>
+        <source>Choose from %Ln Data folder(s): %1</source>
         <translation>
-            <numerusform>Choose from %n Data folder: %1</numerusform>
-            <numerusform>Choose from %n Data folders: %1</numerusform>
+            <numerusform>Choose from %Ln Data folder: %1</numerusform>
+            <numerusform>Choose from %Ln Data folders: %1</numerusform>
         </translation>
     </message>
 </context>
@@ -811,10 +811,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Copied %n path(s).</source>
+        <source>Copied %Ln path(s).</source>
         <translation>
-            <numerusform>Copied %n path.</numerusform>
-            <numerusform>Copied %n paths.</numerusform>
+            <numerusform>Copied %Ln path.</numerusform>
+            <numerusform>Copied %Ln paths.</numerusform>
         </translation>
     </message>
     <message>
@@ -923,10 +923,10 @@ and from:%3/%4</source>
 <context>
     <name>packshelf::ContentListProxy</name>
     <message numerus="yes">
-        <source>No archive matches “%1” (%n archive(s) in the list)</source>
+        <source>No archive matches “%1” (%Ln archive(s) in the list)</source>
         <translation>
-            <numerusform>No archive matches “%1” (%n archive in the list)</numerusform>
-            <numerusform>No archive matches “%1” (%n archives in the list)</numerusform>
+            <numerusform>No archive matches “%1” (%Ln archive in the list)</numerusform>
+            <numerusform>No archive matches “%1” (%Ln archives in the list)</numerusform>
         </translation>
     </message>
     <message>
@@ -953,17 +953,17 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Copying %n archive(s) into the source folder…</source>
+        <source>Copying %Ln archive(s) into the source folder…</source>
         <translation>
-            <numerusform>Copying %n archive into the source folder…</numerusform>
-            <numerusform>Copying %n archives into the source folder…</numerusform>
+            <numerusform>Copying %Ln archive into the source folder…</numerusform>
+            <numerusform>Copying %Ln archives into the source folder…</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>Copied %n archive(s) into the source folder.</source>
+        <source>Copied %Ln archive(s) into the source folder.</source>
         <translation>
-            <numerusform>Copied %n archive into the source folder.</numerusform>
-            <numerusform>Copied %n archives into the source folder.</numerusform>
+            <numerusform>Copied %Ln archive into the source folder.</numerusform>
+            <numerusform>Copied %Ln archives into the source folder.</numerusform>
         </translation>
     </message>
     <message>
@@ -985,10 +985,10 @@ and from:%3/%4</source>
 <context>
     <name>packshelf::InstallConfirmation</name>
     <message numerus="yes">
-        <source>Install %n archive(s) into %1?</source>
+        <source>Install %Ln archive(s) into %1?</source>
         <translation>
-            <numerusform>Install %n archive into %1?</numerusform>
-            <numerusform>Install %n archives into %1?</numerusform>
+            <numerusform>Install %Ln archive into %1?</numerusform>
+            <numerusform>Install %Ln archives into %1?</numerusform>
         </translation>
     </message>
     <message>
@@ -1039,10 +1039,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n package(s) uninstalled, latest first.</source>
+        <source>%Ln package(s) uninstalled, latest first.</source>
         <translation>
-            <numerusform>%n package uninstalled.</numerusform>
-            <numerusform>%n packages uninstalled, latest first.</numerusform>
+            <numerusform>%Ln package uninstalled.</numerusform>
+            <numerusform>%Ln packages uninstalled, latest first.</numerusform>
         </translation>
     </message>
     <message>
@@ -1069,24 +1069,24 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) removed.</source>
+        <source>%Ln file(s) removed.</source>
         <translation>
-            <numerusform>%n file removed.</numerusform>
-            <numerusform>%n files removed.</numerusform>
+            <numerusform>%Ln file removed.</numerusform>
+            <numerusform>%Ln files removed.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) put back as they were before.</source>
+        <source>%Ln file(s) put back as they were before.</source>
         <translation>
-            <numerusform>%n file put back as it was before.</numerusform>
-            <numerusform>%n files put back as they were before.</numerusform>
+            <numerusform>%Ln file put back as it was before.</numerusform>
+            <numerusform>%Ln files put back as they were before.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) left to a later package that wrote over them.</source>
+        <source>%Ln file(s) left to a later package that wrote over them.</source>
         <translation>
-            <numerusform>%n file left to a later package that wrote over it.</numerusform>
-            <numerusform>%n files left to a later package that wrote over them.</numerusform>
+            <numerusform>%Ln file left to a later package that wrote over it.</numerusform>
+            <numerusform>%Ln files left to a later package that wrote over them.</numerusform>
         </translation>
     </message>
     <message>
@@ -1114,10 +1114,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n package(s) installed in %1</source>
+        <source>%Ln package(s) installed in %1</source>
         <translation>
-            <numerusform>%n package installed in %1</numerusform>
-            <numerusform>%n packages installed in %1</numerusform>
+            <numerusform>%Ln package installed in %1</numerusform>
+            <numerusform>%Ln packages installed in %1</numerusform>
         </translation>
     </message>
     <message>
@@ -1125,10 +1125,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Uninstall %n package(s): %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</source>
+        <source>Uninstall %Ln package(s): %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</source>
         <translation>
-            <numerusform>Uninstall %n package: %1? The files installed from it are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
-            <numerusform>Uninstall %n packages: %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
+            <numerusform>Uninstall %Ln package: %1? The files installed from it are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
+            <numerusform>Uninstall %Ln packages: %1? The files installed from them are removed from the library and the files they replaced are put back; a file changed since the install is kept.</numerusform>
         </translation>
     </message>
     <message>
@@ -1184,10 +1184,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Every file of %n package(s) is as its install wrote it.</source>
+        <source>Every file of %Ln package(s) is as its install wrote it.</source>
         <translation>
             <numerusform>Every file of the package is as its install wrote it.</numerusform>
-            <numerusform>Every file of %n packages is as its install wrote it.</numerusform>
+            <numerusform>Every file of %Ln packages is as its install wrote it.</numerusform>
         </translation>
     </message>
     <message>
@@ -1195,10 +1195,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>Repair %n package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
+        <source>Repair %Ln package(s): %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</source>
         <translation>
-            <numerusform>Repair %n package: %1? Its changed and missing files are written again from its archive; a version of yours is first kept in the library&apos;s records folder.</numerusform>
-            <numerusform>Repair %n packages: %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</numerusform>
+            <numerusform>Repair %Ln package: %1? Its changed and missing files are written again from its archive; a version of yours is first kept in the library&apos;s records folder.</numerusform>
+            <numerusform>Repair %Ln packages: %1? Their changed and missing files are written again from their archives; a version of yours is first kept in the library&apos;s records folder.</numerusform>
         </translation>
     </message>
     <message>
@@ -1214,10 +1214,10 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%1: %n file(s) written again.</source>
+        <source>%1: %Ln file(s) written again.</source>
         <translation>
-            <numerusform>%1: %n file written again.</numerusform>
-            <numerusform>%1: %n files written again.</numerusform>
+            <numerusform>%1: %Ln file written again.</numerusform>
+            <numerusform>%1: %Ln files written again.</numerusform>
         </translation>
     </message>
     <message>
