@@ -38,43 +38,6 @@ quint64 totalSize(const ContentTreePtr& tree) {
     return size;
 }
 
-// The paths of the folders named `name` (in any letter case) at any depth,
-// in listing order.
-void collectFolders(const ContentTree& tree, const QString& name, const QString& prefix,
-                    QStringList* found) {
-    for (const ContentNode& node : tree) {
-        if (!node.isFolder() || !node.content)
-            continue;
-        const QString path = prefix.isEmpty() ? node.name : prefix + QLatin1Char('/') + node.name;
-        if (node.name.compare(name, Qt::CaseInsensitive) == 0)
-            found->append(path);
-        else
-            collectFolders(*node.content, name, path, found);
-    }
-}
-
-// For an archive with several folders of one kind: which ones, and what to
-// do about them.
-QStringList candidateLines(const ArchiveItem& item) {
-    QStringList lines;
-    const ContentTreePtr tree = item.tree(key::Zip);
-    if (!tree || textOf(item, key::Info) != verdict::Duplicates)
-        return lines;
-    for (const QString& kind : {QStringLiteral("Runtime"), QStringLiteral("Data")}) {
-        QStringList folders;
-        collectFolders(*tree, kind, QString(), &folders);
-        if (folders.size() < 2)
-            continue;
-        lines << (kind == QLatin1String("Runtime")
-                      ? ItemDescription::tr("Choose from %Ln Runtime folder(s): %1", nullptr,
-                                            int(folders.size()))
-                      : ItemDescription::tr("Choose from %Ln Data folder(s): %1", nullptr,
-                                            int(folders.size())))
-                     .arg(folders.join(QStringLiteral(", ")));
-    }
-    return lines;
-}
-
 } // namespace
 
 QString installSentence(const ArchiveItem& item) {
@@ -156,7 +119,6 @@ QString itemDetails(const ArchiveItem& item) {
         lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)
                      .arg(readableSize(totalSize(tree)));
     }
-    lines << candidateLines(item);
     const QString reason = textOf(item, key::Reason);
     if (item.state() == ItemState::Failed && !reason.isEmpty())
         lines << ItemDescription::tr("Why: %1").arg(reason);

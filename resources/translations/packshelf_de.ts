@@ -414,20 +414,6 @@ und aus:%3/%4</translation>
         <source>being analysed</source>
         <translation>wird untersucht</translation>
     </message>
-    <message numerus="yes">
-        <source>Choose from %Ln Runtime folder(s): %1</source>
-        <translation>
-            <numerusform>Auswahl aus %Ln Runtime-Ordner: %1</numerusform>
-            <numerusform>Auswahl aus %Ln Runtime-Ordnern: %1</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Choose from %Ln Data folder(s): %1</source>
-        <translation>
-            <numerusform>Auswahl aus %Ln Data-Ordner: %1</numerusform>
-            <numerusform>Auswahl aus %Ln Data-Ordnern: %1</numerusform>
-        </translation>
-    </message>
 </context>
 <context>
     <name>ListedArchives</name>

@@ -413,20 +413,6 @@ and from:%3/%4</source>
         <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
-    <message numerus="yes">
-        <source>Choose from %Ln Runtime folder(s): %1</source>
-        <translation>
-            <numerusform>Choose from %Ln Runtime folder: %1</numerusform>
-            <numerusform>Choose from %Ln Runtime folders: %1</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Choose from %Ln Data folder(s): %1</source>
-        <translation>
-            <numerusform>Choose from %Ln Data folder: %1</numerusform>
-            <numerusform>Choose from %Ln Data folders: %1</numerusform>
-        </translation>
-    </message>
 </context>
 <context>
     <name>ListedArchives</name>
