@@ -17,24 +17,10 @@ InstalledPackages::InstalledPackages(const QString& library)
 
 // Locks the library; to Read, notes the changes killed runs left, to
 // Change, finishes them first.
-bool InstalledPackages::lockAndSettle(LibraryRecords::Access access, QString* problem,
-                                      const std::function<void(const QString&)>& waiting) {
-    if (!m_records.lock(access, problem, waiting))
-        return false;
-    if (access == LibraryRecords::Access::Read) {
-        m_records.pendingChanges(&m_problems);
-    } else if (!m_records.recover(&m_problems)) {
-        *problem =
-            QStringLiteral("%1 needs attention before it can be changed").arg(m_records.library());
-        return false;
-    }
-    return true;
-}
-
 bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
                              const std::function<void(const QString&)>& waiting,
                              const RecordInterest* interest) {
-    if (!lockAndSettle(access, problem, waiting))
+    if (!m_records.lockAndSettle(access, problem, &m_problems, waiting))
         return false;
     m_manifests = m_records.load(&m_problems, interest);
     return true;
@@ -42,7 +28,7 @@ bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
 
 bool InstalledPackages::openForListing(QString* problem,
                                        const std::function<void(const QString&)>& waiting) {
-    if (!lockAndSettle(LibraryRecords::Access::Read, problem, waiting))
+    if (!m_records.lockAndSettle(LibraryRecords::Access::Read, problem, &m_problems, waiting))
         return false;
     m_listings = m_records.loadListings(&m_problems);
     return true;

@@ -45,8 +45,6 @@ public:
     RemovalOutcome uninstall(const QString& archive, QStringList* problems);
 
 private:
-    bool lockAndSettle(LibraryRecords::Access access, QString* problem,
-                       const std::function<void(const QString&)>& waiting);
     void keepRecordOf(const Manifest& package, const QStringList& paths, QStringList* problems);
 
     LibraryRecords m_records;

@@ -40,16 +40,13 @@ public:
             return;
         // Without the lock, or with a change that cannot be finished,
         // nothing may be installed.
-        if (!m_records.lock(LibraryRecords::Access::Change, &m_refusal, waiting))
-            return;
         QStringList problems;
-        const bool whole = m_records.recover(&problems);
+        const bool settled =
+            m_records.lockAndSettle(LibraryRecords::Access::Change, &m_refusal, &problems, waiting);
         for (const QString& problem : problems)
             qCWarning(lcInstall).noquote() << problem;
-        if (!whole) {
-            m_refusal = QStringLiteral("the library needs attention: %1").arg(problems.value(0));
+        if (!settled)
             return;
-        }
         problems.clear();
         RecordInterest interest;
         for (const ArchiveItem& item : items)

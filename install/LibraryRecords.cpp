@@ -163,6 +163,19 @@ std::pair<qint64, bool> lockHolder(int fd) {
 
 // The lock is held on the library folder itself, so that taking it
 // writes nothing.
+bool LibraryRecords::lockAndSettle(Access access, QString* problem, QStringList* problems,
+                                   const std::function<void(const QString&)>& waiting) {
+    if (!lock(access, problem, waiting))
+        return false;
+    if (access == Access::Read) {
+        pendingChanges(problems);
+    } else if (!recover(problems)) {
+        *problem = QStringLiteral("%1 needs attention before it can be changed").arg(m_library);
+        return false;
+    }
+    return true;
+}
+
 bool LibraryRecords::lock(Access access, QString* problem,
                           const std::function<void(const QString&)>& waiting) {
     m_access = access;

@@ -62,6 +62,13 @@ public:
     // locked: nothing may then be done.
     bool lock(Access access, QString* problem,
               const std::function<void(const QString&)>& waiting = nullptr);
+    // The way into the records before reading them: locks the library, then
+    // settles what killed runs left. To Read, they are only noted in
+    // `problems`; to Change, they are finished first (recover), and false,
+    // with `problems` saying why, when one cannot be: the library is then
+    // left as it is and must not change.
+    bool lockAndSettle(Access access, QString* problem, QStringList* problems,
+                       const std::function<void(const QString&)>& waiting = nullptr);
 
     // Under the Change lock: finishes (or undoes) the journals that ended
     // runs left, and removes what they staged. False, with `problems` set,
