@@ -185,9 +185,10 @@ private:
             return;
         }
         Draft* file = folder->fileNamed(last);
-        if (hasArchiveExtension(last)) {
+        const QString nestedFolder = isNestedArchiveName(last) ? nestedFolderName(last) : QString();
+        if (!nestedFolder.isEmpty()) {
             file->folder = true;
-            file->name = baseName(last);
+            file->name = nestedFolder;
             file->nested = &entry;
         } else {
             file->name = last;

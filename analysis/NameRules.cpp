@@ -29,6 +29,17 @@ bool isJunkEntry(const QString& name) {
     return name.startsWith(QLatin1String("__MACOSX")) || name == QLatin1String(".DS_Store");
 }
 
+bool isNestedArchiveName(const QString& name) {
+    return hasArchiveExtension(name) && !isJunkEntry(lastComponent(name));
+}
+
+QString nestedFolderName(const QString& name) {
+    const QString base = baseName(name);
+    if (base == QLatin1String(".") || base == QLatin1String(".."))
+        return QString();
+    return base;
+}
+
 QString joinPath(const QString& path, const QString& component) {
     if (path.isEmpty())
         return component;

@@ -14,6 +14,15 @@ QString baseName(const QString& path);
 // True when the name's extension, upper-cased, is "ZIP".
 bool hasArchiveExtension(const QString& name);
 
+// A nested archive: a file entry of the archive extension that is no junk,
+// described and installed as a folder of its content, named by
+// nestedFolderName().
+bool isNestedArchiveName(const QString& name);
+
+// The folder a nested archive's content goes in: its base name; empty when
+// no folder can be named after it ("", "." or "..").
+QString nestedFolderName(const QString& name);
+
 // Entries that are never described or copied: names that begin with
 // "__MACOSX" and names that are exactly ".DS_Store".
 bool isJunkEntry(const QString& name);

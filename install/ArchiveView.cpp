@@ -34,12 +34,8 @@ ViewNode* childFolder(ViewNode& folder, const QString& name) {
     return child;
 }
 
-bool isUsableBaseName(const QString& base) {
-    return !base.isEmpty() && base != QLatin1String(".") && base != QLatin1String("..");
-}
-
 bool isNestedArchive(const QString& name, const ViewNode& node) {
-    return !node.folder && !isJunkEntry(name) && hasArchiveExtension(name);
+    return !node.folder && isNestedArchiveName(name);
 }
 
 } // namespace
@@ -147,8 +143,8 @@ void ArchiveView::overlayNestedOnTop() {
         const ViewNode* node = m_root.children.value(name);
         if (!isNestedArchive(name, *node))
             continue;
-        const QString base = baseName(name);
-        if (!isUsableBaseName(base)) {
+        const QString base = nestedFolderName(name);
+        if (base.isEmpty()) {
             m_nestedFailures.push_back(
                 {name, ItemError::ErrorContent, QStringLiteral("no folder can be named after it")});
             continue;
@@ -198,7 +194,7 @@ bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) {
 ViewNode* ArchiveView::overlayNamed(ViewNode& folder, const QString& part) {
     for (const QString& name : folder.names()) {
         const ViewNode* node = folder.children.value(name);
-        if (!isNestedArchive(name, *node) || baseName(name) != part)
+        if (!isNestedArchive(name, *node) || nestedFolderName(name) != part)
             continue;
         std::vector<int> nesting = node->source.nesting;
         nesting.push_back(node->source.entry);

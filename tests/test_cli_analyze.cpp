@@ -256,5 +256,7 @@ TEST(CliAnalyze, HostileArchivesKeepToTheWorkFolderAndGetVerdicts) {
               QStringList({"ok.txt", "x/", "x"}));
     EXPECT_EQ(namesIn(records["symlink.zip"]), QStringList({"link/", "link", "Runtime/"}))
         << "a link entry is a plain file, beside the folder";
-    EXPECT_EQ(namesIn(records["nested-dots.zip"]), QStringList({"../", "./", "/", "Runtime/"}));
+    EXPECT_EQ(namesIn(records["nested-dots.zip"]),
+              QStringList({"...zip", "..zip", ".zip", "Runtime/"}))
+        << "no folder can be named after them: they stay files, as an install writes them";
 }

@@ -92,6 +92,22 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
          false,
          {"Runtime/x.txt", "inner.zip"},
          {}},
+        {"a nested archive no folder can be named after",
+         {{"dots.zip",
+           ZipWriter()
+               .addFile("Runtime/x.txt", "x")
+               .addFile("...zip", ZipWriter().addFile("Runtime/a.txt", "a").bytes(), 0)}},
+         [](Library& box) {
+             // Alone, it gives the archive no Runtime folder, not one at "..".
+             box.add("only-dots.zip",
+                     ZipWriter().addFile("...zip",
+                                         ZipWriter().addFile("Runtime/a.txt", "a").bytes(), 0));
+             EXPECT_EQ(box.analysed("only-dots.zip").text(key::Info), verdict::NoRuntime);
+             return QFile::remove(box.source + "/only-dots.zip");
+         },
+         false,
+         {"...zip", "Runtime/x.txt"},
+         {}},
         {"a file, then a folder of the same name in a later archive",
          {{"A1.zip", ZipWriter().addFile("Runtime/foo", "a file")},
           {"B1.zip", ZipWriter().addFile("Runtime/foo/bar.txt", "below")}},
