@@ -4,12 +4,19 @@
 #include <QString>
 #include <memory>
 
-#include "archive/ZipHandles.h"
+#include <minizip/zip.h>
 
 namespace packshelf {
 
 class ZipInput;
 struct IndexEntry;
+
+namespace handles {
+struct ZipCloser {
+    void operator()(void* handle) const { zipClose(static_cast<zipFile>(handle), nullptr); }
+};
+using UniqueZipFile = std::unique_ptr<void, ZipCloser>;
+} // namespace handles
 
 // A zip archive, opened either for reading (expand all of it into a folder)
 // or for writing (add files one by one). One object serves one archive.

@@ -2,22 +2,16 @@
 
 #include <dirent.h>
 #include <memory>
-#include <minizip/zip.h>
 #include <unistd.h>
 
-// Owning wrappers over the C handles the archive layer uses.
+// Owning wrappers over the POSIX handles the engine uses.
 namespace packshelf::handles {
-
-struct ZipCloser {
-    void operator()(void* handle) const { zipClose(static_cast<zipFile>(handle), nullptr); }
-};
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
 using UniqueDir = std::unique_ptr<DIR, DirCloser>;
-using UniqueZipFile = std::unique_ptr<void, ZipCloser>;
 
 // A POSIX file descriptor closed on scope exit.
 class UniqueFd {
