@@ -11,33 +11,11 @@
 #include <vector>
 
 #include "archive/NativeName.h"
+#include "archive/ZipHandles.h"
 
 namespace packshelf::cli {
 
 namespace {
-
-// A directory descriptor closed on scope exit unless handed on.
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    void reset(int fd) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 // The folders opened by their bytes, open until the process ends so that
 // "/proc/self/fd/N" names each all along, with the path each is shown as.
@@ -90,7 +68,7 @@ QString currentFolder() {
 // Opens the folder at the absolute path `path` one name at a time, making
 // each missing one first when `make`, as mkdir -p does; -1 when it cannot.
 int openFolder(const QByteArray& path, bool make) {
-    Descriptor folder(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    handles::UniqueFd folder(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
     for (const QByteArray& name : path.split('/')) {
         if (folder.get() < 0)
             break;
