@@ -58,10 +58,10 @@ void RecordInterest::addInstall(const InstallPlan& plan, const QString& archive,
                                 const Manifest* previous) {
     addArchive(archive);
     for (const PlannedFile& file : plan.files)
-        addFile(file.target);
+        addPath(file.target);
     if (previous) {
         for (const Manifest::File& file : previous->files)
-            addFile(file.path);
+            addPath(file.path);
     }
 }
 
@@ -69,13 +69,13 @@ RecordInterest RecordInterest::ofRemoval(const Manifest& package) {
     RecordInterest interest;
     interest.addArchive(package.archive);
     for (const Manifest::File& file : package.files)
-        interest.addFile(file.path);
+        interest.addPath(file.path);
     for (const QString& folder : package.folders)
-        interest.addFolder(folder);
+        interest.addPath(folder);
     return interest;
 }
 
-void RecordInterest::addFile(QStringView path) {
+void RecordInterest::addPath(QStringView path) {
     const std::optional<quint64> hash =
         hashOfPath(path, [this](quint64 folder) { m_at.insert(folder); });
     if (!hash) {
@@ -84,10 +84,6 @@ void RecordInterest::addFile(QStringView path) {
     }
     m_at.insert(*hash);
     m_below.insert(*hash);
-}
-
-void RecordInterest::addFolder(QStringView path) {
-    addFile(path);
 }
 
 void RecordInterest::addArchive(const QString& archive) {

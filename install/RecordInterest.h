@@ -33,12 +33,10 @@ public:
     // Adds what an install of `plan`, from `archive`, needs (see ofInstall).
     void addInstall(const InstallPlan& plan, const QString& archive,
                     const Manifest* previous = nullptr);
-    // A file the change writes or takes out: a record with a file or folder
-    // at it or at one of its folders, or with a file below it, is wanted.
-    void addFile(QStringView path);
-    // A folder the change takes out: a record with anything at it or below
-    // it is wanted.
-    void addFolder(QStringView path);
+    // A file the change writes or takes out, or a folder it takes out: a
+    // record with a file or folder at it or at one of its folders, or with
+    // anything below it, is wanted.
+    void addPath(QStringView path);
     // The package of this archive, and the records of packages that took
     // over files of it, are wanted.
     void addArchive(const QString& archive);
