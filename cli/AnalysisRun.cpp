@@ -2,11 +2,14 @@
 
 #include <QMetaObject>
 
+#include "analysis/Executor.h"
+
 namespace packshelf::cli {
 
-AnalysisRun::AnalysisRun(QString sourceDir, QString workDir, bool ignoreDS, const SourceScan& scan,
-                         bool keepRecords)
-    : m_sourceDir(std::move(sourceDir))
+AnalysisRun::AnalysisRun(Executor& executor, QString sourceDir, QString workDir, bool ignoreDS,
+                         const SourceScan& scan, bool keepRecords)
+    : m_executor(executor)
+    , m_sourceDir(std::move(sourceDir))
     , m_workDir(std::move(workDir))
     , m_ignoreDS(ignoreDS)
     , m_keepRecords(keepRecords) {
@@ -38,7 +41,7 @@ void AnalysisRun::launchWorkers() {
     job.cancelled = m_cancelled;
     ++m_currentIndex;
     ++m_workers;
-    m_pool.start([this, job = std::move(job)]() mutable {
+    m_executor.start([this, job = std::move(job)]() mutable {
         analyzerThread(std::move(job), [this](AnalyzerReport report) {
             m_mainThread.callAndWait([this, &report] { gotReport(std::move(report)); });
         });

@@ -8,15 +8,18 @@
 #include "analysis/Analyzer.h"
 #include "analysis/MainThreadCall.h"
 #include "analysis/SourceScan.h"
-#include "analysis/WorkerPool.h"
+
+namespace packshelf {
+class Executor;
+}
 
 namespace packshelf::cli {
 
 // Analyses the archives of a source scan with at most `MaxWorkers` workers
-// at a time. Each worker hands its report to the main thread and waits
-// until it has been taken in; records are handed out in list order and
-// handed on in list order through `recordReady`, each as soon as every
-// record before it is in. `finished` fires once every report is in.
+// at a time on the application's executor. Each worker hands its report to the main thread and
+// waits until it has been taken in; records are handed out in list order and handed on in list
+// order through `recordReady`, each as soon as every record before it is in. `finished` fires once
+// every report is in.
 class AnalysisRun : public QObject {
     Q_OBJECT
 public:
@@ -25,9 +28,9 @@ public:
     // `keepRecords`: the records stay in items() once handed on; otherwise
     // each is dropped then, so that memory stays flat however many
     // archives there are.
-    AnalysisRun(QString sourceDir, QString workDir, bool ignoreDS, const SourceScan& scan,
-                bool keepRecords);
-    // Waits for the workers: destroy it only after `finished`.
+    AnalysisRun(Executor& executor, QString sourceDir, QString workDir, bool ignoreDS,
+                const SourceScan& scan, bool keepRecords);
+    // Destroy it only after `finished`: every worker has reported then.
     ~AnalysisRun() override;
 
     void start();
@@ -46,6 +49,7 @@ private:
     void gotReport(AnalyzerReport report);
     void handOnCompleted();
 
+    Executor& m_executor;
     MainThreadCall m_mainThread;
     QString m_sourceDir;
     QString m_workDir;
@@ -58,7 +62,6 @@ private:
     int m_workers = 0;
     int m_reportCount = 0;
     std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
-    WorkerPool m_pool{MaxWorkers};
 };
 
 } // namespace packshelf::cli

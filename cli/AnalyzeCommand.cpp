@@ -38,7 +38,7 @@ const char* const AnalyzeHelp =
 
 } // namespace
 
-int runAnalyze(const QStringList& arguments) {
+int runAnalyze(const QStringList& arguments, Executor& executor) {
     QCommandLineParser parser;
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
@@ -64,7 +64,7 @@ int runAnalyze(const QStringList& arguments) {
 
     // Records are printed as they come in, in list order, and then let go:
     // memory stays flat however many archives the folder holds.
-    AnalysisRun run(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, false);
+    AnalysisRun run(executor, sourceDir, *workDir, parser.isSet(ignoreOption), *scan, false);
     ProgressLine progress(QStringLiteral("analysed"), style.quiet);
     RecordPrinter printer(style, parser.isSet(treeOption));
     QObject::connect(&run, &AnalysisRun::recordReady, &run,

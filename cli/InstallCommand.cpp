@@ -163,9 +163,10 @@ bool applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgum
     return true;
 }
 
-std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDir, bool ignoreDS,
-                                 const SourceScan& scan, Interrupts& interrupts, bool quiet) {
-    AnalysisRun run(sourceDir, workDir, ignoreDS, scan, true);
+std::vector<ArchiveItem> analyse(Executor& executor, const QString& sourceDir,
+                                 const QString& workDir, bool ignoreDS, const SourceScan& scan,
+                                 Interrupts& interrupts, bool quiet) {
+    AnalysisRun run(executor, sourceDir, workDir, ignoreDS, scan, true);
     interrupts.watch(run.cancelFlag());
     ProgressLine progress(QStringLiteral("analysed"), quiet);
     QObject::connect(&run, &AnalysisRun::progressed, &run,
@@ -178,9 +179,10 @@ std::vector<ArchiveItem> analyse(const QString& sourceDir, const QString& workDi
     return run.items();
 }
 
-std::vector<ArchiveItem> install(InstallJob job, Interrupts& interrupts, bool quiet) {
+std::vector<ArchiveItem> install(Executor& executor, InstallJob job, Interrupts& interrupts,
+                                 bool quiet) {
     interrupts.watch(job.cancelled.get());
-    InstallRun run(std::move(job));
+    InstallRun run(executor, std::move(job));
     ProgressLine progress(QStringLiteral("installed"), quiet);
     QObject::connect(
         &run, &InstallRun::stepped, &run,
@@ -263,7 +265,7 @@ int interruptedExit(int signal) {
 
 } // namespace
 
-int runInstall(const QStringList& arguments) {
+int runInstall(const QStringList& arguments, Executor& executor) {
     QCommandLineParser parser;
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
@@ -313,8 +315,8 @@ int runInstall(const QStringList& arguments) {
                                                  : QStringLiteral("packshelf.*.info=false"));
 
     Interrupts interrupts;
-    std::vector<ArchiveItem> items =
-        analyse(sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts, style.quiet);
+    std::vector<ArchiveItem> items = analyse(
+        executor, sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts, style.quiet);
     if (interrupts.received() != 0)
         return interruptedExit(interrupts.received());
     if (!applyChoices(items, *choices))
@@ -331,7 +333,7 @@ int runInstall(const QStringList& arguments) {
     RecordPrinter printer(style, false);
     if (parser.isSet(dryRunOption)) {
         interrupts.watch(job.cancelled.get());
-        const std::vector<PackagePreview> previews = previewInstall(job);
+        const std::vector<PackagePreview> previews = previewInstall(job, executor);
         interrupts.watch(nullptr);
         if (interrupts.received() != 0)
             return interruptedExit(interrupts.received());
@@ -340,7 +342,8 @@ int runInstall(const QStringList& arguments) {
         printer.printAll(items);
         return printPreview(previews, style) ? ExitOk : ExitFailed;
     }
-    const std::vector<ArchiveItem> done = install(std::move(job), interrupts, style.quiet);
+    const std::vector<ArchiveItem> done =
+        install(executor, std::move(job), interrupts, style.quiet);
 
     bool allInstalled = true;
     for (std::size_t i = 0; i < taken.size() && i < done.size(); ++i) {

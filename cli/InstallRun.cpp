@@ -1,17 +1,19 @@
 #include "cli/InstallRun.h"
 
+#include "analysis/Executor.h"
 #include "cli/Terminal.h"
 #include "install/Installer.h"
 
 namespace packshelf::cli {
 
-InstallRun::InstallRun(InstallJob job)
-    : m_job(std::move(job))
+InstallRun::InstallRun(Executor& executor, InstallJob job)
+    : m_executor(executor)
+    , m_job(std::move(job))
     , m_total(int(m_job->items.size())) {}
 
 InstallRun::~InstallRun() {
-    if (m_thread.joinable())
-        m_thread.join();
+    std::unique_lock lock(m_mutex);
+    m_ended.wait(lock, [this] { return !m_running; });
 }
 
 void InstallRun::start() {
@@ -19,10 +21,24 @@ void InstallRun::start() {
         m_mainThread, [this](QString fileName) { copyStep(fileName); },
         [this](std::vector<ArchiveItem> items) { copyDone(std::move(items)); });
     callbacks.waiting = [](const QString& line) { printError(line); };
-    m_thread = std::thread([job = std::move(*m_job), callbacks = std::move(callbacks)]() mutable {
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = true;
+    }
+    m_executor.start([this, job = std::move(*m_job), callbacks = std::move(callbacks)]() mutable {
         installerThread(std::move(job), callbacks);
+        callbacks = {};
+        jobEnded();
     });
     m_job.reset();
+}
+
+// Notified under the lock: this object may go as soon as its destructor
+// sees the job ended.
+void InstallRun::jobEnded() {
+    std::lock_guard lock(m_mutex);
+    m_running = false;
+    m_ended.notify_all();
 }
 
 void InstallRun::copyStep(const QString& fileName) {

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "analysis/Executor.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"
@@ -53,10 +54,13 @@ int main(int argc, char* argv[]) {
         return packshelf::cli::ExitOk;
     }
     arguments.removeAt(1 < arguments.size() ? 1 : 0);
+    // The program's one executor: analysis, installs and the library's
+    // side-by-side reads run on it.
+    packshelf::Executor executor;
     if (command == QLatin1String("analyze"))
-        return packshelf::cli::runAnalyze(arguments);
+        return packshelf::cli::runAnalyze(arguments, executor);
     if (command == QLatin1String("install"))
-        return packshelf::cli::runInstall(arguments);
+        return packshelf::cli::runInstall(arguments, executor);
     if (command == QLatin1String("installed"))
         return packshelf::cli::runInstalled(arguments);
     if (command == QLatin1String("uninstall"))

@@ -9,7 +9,7 @@
 #include "analysis/NameRules.h"
 #include "archive/FreeSpace.h"
 
-#include "analysis/WorkerPool.h"
+#include "analysis/Executor.h"
 
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"
@@ -153,7 +153,7 @@ std::optional<Comparison> unchangedComparison(const InstallJob& job, const Archi
 constexpr std::size_t PlannedFirstUpTo = 4;
 
 // Compares every archive of the job with the library, a few at a time.
-std::vector<Comparison> compareAll(const InstallJob& job) {
+std::vector<Comparison> compareAll(const InstallJob& job, Executor& executor) {
     const std::size_t count = job.items.size();
     std::vector<Comparison> comparisons(count);
     std::vector<char> settled(count, 0);
@@ -166,7 +166,7 @@ std::vector<Comparison> compareAll(const InstallJob& job) {
     QStringList problems;
     LibraryRecords records(job.destDir);
     std::vector<Manifest> installed = records.load(&problems, planFirst ? &own : nullptr);
-    WorkerPool::forEachIndex(count, [&](std::size_t i) {
+    executor.forEachIndex(count, [&](std::size_t i) {
         if (std::optional<Comparison> unchanged =
                 unchangedComparison(job, job.items[i], installed)) {
             comparisons[i] = std::move(*unchanged);
@@ -175,7 +175,7 @@ std::vector<Comparison> compareAll(const InstallJob& job) {
     });
     std::vector<PlannedArchive> planned(planFirst ? count : 0);
     if (planFirst) {
-        WorkerPool::forEachIndex(count, [&](std::size_t i) {
+        executor.forEachIndex(count, [&](std::size_t i) {
             if (!settled[i])
                 planned[i] = planArchive(job, job.items[i]);
         });
@@ -188,7 +188,7 @@ std::vector<Comparison> compareAll(const InstallJob& job) {
     }
     // What the records know of the library's files, shared by every archive.
     const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
-    WorkerPool::forEachIndex(count, [&](std::size_t i) {
+    executor.forEachIndex(count, [&](std::size_t i) {
         if (settled[i])
             return;
         comparisons[i] = compareWithLibrary(
@@ -334,9 +334,9 @@ bool meetEarlierArchives(PackagePreview& preview, const Comparison& comparison,
 
 } // namespace
 
-std::vector<PackagePreview> previewInstall(const InstallJob& job) {
+std::vector<PackagePreview> previewInstall(const InstallJob& job, Executor& executor) {
     std::vector<PackagePreview> previews;
-    std::vector<Comparison> comparisons = compareAll(job);
+    std::vector<Comparison> comparisons = compareAll(job, executor);
     PlannedLibrary planned;
     for (std::size_t i = 0; i < job.items.size(); ++i) {
         Comparison& comparison = comparisons[i];

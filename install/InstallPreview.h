@@ -10,6 +10,8 @@
 
 namespace packshelf {
 
+class Executor;
+
 // What an install of one archive would do, worked out without writing
 // anything.
 struct PackagePreview {
@@ -45,7 +47,7 @@ struct PackagePreview {
 // uses — a folder that cannot be written to, a file where a folder goes or
 // a folder where a file goes, the free space the batch needs — so its
 // counts and failures are the install's, apart from what only writing can
-// reveal.
-std::vector<PackagePreview> previewInstall(const InstallJob& job);
+// reveal. The archives are compared side by side on `executor`.
+std::vector<PackagePreview> previewInstall(const InstallJob& job, Executor& executor);
 
 } // namespace packshelf

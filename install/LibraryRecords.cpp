@@ -15,7 +15,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "analysis/WorkerPool.h"
+#include "analysis/Executor.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"
@@ -449,7 +449,7 @@ LibraryRecords::scanRecords(int folderFd, const KnownRecords& known, RecordReadi
         parseRecord(folderFd, record, m_library, reading, binaryWanted, interest);
     };
     if (records.size() > ParallelParseFrom)
-        WorkerPool::forEachIndex(records.size(), read);
+        Executor::forEachIndexHere(records.size(), read);
     else
         for (std::size_t i = 0; i < records.size(); ++i)
             read(i);
@@ -590,7 +590,7 @@ void LibraryRecords::complete(std::vector<Manifest>& manifests, const RecordInte
     std::vector<QStringList> found(unread.size());
     const auto completeAt = [&](std::size_t i) { completeOne(*unread[i], interest, &found[i]); };
     if (unread.size() > ParallelParseFrom)
-        WorkerPool::forEachIndex(unread.size(), completeAt);
+        Executor::forEachIndexHere(unread.size(), completeAt);
     else
         for (std::size_t i = 0; i < unread.size(); ++i)
             completeAt(i);

@@ -9,7 +9,7 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "analysis/WorkerPool.h"
+#include "analysis/Executor.h"
 #include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
 #include "install/LibraryFiles.h"
@@ -285,7 +285,7 @@ std::vector<PackageCheck> verifyPackages(const std::vector<Manifest>& manifests,
     // Reading content pays off side by side; a quick look at a few files
     // does not.
     if (depth == VerifyDepth::Full || packages.size() > 64)
-        WorkerPool::forEachIndex(packages.size(), checkOne);
+        Executor::forEachIndexHere(packages.size(), checkOne);
     else
         for (std::size_t i = 0; i < packages.size(); ++i)
             checkOne(i);

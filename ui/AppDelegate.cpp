@@ -56,10 +56,13 @@ InstallSession::Controls sessionControls(const WindowOutlets& outlets) {
 
 } // namespace
 
-AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* parent)
+AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& executor,
+                         QObject* parent)
     : QObject(parent)
     , m_ui(outletsOf(window))
     , m_settings(settings)
+    , m_services(desktopServices(this, executor))
+    , m_library(executor)
     , m_librarySide(window, m_library, m_services)
     , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
     , m_selection(m_ui.mContentList, m_listProxy, m_listModel, m_own.mItemsArray)
@@ -77,9 +80,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, QObject* paren
           m_own.mItemsArray, m_config, m_librarySide, m_session,
           [this] { return m_handingOutStopped || installBusy(); }, [this] { return scanRunning(); })
     , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
-    , m_dropImport(window, m_services, m_mainThread)
-    , m_pool(MaxWorkersPerScan) {
-    m_services = desktopServices(this, m_pool);
+    , m_dropImport(window, m_services, m_mainThread) {
     takeOutlets(window);
     loadIcons();
     m_listProxy.setSourceModel(&m_listModel);

@@ -15,7 +15,6 @@
 #include "analysis/ArchiveItem.h"
 #include "analysis/MainThreadCall.h"
 #include "analysis/ManualChoice.h"
-#include "analysis/WorkerPool.h"
 #include "install/InstallJob.h"
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
@@ -58,6 +57,7 @@ class QToolBar;
 
 namespace packshelf {
 
+class Executor;
 class MainWindow;
 struct SourceScan;
 
@@ -66,6 +66,7 @@ struct SourceScan;
 // every action of the window. All of it lives on the main thread; analyzer
 // workers reach it only through reportAnalyze(), which hands their report
 // to the main thread and waits there until gotReport() has taken it in.
+// Its work runs on the application's executor.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
@@ -76,7 +77,8 @@ public:
     // Takes the window's controls as outlets, wires their actions and loads
     // the state icons. Nothing is read from the settings until
     // applicationDidFinishLaunching().
-    AppDelegate(MainWindow& window, QSettings& settings, QObject* parent = nullptr);
+    AppDelegate(MainWindow& window, QSettings& settings, Executor& executor,
+                QObject* parent = nullptr);
     // Waits for outstanding workers first: each of them still reports here.
     ~AppDelegate() override;
 
@@ -343,8 +345,6 @@ private:
     LibraryLook m_libraryLook;
     InstallSession m_session;
     DropImport m_dropImport;
-    // Declared last: destroyed first, once every job has reported.
-    WorkerPool m_pool;
 };
 
 } // namespace packshelf

@@ -65,9 +65,10 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
 
 } // namespace
 
-LibraryAccess::LibraryAccess(QObject* parent)
+LibraryAccess::LibraryAccess(Executor& executor, QObject* parent)
     : QObject(parent)
-    , m_pool(1) {}
+    , m_executor(executor)
+    , m_lane(executor) {}
 
 LibraryAccess::~LibraryAccess() {
     waitUntilIdle();
@@ -91,7 +92,7 @@ std::function<void(const QString&)> LibraryAccess::waitingReport() {
 template <typename Result>
 void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)> done) {
     ++m_pending;
-    m_pool.start([this, work = std::move(work), done = std::move(done)]() mutable {
+    m_lane.start([this, work = std::move(work), done = std::move(done)]() mutable {
         m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
             --m_pending;
             done(std::move(result));
@@ -102,8 +103,9 @@ void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)
 }
 
 void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
-    run<std::vector<PackagePreview>>([job = std::move(job)] { return previewInstall(job); },
-                                     std::move(done));
+    run<std::vector<PackagePreview>>(
+        [job = std::move(job), &executor = m_executor] { return previewInstall(job, executor); },
+        std::move(done));
 }
 
 void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/MainThreadCall.h"
-#include "analysis/WorkerPool.h"
+#include "analysis/SerialLane.h"
 #include "install/InstallJob.h"
 #include "install/InstallPreview.h"
 #include "install/InstallUndo.h"
@@ -20,12 +20,14 @@
 
 namespace packshelf {
 
+class Executor;
+
 // The window's work on the library, off the main thread: the preview of an
 // install, the installed packages with the source archives they came from,
-// and uninstalls. Jobs run one at a time, in the order given, on a thread
-// of their own, so that a job waiting for the library's lock keeps no
-// analysis waiting; each job owns its inputs and hands its result to the
-// main thread, where `done` runs.
+// and uninstalls. Jobs run one at a time, in the order given, on a serial
+// lane of the application's executor, so that a job waiting for the
+// library's lock keeps no analysis waiting; each job owns its inputs and
+// hands its result to the main thread, where `done` runs.
 class LibraryAccess : public QObject {
     Q_OBJECT
 public:
@@ -77,7 +79,7 @@ public:
         std::vector<Removal> removals;
     };
 
-    explicit LibraryAccess(QObject* parent = nullptr);
+    explicit LibraryAccess(Executor& executor, QObject* parent = nullptr);
     // Waits until every job handed in has reported.
     ~LibraryAccess() override;
 
@@ -117,9 +119,10 @@ private:
     void run(std::function<Result()> work, std::function<void(Result)> done);
 
     int m_pending = 0;
+    Executor& m_executor;
     MainThreadCall m_mainThread;
-    // Declared last: destroyed first, once every job has reported.
-    WorkerPool m_pool;
+    // Declared last: destroyed first, once every job has ended.
+    SerialLane m_lane;
 };
 
 } // namespace packshelf

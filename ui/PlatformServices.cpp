@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTextToSpeech>
 
-#include "analysis/WorkerPool.h"
+#include "analysis/Executor.h"
 
 namespace packshelf {
 
@@ -58,7 +58,7 @@ bool askToGoAhead(QWidget* parent, const QString& title, const QString& question
 
 } // namespace
 
-PlatformServices desktopServices(QObject* owner, WorkerPool& pool) {
+PlatformServices desktopServices(QObject* owner, Executor& executor) {
     auto engine = std::make_shared<QPointer<QTextToSpeech>>();
     PlatformServices services;
     services.pickFolder = showFolderPicker;
@@ -66,7 +66,9 @@ PlatformServices desktopServices(QObject* owner, WorkerPool& pool) {
     services.speak = [owner, engine](const QString& text) { speakWith(owner, *engine, text); };
     services.beep = [] { QApplication::beep(); };
     services.confirm = askToGoAhead;
-    services.startWorker = [&pool](std::function<void()> body) { pool.start(std::move(body)); };
+    services.startWorker = [&executor](std::function<void()> body) {
+        executor.start(std::move(body));
+    };
     return services;
 }
 

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace packshelf {
 
-class WorkerPool;
+class Executor;
 
 // What the controller needs from the desktop and the system, gathered in one
 // place so that the tests can stand in for the parts that would reach
@@ -45,7 +45,7 @@ struct PlatformServices {
 
 // The real services: QFileDialog, QDesktopServices, QTextToSpeech (owned by
 // `owner`, made on first use), QApplication::beep, QMessageBox and the
-// threads of `pool`.
-PlatformServices desktopServices(QObject* owner, WorkerPool& pool);
+// application's `executor`.
+PlatformServices desktopServices(QObject* owner, Executor& executor);
 
 } // namespace packshelf

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "analysis/Executor.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"
@@ -81,10 +82,13 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(packshelf::applicationIcon());
     packshelf::installAppTranslations(app);
 
+    // The application's one executor; it outlives everything that hands it
+    // work.
+    packshelf::Executor executor;
     QSettings settings;
     packshelf::MainWindow window;
     window.rememberGeometry(packshelf::SettingsStore(settings));
-    packshelf::AppDelegate delegate(window, settings);
+    packshelf::AppDelegate delegate(window, settings, executor);
     window.show();
     const auto tour = packshelf::ScreenshotTour::fromEnvironment(delegate, window);
     delegate.applicationDidFinishLaunching();

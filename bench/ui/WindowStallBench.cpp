@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "analysis/Executor.h"
 #include "bench/CorpusGenerator.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"
@@ -111,8 +112,9 @@ WindowRun analyseInWindow(const QTemporaryDir& root, const QString& source) {
     QSettings settings(root.filePath(QStringLiteral("PackShelf.conf")), QSettings::IniFormat);
     settings.setValue(QStringLiteral("SOURCEPATH"), source);
     settings.setValue(QStringLiteral("WORKPATH"), root.filePath(QStringLiteral("work")));
+    Executor executor;
     MainWindow window;
-    AppDelegate delegate(window, settings);
+    AppDelegate delegate(window, settings, executor);
     window.show();
 
     WindowRun run;

@@ -14,6 +14,7 @@
 #include <set>
 #include <sys/mount.h>
 
+#include "analysis/Executor.h"
 #include "install/InstallPreview.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
@@ -148,6 +149,7 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
          {"Runtime/small.txt"},
          {"big.zip"}},
     };
+    Executor executor;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Library box;
@@ -166,7 +168,7 @@ TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
             std::optional<PermissionsEnforced> enforced;
             if (row.unprivileged)
                 enforced.emplace();
-            previews = previewInstall(box.job(items));
+            previews = previewInstall(box.job(items), executor);
             run = runInstaller(box.job(items));
         }
         QFile::setPermissions(box.dest, QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -9,7 +9,6 @@
 #include <QTableView>
 #include <QTest>
 #include <limits>
-#include <thread>
 
 #include "tests/support/ZipWriter.h"
 
@@ -62,7 +61,7 @@ void WindowHarness::launch() {
     m_settings = std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat);
     m_window = std::make_unique<MainWindow>();
     m_window->rememberGeometry(SettingsStore(*m_settings));
-    m_delegate = std::make_unique<AppDelegate>(*m_window, *m_settings);
+    m_delegate = std::make_unique<AppDelegate>(*m_window, *m_settings, m_executor);
     installStubs();
     // The folder is looked at only when a test asks.
     m_delegate->sourceWatcher().setSettleTime(std::numeric_limits<int>::max());
@@ -109,7 +108,7 @@ void WindowHarness::installStubs() {
     };
     services.startWorker = [this](std::function<void()> body) {
         if (!m_holdWorkers) {
-            std::thread(std::move(body)).detach();
+            m_executor.start(std::move(body));
             return;
         }
         m_held.push_back(std::move(body));
@@ -147,7 +146,7 @@ bool WindowHarness::releaseWorker(std::size_t i) {
     m_released[i] = true;
     const qint64 before = app().mWorkers();
     const qsizetype reports = logLines().filter("Got result").size();
-    std::thread(m_held[i]).detach();
+    m_executor.start(m_held[i]);
     return QTest::qWaitFor([&] { return logLines().filter("Got result").size() > reports; },
                            WaitMs) &&
            app().mWorkers() <= before;
@@ -157,7 +156,7 @@ void WindowHarness::releaseAllWorkers() {
     for (std::size_t i = 0; i < m_held.size(); ++i) {
         if (!m_released[i]) {
             m_released[i] = true;
-            std::thread(m_held[i]).detach();
+            m_executor.start(m_held[i]);
         }
     }
 }

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <vector>
 
+#include "analysis/Executor.h"
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 
@@ -92,6 +93,8 @@ private:
 
     QTemporaryDir m_root;
     bool m_holdWorkers;
+    // Outlives the window: the controller's work runs here.
+    Executor m_executor;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<AppDelegate> m_delegate;
