@@ -8,14 +8,17 @@ namespace packshelf::cli {
 
 AnalysisRun::AnalysisRun(Executor& executor, QString sourceDir, QString workDir, bool ignoreDS,
                          const SourceScan& scan, bool keepRecords)
-    : m_executor(executor)
-    , m_sourceDir(std::move(sourceDir))
-    , m_workDir(std::move(workDir))
-    , m_ignoreDS(ignoreDS)
-    , m_keepRecords(keepRecords) {
+    : m_keepRecords(keepRecords)
+    , m_scheduler(
+          m_items, [&executor](std::function<void()> body) { executor.start(std::move(body)); },
+          m_mainThread, MaxWorkers,
+          [settings = AnalysisScheduler::JobSettings{std::move(sourceDir), std::move(workDir),
+                                                     ignoreDS}] { return settings; },
+          [this](AnalyzerReport report) { gotReport(std::move(report)); }) {
     for (qsizetype i = 0; i < scan.fileNames.size(); ++i)
         m_items.push_back(ArchiveItem::create(scan.fileNames[i], scan.nativeNames.value(i)));
     m_reported.assign(m_items.size(), false);
+    m_scheduler.begin(0);
 }
 
 AnalysisRun::~AnalysisRun() = default;
@@ -25,39 +28,19 @@ void AnalysisRun::start() {
         QMetaObject::invokeMethod(this, &AnalysisRun::finished, Qt::QueuedConnection);
         return;
     }
-    for (int i = 0; i < MaxWorkers; ++i)
-        launchWorkers();
-}
-
-void AnalysisRun::launchWorkers() {
-    if (m_currentIndex >= m_items.size() || m_cancelled->load())
-        return;
-    AnalyzerJob job;
-    job.sourceDir = m_sourceDir;
-    job.workDir = m_workDir;
-    job.index = qint64(m_currentIndex);
-    job.data = m_items[m_currentIndex].isolatedCopy();
-    job.ignoreDS = m_ignoreDS;
-    job.cancelled = m_cancelled;
-    ++m_currentIndex;
-    ++m_workers;
-    m_executor.start([this, job = std::move(job)]() mutable {
-        analyzerThread(std::move(job), [this](AnalyzerReport report) {
-            m_mainThread.callAndWait([this, &report] { gotReport(std::move(report)); });
-        });
-    });
+    m_scheduler.fill();
 }
 
 void AnalysisRun::gotReport(AnalyzerReport report) {
-    --m_workers;
     ++m_reportCount;
     const auto index = std::size_t(report.index);
     m_items[index] = std::move(report.data);
     m_reported[index] = true;
     emit progressed(m_reportCount, int(m_items.size()));
     handOnCompleted();
-    launchWorkers();
-    if (m_workers == 0 && (m_currentIndex >= m_items.size() || m_cancelled->load()))
+    m_scheduler.handOut();
+    if (m_scheduler.outstanding() == 0 &&
+        (m_scheduler.nextIndex() >= qint64(m_items.size()) || m_scheduler.cancelFlag()->load()))
         emit finished();
 }
 

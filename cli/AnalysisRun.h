@@ -2,10 +2,9 @@
 
 #include <QObject>
 #include <atomic>
-#include <memory>
 #include <vector>
 
-#include "analysis/Analyzer.h"
+#include "analysis/AnalysisScheduler.h"
 #include "analysis/MainThreadCall.h"
 #include "analysis/SourceScan.h"
 
@@ -15,11 +14,11 @@ class Executor;
 
 namespace packshelf::cli {
 
-// Analyses the archives of a source scan with at most `MaxWorkers` workers
-// at a time on the application's executor. Each worker hands its report to the main thread and
-// waits until it has been taken in; records are handed out in list order and handed on in list
-// order through `recordReady`, each as soon as every record before it is in. `finished` fires once
-// every report is in.
+// Analyses the archives of a source scan through the analysis scheduler,
+// at most `MaxWorkers` at a time on the application's executor; the
+// reports come back to this object's thread, and the records are handed on
+// in list order through `recordReady`, each as soon as every record before
+// it is in. `finished` fires once every report is in.
 class AnalysisRun : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +36,7 @@ public:
     const std::vector<ArchiveItem>& items() const { return m_items; }
     // Set to stop: workers end early, no more are started, and `finished`
     // fires once the running ones have reported.
-    std::atomic<bool>* cancelFlag() { return m_cancelled.get(); }
+    std::atomic<bool>* cancelFlag() { return m_scheduler.cancelFlag(); }
 
 signals:
     void recordReady(const ArchiveItem& item);
@@ -45,23 +44,16 @@ signals:
     void finished();
 
 private:
-    void launchWorkers();
     void gotReport(AnalyzerReport report);
     void handOnCompleted();
 
-    Executor& m_executor;
     MainThreadCall m_mainThread;
-    QString m_sourceDir;
-    QString m_workDir;
-    bool m_ignoreDS;
     bool m_keepRecords;
     std::vector<ArchiveItem> m_items;
     std::vector<bool> m_reported;
-    std::size_t m_currentIndex = 0;
     std::size_t m_handedOn = 0;
-    int m_workers = 0;
     int m_reportCount = 0;
-    std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
+    AnalysisScheduler m_scheduler;
 };
 
 } // namespace packshelf::cli

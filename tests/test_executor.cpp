@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/AnalysisScheduler.h"
 #include "analysis/Executor.h"
+#include "analysis/MainThreadCall.h"
 #include "analysis/SerialLane.h"
 
 using namespace packshelf;
@@ -72,6 +74,34 @@ void laneRunsOneAtATimeInOrder(Executor& executor) {
     EXPECT_EQ(mostInside.load(), 1);
 }
 
+// A scheduler cancelled before its first hand-out starts no worker.
+void cancelledAnalysisStartsNothing(Executor& executor) {
+    std::vector<ArchiveItem> list;
+    for (const char* name : {"A.zip", "B.zip", "C.zip"})
+        list.push_back(ArchiveItem::create(QString::fromLatin1(name), QByteArray(name)));
+    MainThreadCall handOver;
+    int started = 0;
+    int taken = 0;
+    AnalysisScheduler scheduler(
+        list,
+        [&](std::function<void()> body) {
+            ++started;
+            executor.start(std::move(body));
+        },
+        handOver, 2,
+        [] {
+            return AnalysisScheduler::JobSettings{QStringLiteral("/nowhere"), std::nullopt, false};
+        },
+        [&](AnalyzerReport) { ++taken; });
+    scheduler.begin(1);
+    scheduler.cancel();
+    scheduler.fill();
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(scheduler.outstanding(), 0);
+    EXPECT_EQ(scheduler.nextIndex(), 0);
+    EXPECT_EQ(taken, 0);
+}
+
 } // namespace
 
 // The executor's promises to its clients, one row each. A row that breaks
@@ -87,6 +117,7 @@ TEST(Executor, KeepsWhatItsClientsRelyOn) {
         {"forEachIndex inside forEachIndex finishes", 2, nestedIndices},
         {"forEachIndex on a single thread finishes", 1, nestedIndices},
         {"a serial lane runs one job at a time, in order", 4, laneRunsOneAtATimeInOrder},
+        {"an analysis cancelled before it starts runs nothing", 4, cancelledAnalysisStartsNothing},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

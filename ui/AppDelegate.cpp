@@ -62,6 +62,15 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_ui(outletsOf(window))
     , m_settings(settings)
     , m_services(desktopServices(this, executor))
+    , m_scheduler(
+          m_own.mItemsArray,
+          [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },
+          m_mainThread, MaxWorkersPerScan,
+          [this] {
+              return AnalysisScheduler::JobSettings{sourcePath(), m_config.workPath(),
+                                                    m_ui.mIgnoreDSCheckbox->isChecked()};
+          },
+          [this](AnalyzerReport report) { gotReport(std::move(report)); })
     , m_library(executor)
     , m_librarySide(window, m_library, m_services)
     , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
@@ -75,7 +84,6 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_choices(settings)
     , m_manualChoices({m_own.mItemsArray, m_own.mBatchID, m_selection, m_browser, m_choices,
                        m_listed, m_config, m_services, m_ui})
-    , m_scanCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_libraryLook(
           m_own.mItemsArray, m_config, m_librarySide, m_session,
           [this] { return m_handingOutStopped || installBusy(); }, [this] { return scanRunning(); })
@@ -222,7 +230,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 // telling, until nothing reports here any more.
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
-    m_scanCancelled->store(true);
+    m_scheduler.cancel();
     m_session.stop();
     if (!workRemains())
         return;
@@ -233,7 +241,7 @@ void AppDelegate::waitForOutstandingWorkers() {
 }
 
 bool AppDelegate::workRemains() const {
-    return m_own.mWorkers > 0 || m_session.phase() == InstallSession::Phase::Installing ||
+    return mWorkers() > 0 || m_session.phase() == InstallSession::Phase::Installing ||
            m_dropImport.busy() || m_library.busy();
 }
 
@@ -333,7 +341,7 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     }
 
     ++m_own.mBatchID;
-    cancelRunningScan();
+    m_scheduler.begin(m_own.mBatchID);
     m_sourceProblem = SourceProblem::None;
     m_ui.mSpinner->show();
     const QStringList selected = m_selection.fileNames();
@@ -346,7 +354,6 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_browser.load(m_selection.item());
     showItemCount();
     showListOrPlaceholder();
-    m_own.mCurrentIndex = 0;
     for (int i = 0; i < MaxWorkersPerScan; ++i)
         launchWorkers();
     m_selection.selectFileNames(selected);
@@ -355,35 +362,10 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     scheduleLibraryLook();
 }
 
-// Workers of the scan being replaced stop early; they still report, and
-// their reports are dropped.
-void AppDelegate::cancelRunningScan() {
-    m_scanCancelled->store(true);
-    m_scanCancelled = std::make_shared<std::atomic<bool>>(false);
-}
-
+// Hands the next record to a worker (none once quitting has begun); with
+// none left and no worker outstanding, the scan has ended.
 void AppDelegate::launchWorkers() {
-    const auto count = qint64(m_own.mItemsArray.size());
-    // Records kept from the last scan are analysed already.
-    while (m_own.mCurrentIndex < count &&
-           m_own.mItemsArray[std::size_t(m_own.mCurrentIndex)].state() != ItemState::New)
-        ++m_own.mCurrentIndex;
-    if (m_own.mCurrentIndex < count && !m_handingOutStopped) {
-        AnalyzerJob job;
-        job.sourceDir = m_config.sourcePath().value_or(QString());
-        job.workDir = m_config.workPath();
-        job.index = m_own.mCurrentIndex;
-        job.batchId = m_own.mBatchID;
-        job.data = m_own.mItemsArray[std::size_t(m_own.mCurrentIndex)].isolatedCopy();
-        job.ignoreDS = m_ui.mIgnoreDSCheckbox->isChecked();
-        job.cancelled = m_scanCancelled;
-        ++m_own.mCurrentIndex;
-        ++m_own.mWorkers;
-        m_services.startWorker(
-            [this, job = std::move(job)]() mutable { runAnalyzerWorker(std::move(job)); });
-        return;
-    }
-    if (m_own.mWorkers != 0)
+    if ((!m_handingOutStopped && m_scheduler.handOut()) || mWorkers() != 0)
         return;
     finishScan();
 }
@@ -400,25 +382,17 @@ void AppDelegate::finishScan() {
 // A report that is not stored starts no worker; when it was the last one
 // outstanding, the scan has still come to its end.
 void AppDelegate::finishScanIfDone() {
-    if (m_own.mCurrentIndex >= qint64(m_own.mItemsArray.size()) && m_own.mWorkers == 0)
+    if (m_scheduler.finished())
         finishScan();
 }
 
-void AppDelegate::runAnalyzerWorker(AnalyzerJob job) {
-    analyzerThread(std::move(job), [this](AnalyzerReport report) {
-        reportAnalyze(std::move(report.data), report.index, report.batchId);
-    });
-}
-
 void AppDelegate::reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid) {
-    AnalyzerReport report{std::move(record), index, batchid};
-    m_mainThread.callAndWait([this, &report] { gotReport(std::move(report)); });
+    m_scheduler.report(AnalyzerReport{std::move(record), index, batchid});
 }
 
 // The list hears of the stored record within a frame; the panel follows at
 // once when the record is the selected one.
 void AppDelegate::gotReport(AnalyzerReport report) {
-    --m_own.mWorkers;
     workEnded();
     qCInfo(lcWindow, "Got result for index %lld for batchid %lld", qlonglong(report.index),
            qlonglong(report.batchId));
@@ -762,7 +736,7 @@ void AppDelegate::scheduleLibraryLook() {
 }
 
 bool AppDelegate::scanRunning() const {
-    return m_own.mWorkers > 0 || m_own.mCurrentIndex < qint64(m_own.mItemsArray.size());
+    return !m_scheduler.finished();
 }
 
 void AppDelegate::showLibraryField() {

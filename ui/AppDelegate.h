@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/AnalysisScheduler.h"
 #include "analysis/Analyzer.h"
 #include "analysis/ArchiveItem.h"
 #include "analysis/MainThreadCall.h"
@@ -62,8 +63,8 @@ class MainWindow;
 struct SourceScan;
 
 // The controller of the window: it owns the list of archives, the three
-// folders and the option, and the scan scheduler's counters, and it runs
-// every action of the window. All of it lives on the main thread; analyzer
+// folders and the option, and the scan's scheduler, and it runs every
+// action of the window. All of it lives on the main thread; analyzer
 // workers reach it only through reportAnalyze(), which hands their report
 // to the main thread and waits there until gotReport() has taken it in.
 // Its work runs on the application's executor.
@@ -100,8 +101,6 @@ public:
     void launchAnalyzer();
     void refresh();
     void launchWorkers();
-    // The body of one worker thread.
-    void runAnalyzerWorker(AnalyzerJob job);
     // Called on a worker's thread; returns once gotReport() has run.
     void reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid);
     void gotReport(AnalyzerReport report);
@@ -247,12 +246,10 @@ public:
     void setMBADIcon(const QIcon& value) { m_own.icons.mBADIcon = value; }
     const QIcon& mHELPIcon() const { return m_own.icons.mHELPIcon; }
     void setMHELPIcon(const QIcon& value) { m_own.icons.mHELPIcon = value; }
-    qint64 mCurrentIndex() const { return m_own.mCurrentIndex; }
-    void setMCurrentIndex(qint64 value) { m_own.mCurrentIndex = value; }
+    qint64 mCurrentIndex() const { return m_scheduler.nextIndex(); }
     qint64 mBatchID() const { return m_own.mBatchID; }
     void setMBatchID(qint64 value) { m_own.mBatchID = value; }
-    qint64 mWorkers() const { return m_own.mWorkers; }
-    void setMWorkers(qint64 value) { m_own.mWorkers = value; }
+    qint64 mWorkers() const { return m_scheduler.outstanding(); }
 
     // The list's model, for views that show it.
     ContentListModel& contentListModel() { return m_listModel; }
@@ -268,9 +265,7 @@ private:
         std::optional<QString> mInfoFormat;
         std::vector<ArchiveItem> mItemsArray;
         StateIcons icons;
-        qint64 mCurrentIndex = 0;
         qint64 mBatchID = 0;
-        qint64 mWorkers = 0;
     };
 
     void takeOutlets(MainWindow& window);
@@ -278,7 +273,6 @@ private:
     void loadIcons();
 
     void startScan(ScanKind kind, const QSet<QString>& leftOut);
-    void cancelRunningScan();
     void refreshWhenFolderSettles();
     void finishScan();
     void finishScanIfDone();
@@ -319,6 +313,8 @@ private:
     SettingsStore m_settings;
     PlatformServices m_services;
     MainThreadCall m_mainThread;
+    // Hands out the list's records to analyzer workers and counts them in.
+    AnalysisScheduler m_scheduler;
     // The library's marks and installed view come before the list model,
     // which shows the marks.
     LibraryAccess m_library;
@@ -336,8 +332,6 @@ private:
     ConfigurationSheet m_config;
     ChoiceMemory m_choices;
     ManualChoices m_manualChoices;
-    // Set when a newer scan makes the running one's results unwanted.
-    std::shared_ptr<std::atomic<bool>> m_scanCancelled;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
     // Runs while quitting waits for the work still under way.

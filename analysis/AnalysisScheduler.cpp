@@ -1,0 +1,84 @@
+#include "analysis/AnalysisScheduler.h"
+
+#include "analysis/MainThreadCall.h"
+
+namespace packshelf {
+
+AnalysisScheduler::AnalysisScheduler(const std::vector<ArchiveItem>& list, JobStarter start,
+                                     MainThreadCall& handOver, int maxAtOnce, SettingsNow settings,
+                                     ReportTaken taken)
+    : m_list(list)
+    , m_start(std::move(start))
+    , m_handOver(handOver)
+    , m_maxAtOnce(maxAtOnce > 0 ? maxAtOnce : 1)
+    , m_settings(std::move(settings))
+    , m_taken(std::move(taken)) {}
+
+void AnalysisScheduler::begin(qint64 batchId) {
+    cancel();
+    m_cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_batchId = batchId;
+    m_next = 0;
+    m_runningOfBatch = 0;
+}
+
+void AnalysisScheduler::cancel() {
+    m_cancelled->store(true);
+}
+
+// Records kept from an earlier scan are analysed already.
+void AnalysisScheduler::skipAnalysed() {
+    const auto count = qint64(m_list.size());
+    while (m_next < count && m_list[std::size_t(m_next)].state() != ItemState::New)
+        ++m_next;
+}
+
+bool AnalysisScheduler::handOut() {
+    skipAnalysed();
+    if (m_cancelled->load() || m_runningOfBatch >= m_maxAtOnce || m_next >= qint64(m_list.size()))
+        return false;
+    JobSettings settings = m_settings();
+    AnalyzerJob job;
+    job.sourceDir = std::move(settings.sourceDir);
+    job.workDir = std::move(settings.workDir);
+    job.index = m_next;
+    job.batchId = m_batchId;
+    job.data = m_list[std::size_t(m_next)].isolatedCopy();
+    job.ignoreDS = settings.ignoreDS;
+    job.cancelled = m_cancelled;
+    ++m_next;
+    ++m_outstanding;
+    ++m_runningOfBatch;
+    m_start([this, job = std::move(job)]() mutable {
+        analyzerThread(std::move(job), [this](AnalyzerReport done) { report(std::move(done)); });
+    });
+    return true;
+}
+
+void AnalysisScheduler::fill() {
+    while (handOut()) {
+    }
+}
+
+void AnalysisScheduler::report(AnalyzerReport report) {
+    m_handOver.callAndWait([this, &report] { takeIn(std::move(report)); });
+}
+
+void AnalysisScheduler::takeIn(AnalyzerReport report) {
+    --m_outstanding;
+    if (report.batchId == m_batchId)
+        --m_runningOfBatch;
+    m_taken(std::move(report));
+}
+
+bool AnalysisScheduler::finished() const {
+    if (m_outstanding != 0)
+        return false;
+    for (auto i = std::size_t(m_next); i < m_list.size(); ++i) {
+        if (m_list[i].state() == ItemState::New)
+            return false;
+    }
+    return true;
+}
+
+} // namespace packshelf
