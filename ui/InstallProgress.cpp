@@ -1,6 +1,7 @@
 #include "ui/InstallProgress.h"
 
 #include <QLocale>
+#include <QProgressBar>
 #include <algorithm>
 
 #include "install/CopyPlan.h"
@@ -59,6 +60,7 @@ void InstallProgress::begin(const std::vector<ArchiveItem>& items) {
     m_before = 0;
     m_current = 0;
     m_index = 0;
+    m_installed = 0;
     m_file.clear();
     m_clock.start();
 }
@@ -74,6 +76,32 @@ void InstallProgress::archiveBegins(qsizetype index) {
 void InstallProgress::written(const QString& file, quint64 bytes) {
     m_file = file;
     m_current += bytes;
+}
+
+void InstallProgress::archiveInstalled() {
+    ++m_installed;
+    if (m_index < qsizetype(m_planned.size()))
+        m_current = m_planned[std::size_t(m_index)];
+}
+
+int InstallProgress::barValue() const {
+    // A batch of empty archives moves by archives instead.
+    if (m_total == 0) {
+        return m_planned.empty() ? 0
+                                 : int(qint64(m_installed) * BarRange / qint64(m_planned.size()));
+    }
+    return int(double(done()) / double(m_total) * BarRange);
+}
+
+QString InstallProgress::barText() const {
+    return tr("%1 of %Ln archive(s) installed", nullptr, int(m_planned.size()))
+        .arg(QLocale().toString(m_installed));
+}
+
+void InstallProgress::showOn(QProgressBar* bar) const {
+    bar->setRange(0, BarRange);
+    bar->setValue(barValue());
+    bar->setFormat(barText());
 }
 
 quint64 InstallProgress::done() const {

@@ -7,23 +7,39 @@
 
 #include "analysis/ArchiveItem.h"
 
+class QProgressBar;
+
 namespace packshelf {
 
-// Where an install stands in bytes, for the line under the install sheet's
-// bar: the file being written, the bytes written of the batch's total and
-// the time left. The total is worked out beforehand from what the analysis
-// saw of each archive's folders that the install copies; an archive that
-// ends counts whole, whatever it left the same.
+// Where an install stands in bytes, for the install sheet's bar and the
+// line under it: the file being written, the bytes written of the batch's
+// total and the time left. The total is worked out beforehand from what
+// the analysis saw of each archive's folders that the install copies; an
+// archive that ends counts whole, whatever it left the same. The bar fills
+// with the bytes, so that a small archive moves it a little and a large
+// one moves it while it is written, and its text counts the archives
+// installed.
 class InstallProgress {
     Q_DECLARE_TR_FUNCTIONS(InstallProgress)
 
 public:
+    // The bar's range: thousandths of the batch.
+    static constexpr int BarRange = 1000;
+
     // Starts counting an install of `items`, in their order.
     void begin(const std::vector<ArchiveItem>& items);
     // The archive at `index` of the install begins: those before it are done.
     void archiveBegins(qsizetype index);
     // `bytes` more of `file` were written.
     void written(const QString& file, quint64 bytes);
+    // The archive under way ended installed.
+    void archiveInstalled();
+
+    // The bar's fill, 0 to BarRange, and its text ("2 of 3 archives
+    // installed").
+    int barValue() const;
+    QString barText() const;
+    void showOn(QProgressBar* bar) const;
 
     quint64 done() const;
     quint64 total() const { return m_total; }
@@ -41,6 +57,7 @@ private:
     quint64 m_before = 0;  // the archives done
     quint64 m_current = 0; // written of the archive under way
     qsizetype m_index = 0;
+    int m_installed = 0;
     QString m_file;
     QElapsedTimer m_clock;
 };

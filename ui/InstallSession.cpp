@@ -141,9 +141,8 @@ void InstallSession::start(InstallJob job, Reports reports) {
         m_names << item.fileName();
     m_next = 0;
     m_library = job.destDir;
-    m_ui.progressBar->setRange(0, int(job.items.size()));
-    m_ui.progressBar->setValue(0);
     m_progress.begin(job.items);
+    m_progress.showOn(m_ui.progressBar);
     m_ui.progressField->clear();
     m_ui.stepField->setText(stepText());
     m_ui.cancelButton->setEnabled(true);
@@ -187,16 +186,19 @@ void InstallSession::archiveBegins(const QString& fileName) {
     if (position >= 0)
         m_next = position;
     m_progress.archiveBegins(m_next);
+    m_progress.showOn(m_ui.progressBar);
     if (!m_installCancelled || !m_installCancelled->load())
         m_ui.stepField->setText(stepText());
 }
 
 void InstallSession::archiveInstalled() {
-    m_ui.progressBar->setValue(m_ui.progressBar->value() + 1);
+    m_progress.archiveInstalled();
+    m_progress.showOn(m_ui.progressBar);
 }
 
 void InstallSession::written(const QString& file, quint64 bytes) {
     m_progress.written(file, bytes);
+    m_progress.showOn(m_ui.progressBar);
     m_ui.progressField->setText(m_progress.text());
 }
 

@@ -157,6 +157,13 @@
             <numerusform>noch etwa %Ln Minuten</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%1 of %Ln archive(s) installed</source>
+        <translation>
+            <numerusform>%1 von %Ln Archiv installiert</numerusform>
+            <numerusform>%1 von %Ln Archiven installiert</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>InstallSheet</name>

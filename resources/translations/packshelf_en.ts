@@ -157,6 +157,13 @@
             <numerusform>about %Ln minutes left</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%1 of %Ln archive(s) installed</source>
+        <translation>
+            <numerusform>%1 of %Ln archive installed</numerusform>
+            <numerusform>%1 of %Ln archives installed</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>InstallSheet</name>
