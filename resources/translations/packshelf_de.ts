@@ -699,6 +699,10 @@ und aus:%3/%4</translation>
         <source>Install &amp;Selected</source>
         <translation>Auswahl insta&amp;llieren</translation>
     </message>
+    <message>
+        <source>Info box</source>
+        <translation>Infobereich</translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>

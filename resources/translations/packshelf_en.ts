@@ -698,6 +698,10 @@ and from:%3/%4</source>
         <source>Install &amp;Selected</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Info box</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PreviewSummary</name>
