@@ -248,6 +248,7 @@ private:
             else
                 content = convert(*child, input, childPath, depth + 1, nesting);
             tree.push_back(ContentNode::makeFolder(child->name, std::move(content)));
+            tree.back().nestedArchive = child->nested != nullptr;
         }
         draft.children.clear();
         return tree;

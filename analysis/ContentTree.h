@@ -23,6 +23,9 @@ struct ContentNode {
     enum Type : int { File = 1, Folder = 2 };
 
     int type = 0;
+    // A folder that stands for a nested archive ("Extras.zip" shown as
+    // "Extras"), rather than a real folder.
+    bool nestedArchive = false;
     // "CONTENT" of a file node, "DIRNAME" of a folder node.
     QString name;
     // "CONTENT" of a folder node; absent for a nested archive that could
@@ -34,7 +37,7 @@ struct ContentNode {
     quint64 size = 0;
 
     static ContentNode makeFile(const QString& name, quint64 size = 0) {
-        return {File, name, std::nullopt, {}, size};
+        return {File, false, name, std::nullopt, {}, size};
     }
     static ContentNode makeFolder(const QString& dirName, std::optional<ContentTree> content) {
         quint64 size = 0;
@@ -42,11 +45,12 @@ struct ContentNode {
             for (const ContentNode& node : *content)
                 size += node.size;
         }
-        return {Folder, dirName, std::move(content), {}, size};
+        return {Folder, false, dirName, std::move(content), {}, size};
     }
 
     bool isFile() const { return type == File; }
     bool isFolder() const { return type == Folder; }
+    bool isNestedArchive() const { return type == Folder && nestedArchive; }
     bool hasMark(const QString& key) const { return marks.contains(key); }
     void setMark(const QString& key) {
         if (!hasMark(key))

@@ -510,7 +510,9 @@ std::optional<BrowserRoot> AppDelegate::rootItemForBrowser() const {
 
 void AppDelegate::zipbrowserAction() {
     m_browser.showPath();
-    ChoiceButtons::of(m_selection.item(), m_browser.selectedNode()).enable(m_ui);
+    ChoiceButtons::of(m_selection.item(), m_browser.selectedNode(),
+                      m_browser.entriesBesideSelection())
+        .enable(m_ui);
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNode() const {

@@ -72,6 +72,15 @@ const ContentNode* ArchiveBrowser::selectedNode() const {
     return m_model.nodeAt(selection());
 }
 
+const ContentTree* ArchiveBrowser::entriesBesideSelection() const {
+    const QModelIndex selected = selection();
+    if (!selected.isValid())
+        return nullptr;
+    if (const ContentNode* holder = m_model.nodeAt(selected.parent()))
+        return holder->children();
+    return m_model.root() ? m_model.root()->content.get() : nullptr;
+}
+
 std::optional<QString> ArchiveBrowser::pathToSelectedNode(const ArchiveItem& item) const {
     const int column = selectedColumn();
     if (column < 0)
@@ -84,7 +93,7 @@ std::optional<QString> ArchiveBrowser::pathToSelectedNodeWithSelf(const ArchiveI
     if (column < 0)
         return std::nullopt;
     if (column == 0)
-        return selection().data().toString();
+        return ArchiveBrowserModel::objectValueForItem(*selectedNode());
     return pathToSelectedNode(item);
 }
 

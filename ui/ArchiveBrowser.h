@@ -29,6 +29,9 @@ public:
     // The selected entry; null when there is none.
     QModelIndex selection() const;
     const ContentNode* selectedNode() const;
+    // The entries of the folder that holds the selection (the top level
+    // for one in the first column); null without a selection.
+    const ContentTree* entriesBesideSelection() const;
     // The path of the folder that holds the selection in the item's tree;
     // nothing without a selected entry.
     std::optional<QString> pathToSelectedNode(const ArchiveItem& item) const;

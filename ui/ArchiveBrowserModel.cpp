@@ -10,7 +10,11 @@ namespace packshelf {
 ArchiveBrowserModel::ArchiveBrowserModel(QObject* parent)
     : QAbstractItemModel(parent)
     , m_folderIcon(QApplication::style()->standardIcon(QStyle::SP_DirIcon))
-    , m_fileIcon(QApplication::style()->standardIcon(QStyle::SP_FileIcon)) {}
+    , m_fileIcon(QApplication::style()->standardIcon(QStyle::SP_FileIcon))
+    , m_archiveIcon(QIcon::fromTheme(
+          QStringLiteral("application-zip"),
+          QIcon::fromTheme(QStringLiteral("package-x-generic"),
+                           QApplication::style()->standardIcon(QStyle::SP_DirLinkIcon)))) {}
 
 void ArchiveBrowserModel::setRoot(std::optional<BrowserRoot> root) {
     beginResetModel();
@@ -107,12 +111,20 @@ QVariant ArchiveBrowserModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return objectValueForItem(*node);
+        return shownName(*node);
     case Qt::ToolTipRole:
+        if (node->isNestedArchive())
+            return tr("%1 (%2): an archive inside the archive, opened here as a folder")
+                .arg(shownName(*node), readableSize(node->size));
         return tr("%1 (%2)").arg(objectValueForItem(*node), readableSize(node->size));
+    case Qt::AccessibleTextRole:
+        return node->isNestedArchive() ? tr("%1, nested archive").arg(shownName(*node))
+                                       : objectValueForItem(*node);
     case SizeRole:
         return QVariant::fromValue(node->size);
     case Qt::DecorationRole:
+        if (node->isNestedArchive())
+            return m_archiveIcon;
         return node->isFolder() ? m_folderIcon : m_fileIcon;
     default:
         return {};

@@ -36,7 +36,8 @@ public:
     const ContentNode* nodeAt(const QModelIndex& index) const;
 
     // The node rules: a folder's children are its "CONTENT"; only a file is
-    // a leaf; a folder shows its "DIRNAME", anything else its "CONTENT".
+    // a leaf; a folder's value is its "DIRNAME", anything else's its
+    // "CONTENT". The view shows a nested archive by its file name.
     static int numberOfChildrenOfItem(const ContentNode& node);
     static const ContentNode* child(int index, const ContentNode& node);
     static bool isLeafItem(const ContentNode& node);
@@ -63,6 +64,7 @@ private:
     mutable std::unordered_map<const ContentNode*, const ContentNode*> m_parentOf;
     QIcon m_folderIcon;
     QIcon m_fileIcon;
+    QIcon m_archiveIcon;
 };
 
 } // namespace packshelf

@@ -18,16 +18,22 @@ public:
     };
 
     // `item` is the selected archive and `selected` the browser's selected
-    // entry; either may be null.
-    static ChoiceButtons of(const ArchiveItem* item, const ContentNode* selected);
+    // entry, `beside` the entries of the folder that holds it; any may be
+    // null.
+    static ChoiceButtons of(const ArchiveItem* item, const ContentNode* selected,
+                            const ContentTree* beside = nullptr);
 
-    // Sets both what is shown and what is enabled, or only the latter.
+    // Sets both what is shown and what is enabled (with Force Folder's
+    // tooltip), or only the latter.
     void apply(const WindowOutlets& outlets) const;
     void enable(const WindowOutlets& outlets) const;
 
     State runtime;
     State data;
     State forced;
+    // What Force Folder would install, for its tooltip; empty when it
+    // cannot be clicked.
+    QString forcedTakes;
 };
 
 } // namespace packshelf

@@ -5,9 +5,13 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <tuple>
 #include <utility>
 
+#include "analysis/NameRules.h"
 #include "analysis/StructureQueries.h"
+#include "install/CopyPlan.h"
 
 namespace packshelf {
 
@@ -38,7 +42,197 @@ quint64 totalSize(const ContentTreePtr& tree) {
     return size;
 }
 
+// More entries than this are counted rather than named.
+constexpr qsizetype NamedEntriesMax = 6;
+
+// "a, b or c"; "a" alone.
+QString alternatives(const QStringList& parts) {
+    if (parts.size() < 2)
+        return parts.value(0);
+    return ItemDescription::tr("%1 or %2", "the last of several alternatives")
+        .arg(parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")), parts.last());
+}
+
+// "a, b and c", naming at most NamedEntriesMax and counting the rest.
+QString enumeration(const QStringList& parts) {
+    if (parts.size() > NamedEntriesMax) {
+        const int more = int(parts.size() - NamedEntriesMax);
+        return ItemDescription::tr("%1 and %Ln more", nullptr, more)
+            .arg(parts.mid(0, NamedEntriesMax).join(QStringLiteral(", ")));
+    }
+    if (parts.size() < 2)
+        return parts.value(0);
+    return ItemDescription::tr("%1 and %2", "the last of several entries")
+        .arg(parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")), parts.last());
+}
+
+// A folder of the tree as the browser shows its way from the top.
+struct Located {
+    const ContentNode* node = nullptr;
+    QString treePath;                    // the folder that holds it, by "DIRNAME"s
+    QString shownPath;                   // the node itself, by the names the browser shows
+    const ContentNode* holder = nullptr; // null at the top level
+    QString holderShown;
+    QStringList archivesAbove; // the nested archives it lies in, by their tree paths
+};
+
+// Every folder of the tree, in pre-order, with where it lies.
+void eachFolder(const ContentTree& level, const Located& at, std::vector<Located>* found) {
+    for (const ContentNode& node : level) {
+        if (!node.isFolder())
+            continue;
+        Located here{&node,     at.treePath,  joinPath(at.shownPath, shownName(node)),
+                     at.holder, at.shownPath, at.archivesAbove};
+        found->push_back(here);
+        if (!node.children())
+            continue;
+        Located below{nullptr,        joinPath(at.treePath, node.name),
+                      here.shownPath, &node,
+                      here.shownPath, at.archivesAbove};
+        if (node.isNestedArchive())
+            below.archivesAbove << below.treePath;
+        eachFolder(*node.children(), below, found);
+    }
+}
+
+std::vector<Located> foldersOf(const ContentTree& tree) {
+    std::vector<Located> found;
+    eachFolder(tree, Located{}, &found);
+    return found;
+}
+
+// What choosing a candidate would install: the folder that holds it.
+QString holderInWords(const ArchiveItem& item, const ContentTree& tree, const Located& candidate) {
+    const ContentTree* entries = candidate.holder ? candidate.holder->children() : &tree;
+    const qint64 files = structureCounting(entries).files;
+    const QString name = candidate.holder ? candidate.holderShown : textOf(item, key::FileName);
+    quint64 size = candidate.holder ? candidate.holder->size : 0;
+    if (!candidate.holder) {
+        for (const ContentNode& node : tree)
+            size += node.size;
+    }
+    return ItemDescription::tr("%1 (%Ln file(s), %2)", nullptr, int(files))
+        .arg(name, readableSize(size));
+}
+
+// For an archive with several folders of one kind: which ones to choose
+// from, and what each choice would install. Only the kind found more than
+// once is left to the user.
+QStringList candidateLines(const ArchiveItem& item, const ContentTree& tree) {
+    QStringList lines;
+    const std::vector<Located> folders = foldersOf(tree);
+    QStringList holders;
+    for (const auto& [kind, hasKey, pathKey] :
+         {std::tuple{folder::Runtime, key::HasRuntime, key::RuntimePath},
+          std::tuple{folder::Data, key::HasData, key::DataPath}}) {
+        if (!item.flag(hasKey) || item.text(pathKey))
+            continue;
+        QStringList candidates;
+        for (const Located& each : folders) {
+            if (each.node->name.toUpper() != kind)
+                continue;
+            candidates << each.shownPath;
+            const QString holder = holderInWords(item, tree, each);
+            if (!holders.contains(holder))
+                holders << holder;
+        }
+        lines << (kind == folder::Runtime ? ItemDescription::tr("Choose the Runtime folder: %1")
+                                          : ItemDescription::tr("Choose the Data folder: %1"))
+                     .arg(alternatives(candidates));
+    }
+    if (!holders.isEmpty())
+        lines << ItemDescription::tr("A choice installs the folder that holds it: %1")
+                     .arg(alternatives(holders));
+    return lines;
+}
+
+bool isAtOrBelow(const QString& path, const QString& folder) {
+    return folder.isEmpty() || path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Whether the install reaches into each nested archive on the way: the
+// source lies inside it, or it lies at the top and is unpacked with it.
+bool reachedFrom(const Located& folder, const QString& source) {
+    for (const QString& archive : folder.archivesAbove) {
+        const bool unpacked = source.isEmpty() && !archive.contains(QLatin1Char('/'));
+        if (!unpacked && !isAtOrBelow(source, archive))
+            return false;
+    }
+    return true;
+}
+
+// The nested archives among what the install copies. It writes each as
+// the archive file it is; one at the archive's top level, copied with the
+// top level, it also unpacks into a folder named after it. What lies in a
+// nested archive that is not unpacked is not written at all.
+QStringList nestedArchiveLines(const ArchiveItem& item, const ContentTree& tree) {
+    const CopyPlan plan = copyPlanFor(item);
+    QStringList sources;
+    for (const std::optional<QString>& source :
+         {plan.primarySource, plan.dataSource, plan.directSource}) {
+        if (source)
+            sources << *source;
+    }
+    QStringList packed, unpacked;
+    for (const Located& each : foldersOf(tree)) {
+        if (!each.node->isNestedArchive())
+            continue;
+        for (const QString& source : sources) {
+            if (!isAtOrBelow(each.treePath, source) || !reachedFrom(each, source))
+                continue;
+            (each.treePath.isEmpty() && source.isEmpty() ? unpacked : packed) << each.shownPath;
+            break;
+        }
+    }
+    QStringList lines;
+    if (!packed.isEmpty())
+        lines << ItemDescription::tr("Installed as archive files, not unpacked: %1")
+                     .arg(enumeration(packed));
+    if (!unpacked.isEmpty())
+        lines << ItemDescription::tr(
+                     "Installed as archive files and unpacked into folders of their names: %1")
+                     .arg(enumeration(unpacked));
+    return lines;
+}
+
+// What Force Folder takes: every entry beside the forced folder.
+QStringList forcedLines(const ArchiveItem& item, const ContentTree& tree) {
+    if (!item.flag(key::HasForced) || item.flag(key::HasRuntime) || item.flag(key::HasData))
+        return {};
+    const ContentTree* entries = entriesAt(&tree, textOf(item, key::ForcedPath));
+    if (!entries || entries->empty())
+        return {};
+    return {forcedTakes(*entries)};
+}
+
 } // namespace
+
+QString shownName(const ContentNode& node) {
+    return node.isNestedArchive() ? node.name + QStringLiteral(".zip") : node.name;
+}
+
+QString forcedTakes(const ContentTree& entries) {
+    QStringList names;
+    for (const ContentNode& node : entries)
+        names << (node.isFolder() && !node.isNestedArchive() ? node.name + QLatin1Char('/')
+                                                             : shownName(node));
+    return ItemDescription::tr("Installs as they are: %1").arg(enumeration(names));
+}
+
+const ContentTree* entriesAt(const ContentTree* tree, const QString& path) {
+    const ContentTree* level = tree;
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!level)
+            return nullptr;
+        const auto node = std::find_if(level->begin(), level->end(), [&](const ContentNode& each) {
+            return each.isFolder() && each.name == name;
+        });
+        if (node == level->end())
+            return nullptr;
+        level = node->children();
+    }
+    return level;
+}
 
 QString installSentence(const ArchiveItem& item) {
     const QString file = textOf(item, key::FileName);
@@ -115,9 +309,17 @@ QString whyNotReady(const ArchiveItem& item) {
 QString itemDetails(const ArchiveItem& item) {
     QStringList lines;
     if (const ContentTreePtr tree = item.tree(key::Zip)) {
-        const int files = int(item.integer(key::Files));
-        lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)
-                     .arg(readableSize(totalSize(tree)));
+        // The files of several versions are not one package: a choice
+        // between them says what each would install instead.
+        const QStringList candidates = textOf(item, key::Info) == verdict::Duplicates
+                                           ? candidateLines(item, *tree)
+                                           : QStringList();
+        if (candidates.isEmpty()) {
+            const int files = int(item.integer(key::Files));
+            lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)
+                         .arg(readableSize(totalSize(tree)));
+        }
+        lines << candidates << forcedLines(item, *tree) << nestedArchiveLines(item, *tree);
     }
     const QString reason = textOf(item, key::Reason);
     if (item.state() == ItemState::Failed && !reason.isEmpty())

@@ -28,8 +28,24 @@ QString verdictWithReason(const ArchiveItem& item);
 QString whyNotReady(const ArchiveItem& item);
 
 // The lines under the info box's sentence: how many files the archive
-// holds and how large they are, why it failed, and what it leaves out.
+// holds and how large they are (for an archive with duplicates, the
+// folders to choose from and what each choice would install), what a
+// forced folder takes, what becomes of the nested archives the install
+// copies, why it failed, and what it leaves out.
 QString itemDetails(const ArchiveItem& item);
+
+// The name the browser shows for a node: a nested archive by its own file
+// name ("Extras.zip"), anything else by its name in the tree.
+QString shownName(const ContentNode& node);
+
+// What Force Folder installs from a folder level: "Installs as they are:
+// docs/, images/ and readme.txt", folders marked by a trailing slash; a
+// long list ends with how many more there are.
+QString forcedTakes(const ContentTree& entries);
+
+// The entries of the folder at `path` of the tree ("" the top level);
+// null when the tree has no such folder.
+const ContentTree* entriesAt(const ContentTree* tree, const QString& path);
 
 // When a package was installed, from its record's ISO 8601 time, in local
 // time as a person of the window's language reads it ("8. Dez. 2026 um

@@ -421,6 +421,54 @@ und aus:%3/%4</translation>
         <source>being analysed</source>
         <translation>wird untersucht</translation>
     </message>
+    <message>
+        <source>%1 or %2</source>
+        <comment>the last of several alternatives</comment>
+        <translation>%1 oder %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %Ln more</source>
+        <translation>
+            <numerusform>%1 und %Ln weiteres</numerusform>
+            <numerusform>%1 und %Ln weitere</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 and %2</source>
+        <comment>the last of several entries</comment>
+        <translation>%1 und %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%Ln file(s), %2)</source>
+        <translation>
+            <numerusform>%1 (%Ln Datei, %2)</numerusform>
+            <numerusform>%1 (%Ln Dateien, %2)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Choose the Runtime folder: %1</source>
+        <translation>Wählen Sie den Runtime-Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Choose the Data folder: %1</source>
+        <translation>Wählen Sie den Data-Ordner: %1</translation>
+    </message>
+    <message>
+        <source>A choice installs the folder that holds it: %1</source>
+        <translation>Installiert wird der Ordner, der den gewählten enthält: %1</translation>
+    </message>
+    <message>
+        <source>Installed as archive files, not unpacked: %1</source>
+        <translation>Als Archivdateien installiert, nicht entpackt: %1</translation>
+    </message>
+    <message>
+        <source>Installed as archive files and unpacked into folders of their names: %1</source>
+        <translation>Als Archivdateien installiert und in gleichnamige Ordner entpackt: %1</translation>
+    </message>
+    <message>
+        <source>Installs as they are: %1</source>
+        <translation>Installiert unverändert: %1</translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>
@@ -897,6 +945,14 @@ und aus:%3/%4</translation>
     <message>
         <source>%1 (%2)</source>
         <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 (%2): an archive inside the archive, opened here as a folder</source>
+        <translation>%1 (%2): ein Archiv im Archiv, hier als Ordner geöffnet</translation>
+    </message>
+    <message>
+        <source>%1, nested archive</source>
+        <translation>%1, verschachteltes Archiv</translation>
     </message>
 </context>
 <context>

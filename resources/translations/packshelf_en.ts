@@ -420,6 +420,54 @@ and from:%3/%4</source>
         <source>being analysed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 or %2</source>
+        <comment>the last of several alternatives</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %Ln more</source>
+        <translation>
+            <numerusform>%1 and %Ln more</numerusform>
+            <numerusform>%1 and %Ln more</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 and %2</source>
+        <comment>the last of several entries</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%Ln file(s), %2)</source>
+        <translation>
+            <numerusform>%1 (%Ln file, %2)</numerusform>
+            <numerusform>%1 (%Ln files, %2)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Choose the Runtime folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the Data folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A choice installs the folder that holds it: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed as archive files, not unpacked: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed as archive files and unpacked into folders of their names: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installs as they are: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>
@@ -895,6 +943,14 @@ and from:%3/%4</source>
     <name>packshelf::ArchiveBrowserModel</name>
     <message>
         <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2): an archive inside the archive, opened here as a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, nested archive</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

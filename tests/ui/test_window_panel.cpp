@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ArchiveColumnView.h"
 #include "ui/EntryPreview.h"
@@ -37,7 +38,12 @@ struct PanelWindow : WindowHarness {
         addArchive("a Dup Data.zip", {"A/Data/a", "B/Data/b"});
         addArchive("b Dup Runtime.zip",
                    {"Tower A/Runtime/a", "Tower B/Runtime/b", "Tower B/Data/c"});
-        addArchive("c Loose.zip", {"Models/rock.obj", "notes.txt"});
+        // An archive inside it, which the tree shows as a folder.
+        ZipWriter loose;
+        for (const QByteArray entry : {"Models/rock.obj", "notes.txt"})
+            loose.addFile(entry, "content of " + entry);
+        loose.addFile("Extras.zip", zipOf({"Maps/m.txt"}));
+        writeFile(source() + "/c Loose.zip", loose.bytes());
         addArchive("d Ready.zip", {"Pack/Runtime/r", "Addons/x"});
         writeFile(source() + "/e Broken.zip", "PK\x03\x04 broken");
         addArchive("f Tree.zip", {"Runtime/r", "Lower/runtime/r", "Lower/data/d", "Lower/file.txt",
@@ -158,16 +164,23 @@ TEST(WindowPanel, ButtonsFollowTheStateAndTheBrowser) {
         bool drop, runtimeAndData, force;
         int browserRows;
         QString infoBox;
+        QString details; // below it
     };
+    // An archive with duplicates names the folders to choose from and what
+    // each choice installs, rather than counting both versions as one.
     const Selection selections[] = {
-        {-1, false, false, false, 0, ""},
+        {-1, false, false, false, 0, "", ""},
         {PanelWindow::DupData, true, true, false, 2,
-         "Will install from:a Dup Data.zip/(not chosen)"},
-        {PanelWindow::Loose, true, false, true, 2, NoPaths},
-        {PanelWindow::Ready, true, false, false, 2, "Will install from:d Ready.zip/Pack"},
-        {PanelWindow::Broken, true, false, false, 0, NoPaths},
-        {PanelWindow::Tree, false, false, false, 0, ""},
+         "Will install from:a Dup Data.zip/(not chosen)",
+         "Choose the Data folder: A/Data or B/Data\nA choice installs the folder that holds it: "
+         "A (1 file, 19 bytes) or B (1 file, 19 bytes)"},
+        {PanelWindow::Loose, true, false, true, 3, NoPaths, "3 files, 67 bytes"},
+        {PanelWindow::Ready, true, false, false, 2, "Will install from:d Ready.zip/Pack",
+         "2 files, 44 bytes"},
+        {PanelWindow::Broken, true, false, false, 0, NoPaths, ""},
+        {PanelWindow::Tree, false, false, false, 0, "", ""},
     };
+    auto* details = window.window().findChild<QLabel*>("mItemDetailsField");
     for (const Selection& selection : selections) {
         window.selectRow(PanelWindow::DupRuntime);
         window.browse({"Tower A", "Runtime"});
@@ -179,8 +192,32 @@ TEST(WindowPanel, ButtonsFollowTheStateAndTheBrowser) {
         EXPECT_EQ(WindowHarness::shown(app.mForceDirButton()), selection.force);
         EXPECT_EQ(browser->rowCount(), selection.browserRows);
         EXPECT_EQ(app.mDirectoryInfoBox()->text(), selection.infoBox);
+        if (selection.row != PanelWindow::Broken) {
+            EXPECT_EQ(details->text(), selection.details);
+        }
         EXPECT_EQ(enabled(), "000") << selection.row;
     }
+    window.selectRow(PanelWindow::DupRuntime);
+    EXPECT_EQ(details->text(), "Choose the Runtime folder: Tower A/Runtime or Tower B/Runtime\n"
+                               "A choice installs the folder that holds it: Tower A (1 file, 28 "
+                               "bytes) or Tower B (2 files, 53 bytes)");
+
+    // A nested archive shows as the archive it is; Force Folder says what
+    // it takes from beside the folder selected.
+    window.selectRow(PanelWindow::Loose);
+    window.browse({"Extras.zip", "Maps"});
+    EXPECT_EQ(app.mBrowserPathField()->text(), "c Loose.zip  ›  Extras.zip  ›  Maps");
+    window.browse({"Extras.zip"});
+    const QModelIndex nested = app.mZIPBrowser()->currentIndex();
+    EXPECT_EQ(nested.data(Qt::AccessibleTextRole).toString(), "Extras.zip, nested archive");
+    EXPECT_TRUE(nested.data(Qt::ToolTipRole).toString().contains("an archive inside the archive"));
+    EXPECT_EQ(browser->index(1, 0).data(Qt::AccessibleTextRole).toString(), "Models");
+    EXPECT_EQ(enabled(), "001");
+    const QStringList forceTip = app.mForceDirButton()->toolTip().split('\n');
+    EXPECT_EQ(forceTip.value(1), "Installs as they are: Extras.zip, Models/ and notes.txt");
+    window.browse({"Extras.zip", "Maps"});
+    EXPECT_EQ(forceTip.first(), app.mForceDirButton()->toolTip().split('\n').first());
+    EXPECT_EQ(app.mForceDirButton()->toolTip().split('\n').value(1), "Installs as they are: Maps/");
 
     ASSERT_TRUE(window.waitForIdle());
     window.selectRow(PanelWindow::Tree);
@@ -235,6 +272,7 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
         QPushButton* button;
         std::optional<QString> picked;
         QString infoBox, verdict;
+        QString details = {}; // when it says more than the counts
     };
     const Choice choices[] = {
         {PanelWindow::DupRuntime,
@@ -254,7 +292,9 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
          app.mForceDirButton(),
          {},
          "Will install from:c Loose.zip/",
-         "OK"},
+         "OK",
+         "3 files, 67 bytes\nInstalls as they are: Extras.zip, Models/ and notes.txt\nInstalled as "
+         "archive files and unpacked into folders of their names: Extras.zip"},
         {PanelWindow::Ready,
          {},
          app.mDestinationButton(),
@@ -280,6 +320,11 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
         window.pickerAnswers = {choice.picked};
         click(choice.button);
         EXPECT_EQ(app.mDirectoryInfoBox()->text(), choice.infoBox);
+        const QString details = window.window().findChild<QLabel*>("mItemDetailsField")->text();
+        if (!choice.details.isEmpty()) {
+            EXPECT_EQ(details, choice.details);
+        }
+        EXPECT_FALSE(details.contains("Choose the")) << details.toStdString();
         EXPECT_EQ(window.info(choice.row), choice.verdict);
         EXPECT_EQ(window.state(choice.row), ItemState::Ready);
     }
