@@ -112,12 +112,12 @@ public:
 
     ArchiveDescription describe(const QByteArray& nativePath) {
         ArchiveDescription description;
-        QString problem;
-        const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
-        if (!input) {
-            description.problem = QStringLiteral("cannot be opened: %1").arg(problem);
+        const Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
+        if (!opened) {
+            description.problem = QStringLiteral("cannot be opened: %1").arg(opened.reason());
             return description;
         }
+        const std::unique_ptr<FileInput>& input = *opened;
         const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
         const ArchiveIndex& index = *held;
         description.format = index.format;
@@ -258,13 +258,13 @@ private:
                                               const QString& path, int depth, int nesting) {
         if (nesting + 1 > MaxNestingDepth || cancelled())
             return std::nullopt;
-        QString problem;
-        const std::unique_ptr<NestedArchive> nested =
-            NestedArchive::load(parent, entry, m_budget, m_workdir, &problem, m_cancel);
-        if (!nested) {
-            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, problem));
+        const Result<std::unique_ptr<NestedArchive>> loaded =
+            NestedArchive::load(parent, entry, m_budget, m_workdir, m_cancel);
+        if (!loaded) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, loaded.reason()));
             return std::nullopt;
         }
+        const std::unique_ptr<NestedArchive>& nested = *loaded;
         const ArchiveIndex index = readArchiveIndex(nested->input());
         if (!index.ok()) {
             m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, index.problem));
@@ -272,10 +272,12 @@ private:
         }
         // An install checks the whole content of an archive nested at the
         // top: it is charged here as it is there.
-        if (!path.contains(QLatin1Char('/')) &&
-            !m_budget.chargeContent(declaredContent(index), &problem)) {
-            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, problem));
-            return std::nullopt;
+        if (!path.contains(QLatin1Char('/'))) {
+            const Status charged = m_budget.chargeContent(declaredContent(index));
+            if (!charged) {
+                m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, charged.reason()));
+                return std::nullopt;
+            }
         }
         return describeIndex(nested->input(), index, path, depth, nesting + 1);
     }

@@ -48,14 +48,12 @@ UniqueFd anonymousFile(const QString& folder) {
 
 } // namespace
 
-std::unique_ptr<NestedArchive> NestedArchive::load(const ZipInput& parent, const IndexEntry& entry,
-                                                   NestedBudget& budget,
-                                                   const QString& scratchFolder, QString* problem,
-                                                   const std::atomic<bool>* cancel) {
+Result<std::unique_ptr<NestedArchive>>
+NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudget& budget,
+                    const QString& scratchFolder, const std::atomic<bool>* cancel) {
     const quint64 size = entry.uncompressedSize;
     if (budget.m_archivesLeft <= 0 || size > budget.m_inflateLeft) {
-        *problem = QStringLiteral("more nested archives than one archive may hold");
-        return nullptr;
+        return fail(QStringLiteral("more nested archives than one archive may hold"));
     }
     --budget.m_archivesLeft;
     budget.m_inflateLeft -= size;
@@ -71,8 +69,7 @@ std::unique_ptr<NestedArchive> NestedArchive::load(const ZipInput& parent, const
             },
             cancel);
         if (!read.ok) {
-            *problem = read.problem;
-            return nullptr;
+            return fail(read.problem);
         }
         budget.m_memoryLeft -= size;
         return std::unique_ptr<NestedArchive>(
@@ -80,23 +77,20 @@ std::unique_ptr<NestedArchive> NestedArchive::load(const ZipInput& parent, const
     }
 
     if (!fitsOnFileSystem(scratchFolder, size)) {
-        *problem =
-            QStringLiteral("not enough free space in the work folder for %1").arg(entry.name);
-        return nullptr;
+        return fail(
+            QStringLiteral("not enough free space in the work folder for %1").arg(entry.name));
     }
     UniqueFd fd = anonymousFile(scratchFolder);
     if (!fd.valid()) {
-        *problem = QStringLiteral("cannot make a temporary file in %1: %2")
-                       .arg(scratchFolder, QString::fromLocal8Bit(std::strerror(errno)));
-        return nullptr;
+        return fail(QStringLiteral("cannot make a temporary file in %1: %2")
+                        .arg(scratchFolder, QString::fromLocal8Bit(std::strerror(errno))));
     }
     const EntryRead read = readEntryData(
         parent, entry,
         [&fd](const char* data, std::size_t length) { return writeAll(fd.get(), data, length); },
         cancel);
     if (!read.ok) {
-        *problem = read.problem;
-        return nullptr;
+        return fail(read.problem);
     }
     return std::unique_ptr<NestedArchive>(
         new NestedArchive(FileInput::adopt(std::move(fd), size), &budget, 0));
@@ -111,13 +105,12 @@ quint64 declaredContent(const ArchiveIndex& index) {
     return bytes;
 }
 
-bool NestedBudget::chargeContent(quint64 bytes, QString* problem) {
+Status NestedBudget::chargeContent(quint64 bytes) {
     if (bytes > m_inflateLeft) {
-        *problem = QStringLiteral("its content inflates to more than one archive may hold");
-        return false;
+        return fail(QStringLiteral("its content inflates to more than one archive may hold"));
     }
     m_inflateLeft -= bytes;
-    return true;
+    return {};
 }
 
 NestedArchive::~NestedArchive() {

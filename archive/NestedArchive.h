@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/Result.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {
@@ -28,8 +29,8 @@ public:
     // Charges what checking a nested archive's whole content inflates (its
     // entries' declared sizes), so that an archive of small nested archives
     // that inflate to much more is refused before anything is inflated;
-    // false, with `problem` set, when the budget is spent.
-    bool chargeContent(quint64 bytes, QString* problem);
+    // fails when the budget is spent.
+    Status chargeContent(quint64 bytes);
 
 private:
     friend class NestedArchive;
@@ -47,12 +48,11 @@ quint64 declaredContent(const ArchiveIndex& index);
 // scratch folder, gone as soon as it is closed.
 class NestedArchive {
 public:
-    // Nothing, with `problem` set, when the entry cannot be read or the
-    // budget is spent.
-    static std::unique_ptr<NestedArchive> load(const ZipInput& parent, const IndexEntry& entry,
-                                               NestedBudget& budget, const QString& scratchFolder,
-                                               QString* problem,
-                                               const std::atomic<bool>* cancel = nullptr);
+    // Fails, saying why, when the entry cannot be read or the budget is
+    // spent.
+    static Result<std::unique_ptr<NestedArchive>>
+    load(const ZipInput& parent, const IndexEntry& entry, NestedBudget& budget,
+         const QString& scratchFolder, const std::atomic<bool>* cancel = nullptr);
     ~NestedArchive();
     NestedArchive(const NestedArchive&) = delete;
     NestedArchive& operator=(const NestedArchive&) = delete;

@@ -205,30 +205,31 @@ StreamReader::StreamReader(const ZipInput& input)
 
 StreamReader::~StreamReader() = default;
 
-bool StreamReader::reopen(QString* problem) {
+Status StreamReader::reopen() {
     m_reader.reset();
     m_source = std::make_unique<Source>(Source{m_input});
     m_nextHeader = 0;
     UniqueArchiveReader reader = openReader(*m_source);
-    if (!reader || archive_read_open1(reader.get()) != ARCHIVE_OK) {
-        *problem = reader ? libarchiveMessage(reader.get()) : QStringLiteral("out of memory");
-        return false;
-    }
+    if (!reader || archive_read_open1(reader.get()) != ARCHIVE_OK)
+        return fail(reader ? libarchiveMessage(reader.get()) : QStringLiteral("out of memory"));
     m_reader = std::move(reader);
-    return true;
+    return {};
 }
 
 EntryRead StreamReader::reachHeader(const IndexEntry& entry) {
     const quint64 wanted = entry.dataOffset;
-    QString problem;
-    if ((!m_reader || wanted < m_nextHeader) && !reopen(&problem))
-        return {false, QStringLiteral("cannot read %1: %2").arg(entry.name, problem)};
+    if (!m_reader || wanted < m_nextHeader) {
+        const Status reopened = reopen();
+        if (!reopened)
+            return {false, QStringLiteral("cannot read %1: %2").arg(entry.name, reopened.reason())};
+    }
     struct archive_entry* header = nullptr;
     while (m_nextHeader <= wanted) {
         const int status = archive_read_next_header(m_reader.get(), &header);
         if (status != ARCHIVE_OK && status != ARCHIVE_WARN) {
-            problem = status == ARCHIVE_EOF ? QStringLiteral("it is no longer in the archive")
-                                            : libarchiveMessage(m_reader.get());
+            const QString problem = status == ARCHIVE_EOF
+                                        ? QStringLiteral("it is no longer in the archive")
+                                        : libarchiveMessage(m_reader.get());
             m_reader.reset();
             return {false, QStringLiteral("cannot read %1: %2").arg(entry.name, problem)};
         }

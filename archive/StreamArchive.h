@@ -9,6 +9,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/LibarchiveHandles.h"
+#include "archive/Result.h"
 
 namespace packshelf {
 
@@ -49,7 +50,7 @@ public:
 
 private:
     QString dataProblem(const IndexEntry& entry);
-    bool reopen(QString* problem);
+    Status reopen();
     EntryRead reachHeader(const IndexEntry& entry);
     EntryRead copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
                        const std::atomic<bool>* cancel);

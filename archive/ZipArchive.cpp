@@ -155,10 +155,9 @@ QByteArray ZipArchive::passwordBytes() const {
 // it declares is read and checked when it is expanded.
 bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
     _input.reset();
-    QString problem;
-    _input = FileInput::openRegular(localPath(zipFile), &problem);
-    if (_input && !locateCentralDirectory(*_input).isArchive)
-        _input.reset();
+    Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(localPath(zipFile));
+    if (opened && locateCentralDirectory(**opened).isArchive)
+        _input = std::move(*opened);
     return _input != nullptr;
 }
 

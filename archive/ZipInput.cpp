@@ -19,26 +19,22 @@ QString systemReason(int error) {
 
 } // namespace
 
-std::unique_ptr<FileInput> FileInput::openRegular(const QByteArray& nativePath, QString* problem) {
+Result<std::unique_ptr<FileInput>> FileInput::openRegular(const QByteArray& nativePath) {
     struct stat st;
     if (::stat(nativePath.constData(), &st) != 0) {
-        *problem = systemReason(errno);
-        return nullptr;
+        return fail(systemReason(errno));
     }
     if (!S_ISREG(st.st_mode)) {
-        *problem = QStringLiteral("not a regular file");
-        return nullptr;
+        return fail(QStringLiteral("not a regular file"));
     }
     // Non-blocking, so that a file swapped for a FIFO since the check above
     // cannot make the open wait; the type is checked again on what opened.
     UniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) {
-        *problem = systemReason(errno);
-        return nullptr;
+        return fail(systemReason(errno));
     }
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *problem = QStringLiteral("not a regular file");
-        return nullptr;
+        return fail(QStringLiteral("not a regular file"));
     }
     std::unique_ptr<FileInput> input = adopt(std::move(fd), quint64(st.st_size));
     input->m_identity =

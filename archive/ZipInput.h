@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "archive/Result.h"
 #include "archive/ZipHandles.h"
 
 namespace packshelf {
@@ -39,8 +40,8 @@ class FileInput : public ZipInput {
 public:
     // Opens `nativePath` for reading, only when it is a regular file (a link
     // to one is followed; a FIFO, device or folder is refused without
-    // waiting on it). Nothing, with `problem` set, when it cannot be used.
-    static std::unique_ptr<FileInput> openRegular(const QByteArray& nativePath, QString* problem);
+    // waiting on it). Fails, saying why, when it cannot be used.
+    static Result<std::unique_ptr<FileInput>> openRegular(const QByteArray& nativePath);
     // Reads an open file, such as an unlinked temporary one.
     static std::unique_ptr<FileInput> adopt(handles::UniqueFd fd, quint64 size);
 

@@ -69,11 +69,12 @@ std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, con
                                                QString* problem, const std::atomic<bool>* cancel) {
     std::unique_ptr<ArchiveView> view(new ArchiveView(workdir, cancel));
     auto top = std::make_unique<Loaded>();
-    top->file = FileInput::openRegular(nativePath, problem);
-    if (!top->file) {
-        *problem = QStringLiteral("cannot be opened: %1").arg(*problem);
+    Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
+    if (!opened) {
+        *problem = QStringLiteral("cannot be opened: %1").arg(opened.reason());
         return nullptr;
     }
+    top->file = std::move(*opened);
     top->index = *readArchiveIndexOnce(*top->file);
     if (!top->index.ok()) {
         *problem = top->index.problem;
@@ -126,10 +127,13 @@ const ArchiveView::Loaded* ArchiveView::loadNested(const std::vector<int>& nesti
         return nullptr;
     const IndexEntry& entry = parent->index.entries[std::size_t(nesting.back())];
     auto loaded = std::make_unique<Loaded>();
-    loaded->nested =
-        NestedArchive::load(parent->input(), entry, m_budget, m_workdir, problem, m_cancel);
-    if (!loaded->nested)
+    Result<std::unique_ptr<NestedArchive>> nested =
+        NestedArchive::load(parent->input(), entry, m_budget, m_workdir, m_cancel);
+    if (!nested) {
+        *problem = nested.reason();
         return nullptr;
+    }
+    loaded->nested = std::move(*nested);
     loaded->index = readArchiveIndex(loaded->nested->input());
     if (!loaded->index.ok()) {
         *problem = loaded->index.problem;
@@ -176,8 +180,10 @@ void ArchiveView::overlayNestedOnTop() {
 }
 
 bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) {
-    if (!m_budget.chargeContent(declaredContent(loaded.index), problem))
+    if (const Status charged = m_budget.chargeContent(declaredContent(loaded.index)); !charged) {
+        *problem = charged.reason();
         return false;
+    }
     for (const IndexEntry& entry : loaded.index.entries) {
         if (entry.isFolder())
             continue;

@@ -108,11 +108,10 @@ bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
     if (manifest.archive != fileName || ::stat(nativePath.constData(), &st) != 0 ||
         quint64(st.st_size) != manifest.archiveSize)
         return false;
-    QString problem;
-    const std::unique_ptr<FileInput> input = FileInput::openRegular(nativePath, &problem);
+    const Result<std::unique_ptr<FileInput>> input = FileInput::openRegular(nativePath);
     if (!input)
         return false;
-    const std::shared_ptr<const ArchiveIndex> index = readArchiveIndexOnce(*input);
+    const std::shared_ptr<const ArchiveIndex> index = readArchiveIndexOnce(**input);
     return index->ok() && QString::fromLatin1(index->digest().toHex()) == manifest.sha256;
 }
 

@@ -248,9 +248,8 @@ TEST(ArchiveIndexOnce, TakenAgainOnlyForTheSameUnchangedFile) {
         ASSERT_TRUE(ZipWriter().addFile("Runtime/a.txt", content).writeTo(path));
     };
     const auto read = [&] {
-        QString problem;
-        const std::unique_ptr<FileInput> input = FileInput::openRegular(native, &problem);
-        return readArchiveIndexOnce(*input);
+        const Result<std::unique_ptr<FileInput>> input = FileInput::openRegular(native);
+        return readArchiveIndexOnce(**input);
     };
     const auto crc = [](const std::shared_ptr<const ArchiveIndex>& index) {
         return index->entries.at(0).crc;

@@ -152,12 +152,11 @@ struct Listing {
 };
 
 Listing indexListing(const QString& archive) {
-    QString problem;
-    const std::unique_ptr<FileInput> input =
-        FileInput::openRegular(QFile::encodeName(archive), &problem);
+    const Result<std::unique_ptr<FileInput>> input =
+        FileInput::openRegular(QFile::encodeName(archive));
     if (!input)
-        return {{}, problem};
-    const ArchiveIndex index = readArchiveIndex(*input);
+        return {{}, input.reason()};
+    const ArchiveIndex index = readArchiveIndex(**input);
     Listing listing{{}, index.problem};
     for (const IndexEntry& entry : index.entries)
         listing.names << entry.name;
@@ -190,20 +189,20 @@ std::map<QString, QByteArray> treeDigests(const QString& folder) {
 // (readEntryData), by name; a read's problem in place of a digest.
 std::map<QString, QByteArray> entryDigests(const QString& archive) {
     std::map<QString, QByteArray> digests;
-    QString problem;
-    const std::unique_ptr<FileInput> input =
-        FileInput::openRegular(QFile::encodeName(archive), &problem);
+    const Result<std::unique_ptr<FileInput>> input =
+        FileInput::openRegular(QFile::encodeName(archive));
     if (!input)
-        return {{archive, problem.toUtf8()}};
-    const ArchiveIndex index = readArchiveIndex(*input);
+        return {{archive, input.reason().toUtf8()}};
+    const ArchiveIndex index = readArchiveIndex(**input);
     for (const IndexEntry& entry : index.entries) {
         if (entry.isFolder())
             continue;
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        const EntryRead read = readEntryData(*input, entry, [&hash](const char* data, size_t size) {
-            hash.addData(QByteArrayView(data, qsizetype(size)));
-            return true;
-        });
+        const EntryRead read =
+            readEntryData(**input, entry, [&hash](const char* data, size_t size) {
+                hash.addData(QByteArrayView(data, qsizetype(size)));
+                return true;
+            });
         digests[entry.name] = read.ok ? hash.result().toHex() : read.problem.toUtf8();
     }
     return digests;
@@ -557,14 +556,13 @@ TEST(ZipForms, RefusalsNameTheReason) {
             ASSERT_EQ(runTool(source, command).exitCode, 0);
         }
         const QString archive = work + "/" + (row.archive.isEmpty() ? "archive.zip" : row.archive);
-        QString problem;
-        const std::unique_ptr<FileInput> input =
-            FileInput::openRegular(QFile::encodeName(archive), &problem);
-        ASSERT_TRUE(input) << problem.toStdString();
+        const Result<std::unique_ptr<FileInput>> input =
+            FileInput::openRegular(QFile::encodeName(archive));
+        ASSERT_TRUE(input) << input.reason().toStdString();
         // Parts are counted from 1: archive.z01 and on, then archive.zip.
         const qsizetype parts = QDir(work).entryList({"archive.z*"}).size();
         const QString reason = QString(row.reason).replace("PARTS", QString::number(parts));
-        EXPECT_EQ(readArchiveIndex(*input, row.passwordGiven).problem, reason);
+        EXPECT_EQ(readArchiveIndex(**input, row.passwordGiven).problem, reason);
     }
 }
 
@@ -635,10 +633,9 @@ namespace {
 
 ArchiveIndex indexOf(const QByteArray& bytes, const QString& scratch) {
     writeFile(scratch + "/hostile.zip", bytes);
-    QString problem;
-    const std::unique_ptr<FileInput> input =
-        FileInput::openRegular(QFile::encodeName(scratch + "/hostile.zip"), &problem);
-    return input ? readArchiveIndex(*input) : ArchiveIndex{{}, {}, problem};
+    const Result<std::unique_ptr<FileInput>> input =
+        FileInput::openRegular(QFile::encodeName(scratch + "/hostile.zip"));
+    return input ? readArchiveIndex(**input) : ArchiveIndex{{}, {}, input.reason()};
 }
 
 void put64At(QByteArray& bytes, qsizetype at, quint64 value) {
@@ -742,15 +739,16 @@ TEST(ZipForms, NestedZip64Archives) {
         SCOPED_TRACE(inMemory ? "in memory" : "in a temporary file");
         NestedBudget budget;
         std::vector<std::unique_ptr<NestedArchive>> ballast; // spends the memory budget
-        QString problem;
         while (!inMemory && budget.memoryLeft() >= quint64(inner.size())) {
-            ballast.push_back(
-                NestedArchive::load(input, index.entries[0], budget, scratch.path(), &problem));
-            ASSERT_TRUE(ballast.back()) << problem.toStdString();
+            Result<std::unique_ptr<NestedArchive>> loaded =
+                NestedArchive::load(input, index.entries[0], budget, scratch.path());
+            ASSERT_TRUE(loaded) << loaded.reason().toStdString();
+            ballast.push_back(std::move(*loaded));
         }
-        const std::unique_ptr<NestedArchive> nested =
-            NestedArchive::load(input, index.entries[0], budget, scratch.path(), &problem);
-        ASSERT_TRUE(nested) << problem.toStdString();
+        const Result<std::unique_ptr<NestedArchive>> loaded =
+            NestedArchive::load(input, index.entries[0], budget, scratch.path());
+        ASSERT_TRUE(loaded) << loaded.reason().toStdString();
+        const std::unique_ptr<NestedArchive>& nested = *loaded;
         const ArchiveIndex nestedIndex = readArchiveIndex(nested->input());
         ASSERT_EQ(nestedIndex.problem, QString());
         QStringList contents;
