@@ -93,14 +93,11 @@ std::vector<std::size_t> fileNameOrder(const QStringList& names) {
     return order;
 }
 
-std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString* error) {
+Result<std::vector<ListedName>> listFolder(const QString& folder) {
     const QByteArray nativePath = QFile::encodeName(folder);
     handles::UniqueDir dir(::opendir(nativePath.constData()));
-    if (!dir) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-        return std::nullopt;
-    }
+    if (!dir)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     std::vector<ListedName> listed;
     QStringList names;
     while (const dirent* entry = ::readdir(dir.get())) {
@@ -117,10 +114,10 @@ std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString
     return sorted;
 }
 
-std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error) {
-    const auto listed = listFolder(folder, error);
+Result<QStringList> sortedEntryNames(const QString& folder) {
+    const Result<std::vector<ListedName>> listed = listFolder(folder);
     if (!listed)
-        return std::nullopt;
+        return listed.failure();
     QStringList names;
     names.reserve(qsizetype(listed->size()));
     for (const ListedName& entry : *listed)

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <vector>
+
+#include "archive/Result.h"
 
 namespace packshelf {
 
@@ -36,11 +37,11 @@ bool fileNameOrderLess(const QString& a, const QString& b);
 std::vector<std::size_t> fileNameOrder(const QStringList& names);
 
 // The entries of one folder (hidden ones included, no recursion), in
-// listing order. Nothing when the folder cannot be read; `error` then
-// receives the system's description.
-std::optional<std::vector<ListedName>> listFolder(const QString& folder, QString* error = nullptr);
+// listing order. Fails with the system's description when the folder
+// cannot be read.
+Result<std::vector<ListedName>> listFolder(const QString& folder);
 
 // The names alone.
-std::optional<QStringList> sortedEntryNames(const QString& folder, QString* error = nullptr);
+Result<QStringList> sortedEntryNames(const QString& folder);
 
 } // namespace packshelf

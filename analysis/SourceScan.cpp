@@ -12,8 +12,9 @@ SourceScan scanSourceFolder(const QString& sourcePath) {
     SourceScan scan;
     if (!QFileInfo(sourcePath).isDir())
         return scan;
-    const auto names = listFolder(sourcePath, &scan.error);
+    const Result<std::vector<ListedName>> names = listFolder(sourcePath);
     if (!names) {
+        scan.error = names.reason();
         scan.outcome = SourceScan::Outcome::ListingFailed;
         return scan;
     }

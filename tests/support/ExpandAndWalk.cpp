@@ -35,7 +35,8 @@ public:
 private:
     ContentTree describeFolder(const QString& folder, int depth) {
         ContentTree tree;
-        for (const QString& name : sortedEntryNames(folder).value_or(QStringList())) {
+        const Result<QStringList> names = sortedEntryNames(folder);
+        for (const QString& name : names ? *names : QStringList()) {
             if (!isJunkEntry(name))
                 tree.push_back(describeEntry(folder, name, depth));
         }
