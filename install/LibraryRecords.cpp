@@ -350,6 +350,16 @@ struct RecordFile {
 
 namespace {
 
+// Keeps what was read, or nothing and why it could not be.
+template <typename T> void keepRead(Result<T> read, std::optional<T>& into, QString& problem) {
+    if (read) {
+        into = std::move(*read);
+    } else {
+        into.reset();
+        problem = read.reason();
+    }
+}
+
 void parseRecord(int folderFd, RecordFile& record, const QString& library, RecordReading reading,
                  bool binaryWanted, const RecordInterest* interest) {
     if (!record.indexed.isNull()) {
@@ -359,11 +369,11 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, Recor
         // read instead.
         if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
             if (reading == RecordReading::Manifests)
-                record.manifest =
-                    Manifest::fromBinary(record.indexed, library, &record.problem, interest);
+                keepRead(Manifest::fromBinary(record.indexed, library, interest), record.manifest,
+                         record.problem);
             else if (reading == RecordReading::Listings)
-                record.listing =
-                    PackageListing::fromBinary(record.indexed, library, &record.problem);
+                keepRead(PackageListing::fromBinary(record.indexed, library), record.listing,
+                         record.problem);
             return;
         }
         record.indexed = {};
@@ -377,7 +387,7 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, Recor
     const QJsonDocument document = QJsonDocument::fromJson(record.bytes, &error);
     record.problem = error.errorString();
     if (error.error == QJsonParseError::NoError && document.isObject())
-        record.manifest = Manifest::fromJson(document.object(), library, &record.problem);
+        keepRead(Manifest::fromJson(document.object(), library), record.manifest, record.problem);
     record.bytes.clear();
     if (record.manifest && binaryWanted)
         record.binary = record.manifest->toBinary();
@@ -546,7 +556,8 @@ std::vector<Manifest> LibraryRecords::load(QStringList* problems, const RecordIn
             if (unreadOf.value(record.manifest->archive) == 1)
                 m_unread.insert(record.manifest->archive, record.indexed);
             else
-                record.manifest = Manifest::fromBinary(record.indexed, m_library, &record.problem);
+                keepRead(Manifest::fromBinary(record.indexed, m_library), record.manifest,
+                         record.problem);
         }
         if (record.manifest) {
             if (keep)
@@ -568,12 +579,10 @@ bool LibraryRecords::completeOne(Manifest& manifest, const RecordInterest& inter
     const QByteArrayView indexed = m_unread.value(manifest.archive);
     if (!indexed.isNull() && !Manifest::binaryWanted(indexed, interest))
         return true;
-    QString problem = QStringLiteral("not a package record");
-    std::optional<Manifest> read;
-    if (!indexed.isNull())
-        read = Manifest::fromBinary(indexed, m_library, &problem);
+    Result<Manifest> read = indexed.isNull() ? fail(QStringLiteral("not a package record"))
+                                             : Manifest::fromBinary(indexed, m_library);
     if (!read) {
-        problems->append(QStringLiteral("%1: %2").arg(recordPath(manifest.archive), problem));
+        problems->append(QStringLiteral("%1: %2").arg(recordPath(manifest.archive), read.reason()));
         return false;
     }
     manifest = std::move(*read);

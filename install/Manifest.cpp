@@ -164,11 +164,9 @@ std::optional<QString> unsafeRecordReason(const Manifest& manifest) {
 }
 
 // The record, checked and placed where the library is now.
-std::optional<Manifest> checkedRecord(Manifest manifest, const QString& library, QString* problem) {
-    if (const std::optional<QString> reason = unsafeRecordReason(manifest)) {
-        *problem = *reason;
-        return std::nullopt;
-    }
+Result<Manifest> checkedRecord(Manifest manifest, const QString& library) {
+    if (const std::optional<QString> reason = unsafeRecordReason(manifest))
+        return fail(*reason);
     manifest.root = manifest.destination.isEmpty() ? library : manifest.destination;
     return manifest;
 }
@@ -179,21 +177,16 @@ bool isSafeDestination(const QString& path) {
     return library::isSafeAbsolute(path) && path != QLatin1String("/");
 }
 
-std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& library,
-                                           QString* problem) {
+Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& library) {
     Manifest manifest;
     manifest.archive = object.value(QStringLiteral("archive")).toString();
     const QJsonValue files = object.value(QStringLiteral("files"));
-    if (manifest.archive.isEmpty() || !files.isArray()) {
-        *problem = QStringLiteral("not a package record");
-        return std::nullopt;
-    }
+    if (manifest.archive.isEmpty() || !files.isArray())
+        return fail(QStringLiteral("not a package record"));
     manifest.plan = planFromJson(object.value(QStringLiteral("plan")).toObject());
     const std::optional<QString> destination = destinationOf(object, manifest.plan, library);
-    if (!destination) {
-        *problem = QStringLiteral("its destination is not valid");
-        return std::nullopt;
-    }
+    if (!destination)
+        return fail(QStringLiteral("its destination is not valid"));
     manifest.destination = *destination;
     manifest.archiveSize = quint64(object.value(QStringLiteral("archiveSize")).toInteger());
     manifest.archiveModified = object.value(QStringLiteral("archiveModified")).toInteger();
@@ -211,10 +204,8 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
         file.path = entry.value(QStringLiteral("path")).toString();
         const std::optional<File::Action> action =
             actionNamed(entry.value(QStringLiteral("action")).toString());
-        if (!action) {
-            *problem = QStringLiteral("a file entry is not valid");
-            return std::nullopt;
-        }
+        if (!action)
+            return fail(QStringLiteral("a file entry is not valid"));
         file.action = *action;
         file.size = quint64(entry.value(QStringLiteral("size")).toInteger());
         file.crc = quint32(entry.value(QStringLiteral("crc32")).toInteger());
@@ -223,7 +214,7 @@ std::optional<Manifest> Manifest::fromJson(const QJsonObject& object, const QStr
         file.previousOwner = entry.value(QStringLiteral("previousOwner")).toString();
         manifest.files.push_back(std::move(file));
     }
-    return checkedRecord(std::move(manifest), library, problem);
+    return checkedRecord(std::move(manifest), library);
 }
 
 namespace {
@@ -337,18 +328,16 @@ bool Manifest::binaryWanted(QByteArrayView bytes, const RecordInterest& interest
                        [&](const QString& folder) { return interest.wantsPath(folder); });
 }
 
-std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
-                                             QString* problem, const RecordInterest* interest) {
+Result<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
+                                      const RecordInterest* interest) {
     if (interest) {
         // Its files are left to be read, and checked, if it is completed.
         Manifest partial;
-        if (!readBinary(bytes, partial, FilesRead::None, [](const File&) { return true; })) {
-            *problem = QStringLiteral("not a package record");
-            return std::nullopt;
-        }
+        if (!readBinary(bytes, partial, FilesRead::None, [](const File&) { return true; }))
+            return fail(QStringLiteral("not a package record"));
         if (!interest->wantsArchive(partial.archive)) {
             partial.whole = false;
-            return checkedRecord(std::move(partial), library, problem);
+            return checkedRecord(std::move(partial), library);
         }
     }
     Manifest manifest;
@@ -356,15 +345,12 @@ std::optional<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString
         manifest.files.push_back(std::move(file));
         return true;
     });
-    if (!whole) {
-        *problem = QStringLiteral("not a package record");
-        return std::nullopt;
-    }
-    return checkedRecord(std::move(manifest), library, problem);
+    if (!whole)
+        return fail(QStringLiteral("not a package record"));
+    return checkedRecord(std::move(manifest), library);
 }
 
-std::optional<PackageListing> PackageListing::fromBinary(QByteArrayView bytes,
-                                                         const QString& library, QString* problem) {
+Result<PackageListing> PackageListing::fromBinary(QByteArrayView bytes, const QString& library) {
     // Each file is checked as it is read and then let go: a library of
     // hundreds of thousands of files is listed without keeping them.
     Manifest manifest;
@@ -377,17 +363,13 @@ std::optional<PackageListing> PackageListing::fromBinary(QByteArrayView bytes,
             ++listing.counts[std::size_t(file.action)];
             return true;
         });
-    if (!whole) {
-        *problem = QStringLiteral("not a package record");
-        return std::nullopt;
-    }
-    if (unsafe) {
-        *problem = *unsafe;
-        return std::nullopt;
-    }
-    const std::optional<Manifest> checked = checkedRecord(std::move(manifest), library, problem);
+    if (!whole)
+        return fail(QStringLiteral("not a package record"));
+    if (unsafe)
+        return fail(*unsafe);
+    const Result<Manifest> checked = checkedRecord(std::move(manifest), library);
     if (!checked)
-        return std::nullopt;
+        return checked.failure();
     return std::move(listing).describing(*checked);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "archive/Result.h"
 #include "install/CopyPlan.h"
 
 namespace packshelf {
@@ -60,13 +61,12 @@ struct Manifest {
     File* file(const QString& path);
 
     QJsonObject toJson() const;
-    // The record as kept in `library`'s records folder: nothing, with
-    // `problem` set, when the object is not a manifest or names a path that
-    // is not safe to act on. Paths are relative to the library; a record of
+    // The record as kept in `library`'s records folder: fails, saying why,
+    // when the object is not a manifest or names a path that is not safe to
+    // act on. Paths are relative to the library; a record of
     // an earlier version that names the library by its absolute path is
     // read as relative, wherever the library is now.
-    static std::optional<Manifest> fromJson(const QJsonObject& object, const QString& library,
-                                            QString* problem);
+    static Result<Manifest> fromJson(const QJsonObject& object, const QString& library);
     // A compact form of the record for the library's index of records,
     // read back with the same checks as fromJson().
     QByteArray toBinary() const;
@@ -76,9 +76,8 @@ struct Manifest {
     // With `interest`, the record of an archive it does not name is read
     // without its files, and `whole` is false: the files are read (and
     // checked) when a change wants them.
-    static std::optional<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
-                                              QString* problem,
-                                              const RecordInterest* interest = nullptr);
+    static Result<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
+                                       const RecordInterest* interest = nullptr);
 };
 
 // What a list of the installed packages shows of one: its record without
@@ -95,8 +94,7 @@ struct PackageListing {
     static PackageListing of(const Manifest& manifest);
     // The listing of a record in its compact form, checked as
     // Manifest::fromBinary() checks it, without keeping its files.
-    static std::optional<PackageListing> fromBinary(QByteArrayView bytes, const QString& library,
-                                                    QString* problem);
+    static Result<PackageListing> fromBinary(QByteArrayView bytes, const QString& library);
 
 private:
     PackageListing describing(const Manifest& manifest) &&;

@@ -302,9 +302,8 @@ TEST(LibraryRecords, TheIndexOfRecordsOnlySpeedsReading) {
     // An index whose entry for A names a path outside, with the stamp the
     // record file bears: the entry is used, and refused as the file would be.
     const auto indexNamingOutside = [&] {
-        QString problem;
-        const std::optional<Manifest> hostile =
-            Manifest::fromJson(QJsonDocument::fromJson(goodA).object(), box.dest, &problem);
+        const Result<Manifest> hostile =
+            Manifest::fromJson(QJsonDocument::fromJson(goodA).object(), box.dest);
         Manifest changed = *hostile;
         changed.files.front().path = "../outside/a.txt";
         const QByteArray record = changed.toBinary();
