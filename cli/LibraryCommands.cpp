@@ -228,10 +228,10 @@ int runRecover(const QStringList& arguments) {
         return *parsed.ended;
     const QString library = parsed.positional.first();
     LibraryRecords records(library);
-    QString problem;
-    if (!records.lock(LibraryRecords::Access::Change, &problem,
-                      [](const QString& line) { printError(line); })) {
-        printError(problem);
+    const Status locked =
+        records.lock(LibraryRecords::Access::Change, [](const QString& line) { printError(line); });
+    if (!locked) {
+        printError(locked.reason());
         return ExitFailed;
     }
     QStringList problems;
@@ -241,7 +241,7 @@ int runRecover(const QStringList& arguments) {
         return ExitOk;
     }
     QStringList moved;
-    const bool setAside = records.setAside(&moved, &problem);
+    const Status setAside = records.setAside(&moved);
     for (const QString& path : moved) {
         const bool staged = !path.startsWith(records.folder() + QLatin1Char('/'));
         if (!parsed.style.json) {
@@ -252,7 +252,7 @@ int runRecover(const QStringList& arguments) {
         printLine({{staged ? QStringLiteral("LEFT") : QStringLiteral("SET_ASIDE"), path}});
     }
     if (!setAside) {
-        printError(problem);
+        printError(setAside.reason());
         return ExitFailed;
     }
     problems.clear();

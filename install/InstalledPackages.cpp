@@ -20,16 +20,22 @@ InstalledPackages::InstalledPackages(const QString& library)
 bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
                              const std::function<void(const QString&)>& waiting,
                              const RecordInterest* interest) {
-    if (!m_records.lockAndSettle(access, problem, &m_problems, waiting))
+    if (const Status settled = m_records.lockAndSettle(access, &m_problems, waiting); !settled) {
+        *problem = settled.reason();
         return false;
+    }
     m_manifests = m_records.load(&m_problems, interest);
     return true;
 }
 
 bool InstalledPackages::openForListing(QString* problem,
                                        const std::function<void(const QString&)>& waiting) {
-    if (!m_records.lockAndSettle(LibraryRecords::Access::Read, problem, &m_problems, waiting))
+    if (const Status settled =
+            m_records.lockAndSettle(LibraryRecords::Access::Read, &m_problems, waiting);
+        !settled) {
+        *problem = settled.reason();
         return false;
+    }
     m_listings = m_records.loadListings(&m_problems);
     return true;
 }

@@ -41,12 +41,14 @@ public:
         // Without the lock, or with a change that cannot be finished,
         // nothing may be installed.
         QStringList problems;
-        const bool settled =
-            m_records.lockAndSettle(LibraryRecords::Access::Change, &m_refusal, &problems, waiting);
+        const Status settled =
+            m_records.lockAndSettle(LibraryRecords::Access::Change, &problems, waiting);
         for (const QString& problem : problems)
             qCWarning(lcInstall).noquote() << problem;
-        if (!settled)
+        if (!settled) {
+            m_refusal = settled.reason();
             return;
+        }
         problems.clear();
         RecordInterest interest;
         for (const ArchiveItem& item : items)

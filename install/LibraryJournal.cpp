@@ -476,13 +476,12 @@ void LibraryJournal::removeTree(RootedPath path) {
 }
 
 void LibraryJournal::writeRecord(const LibraryRecords& records, const Manifest& manifest) {
-    QString problem;
-    const QString staged = records.stage(manifest, &problem);
-    if (staged.isEmpty()) {
-        m_problems.append(problem);
+    const packshelf::Result<QString> staged = records.stage(manifest);
+    if (!staged) {
+        m_problems.append(staged.reason());
         return;
     }
-    m_temporary.append(QFile::encodeName(staged));
+    m_temporary.append(QFile::encodeName(*staged));
     // The record it replaces is kept as a link until the change is done, so
     // that an undo can put it back.
     const QString name = records.recordName(manifest.archive);
@@ -498,7 +497,7 @@ void LibraryJournal::writeRecord(const LibraryRecords& records, const Manifest& 
                                                        systemReason(errno)));
         return;
     }
-    rename(inRecords(staged), inRecords(name), false, kept);
+    rename(inRecords(*staged), inRecords(name), false, kept);
     if (kept)
         removeTree(*kept);
 }

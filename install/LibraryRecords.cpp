@@ -163,21 +163,19 @@ std::pair<qint64, bool> lockHolder(int fd) {
 
 // The lock is held on the library folder itself, so that taking it
 // writes nothing.
-bool LibraryRecords::lockAndSettle(Access access, QString* problem, QStringList* problems,
-                                   const std::function<void(const QString&)>& waiting) {
-    if (!lock(access, problem, waiting))
-        return false;
+Status LibraryRecords::lockAndSettle(Access access, QStringList* problems,
+                                     const std::function<void(const QString&)>& waiting) {
+    if (Status locked = lock(access, waiting); !locked)
+        return locked;
     if (access == Access::Read) {
         pendingChanges(problems);
     } else if (!recover(problems)) {
-        *problem = QStringLiteral("%1 needs attention before it can be changed").arg(m_library);
-        return false;
+        return fail(QStringLiteral("%1 needs attention before it can be changed").arg(m_library));
     }
-    return true;
+    return {};
 }
 
-bool LibraryRecords::lock(Access access, QString* problem,
-                          const std::function<void(const QString&)>& waiting) {
+Status LibraryRecords::lock(Access access, const std::function<void(const QString&)>& waiting) {
     m_access = access;
     m_lock = openFolderBelow(m_library, QString(), false);
     const int operation = access == Access::Change ? LOCK_EX : LOCK_SH;
@@ -198,8 +196,8 @@ bool LibraryRecords::lock(Access access, QString* problem,
         }
     }
     if (!m_lock.valid())
-        *problem = QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(errno));
-    return m_lock.valid();
+        return fail(QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(errno)));
+    return {};
 }
 
 bool LibraryRecords::recover(QStringList* problems) {
@@ -281,13 +279,12 @@ void LibraryRecords::pendingChanges(QStringList* notes) const {
     }
 }
 
-bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
+Status LibraryRecords::setAside(QStringList* moved) {
     const UniqueFd records = openFolder(false);
     if (!records.valid()) {
         if (errno == ENOENT)
-            return true;
-        *problem = QStringLiteral("%1: %2").arg(folder(), systemReason(errno));
-        return false;
+            return {};
+        return fail(QStringLiteral("%1: %2").arg(folder(), systemReason(errno)));
     }
     const std::vector<DirEntry> entries = entriesOf(records.get());
     QByteArray aside;
@@ -302,10 +299,8 @@ bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
                         .toString(QStringLiteral("yyyyMMdd-HHmmss"))
                         .toLatin1() +
                     '-' + stagingName().right(6);
-            if (::mkdirat(records.get(), aside.constData(), 0777) != 0) {
-                *problem = QStringLiteral("%1: %2").arg(folder(), systemReason(errno));
-                return false;
-            }
+            if (::mkdirat(records.get(), aside.constData(), 0777) != 0)
+                return fail(QStringLiteral("%1: %2").arg(folder(), systemReason(errno)));
             asideFd.reset(::openat(records.get(), aside.constData(),
                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         }
@@ -317,16 +312,14 @@ bool LibraryRecords::setAside(QStringList* moved, QString* problem) {
                                 });
         }
         if (::renameat(records.get(), entry.name.constData(), asideFd.get(),
-                       entry.name.constData()) != 0) {
-            *problem = problemWith(entry.name, systemReason(errno));
-            return false;
-        }
+                       entry.name.constData()) != 0)
+            return fail(problemWith(entry.name, systemReason(errno)));
         moved->append(folder() + QLatin1Char('/') + QFile::decodeName(aside) + QLatin1Char('/') +
                       QFile::decodeName(entry.name));
     }
     if (asideFd.valid())
         ::fsync(records.get());
-    return true;
+    return {};
 }
 
 // What is read of each record: all of it, what a list shows, or only what
@@ -676,12 +669,11 @@ QString LibraryRecords::recordName(const QString& archive) const {
     return manifestId(archive) + QLatin1String(RecordSuffix);
 }
 
-QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const {
+Result<QString> LibraryRecords::stage(const Manifest& manifest) const {
     if (!manifest.whole) {
         // Written so, it would forget the package's files.
-        *problem =
-            QStringLiteral("%1: the record was not read whole").arg(recordPath(manifest.archive));
-        return QString();
+        return fail(
+            QStringLiteral("%1: the record was not read whole").arg(recordPath(manifest.archive)));
     }
     const UniqueFd records = openFolder(true);
     const QByteArray name = stagingName();
@@ -693,10 +685,11 @@ QString LibraryRecords::stage(const Manifest& manifest, QString* problem) const 
     if (fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
         ::fdatasync(fd.get()) == 0 && fd.close())
         return QFile::decodeName(name);
-    *problem = QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));
+    const QString problem =
+        QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));
     if (records.valid())
         ::unlinkat(records.get(), name.constData(), 0);
-    return QString();
+    return fail(problem);
 }
 
 bool LibraryRecords::remove(const QString& archive) {

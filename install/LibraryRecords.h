@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "archive/Result.h"
 #include "archive/ZipHandles.h"
 #include "install/Manifest.h"
 #include "install/RecordsIndex.h"
@@ -58,17 +59,16 @@ public:
     enum class Access { Read, Change };
     // Waits until no other process changes the library (for Change: nor
     // reads it), and holds it while this object lives. `waiting` hears,
-    // before the wait, who holds it. False when the library cannot be
+    // before the wait, who holds it. Fails when the library cannot be
     // locked: nothing may then be done.
-    bool lock(Access access, QString* problem,
-              const std::function<void(const QString&)>& waiting = nullptr);
+    Status lock(Access access, const std::function<void(const QString&)>& waiting = nullptr);
     // The way into the records before reading them: locks the library, then
     // settles what killed runs left. To Read, they are only noted in
-    // `problems`; to Change, they are finished first (recover), and false,
-    // with `problems` saying why, when one cannot be: the library is then
-    // left as it is and must not change.
-    bool lockAndSettle(Access access, QString* problem, QStringList* problems,
-                       const std::function<void(const QString&)>& waiting = nullptr);
+    // `problems`; to Change, they are finished first (recover), and it
+    // fails, with `problems` saying why, when one cannot be: the library is
+    // then left as it is and must not change.
+    Status lockAndSettle(Access access, QStringList* problems,
+                         const std::function<void(const QString&)>& waiting = nullptr);
 
     // Under the Change lock: finishes (or undoes) the journals that ended
     // runs left, and removes what they staged. False, with `problems` set,
@@ -83,7 +83,7 @@ public:
     // they may have needed, into a "recovered-…" folder in the records
     // folder, where they stay for the user; lists, in `moved`, what was
     // moved and the staged files it leaves in place.
-    bool setAside(QStringList* moved, QString* problem);
+    Status setAside(QStringList* moved);
 
     // Every record that can be read; each one that cannot (unreadable, torn,
     // edited by hand) is named in `problems`, and its package is unknown.
@@ -107,8 +107,8 @@ public:
     // The record's file name in the records folder.
     QString recordName(const QString& archive) const;
     // Writes the record under a staging name in the records folder, synced,
-    // and answers that name; empty, with `problem` set, when it cannot.
-    QString stage(const Manifest& manifest, QString* problem) const;
+    // and answers that name; fails, saying why, when it cannot.
+    Result<QString> stage(const Manifest& manifest) const;
     bool remove(const QString& archive);
     // A record file of this name may change under the Change lock: the
     // index of records looks at it again when it is brought up to date.
