@@ -123,15 +123,14 @@ LibraryArguments parseLibraryArguments(const QStringList& arguments, const char*
 // Opens the library to Change, to Read, or (no access) to list it.
 bool openPackages(InstalledPackages& packages, std::optional<LibraryRecords::Access> access,
                   const RecordInterest* interest = nullptr) {
-    QString problem;
     const auto waiting = [](const QString& line) { printError(line); };
-    const bool opened = access ? packages.open(*access, &problem, waiting, interest)
-                               : packages.openForListing(&problem, waiting);
+    const Status opened =
+        access ? packages.open(*access, waiting, interest) : packages.openForListing(waiting);
     for (const QString& broken : packages.problems())
         printError(broken);
     if (!opened)
-        printError(problem);
-    return opened;
+        printError(opened.reason());
+    return opened.ok();
 }
 
 } // namespace

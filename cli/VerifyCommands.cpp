@@ -185,13 +185,12 @@ int runVerify(const QStringList& arguments) {
     if (!library)
         return ExitUsage;
     VerifyReport report;
-    QString problem;
-    const bool locked = verifyLibrary(*library, positional.mid(1),
-                                      parser.isSet(full) ? VerifyDepth::Full : VerifyDepth::Quick,
-                                      parser.isSet(foreign), &report, &problem, waiting);
+    const Status locked = verifyLibrary(*library, positional.mid(1),
+                                        parser.isSet(full) ? VerifyDepth::Full : VerifyDepth::Quick,
+                                        parser.isSet(foreign), &report, waiting);
     printAll(report.problems);
     if (!locked) {
-        printError(problem);
+        printError(locked.reason());
         return ExitFailed;
     }
     if (!report.notInstalled.isEmpty())
@@ -224,12 +223,11 @@ int runRepair(const QStringList& arguments) {
     if (!workDir)
         return ExitUsage;
     RepairReport report;
-    QString problem;
-    const bool changed = repairPackages(*library, positional.mid(1), *sourceDir, *workDir, &report,
-                                        &problem, waiting);
+    const Status changed =
+        repairPackages(*library, positional.mid(1), *sourceDir, *workDir, &report, waiting);
     printAll(report.problems);
     if (!changed) {
-        printError(problem);
+        printError(changed.reason());
         return ExitFailed;
     }
     const OutputStyle style = common.style();
@@ -287,11 +285,10 @@ int runUndo(const QStringList& arguments) {
     if (!library)
         return ExitUsage;
     UndoReport report;
-    QString problem;
-    const bool changed = undoLastInstall(*library, &report, &problem, waiting);
+    const Status changed = undoLastInstall(*library, &report, waiting);
     printAll(report.problems);
     if (!changed) {
-        printError(problem);
+        printError(changed.reason());
         return ExitFailed;
     }
     if (report.nothingToUndo) {

@@ -33,13 +33,13 @@ bool UndoReport::complete() const {
            });
 }
 
-bool undoLastInstall(const QString& library, UndoReport* report, QString* problem,
-                     const std::function<void(const QString&)>& waiting) {
+Status undoLastInstall(const QString& library, UndoReport* report,
+                       const std::function<void(const QString&)>& waiting) {
     InstalledPackages installed(library);
-    const bool opened = installed.open(LibraryRecords::Access::Change, problem, waiting);
+    const Status opened = installed.open(LibraryRecords::Access::Change, waiting);
     report->problems = installed.problems();
     if (!opened)
-        return false;
+        return opened;
     const QStringList archives = lastInstallRun(installed.manifests());
     report->nothingToUndo = archives.isEmpty();
     for (const QString& archive : archives) {
@@ -47,7 +47,7 @@ bool undoLastInstall(const QString& library, UndoReport* report, QString* proble
         done.archive = archive;
         done.removal = installed.uninstall(archive, &done.problems);
     }
-    return true;
+    return {};
 }
 
 } // namespace packshelf

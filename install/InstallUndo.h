@@ -34,10 +34,10 @@ QStringList lastInstallRun(const std::vector<Manifest>& manifests);
 // Under the change lock, takes out the packages of the last install run of
 // `library` (see lastInstallRun), latest first, exactly as an uninstall
 // does: what they replaced comes back, what the user changed since is
-// kept. Run again, it takes back the run before. False, with `problem`
-// set, when the library cannot be changed. Usable from a worker thread;
+// kept. Run again, it takes back the run before. Fails when the library
+// cannot be changed. Usable from a worker thread;
 // `waiting` hears when another process holds the library.
-bool undoLastInstall(const QString& library, UndoReport* report, QString* problem,
-                     const std::function<void(const QString&)>& waiting = nullptr);
+Status undoLastInstall(const QString& library, UndoReport* report,
+                       const std::function<void(const QString&)>& waiting = nullptr);
 
 } // namespace packshelf

@@ -17,27 +17,22 @@ InstalledPackages::InstalledPackages(const QString& library)
 
 // Locks the library; to Read, notes the changes killed runs left, to
 // Change, finishes them first.
-bool InstalledPackages::open(LibraryRecords::Access access, QString* problem,
-                             const std::function<void(const QString&)>& waiting,
-                             const RecordInterest* interest) {
-    if (const Status settled = m_records.lockAndSettle(access, &m_problems, waiting); !settled) {
-        *problem = settled.reason();
-        return false;
-    }
+Status InstalledPackages::open(LibraryRecords::Access access,
+                               const std::function<void(const QString&)>& waiting,
+                               const RecordInterest* interest) {
+    if (Status settled = m_records.lockAndSettle(access, &m_problems, waiting); !settled)
+        return settled;
     m_manifests = m_records.load(&m_problems, interest);
-    return true;
+    return {};
 }
 
-bool InstalledPackages::openForListing(QString* problem,
-                                       const std::function<void(const QString&)>& waiting) {
-    if (const Status settled =
+Status InstalledPackages::openForListing(const std::function<void(const QString&)>& waiting) {
+    if (Status settled =
             m_records.lockAndSettle(LibraryRecords::Access::Read, &m_problems, waiting);
-        !settled) {
-        *problem = settled.reason();
-        return false;
-    }
+        !settled)
+        return settled;
     m_listings = m_records.loadListings(&m_problems);
-    return true;
+    return {};
 }
 
 bool InstalledPackages::contains(const QString& archive) const {

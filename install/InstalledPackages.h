@@ -22,18 +22,17 @@ public:
     // records that cannot be read are named in problems() and their
     // packages unknown. To Read, the lock is shared and nothing is written:
     // changes that killed runs left are only named in problems(). To
-    // Change, they are finished first; false when one cannot be, with
+    // Change, they are finished first; fails when one cannot be, with
     // problems() saying which and the library left as it is. `waiting`
     // hears when another process holds the library.
     // With `interest`, the records it does not want are read without their
     // files, and uninstall() reads whole those it needs.
-    bool open(LibraryRecords::Access access, QString* problem,
-              const std::function<void(const QString&)>& waiting = nullptr,
-              const RecordInterest* interest = nullptr);
+    Status open(LibraryRecords::Access access,
+                const std::function<void(const QString&)>& waiting = nullptr,
+                const RecordInterest* interest = nullptr);
     // As open() to Read, for a list of the packages: reads listings()
     // instead of the whole records.
-    bool openForListing(QString* problem,
-                        const std::function<void(const QString&)>& waiting = nullptr);
+    Status openForListing(const std::function<void(const QString&)>& waiting = nullptr);
     const std::vector<Manifest>& manifests() const { return m_manifests; }
     const std::vector<PackageListing>& listings() const { return m_listings; }
     const QStringList& problems() const { return m_problems; }

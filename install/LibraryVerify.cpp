@@ -306,14 +306,14 @@ bool VerifyReport::asInstalled() const {
                        [](const PackageCheck& check) { return check.asInstalled(); });
 }
 
-bool verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
-                   bool foreign, VerifyReport* report, QString* problem,
-                   const std::function<void(const QString&)>& waiting,
-                   const std::atomic<bool>* cancel) {
+Status verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
+                     bool foreign, VerifyReport* report,
+                     const std::function<void(const QString&)>& waiting,
+                     const std::atomic<bool>* cancel) {
     InstalledPackages installed(library);
-    if (!installed.open(LibraryRecords::Access::Read, problem, waiting)) {
+    if (const Status opened = installed.open(LibraryRecords::Access::Read, waiting); !opened) {
         report->problems = installed.problems();
-        return false;
+        return opened;
     }
     report->problems = installed.problems();
     const std::vector<Manifest>& manifests = installed.manifests();
@@ -329,7 +329,7 @@ bool verifyLibrary(const QString& library, const QStringList& names, VerifyDepth
     report->packages = verifyPackages(manifests, packages, depth, cancel);
     if (foreign)
         report->foreign = foreignPaths(manifests, library);
-    return true;
+    return {};
 }
 
 } // namespace packshelf

@@ -69,12 +69,12 @@ struct VerifyReport {
 
 // Verifies the packages of `names` (all when empty) in `library` under the
 // shared lock, writing nothing; with `foreign`, also lists what no record
-// names. False, with `problem` set, when the library cannot be locked.
+// names. Fails when the library cannot be locked.
 // Usable from a worker thread; `waiting` hears when another process holds
 // the library.
-bool verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
-                   bool foreign, VerifyReport* report, QString* problem,
-                   const std::function<void(const QString&)>& waiting = nullptr,
-                   const std::atomic<bool>* cancel = nullptr);
+Status verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
+                     bool foreign, VerifyReport* report,
+                     const std::function<void(const QString&)>& waiting = nullptr,
+                     const std::atomic<bool>* cancel = nullptr);
 
 } // namespace packshelf

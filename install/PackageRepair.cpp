@@ -227,15 +227,15 @@ private:
 
 } // namespace
 
-bool repairPackages(const QString& library, const QStringList& names, const QString& sourceDir,
-                    const QString& workDir, RepairReport* report, QString* problem,
-                    const std::function<void(const QString&)>& waiting,
-                    const std::atomic<bool>* cancel) {
+Status repairPackages(const QString& library, const QStringList& names, const QString& sourceDir,
+                      const QString& workDir, RepairReport* report,
+                      const std::function<void(const QString&)>& waiting,
+                      const std::atomic<bool>* cancel) {
     InstalledPackages installed(library);
-    const bool opened = installed.open(LibraryRecords::Access::Change, problem, waiting);
+    const Status opened = installed.open(LibraryRecords::Access::Change, waiting);
     report->problems = installed.problems();
     if (!opened)
-        return false;
+        return opened;
     const QString keptFolder =
         QLatin1String(LibraryRecordsFolder) + QStringLiteral("/repaired-") +
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss"));
@@ -250,7 +250,7 @@ bool repairPackages(const QString& library, const QStringList& names, const QStr
         Repair repair(manifests, std::size_t(found - manifests.begin()), keptFolder);
         report->packages.push_back(repair.run(library, sourceDir, workDir, cancel));
     }
-    return true;
+    return {};
 }
 
 } // namespace packshelf

@@ -37,13 +37,13 @@ struct RepairReport {
 // checked against their CRC-32 and renamed into place only when all are
 // staged; what stood in a file's place is first kept, in the records
 // folder under "repaired-TIME/", and named in the outcome. A package whose
-// repair fails is left as it was. False, with `problem` set, when the
-// library cannot be changed. `workDir` is where a nested archive too large
+// repair fails is left as it was. Fails when the library cannot be
+// changed. `workDir` is where a nested archive too large
 // for memory goes while it is read (the system's temporary folder when
 // empty). Usable from a worker thread.
-bool repairPackages(const QString& library, const QStringList& names, const QString& sourceDir,
-                    const QString& workDir, RepairReport* report, QString* problem,
-                    const std::function<void(const QString&)>& waiting = nullptr,
-                    const std::atomic<bool>* cancel = nullptr);
+Status repairPackages(const QString& library, const QStringList& names, const QString& sourceDir,
+                      const QString& workDir, RepairReport* report,
+                      const std::function<void(const QString&)>& waiting = nullptr,
+                      const std::atomic<bool>* cancel = nullptr);
 
 } // namespace packshelf

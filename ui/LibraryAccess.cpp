@@ -22,8 +22,10 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
     InstalledPackages packages(library);
-    if (!packages.open(LibraryRecords::Access::Read, &snapshot.problem, waiting))
+    if (const Status opened = packages.open(LibraryRecords::Access::Read, waiting); !opened) {
+        snapshot.problem = opened.reason();
         return snapshot;
+    }
     snapshot.manifests = packages.manifests();
     snapshot.unreadable = packages.problems();
     QHash<QString, const Manifest*> byArchive;
@@ -44,8 +46,11 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
     for (const QString& archive : archives)
         interest.addArchive(archive);
     InstalledPackages packages(library);
-    if (!QFileInfo(library).isDir() ||
-        !packages.open(LibraryRecords::Access::Change, &report.problem, waiting, &interest)) {
+    const Status opened = QFileInfo(library).isDir()
+                              ? packages.open(LibraryRecords::Access::Change, waiting, &interest)
+                              : fail(QString());
+    if (!opened) {
+        report.problem = opened.reason();
         for (const QString& problem : packages.problems())
             report.problem += QLatin1Char('\n') + problem;
         if (report.problem.isEmpty())
@@ -128,10 +133,10 @@ void LibraryAccess::verify(QString library, std::function<void(Verification)> do
     run<Verification>(
         [library = std::move(library), waiting = waitingReport()] {
             Verification verification;
-            if (!verifyLibrary(library, {}, VerifyDepth::Quick, false, &verification.report,
-                               &verification.problem, waiting) &&
-                verification.problem.isEmpty())
-                verification.problem = library;
+            const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false,
+                                                  &verification.report, waiting);
+            if (!verified)
+                verification.problem = verified.reason().isEmpty() ? library : verified.reason();
             return verification;
         },
         std::move(done));
@@ -144,10 +149,10 @@ void LibraryAccess::repair(QString library, QStringList archives, QString source
          sourceDir = std::move(sourceDir), workDir = std::move(workDir),
          waiting = waitingReport()] {
             Repairing repairing;
-            if (!repairPackages(library, archives, sourceDir, workDir, &repairing.report,
-                                &repairing.problem, waiting) &&
-                repairing.problem.isEmpty())
-                repairing.problem = library;
+            const Status repaired =
+                repairPackages(library, archives, sourceDir, workDir, &repairing.report, waiting);
+            if (!repaired)
+                repairing.problem = repaired.reason().isEmpty() ? library : repaired.reason();
             return repairing;
         },
         std::move(done));
@@ -157,9 +162,9 @@ void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> do
     run<Undoing>(
         [library = std::move(library), waiting = waitingReport()] {
             Undoing undoing;
-            if (!undoLastInstall(library, &undoing.report, &undoing.problem, waiting) &&
-                undoing.problem.isEmpty())
-                undoing.problem = library;
+            const Status undone = undoLastInstall(library, &undoing.report, waiting);
+            if (!undone)
+                undoing.problem = undone.reason().isEmpty() ? library : undone.reason();
             return undoing;
         },
         std::move(done));

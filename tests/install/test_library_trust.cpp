@@ -287,8 +287,7 @@ TEST(LibraryTrust, HostileOrDamagedMemoryNeverReachesOutside) {
                 // one runs here, subject to the folders' permissions.
                 {
                     InstalledPackages packages(box.dest);
-                    QString problem;
-                    ASSERT_TRUE(packages.open(LibraryRecords::Access::Change, &problem));
+                    ASSERT_TRUE(packages.open(LibraryRecords::Access::Change));
                     PermissionsEnforced enforced;
                     QStringList problems;
                     const RemovalOutcome outcome = packages.uninstall(arguments[2], &problems);
