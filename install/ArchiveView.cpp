@@ -65,21 +65,18 @@ ArchiveView::ArchiveView(QString workdir, const std::atomic<bool>* cancel)
 
 ArchiveView::~ArchiveView() = default;
 
-std::unique_ptr<ArchiveView> ArchiveView::open(const QByteArray& nativePath, const QString& workdir,
-                                               QString* problem, const std::atomic<bool>* cancel) {
+Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativePath,
+                                                       const QString& workdir,
+                                                       const std::atomic<bool>* cancel) {
     std::unique_ptr<ArchiveView> view(new ArchiveView(workdir, cancel));
     auto top = std::make_unique<Loaded>();
     Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
-    if (!opened) {
-        *problem = QStringLiteral("cannot be opened: %1").arg(opened.reason());
-        return nullptr;
-    }
+    if (!opened)
+        return fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
     top->file = std::move(*opened);
     top->index = *readArchiveIndexOnce(*top->file);
-    if (!top->index.ok()) {
-        *problem = top->index.problem;
-        return nullptr;
-    }
+    if (!top->index.ok())
+        return fail(top->index.problem);
     const Loaded& loaded = *top;
     view->m_archives[{}] = std::move(top);
     view->overlay(view->m_root, loaded, {});
@@ -117,28 +114,24 @@ void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vec
     }
 }
 
-const ArchiveView::Loaded* ArchiveView::loadNested(const std::vector<int>& nesting,
-                                                   QString* problem) {
+Result<const ArchiveView::Loaded*> ArchiveView::loadNested(const std::vector<int>& nesting) {
     if (const auto found = m_archives.find(nesting); found != m_archives.end())
         return found->second.get();
     std::vector<int> parentNesting(nesting.begin(), nesting.end() - 1);
-    const Loaded* parent = loadNested(parentNesting, problem);
-    if (!parent)
-        return nullptr;
+    const Result<const Loaded*> loadedParent = loadNested(parentNesting);
+    if (!loadedParent)
+        return loadedParent.failure();
+    const Loaded* parent = *loadedParent;
     const IndexEntry& entry = parent->index.entries[std::size_t(nesting.back())];
     auto loaded = std::make_unique<Loaded>();
     Result<std::unique_ptr<NestedArchive>> nested =
         NestedArchive::load(parent->input(), entry, m_budget, m_workdir, m_cancel);
-    if (!nested) {
-        *problem = nested.reason();
-        return nullptr;
-    }
+    if (!nested)
+        return nested.failure();
     loaded->nested = std::move(*nested);
     loaded->index = readArchiveIndex(loaded->nested->input());
-    if (!loaded->index.ok()) {
-        *problem = loaded->index.problem;
-        return nullptr;
-    }
+    if (!loaded->index.ok())
+        return fail(loaded->index.problem);
     return (m_archives[nesting] = std::move(loaded)).get();
 }
 
@@ -155,9 +148,9 @@ void ArchiveView::overlayNestedOnTop() {
         }
         std::vector<int> nesting = node->source.nesting;
         nesting.push_back(node->source.entry);
-        QString problem;
-        const Loaded* loaded = loadNested(nesting, &problem);
+        const Result<const Loaded*> loaded = loadNested(nesting);
         if (!loaded) {
+            const QString problem = loaded.reason();
             const bool notAnArchive = problem.startsWith(QLatin1String("not a zip"));
             m_nestedFailures.push_back(
                 {name, notAnArchive ? ItemError::ErrorOpen : ItemError::ErrorContent, problem});
@@ -165,8 +158,8 @@ void ArchiveView::overlayNestedOnTop() {
         }
         // Its whole content is checked first, as expanding it would have:
         // an archive that cannot be read whole brings none of it.
-        if (!isReadableWhole(*loaded, &problem)) {
-            m_nestedFailures.push_back({name, ItemError::ErrorContent, problem});
+        if (const Status whole = isReadableWhole(**loaded); !whole) {
+            m_nestedFailures.push_back({name, ItemError::ErrorContent, whole.reason()});
             continue;
         }
         ViewNode* folder = childFolder(m_root, base);
@@ -175,26 +168,22 @@ void ArchiveView::overlayNestedOnTop() {
                                         QStringLiteral("a file named %1 is in the way").arg(base)});
             continue;
         }
-        overlay(*folder, *loaded, nesting);
+        overlay(*folder, **loaded, nesting);
     }
 }
 
-bool ArchiveView::isReadableWhole(const Loaded& loaded, QString* problem) {
-    if (const Status charged = m_budget.chargeContent(declaredContent(loaded.index)); !charged) {
-        *problem = charged.reason();
-        return false;
-    }
+Status ArchiveView::isReadableWhole(const Loaded& loaded) {
+    if (const Status charged = m_budget.chargeContent(declaredContent(loaded.index)); !charged)
+        return charged;
     for (const IndexEntry& entry : loaded.index.entries) {
         if (entry.isFolder())
             continue;
         const EntryRead read = readEntryData(
             loaded.input(), entry, [](const char*, std::size_t) { return true; }, m_cancel);
-        if (!read.ok) {
-            *problem = read.problem;
-            return false;
-        }
+        if (!read.ok)
+            return fail(read.problem);
     }
-    return true;
+    return {};
 }
 
 ViewNode* ArchiveView::overlayNamed(ViewNode& folder, const QString& part) {
@@ -204,13 +193,12 @@ ViewNode* ArchiveView::overlayNamed(ViewNode& folder, const QString& part) {
             continue;
         std::vector<int> nesting = node->source.nesting;
         nesting.push_back(node->source.entry);
-        QString problem;
-        const Loaded* loaded = loadNested(nesting, &problem);
+        const Result<const Loaded*> loaded = loadNested(nesting);
         if (!loaded)
             return nullptr;
         ViewNode* made = childFolder(folder, part);
         if (made)
-            overlay(*made, *loaded, nesting);
+            overlay(*made, **loaded, nesting);
         return made;
     }
     return nullptr;
@@ -220,26 +208,20 @@ QByteArray ArchiveView::digest() const {
     return m_archives.at({})->index.digest();
 }
 
-const ViewNode* ArchiveView::locate(const QString& path, QString* problem) {
+Result<const ViewNode*> ArchiveView::locate(const QString& path) {
     ViewNode* current = &m_root;
     for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (part == QLatin1String("."))
             continue;
-        if (part == QLatin1String("..")) {
-            *problem = QStringLiteral("the path leaves the archive");
-            return nullptr;
-        }
-        if (!current->folder) {
-            *problem = QStringLiteral("not a folder");
-            return nullptr;
-        }
+        if (part == QLatin1String(".."))
+            return fail(QStringLiteral("the path leaves the archive"));
+        if (!current->folder)
+            return fail(QStringLiteral("not a folder"));
         ViewNode* next = current->children.value(part);
         if (!next)
             next = overlayNamed(*current, part);
-        if (!next) {
-            *problem = QStringLiteral("not in the archive");
-            return nullptr;
-        }
+        if (!next)
+            return fail(QStringLiteral("not in the archive"));
         current = next;
     }
     return current;

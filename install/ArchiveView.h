@@ -14,6 +14,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/NestedArchive.h"
+#include "archive/Result.h"
 
 namespace packshelf {
 
@@ -54,10 +55,10 @@ public:
         QString reason;
     };
 
-    // Nothing, with `problem` set, when the archive cannot be read.
-    static std::unique_ptr<ArchiveView> open(const QByteArray& nativePath, const QString& workdir,
-                                             QString* problem,
-                                             const std::atomic<bool>* cancel = nullptr);
+    // Fails, saying why, when the archive cannot be read.
+    static Result<std::unique_ptr<ArchiveView>> open(const QByteArray& nativePath,
+                                                     const QString& workdir,
+                                                     const std::atomic<bool>* cancel = nullptr);
     ~ArchiveView();
 
     const ViewNode& root() const { return m_root; }
@@ -69,9 +70,9 @@ public:
     QByteArray digest() const;
 
     // The node at `path` (names joined with "/", "" for the top), reading an
-    // archive named after a missing folder on the way. Nothing, with
-    // `problem` set, when there is none.
-    const ViewNode* locate(const QString& path, QString* problem);
+    // archive named after a missing folder on the way. Fails, saying why,
+    // when there is none.
+    Result<const ViewNode*> locate(const QString& path);
 
     // Reads a file's content, verified against its size and CRC-32. A file
     // of a 7z or RAR archive is decoded on from where the last read ended
@@ -90,11 +91,11 @@ private:
     struct Loaded;
 
     ArchiveView(QString workdir, const std::atomic<bool>* cancel);
-    const Loaded* loadNested(const std::vector<int>& nesting, QString* problem);
+    Result<const Loaded*> loadNested(const std::vector<int>& nesting);
     // Lays the entries of `loaded` over `folder`.
     void overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting);
     void overlayNestedOnTop();
-    bool isReadableWhole(const Loaded& loaded, QString* problem);
+    Status isReadableWhole(const Loaded& loaded);
     // Reads the archive named `part` + ".zip" in `folder` over a new folder
     // `part`; the new folder, or nothing.
     ViewNode* overlayNamed(ViewNode& folder, const QString& part);

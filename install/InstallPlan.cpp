@@ -65,11 +65,12 @@ public:
 
 private:
     const ViewNode* locate(const QString& source) {
-        QString problem;
-        const ViewNode* node = m_view.locate(source, &problem);
-        if (!node)
-            fail(source, problem);
-        return node;
+        const Result<const ViewNode*> node = m_view.locate(source);
+        if (!node) {
+            fail(source, node.reason());
+            return nullptr;
+        }
+        return *node;
     }
 
     // The node and everything below it, folders before what they hold,

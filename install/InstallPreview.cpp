@@ -76,16 +76,16 @@ struct PlannedArchive {
 PlannedArchive planArchive(const InstallJob& job, const ArchiveItem& item) {
     PlannedArchive planned;
     Comparison& comparison = planned.comparison;
-    QString problem;
-    planned.view = ArchiveView::open(item.nativePathIn(job.sourceDir),
-                                     job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
-                                     &problem, job.cancelled.get());
-    if (!planned.view) {
+    Result<std::unique_ptr<ArchiveView>> opened = ArchiveView::open(
+        item.nativePathIn(job.sourceDir), job.workDir.isEmpty() ? QDir::tempPath() : job.workDir,
+        job.cancelled.get());
+    if (!opened) {
         comparison.error = ItemError::ErrorOpen;
         comparison.problem =
-            joinPath(job.sourceDir, item.fileName()) + QStringLiteral(": ") + problem;
+            joinPath(job.sourceDir, item.fileName()) + QStringLiteral(": ") + opened.reason();
         return planned;
     }
+    planned.view = std::move(*opened);
     planned.plan = planInstall(copyPlanFor(item), *planned.view, job.destDir);
     if (!planned.plan.ok()) {
         comparison.error = ItemError::ErrorCopy;
@@ -113,10 +113,9 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
             memory.previous = manifest;
     }
     transaction.remember(std::move(memory));
-    if (!transaction.compare()) {
+    if (const Status compared = transaction.compare(); !compared) {
         comparison.error = ItemError::ErrorCopy;
-        comparison.problem =
-            transaction.failedPath() + QStringLiteral(": ") + transaction.problem();
+        comparison.problem = transaction.failedPath() + QStringLiteral(": ") + compared.reason();
         return comparison;
     }
     comparison.root = plan.root;

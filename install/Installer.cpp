@@ -174,13 +174,13 @@ private:
             m_item.setInteger(key::Unchanged, 1);
             return Outcome::Installed;
         }
-        QString problem;
-        std::unique_ptr<ArchiveView> view = ArchiveView::open(
-            m_item.nativePathIn(m_job.sourceDir), workFolderOf(m_job), &problem, m_cancel);
+        const Result<std::unique_ptr<ArchiveView>> opened =
+            ArchiveView::open(m_item.nativePathIn(m_job.sourceDir), workFolderOf(m_job), m_cancel);
         if (isCancelled())
             return Outcome::Cancelled;
-        if (!view)
-            return fail(ItemError::ErrorOpen, archivePath, problem);
+        if (!opened)
+            return fail(ItemError::ErrorOpen, archivePath, opened.reason());
+        const std::unique_ptr<ArchiveView>& view = *opened;
         const InstallPlan plan = planInstall(copyPlanFor(m_item), *view, m_job.destDir);
         if (isCancelled())
             return Outcome::Cancelled;
@@ -200,14 +200,16 @@ private:
             describePackage(memory->manifest, *view, plan);
             transaction.remember(std::move(*memory));
         }
-        const bool committed = transaction.stage() && transaction.commit();
+        Status committed = transaction.stage();
+        if (committed)
+            committed = transaction.commit();
         if (memory)
-            m_records.settle(transaction.takeMemory(), committed);
+            m_records.settle(transaction.takeMemory(), committed.ok());
         if (!committed) {
             if (transaction.wasCancelled())
                 return Outcome::Cancelled;
             return fail(transaction.dataDamaged() ? ItemError::ErrorContent : ItemError::ErrorCopy,
-                        transaction.failedPath(), transaction.problem());
+                        transaction.failedPath(), committed.reason());
         }
         noteNestedFailures(*view, archivePath);
         addWarnings(plan.warnings);

@@ -122,6 +122,12 @@ bool LibraryTransaction::fail(const QString& target, const QString& problem) {
     return false;
 }
 
+Status LibraryTransaction::outcome(bool done) const {
+    if (done)
+        return {};
+    return packshelf::fail(m_problem);
+}
+
 bool LibraryTransaction::cancelled() {
     if (!m_cancel || !m_cancel->load(std::memory_order_relaxed))
         return false;
@@ -385,7 +391,11 @@ bool LibraryTransaction::resolveAll() {
     return true;
 }
 
-bool LibraryTransaction::compare() {
+Status LibraryTransaction::compare() {
+    return outcome(compareAll());
+}
+
+bool LibraryTransaction::compareAll() {
     m_dryRun = true;
     if (!resolveAll())
         return false;
@@ -423,7 +433,11 @@ std::vector<LibraryTransaction::FileWrite*> LibraryTransaction::writeOrder() {
     return order;
 }
 
-bool LibraryTransaction::stage() {
+Status LibraryTransaction::stage() {
+    return outcome(stageAll());
+}
+
+bool LibraryTransaction::stageAll() {
     if (!resolveAll())
         return false;
     for (const Recorded& recorded : m_recorded) {
@@ -462,7 +476,11 @@ bool LibraryTransaction::stage() {
     return true;
 }
 
-bool LibraryTransaction::commit() {
+Status LibraryTransaction::commit() {
+    return outcome(commitAll());
+}
+
+bool LibraryTransaction::commitAll() {
     // The journal syncs once before its first rename.
     if (m_memory)
         return commitThroughJournal();

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "archive/Result.h"
 #include "archive/ZipHandles.h"
 #include "install/FileHistory.h"
 #include "install/InstallPlan.h"
@@ -104,23 +105,23 @@ public:
     // in, records of others it changed), for the next install of a run.
     Memory takeMemory() { return std::move(*m_memory); }
 
+    // Each step fails with the first problem met, at failedPath().
     // Compares every planned file with the library, writing nothing.
-    bool compare();
+    Status compare();
     const std::vector<Change>& changes() const { return m_changes; }
 
-    // False, with problem() set, when the plan cannot be staged whole.
-    bool stage();
-    // Renames everything staged into place; false, with problem() set,
-    // when any step fails: the library is then as it was (or, when even
-    // the undo failed, left as it is for the journal the next run reads).
-    bool commit();
+    // Fails when the plan cannot be staged whole.
+    Status stage();
+    // Renames everything staged into place; fails when any step fails: the
+    // library is then as it was (or, when even the undo failed, left as it
+    // is for the journal the next run reads).
+    Status commit();
 
     const Counts& counts() const { return m_counts; }
     // With memory: what became of the files an earlier version had and this
     // one does not.
     const RemovalOutcome& removal() const { return m_removal; }
-    const QString& problem() const { return m_problem; }
-    // The library path the problem concerns.
+    // The library path the failure concerns.
     const QString& failedPath() const { return m_failedPath; }
     bool wasCancelled() const { return m_cancelledSeen; }
     // The failure was the archive's data (damaged, or not as declared),
@@ -137,6 +138,10 @@ private:
     struct Recorded;
 
     bool fail(const QString& target, const QString& problem);
+    Status outcome(bool done) const;
+    bool compareAll();
+    bool stageAll();
+    bool commitAll();
     bool resolveAll();
     bool backUpReplacedFiles(const QByteArray& staging);
     void noteStagingIn(const QByteArray& folder);

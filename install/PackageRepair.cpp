@@ -109,11 +109,11 @@ private:
             return fail(QStringLiteral("%1 is not the archive the package was installed from "
                                        "(missing, or its size or listing differs)")
                             .arg(archivePath));
-        QString problem;
-        const std::unique_ptr<ArchiveView> view = ArchiveView::open(
-            nativePath, workDir.isEmpty() ? QDir::tempPath() : workDir, &problem, cancel);
-        if (!view)
-            return fail(QStringLiteral("%1: %2").arg(archivePath, problem));
+        const Result<std::unique_ptr<ArchiveView>> opened =
+            ArchiveView::open(nativePath, workDir.isEmpty() ? QDir::tempPath() : workDir, cancel);
+        if (!opened)
+            return fail(QStringLiteral("%1: %2").arg(archivePath, opened.reason()));
+        const std::unique_ptr<ArchiveView>& view = *opened;
         const InstallPlan plan = planInstall(m_package.plan, *view, m_library);
         if (!plan.ok())
             return fail(QStringLiteral("%1: %2").arg(plan.problemPath, plan.problem));
@@ -127,10 +127,12 @@ private:
         if (!keepVersions(checks))
             return false;
         LibraryTransaction transaction(repair, *view, cancel);
-        if (!transaction.stage() || !transaction.commit()) {
+        Status written = transaction.stage();
+        if (written)
+            written = transaction.commit();
+        if (!written) {
             putBack();
-            return fail(
-                QStringLiteral("%1: %2").arg(transaction.failedPath(), transaction.problem()));
+            return fail(QStringLiteral("%1: %2").arg(transaction.failedPath(), written.reason()));
         }
         m_outcome.rewritten = transaction.counts().added + transaction.counts().replaced;
         return true;
