@@ -92,8 +92,8 @@ QString decodeProblem(EntryDecoder::Status status, const QString& name) {
     return QString();
 }
 
-EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                        const std::atomic<bool>* cancel) {
+Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
+                     const std::atomic<bool>* cancel) {
     if (entry.streamed)
         return readStreamedEntry(input, entry, sink, cancel);
     EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc, sink);
@@ -105,20 +105,20 @@ EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const En
     quint64 left = entry.compressedSize;
     while (left > 0) {
         if (cancel && cancel->load(std::memory_order_relaxed))
-            return {false, QStringLiteral("cancelled")};
+            return fail(QStringLiteral("cancelled"));
         const quint64 want = std::min<quint64>(left, bufferSize);
         const qint64 got = input.readAt(offset, buffer.get(), want);
         if (got <= 0)
-            return {false, QStringLiteral("cannot read %1 from the archive").arg(entry.name)};
+            return fail(QStringLiteral("cannot read %1 from the archive").arg(entry.name));
         if (EntryDecoder::Status status = decoder.feed(buffer.get(), std::size_t(got));
             status != EntryDecoder::Status::Ok)
-            return {false, decodeProblem(status, entry.name)};
+            return fail(decodeProblem(status, entry.name));
         offset += quint64(got);
         left -= quint64(got);
     }
     if (EntryDecoder::Status status = decoder.finish(); status != EntryDecoder::Status::Ok)
-        return {false, decodeProblem(status, entry.name)};
-    return {true, QString()};
+        return fail(decodeProblem(status, entry.name));
+    return {};
 }
 
 } // namespace packshelf

@@ -6,6 +6,8 @@
 #include <functional>
 #include <zlib.h>
 
+#include "archive/Result.h"
+
 namespace packshelf {
 
 class ZipInput;
@@ -56,18 +58,12 @@ private:
     uLong m_runningCrc;
 };
 
-// The outcome of reading an entry, with a sentence for the user.
-struct EntryRead {
-    bool ok = false;
-    QString problem;
-};
-
 // Reads one entry of an indexed archive straight from its data range (a
 // 7z or RAR entry through a reader of its own) and hands the verified
-// content to `sink`. `cancel`, when given and set, stops
+// content to `sink`; a failure has a sentence for the user. `cancel`, when given and set, stops
 // the read.
-EntryRead readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                        const std::atomic<bool>* cancel = nullptr);
+Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
+                     const std::atomic<bool>* cancel = nullptr);
 
 // The sentence for a failed decode of the entry named `name`.
 QString decodeProblem(EntryDecoder::Status status, const QString& name);

@@ -61,16 +61,15 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
     if (size <= NestedBudget::InMemoryLimit && size <= budget.m_memoryLeft) {
         QByteArray bytes;
         bytes.reserve(qsizetype(size));
-        const EntryRead read = readEntryData(
+        const Status read = readEntryData(
             parent, entry,
             [&bytes](const char* data, std::size_t length) {
                 bytes.append(data, qsizetype(length));
                 return true;
             },
             cancel);
-        if (!read.ok) {
-            return fail(read.problem);
-        }
+        if (!read)
+            return read.failure();
         budget.m_memoryLeft -= size;
         return std::unique_ptr<NestedArchive>(
             new NestedArchive(std::make_unique<MemoryInput>(std::move(bytes)), &budget, size));
@@ -85,13 +84,12 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
         return fail(QStringLiteral("cannot make a temporary file in %1: %2")
                         .arg(scratchFolder, QString::fromLocal8Bit(std::strerror(errno))));
     }
-    const EntryRead read = readEntryData(
+    const Status read = readEntryData(
         parent, entry,
         [&fd](const char* data, std::size_t length) { return writeAll(fd.get(), data, length); },
         cancel);
-    if (!read.ok) {
-        return fail(read.problem);
-    }
+    if (!read)
+        return read.failure();
     return std::unique_ptr<NestedArchive>(
         new NestedArchive(FileInput::adopt(std::move(fd), size), &budget, 0));
 }

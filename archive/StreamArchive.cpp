@@ -216,12 +216,12 @@ Status StreamReader::reopen() {
     return {};
 }
 
-EntryRead StreamReader::reachHeader(const IndexEntry& entry) {
+Status StreamReader::reachHeader(const IndexEntry& entry) {
     const quint64 wanted = entry.dataOffset;
     if (!m_reader || wanted < m_nextHeader) {
         const Status reopened = reopen();
         if (!reopened)
-            return {false, QStringLiteral("cannot read %1: %2").arg(entry.name, reopened.reason())};
+            return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, reopened.reason()));
     }
     struct archive_entry* header = nullptr;
     while (m_nextHeader <= wanted) {
@@ -231,7 +231,7 @@ EntryRead StreamReader::reachHeader(const IndexEntry& entry) {
                                         ? QStringLiteral("it is no longer in the archive")
                                         : libarchiveMessage(m_reader.get());
             m_reader.reset();
-            return {false, QStringLiteral("cannot read %1: %2").arg(entry.name, problem)};
+            return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, problem));
         }
         ++m_nextHeader;
     }
@@ -240,19 +240,19 @@ EntryRead StreamReader::reachHeader(const IndexEntry& entry) {
     if (entryName(header, &raw) != entry.name ||
         quint64(archive_entry_size(header)) != entry.uncompressedSize) {
         m_reader.reset();
-        return {false, QStringLiteral("%1 changed since the archive was read").arg(entry.name)};
+        return fail(QStringLiteral("%1 changed since the archive was read").arg(entry.name));
     }
-    return {true, QString()};
+    return {};
 }
 
-EntryRead StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
-                                 const std::atomic<bool>* cancel) {
+Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                              const std::atomic<bool>* cancel) {
     uLong running = crc32(0L, Z_NULL, 0);
     quint64 produced = 0;
     for (;;) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             m_reader.reset();
-            return {false, QStringLiteral("cancelled")};
+            return fail(QStringLiteral("cancelled"));
         }
         const void* block = nullptr;
         size_t size = 0;
@@ -261,25 +261,25 @@ EntryRead StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink,
         if (status == ARCHIVE_EOF)
             break;
         if (status != ARCHIVE_OK)
-            return {false, dataProblem(entry)};
+            return fail(dataProblem(entry));
         if (quint64(offset) != produced || size > entry.uncompressedSize - produced) {
             m_reader.reset();
-            return {false, decodeProblem(EntryDecoder::Status::TooLong, entry.name)};
+            return fail(decodeProblem(EntryDecoder::Status::TooLong, entry.name));
         }
         const auto* bytes = static_cast<const unsigned char*>(block);
         running = crc32_z(running, bytes, size);
         produced += size;
         if (size > 0 && !sink(static_cast<const char*>(block), size)) {
             m_reader.reset();
-            return {false, decodeProblem(EntryDecoder::Status::SinkFailed, entry.name)};
+            return fail(decodeProblem(EntryDecoder::Status::SinkFailed, entry.name));
         }
     }
     if (produced != entry.uncompressedSize) {
         m_reader.reset();
-        return {false, decodeProblem(EntryDecoder::Status::Damaged, entry.name)};
+        return fail(decodeProblem(EntryDecoder::Status::Damaged, entry.name));
     }
     *crc = quint32(running);
-    return {true, QString()};
+    return {};
 }
 
 // Why decoding `entry` stopped, from what libarchive said; the reader is
@@ -297,7 +297,7 @@ QString StreamReader::dataProblem(const IndexEntry& entry) {
 }
 
 std::optional<QString> StreamReader::missingMethod(const IndexEntry& entry) {
-    if (!reachHeader(entry).ok)
+    if (!reachHeader(entry).ok())
         return std::nullopt;
     const void* block = nullptr;
     size_t size = 0;
@@ -308,20 +308,20 @@ std::optional<QString> StreamReader::missingMethod(const IndexEntry& entry) {
     return dataProblem(entry);
 }
 
-EntryRead StreamReader::read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
-                             const std::atomic<bool>* cancel) {
-    if (EntryRead reached = reachHeader(entry); !reached.ok)
+Status StreamReader::read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                          const std::atomic<bool>* cancel) {
+    if (Status reached = reachHeader(entry); !reached.ok())
         return reached;
     return copyData(entry, sink, crc, cancel);
 }
 
-EntryRead readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                            const std::atomic<bool>* cancel) {
+Status readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
+                         const std::atomic<bool>* cancel) {
     StreamReader reader(input);
     quint32 crc = 0;
-    const EntryRead read = reader.read(entry, sink, &crc, cancel);
-    if (read.ok && entry.crcKnown && crc != entry.crc)
-        return {false, decodeProblem(EntryDecoder::Status::CrcError, entry.name)};
+    const Status read = reader.read(entry, sink, &crc, cancel);
+    if (read.ok() && entry.crcKnown && crc != entry.crc)
+        return fail(decodeProblem(EntryDecoder::Status::CrcError, entry.name));
     return read;
 }
 

@@ -37,8 +37,8 @@ public:
     // Hands the content of `entry` (an entry of this archive's index) to
     // `sink`, checked against its declared size and, by libarchive, against
     // the CRC the format keeps; `crc` receives its CRC-32.
-    EntryRead read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
-                   const std::atomic<bool>* cancel = nullptr);
+    Status read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                const std::atomic<bool>* cancel = nullptr);
 
     // Decodes the first block of `entry`: why the archive cannot be decoded
     // when libarchive lacks the entry's compression method, nothing when it
@@ -51,9 +51,9 @@ public:
 private:
     QString dataProblem(const IndexEntry& entry);
     Status reopen();
-    EntryRead reachHeader(const IndexEntry& entry);
-    EntryRead copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
-                       const std::atomic<bool>* cancel);
+    Status reachHeader(const IndexEntry& entry);
+    Status copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
+                    const std::atomic<bool>* cancel);
 
     const ZipInput& m_input;
     std::unique_ptr<Source> m_source;
@@ -62,7 +62,7 @@ private:
 };
 
 // Reads one streamed entry with a reader of its own.
-EntryRead readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                            const std::atomic<bool>* cancel = nullptr);
+Status readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
+                         const std::atomic<bool>* cancel = nullptr);
 
 } // namespace packshelf

@@ -178,10 +178,10 @@ Status ArchiveView::isReadableWhole(const Loaded& loaded) {
     for (const IndexEntry& entry : loaded.index.entries) {
         if (entry.isFolder())
             continue;
-        const EntryRead read = readEntryData(
+        const Status read = readEntryData(
             loaded.input(), entry, [](const char*, std::size_t) { return true; }, m_cancel);
-        if (!read.ok)
-            return fail(read.problem);
+        if (!read)
+            return read.failure();
     }
     return {};
 }
@@ -227,10 +227,10 @@ Result<const ViewNode*> ArchiveView::locate(const QString& path) {
     return current;
 }
 
-EntryRead ArchiveView::read(const EntrySource& source, const EntrySink& sink) const {
+Status ArchiveView::read(const EntrySource& source, const EntrySink& sink) const {
     const auto found = m_archives.find(source.nesting);
     if (found == m_archives.end())
-        return {false, QStringLiteral("the archive holding it is not read")};
+        return fail(QStringLiteral("the archive holding it is not read"));
     Loaded& loaded = *found->second;
     IndexEntry& entry = loaded.index.entries[std::size_t(source.entry)];
     if (!entry.streamed)
@@ -238,10 +238,10 @@ EntryRead ArchiveView::read(const EntrySource& source, const EntrySink& sink) co
     if (!loaded.stream)
         loaded.stream = std::make_unique<StreamReader>(loaded.input());
     quint32 crc = 0;
-    const EntryRead read = loaded.stream->read(entry, sink, &crc, m_cancel);
-    if (read.ok && entry.crcKnown && crc != entry.crc)
-        return {false, QStringLiteral("%1 changed since the archive was read").arg(entry.name)};
-    if (read.ok) {
+    const Status read = loaded.stream->read(entry, sink, &crc, m_cancel);
+    if (read.ok() && entry.crcKnown && crc != entry.crc)
+        return fail(QStringLiteral("%1 changed since the archive was read").arg(entry.name));
+    if (read.ok()) {
         entry.crc = crc;
         entry.crcKnown = true;
     }
@@ -263,7 +263,7 @@ std::optional<quint32> ArchiveView::crcOf(const EntrySource& source) const {
             continue;
         EntrySource other = source;
         other.entry = i;
-        if (!read(other, [](const char*, std::size_t) { return true; }).ok)
+        if (!read(other, [](const char*, std::size_t) { return true; }).ok())
             break; // damaged: the install that writes it says so
     }
     return entry.crcKnown ? std::optional<quint32>(entry.crc) : std::nullopt;

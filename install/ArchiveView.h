@@ -77,7 +77,7 @@ public:
     // Reads a file's content, verified against its size and CRC-32. A file
     // of a 7z or RAR archive is decoded on from where the last read ended
     // (see StreamReader), and its entry learns its CRC-32.
-    EntryRead read(const EntrySource& source, const EntrySink& sink) const;
+    Status read(const EntrySource& source, const EntrySink& sink) const;
 
     // The CRC-32 of a file's content: the one the index holds, or, for a
     // 7z or RAR archive that does not give it, worked out by decoding every

@@ -342,7 +342,7 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     if (!fd.valid())
         return fail(target, systemReason(errno));
     int writeError = 0;
-    const EntryRead read = m_view.read(write.file->source, [&](const char* data, std::size_t size) {
+    const Status read = m_view.read(write.file->source, [&](const char* data, std::size_t size) {
         if (writeAll(fd.get(), data, size)) {
             if (m_written)
                 m_written(target, size);
@@ -353,11 +353,11 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
     });
     if (cancelled())
         return false;
-    if (!read.ok) {
+    if (!read.ok()) {
         if (writeError)
             return fail(target, systemReason(writeError));
         m_dataDamaged = true;
-        return fail(target, read.problem);
+        return fail(target, read.reason());
     }
     const struct timespec times[2] = {{0, UTIME_OMIT},
                                       {time_t(dosDateToUnixTime(write.file->entry->dosDate)), 0}};

@@ -198,12 +198,11 @@ std::map<QString, QByteArray> entryDigests(const QString& archive) {
         if (entry.isFolder())
             continue;
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        const EntryRead read =
-            readEntryData(**input, entry, [&hash](const char* data, size_t size) {
-                hash.addData(QByteArrayView(data, qsizetype(size)));
-                return true;
-            });
-        digests[entry.name] = read.ok ? hash.result().toHex() : read.problem.toUtf8();
+        const Status read = readEntryData(**input, entry, [&hash](const char* data, size_t size) {
+            hash.addData(QByteArrayView(data, qsizetype(size)));
+            return true;
+        });
+        digests[entry.name] = read.ok() ? hash.result().toHex() : read.reason().toUtf8();
     }
     return digests;
 }
@@ -757,7 +756,7 @@ TEST(ZipForms, NestedZip64Archives) {
             EXPECT_TRUE(readEntryData(nested->input(), entry, [&](const char* data, size_t size) {
                             content.append(data, qsizetype(size));
                             return true;
-                        }).ok);
+                        }).ok());
             contents << entry.name + "=" + QString::number(ZipWriter::crc32Of(content));
         }
         EXPECT_EQ(
