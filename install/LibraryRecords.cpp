@@ -21,6 +21,7 @@
 #include "install/LibraryJournal.h"
 #include "install/RecordInterest.h"
 #include "install/RecordsIndex.h"
+#include "install/StagingLog.h"
 
 namespace packshelf {
 
@@ -50,53 +51,8 @@ bool readWhole(int dirFd, const QByteArray& name, QByteArray* bytes) {
     }
 }
 
-constexpr char DestinationLine[] = "destination ";
-
 bool isJournalName(const QByteArray& name) {
     return name.startsWith(JournalPrefix) && name.endsWith(RecordSuffix);
-}
-
-// Removes what ended runs staged in an open folder. In the library, under
-// its lock, every staged name is a leftover; in a destination of an
-// archive's own, which another library may be writing into, only those of
-// ended processes are.
-void removeStaged(int folderFd, bool onlyOfEndedWriters, QStringList* listed = nullptr,
-                  const QString& shownFolder = QString()) {
-    for (const DirEntry& entry : entriesOf(folderFd)) {
-        const pid_t writer = writerOf(entry.name);
-        if (writer == 0 || (onlyOfEndedWriters && !hasEnded(writer)))
-            continue;
-        if (listed) {
-            listed->append(shownFolder + QLatin1Char('/') + QFile::decodeName(entry.name));
-            continue;
-        }
-        if (entry.folder)
-            removeTree(folderFd, entry.name);
-        else
-            ::unlinkat(folderFd, entry.name.constData(), 0);
-    }
-}
-
-// The folders a staging log lists, each checked before it is entered:
-// relative to the library, or to a clean absolute destination.
-void forEachStagedFolder(const QString& library, const QByteArray& lines,
-                         const std::function<void(int fd, bool inLibrary, const QString&)>& visit) {
-    QString root = library;
-    for (const QByteArray& line : lines.split('\n')) {
-        if (line.startsWith(DestinationLine)) {
-            const QString destination =
-                QFile::decodeName(line.mid(qsizetype(std::strlen(DestinationLine))));
-            root = isSafeDestination(destination) ? destination : QString();
-            continue;
-        }
-        const QString relative = QFile::decodeName(line);
-        if (root.isEmpty() || (!relative.isEmpty() && !isSafeRelative(relative)))
-            continue;
-        const UniqueFd folder = openFolderBelow(root, relative, false);
-        if (folder.valid())
-            visit(folder.get(), root == library,
-                  relative.isEmpty() ? root : root + QLatin1Char('/') + relative);
-    }
 }
 
 QString journalProblem(const QString& path, const QString& library) {
@@ -245,8 +201,8 @@ bool LibraryRecords::recover(QStringList* problems) {
             continue;
         QByteArray lines;
         if (entry.name.endsWith(StagingLogSuffix) && readWhole(records.get(), entry.name, &lines)) {
-            forEachStagedFolder(m_library, lines, [](int fd, bool inLibrary, const QString&) {
-                removeStaged(fd, !inLibrary);
+            StagingLog::forEachFolder(m_library, lines, [](int fd, bool inLibrary, const QString&) {
+                StagingLog::removeStaged(fd, !inLibrary);
             });
         }
         if (entry.folder)
@@ -306,10 +262,10 @@ Status LibraryRecords::setAside(QStringList* moved) {
         }
         QByteArray lines;
         if (entry.name.endsWith(StagingLogSuffix) && readWhole(records.get(), entry.name, &lines)) {
-            forEachStagedFolder(m_library, lines,
-                                [&](int fd, bool inLibrary, const QString& shown) {
-                                    removeStaged(fd, !inLibrary, moved, shown);
-                                });
+            StagingLog::forEachFolder(m_library, lines,
+                                      [&](int fd, bool inLibrary, const QString& shown) {
+                                          StagingLog::removeStaged(fd, !inLibrary, moved, shown);
+                                      });
         }
         if (::renameat(records.get(), entry.name.constData(), asideFd.get(),
                        entry.name.constData()) != 0)

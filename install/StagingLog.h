@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 #include "archive/ZipHandles.h"
 
@@ -27,6 +29,19 @@ public:
     bool isOpen() const { return m_fd.valid(); }
     // Takes the list away: the install ended, or was undone.
     void remove();
+
+    // For each folder a list names, checked before it is entered (relative
+    // to the library, or to a clean absolute destination), calls `visit`
+    // with the open folder, whether it is in the library, and its path.
+    static void
+    forEachFolder(const QString& library, const QByteArray& lines,
+                  const std::function<void(int fd, bool inLibrary, const QString&)>& visit);
+    // Removes what ended runs staged in an open folder. In the library,
+    // under its lock, every staged name is a leftover; in a destination of
+    // an archive's own, which another library may be writing into, only
+    // those of ended processes are. With `listed`, only names them.
+    static void removeStaged(int folderFd, bool onlyOfEndedWriters, QStringList* listed = nullptr,
+                             const QString& shownFolder = QString());
 
 private:
     LibraryRecords& m_records;
