@@ -1,6 +1,6 @@
 #include "analysis/AnalysisScheduler.h"
 
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 
 namespace packshelf {
 

@@ -8,7 +8,7 @@
 #include <dirent.h>
 #include <numeric>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 
 namespace packshelf {
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "archive/Result.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

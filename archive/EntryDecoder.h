@@ -6,7 +6,7 @@
 #include <functional>
 #include <zlib.h>
 
-#include "archive/Result.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

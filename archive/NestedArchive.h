@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "archive/ArchiveIndex.h"
-#include "archive/Result.h"
+#include "core/Result.h"
 #include "archive/ZipInput.h"
 
 namespace packshelf {

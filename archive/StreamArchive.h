@@ -9,7 +9,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/LibarchiveHandles.h"
-#include "archive/Result.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

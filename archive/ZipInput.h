@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-#include "archive/Result.h"
-#include "archive/ZipHandles.h"
+#include "core/Result.h"
+#include "core/PosixHandles.h"
 
 namespace packshelf {
 

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 
 namespace packshelf::cli {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/AnalysisScheduler.h"
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "analysis/SourceScan.h"
 
 namespace packshelf {

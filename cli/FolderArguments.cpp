@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/NativeName.h"
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 
 namespace packshelf::cli {
 

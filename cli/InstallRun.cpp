@@ -1,6 +1,6 @@
 #include "cli/InstallRun.h"
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "cli/Terminal.h"
 #include "install/Installer.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "install/InstallJob.h"
 
 namespace packshelf {

@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"

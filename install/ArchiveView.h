@@ -14,7 +14,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/NestedArchive.h"
-#include "archive/Result.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 #include "install/LibraryFiles.h"
 
 namespace packshelf {

@@ -9,7 +9,7 @@
 #include "analysis/NameRules.h"
 #include "archive/FreeSpace.h"
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 
 #include "install/ArchiveView.h"
 #include "install/CopyPlan.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "install/InstallJob.h"
 
 namespace packshelf {

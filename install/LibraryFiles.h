@@ -6,7 +6,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 
 // File operations inside a library, shared by installs, uninstalls and
 // their journals: nothing below the folder the user chose is reached

@@ -7,7 +7,7 @@
 #include <QString>
 #include <map>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 
 namespace packshelf {
 

@@ -15,7 +15,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFiles.h"
 #include "install/LibraryJournal.h"

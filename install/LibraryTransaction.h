@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "archive/Result.h"
-#include "archive/ZipHandles.h"
+#include "core/Result.h"
+#include "core/PosixHandles.h"
 #include "install/FileHistory.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFolders.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
 #include "install/LibraryFiles.h"

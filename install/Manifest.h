@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "archive/Result.h"
+#include "core/Result.h"
 #include "install/CopyPlan.h"
 
 namespace packshelf {

@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 #include "install/BinaryForm.h"
 #include "install/LibraryFiles.h"
 

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 
 namespace packshelf {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "analysis/AnalysisScheduler.h"
-#include "analysis/Executor.h"
-#include "analysis/MainThreadCall.h"
-#include "analysis/SerialLane.h"
+#include "core/Executor.h"
+#include "core/MainThreadCall.h"
+#include "core/SerialLane.h"
 
 using namespace packshelf;
 

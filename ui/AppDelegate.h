@@ -14,7 +14,7 @@
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/Analyzer.h"
 #include "analysis/ArchiveItem.h"
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "analysis/ManualChoice.h"
 #include "install/InstallJob.h"
 #include "ui/ArchiveBrowser.h"

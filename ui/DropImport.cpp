@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "ui/ArchiveImport.h"
 #include "ui/PlatformServices.h"
 

@@ -9,7 +9,7 @@
 #include <QTextBrowser>
 #include <chrono>
 
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 #include "install/Installer.h"
 #include "ui/InstallSummary.h"
 #include "ui/ItemDescription.h"

@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "analysis/MainThreadCall.h"
-#include "analysis/SerialLane.h"
+#include "core/MainThreadCall.h"
+#include "core/SerialLane.h"
 #include "install/InstallJob.h"
 #include "install/InstallPreview.h"
 #include "install/InstallUndo.h"

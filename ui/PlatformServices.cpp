@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTextToSpeech>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 
 namespace packshelf {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"

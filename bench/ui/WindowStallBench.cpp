@@ -22,7 +22,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "bench/CorpusGenerator.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"

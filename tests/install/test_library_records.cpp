@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 
 #include "analysis/ManualChoice.h"
-#include "archive/ZipHandles.h"
+#include "core/PosixHandles.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryTransaction.h"
 #include "install/Manifest.h"

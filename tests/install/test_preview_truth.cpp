@@ -14,7 +14,7 @@
 #include <set>
 #include <sys/mount.h>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "install/InstallPreview.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"

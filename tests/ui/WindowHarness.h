@@ -11,7 +11,7 @@
 #include <ostream>
 #include <vector>
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 

@@ -1,6 +1,6 @@
-#include "analysis/SerialLane.h"
+#include "core/SerialLane.h"
 
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 
 namespace packshelf {
 

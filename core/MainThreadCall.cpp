@@ -1,4 +1,4 @@
-#include "analysis/MainThreadCall.h"
+#include "core/MainThreadCall.h"
 
 #include <QMetaObject>
 #include <atomic>

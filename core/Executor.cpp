@@ -1,4 +1,4 @@
-#include "analysis/Executor.h"
+#include "core/Executor.h"
 
 #include <QThread>
 #include <algorithm>
