@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "archive/ArchiveIndex.h"
-#include "core/Result.h"
 #include "archive/ZipInput.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/Result.h"
 #include "core/PosixHandles.h"
+#include "core/Result.h"
 
 namespace packshelf {
 

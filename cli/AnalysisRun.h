@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "analysis/AnalysisScheduler.h"
-#include "core/MainThreadCall.h"
 #include "analysis/SourceScan.h"
+#include "core/MainThreadCall.h"
 
 namespace packshelf {
 class Executor;

@@ -1,7 +1,7 @@
 #include "cli/InstallRun.h"
 
-#include "core/Executor.h"
 #include "cli/Terminal.h"
+#include "core/Executor.h"
 #include "install/Installer.h"
 
 namespace packshelf::cli {

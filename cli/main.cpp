@@ -1,7 +1,6 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "core/Executor.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"
@@ -9,6 +8,7 @@
 #include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
 #include "cli/VerifyCommands.h"
+#include "core/Executor.h"
 
 namespace {
 const char* const Usage =

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/Result.h"
 #include "core/PosixHandles.h"
+#include "core/Result.h"
 #include "install/Manifest.h"
 #include "install/RecordsIndex.h"
 

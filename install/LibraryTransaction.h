@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "core/Result.h"
 #include "core/PosixHandles.h"
+#include "core/Result.h"
 #include "install/FileHistory.h"
 #include "install/InstallPlan.h"
 #include "install/LibraryFolders.h"

@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/Executor.h"
 #include "bench/CorpusGenerator.h"
+#include "core/Executor.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"
