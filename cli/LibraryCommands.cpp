@@ -14,8 +14,8 @@
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryRecords.h"
-#include "install/RecordInterest.h"
+#include "install/records/LibraryRecords.h"
+#include "install/records/RecordInterest.h"
 
 namespace packshelf::cli {
 

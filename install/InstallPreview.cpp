@@ -11,12 +11,12 @@
 
 #include "core/Executor.h"
 
-#include "install/ArchiveView.h"
-#include "install/CopyPlan.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryRecords.h"
 #include "install/PackageRemoval.h"
-#include "install/RecordInterest.h"
+#include "install/plan/ArchiveView.h"
+#include "install/plan/CopyPlan.h"
+#include "install/records/LibraryRecords.h"
+#include "install/records/RecordInterest.h"
 
 namespace packshelf {
 

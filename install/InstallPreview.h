@@ -6,7 +6,7 @@
 
 #include "analysis/ItemState.h"
 #include "install/InstallJob.h"
-#include "install/LibraryTransaction.h"
+#include "install/transaction/LibraryTransaction.h"
 
 namespace packshelf {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "install/InstalledPackages.h"
-#include "install/LibraryRecords.h"
+#include "install/records/LibraryRecords.h"
 
 namespace packshelf {
 

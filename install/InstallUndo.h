@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "install/Manifest.h"
 #include "install/PackageRemoval.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

@@ -6,9 +6,9 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/ZipInput.h"
-#include "install/LibraryJournal.h"
 #include "install/PackageRemoval.h"
-#include "install/RecordInterest.h"
+#include "install/journal/LibraryJournal.h"
+#include "install/records/RecordInterest.h"
 
 namespace packshelf {
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "install/LibraryRecords.h"
-#include "install/Manifest.h"
 #include "install/PackageRemoval.h"
+#include "install/records/LibraryRecords.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

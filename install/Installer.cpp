@@ -8,14 +8,14 @@
 #include <sys/stat.h>
 
 #include "analysis/NameRules.h"
-#include "install/ArchiveView.h"
-#include "install/CopyPlan.h"
 #include "install/InstallLog.h"
-#include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryRecords.h"
-#include "install/LibraryTransaction.h"
-#include "install/RecordInterest.h"
+#include "install/plan/ArchiveView.h"
+#include "install/plan/CopyPlan.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/LibraryRecords.h"
+#include "install/records/RecordInterest.h"
+#include "install/transaction/LibraryTransaction.h"
 
 namespace packshelf {
 

@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 
 #include "core/Executor.h"
-#include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryFiles.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/InstallPlan.h"
 
 namespace packshelf {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "install/Manifest.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

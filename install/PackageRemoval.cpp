@@ -7,9 +7,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "install/InstallPlan.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryRecords.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/LibraryRecords.h"
 
 namespace packshelf {
 

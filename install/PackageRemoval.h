@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "install/LibraryJournal.h"
-#include "install/Manifest.h"
+#include "install/journal/LibraryJournal.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

@@ -12,11 +12,11 @@
 #include <unistd.h>
 
 #include "analysis/NameRules.h"
-#include "install/ArchiveView.h"
-#include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryTransaction.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/ArchiveView.h"
+#include "install/plan/InstallPlan.h"
+#include "install/transaction/LibraryTransaction.h"
 
 namespace packshelf {
 

@@ -4,7 +4,7 @@
 #include <QProgressBar>
 #include <algorithm>
 
-#include "install/CopyPlan.h"
+#include "install/plan/CopyPlan.h"
 #include "ui/ItemDescription.h"
 
 namespace packshelf {

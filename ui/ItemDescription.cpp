@@ -11,7 +11,7 @@
 
 #include "analysis/NameRules.h"
 #include "analysis/StructureQueries.h"
-#include "install/CopyPlan.h"
+#include "install/plan/CopyPlan.h"
 
 namespace packshelf {
 

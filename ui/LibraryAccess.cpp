@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "install/InstalledPackages.h"
-#include "install/RecordInterest.h"
+#include "install/records/RecordInterest.h"
 
 namespace packshelf {
 

@@ -14,9 +14,9 @@
 #include "install/InstallPreview.h"
 #include "install/InstallUndo.h"
 #include "install/LibraryVerify.h"
-#include "install/Manifest.h"
 #include "install/PackageRemoval.h"
 #include "install/PackageRepair.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

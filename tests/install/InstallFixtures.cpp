@@ -9,7 +9,7 @@
 
 #include "analysis/Analyzer.h"
 #include "install/Installer.h"
-#include "install/LibraryTransaction.h"
+#include "install/transaction/LibraryTransaction.h"
 #include "tests/support/ZipWriter.h"
 
 namespace packshelf::test {

@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "install/LibraryTransaction.h"
+#include "install/transaction/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/HostileCorpus.h"

@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "analysis/ManualChoice.h"
-#include "install/CopyPlan.h"
-#include "install/InstallPlan.h"
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
+#include "install/plan/CopyPlan.h"
+#include "install/plan/InstallPlan.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"

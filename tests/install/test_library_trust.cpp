@@ -19,10 +19,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "install/InstallPlan.h"
 #include "install/InstalledPackages.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryTransaction.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/InstallPlan.h"
+#include "install/transaction/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"

@@ -12,7 +12,7 @@
 #include <QTextBrowser>
 #include <QTreeView>
 
-#include "install/LibraryRecords.h"
+#include "install/records/LibraryRecords.h"
 #include "tests/support/TestFolders.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ContentListModel.h"

@@ -1,4 +1,4 @@
-#include "install/RecordsIndex.h"
+#include "install/records/RecordsIndex.h"
 
 #include <cerrno>
 #include <climits>
@@ -11,8 +11,8 @@
 #include <zlib.h>
 
 #include "core/PosixHandles.h"
-#include "install/BinaryForm.h"
-#include "install/LibraryFiles.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/records/BinaryForm.h"
 
 namespace packshelf {
 

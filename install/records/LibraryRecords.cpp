@@ -1,4 +1,4 @@
-#include "install/LibraryRecords.h"
+#include "install/records/LibraryRecords.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,12 +16,12 @@
 #include <unistd.h>
 
 #include "core/Executor.h"
-#include "install/InstallPlan.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryJournal.h"
-#include "install/RecordInterest.h"
-#include "install/RecordsIndex.h"
-#include "install/StagingLog.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/journal/LibraryJournal.h"
+#include "install/journal/StagingLog.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/RecordInterest.h"
+#include "install/records/RecordsIndex.h"
 
 namespace packshelf {
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "install/Manifest.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

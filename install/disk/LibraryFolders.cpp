@@ -1,11 +1,11 @@
-#include "install/LibraryFolders.h"
+#include "install/disk/LibraryFolders.h"
 
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "install/LibraryFiles.h"
+#include "install/disk/LibraryFiles.h"
 
 namespace packshelf {
 

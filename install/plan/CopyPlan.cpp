@@ -1,4 +1,4 @@
-#include "install/CopyPlan.h"
+#include "install/plan/CopyPlan.h"
 
 #include "analysis/StructureQueries.h"
 

@@ -1,9 +1,9 @@
-#include "install/FileHistory.h"
+#include "install/transaction/FileHistory.h"
 
 #include <fcntl.h>
 
 #include "core/PosixHandles.h"
-#include "install/LibraryFiles.h"
+#include "install/disk/LibraryFiles.h"
 
 namespace packshelf {
 

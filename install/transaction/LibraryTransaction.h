@@ -12,12 +12,12 @@
 
 #include "core/PosixHandles.h"
 #include "core/Result.h"
-#include "install/FileHistory.h"
-#include "install/InstallPlan.h"
-#include "install/LibraryFolders.h"
-#include "install/Manifest.h"
 #include "install/PackageRemoval.h"
-#include "install/StagingLog.h"
+#include "install/disk/LibraryFolders.h"
+#include "install/journal/StagingLog.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/Manifest.h"
+#include "install/transaction/FileHistory.h"
 
 namespace packshelf {
 

@@ -1,4 +1,4 @@
-#include "install/LibraryJournal.h"
+#include "install/journal/LibraryJournal.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "install/InstallPlan.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryRecords.h"
-#include "install/Manifest.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/LibraryRecords.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 

@@ -1,4 +1,4 @@
-#include "install/LibraryTransaction.h"
+#include "install/transaction/LibraryTransaction.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -16,11 +16,11 @@
 #include <zlib.h>
 
 #include "archive/FreeSpace.h"
-#include "install/FileHistory.h"
-#include "install/LibraryFiles.h"
-#include "install/LibraryJournal.h"
-#include "install/LibraryRecords.h"
-#include "install/StagingLog.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/journal/LibraryJournal.h"
+#include "install/journal/StagingLog.h"
+#include "install/records/LibraryRecords.h"
+#include "install/transaction/FileHistory.h"
 
 namespace packshelf {
 

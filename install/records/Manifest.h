@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/Result.h"
-#include "install/CopyPlan.h"
+#include "install/plan/CopyPlan.h"
 
 namespace packshelf {
 

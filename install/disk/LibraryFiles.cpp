@@ -1,4 +1,4 @@
-#include "install/LibraryFiles.h"
+#include "install/disk/LibraryFiles.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "install/InstallPlan.h"
+#include "install/plan/InstallPlan.h"
 
 namespace packshelf::library {
 

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "install/ArchiveView.h"
-#include "install/CopyPlan.h"
+#include "install/plan/ArchiveView.h"
+#include "install/plan/CopyPlan.h"
 
 namespace packshelf {
 

@@ -1,4 +1,4 @@
-#include "install/ArchiveView.h"
+#include "install/plan/ArchiveView.h"
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"

@@ -1,12 +1,12 @@
-#include "install/StagingLog.h"
+#include "install/journal/StagingLog.h"
 
 #include <QFile>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "install/LibraryFiles.h"
-#include "install/LibraryRecords.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/records/LibraryRecords.h"
 
 namespace packshelf {
 

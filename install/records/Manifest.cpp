@@ -1,13 +1,13 @@
-#include "install/Manifest.h"
+#include "install/records/Manifest.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <algorithm>
 
-#include "install/BinaryForm.h"
-#include "install/InstallPlan.h"
-#include "install/LibraryFiles.h"
-#include "install/RecordInterest.h"
+#include "install/disk/LibraryFiles.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/BinaryForm.h"
+#include "install/records/RecordInterest.h"
 
 namespace packshelf {
 

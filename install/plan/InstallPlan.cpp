@@ -1,4 +1,4 @@
-#include "install/InstallPlan.h"
+#include "install/plan/InstallPlan.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,8 +11,8 @@
 
 #include "core/PosixHandles.h"
 #include "core/Result.h"
-#include "install/Manifest.h"
-#include "install/RecordsIndex.h"
+#include "install/records/Manifest.h"
+#include "install/records/RecordsIndex.h"
 
 namespace packshelf {
 

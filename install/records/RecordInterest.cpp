@@ -1,10 +1,10 @@
-#include "install/RecordInterest.h"
+#include "install/records/RecordInterest.h"
 
 #include <QChar>
 #include <optional>
 
-#include "install/InstallPlan.h"
-#include "install/Manifest.h"
+#include "install/plan/InstallPlan.h"
+#include "install/records/Manifest.h"
 
 namespace packshelf {
 
