@@ -353,14 +353,14 @@ private:
         if (!reader)
             return refuse(QStringLiteral("out of memory"));
         if (archive_read_open1(reader.get()) != ARCHIVE_OK)
-            return refuse(unreadable(reader.get()));
+            return refuse(unreadable(libarchiveMessage(reader.get())));
         struct archive_entry* header = nullptr;
         for (quint64 position = 0;; ++position) {
             const int status = archive_read_next_header(reader.get(), &header);
             if (status == ARCHIVE_EOF)
                 break;
             if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
-                return refuse(unreadable(reader.get()));
+                return refuse(unreadable(libarchiveMessage(reader.get())));
             if (position == MaxIndexEntries)
                 return refuse(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
             if (!readEntry(header, position))
@@ -388,10 +388,12 @@ private:
             refuse(*missing);
     }
 
-    QString unreadable(struct archive* reader) const {
-        const QString message = libarchiveMessage(reader);
-        if (archive_read_has_encrypted_entries(reader) > 0 ||
-            message.contains(QLatin1String("encrypt"), Qt::CaseInsensitive))
+    // Why the archive cannot be read, from libarchive's message alone: after
+    // a failed open or header the reader may be asked nothing else (a failed
+    // open leaves it without a format, and asking it whether it holds
+    // encrypted entries then reads past its table of formats).
+    QString unreadable(const QString& message) const {
+        if (message.contains(QLatin1String("encrypt"), Qt::CaseInsensitive))
             return QStringLiteral("the archive's names are encrypted (%1 header encryption, not "
                                   "supported)")
                 .arg(formatName(m_format));

@@ -304,3 +304,47 @@ TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
         EXPECT_FALSE(QFile::exists("/tmp/evil.txt"));
     }
 }
+
+// Files that begin as one format and go on as another (found by fuzzing:
+// a RAR signature followed by zip records took the reader down) are "Unzip
+// error" with a reason, named .rar or .7z alike, and the archives beside
+// them are analysed and installed all the same.
+TEST(OtherFormats, ArchivesThatAreNotWhatTheyBeginAsAreRefused) {
+    const QByteArray rarSignature("Rar!\x1a\x07", 6);
+    const QByteArray zip = ZipWriter().addFile("Runtime/a.txt", "a").bytes();
+    const QByteArray zipEnd = QByteArray("PK\x05\x06", 4) + QByteArray(7, '\0') +
+                              QByteArray("\xfe\xff\xff\xff", 4) + QByteArray(9, '\0');
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Row rows[] = {
+        {"Crafted.rar", rarSignature + zip},
+        {"Crafted.7z", rarSignature + zip},
+        {"End.rar", rarSignature + zipEnd},
+        {"End.7z", rarSignature + zipEnd},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir work;
+        const QString source = work.filePath("source");
+        const QString library = work.filePath("library");
+        QDir().mkpath(library);
+        ASSERT_TRUE(writeFile(source + '/' + row.name, row.bytes));
+        ASSERT_TRUE(writeFile(source + "/Good.zip", zip));
+
+        const CliResult analysed = runCli({"analyze", source, "--json"});
+        ASSERT_EQ(analysed.exitCode, 0) << analysed.err.constData();
+        const QList<QJsonObject> records = analysed.records();
+        ASSERT_EQ(records.size(), 2) << analysed.out.constData();
+        const QJsonObject crafted = records[0]["FILENAME"] == row.name ? records[0] : records[1];
+        const QJsonObject good = records[0]["FILENAME"] == "Good.zip" ? records[0] : records[1];
+        EXPECT_EQ(crafted["INFO"].toString().toStdString(), "Unzip error");
+        EXPECT_FALSE(crafted["REASON"].toString().isEmpty());
+        EXPECT_EQ(good["INFO"].toString().toStdString(), "OK");
+
+        const CliResult installed = runCli({"install", source, library, "--json"});
+        EXPECT_EQ(installed.exitCode, 0) << installed.err.constData();
+        EXPECT_EQ(listRecursive(library), QStringList({"Runtime/", "Runtime/a.txt"}));
+    }
+}
