@@ -12,13 +12,12 @@
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
+#include "core/NameLimits.h"
 
 namespace packshelf {
 
 namespace {
 
-constexpr int NameBytesMax = 255;
-constexpr int PathBytesMax = 4095;
 constexpr int ExamplesShown = 3;
 constexpr int ExampleLength = 100;
 
@@ -92,18 +91,6 @@ struct Draft {
     }
 };
 
-bool nameTooLong(const QString& path) {
-    if (path.size() * 3 <= NameBytesMax)
-        return false;
-    if (QFile::encodeName(path).size() > PathBytesMax)
-        return true;
-    for (const QString& part : path.split(QLatin1Char('/'))) {
-        if (QFile::encodeName(part).size() > NameBytesMax)
-            return true;
-    }
-    return false;
-}
-
 class Describer {
 public:
     Describer(QString workdir, const std::atomic<bool>* cancel)
@@ -175,7 +162,7 @@ private:
             m_tooDeep.add(joinPath(prefix, path));
             return;
         }
-        if (prefix.size() + path.size() > 80 && nameTooLong(joinPath(prefix, path)))
+        if (!checkNameLengths(joinPath(prefix, path)))
             m_unwritable.add(joinPath(prefix, path));
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
         Draft* folder = folderOf(root, slash < 0 ? QStringView() : QStringView(path).left(slash));

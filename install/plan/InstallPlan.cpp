@@ -1,19 +1,16 @@
 #include "install/plan/InstallPlan.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <tuple>
 
 #include "analysis/NameRules.h"
+#include "core/NameLimits.h"
 
 namespace packshelf {
 
 namespace {
-
-constexpr int NameBytesMax = 255;
-constexpr int PathBytesMax = 4095;
 
 // True when the entry at `a` comes after the one at `b` in the archive:
 // the one an expansion would have written last.
@@ -160,13 +157,9 @@ private:
                 fail(target, QStringLiteral("a name PackShelf keeps for files being written"));
                 return false;
             }
-            if (QFile::encodeName(part).size() > NameBytesMax) {
-                fail(target, QStringLiteral("a name too long for this system"));
-                return false;
-            }
         }
-        if (QFile::encodeName(joinPath(m_plan.root, target)).size() > PathBytesMax) {
-            fail(target, QStringLiteral("a path too long for this system"));
+        if (const Status fits = checkNameLengths(joinPath(m_plan.root, target)); !fits) {
+            fail(target, fits.reason());
             return false;
         }
         return true;
