@@ -101,10 +101,10 @@ public:
 
 private:
     void readAll() {
-        const LocatedDirectory located = locateCentralDirectory(m_input);
-        if (!located.ok())
-            return refuse(located.problem);
-        m_location = located.location;
+        const Result<CentralDirectoryLocation> located = locateCentralDirectory(m_input);
+        if (!located)
+            return refuse(located.reason());
+        m_location = *located;
         if (m_location.entries > MaxIndexEntries)
             return refuse(tooMany());
         m_index.entries.reserve(std::size_t(m_location.entries));

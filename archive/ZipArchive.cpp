@@ -141,7 +141,7 @@ QByteArray ZipArchive::passwordBytes() const {
 bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
     _input.reset();
     Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(localPath(zipFile));
-    if (opened && locateCentralDirectory(**opened).isArchive)
+    if (opened && hasEndRecord(**opened))
         _input = std::move(*opened);
     return _input != nullptr;
 }
