@@ -8,6 +8,7 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
@@ -105,14 +106,14 @@ public:
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
-        const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
-        const ArchiveIndex& index = *held;
-        description.format = index.format;
-        if (!index.ok()) {
-            description.problem = index.problem;
+        const Result<std::shared_ptr<const ArchiveIndex>> held = cachedIndex(*input);
+        if (const ArchiveFormat format = sniffArchiveFormat(*input); format != ArchiveFormat::Zip)
+            description.format = formatName(format);
+        if (!held) {
+            description.problem = held.reason();
             return description;
         }
-        description.tree = describeIndex(*input, index, QString(), 0, 0);
+        description.tree = describeIndex(*input, **held, QString(), 0, 0);
         if (cancelled()) {
             description.tree.reset();
             description.problem = QStringLiteral("cancelled");
@@ -252,11 +253,12 @@ private:
             return std::nullopt;
         }
         const std::unique_ptr<NestedArchive>& nested = *loaded;
-        const ArchiveIndex index = readArchiveIndex(nested->input());
-        if (!index.ok()) {
-            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, index.problem));
+        const Result<ArchiveIndex> read = readArchiveIndex(nested->input());
+        if (!read) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, read.reason()));
             return std::nullopt;
         }
+        const ArchiveIndex& index = *read;
         // An install checks the whole content of an archive nested at the
         // top: it is charged here as it is there.
         if (!path.contains(QLatin1Char('/'))) {

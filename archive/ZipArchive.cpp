@@ -167,11 +167,12 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
         OutputErrorMessage(QStringLiteral("Error occurs"));
         return false;
     }
-    const ArchiveIndex index = readArchiveIndex(*_input, !passwordBytes().isEmpty());
-    if (!index.ok()) {
-        OutputErrorMessage(index.problem);
+    const Result<ArchiveIndex> read = readArchiveIndex(*_input, !passwordBytes().isEmpty());
+    if (!read) {
+        OutputErrorMessage(read.reason());
         return false;
     }
+    const ArchiveIndex& index = *read;
     if (index.entries.empty() && index.refused.isEmpty()) {
         OutputErrorMessage(QStringLiteral("Failed"));
         OutputErrorMessage(QStringLiteral("Error occurs"));
