@@ -37,14 +37,14 @@ public:
                                         example.right(ExampleLength / 2));
         ++m_count;
     }
-    void addTo(QStringList& warnings) const {
+    void addTo(Warnings& warnings) const {
         if (m_count == 0)
             return;
         QString line = (m_count == 1 ? m_one : m_many.arg(m_count)) + QStringLiteral(": ") +
                        m_examples.join(QStringLiteral(", "));
         if (m_count > m_examples.size())
             line += QStringLiteral(", …");
-        warnings.append(line);
+        warnings.add(line);
     }
 
 private:
@@ -102,7 +102,7 @@ public:
         ArchiveDescription description;
         const Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
         if (!opened) {
-            description.problem = QStringLiteral("cannot be opened: %1").arg(opened.reason());
+            description.tree = fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
@@ -110,15 +110,15 @@ public:
         if (const ArchiveFormat format = sniffArchiveFormat(*input); format != ArchiveFormat::Zip)
             description.format = formatName(format);
         if (!held) {
-            description.problem = held.reason();
+            description.tree = held.failure();
             return description;
         }
-        description.tree = describeIndex(*input, **held, QString(), 0, 0);
+        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0);
         if (cancelled()) {
-            description.tree.reset();
-            description.problem = QStringLiteral("cancelled");
+            description.tree = fail(QStringLiteral("cancelled"));
             return description;
         }
+        description.tree = std::move(tree);
         for (const Finding* finding :
              {&m_refused, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
             finding->addTo(description.warnings);
@@ -297,7 +297,10 @@ ArchiveDescription describeArchive(const QByteArray& nativePath, const QString& 
 }
 
 std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir) {
-    return describeArchive(QFile::encodeName(path), workdir).tree;
+    Result<ContentTree> tree = describeArchive(QFile::encodeName(path), workdir).tree;
+    if (!tree)
+        return std::nullopt;
+    return std::move(*tree);
 }
 
 } // namespace packshelf
