@@ -287,10 +287,10 @@ int runInstall(const QStringList& arguments, Executor& executor) {
         printError(QStringLiteral("install takes a SOURCE and a DEST folder (see --help)"));
         return ExitUsage;
     }
-    QString sourceDir;
-    const std::optional<SourceScan> scan = scanSourceArgument(positional[0], &sourceDir);
+    const std::optional<SourceScan> scan = scanSourceArgument(positional[0]);
     if (!scan)
         return ExitUsage;
+    const QString& sourceDir = scan->folder;
     const std::optional<QString> dest = folderForArgument(positional[1], MissingFolder::Refused);
     // A library that is not there is never made: it may be a drive that is
     // not mounted.
