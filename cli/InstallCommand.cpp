@@ -149,11 +149,12 @@ bool applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgum
         for (ArchiveItem& item : items) {
             if (item.fileName() != argument.fileName)
                 continue;
-            if (const auto refusal =
-                    folderChoiceRefusal(item, argument.choice, argument.holderPath)) {
-                printError(
-                    QStringLiteral("--%1 %2=%3: %4")
-                        .arg(argument.option, argument.fileName, argument.holderPath, *refusal));
+            if (const Status allowed =
+                    checkFolderChoice(item, argument.choice, argument.holderPath);
+                !allowed) {
+                printError(QStringLiteral("--%1 %2=%3: %4")
+                               .arg(argument.option, argument.fileName, argument.holderPath,
+                                    allowed.reason()));
                 return false;
             }
             recordFolderChoice(item, argument.choice, argument.holderPath);
