@@ -105,12 +105,14 @@ void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
     ArchiveDescription description =
         describeArchive(job.data.nativePathIn(job.sourceDir),
                         job.workDir.value_or(QDir::tempPath()), job.cancelled.get());
-    const bool readable = description.tree.has_value();
-    classifyArchive(job.data, std::move(description.tree), job.ignoreDS);
-    if (!readable)
-        job.data.setText(key::Reason, description.problem);
+    if (description.tree) {
+        classifyArchive(job.data, std::move(*description.tree), job.ignoreDS);
+    } else {
+        classifyArchive(job.data, std::nullopt, job.ignoreDS);
+        job.data.setText(key::Reason, description.tree.reason());
+    }
     if (!description.warnings.isEmpty())
-        job.data.setText(key::Warning, description.warnings.join(QLatin1Char('\n')));
+        job.data.setText(key::Warning, description.warnings.joined());
     if (!description.format.isEmpty())
         job.data.setText(key::Format, description.format);
     reportAnalyze(AnalyzerReport{std::move(job.data), job.index, job.batchId});

@@ -8,17 +8,17 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
+#include "core/NameLimits.h"
 
 namespace packshelf {
 
 namespace {
 
-constexpr int NameBytesMax = 255;
-constexpr int PathBytesMax = 4095;
 constexpr int ExamplesShown = 3;
 constexpr int ExampleLength = 100;
 
@@ -37,14 +37,14 @@ public:
                                         example.right(ExampleLength / 2));
         ++m_count;
     }
-    void addTo(QStringList& warnings) const {
+    void addTo(Warnings& warnings) const {
         if (m_count == 0)
             return;
         QString line = (m_count == 1 ? m_one : m_many.arg(m_count)) + QStringLiteral(": ") +
                        m_examples.join(QStringLiteral(", "));
         if (m_count > m_examples.size())
             line += QStringLiteral(", …");
-        warnings.append(line);
+        warnings.add(line);
     }
 
 private:
@@ -92,18 +92,6 @@ struct Draft {
     }
 };
 
-bool nameTooLong(const QString& path) {
-    if (path.size() * 3 <= NameBytesMax)
-        return false;
-    if (QFile::encodeName(path).size() > PathBytesMax)
-        return true;
-    for (const QString& part : path.split(QLatin1Char('/'))) {
-        if (QFile::encodeName(part).size() > NameBytesMax)
-            return true;
-    }
-    return false;
-}
-
 class Describer {
 public:
     Describer(QString workdir, const std::atomic<bool>* cancel)
@@ -114,23 +102,23 @@ public:
         ArchiveDescription description;
         const Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
         if (!opened) {
-            description.problem = QStringLiteral("cannot be opened: %1").arg(opened.reason());
+            description.tree = fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
-        const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
-        const ArchiveIndex& index = *held;
-        description.format = index.format;
-        if (!index.ok()) {
-            description.problem = index.problem;
+        const Result<std::shared_ptr<const ArchiveIndex>> held = cachedIndex(*input);
+        if (const ArchiveFormat format = sniffArchiveFormat(*input); format != ArchiveFormat::Zip)
+            description.format = formatName(format);
+        if (!held) {
+            description.tree = held.failure();
             return description;
         }
-        description.tree = describeIndex(*input, index, QString(), 0, 0);
+        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0);
         if (cancelled()) {
-            description.tree.reset();
-            description.problem = QStringLiteral("cancelled");
+            description.tree = fail(QStringLiteral("cancelled"));
             return description;
         }
+        description.tree = std::move(tree);
         for (const Finding* finding :
              {&m_refused, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
             finding->addTo(description.warnings);
@@ -175,7 +163,7 @@ private:
             m_tooDeep.add(joinPath(prefix, path));
             return;
         }
-        if (prefix.size() + path.size() > 80 && nameTooLong(joinPath(prefix, path)))
+        if (!checkNameLengths(joinPath(prefix, path)))
             m_unwritable.add(joinPath(prefix, path));
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
         Draft* folder = folderOf(root, slash < 0 ? QStringView() : QStringView(path).left(slash));
@@ -265,11 +253,12 @@ private:
             return std::nullopt;
         }
         const std::unique_ptr<NestedArchive>& nested = *loaded;
-        const ArchiveIndex index = readArchiveIndex(nested->input());
-        if (!index.ok()) {
-            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, index.problem));
+        const Result<ArchiveIndex> read = readArchiveIndex(nested->input());
+        if (!read) {
+            m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, read.reason()));
             return std::nullopt;
         }
+        const ArchiveIndex& index = *read;
         // An install checks the whole content of an archive nested at the
         // top: it is charged here as it is there.
         if (!path.contains(QLatin1Char('/'))) {
@@ -308,7 +297,10 @@ ArchiveDescription describeArchive(const QByteArray& nativePath, const QString& 
 }
 
 std::optional<ContentTree> iterateAtPath(const QString& path, const QString& workdir) {
-    return describeArchive(QFile::encodeName(path), workdir).tree;
+    Result<ContentTree> tree = describeArchive(QFile::encodeName(path), workdir).tree;
+    if (!tree)
+        return std::nullopt;
+    return std::move(*tree);
 }
 
 } // namespace packshelf

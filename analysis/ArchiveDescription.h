@@ -2,11 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <atomic>
 #include <optional>
 
 #include "analysis/ContentTree.h"
+#include "core/Result.h"
+#include "core/Warnings.h"
 
 namespace packshelf {
 
@@ -18,16 +19,15 @@ inline constexpr int MaxTreeDepth = 1024;
 
 // What reading an archive's index told about it.
 struct ArchiveDescription {
-    // The content tree; nothing when the archive cannot be read at all.
-    std::optional<ContentTree> tree;
-    // Why there is no tree.
-    QString problem;
+    // "7z" or "RAR" for an archive read through libarchive; empty for zip.
+    // Known once the file is open, whether or not its index can be read.
+    QString format;
+    // The content tree, or why the archive cannot be read at all.
+    Result<ContentTree> tree = fail(QString());
     // What the tree does not show faithfully: unsafe entries passed over,
     // names this system cannot hold, a file and a folder of one name,
     // nested archives that could not be read, entries beyond the limits.
-    QStringList warnings;
-    // "7z" or "RAR" for an archive read through libarchive; empty for zip.
-    QString format;
+    Warnings warnings;
 };
 
 // Describes the archive at `nativePath` from its central directory, and the

@@ -9,6 +9,7 @@
 #include <numeric>
 
 #include "core/PosixHandles.h"
+#include "core/PosixIo.h"
 
 namespace packshelf {
 
@@ -97,10 +98,19 @@ Result<std::vector<ListedName>> listFolder(const QString& folder) {
     const QByteArray nativePath = QFile::encodeName(folder);
     handles::UniqueDir dir(::opendir(nativePath.constData()));
     if (!dir)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(systemReason(errno));
     std::vector<ListedName> listed;
     QStringList names;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    // readdir() answers nothing both at the end and on an error; only
+    // errno tells them apart, and a listing cut short must not pass for a
+    // whole one.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry && errno != 0)
+            return fail(systemReason(errno));
+        if (!entry)
+            break;
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;

@@ -1,8 +1,7 @@
 #include "analysis/ManualChoice.h"
 
 #include "analysis/StateEvaluation.h"
-
-#include <algorithm>
+#include "analysis/StructureQueries.h"
 
 namespace packshelf {
 
@@ -29,42 +28,29 @@ void recordFolderChoice(ArchiveItem& item, FolderChoice choice, const QString& h
     checkAndSetStateForMasterNode(item);
 }
 
-namespace {
-// The entries of the folder at `path` in `tree`, or null.
-const ContentTree* folderAt(const ContentTree* tree, const QString& path) {
-    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (!tree)
-            return nullptr;
-        const auto found = std::find_if(tree->begin(), tree->end(), [&](const ContentNode& node) {
-            return node.isFolder() && node.name == part;
-        });
-        tree = found == tree->end() ? nullptr : found->children();
-    }
-    return tree;
-}
-} // namespace
-
-std::optional<QString> folderChoiceRefusal(const ArchiveItem& item, FolderChoice choice,
-                                           const QString& holderPath) {
+Status checkFolderChoice(const ArchiveItem& item, FolderChoice choice, const QString& holderPath) {
     const bool forced = choice == FolderChoice::Forced;
     if (forced &&
         !(item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorContent))
-        return QStringLiteral("a folder can be forced only where no Runtime folder was found");
+        return fail(
+            QStringLiteral("a folder can be forced only where no Runtime folder was found"));
     if (!forced && item.state() != ItemState::NeedsHelp)
-        return QStringLiteral("the Runtime and Data folders are chosen only among duplicates");
-    const ContentTree* entries = folderAt(item.tree(key::Zip).get(), holderPath);
+        return fail(
+            QStringLiteral("the Runtime and Data folders are chosen only among duplicates"));
+    const ContentTree* entries = entriesAt(item.tree(key::Zip).get(), holderPath);
     if (!entries)
-        return QStringLiteral("there is no folder %1 in the archive").arg(holderPath);
+        return fail(QStringLiteral("there is no folder %1 in the archive").arg(holderPath));
     const QString wanted = choice == FolderChoice::Runtime ? folder::Runtime : folder::Data;
     for (const ContentNode& node : *entries) {
         if (node.isFolder() && (forced || node.name.toUpper() == wanted))
-            return std::nullopt;
+            return {};
     }
     if (forced)
-        return QStringLiteral("the folder %1 holds no folder").arg(holderPath);
-    return QStringLiteral("the folder %1 holds no %2 folder")
-        .arg(holderPath.isEmpty() ? QStringLiteral("at the top") : holderPath,
-             choice == FolderChoice::Runtime ? QStringLiteral("Runtime") : QStringLiteral("Data"));
+        return fail(QStringLiteral("the folder %1 holds no folder").arg(holderPath));
+    return fail(QStringLiteral("the folder %1 holds no %2 folder")
+                    .arg(holderPath.isEmpty() ? QStringLiteral("at the top") : holderPath,
+                         choice == FolderChoice::Runtime ? QStringLiteral("Runtime")
+                                                         : QStringLiteral("Data")));
 }
 
 QString folderChoiceLogLine(FolderChoice choice, const QString& holderPath) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "analysis/ArchiveItem.h"
+#include "core/Result.h"
 
 namespace packshelf {
 
@@ -19,14 +20,13 @@ enum class FolderChoice {
 // record's state. Both the window's buttons and the command line use this.
 void recordFolderChoice(ArchiveItem& item, FolderChoice choice, const QString& holderPath);
 
-// Why the window would not let the user make this choice, or nothing when
-// it would: the Runtime and Data choices are offered for an archive with
+// Fails, saying why, when the window would not let the user make this
+// choice: the Runtime and Data choices are offered for an archive with
 // duplicates, the forced folder for one in which nothing was found; and
 // `holderPath` must be a folder of the tree that holds a folder the choice
 // can take (one named Runtime or Data in any letter case, any folder for
 // the forced one).
-std::optional<QString> folderChoiceRefusal(const ArchiveItem& item, FolderChoice choice,
-                                           const QString& holderPath);
+Status checkFolderChoice(const ArchiveItem& item, FolderChoice choice, const QString& holderPath);
 
 // The log line of a folder choice: "Runtime @ %@", "Data @ %@", "Forced @ %@".
 QString folderChoiceLogLine(FolderChoice choice, const QString& holderPath);

@@ -8,17 +8,17 @@
 
 namespace packshelf {
 
-SourceScan scanSourceFolder(const QString& sourcePath) {
-    SourceScan scan;
-    if (!QFileInfo(sourcePath).isDir())
-        return scan;
+Result<SourceScan> scanSourceFolder(const QString& sourcePath) {
+    const QFileInfo folder(sourcePath);
+    if (!folder.exists())
+        return fail(QStringLiteral("it does not exist"));
+    if (!folder.isDir())
+        return fail(QStringLiteral("it is not a folder"));
     const Result<std::vector<ListedName>> names = listFolder(sourcePath);
-    if (!names) {
-        scan.error = names.reason();
-        scan.outcome = SourceScan::Outcome::ListingFailed;
-        return scan;
-    }
-    scan.outcome = SourceScan::Outcome::Listed;
+    if (!names)
+        return names.failure();
+    SourceScan scan;
+    scan.folder = sourcePath;
     for (const ListedName& entry : *names) {
         if (hasArchiveExtension(entry.name) || isStreamArchiveName(entry.name)) {
             scan.fileNames.append(entry.name);

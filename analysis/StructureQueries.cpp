@@ -1,5 +1,7 @@
 #include "analysis/StructureQueries.h"
 
+#include <algorithm>
+
 #include "analysis/NameRules.h"
 
 namespace packshelf {
@@ -84,6 +86,21 @@ bool pathsInSameParent(const std::optional<QString>& path, const std::optional<Q
     if (!path)
         return true;
     return other && *path == *other;
+}
+
+const ContentTree* entriesAt(const ContentTree* tree, const QString& path) {
+    const ContentTree* level = tree;
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!level)
+            return nullptr;
+        const auto node = std::find_if(level->begin(), level->end(), [&](const ContentNode& each) {
+            return each.isFolder() && each.name == name;
+        });
+        if (node == level->end())
+            return nullptr;
+        level = node->children();
+    }
+    return level;
 }
 
 } // namespace packshelf

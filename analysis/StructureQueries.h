@@ -30,6 +30,11 @@ bool locateFolderOnlevelDeep(const QString& name, ContentTree* structure);
 std::optional<QString> locatePath(const QString& name, const ContentTree* structure,
                                   const QString& currentpath);
 
+// The entries of the folder at `path` of the tree ("" the top level),
+// following folder names from the top; null when the tree has no such
+// folder.
+const ContentTree* entriesAt(const ContentTree* tree, const QString& path);
+
 // True when both holder paths are the same path. An absent first path
 // answers yes; a present first path and an absent second one answer no.
 bool pathsInSameParent(const std::optional<QString>& path, const std::optional<QString>& other);

@@ -92,21 +92,21 @@ public:
         , m_directory(input, DirectoryStretch)
         , m_headers(input, HeaderStretch) {}
 
-    ArchiveIndex read() {
-        readAll();
-        if (!m_index.ok())
-            m_index.entries.clear();
+    Result<ArchiveIndex> read() {
+        const Status whole = readAll();
+        if (!whole)
+            return whole.failure();
         return std::move(m_index);
     }
 
 private:
-    void readAll() {
-        const LocatedDirectory located = locateCentralDirectory(m_input);
-        if (!located.ok())
-            return refuse(located.problem);
-        m_location = located.location;
+    Status readAll() {
+        const Result<CentralDirectoryLocation> located = locateCentralDirectory(m_input);
+        if (!located)
+            return located.failure();
+        m_location = *located;
         if (m_location.entries > MaxIndexEntries)
-            return refuse(tooMany());
+            return tooMany();
         m_index.entries.reserve(std::size_t(m_location.entries));
         m_ranges.reserve(std::size_t(m_location.entries));
 
@@ -114,28 +114,33 @@ private:
         quint64 count = 0;
         while (count < m_location.entries || (m_location.countMayWrap && recordAt(position))) {
             if (count == MaxIndexEntries)
-                return refuse(tooMany());
+                return tooMany();
             const std::optional<CentralRecord> record = recordAt(position);
             if (!record)
-                return refuse(QStringLiteral("the archive's directory is damaged"));
+                return damagedDirectory();
             position += record->length;
-            if (!readEntry(*record))
-                return;
+            if (const Status read = readEntry(*record); !read)
+                return read;
             ++count;
         }
         // More records than the end records declare: a damaged directory,
         // unless a count of 16 bits wrapped.
         if ((count - m_location.entries) % CountWrap != 0 || recordAt(position))
-            return refuse(QStringLiteral("the archive's directory is damaged"));
+            return damagedDirectory();
         // Nothing to install, and hardly what the user meant to hand over.
         if (count == 0)
-            return refuse(QStringLiteral("the archive is empty"));
+            return fail(QStringLiteral("the archive is empty"));
         if (dataOverlaps(m_ranges))
-            return refuse(QStringLiteral("entries share their data (a zip bomb)"));
+            return fail(QStringLiteral("entries share their data (a zip bomb)"));
+        return {};
     }
 
-    void refuse(const QString& problem) { m_index.problem = problem; }
-    static QString tooMany() { return QStringLiteral("more than %1 entries").arg(MaxIndexEntries); }
+    static Failure tooMany() {
+        return fail(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
+    }
+    static Failure damagedDirectory() {
+        return fail(QStringLiteral("the archive's directory is damaged"));
+    }
 
     // The central record at `position`, when a whole one lies there within
     // the directory.
@@ -173,38 +178,31 @@ private:
         return offset + header->length();
     }
 
-    // Reads the entry into the index; false when the archive is refused on
+    // Reads the entry into the index; fails when the archive is refused on
     // its account.
-    bool readEntry(const CentralRecord& record) {
+    Status readEntry(const CentralRecord& record) {
         const QByteArray rawName = record.name.toByteArray();
         const QString name = decodeEntryName(rawName, record.flags & FlagUtf8)
                                  .replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (const std::optional<QString> reason =
-                unreadableEntryReason(record, name, m_passwordGiven)) {
-            refuse(*reason);
-            return false;
-        }
+        if (const Status readable = checkEntryReadable(record, name, m_passwordGiven); !readable)
+            return readable;
         quint64 headerOffset = 0;
         const std::optional<quint64> dataOffset = dataOffsetOf(record, &headerOffset);
-        if (!dataOffset) {
-            refuse(QStringLiteral("damaged entry header of %1").arg(name));
-            return false;
-        }
-        if (*dataOffset > m_input.size() || record.compressedSize > m_input.size() - *dataOffset) {
-            refuse(QStringLiteral("the data of %1 lies outside the archive").arg(name));
-            return false;
-        }
+        if (!dataOffset)
+            return fail(QStringLiteral("damaged entry header of %1").arg(name));
+        if (*dataOffset > m_input.size() || record.compressedSize > m_input.size() - *dataOffset)
+            return fail(QStringLiteral("the data of %1 lies outside the archive").arg(name));
         // From the local header on: entries that share a header share data.
         m_ranges.emplace_back(headerOffset, *dataOffset + record.compressedSize);
 
         if (!isSafeEntryName(rawName, name)) {
             m_index.refused.append(name);
-            return true;
+            return {};
         }
         IndexEntry entry;
         const QString path = normalizedPath(name);
         if (path.isEmpty())
-            return true; // names nothing below the folder it is written to
+            return {}; // names nothing below the folder it is written to
         entry.name = name;
         entry.path = path == name ? name : path; // shares the text in the common case
         entry.kind = kindOf(rawName, record);
@@ -220,7 +218,7 @@ private:
         if (record.versionMadeBy >> 8 == HostUnix)
             entry.unixMode = (record.externalAttributes >> 16) & 07777;
         m_index.entries.push_back(std::move(entry));
-        return true;
+        return {};
     }
 
     const ZipInput& m_input;
@@ -292,7 +290,7 @@ qint64 dosDateToUnixTime(quint32 dosDate) {
     return slot.time;
 }
 
-ArchiveIndex readArchiveIndex(const ZipInput& input, bool passwordGiven) {
+Result<ArchiveIndex> readArchiveIndex(const ZipInput& input, bool passwordGiven) {
     return IndexReader(input, passwordGiven).read();
 }
 

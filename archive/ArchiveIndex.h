@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/Result.h"
+
 namespace packshelf {
 
 class ZipInput;
@@ -49,10 +51,8 @@ struct ArchiveIndex {
     // are written to (a ".." component, an absolute path, a drive letter)
     // or hold a NUL byte.
     QStringList refused;
-    // Why the archive cannot be used: not an archive, a split archive, a
-    // damaged directory, no entries at all, an unsupported method (named),
-    // encryption (which kind), entries whose data overlap (the stuff of zip
-    // bombs) or lie outside the file, too many entries. Empty when it can.
+    // Set only by readArchiveIndexOnce(), for the one caller that has not
+    // moved to cachedIndex() yet; every other reader answers a Result.
     QString problem;
     bool ok() const { return problem.isEmpty(); }
     // Empty for zip; "7z" or "RAR" for an archive read through libarchive.
@@ -77,9 +77,13 @@ inline constexpr quint64 MaxIndexEntries = 500'000;
 // the epoch.
 qint64 dosDateToUnixTime(quint32 dosDate);
 
-// Reads the index of an archive. `passwordGiven`: encrypted entries are
-// accepted (their data is decrypted by the caller); otherwise an encrypted
-// entry makes the archive unusable.
-ArchiveIndex readArchiveIndex(const ZipInput& input, bool passwordGiven = false);
+// Reads the index of a zip archive, or says why the archive cannot be
+// used: not an archive, a split archive, a damaged directory, no entries at
+// all, an unsupported method (named), encryption (which kind), entries
+// whose data overlap (the stuff of zip bombs) or lie outside the file, too
+// many entries. `passwordGiven`: encrypted entries are accepted (their data
+// is decrypted by the caller); otherwise an encrypted entry makes the
+// archive unusable.
+Result<ArchiveIndex> readArchiveIndex(const ZipInput& input, bool passwordGiven = false);
 
 } // namespace packshelf

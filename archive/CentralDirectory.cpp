@@ -155,18 +155,19 @@ std::optional<CentralDirectoryLocation> placeDirectory(const ZipInput& input, qu
 
 } // namespace
 
-LocatedDirectory locateCentralDirectory(const ZipInput& input) {
-    LocatedDirectory located;
+bool hasEndRecord(const ZipInput& input) {
+    return findEndRecord(input).has_value();
+}
+
+Result<CentralDirectoryLocation> locateCentralDirectory(const ZipInput& input) {
     const std::optional<FoundEndRecord> end = findEndRecord(input);
     if (!end) {
-        located.problem =
-            signatureAt(input, 0) == SplitMarkerSignature
-                ? QStringLiteral("split archive: this is its first part, the directory is in the "
-                                 "last; only a whole archive can be read (join the parts first)")
-                : QStringLiteral("not a zip archive, or damaged");
-        return located;
+        return fail(signatureAt(input, 0) == SplitMarkerSignature
+                        ? QStringLiteral("split archive: this is its first part, the directory "
+                                         "is in the last; only a whole archive can be read (join "
+                                         "the parts first)")
+                        : QStringLiteral("not a zip archive, or damaged"));
     }
-    located.isArchive = true;
 
     // The Zip64 end record, where there is one, holds every value at full
     // width; the end record's own fields then may be saturated.
@@ -174,10 +175,8 @@ LocatedDirectory locateCentralDirectory(const ZipInput& input) {
     const EndRecord& record = end->record;
     const quint64 disk = zip64 ? zip64->record.disk : record.disk;
     const quint64 directoryDisk = zip64 ? zip64->record.directoryDisk : record.directoryDisk;
-    if (auto split = splitProblem(disk, directoryDisk, zip64 ? zip64->locator.diskCount : 0)) {
-        located.problem = *split;
-        return located;
-    }
+    if (auto split = splitProblem(disk, directoryDisk, zip64 ? zip64->locator.diskCount : 0))
+        return fail(*split);
     const quint64 entries = zip64 ? zip64->record.entries : record.entries;
     const quint64 entriesOnDisk = zip64 ? zip64->record.entriesOnDisk : record.entriesOnDisk;
     std::optional<CentralDirectoryLocation> location;
@@ -188,14 +187,11 @@ LocatedDirectory locateCentralDirectory(const ZipInput& input) {
                        : placeDirectory(input, record.directoryOffset, record.directorySize,
                                         entries, end->position);
     }
-    if (location)
-        location->countMayWrap = !zip64;
     // A directory of fewer bytes than its records' fixed parts is damaged.
     if (!location || location->entries > location->size / CentralRecord::FixedSize)
-        located.problem = damaged();
-    else
-        located.location = *location;
-    return located;
+        return fail(damaged());
+    location->countMayWrap = !zip64;
+    return *location;
 }
 
 } // namespace packshelf

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/Result.h"
+
 namespace packshelf {
 
 class ZipInput;
@@ -24,15 +26,13 @@ struct CentralDirectoryLocation {
     bool countMayWrap = false;
 };
 
-struct LocatedDirectory {
-    bool isArchive = false; // an end record was found
-    CentralDirectoryLocation location;
-    // Why the directory cannot be read: not an archive, a split archive,
-    // damaged end records. Empty when it can.
-    QString problem;
-    bool ok() const { return problem.isEmpty(); }
-};
+// Where the directory lies, or why it cannot be read: not an archive, a
+// split archive (which part this is and where its directory begins),
+// damaged end records.
+Result<CentralDirectoryLocation> locateCentralDirectory(const ZipInput& input);
 
-LocatedDirectory locateCentralDirectory(const ZipInput& input);
+// Whether the input ends with an end of central directory record (within
+// the reach of a comment): the mark of a zip archive, damaged or not.
+bool hasEndRecord(const ZipInput& input);
 
 } // namespace packshelf

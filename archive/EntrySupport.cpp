@@ -47,8 +47,8 @@ const char* methodName(int method) {
     }
 }
 
-QString encryptionProblem(const QString& name, const QString& encryption) {
-    return QStringLiteral("%1 is encrypted (%2)").arg(name, encryption);
+Failure encrypted(const QString& name, const QString& encryption) {
+    return fail(QStringLiteral("%1 is encrypted (%2)").arg(name, encryption));
 }
 
 } // namespace
@@ -59,22 +59,22 @@ QString describeMethod(int method) {
                 : QString::number(method);
 }
 
-std::optional<QString> unreadableEntryReason(const zipformat::CentralRecord& record,
-                                             const QString& name, bool passwordGiven) {
+Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name,
+                          bool passwordGiven) {
     if (record.method == MethodAes) {
         const std::optional<zipformat::AesField> aes = zipformat::parseAesField(record.extra);
         const QString strength = aes && aes->keyBits ? QStringLiteral("AES-%1").arg(aes->keyBits)
                                                      : QStringLiteral("AES");
-        return encryptionProblem(name, strength + QStringLiteral(" encryption, not supported"));
+        return encrypted(name, strength + QStringLiteral(" encryption, not supported"));
     }
     if (record.flags & FlagStrongEncryption)
-        return encryptionProblem(name, QStringLiteral("PKWARE strong encryption, not supported"));
+        return encrypted(name, QStringLiteral("PKWARE strong encryption, not supported"));
     if ((record.flags & FlagEncrypted) && !passwordGiven)
-        return encryptionProblem(name, QStringLiteral("traditional PKWARE encryption"));
+        return encrypted(name, QStringLiteral("traditional PKWARE encryption"));
     if (record.method != MethodStored && record.method != MethodDeflate)
-        return QStringLiteral("unsupported compression method %1 in %2")
-            .arg(describeMethod(record.method), name);
-    return std::nullopt;
+        return fail(QStringLiteral("unsupported compression method %1 in %2")
+                        .arg(describeMethod(record.method), name));
+    return {};
 }
 
 } // namespace packshelf

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <optional>
-
 #include "archive/ZipRecords.h"
+#include "core/Result.h"
+#include <QString>
 
 namespace packshelf {
 
@@ -23,11 +22,11 @@ inline constexpr quint16 FlagUtf8 = 0x800;
 // the number alone for a method the format does not name.
 QString describeMethod(int method);
 
-// Why the entry `name` described by `record` cannot be read, or nothing
-// when it can: an encryption that cannot be decrypted (any encryption when
+// Fails, saying why, when the entry `name` described by `record` cannot be
+// read: an encryption that cannot be decrypted (any encryption when
 // `passwordGiven` is false), or a compression method other than stored and
 // deflate.
-std::optional<QString> unreadableEntryReason(const zipformat::CentralRecord& record,
-                                             const QString& name, bool passwordGiven);
+Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name,
+                          bool passwordGiven);
 
 } // namespace packshelf

@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/FreeSpace.h"
+#include "core/PosixIo.h"
 
 namespace packshelf {
 
@@ -17,22 +17,9 @@ using handles::UniqueFd;
 
 namespace {
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
-}
-
 // A file in `folder` that no name refers to: it disappears with its
 // descriptor, also when the process is killed.
-UniqueFd anonymousFile(const QString& folder) {
+Result<UniqueFd> anonymousFile(const QString& folder) {
     QDir().mkpath(folder);
     const QByteArray nativeFolder = QFile::encodeName(folder);
     UniqueFd fd(::open(nativeFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
@@ -41,8 +28,9 @@ UniqueFd anonymousFile(const QString& folder) {
     // File systems without O_TMPFILE: create, then unlink at once.
     QByteArray pattern = nativeFolder + "/.packshelf-nested-XXXXXX";
     fd.reset(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (fd.valid())
-        ::unlink(pattern.constData());
+    if (!fd.valid())
+        return fail(systemReason(errno));
+    ::unlink(pattern.constData());
     return fd;
 }
 
@@ -79,15 +67,23 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
         return fail(
             QStringLiteral("not enough free space in the work folder for %1").arg(entry.name));
     }
-    UniqueFd fd = anonymousFile(scratchFolder);
-    if (!fd.valid()) {
+    Result<UniqueFd> made = anonymousFile(scratchFolder);
+    if (!made) {
         return fail(QStringLiteral("cannot make a temporary file in %1: %2")
-                        .arg(scratchFolder, QString::fromLocal8Bit(std::strerror(errno))));
+                        .arg(scratchFolder, made.reason()));
     }
+    UniqueFd fd = std::move(*made);
+    Status written;
     const Status read = readEntryData(
         parent, entry,
-        [&fd](const char* data, std::size_t length) { return writeAll(fd.get(), data, length); },
+        [&fd, &written](const char* data, std::size_t length) {
+            written = writeAll(fd.get(), data, length);
+            return written.ok();
+        },
         cancel);
+    if (!written)
+        return fail(QStringLiteral("cannot write a temporary file in %1: %2")
+                        .arg(scratchFolder, written.reason()));
     if (!read)
         return read.failure();
     return std::unique_ptr<NestedArchive>(

@@ -335,10 +335,10 @@ public:
         m_index.format = formatName(format);
     }
 
-    ArchiveIndex read() {
+    Result<ArchiveIndex> read() {
         readAll();
-        if (!m_index.ok())
-            m_index.entries.clear();
+        if (!m_refusal.isEmpty())
+            return fail(m_refusal);
         return std::move(m_index);
     }
 
@@ -401,7 +401,7 @@ private:
             .arg(formatName(m_format), message);
     }
 
-    void refuse(const QString& problem) { m_index.problem = problem; }
+    void refuse(const QString& problem) { m_refusal = problem; }
 
     // Reads the entry into the index; false when the archive is refused on
     // its account.
@@ -445,11 +445,12 @@ private:
     const ZipInput& m_input;
     ArchiveFormat m_format;
     ArchiveIndex m_index;
+    QString m_refusal;
 };
 
 } // namespace
 
-ArchiveIndex readStreamIndex(const ZipInput& input, ArchiveFormat format) {
+Result<ArchiveIndex> readStreamIndex(const ZipInput& input, ArchiveFormat format) {
     return StreamIndexReader(input, format).read();
 }
 

@@ -22,7 +22,7 @@ class ZipInput;
 // devices and unsafe names are passed over as `refused`; encrypted entries
 // or names, a split archive, a damaged or unreadable one, too many entries
 // or none make the archive unusable.
-ArchiveIndex readStreamIndex(const ZipInput& input, ArchiveFormat format);
+Result<ArchiveIndex> readStreamIndex(const ZipInput& input, ArchiveFormat format);
 
 // Decodes the entries of a 7z or RAR archive in archive order: a solid
 // archive is decoded once when its entries are asked for in the order they

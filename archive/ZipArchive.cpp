@@ -17,6 +17,7 @@
 #include "archive/FreeSpace.h"
 #include "archive/PkwareCipher.h"
 #include "archive/ZipInput.h"
+#include "core/PosixIo.h"
 
 Q_LOGGING_CATEGORY(lcArchive, "packshelf.archive")
 
@@ -37,26 +38,10 @@ bool pathExistsNoFollow(const QByteArray& path) {
     return ::lstat(path.constData(), &st) == 0;
 }
 
-bool writeAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
+// Reads up to `size` bytes: how many, 0 at the end, -1 on an error.
 ssize_t readSome(int fd, unsigned char* data, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::read(fd, data, size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        return got;
-    }
+    const Result<std::size_t> got = packshelf::readSome(fd, reinterpret_cast<char*>(data), size);
+    return got ? ssize_t(*got) : -1;
 }
 
 // Sets the file's modification time to the entry's MS-DOS date (high half)
@@ -156,7 +141,7 @@ QByteArray ZipArchive::passwordBytes() const {
 bool ZipArchive::UnzipOpenFile(const QString& zipFile) {
     _input.reset();
     Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(localPath(zipFile));
-    if (opened && locateCentralDirectory(**opened).isArchive)
+    if (opened && hasEndRecord(**opened))
         _input = std::move(*opened);
     return _input != nullptr;
 }
@@ -182,11 +167,12 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
         OutputErrorMessage(QStringLiteral("Error occurs"));
         return false;
     }
-    const ArchiveIndex index = readArchiveIndex(*_input, !passwordBytes().isEmpty());
-    if (!index.ok()) {
-        OutputErrorMessage(index.problem);
+    const Result<ArchiveIndex> read = readArchiveIndex(*_input, !passwordBytes().isEmpty());
+    if (!read) {
+        OutputErrorMessage(read.reason());
         return false;
     }
+    const ArchiveIndex& index = *read;
     if (index.entries.empty() && index.refused.isEmpty()) {
         OutputErrorMessage(QStringLiteral("Failed"));
         OutputErrorMessage(QStringLiteral("Error occurs"));
@@ -260,8 +246,7 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
     const int descriptor = fd.get();
     EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc,
                          [descriptor](const char* data, std::size_t size) {
-                             return writeAll(descriptor,
-                                             reinterpret_cast<const unsigned char*>(data), size);
+                             return writeAll(descriptor, data, size).ok();
                          });
     auto failDecode = [&](EntryDecoder::Status status) {
         switch (status) {

@@ -7,17 +7,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/PosixIo.h"
+
 namespace packshelf {
 
 using handles::UniqueFd;
-
-namespace {
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 Result<std::unique_ptr<FileInput>> FileInput::openRegular(const QByteArray& nativePath) {
     struct stat st;
@@ -33,7 +27,10 @@ Result<std::unique_ptr<FileInput>> FileInput::openRegular(const QByteArray& nati
     if (!fd.valid()) {
         return fail(systemReason(errno));
     }
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) != 0) {
+        return fail(systemReason(errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
         return fail(QStringLiteral("not a regular file"));
     }
     std::unique_ptr<FileInput> input = adopt(std::move(fd), quint64(st.st_size));

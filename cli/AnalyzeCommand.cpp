@@ -53,10 +53,10 @@ int runAnalyze(const QStringList& arguments, Executor& executor) {
         printError(QStringLiteral("analyze takes one SOURCE folder (see --help)"));
         return ExitUsage;
     }
-    QString sourceDir;
-    const std::optional<SourceScan> scan = scanSourceArgument(positional.first(), &sourceDir);
+    const std::optional<SourceScan> scan = scanSourceArgument(positional.first());
     if (!scan)
         return ExitUsage;
+    const QString& sourceDir = scan->folder;
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)

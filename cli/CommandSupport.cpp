@@ -16,19 +16,18 @@
 
 namespace packshelf::cli {
 
-std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* sourceDir) {
+std::optional<SourceScan> scanSourceArgument(const QString& argument) {
     const std::optional<QString> folder = folderForArgument(argument, MissingFolder::Refused);
-    SourceScan scan;
-    if (folder) {
-        *sourceDir = *folder;
-        scan = scanSourceFolder(*sourceDir);
+    if (!folder) {
+        printError(QStringLiteral("%1 is not a readable folder").arg(argument));
+        return std::nullopt;
     }
-    if (scan.outcome == SourceScan::Outcome::Listed)
-        return scan;
-    printError(
-        QStringLiteral("%1 is not a readable folder%2")
-            .arg(argument, scan.error.isEmpty() ? QString() : QStringLiteral(": ") + scan.error));
-    return std::nullopt;
+    Result<SourceScan> scan = scanSourceFolder(*folder);
+    if (!scan) {
+        printError(QStringLiteral("%1 is not a readable folder: %2").arg(argument, scan.reason()));
+        return std::nullopt;
+    }
+    return std::move(*scan);
 }
 
 namespace {

@@ -18,10 +18,10 @@ class QTemporaryDir;
 // records.
 namespace packshelf::cli {
 
-// Lists the archives of the SOURCE argument (made absolute into
-// `sourceDir`). When it is not a readable folder, prints the one-line
-// message and answers nothing.
-std::optional<SourceScan> scanSourceArgument(const QString& argument, QString* sourceDir);
+// Lists the archives of the SOURCE argument, made absolute (the scan's
+// folder). When it is not a readable folder, prints the one-line message
+// and answers nothing.
+std::optional<SourceScan> scanSourceArgument(const QString& argument);
 
 // The work folder: the value of `workOption` when given (made when
 // missing), else a private temporary folder made into `privateWork`, in

@@ -149,11 +149,12 @@ bool applyChoices(std::vector<ArchiveItem>& items, const std::vector<ChoiceArgum
         for (ArchiveItem& item : items) {
             if (item.fileName() != argument.fileName)
                 continue;
-            if (const auto refusal =
-                    folderChoiceRefusal(item, argument.choice, argument.holderPath)) {
-                printError(
-                    QStringLiteral("--%1 %2=%3: %4")
-                        .arg(argument.option, argument.fileName, argument.holderPath, *refusal));
+            if (const Status allowed =
+                    checkFolderChoice(item, argument.choice, argument.holderPath);
+                !allowed) {
+                printError(QStringLiteral("--%1 %2=%3: %4")
+                               .arg(argument.option, argument.fileName, argument.holderPath,
+                                    allowed.reason()));
                 return false;
             }
             recordFolderChoice(item, argument.choice, argument.holderPath);
@@ -287,10 +288,10 @@ int runInstall(const QStringList& arguments, Executor& executor) {
         printError(QStringLiteral("install takes a SOURCE and a DEST folder (see --help)"));
         return ExitUsage;
     }
-    QString sourceDir;
-    const std::optional<SourceScan> scan = scanSourceArgument(positional[0], &sourceDir);
+    const std::optional<SourceScan> scan = scanSourceArgument(positional[0]);
     if (!scan)
         return ExitUsage;
+    const QString& sourceDir = scan->folder;
     const std::optional<QString> dest = folderForArgument(positional[1], MissingFolder::Refused);
     // A library that is not there is never made: it may be a drive that is
     // not mounted.

@@ -249,7 +249,7 @@ TEST(ArchiveIndexOnce, TakenAgainOnlyForTheSameUnchangedFile) {
     };
     const auto read = [&] {
         const Result<std::unique_ptr<FileInput>> input = FileInput::openRegular(native);
-        return readArchiveIndexOnce(**input);
+        return *cachedIndex(**input);
     };
     const auto crc = [](const std::shared_ptr<const ArchiveIndex>& index) {
         return index->entries.at(0).crc;
@@ -288,5 +288,5 @@ TEST(ArchiveIndexOnce, TakenAgainOnlyForTheSameUnchangedFile) {
     handles::UniqueFd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC));
     const std::unique_ptr<FileInput> adopted =
         FileInput::adopt(std::move(fd), quint64(QFileInfo(path).size()));
-    EXPECT_NE(readArchiveIndexOnce(*adopted), readArchiveIndexOnce(*adopted));
+    EXPECT_NE(*cachedIndex(*adopted), *cachedIndex(*adopted));
 }

@@ -156,10 +156,12 @@ Listing indexListing(const QString& archive) {
         FileInput::openRegular(QFile::encodeName(archive));
     if (!input)
         return {{}, input.reason()};
-    const ArchiveIndex index = readArchiveIndex(**input);
-    Listing listing{{}, index.problem};
-    for (const IndexEntry& entry : index.entries)
-        listing.names << entry.name;
+    const Result<ArchiveIndex> index = readArchiveIndex(**input);
+    Listing listing{{}, index.reason()};
+    if (index) {
+        for (const IndexEntry& entry : index->entries)
+            listing.names << entry.name;
+    }
     return listing;
 }
 
@@ -193,8 +195,10 @@ std::map<QString, QByteArray> entryDigests(const QString& archive) {
         FileInput::openRegular(QFile::encodeName(archive));
     if (!input)
         return {{archive, input.reason().toUtf8()}};
-    const ArchiveIndex index = readArchiveIndex(**input);
-    for (const IndexEntry& entry : index.entries) {
+    const Result<ArchiveIndex> index = readArchiveIndex(**input);
+    if (!index)
+        return {{archive, index.reason().toUtf8()}};
+    for (const IndexEntry& entry : index->entries) {
         if (entry.isFolder())
             continue;
         QCryptographicHash hash(QCryptographicHash::Sha256);
@@ -561,7 +565,7 @@ TEST(ZipForms, RefusalsNameTheReason) {
         // Parts are counted from 1: archive.z01 and on, then archive.zip.
         const qsizetype parts = QDir(work).entryList({"archive.z*"}).size();
         const QString reason = QString(row.reason).replace("PARTS", QString::number(parts));
-        EXPECT_EQ(readArchiveIndex(**input, row.passwordGiven).problem, reason);
+        EXPECT_EQ(readArchiveIndex(**input, row.passwordGiven).reason(), reason);
     }
 }
 
@@ -630,11 +634,13 @@ TEST(ZipFormsLarge, EntriesBeyondFourGiB) {
 
 namespace {
 
-ArchiveIndex indexOf(const QByteArray& bytes, const QString& scratch) {
+Result<ArchiveIndex> indexOf(const QByteArray& bytes, const QString& scratch) {
     writeFile(scratch + "/hostile.zip", bytes);
     const Result<std::unique_ptr<FileInput>> input =
         FileInput::openRegular(QFile::encodeName(scratch + "/hostile.zip"));
-    return input ? readArchiveIndex(**input) : ArchiveIndex{{}, {}, input.reason()};
+    if (!input)
+        return input.failure();
+    return readArchiveIndex(**input);
 }
 
 void put64At(QByteArray& bytes, qsizetype at, quint64 value) {
@@ -657,7 +663,9 @@ TEST(ZipForms, HostileZip64ValuesAreRefused) {
                                 .add(first)
                                 .addFile("Runtime/b.bin", patterned(5000, 3))
                                 .bytes();
-    ASSERT_EQ(indexOf(good, scratch.path()).entries.size(), 2u);
+    const Result<ArchiveIndex> goodIndex = indexOf(good, scratch.path());
+    ASSERT_TRUE(goodIndex) << goodIndex.reason().toStdString();
+    ASSERT_EQ(goodIndex->entries.size(), 2u);
 
     // Where the values lie: the Zip64 field of each central record (after
     // its 13-byte name) holds uncompressed size, compressed size, offset.
@@ -711,9 +719,8 @@ TEST(ZipForms, HostileZip64ValuesAreRefused) {
         SCOPED_TRACE(row.what);
         QByteArray bytes = good;
         row.change(bytes);
-        const ArchiveIndex index = indexOf(bytes, scratch.path());
-        EXPECT_EQ(index.problem, row.problem);
-        EXPECT_TRUE(index.entries.empty());
+        const Result<ArchiveIndex> index = indexOf(bytes, scratch.path());
+        EXPECT_EQ(index.reason(), row.problem);
     }
 }
 
@@ -731,8 +738,9 @@ TEST(ZipForms, NestedZip64Archives) {
     const QByteArray outer =
         ZipWriter().setForceZip64(true).setPrefix("stub").addFile("inner.zip", inner).bytes();
     MemoryInput input(outer);
-    const ArchiveIndex index = readArchiveIndex(input);
-    ASSERT_EQ(index.problem, QString());
+    const Result<ArchiveIndex> read = readArchiveIndex(input);
+    ASSERT_EQ(read.reason(), QString());
+    const ArchiveIndex& index = *read;
     ASSERT_EQ(index.entries.size(), 1u);
     for (bool inMemory : {true, false}) {
         SCOPED_TRACE(inMemory ? "in memory" : "in a temporary file");
@@ -748,8 +756,9 @@ TEST(ZipForms, NestedZip64Archives) {
             NestedArchive::load(input, index.entries[0], budget, scratch.path());
         ASSERT_TRUE(loaded) << loaded.reason().toStdString();
         const std::unique_ptr<NestedArchive>& nested = *loaded;
-        const ArchiveIndex nestedIndex = readArchiveIndex(nested->input());
-        ASSERT_EQ(nestedIndex.problem, QString());
+        const Result<ArchiveIndex> nestedRead = readArchiveIndex(nested->input());
+        ASSERT_EQ(nestedRead.reason(), QString());
+        const ArchiveIndex& nestedIndex = *nestedRead;
         QStringList contents;
         for (const IndexEntry& entry : nestedIndex.entries) {
             QByteArray content;

@@ -326,16 +326,16 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
         showSourceProblem(SourceProblem::NotChosen);
         return;
     }
-    const SourceScan scan = scanSourceFolder(*m_config.sourcePath());
-    if (scan.outcome != SourceScan::Outcome::Listed)
+    const Result<SourceScan> scan = scanSourceFolder(*m_config.sourcePath());
+    if (!scan)
         m_watcher.watch(*m_config.sourcePath(), {});
-    if (scan.outcome == SourceScan::Outcome::NotAFolder) {
+    if (!scan && !QFileInfo(*m_config.sourcePath()).isDir()) {
         showSourceProblem(SourceProblem::Missing);
         return;
     }
-    if (scan.outcome == SourceScan::Outcome::ListingFailed) {
-        qCInfo(lcWindow, "contentsOfDirectoryAtPath gave:%s", qUtf8Printable(scan.error));
-        refuse(tr("The source folder cannot be read: %1").arg(scan.error));
+    if (!scan) {
+        qCInfo(lcWindow, "contentsOfDirectoryAtPath gave:%s", qUtf8Printable(scan.reason()));
+        refuse(tr("The source folder cannot be read: %1").arg(scan.reason()));
         showSourceProblem(SourceProblem::Unreadable);
         return;
     }
@@ -347,7 +347,7 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     const QStringList selected = m_selection.fileNames();
     setInstallEnabled(false);
     m_own.mItemsArray =
-        m_listed.itemsOf(scan, *m_config.sourcePath(), kind == ScanKind::FollowFolder, leftOut,
+        m_listed.itemsOf(*scan, *m_config.sourcePath(), kind == ScanKind::FollowFolder, leftOut,
                          std::exchange(m_own.mItemsArray, {}));
     m_watcher.watch(*m_config.sourcePath(), m_listed.stamps());
     m_listModel.replaceAll();

@@ -58,7 +58,7 @@ void replayOne(ArchiveItem& item, const QJsonObject& choice) {
     }
     const std::optional<FolderChoice> kind = kindOf(choice.value(Kind).toString());
     const QString holder = choice.value(Holder).toString();
-    if (kind && !folderChoiceRefusal(item, *kind, holder))
+    if (kind && checkFolderChoice(item, *kind, holder))
         recordFolderChoice(item, *kind, holder);
 }
 

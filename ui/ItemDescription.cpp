@@ -219,21 +219,6 @@ QString forcedTakes(const ContentTree& entries) {
     return ItemDescription::tr("Installs as they are: %1").arg(enumeration(names));
 }
 
-const ContentTree* entriesAt(const ContentTree* tree, const QString& path) {
-    const ContentTree* level = tree;
-    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (!level)
-            return nullptr;
-        const auto node = std::find_if(level->begin(), level->end(), [&](const ContentNode& each) {
-            return each.isFolder() && each.name == name;
-        });
-        if (node == level->end())
-            return nullptr;
-        level = node->children();
-    }
-    return level;
-}
-
 QString installSentence(const ArchiveItem& item) {
     const QString file = textOf(item, key::FileName);
     const bool runtime = item.flag(key::HasRuntime);

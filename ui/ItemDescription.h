@@ -43,10 +43,6 @@ QString shownName(const ContentNode& node);
 // long list ends with how many more there are.
 QString forcedTakes(const ContentTree& entries);
 
-// The entries of the folder at `path` of the tree ("" the top level);
-// null when the tree has no such folder.
-const ContentTree* entriesAt(const ContentTree* tree, const QString& path);
-
 // When a package was installed, from its record's ISO 8601 time, in local
 // time as a person of the window's language reads it ("8. Dez. 2026 um
 // 14:05").

@@ -36,10 +36,12 @@ SourceWatcher::Stamps SourceWatcher::currentStamps() const {
     Stamps stamps;
     if (m_folder.isEmpty())
         return stamps;
-    const SourceScan scan = scanSourceFolder(m_folder);
+    const Result<SourceScan> scan = scanSourceFolder(m_folder);
+    if (!scan)
+        return stamps;
     const QByteArray folder = QFile::encodeName(m_folder) + '/';
-    for (qsizetype i = 0; i < scan.fileNames.size(); ++i)
-        stamps.insert(scan.fileNames[i], FileStamp::of(folder + scan.nativeNames[i]));
+    for (qsizetype i = 0; i < scan->fileNames.size(); ++i)
+        stamps.insert(scan->fileNames[i], FileStamp::of(folder + scan->nativeNames[i]));
     return stamps;
 }
 

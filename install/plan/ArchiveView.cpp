@@ -74,9 +74,11 @@ Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativeP
     if (!opened)
         return fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
     top->file = std::move(*opened);
-    top->index = *readArchiveIndexOnce(*top->file);
-    if (!top->index.ok())
-        return fail(top->index.problem);
+    const Result<std::shared_ptr<const ArchiveIndex>> indexed = cachedIndex(*top->file);
+    if (!indexed)
+        return indexed.failure();
+    // A copy of its own: reading a 7z or RAR entry fills in its CRC-32.
+    top->index = **indexed;
     const Loaded& loaded = *top;
     view->m_archives[{}] = std::move(top);
     view->overlay(view->m_root, loaded, {});
@@ -129,9 +131,10 @@ Result<const ArchiveView::Loaded*> ArchiveView::loadNested(const std::vector<int
     if (!nested)
         return nested.failure();
     loaded->nested = std::move(*nested);
-    loaded->index = readArchiveIndex(loaded->nested->input());
-    if (!loaded->index.ok())
-        return fail(loaded->index.problem);
+    Result<ArchiveIndex> indexed = readArchiveIndex(loaded->nested->input());
+    if (!indexed)
+        return indexed.failure();
+    loaded->index = std::move(*indexed);
     return (m_archives[nesting] = std::move(loaded)).get();
 }
 

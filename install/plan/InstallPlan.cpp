@@ -1,19 +1,18 @@
 #include "install/plan/InstallPlan.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QSet>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "analysis/NameRules.h"
+#include "core/NameLimits.h"
 
 namespace packshelf {
 
 namespace {
-
-constexpr int NameBytesMax = 255;
-constexpr int PathBytesMax = 4095;
 
 // True when the entry at `a` comes after the one at `b` in the archive:
 // the one an expansion would have written last.
@@ -21,11 +20,20 @@ bool isLaterInArchive(const EntrySource& a, const EntrySource& b) {
     return std::tie(a.nesting, a.entry) > std::tie(b.nesting, b.entry);
 }
 
+// Why a plan cannot be carried out, and the path it concerns: in the
+// archive, or under the root when absolute.
+struct Refusal {
+    QString path;
+    QString problem;
+};
+
 class Planner {
 public:
     Planner(ArchiveView& view, InstallPlan& plan)
         : m_view(view)
         , m_plan(plan) {}
+
+    const std::optional<Refusal>& refusal() const { return m_refusal; }
 
     // Every entry of the folder at `source`, junk names aside, under the root.
     void addEntriesOf(const QString& source) {
@@ -33,7 +41,7 @@ public:
         if (!folder)
             return;
         if (!folder->folder)
-            return fail(source, QStringLiteral("not a folder"));
+            return refuse(source, QStringLiteral("not a folder"));
         for (const QString& name : folder->names()) {
             if (!isJunkEntry(name))
                 addNode(*folder->children.value(name), name);
@@ -56,18 +64,17 @@ public:
         addNode(*node, parts.join(QLatin1Char('/')));
     }
 
-    void fail(const QString& path, const QString& problem) {
-        if (!m_plan.problem.isEmpty())
-            return;
-        m_plan.problemPath = path;
-        m_plan.problem = problem;
+    // Keeps the first reason the plan cannot be carried out.
+    void refuse(const QString& path, const QString& problem) {
+        if (!m_refusal)
+            m_refusal = Refusal{path, problem};
     }
 
 private:
     const ViewNode* locate(const QString& source) {
         const Result<const ViewNode*> node = m_view.locate(source);
         if (!node) {
-            fail(source, node.reason());
+            refuse(source, node.reason());
             return nullptr;
         }
         return *node;
@@ -78,11 +85,11 @@ private:
     // depth of folders can exhaust the thread's.
     void addNode(const ViewNode& top, const QString& topTarget) {
         std::vector<std::pair<const ViewNode*, QString>> pending{{&top, topTarget}};
-        while (!pending.empty() && m_plan.ok()) {
+        while (!pending.empty() && !m_refusal) {
             auto [node, target] = std::move(pending.back());
             pending.pop_back();
             if (node->clash)
-                return fail(target, QStringLiteral("both a file and a folder in the archive"));
+                return refuse(target, QStringLiteral("both a file and a folder in the archive"));
             if (!node->folder) {
                 addFile(*node, target);
                 continue;
@@ -114,7 +121,7 @@ private:
         if (!checkTarget(target) || m_folders.contains(key))
             return;
         if (m_files.contains(key))
-            return fail(target, QStringLiteral("both a file and a folder in the install"));
+            return refuse(target, QStringLiteral("both a file and a folder in the install"));
         m_folders.insert(key);
         m_spelling.insert(key, target);
         m_plan.folders.append(target);
@@ -126,7 +133,7 @@ private:
         if (!checkTarget(target))
             return;
         if (m_folders.contains(key))
-            return fail(target, QStringLiteral("both a file and a folder in the install"));
+            return refuse(target, QStringLiteral("both a file and a folder in the install"));
         PlannedFile file{target, node.source, node.entry, named};
         // Of two copies of one path, the later in the archive is written.
         if (const auto found = m_files.constFind(key); found != m_files.constEnd()) {
@@ -135,9 +142,9 @@ private:
             const PlannedFile& first = laterInArchive ? earlier : file;
             const PlannedFile& later = laterInArchive ? file : earlier;
             if (earlier.named != named)
-                m_plan.warnings.append(QStringLiteral("%1 and %2 meet at one library path: %2, "
-                                                      "the later in the archive, is installed")
-                                           .arg(first.named, later.named));
+                m_plan.warnings.add(QStringLiteral("%1 and %2 meet at one library path: %2, "
+                                                   "the later in the archive, is installed")
+                                        .arg(first.named, later.named));
             if (laterInArchive) {
                 file.target = earlier.target; // the path keeps its first spelling
                 earlier = std::move(file);
@@ -152,21 +159,17 @@ private:
     bool checkTarget(const QString& target) {
         const QStringList parts = target.split(QLatin1Char('/'));
         if (parts.first().compare(QLatin1String(LibraryRecordsFolder), Qt::CaseInsensitive) == 0) {
-            fail(target, QStringLiteral("a name PackShelf keeps for its records"));
+            refuse(target, QStringLiteral("a name PackShelf keeps for its records"));
             return false;
         }
         for (const QString& part : parts) {
             if (part.startsWith(QLatin1String(StagingPrefix))) {
-                fail(target, QStringLiteral("a name PackShelf keeps for files being written"));
-                return false;
-            }
-            if (QFile::encodeName(part).size() > NameBytesMax) {
-                fail(target, QStringLiteral("a name too long for this system"));
+                refuse(target, QStringLiteral("a name PackShelf keeps for files being written"));
                 return false;
             }
         }
-        if (QFile::encodeName(joinPath(m_plan.root, target)).size() > PathBytesMax) {
-            fail(target, QStringLiteral("a path too long for this system"));
+        if (const Status fits = checkNameLengths(joinPath(m_plan.root, target)); !fits) {
+            refuse(target, fits.reason());
             return false;
         }
         return true;
@@ -177,6 +180,7 @@ private:
     QSet<QString> m_folders;             // case-folded
     QHash<QString, std::size_t> m_files; // case-folded
     QHash<QString, QString> m_spelling;  // case-folded path: as planned
+    std::optional<Refusal> m_refusal;
 };
 
 } // namespace
@@ -188,24 +192,28 @@ quint64 InstallPlan::bytes() const {
     return total;
 }
 
-InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir) {
+namespace {
+
+// Works out the plan; a refusal stops it.
+std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, ArchiveView& view,
+                                                        const QString& destDir) {
     InstallPlan plan;
     Planner planner(view, plan);
     if (copy.isIncompleteDirect()) {
         if (copy.directDestination)
-            planner.fail(*copy.directDestination,
-                         QStringLiteral("no part of the archive is chosen for it"));
+            planner.refuse(*copy.directDestination,
+                           QStringLiteral("no part of the archive is chosen for it"));
         else
-            planner.fail(QString(), QStringLiteral("no direct destination is set"));
-        return plan;
+            planner.refuse(QString(), QStringLiteral("no direct destination is set"));
+        return {std::move(plan), planner.refusal()};
     }
     plan.root = copy.directDestination.value_or(destDir);
     if (!QDir::isAbsolutePath(plan.root)) {
-        planner.fail(plan.root, QStringLiteral("the destination is not an absolute path"));
-        return plan;
+        planner.refuse(plan.root, QStringLiteral("the destination is not an absolute path"));
+        return {std::move(plan), planner.refusal()};
     }
     for (const QString& shared : view.sharedNames())
-        plan.warnings.append(
+        plan.warnings.add(
             QStringLiteral("two entries are named %1: the later in the archive is installed")
                 .arg(shared));
     if (copy.primarySource)
@@ -214,7 +222,28 @@ InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& 
         planner.addEntriesOf(*copy.dataSource);
     if (copy.directSource)
         planner.addWhole(*copy.directSource);
-    return plan;
+    return {std::move(plan), planner.refusal()};
+}
+
+} // namespace
+
+Result<InstallPlan> planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir,
+                                const QString& archiveName) {
+    auto [plan, refusal] = makePlan(copy, view, destDir);
+    if (!refusal)
+        return std::move(plan);
+    const QString where =
+        QDir::isAbsolutePath(refusal->path) ? refusal->path : joinPath(archiveName, refusal->path);
+    return fail(QStringLiteral("%1: %2").arg(where, refusal->problem));
+}
+
+InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir) {
+    auto [plan, refusal] = makePlan(copy, view, destDir);
+    if (refusal) {
+        plan.problemPath = refusal->path;
+        plan.problem = refusal->problem;
+    }
+    return std::move(plan);
 }
 
 } // namespace packshelf

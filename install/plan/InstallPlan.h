@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/Result.h"
+#include "core/Warnings.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
 
@@ -23,9 +25,13 @@ struct InstallPlan {
     QString root;        // the library, or the archive's own destination
     QStringList folders; // folders made or merged into, parents first
     std::vector<PlannedFile> files;
-    QString problem;      // why it cannot be carried out; nothing may be written then
-    QString problemPath;  // what it concerns: a path in the archive or under the root
-    QStringList warnings; // what the install does that the archive does not say as it is
+    Warnings warnings; // what the install does that the archive does not say as it is
+    // Set only by the three-argument planInstall(), for the callers that
+    // have not moved to the one that answers a Result: why the plan cannot
+    // be carried out, and the path in the archive or under the root that it
+    // concerns.
+    QString problem;
+    QString problemPath;
 
     bool ok() const { return problem.isEmpty(); }
     quint64 bytes() const;
@@ -38,10 +44,16 @@ inline constexpr char LibraryRecordsFolder[] = ".packshelf";
 // writing process's id and a random part, until they take their names.
 inline constexpr char StagingPrefix[] = ".packshelf-partial-";
 
-// The plan of a record whose copy plan is `copy`, over its archive `view`:
-// every entry of the Runtime (or forced) holder and of the Data holder,
-// junk names aside at that level, into `destDir`; or the direct source,
-// whole, under the direct destination with its path kept.
+// The plan of a record whose copy plan is `copy`, over its archive `view`
+// (the file `archiveName`): every entry of the Runtime (or forced) holder
+// and of the Data holder, junk names aside at that level, into `destDir`;
+// or the direct source, whole, under the direct destination with its path
+// kept. Fails when nothing may be written, naming the path concerned: a
+// path in the archive after the archive's name, one under the root whole.
+Result<InstallPlan> planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir,
+                                const QString& archiveName);
+
+// The same, with a failure told in the plan's `problem` and `problemPath`.
 InstallPlan planInstall(const CopyPlan& copy, ArchiveView& view, const QString& destDir);
 
 } // namespace packshelf
