@@ -5,7 +5,6 @@
 #include <QColumnView>
 #include <QDialog>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -71,7 +70,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
                                                     m_ui.mIgnoreDSCheckbox->isChecked()};
           },
           [this](AnalyzerReport report) { gotReport(std::move(report)); })
-    , m_library(executor)
+    , m_library(executor, m_mainThread)
     , m_librarySide(window, m_library, m_services)
     , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
     , m_selection(m_ui.mContentList, m_listProxy, m_listModel, m_own.mItemsArray)
@@ -103,6 +102,8 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
 }
 
+// The work still under way reports to the controller's members: they are
+// destroyed only once it has.
 AppDelegate::~AppDelegate() {
     waitForOutstandingWorkers();
     if (m_splitterSave.isActive())
@@ -119,7 +120,6 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
     connect(&m_library, &LibraryAccess::waitingForLibrary, this,
             [this](const QString& line) { m_ui.mStatusBar->showMessage(line); });
-    connect(&m_library, &LibraryAccess::idle, this, &AppDelegate::workEnded);
 }
 
 void AppDelegate::connectActions() {
@@ -183,10 +183,7 @@ void AppDelegate::connectActions() {
     });
     connect(&m_dropImport, &DropImport::said, this, &AppDelegate::say);
     connect(&m_dropImport, &DropImport::refused, this, &AppDelegate::refuse);
-    connect(&m_dropImport, &DropImport::copied, this, [this] {
-        workEnded();
-        refresh();
-    });
+    connect(&m_dropImport, &DropImport::copied, this, &AppDelegate::refresh);
     // Escape or the sheet's close box ends it like its close button. Queued,
     // so that a sheet closed by quitting the application comes back only
     // when nothing more is started.
@@ -226,28 +223,18 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 // Quitting cancels what runs (an install rolls back the archive it is
-// writing) and waits, in an event loop that each piece of work ends by
-// telling, until nothing reports here any more.
+// writing) and serves the hand-over to the main thread, and nothing else,
+// until every piece of work has reported: every one reports through it.
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
     m_scheduler.cancel();
     m_session.stop();
-    if (!workRemains())
-        return;
-    QEventLoop wait;
-    m_quitWait = &wait;
-    wait.exec();
-    m_quitWait = nullptr;
+    m_mainThread.serveUntil([this] { return !workRemains(); });
 }
 
 bool AppDelegate::workRemains() const {
     return mWorkers() > 0 || m_session.phase() == InstallSession::Phase::Installing ||
            m_dropImport.busy() || m_library.busy();
-}
-
-void AppDelegate::workEnded() {
-    if (m_quitWait && !workRemains())
-        m_quitWait->quit();
 }
 
 // The user's division between list and browser; without one the list
@@ -393,7 +380,6 @@ void AppDelegate::reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid
 // The list hears of the stored record within a frame; the panel follows at
 // once when the record is the selected one.
 void AppDelegate::gotReport(AnalyzerReport report) {
-    workEnded();
     qCInfo(lcWindow, "Got result for index %lld for batchid %lld", qlonglong(report.index),
            qlonglong(report.batchId));
     if (report.batchId != m_own.mBatchID) {
@@ -709,7 +695,6 @@ void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
     showListOrPlaceholder();
     listClick();
     launchWorkers();
-    workEnded();
 }
 
 void AppDelegate::cancelInstall() {

@@ -42,7 +42,6 @@ class QAction;
 class QCheckBox;
 class QColumnView;
 class QDialog;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
@@ -89,9 +88,10 @@ public:
     // Start-up and quit.
     void applicationDidFinishLaunching();
     void applicationWillTerminate() {}
-    // Hands out no more work and serves the main thread until every worker
-    // has reported (and so removed its expansion folder) and a running
-    // install has ended.
+    // Quitting: hands out no more work, cancels what runs, and runs the
+    // hand-overs of the work under way until every worker has reported (and
+    // so removed its expansion folder), a running install has ended and the
+    // library's jobs are in. The destructor does it when nobody did.
     void waitForOutstandingWorkers();
 
     // Scan and scheduling. launchAnalyzer() lists the source folder afresh;
@@ -289,10 +289,8 @@ private:
     // Whether an install is asked for or running: a refresh waits for it.
     bool installBusy() const { return !m_session.idle(); }
     void refreshIfPending();
-    // Quitting: whether work still runs that reports here, and the end of
-    // one such piece of work.
+    // Quitting: whether work still runs that reports here.
     bool workRemains() const;
-    void workEnded();
 
     // Looks at the library once per turn of the event loop.
     void scheduleLibraryLook();
@@ -334,8 +332,6 @@ private:
     ManualChoices m_manualChoices;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
-    // Runs while quitting waits for the work still under way.
-    QEventLoop* m_quitWait = nullptr;
     LibraryLook m_libraryLook;
     InstallSession m_session;
     DropImport m_dropImport;

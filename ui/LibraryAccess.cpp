@@ -1,6 +1,5 @@
 #include "ui/LibraryAccess.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 
 #include "install/InstalledPackages.h"
@@ -70,22 +69,11 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
 
 } // namespace
 
-LibraryAccess::LibraryAccess(Executor& executor, QObject* parent)
+LibraryAccess::LibraryAccess(Executor& executor, MainThreadCall& mainThread, QObject* parent)
     : QObject(parent)
     , m_executor(executor)
+    , m_mainThread(mainThread)
     , m_lane(executor) {}
-
-LibraryAccess::~LibraryAccess() {
-    waitUntilIdle();
-}
-
-void LibraryAccess::waitUntilIdle() {
-    if (m_pending == 0)
-        return;
-    QEventLoop wait;
-    connect(this, &LibraryAccess::idle, &wait, &QEventLoop::quit);
-    wait.exec();
-}
 
 std::function<void(const QString&)> LibraryAccess::waitingReport() {
     return [this](const QString& line) {
@@ -101,8 +89,6 @@ void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)
         m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
             --m_pending;
             done(std::move(result));
-            if (m_pending == 0)
-                emit idle();
         });
     });
 }

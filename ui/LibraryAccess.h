@@ -79,9 +79,10 @@ public:
         std::vector<Removal> removals;
     };
 
-    explicit LibraryAccess(Executor& executor, QObject* parent = nullptr);
-    // Waits until every job handed in has reported.
-    ~LibraryAccess() override;
+    // Jobs run on `executor` and hand their results over through
+    // `mainThread`. Its owner waits until it is idle before it goes (the
+    // results of the jobs still under way would reach it afterwards).
+    LibraryAccess(Executor& executor, MainThreadCall& mainThread, QObject* parent = nullptr);
 
     void preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done);
     void readInstalled(QString library, std::vector<SourceArchive> archives,
@@ -101,12 +102,8 @@ public:
 
     // Jobs handed in whose results have not reached the main thread yet.
     bool busy() const { return m_pending > 0; }
-    // Runs an event loop until no job is outstanding.
-    void waitUntilIdle();
 
 signals:
-    // The last outstanding job has reported.
-    void idle();
     // A job waits for another process that holds the library; the line
     // says which.
     void waitingForLibrary(const QString& line);
@@ -120,7 +117,7 @@ private:
 
     int m_pending = 0;
     Executor& m_executor;
-    MainThreadCall m_mainThread;
+    MainThreadCall& m_mainThread;
     // Declared last: destroyed first, once every job has ended.
     SerialLane m_lane;
 };
