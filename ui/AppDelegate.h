@@ -106,7 +106,7 @@ public:
     void gotReport(AnalyzerReport report);
 
     // Content list and info box.
-    qint64 numberOfRowsInTableView() const { return qint64(m_own.mItemsArray.size()); }
+    qint64 numberOfRowsInTableView() const { return qint64(m_listModel.records().size()); }
     void listClick();
     // Enter (or a double click) on a row: that archive alone is selected, so
     // the info box shows it, and the keys go on in its browser.
@@ -235,17 +235,18 @@ public:
     void setMWorkPath(std::optional<QString> value) { m_config.setWorkPath(std::move(value)); }
     bool mfIgnoreDS() const { return m_config.ignoreDS(); }
     void setMfIgnoreDS(bool value) { m_config.setIgnoreDS(value); }
-    const std::vector<ArchiveItem>& mItemsArray() const { return m_own.mItemsArray; }
+    // The list and its icons are the list model's; these forward to it.
+    const std::vector<ArchiveItem>& mItemsArray() const { return m_listModel.records(); }
     // Replaces the list and shows it.
     void setMItemsArray(std::vector<ArchiveItem> value);
-    const QIcon& mDefaultIcon() const { return m_own.icons.mDefaultIcon; }
-    void setMDefaultIcon(const QIcon& value) { m_own.icons.mDefaultIcon = value; }
-    const QIcon& mOKIcon() const { return m_own.icons.mOKIcon; }
-    void setMOKIcon(const QIcon& value) { m_own.icons.mOKIcon = value; }
-    const QIcon& mBADIcon() const { return m_own.icons.mBADIcon; }
-    void setMBADIcon(const QIcon& value) { m_own.icons.mBADIcon = value; }
-    const QIcon& mHELPIcon() const { return m_own.icons.mHELPIcon; }
-    void setMHELPIcon(const QIcon& value) { m_own.icons.mHELPIcon = value; }
+    const QIcon& mDefaultIcon() const { return m_listModel.icons().mDefaultIcon; }
+    void setMDefaultIcon(const QIcon& value) { m_listModel.icons().mDefaultIcon = value; }
+    const QIcon& mOKIcon() const { return m_listModel.icons().mOKIcon; }
+    void setMOKIcon(const QIcon& value) { m_listModel.icons().mOKIcon = value; }
+    const QIcon& mBADIcon() const { return m_listModel.icons().mBADIcon; }
+    void setMBADIcon(const QIcon& value) { m_listModel.icons().mBADIcon = value; }
+    const QIcon& mHELPIcon() const { return m_listModel.icons().mHELPIcon; }
+    void setMHELPIcon(const QIcon& value) { m_listModel.icons().mHELPIcon = value; }
     qint64 mCurrentIndex() const { return m_scheduler.nextIndex(); }
     qint64 mBatchID() const { return m_own.mBatchID; }
     void setMBatchID(qint64 value) { m_own.mBatchID = value; }
@@ -263,8 +264,6 @@ private:
 
     struct OwnState {
         std::optional<QString> mInfoFormat;
-        std::vector<ArchiveItem> mItemsArray;
-        StateIcons icons;
         qint64 mBatchID = 0;
     };
 
@@ -276,7 +275,6 @@ private:
     void refreshWhenFolderSettles();
     void finishScan();
     void finishScanIfDone();
-    void reloadTable();
     void showItemCount();
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
@@ -303,21 +301,18 @@ private:
     void restoreSplitter();
     void saveSplitter();
 
-    ArchiveItem* itemAt(qint64 row);
-    const ArchiveItem* itemAt(qint64 row) const;
-
     Outlets m_ui;
     OwnState m_own;
     SettingsStore m_settings;
     PlatformServices m_services;
     MainThreadCall m_mainThread;
-    // Hands out the list's records to analyzer workers and counts them in.
-    AnalysisScheduler m_scheduler;
-    // The library's marks and installed view come before the list model,
-    // which shows the marks.
+    // The list's records: every collaborator below reads or changes them
+    // through it.
+    ContentListModel m_listModel;
     LibraryAccess m_library;
     LibrarySide m_librarySide;
-    ContentListModel m_listModel;
+    // Hands out the list's records to analyzer workers and counts them in.
+    AnalysisScheduler m_scheduler;
     ContentListProxy m_listProxy;
     ListSelection m_selection;
     ListMenu m_listMenu;
@@ -332,8 +327,8 @@ private:
     ManualChoices m_manualChoices;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
-    LibraryLook m_libraryLook;
     InstallSession m_session;
+    LibraryLook m_libraryLook;
     DropImport m_dropImport;
 };
 

@@ -4,16 +4,17 @@
 #include <QStringList>
 
 #include "ui/ConfigurationSheet.h"
+#include "ui/ContentListModel.h"
 #include "ui/InstallSession.h"
 #include "ui/LibrarySide.h"
 
 namespace packshelf {
 
-LibraryLook::LibraryLook(const std::vector<ArchiveItem>& items, const ConfigurationSheet& folders,
+LibraryLook::LibraryLook(const ContentListModel& list, const ConfigurationSheet& folders,
                          LibrarySide& side, InstallSession& session, std::function<bool()> paused,
                          std::function<bool()> scanRunning, QObject* parent)
     : QObject(parent)
-    , m_items(items)
+    , m_list(list)
     , m_folders(folders)
     , m_side(side)
     , m_session(session)
@@ -36,7 +37,7 @@ void LibraryLook::look() {
 }
 
 InstallJob LibraryLook::readyJob(const ItemFilter& chosen) const {
-    return readyItemsJob(m_items, m_folders.sourcePath().value_or(QString()),
+    return readyItemsJob(m_list.records(), m_folders.sourcePath().value_or(QString()),
                          m_folders.destPath().value_or(QString()),
                          m_folders.workPath().value_or(QString()), chosen);
 }
@@ -56,8 +57,8 @@ void LibraryLook::readLibrary() {
         return;
     const QString source = m_folders.sourcePath().value_or(QString());
     LibrarySide::Request request{isolatedString(*m_folders.destPath()), {}};
-    request.archives.reserve(m_items.size());
-    for (const ArchiveItem& item : m_items)
+    request.archives.reserve(m_list.records().size());
+    for (const ArchiveItem& item : m_list.records())
         request.archives.push_back({isolatedString(item.fileName()), item.nativePathIn(source)});
     m_side.read(std::move(request));
 }

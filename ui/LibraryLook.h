@@ -13,6 +13,7 @@
 namespace packshelf {
 
 class ConfigurationSheet;
+class ContentListModel;
 class InstallSession;
 class LibrarySide;
 
@@ -25,8 +26,8 @@ class LibraryLook : public QObject {
 public:
     // `paused` tells when no look may run (an install is asked for or runs,
     // or quitting has begun); `scanRunning` when the batch is not known yet.
-    LibraryLook(const std::vector<ArchiveItem>& items, const ConfigurationSheet& folders,
-                LibrarySide& side, InstallSession& session, std::function<bool()> paused,
+    LibraryLook(const ContentListModel& list, const ConfigurationSheet& folders, LibrarySide& side,
+                InstallSession& session, std::function<bool()> paused,
                 std::function<bool()> scanRunning, QObject* parent = nullptr);
 
     void schedule();
@@ -42,7 +43,7 @@ private:
     void look();
     void previewReadyItems();
 
-    const std::vector<ArchiveItem>& m_items;
+    const ContentListModel& m_list;
     const ConfigurationSheet& m_folders;
     LibrarySide& m_side;
     InstallSession& m_session;

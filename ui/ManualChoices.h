@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <vector>
 
 #include "analysis/ArchiveItem.h"
 #include "analysis/ManualChoice.h"
@@ -11,6 +10,7 @@ namespace packshelf {
 
 class ArchiveBrowser;
 class ChoiceMemory;
+class ContentListModel;
 class ConfigurationSheet;
 class ListSelection;
 class ListedArchives;
@@ -25,8 +25,7 @@ class ManualChoices : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        std::vector<ArchiveItem>& items;
-        const qint64& batch;
+        ContentListModel& list;
         const ListSelection& selection;
         const ArchiveBrowser& browser;
         ChoiceMemory& memory;
@@ -50,9 +49,8 @@ signals:
     void refused(const QString& why);
 
 private:
-    ArchiveItem* itemAt(qint64 row) const;
     QString sourcePath() const;
-    void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
+    void applyDestination(qint64 row, const QString& fileName, const QString& folder);
 
     Parts m_parts;
 };
