@@ -26,12 +26,12 @@
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
+#include "ui/ChoiceActions.h"
 #include "ui/ChoiceButtons.h"
 #include "ui/ConfigurationSheet.h"
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
-#include "ui/ManualChoices.h"
 #include "ui_ConfigSheet.h"
 #include "ui_MainWindow.h"
 
@@ -61,8 +61,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_ui(outletsOf(window))
     , m_settings(settings)
     , m_services(desktopServices(this, executor))
-    , m_library(executor, m_mainThread)
-    , m_librarySide(window, m_library, m_services)
+    , m_libraryJobs(executor, m_mainThread)
     , m_scheduler(
           m_listModel.records(),
           [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },
@@ -80,11 +79,11 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
     , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
-    , m_manualChoices(
+    , m_choiceActions(
           {m_listModel, m_selection, m_browser, m_choices, m_listed, m_config, m_services, m_ui})
-    , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
-    , m_libraryLook(
-          m_listModel, m_config, m_librarySide, m_session,
+    , m_session(window, sessionControls(m_ui), m_libraryJobs, m_services, m_mainThread)
+    , m_libraryStatus(
+          window, m_libraryJobs, m_services, m_listModel, m_config, m_session,
           [this] { return m_handingOutStopped || installBusy(); }, [this] { return scanRunning(); })
     , m_dropImport(window, m_services, m_mainThread) {
     takeOutlets(window);
@@ -117,7 +116,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(config.mWorkChooseButton, &QPushButton::clicked, this, &AppDelegate::setWorkPath);
     connect(config.mCloseButton, &QPushButton::clicked, this, &AppDelegate::closeConfigSheet);
     connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
-    connect(&m_library, &LibraryAccess::waitingForLibrary, this,
+    connect(&m_libraryJobs, &LibraryJobs::waitingForLibrary, this,
             [this](const QString& line) { m_ui.mStatusBar->showMessage(line); });
 }
 
@@ -173,13 +172,14 @@ void AppDelegate::connectActions() {
     });
     // The archives of the install come back into the list.
     connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
-    connect(&m_librarySide, &LibrarySide::libraryChanged, this, &AppDelegate::scheduleLibraryLook);
-    connect(&m_librarySide, &LibrarySide::marksChanged, this, [this] {
-        m_listModel.setInstalledOn(m_librarySide.installedOn());
+    connect(&m_libraryStatus, &LibraryStatus::libraryChanged, this,
+            &AppDelegate::scheduleLibraryLook);
+    connect(&m_libraryStatus, &LibraryStatus::marksChanged, this, [this] {
+        m_listModel.setInstalledOn(m_libraryStatus.installedOn());
         showLibraryField();
     });
-    connect(&m_manualChoices, &ManualChoices::refused, this, &AppDelegate::refuse);
-    connect(&m_manualChoices, &ManualChoices::chosen, this, [this](const ArchiveItem& item) {
+    connect(&m_choiceActions, &ChoiceActions::refused, this, &AppDelegate::refuse);
+    connect(&m_choiceActions, &ChoiceActions::chosen, this, [this](const ArchiveItem& item) {
         updateInfobox(item);
         scheduleLibraryLook();
     });
@@ -235,7 +235,7 @@ void AppDelegate::waitForOutstandingWorkers() {
 
 bool AppDelegate::workRemains() const {
     return mWorkers() > 0 || m_session.phase() == InstallSession::Phase::Installing ||
-           m_dropImport.busy() || m_library.busy();
+           m_dropImport.busy() || m_libraryJobs.busy();
 }
 
 // The user's division between list and browser; without one the list
@@ -448,7 +448,7 @@ void AppDelegate::openListRow(const QModelIndex& index) {
 void AppDelegate::updateInfobox(const ArchiveItem& item) {
     m_ui.mDirectoryInfoBox->setText(installSentence(item));
     m_ui.mItemDetailsField->setText(itemDetails(item));
-    m_ui.mLibraryField->setText(m_libraryLook.libraryText(item));
+    m_ui.mLibraryField->setText(m_libraryStatus.libraryText(item));
 }
 
 void AppDelegate::copySelectedPaths() {
@@ -497,19 +497,19 @@ std::optional<QString> AppDelegate::buildPathToSelectedNodeWithSelf() const {
 // ---- Manual choices -----------------------------------------------------
 
 void AppDelegate::setRuntimeFolder() {
-    m_manualChoices.recordFolder(FolderChoice::Runtime);
+    m_choiceActions.recordFolder(FolderChoice::Runtime);
 }
 
 void AppDelegate::setDataFolder() {
-    m_manualChoices.recordFolder(FolderChoice::Data);
+    m_choiceActions.recordFolder(FolderChoice::Data);
 }
 
 void AppDelegate::forceDirectory() {
-    m_manualChoices.recordFolder(FolderChoice::Forced);
+    m_choiceActions.recordFolder(FolderChoice::Forced);
 }
 
 void AppDelegate::defineDestinaton() {
-    m_manualChoices.defineDestination();
+    m_choiceActions.defineDestination();
 }
 
 // The selected archives are listed afresh by the next look at the folder,
@@ -614,7 +614,7 @@ void AppDelegate::beginInstall() {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
-    m_session.ask(m_libraryLook.readyJob(), *m_config.destPath(), m_listModel.records());
+    m_session.ask(m_libraryStatus.readyJob(), *m_config.destPath(), m_listModel.records());
 }
 
 void AppDelegate::beginInstallSelected() {
@@ -636,7 +636,7 @@ void AppDelegate::beginInstallSelected() {
     ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {
         return names.contains(item.fileName());
     };
-    InstallJob job = m_libraryLook.readyJob(chosen);
+    InstallJob job = m_libraryStatus.readyJob(chosen);
     m_session.ask(std::move(job), *m_config.destPath(), selected, std::move(chosen));
 }
 
@@ -683,13 +683,12 @@ void AppDelegate::showInstalledPackages() {
         openConfigSheet();
         return;
     }
-    m_librarySide.openInstalledView(*m_config.destPath(), sourcePath(),
-                                    m_config.workPath().value_or(QString()));
-    m_libraryLook.readLibrary();
+    m_libraryStatus.openInstalledView(*m_config.destPath(), sourcePath(),
+                                      m_config.workPath().value_or(QString()));
 }
 
 void AppDelegate::scheduleLibraryLook() {
-    m_libraryLook.schedule();
+    m_libraryStatus.schedule();
 }
 
 bool AppDelegate::scanRunning() const {
@@ -699,7 +698,7 @@ bool AppDelegate::scanRunning() const {
 void AppDelegate::showLibraryField() {
     const ArchiveItem* item = m_selection.item();
     const bool analysed = item && item->state() != ItemState::New;
-    m_ui.mLibraryField->setText(analysed ? m_libraryLook.libraryText(*item) : QString());
+    m_ui.mLibraryField->setText(analysed ? m_libraryStatus.libraryText(*item) : QString());
 }
 
 // ---- Archives dropped on the window -------------------------------------

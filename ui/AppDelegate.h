@@ -19,6 +19,7 @@
 #include "install/InstallJob.h"
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
+#include "ui/ChoiceActions.h"
 #include "ui/ChoiceMemory.h"
 #include "ui/ConfigurationSheet.h"
 #include "ui/ContentListModel.h"
@@ -26,13 +27,11 @@
 #include "ui/DropImport.h"
 #include "ui/FileStamp.h"
 #include "ui/InstallSession.h"
-#include "ui/LibraryAccess.h"
-#include "ui/LibraryLook.h"
-#include "ui/LibrarySide.h"
+#include "ui/LibraryJobs.h"
+#include "ui/LibraryStatus.h"
 #include "ui/ListMenu.h"
 #include "ui/ListSelection.h"
 #include "ui/ListedArchives.h"
-#include "ui/ManualChoices.h"
 #include "ui/PlatformServices.h"
 #include "ui/SettingsStore.h"
 #include "ui/SourceWatcher.h"
@@ -309,8 +308,7 @@ private:
     // The list's records: every collaborator below reads or changes them
     // through it.
     ContentListModel m_listModel;
-    LibraryAccess m_library;
-    LibrarySide m_librarySide;
+    LibraryJobs m_libraryJobs;
     // Hands out the list's records to analyzer workers and counts them in.
     AnalysisScheduler m_scheduler;
     ContentListProxy m_listProxy;
@@ -324,11 +322,11 @@ private:
     ListedArchives m_listed;
     ConfigurationSheet m_config;
     ChoiceMemory m_choices;
-    ManualChoices m_manualChoices;
+    ChoiceActions m_choiceActions;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
     InstallSession m_session;
-    LibraryLook m_libraryLook;
+    LibraryStatus m_libraryStatus;
     DropImport m_dropImport;
 };
 

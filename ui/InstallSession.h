@@ -26,7 +26,7 @@ class QTextBrowser;
 namespace packshelf {
 
 class InstallSummary;
-class LibraryAccess;
+class LibraryJobs;
 class MainThreadCall;
 class MainWindow;
 struct PlatformServices;
@@ -70,7 +70,7 @@ public:
         std::function<void(std::vector<ArchiveItem> items)> installEnded;
     };
 
-    InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
+    InstallSession(MainWindow& window, Controls controls, LibraryJobs& library,
                    PlatformServices& services, MainThreadCall& mainThread,
                    QObject* parent = nullptr);
 
@@ -133,7 +133,7 @@ private:
     void showUndone(const QString& problem, const UndoReport& report);
 
     Controls m_ui;
-    LibraryAccess& m_libraryAccess;
+    LibraryJobs& m_libraryJobs;
     PlatformServices& m_services;
     MainThreadCall& m_mainThread;
     InstallConfirmation m_confirmation;

@@ -1,4 +1,4 @@
-#include "ui/LibraryAccess.h"
+#include "ui/LibraryJobs.h"
 
 #include <QFileInfo>
 
@@ -9,10 +9,10 @@ namespace packshelf {
 
 namespace {
 
-LibraryAccess::Snapshot readSnapshot(const QString& library,
-                                     const std::vector<LibraryAccess::SourceArchive>& archives,
-                                     const std::function<void(const QString&)>& waiting) {
-    LibraryAccess::Snapshot snapshot;
+LibraryJobs::Snapshot readSnapshot(const QString& library,
+                                   const std::vector<LibraryJobs::SourceArchive>& archives,
+                                   const std::function<void(const QString&)>& waiting) {
+    LibraryJobs::Snapshot snapshot;
     snapshot.library = library;
     if (!QFileInfo(library).isDir()) {
         snapshot.missing = true;
@@ -30,7 +30,7 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     QHash<QString, const Manifest*> byArchive;
     for (const Manifest& manifest : snapshot.manifests)
         byArchive.insert(manifest.archive, &manifest);
-    for (const LibraryAccess::SourceArchive& archive : archives) {
+    for (const LibraryJobs::SourceArchive& archive : archives) {
         const Manifest* manifest = byArchive.value(archive.fileName);
         if (manifest && isInstalledFrom(*manifest, archive.fileName, archive.nativePath))
             snapshot.installedFrom.insert(archive.fileName, manifest->installed);
@@ -38,9 +38,9 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     return snapshot;
 }
 
-LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives,
-                                              const std::function<void(const QString&)>& waiting) {
-    LibraryAccess::UninstallReport report;
+LibraryJobs::UninstallReport removePackages(const QString& library, const QStringList& archives,
+                                            const std::function<void(const QString&)>& waiting) {
+    LibraryJobs::UninstallReport report;
     RecordInterest interest;
     for (const QString& archive : archives)
         interest.addArchive(archive);
@@ -57,7 +57,7 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
         return report;
     }
     for (const QString& archive : archives) {
-        LibraryAccess::Removal removal;
+        LibraryJobs::Removal removal;
         removal.archive = archive;
         removal.found = packages.contains(archive);
         if (removal.found)
@@ -69,13 +69,13 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
 
 } // namespace
 
-LibraryAccess::LibraryAccess(Executor& executor, MainThreadCall& mainThread, QObject* parent)
+LibraryJobs::LibraryJobs(Executor& executor, MainThreadCall& mainThread, QObject* parent)
     : QObject(parent)
     , m_executor(executor)
     , m_mainThread(mainThread)
     , m_lane(executor) {}
 
-std::function<void(const QString&)> LibraryAccess::waitingReport() {
+std::function<void(const QString&)> LibraryJobs::waitingReport() {
     return [this](const QString& line) {
         m_mainThread.post([this, line] { emit waitingForLibrary(line); });
     };
@@ -83,7 +83,7 @@ std::function<void(const QString&)> LibraryAccess::waitingReport() {
 
 // The result travels by value from the job's thread to the main thread.
 template <typename Result>
-void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)> done) {
+void LibraryJobs::run(std::function<Result()> work, std::function<void(Result)> done) {
     ++m_pending;
     m_lane.start([this, work = std::move(work), done = std::move(done)]() mutable {
         m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
@@ -93,21 +93,21 @@ void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)
     });
 }
 
-void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
+void LibraryJobs::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
     run<std::vector<PackagePreview>>(
         [job = std::move(job), &executor = m_executor] { return previewInstall(job, executor); },
         std::move(done));
 }
 
-void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,
-                                  std::function<void(Snapshot)> done) {
+void LibraryJobs::readInstalled(QString library, std::vector<SourceArchive> archives,
+                                std::function<void(Snapshot)> done) {
     run<Snapshot>([library = std::move(library), archives = std::move(archives),
                    waiting = waitingReport()] { return readSnapshot(library, archives, waiting); },
                   std::move(done));
 }
 
-void LibraryAccess::uninstall(QString library, QStringList archives,
-                              std::function<void(UninstallReport)> done) {
+void LibraryJobs::uninstall(QString library, QStringList archives,
+                            std::function<void(UninstallReport)> done) {
     run<UninstallReport>(
         [library = std::move(library), archives = std::move(archives), waiting = waitingReport()] {
             return removePackages(library, archives, waiting);
@@ -115,7 +115,7 @@ void LibraryAccess::uninstall(QString library, QStringList archives,
         std::move(done));
 }
 
-void LibraryAccess::verify(QString library, std::function<void(Verification)> done) {
+void LibraryJobs::verify(QString library, std::function<void(Verification)> done) {
     run<Verification>(
         [library = std::move(library), waiting = waitingReport()] {
             Verification verification;
@@ -128,8 +128,8 @@ void LibraryAccess::verify(QString library, std::function<void(Verification)> do
         std::move(done));
 }
 
-void LibraryAccess::repair(QString library, QStringList archives, QString sourceDir,
-                           QString workDir, std::function<void(Repairing)> done) {
+void LibraryJobs::repair(QString library, QStringList archives, QString sourceDir, QString workDir,
+                         std::function<void(Repairing)> done) {
     run<Repairing>(
         [library = std::move(library), archives = std::move(archives),
          sourceDir = std::move(sourceDir), workDir = std::move(workDir),
@@ -144,7 +144,7 @@ void LibraryAccess::repair(QString library, QStringList archives, QString source
         std::move(done));
 }
 
-void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done) {
+void LibraryJobs::undoLastRun(QString library, std::function<void(Undoing)> done) {
     run<Undoing>(
         [library = std::move(library), waiting = waitingReport()] {
             Undoing undoing;

@@ -1,4 +1,4 @@
-#include "ui/ManualChoices.h"
+#include "ui/ChoiceActions.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -18,17 +18,17 @@ Q_DECLARE_LOGGING_CATEGORY(lcWindow)
 
 namespace packshelf {
 
-ManualChoices::ManualChoices(Parts parts, QObject* parent)
+ChoiceActions::ChoiceActions(Parts parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {}
 
-QString ManualChoices::sourcePath() const {
+QString ChoiceActions::sourcePath() const {
     return m_parts.folders.sourcePath().value_or(QString());
 }
 
 // A record still waiting for its report belongs to its worker: a choice
 // written into it now would be lost, so it is refused.
-void ManualChoices::recordFolder(FolderChoice choice) {
+void ChoiceActions::recordFolder(FolderChoice choice) {
     const qint64 row = m_parts.selection.row();
     const ArchiveItem* item = m_parts.list.record(row);
     if (!item || item->state() == ItemState::New)
@@ -46,7 +46,7 @@ void ManualChoices::recordFolder(FolderChoice choice) {
 
 // The texts keep the controller's translation context, where they were
 // first written.
-void ManualChoices::defineDestination() {
+void ChoiceActions::defineDestination() {
     const qint64 row = m_parts.selection.row();
     const ArchiveItem* item = m_parts.list.record(row);
     if (!item) {
@@ -70,7 +70,7 @@ void ManualChoices::defineDestination() {
                 .arg(fileName));
         return;
     }
-    QPointer<ManualChoices> self(this);
+    QPointer<ChoiceActions> self(this);
     m_parts.services.pickFolder(
         m_parts.outlets.mWindow,
         QCoreApplication::translate("packshelf::AppDelegate", "Install %1 into").arg(fileName),
@@ -85,7 +85,7 @@ void ManualChoices::defineDestination() {
 // file name, wherever the list has moved it meanwhile; it must still be
 // analysed. The browser's selection is taken only when it is still that
 // record's.
-void ManualChoices::applyDestination(qint64 row, const QString& fileName, const QString& folder) {
+void ChoiceActions::applyDestination(qint64 row, const QString& fileName, const QString& folder) {
     const qint64 now = m_parts.list.rowOf(fileName, row);
     const ArchiveItem* item = m_parts.list.record(now);
     if (!item || item->state() == ItemState::New)

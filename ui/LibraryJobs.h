@@ -28,7 +28,7 @@ class Executor;
 // lane of the application's executor, so that a job waiting for the
 // library's lock keeps no analysis waiting; each job owns its inputs and
 // hands its result to the main thread, where `done` runs.
-class LibraryAccess : public QObject {
+class LibraryJobs : public QObject {
     Q_OBJECT
 public:
     // An archive of the source folder, to be matched with the records.
@@ -82,7 +82,7 @@ public:
     // Jobs run on `executor` and hand their results over through
     // `mainThread`. Its owner waits until it is idle before it goes (the
     // results of the jobs still under way would reach it afterwards).
-    LibraryAccess(Executor& executor, MainThreadCall& mainThread, QObject* parent = nullptr);
+    LibraryJobs(Executor& executor, MainThreadCall& mainThread, QObject* parent = nullptr);
 
     void preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done);
     void readInstalled(QString library, std::vector<SourceArchive> archives,

@@ -17,11 +17,12 @@ class ListedArchives;
 struct PlatformServices;
 struct WindowOutlets;
 
-// The choices made by hand in the selected archive: the folder picked in
-// its browser as Runtime, Data or forced, or a folder of the library to
-// install it into. Each is written into the record and remembered for the
-// archive's next analysis.
-class ManualChoices : public QObject {
+// The window's actions that make a choice by hand in the selected archive:
+// the folder picked in its browser as Runtime, Data or forced, or a folder
+// of the library to install it into. The engine's rules write each into the
+// record (ManualChoice); ChoiceMemory keeps it for the archive's next
+// analysis; ChoiceButtons says which of these actions are offered.
+class ChoiceActions : public QObject {
     Q_OBJECT
 public:
     struct Parts {
@@ -35,7 +36,7 @@ public:
         const WindowOutlets& outlets;
     };
 
-    explicit ManualChoices(Parts parts, QObject* parent = nullptr);
+    explicit ChoiceActions(Parts parts, QObject* parent = nullptr);
 
     // The browser's selected folder as the selected archive's choice.
     void recordFolder(FolderChoice choice);
