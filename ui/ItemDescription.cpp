@@ -258,20 +258,26 @@ QString verdictWithReason(const ArchiveItem& item) {
 }
 
 QString whyNotReady(const ArchiveItem& item) {
-    const QString verdict = textOf(item, key::Info);
     const QString reason = textOf(item, key::Reason);
-    if (verdict == verdict::Duplicates)
-        return ItemDescription::tr("several Runtime folders: choose the folders first");
-    if (verdict == verdict::NoRuntime)
-        return ItemDescription::tr("no Runtime folder");
-    if (verdict == verdict::NoRuntimeOrData)
-        return ItemDescription::tr("no Runtime or Data folder");
-    if (verdict == verdict::UnzipError)
-        return reason.isEmpty() ? ItemDescription::tr("damaged")
-                                : ItemDescription::tr("damaged: %1").arg(reason);
-    if (verdict.isEmpty())
+    switch (item.verdict()) {
+    case Verdict::None:
         return item.state() == ItemState::New ? ItemDescription::tr("not analysed yet")
                                               : ItemDescription::tr("being analysed");
+    case Verdict::Duplicates:
+        return ItemDescription::tr("several Runtime folders: choose the folders first");
+    case Verdict::NoRuntime:
+        return ItemDescription::tr("no Runtime folder");
+    case Verdict::NoRuntimeOrData:
+        return ItemDescription::tr("no Runtime or Data folder");
+    case Verdict::UnzipError:
+        return reason.isEmpty() ? ItemDescription::tr("damaged")
+                                : ItemDescription::tr("damaged: %1").arg(reason);
+    case Verdict::Ok:
+    case Verdict::ManuallySet:
+    case Verdict::InstallFailed:
+    case Verdict::Unknown:
+        break;
+    }
     return verdictWithReason(item);
 }
 
@@ -280,9 +286,8 @@ QString itemDetails(const ArchiveItem& item) {
     if (const ContentTreePtr tree = item.tree(key::Zip)) {
         // The files of several versions are not one package: a choice
         // between them says what each would install instead.
-        const QStringList candidates = textOf(item, key::Info) == verdict::Duplicates
-                                           ? candidateLines(item, *tree)
-                                           : QStringList();
+        const QStringList candidates =
+            item.state() == ItemState::NeedsHelp ? candidateLines(item, *tree) : QStringList();
         if (candidates.isEmpty()) {
             const int files = int(item.integer(key::Files));
             lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)
