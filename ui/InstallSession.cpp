@@ -246,17 +246,17 @@ void InstallSession::undo(const QString& library) {
     m_ui.statusBar->showMessage(tr("Taking back the last install…"));
     m_libraryJobs.undoLastRun(library, [this](LibraryJobs::Undoing undoing) {
         m_undoing = false;
-        showUndone(undoing.problem, undoing.report);
+        showUndone(undoing.status, undoing.report);
         emit undone();
     });
 }
 
 // The summary sheet says what taking the install back did.
-void InstallSession::showUndone(const QString& problem, const UndoReport& report) {
+void InstallSession::showUndone(const Status& undone, const UndoReport& report) {
     QString headline;
     QStringList lines;
-    if (!problem.isEmpty())
-        headline = tr("The library cannot be changed: %1").arg(problem);
+    if (!undone)
+        headline = tr("The library cannot be changed: %1").arg(undone.reason());
     else if (report.nothingToUndo)
         headline = tr("There is no install to take back.");
     else

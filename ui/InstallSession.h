@@ -130,7 +130,7 @@ private:
     void comparisonArrived(std::vector<PackagePreview> previews);
     QString stepText() const;
     void showSummary(const InstallSummary& summary);
-    void showUndone(const QString& problem, const UndoReport& report);
+    void showUndone(const Status& undone, const UndoReport& report);
 
     Controls m_ui;
     LibraryJobs& m_libraryJobs;

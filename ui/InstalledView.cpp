@@ -190,9 +190,9 @@ void InstalledView::show(const LibraryJobs::Snapshot& snapshot) {
     if (snapshot.missing)
         m_ui.mInstalledHeadline->setText(
             tr("The library folder %1 does not exist.").arg(snapshot.library));
-    else if (!snapshot.problem.isEmpty())
+    else if (!snapshot.opened)
         m_ui.mInstalledHeadline->setText(
-            tr("The library cannot be read: %1").arg(snapshot.problem));
+            tr("The library cannot be read: %1").arg(snapshot.opened.reason()));
     else
         m_ui.mInstalledHeadline->setText(
             tr("%Ln package(s) installed in %1", nullptr, int(snapshot.manifests.size()))
@@ -291,8 +291,8 @@ void InstalledView::repairSelected() {
 void InstalledView::repaired(const LibraryJobs::Repairing& repairing) {
     m_repairing = false;
     QStringList lines;
-    if (!repairing.problem.isEmpty())
-        lines << tr("The library cannot be changed: %1").arg(repairing.problem);
+    if (!repairing.status)
+        lines << tr("The library cannot be changed: %1").arg(repairing.status.reason());
     for (const RepairOutcome& outcome : repairing.report.packages) {
         if (!outcome.problem.isEmpty()) {
             lines << tr("%1 not repaired: %2").arg(outcome.archive, outcome.problem);
@@ -331,15 +331,15 @@ void InstalledView::verify() {
 void InstalledView::verified(const LibraryJobs::Verification& verification) {
     m_notAsInstalled.clear();
     QStringList lines;
-    if (!verification.problem.isEmpty())
-        lines << tr("The library cannot be read: %1").arg(verification.problem);
+    if (!verification.status)
+        lines << tr("The library cannot be read: %1").arg(verification.status.reason());
     for (const PackageCheck& check : verification.report.packages) {
         if (!check.asInstalled())
             m_notAsInstalled.insert(check.archive, checkText(check));
     }
     for (const QString& problem : verification.report.problems)
         lines << tr("Cannot be read: %1").arg(problem);
-    if (verification.problem.isEmpty() && m_notAsInstalled.isEmpty())
+    if (verification.status && m_notAsInstalled.isEmpty())
         lines << tr("Every file of %Ln package(s) is as its install wrote it.", nullptr,
                     int(verification.report.packages.size()));
     for (const PackageCheck& check : verification.report.packages) {
@@ -386,8 +386,8 @@ void InstalledView::uninstallSelected() {
 void InstalledView::uninstalled(const LibraryJobs::UninstallReport& report) {
     m_uninstalling = false;
     QStringList paragraphs;
-    if (!report.problem.isEmpty())
-        paragraphs << tr("The library cannot be changed: %1").arg(report.problem);
+    if (!report.opened)
+        paragraphs << tr("The library cannot be changed: %1").arg(report.opened.reason());
     for (const LibraryJobs::Removal& removal : report.removals)
         paragraphs << removalText(removal);
     m_ui.mUninstallResultField->setText(paragraphs.join(QStringLiteral("\n")));

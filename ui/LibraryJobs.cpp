@@ -21,10 +21,9 @@ LibraryJobs::Snapshot readSnapshot(const QString& library,
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
     InstalledPackages packages(library);
-    if (const Status opened = packages.open(LibraryRecords::Access::Read, waiting); !opened) {
-        snapshot.problem = opened.reason();
+    snapshot.opened = packages.open(LibraryRecords::Access::Read, waiting);
+    if (!snapshot.opened)
         return snapshot;
-    }
     snapshot.manifests = packages.manifests();
     snapshot.unreadable = packages.problems();
     QHash<QString, const Manifest*> byArchive;
@@ -49,11 +48,10 @@ LibraryJobs::UninstallReport removePackages(const QString& library, const QStrin
                               ? packages.open(LibraryRecords::Access::Change, waiting, &interest)
                               : fail(QString());
     if (!opened) {
-        report.problem = opened.reason();
+        QString reason = opened.reason();
         for (const QString& problem : packages.problems())
-            report.problem += QLatin1Char('\n') + problem;
-        if (report.problem.isEmpty())
-            report.problem = library;
+            reason += QLatin1Char('\n') + problem;
+        report.opened = fail(reason.isEmpty() ? library : reason);
         return report;
     }
     for (const QString& archive : archives) {
@@ -122,7 +120,8 @@ void LibraryJobs::verify(QString library, std::function<void(Verification)> done
             const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false,
                                                   &verification.report, waiting);
             if (!verified)
-                verification.problem = verified.reason().isEmpty() ? library : verified.reason();
+                verification.status =
+                    fail(verified.reason().isEmpty() ? library : verified.reason());
             return verification;
         },
         std::move(done));
@@ -138,7 +137,7 @@ void LibraryJobs::repair(QString library, QStringList archives, QString sourceDi
             const Status repaired =
                 repairPackages(library, archives, sourceDir, workDir, &repairing.report, waiting);
             if (!repaired)
-                repairing.problem = repaired.reason().isEmpty() ? library : repaired.reason();
+                repairing.status = fail(repaired.reason().isEmpty() ? library : repaired.reason());
             return repairing;
         },
         std::move(done));
@@ -150,7 +149,7 @@ void LibraryJobs::undoLastRun(QString library, std::function<void(Undoing)> done
             Undoing undoing;
             const Status undone = undoLastInstall(library, &undoing.report, waiting);
             if (!undone)
-                undoing.problem = undone.reason().isEmpty() ? library : undone.reason();
+                undoing.status = fail(undone.reason().isEmpty() ? library : undone.reason());
             return undoing;
         },
         std::move(done));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/MainThreadCall.h"
+#include "core/Result.h"
 #include "core/SerialLane.h"
 #include "install/InstallJob.h"
 #include "install/InstallPreview.h"
@@ -37,13 +38,17 @@ public:
         QByteArray nativePath;
     };
 
+    // What a job reports keeps its Status beside what it found on the way:
+    // a verification that could not read the whole library still names the
+    // packages it checked.
+
     // The library as read: its packages, the records that cannot be read,
     // and the listed archives a package was installed from, with the time
     // of that install (ISO 8601).
     struct Snapshot {
         QString library;
         bool missing = false; // the library folder does not exist
-        QString problem;      // the library could not be opened
+        Status opened;        // whether the library could be opened
         std::vector<Manifest> manifests;
         QStringList unreadable;
         QHash<QString, QString> installedFrom;
@@ -57,25 +62,25 @@ public:
         QStringList problems;
     };
 
-    // What verifying every package found, or why the library could not be
+    // What verifying every package found, and whether the library could be
     // read.
     struct Verification {
-        QString problem;
+        Status status;
         VerifyReport report;
     };
-    // What repairing packages did, or why the library could not be changed.
+    // What repairing packages did, and whether the library could be changed.
     struct Repairing {
-        QString problem;
+        Status status;
         RepairReport report;
     };
-    // What taking back the last install run did, or why it could not.
+    // What taking back the last install run did, and whether it could.
     struct Undoing {
-        QString problem;
+        Status status;
         UndoReport report;
     };
 
     struct UninstallReport {
-        QString problem; // the library could not be opened
+        Status opened; // whether the library could be opened
         std::vector<Removal> removals;
     };
 
