@@ -1,6 +1,7 @@
 #include "analysis/ArchiveItem.h"
 
 #include <QFile>
+#include <utility>
 
 namespace packshelf {
 
@@ -24,6 +25,30 @@ ArchiveItem ArchiveItem::isolatedCopy() const {
             copy.m_values[ownName] = value;
     }
     return copy;
+}
+
+Verdict ArchiveItem::verdict() const {
+    static const std::pair<const QString*, Verdict> verdicts[] = {
+        {&verdict::Ok, Verdict::Ok},
+        {&verdict::ManuallySet, Verdict::ManuallySet},
+        {&verdict::Duplicates, Verdict::Duplicates},
+        {&verdict::UnzipError, Verdict::UnzipError},
+        {&verdict::NoRuntime, Verdict::NoRuntime},
+        {&verdict::NoRuntimeOrData, Verdict::NoRuntimeOrData},
+        {&verdict::InstallFailed, Verdict::InstallFailed},
+    };
+    const QString info = text(key::Info).value_or(QString());
+    if (info.isEmpty())
+        return Verdict::None;
+    for (const auto& [words, value] : verdicts) {
+        if (info == *words)
+            return value;
+    }
+    return Verdict::Unknown;
+}
+
+bool lostNestedArchive(const ArchiveItem& item) {
+    return item.state() == ItemState::Installed && item.verdict() == Verdict::InstallFailed;
 }
 
 QByteArray ArchiveItem::nativePathIn(const QString& folder) const {

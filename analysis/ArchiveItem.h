@@ -55,6 +55,8 @@ public:
     ArchiveItem isolatedCopy() const;
 
     qint64 state() const { return integer(key::State); }
+    // The verdict under "INFO"; an absent one reads as None.
+    Verdict verdict() const;
     QString fileName() const { return text(key::FileName).value_or(QString()); }
     // The path of the archive in `folder`, in the file system's bytes.
     QByteArray nativePathIn(const QString& folder) const;
@@ -65,5 +67,11 @@ private:
     std::map<QString, Value> m_values;
     QByteArray m_nativeName; // the file name's bytes, when they were listed
 };
+
+// Installed, but an archive nested in it could not be: the installer keeps
+// the nested archive's failure ("Failed!" and its "ERROR") on a record that
+// ends Installed. An "ERROR" alone says nothing here: a record keeps the
+// code of an earlier failure when it later becomes ready.
+bool lostNestedArchive(const ArchiveItem& item);
 
 } // namespace packshelf

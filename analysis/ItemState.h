@@ -20,4 +20,19 @@ enum ItemError : qint64 {
     ErrorCopy = 3,    // a copy into the library failed
 };
 
+// The verdicts stored under "INFO" (their texts are in ItemKeys.h), as the
+// code reads them: ArchiveItem::verdict() reads the text once, and every
+// decision is made on these values, never on the words shown.
+enum class Verdict {
+    None,            // "": not analysed yet
+    Ok,              // "OK"
+    ManuallySet,     // "Manually set"
+    Duplicates,      // "Duplicates"
+    UnzipError,      // "Unzip error"
+    NoRuntime,       // "No Runtime"
+    NoRuntimeOrData, // "No Runtime or data"
+    InstallFailed,   // "Failed!"
+    Unknown,         // any other text
+};
+
 } // namespace packshelf

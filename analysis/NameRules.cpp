@@ -40,6 +40,16 @@ QString nestedFolderName(const QString& name) {
     return base;
 }
 
+bool isAtOrBelow(const QString& path, const QString& folder) {
+    return folder.isEmpty() || path == folder ||
+           (path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/'));
+}
+
+bool isUnpackedByInstall(const QString& nestedFolder, const QString& copied) {
+    const bool atTheTop = !nestedFolder.contains(QLatin1Char('/'));
+    return atTheTop || isAtOrBelow(copied, nestedFolder);
+}
+
 QString joinPath(const QString& path, const QString& component) {
     if (path.isEmpty())
         return component;

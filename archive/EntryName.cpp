@@ -1,5 +1,7 @@
 #include "archive/EntryName.h"
 
+#include <optional>
+
 #include <QList>
 #include <QStringDecoder>
 #include <QStringView>
@@ -33,10 +35,13 @@ QString decodeCp437(const QByteArray& raw) {
     return text;
 }
 
-bool isValidUtf8(const QByteArray& raw, QString* decoded) {
+// The bytes as UTF-8; nothing when they are not valid UTF-8.
+std::optional<QString> decodeUtf8(const QByteArray& raw) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    *decoded = decoder.decode(raw);
-    return !decoder.hasError();
+    QString decoded = decoder.decode(raw);
+    if (decoder.hasError())
+        return std::nullopt;
+    return decoded;
 }
 
 bool hasDriveLetter(const QString& name) {
@@ -50,9 +55,8 @@ bool hasDriveLetter(const QString& name) {
 // unflagged one: every byte keeps a character of its own, so two distinct
 // names never decode to one.
 QString decodeEntryName(const QByteArray& raw, bool /*utf8Flag*/) {
-    QString decoded;
-    if (isValidUtf8(raw, &decoded))
-        return decoded;
+    if (std::optional<QString> decoded = decodeUtf8(raw))
+        return std::move(*decoded);
     return decodeCp437(raw);
 }
 

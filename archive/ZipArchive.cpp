@@ -222,7 +222,7 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
         OutputErrorMessage(QStringLiteral("Failed to create file: %1").arg(fullPath));
         return EntryOutcome::Skipped;
     }
-    auto fail = [&](const QString& message) {
+    auto abandon = [&](const QString& message) {
         fd.reset();
         ::unlink(nativePath.constData());
         OutputErrorMessage(message.arg(entry.name));
@@ -235,12 +235,12 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
         cipher.emplace(passwordBytes());
         unsigned char header[PkwareCipher::HeaderSize];
         if (!stored.readExactly(header, PkwareCipher::HeaderSize))
-            return fail(QStringLiteral("Failed to reading zip file: %1"));
+            return abandon(QStringLiteral("Failed to reading zip file: %1"));
         cipher->decrypt(header, PkwareCipher::HeaderSize);
         const unsigned char check = (entry.flags & FlagDataDescriptor) ? (entry.dosDate >> 8) & 0xff
                                                                        : (entry.crc >> 24) & 0xff;
         if (header[PkwareCipher::HeaderSize - 1] != check)
-            return fail(QStringLiteral("Wrong password: %1"));
+            return abandon(QStringLiteral("Wrong password: %1"));
     }
 
     const int descriptor = fd.get();
@@ -251,23 +251,23 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
     auto failDecode = [&](EntryDecoder::Status status) {
         switch (status) {
         case EntryDecoder::Status::TooLong:
-            return fail(QStringLiteral("Entry larger than declared: %1"));
+            return abandon(QStringLiteral("Entry larger than declared: %1"));
         case EntryDecoder::Status::SinkFailed:
-            return fail(QStringLiteral("Failed to write file: %1"));
+            return abandon(QStringLiteral("Failed to write file: %1"));
         case EntryDecoder::Status::CrcError:
-            return fail(QStringLiteral("CRC error: %1"));
+            return abandon(QStringLiteral("CRC error: %1"));
         case EntryDecoder::Status::Ok:
         case EntryDecoder::Status::Damaged:
             break;
         }
-        return fail(QStringLiteral("Failed to reading zip file: %1"));
+        return abandon(QStringLiteral("Failed to reading zip file: %1"));
     };
     const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(ReadSize);
     unsigned char* input = buffer.get();
     for (;;) {
         const qint64 got = stored.read(input, ReadSize);
         if (got < 0)
-            return fail(QStringLiteral("Failed to reading zip file: %1"));
+            return abandon(QStringLiteral("Failed to reading zip file: %1"));
         if (got == 0)
             break;
         if (cipher)
@@ -280,7 +280,7 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
         return failDecode(status);
     applyEntryDate(fd.get(), entry.dosDate);
     if (!fd.close())
-        return fail(QStringLiteral("Failed to write file: %1"));
+        return abandon(QStringLiteral("Failed to write file: %1"));
     return EntryOutcome::Written;
 }
 

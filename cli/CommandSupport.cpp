@@ -90,7 +90,7 @@ std::pair<QString, TableOutput::Tone> verdictOf(const ArchiveItem& item) {
     const QString info = item.text(key::Info).value_or(QString());
     switch (item.state()) {
     case ItemState::Installed:
-        if (info == verdict::InstallFailed)
+        if (lostNestedArchive(item))
             return {QStringLiteral("Installed*"), TableOutput::Tone::Attention};
         return {QStringLiteral("Installed"), TableOutput::Tone::Good};
     case ItemState::Ready:

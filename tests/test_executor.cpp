@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <latch>
@@ -166,4 +169,37 @@ TEST(Executor, EndsOnlyWhenItsWorkHasEnded) {
     whileAJobHoldsItsThread([&](std::function<void()> job) { lane->start(std::move(job)); },
                             [&] { lane->start([&] { ++ended; }); }, [&] { lane.reset(); });
     EXPECT_EQ(ended.load(), 2) << "the lane ran the job queued behind the running one";
+}
+
+// Quitting waits for the work under way by serving the hand-over alone: the
+// workers' calls run as they arrive, waiting and posted alike, and nothing
+// else does (a timer that falls due meanwhile waits) until the quit is over;
+// the nudges Qt still carries afterwards find nothing to run twice.
+TEST(MainThreadCall, QuittingServesTheHandOverAlone) {
+    int argc = 1;
+    char name[] = "test_executor";
+    char* argv[] = {name};
+    QCoreApplication application(argc, argv);
+    MainThreadCall handOver;
+    Executor executor(2);
+    std::vector<int> ran;
+    bool timerRan = false;
+    QTimer::singleShot(0, &handOver, [&] { timerRan = true; });
+    for (int i = 0; i < 6; ++i) {
+        executor.start([&, i] {
+            const auto call = [&ran, i] { ran.push_back(i); };
+            if (i % 2 == 0)
+                handOver.callAndWait(call);
+            else
+                handOver.post(call);
+        });
+    }
+    handOver.serveUntil([&] { return ran.size() == 6; });
+    EXPECT_FALSE(timerRan);
+    std::sort(ran.begin(), ran.end());
+    EXPECT_EQ(ran, std::vector<int>({0, 1, 2, 3, 4, 5}));
+    executor.waitUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(timerRan);
+    EXPECT_EQ(ran.size(), 6u);
 }

@@ -5,7 +5,6 @@
 #include <QColumnView>
 #include <QDialog>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -27,12 +26,12 @@
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
+#include "ui/ChoiceActions.h"
 #include "ui/ChoiceButtons.h"
 #include "ui/ConfigurationSheet.h"
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
-#include "ui/ManualChoices.h"
 #include "ui_ConfigSheet.h"
 #include "ui_MainWindow.h"
 
@@ -62,8 +61,9 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_ui(outletsOf(window))
     , m_settings(settings)
     , m_services(desktopServices(this, executor))
+    , m_libraryJobs(executor, m_mainThread)
     , m_scheduler(
-          m_own.mItemsArray,
+          m_listModel.records(),
           [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },
           m_mainThread, MaxWorkersPerScan,
           [this] {
@@ -71,10 +71,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
                                                     m_ui.mIgnoreDSCheckbox->isChecked()};
           },
           [this](AnalyzerReport report) { gotReport(std::move(report)); })
-    , m_library(executor)
-    , m_librarySide(window, m_library, m_services)
-    , m_listModel(m_own.mItemsArray, m_own.icons, m_librarySide.installedOn())
-    , m_selection(m_ui.mContentList, m_listProxy, m_listModel, m_own.mItemsArray)
+    , m_selection(m_ui.mContentList, m_listProxy, m_listModel)
     , m_listMenu(
           m_ui.mContentList, m_listProxy,
           {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem, m_ui.mInstallSelectedItem})
@@ -82,12 +79,12 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
     , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
-    , m_manualChoices({m_own.mItemsArray, m_own.mBatchID, m_selection, m_browser, m_choices,
-                       m_listed, m_config, m_services, m_ui})
-    , m_libraryLook(
-          m_own.mItemsArray, m_config, m_librarySide, m_session,
+    , m_choiceActions(
+          {m_listModel, m_selection, m_browser, m_choices, m_listed, m_config, m_services, m_ui})
+    , m_session(window, sessionControls(m_ui), m_libraryJobs, m_services, m_mainThread)
+    , m_libraryStatus(
+          window, m_libraryJobs, m_services, m_listModel, m_config, m_session,
           [this] { return m_handingOutStopped || installBusy(); }, [this] { return scanRunning(); })
-    , m_session(window, sessionControls(m_ui), m_library, m_services, m_mainThread)
     , m_dropImport(window, m_services, m_mainThread) {
     takeOutlets(window);
     loadIcons();
@@ -103,6 +100,8 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
 }
 
+// The work still under way reports to the controller's members: they are
+// destroyed only once it has.
 AppDelegate::~AppDelegate() {
     waitForOutstandingWorkers();
     if (m_splitterSave.isActive())
@@ -117,9 +116,8 @@ void AppDelegate::takeOutlets(MainWindow& window) {
     connect(config.mWorkChooseButton, &QPushButton::clicked, this, &AppDelegate::setWorkPath);
     connect(config.mCloseButton, &QPushButton::clicked, this, &AppDelegate::closeConfigSheet);
     connect(main.mInstalledItem, &QAction::triggered, this, &AppDelegate::showInstalledPackages);
-    connect(&m_library, &LibraryAccess::waitingForLibrary, this,
+    connect(&m_libraryJobs, &LibraryJobs::waitingForLibrary, this,
             [this](const QString& line) { m_ui.mStatusBar->showMessage(line); });
-    connect(&m_library, &LibraryAccess::idle, this, &AppDelegate::workEnded);
 }
 
 void AppDelegate::connectActions() {
@@ -146,6 +144,10 @@ void AppDelegate::connectActions() {
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
             &ContentListProxy::setFilterFixedString);
     connect(&m_listProxy, &ContentListProxy::shownCountChanged, this, &AppDelegate::showItemCount);
+    connect(&m_listModel, &ContentListModel::countChanged, this, [this] {
+        showItemCount();
+        showListOrPlaceholder();
+    });
     connect(m_ui.mDonateButton, &QPushButton::clicked, this, &AppDelegate::doDonate);
     connect(m_ui.mSetRuntimeButton, &QPushButton::clicked, this, &AppDelegate::setRuntimeFolder);
     connect(m_ui.mSetDataButton, &QPushButton::clicked, this, &AppDelegate::setDataFolder);
@@ -170,23 +172,20 @@ void AppDelegate::connectActions() {
     });
     // The archives of the install come back into the list.
     connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
-    connect(&m_librarySide, &LibrarySide::libraryChanged, this, &AppDelegate::scheduleLibraryLook);
-    connect(&m_librarySide, &LibrarySide::marksChanged, this, [this] {
-        reloadTable();
+    connect(&m_libraryStatus, &LibraryStatus::libraryChanged, this,
+            &AppDelegate::scheduleLibraryLook);
+    connect(&m_libraryStatus, &LibraryStatus::marksChanged, this, [this] {
+        m_listModel.setInstalledOn(m_libraryStatus.installedOn());
         showLibraryField();
     });
-    connect(&m_manualChoices, &ManualChoices::refused, this, &AppDelegate::refuse);
-    connect(&m_manualChoices, &ManualChoices::chosen, this, [this](const ArchiveItem& item) {
-        reloadTable();
+    connect(&m_choiceActions, &ChoiceActions::refused, this, &AppDelegate::refuse);
+    connect(&m_choiceActions, &ChoiceActions::chosen, this, [this](const ArchiveItem& item) {
         updateInfobox(item);
         scheduleLibraryLook();
     });
     connect(&m_dropImport, &DropImport::said, this, &AppDelegate::say);
     connect(&m_dropImport, &DropImport::refused, this, &AppDelegate::refuse);
-    connect(&m_dropImport, &DropImport::copied, this, [this] {
-        workEnded();
-        refresh();
-    });
+    connect(&m_dropImport, &DropImport::copied, this, &AppDelegate::refresh);
     // Escape or the sheet's close box ends it like its close button. Queued,
     // so that a sheet closed by quitting the application comes back only
     // when nothing more is started.
@@ -195,16 +194,15 @@ void AppDelegate::connectActions() {
 }
 
 void AppDelegate::loadIcons() {
-    m_own.icons.mDefaultIcon = resourceIcon(QStringLiteral("pin_grey"));
-    m_own.icons.mOKIcon = resourceIcon(QStringLiteral("pin_green"));
-    m_own.icons.mBADIcon = resourceIcon(QStringLiteral("pin_red"));
-    m_own.icons.mHELPIcon = resourceIcon(QStringLiteral("pin_blue"));
+    StateIcons& icons = m_listModel.icons();
+    icons.mDefaultIcon = resourceIcon(QStringLiteral("pin_grey"));
+    icons.mOKIcon = resourceIcon(QStringLiteral("pin_green"));
+    icons.mBADIcon = resourceIcon(QStringLiteral("pin_red"));
+    icons.mHELPIcon = resourceIcon(QStringLiteral("pin_blue"));
 }
 
 void AppDelegate::setMItemsArray(std::vector<ArchiveItem> value) {
-    m_own.mItemsArray = std::move(value);
-    reloadTable();
-    showListOrPlaceholder();
+    m_listModel.replaceAll(std::move(value));
 }
 
 // ---- Start-up and quit --------------------------------------------------
@@ -226,28 +224,18 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 // Quitting cancels what runs (an install rolls back the archive it is
-// writing) and waits, in an event loop that each piece of work ends by
-// telling, until nothing reports here any more.
+// writing) and serves the hand-over to the main thread, and nothing else,
+// until every piece of work has reported: every one reports through it.
 void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
     m_scheduler.cancel();
     m_session.stop();
-    if (!workRemains())
-        return;
-    QEventLoop wait;
-    m_quitWait = &wait;
-    wait.exec();
-    m_quitWait = nullptr;
+    m_mainThread.serveUntil([this] { return !workRemains(); });
 }
 
 bool AppDelegate::workRemains() const {
     return mWorkers() > 0 || m_session.phase() == InstallSession::Phase::Installing ||
-           m_dropImport.busy() || m_library.busy();
-}
-
-void AppDelegate::workEnded() {
-    if (m_quitWait && !workRemains())
-        m_quitWait->quit();
+           m_dropImport.busy() || m_libraryJobs.busy();
 }
 
 // The user's division between list and browser; without one the list
@@ -346,14 +334,12 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
     m_ui.mSpinner->show();
     const QStringList selected = m_selection.fileNames();
     setInstallEnabled(false);
-    m_own.mItemsArray =
-        m_listed.itemsOf(*scan, *m_config.sourcePath(), kind == ScanKind::FollowFolder, leftOut,
-                         std::exchange(m_own.mItemsArray, {}));
+    m_listModel.rebuild([&](std::vector<ArchiveItem> previous) {
+        return m_listed.itemsOf(*scan, *m_config.sourcePath(), kind == ScanKind::FollowFolder,
+                                leftOut, std::move(previous));
+    });
     m_watcher.watch(*m_config.sourcePath(), m_listed.stamps());
-    m_listModel.replaceAll();
     m_browser.load(m_selection.item());
-    showItemCount();
-    showListOrPlaceholder();
     for (int i = 0; i < MaxWorkersPerScan; ++i)
         launchWorkers();
     m_selection.selectFileNames(selected);
@@ -390,37 +376,32 @@ void AppDelegate::reportAnalyze(ArchiveItem record, qint64 index, qint64 batchid
     m_scheduler.report(AnalyzerReport{std::move(record), index, batchid});
 }
 
-// The list hears of the stored record within a frame; the panel follows at
-// once when the record is the selected one.
+// A report of the current scan takes the place of its archive's record,
+// found by its file name (the index it was handed out at is only where it
+// is looked for first). The list hears of it within a frame; the panel
+// follows at once when the record is the selected one.
 void AppDelegate::gotReport(AnalyzerReport report) {
-    workEnded();
     qCInfo(lcWindow, "Got result for index %lld for batchid %lld", qlonglong(report.index),
            qlonglong(report.batchId));
-    if (report.batchId != m_own.mBatchID) {
+    const qint64 row = report.batchId == m_own.mBatchID
+                           ? m_listModel.rowOf(report.data.fileName(), report.index)
+                           : -1;
+    if (row < 0) {
         finishScanIfDone();
         return;
     }
-    if (report.index < 0 || report.index >= qint64(m_own.mItemsArray.size())) {
-        finishScanIfDone();
-        return;
-    }
-    ArchiveItem& item = m_own.mItemsArray[std::size_t(report.index)];
-    item = std::move(report.data);
+    ArchiveItem& item = report.data;
     m_choices.replay(sourcePath(), item, m_listed.stamps().value(item.fileName()));
-    m_listModel.rowChanged(int(report.index));
+    m_listModel.store(row, std::move(item));
     launchWorkers();
-    if (report.index == m_selection.row())
+    if (row == m_selection.row())
         listClick();
-}
-
-void AppDelegate::reloadTable() {
-    m_listModel.reload();
 }
 
 void AppDelegate::showItemCount() {
     if (m_own.mInfoFormat)
         m_ui.mListInfoField->setText(
-            m_listProxy.countLine(*m_own.mInfoFormat, qsizetype(m_own.mItemsArray.size())));
+            m_listProxy.countLine(*m_own.mInfoFormat, qsizetype(m_listModel.records().size())));
 }
 
 // Why nothing could be listed; the list keeps what it showed.
@@ -437,7 +418,7 @@ void AppDelegate::showSourceProblem(SourceProblem problem) {
 // An empty list gives way to a text that says what to do, with a button
 // that opens the configuration sheet.
 void AppDelegate::showListOrPlaceholder() {
-    const bool empty = m_own.mItemsArray.empty();
+    const bool empty = m_listModel.records().empty();
     m_ui.mListStack->setCurrentIndex(empty ? PlaceholderShown : ListShown);
     if (empty)
         m_ui.mEmptyStateField->setText(
@@ -445,18 +426,6 @@ void AppDelegate::showListOrPlaceholder() {
 }
 
 // ---- Content list and info box ------------------------------------------
-
-ArchiveItem* AppDelegate::itemAt(qint64 row) {
-    if (row < 0 || row >= qint64(m_own.mItemsArray.size()))
-        return nullptr;
-    return &m_own.mItemsArray[std::size_t(row)];
-}
-
-const ArchiveItem* AppDelegate::itemAt(qint64 row) const {
-    if (row < 0 || row >= qint64(m_own.mItemsArray.size()))
-        return nullptr;
-    return &m_own.mItemsArray[std::size_t(row)];
-}
 
 void AppDelegate::listClick() {
     const ArchiveItem* item = m_selection.item();
@@ -479,7 +448,7 @@ void AppDelegate::openListRow(const QModelIndex& index) {
 void AppDelegate::updateInfobox(const ArchiveItem& item) {
     m_ui.mDirectoryInfoBox->setText(installSentence(item));
     m_ui.mItemDetailsField->setText(itemDetails(item));
-    m_ui.mLibraryField->setText(m_libraryLook.libraryText(item));
+    m_ui.mLibraryField->setText(m_libraryStatus.libraryText(item));
 }
 
 void AppDelegate::copySelectedPaths() {
@@ -528,19 +497,19 @@ std::optional<QString> AppDelegate::buildPathToSelectedNodeWithSelf() const {
 // ---- Manual choices -----------------------------------------------------
 
 void AppDelegate::setRuntimeFolder() {
-    m_manualChoices.recordFolder(FolderChoice::Runtime);
+    m_choiceActions.recordFolder(FolderChoice::Runtime);
 }
 
 void AppDelegate::setDataFolder() {
-    m_manualChoices.recordFolder(FolderChoice::Data);
+    m_choiceActions.recordFolder(FolderChoice::Data);
 }
 
 void AppDelegate::forceDirectory() {
-    m_manualChoices.recordFolder(FolderChoice::Forced);
+    m_choiceActions.recordFolder(FolderChoice::Forced);
 }
 
 void AppDelegate::defineDestinaton() {
-    m_manualChoices.defineDestination();
+    m_choiceActions.defineDestination();
 }
 
 // The selected archives are listed afresh by the next look at the folder,
@@ -562,18 +531,14 @@ bool AppDelegate::canDrop() const {
 // is selected.
 void AppDelegate::dropItem() {
     const std::vector<qint64> rows = m_selection.rows();
-    if (rows.empty() || !itemAt(rows.front()))
+    if (rows.empty() || !m_listModel.record(rows.front()))
         return;
     if (!canDrop()) {
         refuse(tr("Archives can be dropped once the analysis has finished."));
         return;
     }
-    m_listModel.removeRows(
-        rows, [this](qint64 row) { m_own.mItemsArray.erase(m_own.mItemsArray.begin() + row); });
-    reloadTable();
-    showItemCount();
-    showListOrPlaceholder();
-    m_selection.selectRow(std::min(rows.front(), qint64(m_own.mItemsArray.size()) - 1));
+    m_listModel.removeRows(rows);
+    m_selection.selectRow(std::min(rows.front(), qint64(m_listModel.records().size()) - 1));
     listClick();
     scheduleLibraryLook();
 }
@@ -643,13 +608,13 @@ void AppDelegate::beginInstall() {
     if (!foldersAllowInstall())
         return;
     const bool anyReady =
-        std::any_of(m_own.mItemsArray.begin(), m_own.mItemsArray.end(),
+        std::any_of(m_listModel.records().begin(), m_listModel.records().end(),
                     [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
     if (!anyReady) {
         refuse(tr("Nothing is ready to install: only archives with a green pin are installed."));
         return;
     }
-    m_session.ask(m_libraryLook.readyJob(), *m_config.destPath(), m_own.mItemsArray);
+    m_session.ask(m_libraryStatus.readyJob(), *m_config.destPath(), m_listModel.records());
 }
 
 void AppDelegate::beginInstallSelected() {
@@ -657,7 +622,7 @@ void AppDelegate::beginInstallSelected() {
         return;
     std::vector<ArchiveItem> selected;
     for (qint64 row : m_selection.rows()) {
-        if (const ArchiveItem* item = itemAt(row))
+        if (const ArchiveItem* item = m_listModel.record(row))
             selected.push_back(*item);
     }
     const bool anyReady =
@@ -671,18 +636,12 @@ void AppDelegate::beginInstallSelected() {
     ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {
         return names.contains(item.fileName());
     };
-    InstallJob job = m_libraryLook.readyJob(chosen);
+    InstallJob job = m_libraryStatus.readyJob(chosen);
     m_session.ask(std::move(job), *m_config.destPath(), selected, std::move(chosen));
 }
 
 void AppDelegate::installConfirmed() {
-    std::vector<ArchiveItem> taken = takeReadyItems(
-        m_own.mItemsArray,
-        [this](const auto& rows, const auto& eraseRow) { m_listModel.removeRows(rows, eraseRow); },
-        m_session.chosen());
-    reloadTable();
-    showItemCount();
-    showListOrPlaceholder();
+    std::vector<ArchiveItem> taken = m_listModel.takeReady(m_session.chosen());
     InstallSession::Reports reports;
     reports.archiveBegins = [this](QString fileName) { copyBegins(fileName); };
     reports.archiveInstalled = [this](QString fileName) { copyStep(fileName); };
@@ -703,13 +662,9 @@ void AppDelegate::copyStep(const QString&) {
 
 void AppDelegate::copyDone(std::vector<ArchiveItem> items) {
     m_session.end(items, !m_handingOutStopped);
-    returnUninstalledItems(m_own.mItemsArray, std::move(items));
-    showItemCount();
-    reloadTable();
-    showListOrPlaceholder();
+    m_listModel.returnUninstalled(std::move(items));
     listClick();
     launchWorkers();
-    workEnded();
 }
 
 void AppDelegate::cancelInstall() {
@@ -728,13 +683,12 @@ void AppDelegate::showInstalledPackages() {
         openConfigSheet();
         return;
     }
-    m_librarySide.openInstalledView(*m_config.destPath(), sourcePath(),
-                                    m_config.workPath().value_or(QString()));
-    m_libraryLook.readLibrary();
+    m_libraryStatus.openInstalledView(*m_config.destPath(), sourcePath(),
+                                      m_config.workPath().value_or(QString()));
 }
 
 void AppDelegate::scheduleLibraryLook() {
-    m_libraryLook.schedule();
+    m_libraryStatus.schedule();
 }
 
 bool AppDelegate::scanRunning() const {
@@ -744,7 +698,7 @@ bool AppDelegate::scanRunning() const {
 void AppDelegate::showLibraryField() {
     const ArchiveItem* item = m_selection.item();
     const bool analysed = item && item->state() != ItemState::New;
-    m_ui.mLibraryField->setText(analysed ? m_libraryLook.libraryText(*item) : QString());
+    m_ui.mLibraryField->setText(analysed ? m_libraryStatus.libraryText(*item) : QString());
 }
 
 // ---- Archives dropped on the window -------------------------------------

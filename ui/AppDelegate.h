@@ -19,6 +19,7 @@
 #include "install/InstallJob.h"
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
+#include "ui/ChoiceActions.h"
 #include "ui/ChoiceMemory.h"
 #include "ui/ConfigurationSheet.h"
 #include "ui/ContentListModel.h"
@@ -26,13 +27,11 @@
 #include "ui/DropImport.h"
 #include "ui/FileStamp.h"
 #include "ui/InstallSession.h"
-#include "ui/LibraryAccess.h"
-#include "ui/LibraryLook.h"
-#include "ui/LibrarySide.h"
+#include "ui/LibraryJobs.h"
+#include "ui/LibraryStatus.h"
 #include "ui/ListMenu.h"
 #include "ui/ListSelection.h"
 #include "ui/ListedArchives.h"
-#include "ui/ManualChoices.h"
 #include "ui/PlatformServices.h"
 #include "ui/SettingsStore.h"
 #include "ui/SourceWatcher.h"
@@ -42,7 +41,6 @@ class QAction;
 class QCheckBox;
 class QColumnView;
 class QDialog;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
@@ -89,9 +87,10 @@ public:
     // Start-up and quit.
     void applicationDidFinishLaunching();
     void applicationWillTerminate() {}
-    // Hands out no more work and serves the main thread until every worker
-    // has reported (and so removed its expansion folder) and a running
-    // install has ended.
+    // Quitting: hands out no more work, cancels what runs, and runs the
+    // hand-overs of the work under way until every worker has reported (and
+    // so removed its expansion folder), a running install has ended and the
+    // library's jobs are in. The destructor does it when nobody did.
     void waitForOutstandingWorkers();
 
     // Scan and scheduling. launchAnalyzer() lists the source folder afresh;
@@ -106,7 +105,7 @@ public:
     void gotReport(AnalyzerReport report);
 
     // Content list and info box.
-    qint64 numberOfRowsInTableView() const { return qint64(m_own.mItemsArray.size()); }
+    qint64 numberOfRowsInTableView() const { return qint64(m_listModel.records().size()); }
     void listClick();
     // Enter (or a double click) on a row: that archive alone is selected, so
     // the info box shows it, and the keys go on in its browser.
@@ -235,17 +234,18 @@ public:
     void setMWorkPath(std::optional<QString> value) { m_config.setWorkPath(std::move(value)); }
     bool mfIgnoreDS() const { return m_config.ignoreDS(); }
     void setMfIgnoreDS(bool value) { m_config.setIgnoreDS(value); }
-    const std::vector<ArchiveItem>& mItemsArray() const { return m_own.mItemsArray; }
+    // The list and its icons are the list model's; these forward to it.
+    const std::vector<ArchiveItem>& mItemsArray() const { return m_listModel.records(); }
     // Replaces the list and shows it.
     void setMItemsArray(std::vector<ArchiveItem> value);
-    const QIcon& mDefaultIcon() const { return m_own.icons.mDefaultIcon; }
-    void setMDefaultIcon(const QIcon& value) { m_own.icons.mDefaultIcon = value; }
-    const QIcon& mOKIcon() const { return m_own.icons.mOKIcon; }
-    void setMOKIcon(const QIcon& value) { m_own.icons.mOKIcon = value; }
-    const QIcon& mBADIcon() const { return m_own.icons.mBADIcon; }
-    void setMBADIcon(const QIcon& value) { m_own.icons.mBADIcon = value; }
-    const QIcon& mHELPIcon() const { return m_own.icons.mHELPIcon; }
-    void setMHELPIcon(const QIcon& value) { m_own.icons.mHELPIcon = value; }
+    const QIcon& mDefaultIcon() const { return m_listModel.icons().mDefaultIcon; }
+    void setMDefaultIcon(const QIcon& value) { m_listModel.icons().mDefaultIcon = value; }
+    const QIcon& mOKIcon() const { return m_listModel.icons().mOKIcon; }
+    void setMOKIcon(const QIcon& value) { m_listModel.icons().mOKIcon = value; }
+    const QIcon& mBADIcon() const { return m_listModel.icons().mBADIcon; }
+    void setMBADIcon(const QIcon& value) { m_listModel.icons().mBADIcon = value; }
+    const QIcon& mHELPIcon() const { return m_listModel.icons().mHELPIcon; }
+    void setMHELPIcon(const QIcon& value) { m_listModel.icons().mHELPIcon = value; }
     qint64 mCurrentIndex() const { return m_scheduler.nextIndex(); }
     qint64 mBatchID() const { return m_own.mBatchID; }
     void setMBatchID(qint64 value) { m_own.mBatchID = value; }
@@ -263,8 +263,6 @@ private:
 
     struct OwnState {
         std::optional<QString> mInfoFormat;
-        std::vector<ArchiveItem> mItemsArray;
-        StateIcons icons;
         qint64 mBatchID = 0;
     };
 
@@ -276,7 +274,6 @@ private:
     void refreshWhenFolderSettles();
     void finishScan();
     void finishScanIfDone();
-    void reloadTable();
     void showItemCount();
     void showSourceProblem(SourceProblem problem);
     void showListOrPlaceholder();
@@ -289,10 +286,8 @@ private:
     // Whether an install is asked for or running: a refresh waits for it.
     bool installBusy() const { return !m_session.idle(); }
     void refreshIfPending();
-    // Quitting: whether work still runs that reports here, and the end of
-    // one such piece of work.
+    // Quitting: whether work still runs that reports here.
     bool workRemains() const;
-    void workEnded();
 
     // Looks at the library once per turn of the event loop.
     void scheduleLibraryLook();
@@ -305,21 +300,17 @@ private:
     void restoreSplitter();
     void saveSplitter();
 
-    ArchiveItem* itemAt(qint64 row);
-    const ArchiveItem* itemAt(qint64 row) const;
-
     Outlets m_ui;
     OwnState m_own;
     SettingsStore m_settings;
     PlatformServices m_services;
     MainThreadCall m_mainThread;
+    // The list's records: every collaborator below reads or changes them
+    // through it.
+    ContentListModel m_listModel;
+    LibraryJobs m_libraryJobs;
     // Hands out the list's records to analyzer workers and counts them in.
     AnalysisScheduler m_scheduler;
-    // The library's marks and installed view come before the list model,
-    // which shows the marks.
-    LibraryAccess m_library;
-    LibrarySide m_librarySide;
-    ContentListModel m_listModel;
     ContentListProxy m_listProxy;
     ListSelection m_selection;
     ListMenu m_listMenu;
@@ -331,13 +322,11 @@ private:
     ListedArchives m_listed;
     ConfigurationSheet m_config;
     ChoiceMemory m_choices;
-    ManualChoices m_manualChoices;
+    ChoiceActions m_choiceActions;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
-    // Runs while quitting waits for the work still under way.
-    QEventLoop* m_quitWait = nullptr;
-    LibraryLook m_libraryLook;
     InstallSession m_session;
+    LibraryStatus m_libraryStatus;
     DropImport m_dropImport;
 };
 

@@ -31,33 +31,34 @@ QString ArchiveImport::targetIn(const QString& folder, const QString& path) {
     return QDir(folder).filePath(QFileInfo(path).fileName());
 }
 
-QStringList ArchiveImport::run() const {
-    QStringList failures;
+Warnings ArchiveImport::run() const {
+    Warnings failures;
     for (const QString& file : m_files) {
-        const QString problem = copyOne(file, targetIn(m_folder, file));
-        if (!problem.isEmpty())
-            failures << tr("%1: %2").arg(QFileInfo(file).fileName(), problem);
+        if (const Status copied = copyOne(file, targetIn(m_folder, file)); !copied)
+            failures.add(tr("%1: %2").arg(QFileInfo(file).fileName(), copied.reason()));
     }
     return failures;
 }
 
 // Written under a temporary name beside the target and renamed over it at
 // the end, so that the scan never sees half an archive.
-QString ArchiveImport::copyOne(const QString& from, const QString& to) {
+Status ArchiveImport::copyOne(const QString& from, const QString& to) {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        return source.errorString();
+        return fail(source.errorString());
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
-        return target.errorString();
+        return fail(target.errorString());
     while (!source.atEnd()) {
         const QByteArray chunk = source.read(ChunkBytes);
         if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
-            return source.errorString();
+            return fail(source.errorString());
         if (target.write(chunk) != chunk.size())
-            return target.errorString();
+            return fail(target.errorString());
     }
-    return target.commit() ? QString() : target.errorString();
+    if (!target.commit())
+        return fail(target.errorString());
+    return {};
 }
 
 } // namespace packshelf

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/Result.h"
+#include "core/Warnings.h"
+
 namespace packshelf {
 
 // Archives dropped on the window, to be copied into the source folder. It
@@ -20,14 +23,14 @@ public:
     static QString targetIn(const QString& folder, const QString& path);
 
     // Copies every file; each one appears in the folder whole or not at
-    // all, replacing a file of its name. Answers one line per file that
+    // all, replacing a file of its name. Answers a line for each file that
     // could not be copied.
-    QStringList run() const;
+    Warnings run() const;
 
     qsizetype size() const { return m_files.size(); }
 
 private:
-    static QString copyOne(const QString& from, const QString& to);
+    static Status copyOne(const QString& from, const QString& to);
 
     QStringList m_files;
     QString m_folder;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <algorithm>
+#include <utility>
 
 #include "ui/ItemDescription.h"
 
@@ -22,20 +24,19 @@ const QIcon& StateIcons::forState(qint64 state) const {
     return mDefaultIcon;
 }
 
-ContentListModel::ContentListModel(const std::vector<ArchiveItem>& items, const StateIcons& icons,
-                                   const QHash<QString, QString>& installedOn, QObject* parent)
+ContentListModel::ContentListModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , m_items(items)
-    , m_icons(icons)
-    , m_installedOn(installedOn)
     , m_installedIcon(QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton)) {
     m_flush.setSingleShot(true);
     m_flush.setInterval(FrameMs);
     connect(&m_flush, &QTimer::timeout, this, &ContentListModel::flushChanges);
+    for (auto counted : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, counted, this, &ContentListModel::countChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, &ContentListModel::countChanged);
 }
 
 int ContentListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_shownRows;
+    return parent.isValid() ? 0 : int(m_items.size());
 }
 
 int ContentListModel::columnCount(const QModelIndex& parent) const {
@@ -43,9 +44,10 @@ int ContentListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ContentListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(m_items.size()))
+    const ArchiveItem* item = index.isValid() ? record(index.row()) : nullptr;
+    if (!item)
         return {};
-    return cellValue(m_items[std::size_t(index.row())], index.column(), role);
+    return cellValue(*item, index.column(), role);
 }
 
 // The pin: its picture, and in words (tooltip, screen readers) the verdict
@@ -122,56 +124,106 @@ QVariant ContentListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
-void ContentListModel::removeRows(const std::vector<qint64>& rows,
-                                  const std::function<void(qint64 row)>& eraseRow) {
-    flushChanges();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        if (*row < 0 || *row >= m_shownRows)
-            continue;
-        beginRemoveRows({}, int(*row), int(*row));
-        eraseRow(*row);
-        --m_shownRows;
-        endRemoveRows();
-    }
+const ArchiveItem* ContentListModel::record(qint64 row) const {
+    if (row < 0 || row >= qint64(m_items.size()))
+        return nullptr;
+    return &m_items[std::size_t(row)];
 }
 
-void ContentListModel::reload() {
-    const int rows = int(m_items.size());
-    if (rows > m_shownRows) {
-        beginInsertRows({}, m_shownRows, rows - 1);
-        m_shownRows = rows;
-        endInsertRows();
-    } else if (rows < m_shownRows) {
-        beginRemoveRows({}, rows, m_shownRows - 1);
-        m_shownRows = rows;
-        endRemoveRows();
+qint64 ContentListModel::rowOf(const QString& fileName, qint64 hint) const {
+    if (const ArchiveItem* hinted = record(hint); hinted && hinted->fileName() == fileName)
+        return hint;
+    for (std::size_t row = 0; row < m_items.size(); ++row) {
+        if (m_items[row].fileName() == fileName)
+            return qint64(row);
     }
-    m_firstChanged = rows > 0 ? 0 : -1;
-    m_lastChanged = rows - 1;
-    flushChanges();
+    return -1;
 }
 
-void ContentListModel::replaceAll() {
+void ContentListModel::replaceAll(std::vector<ArchiveItem> records) {
+    rebuild([&records](std::vector<ArchiveItem>) { return std::move(records); });
+}
+
+void ContentListModel::rebuild(
+    const std::function<std::vector<ArchiveItem>(std::vector<ArchiveItem>)>& make) {
     beginResetModel();
-    m_shownRows = int(m_items.size());
+    m_items = make(std::exchange(m_items, {}));
     m_firstChanged = m_lastChanged = -1;
     m_flush.stop();
     endResetModel();
 }
 
-void ContentListModel::rowChanged(int row) {
-    if (row < 0 || row >= m_shownRows)
+void ContentListModel::store(qint64 row, ArchiveItem record) {
+    if (row < 0 || row >= qint64(m_items.size()))
         return;
-    m_firstChanged = m_firstChanged < 0 ? row : std::min(m_firstChanged, row);
-    m_lastChanged = std::max(m_lastChanged, row);
+    m_items[std::size_t(row)] = std::move(record);
+    const int shown = int(row);
+    m_firstChanged = m_firstChanged < 0 ? shown : std::min(m_firstChanged, shown);
+    m_lastChanged = std::max(m_lastChanged, shown);
     if (!m_flush.isActive())
         m_flush.start();
+}
+
+void ContentListModel::change(qint64 row, const std::function<void(ArchiveItem&)>& edit) {
+    if (row < 0 || row >= qint64(m_items.size()))
+        return;
+    edit(m_items[std::size_t(row)]);
+    emit dataChanged(index(int(row), 0), index(int(row), ColumnCount - 1));
+}
+
+void ContentListModel::removeRows(const std::vector<qint64>& rows) {
+    flushChanges();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (*row < 0 || *row >= qint64(m_items.size()))
+            continue;
+        beginRemoveRows({}, int(*row), int(*row));
+        m_items.erase(m_items.begin() + *row);
+        endRemoveRows();
+    }
+}
+
+std::vector<ArchiveItem> ContentListModel::takeReady(const ItemFilter& chosen) {
+    flushChanges();
+    return takeReadyItems(
+        m_items,
+        [this](const std::vector<qint64>& rows, const std::function<void(qint64 row)>& eraseRow) {
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+                beginRemoveRows({}, int(*row), int(*row));
+                eraseRow(*row);
+                endRemoveRows();
+            }
+        },
+        chosen);
+}
+
+void ContentListModel::returnUninstalled(std::vector<ArchiveItem> records) {
+    flushChanges();
+    const auto coming = std::count_if(records.begin(), records.end(), [](const ArchiveItem& item) {
+        return item.state() != ItemState::Installed;
+    });
+    if (coming == 0)
+        return;
+    const int first = int(m_items.size());
+    beginInsertRows({}, first, first + int(coming) - 1);
+    returnUninstalledItems(m_items, std::move(records));
+    endInsertRows();
+}
+
+void ContentListModel::setInstalledOn(QHash<QString, QString> installedOn) {
+    m_installedOn = std::move(installedOn);
+    showAllCells();
+}
+
+void ContentListModel::showAllCells() {
+    m_firstChanged = m_items.empty() ? -1 : 0;
+    m_lastChanged = int(m_items.size()) - 1;
+    flushChanges();
 }
 
 void ContentListModel::flushChanges() {
     m_flush.stop();
     const int first = m_firstChanged;
-    const int last = std::min(m_lastChanged, m_shownRows - 1);
+    const int last = std::min(m_lastChanged, int(m_items.size()) - 1);
     m_firstChanged = m_lastChanged = -1;
     if (first >= 0 && first <= last)
         emit dataChanged(index(first, 0), index(last, ColumnCount - 1));

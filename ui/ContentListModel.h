@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/ArchiveItem.h"
+#include "install/ItemHandOver.h"
 
 namespace packshelf {
 
@@ -22,20 +23,23 @@ struct StateIcons {
     const QIcon& forState(qint64 state) const;
 };
 
-// The content list: row i shows record i of the controller's list, read in
-// place. An archive whose package is installed in the library (by its file
-// name, the time of that install) carries a mark in its verdict cell. The
-// view learns about changes only when it is told: removeRows() tells it of
-// each removal as it is made, reload() and replaceAll() tell it at once,
-// rowChanged() gathers the rows that changed and tells it once per frame,
-// so that a burst of reports costs one repaint.
+// The window's list of archives: it owns the records (the controller's
+// `mItemsArray`, row i showing record i) and is the one place they change,
+// each change told to the views as it is made, so that selections and
+// current rows move with their records. An archive whose package is
+// installed in the library (by its file name, the time of that install)
+// carries a mark in its verdict cell. Analysed records arriving in a burst
+// are shown once per frame, so that a burst of reports costs one repaint.
+//
+// A record's file name never changes and names one row: workers' results
+// and pickers that answer later find their record by it, whatever happened
+// to the list meanwhile.
 class ContentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { IconColumn = 0, FilenameColumn = 1, InfoColumn = 2, ColumnCount = 3 };
 
-    ContentListModel(const std::vector<ArchiveItem>& items, const StateIcons& icons,
-                     const QHash<QString, QString>& installedOn, QObject* parent = nullptr);
+    explicit ContentListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -43,35 +47,57 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Brings the view up to date with the list: rows that appeared or went
-    // away at the end are inserted or removed, every shown cell is
-    // refreshed. A row that is still there keeps its selection.
-    void reload();
-    // The list was replaced as a whole: the view starts afresh, without a
+    // The records, in list order.
+    const std::vector<ArchiveItem>& records() const { return m_items; }
+    // The record at `row`; null outside the list.
+    const ArchiveItem* record(qint64 row) const;
+    // The row of the record of `fileName`, looked for first at `hint`; -1
+    // when the list holds none.
+    qint64 rowOf(const QString& fileName, qint64 hint = -1) const;
+
+    // The list replaced as a whole: the views start afresh, without a
     // selection.
-    void replaceAll();
-    // The records at `rows` (ascending) leave the list: `eraseRow` takes
-    // each one out, last first, and the view hears of each removal where it
-    // happens, so that selections and current rows below it move with
-    // their records.
-    void removeRows(const std::vector<qint64>& rows,
-                    const std::function<void(qint64 row)>& eraseRow);
-    // Record `row` changed; the view hears of it within a frame.
-    void rowChanged(int row);
-    // Tells the view now about the rows gathered by rowChanged().
+    void replaceAll(std::vector<ArchiveItem> records);
+    // The same with the list `make` makes of the records it is handed.
+    void rebuild(const std::function<std::vector<ArchiveItem>(std::vector<ArchiveItem>)>& make);
+    // `record` takes the place of the one at `row`; the views hear of it
+    // within a frame.
+    void store(qint64 row, ArchiveItem record);
+    // Changes the record at `row` in place, and tells the views at once.
+    void change(qint64 row, const std::function<void(ArchiveItem&)>& edit);
+    // The records at `rows` (ascending) leave the list.
+    void removeRows(const std::vector<qint64>& rows);
+    // Takes the Ready records that `chosen` (when given) lets through out
+    // of the list, in list order, as an install takes them.
+    std::vector<ArchiveItem> takeReady(const ItemFilter& chosen);
+    // The records of a finished install that did not end Installed come
+    // back at the end of the list.
+    void returnUninstalled(std::vector<ArchiveItem> records);
+
+    StateIcons& icons() { return m_icons; }
+    const StateIcons& icons() const { return m_icons; }
+    // The listed archives whose package is installed, with the time of that
+    // install (ISO 8601); every verdict cell is shown afresh.
+    void setInstalledOn(QHash<QString, QString> installedOn);
+
+    // Tells the views now about the records stored within the frame.
     void flushChanges();
+
+signals:
+    // Records came or went, or the list was replaced.
+    void countChanged();
 
 private:
     QVariant iconCell(const ArchiveItem& item, int role) const;
     QVariant verdictCell(const ArchiveItem& item, int role) const;
     QVariant cellValue(const ArchiveItem& item, int column, int role) const;
     static QString fileNameTip(const ArchiveItem& item);
+    void showAllCells();
 
-    const std::vector<ArchiveItem>& m_items;
-    const StateIcons& m_icons;
-    const QHash<QString, QString>& m_installedOn;
+    std::vector<ArchiveItem> m_items;
+    StateIcons m_icons;
+    QHash<QString, QString> m_installedOn;
     QIcon m_installedIcon;
-    int m_shownRows = 0;
     int m_firstChanged = -1;
     int m_lastChanged = -1;
     QTimer m_flush;

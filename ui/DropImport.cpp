@@ -55,19 +55,19 @@ void DropImport::import(const QStringList& paths, const QString& sourceFolder) {
     ++m_running;
     emit said(tr("Copying %Ln archive(s) into the source folder…", nullptr, int(taken.size())));
     m_services.startWorker([this, import = ArchiveImport(taken, sourceFolder)] {
-        QStringList failures = import.run();
+        Warnings failures = import.run();
         m_mainThread.post([this, count = import.size(), failures = std::move(failures)] {
             ended(count, failures);
         });
     });
 }
 
-void DropImport::ended(qsizetype count, const QStringList& failures) {
+void DropImport::ended(qsizetype count, const Warnings& failures) {
     --m_running;
     if (failures.isEmpty())
         emit said(tr("Copied %Ln archive(s) into the source folder.", nullptr, int(count)));
     else
-        emit refused(tr("Not copied: %1").arg(failures.join(QStringLiteral("; "))));
+        emit refused(tr("Not copied: %1").arg(failures.lines().join(QStringLiteral("; "))));
     emit copied();
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/Warnings.h"
+
 class QWidget;
 
 namespace packshelf {
@@ -33,7 +35,7 @@ signals:
 
 private:
     QStringList confirmedOnes(const QStringList& paths, const QString& sourceFolder) const;
-    void ended(qsizetype count, const QStringList& failures);
+    void ended(qsizetype count, const Warnings& failures);
 
     QWidget& m_window;
     PlatformServices& m_services;

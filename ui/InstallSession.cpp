@@ -13,7 +13,7 @@
 #include "install/Installer.h"
 #include "ui/InstallSummary.h"
 #include "ui/ItemDescription.h"
-#include "ui/LibraryAccess.h"
+#include "ui/LibraryJobs.h"
 #include "ui/MainWindow.h"
 #include "ui/PlatformServices.h"
 
@@ -49,12 +49,12 @@ struct WrittenReports {
 
 } // namespace
 
-InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
+InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryJobs& library,
                                PlatformServices& services, MainThreadCall& mainThread,
                                QObject* parent)
     : QObject(parent)
     , m_ui(controls)
-    , m_libraryAccess(library)
+    , m_libraryJobs(library)
     , m_services(services)
     , m_mainThread(mainThread)
     , m_confirmation(window)
@@ -90,8 +90,8 @@ void InstallSession::compare(InstallJob job) {
     m_comparison = {};
     m_comparing = true;
     emit comparisonChanged();
-    m_libraryAccess.preview(std::move(job), [this, cancelled = m_comparisonCancelled](
-                                                std::vector<PackagePreview> previews) {
+    m_libraryJobs.preview(std::move(job), [this, cancelled = m_comparisonCancelled](
+                                              std::vector<PackagePreview> previews) {
         if (!cancelled->load())
             comparisonArrived(std::move(previews));
     });
@@ -244,19 +244,19 @@ void InstallSession::undo(const QString& library) {
         return;
     m_undoing = true;
     m_ui.statusBar->showMessage(tr("Taking back the last install…"));
-    m_libraryAccess.undoLastRun(library, [this](LibraryAccess::Undoing undoing) {
+    m_libraryJobs.undoLastRun(library, [this](LibraryJobs::Undoing undoing) {
         m_undoing = false;
-        showUndone(undoing.problem, undoing.report);
+        showUndone(undoing.status, undoing.report);
         emit undone();
     });
 }
 
 // The summary sheet says what taking the install back did.
-void InstallSession::showUndone(const QString& problem, const UndoReport& report) {
+void InstallSession::showUndone(const Status& undone, const UndoReport& report) {
     QString headline;
     QStringList lines;
-    if (!problem.isEmpty())
-        headline = tr("The library cannot be changed: %1").arg(problem);
+    if (!undone)
+        headline = tr("The library cannot be changed: %1").arg(undone.reason());
     else if (report.nothingToUndo)
         headline = tr("There is no install to take back.");
     else

@@ -26,7 +26,7 @@ class QTextBrowser;
 namespace packshelf {
 
 class InstallSummary;
-class LibraryAccess;
+class LibraryJobs;
 class MainThreadCall;
 class MainWindow;
 struct PlatformServices;
@@ -70,7 +70,7 @@ public:
         std::function<void(std::vector<ArchiveItem> items)> installEnded;
     };
 
-    InstallSession(MainWindow& window, Controls controls, LibraryAccess& library,
+    InstallSession(MainWindow& window, Controls controls, LibraryJobs& library,
                    PlatformServices& services, MainThreadCall& mainThread,
                    QObject* parent = nullptr);
 
@@ -130,10 +130,10 @@ private:
     void comparisonArrived(std::vector<PackagePreview> previews);
     QString stepText() const;
     void showSummary(const InstallSummary& summary);
-    void showUndone(const QString& problem, const UndoReport& report);
+    void showUndone(const Status& undone, const UndoReport& report);
 
     Controls m_ui;
-    LibraryAccess& m_libraryAccess;
+    LibraryJobs& m_libraryJobs;
     PlatformServices& m_services;
     MainThreadCall& m_mainThread;
     InstallConfirmation m_confirmation;

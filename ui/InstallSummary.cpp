@@ -7,10 +7,12 @@ namespace packshelf {
 
 namespace {
 
-// Installed, yet the installer left a failure behind: a nested archive.
-bool lostSomething(const ArchiveItem& item) {
-    return item.contains(key::Warning) || item.integer(key::Error) != 0 ||
-           item.text(key::Info) == verdict::InstallFailed;
+// Installed, yet something of the archive was not: a nested archive the
+// install could not take, or what the record's warnings name. An error code
+// alone says nothing: a record keeps the code of an earlier failure (a
+// folder forced where nothing was found) when it later becomes ready.
+bool leftSomethingOut(const ArchiveItem& item) {
+    return lostNestedArchive(item) || item.contains(key::Warning);
 }
 
 QString nestedFailureNote(const ArchiveItem& item) {
@@ -46,7 +48,7 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
             summary.m_unchanged.append({name, {}});
         else if (item.state() == ItemState::Installed) {
             summary.m_installed.append({name, {}});
-            if (lostSomething(item))
+            if (leftSomethingOut(item))
                 summary.m_incomplete.append({name, nestedFailureNote(item)});
         } else if (item.state() == ItemState::Failed)
             summary.m_failed.append({name, failureNote(item)});

@@ -96,7 +96,7 @@ void addPackageRow(QStandardItemModel& model, const Manifest& manifest) {
 
 // One paragraph per package: what was removed, put back, left to a later
 // package, and kept because it changed since.
-QString removalText(const LibraryAccess::Removal& removal) {
+QString removalText(const LibraryJobs::Removal& removal) {
     if (!removal.found)
         return InstalledView::tr("%1 is no longer installed.").arg(removal.archive);
     const RemovalOutcome& outcome = removal.outcome;
@@ -137,7 +137,7 @@ QString checkText(const PackageCheck& check) {
 
 } // namespace
 
-InstalledView::InstalledView(MainWindow& window, LibraryAccess& library, PlatformServices& services,
+InstalledView::InstalledView(MainWindow& window, LibraryJobs& library, PlatformServices& services,
                              QObject* parent)
     : QObject(parent)
     , m_ui(window.installedControls())
@@ -184,15 +184,15 @@ void InstalledView::open(const QString& library) {
     m_ui.mInstalledList->setFocus();
 }
 
-void InstalledView::show(const LibraryAccess::Snapshot& snapshot) {
+void InstalledView::show(const LibraryJobs::Snapshot& snapshot) {
     if (!isOpen() || snapshot.library != m_shown)
         return;
     if (snapshot.missing)
         m_ui.mInstalledHeadline->setText(
             tr("The library folder %1 does not exist.").arg(snapshot.library));
-    else if (!snapshot.problem.isEmpty())
+    else if (!snapshot.opened)
         m_ui.mInstalledHeadline->setText(
-            tr("The library cannot be read: %1").arg(snapshot.problem));
+            tr("The library cannot be read: %1").arg(snapshot.opened.reason()));
     else
         m_ui.mInstalledHeadline->setText(
             tr("%Ln package(s) installed in %1", nullptr, int(snapshot.manifests.size()))
@@ -285,14 +285,14 @@ void InstalledView::repairSelected() {
     enableUninstall();
     m_ui.mUninstallResultField->setText(tr("Repairing…"));
     m_library.repair(m_shown, archives, m_source, m_work,
-                     [this](LibraryAccess::Repairing repairing) { repaired(repairing); });
+                     [this](LibraryJobs::Repairing repairing) { repaired(repairing); });
 }
 
-void InstalledView::repaired(const LibraryAccess::Repairing& repairing) {
+void InstalledView::repaired(const LibraryJobs::Repairing& repairing) {
     m_repairing = false;
     QStringList lines;
-    if (!repairing.problem.isEmpty())
-        lines << tr("The library cannot be changed: %1").arg(repairing.problem);
+    if (!repairing.status)
+        lines << tr("The library cannot be changed: %1").arg(repairing.status.reason());
     for (const RepairOutcome& outcome : repairing.report.packages) {
         if (!outcome.problem.isEmpty()) {
             lines << tr("%1 not repaired: %2").arg(outcome.archive, outcome.problem);
@@ -320,7 +320,7 @@ void InstalledView::verify() {
     m_verifying = true;
     enableUninstall();
     m_ui.mUninstallResultField->setText(tr("Verifying every installed file…"));
-    m_library.verify(m_shown, [this, library = m_shown](LibraryAccess::Verification verification) {
+    m_library.verify(m_shown, [this, library = m_shown](LibraryJobs::Verification verification) {
         m_verifying = false;
         if (library == m_shown)
             verified(verification);
@@ -328,18 +328,18 @@ void InstalledView::verify() {
     });
 }
 
-void InstalledView::verified(const LibraryAccess::Verification& verification) {
+void InstalledView::verified(const LibraryJobs::Verification& verification) {
     m_notAsInstalled.clear();
     QStringList lines;
-    if (!verification.problem.isEmpty())
-        lines << tr("The library cannot be read: %1").arg(verification.problem);
+    if (!verification.status)
+        lines << tr("The library cannot be read: %1").arg(verification.status.reason());
     for (const PackageCheck& check : verification.report.packages) {
         if (!check.asInstalled())
             m_notAsInstalled.insert(check.archive, checkText(check));
     }
     for (const QString& problem : verification.report.problems)
         lines << tr("Cannot be read: %1").arg(problem);
-    if (verification.problem.isEmpty() && m_notAsInstalled.isEmpty())
+    if (verification.status && m_notAsInstalled.isEmpty())
         lines << tr("Every file of %Ln package(s) is as its install wrote it.", nullptr,
                     int(verification.report.packages.size()));
     for (const PackageCheck& check : verification.report.packages) {
@@ -380,15 +380,15 @@ void InstalledView::uninstallSelected() {
     enableUninstall();
     m_ui.mUninstallResultField->setText(tr("Uninstalling…"));
     m_library.uninstall(m_shown, archives,
-                        [this](LibraryAccess::UninstallReport report) { uninstalled(report); });
+                        [this](LibraryJobs::UninstallReport report) { uninstalled(report); });
 }
 
-void InstalledView::uninstalled(const LibraryAccess::UninstallReport& report) {
+void InstalledView::uninstalled(const LibraryJobs::UninstallReport& report) {
     m_uninstalling = false;
     QStringList paragraphs;
-    if (!report.problem.isEmpty())
-        paragraphs << tr("The library cannot be changed: %1").arg(report.problem);
-    for (const LibraryAccess::Removal& removal : report.removals)
+    if (!report.opened)
+        paragraphs << tr("The library cannot be changed: %1").arg(report.opened.reason());
+    for (const LibraryJobs::Removal& removal : report.removals)
         paragraphs << removalText(removal);
     m_ui.mUninstallResultField->setText(paragraphs.join(QStringLiteral("\n")));
     enableUninstall();

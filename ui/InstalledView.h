@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ui/LibraryAccess.h"
+#include "ui/LibraryJobs.h"
 
 class QDialog;
 
@@ -31,7 +31,7 @@ struct PlatformServices;
 class InstalledView : public QObject {
     Q_OBJECT
 public:
-    InstalledView(MainWindow& window, LibraryAccess& library, PlatformServices& services,
+    InstalledView(MainWindow& window, LibraryJobs& library, PlatformServices& services,
                   QObject* parent = nullptr);
 
     // Opens the sheet on `library`; the packages appear with show().
@@ -41,7 +41,7 @@ public:
     void setFolders(const QString& source, const QString& work);
     // The library as just read; ignored while the sheet is closed or shows
     // another library.
-    void show(const LibraryAccess::Snapshot& snapshot);
+    void show(const LibraryJobs::Snapshot& snapshot);
     bool isOpen() const;
 
 signals:
@@ -51,12 +51,12 @@ signals:
 private:
     void uninstallSelected();
     void verify();
-    void verified(const LibraryAccess::Verification& verification);
+    void verified(const LibraryJobs::Verification& verification);
     void markUnverified();
     void repairSelected();
-    void repaired(const LibraryAccess::Repairing& repairing);
+    void repaired(const LibraryJobs::Repairing& repairing);
     bool archivesAtHand(const QStringList& archives) const;
-    void uninstalled(const LibraryAccess::UninstallReport& report);
+    void uninstalled(const LibraryJobs::UninstallReport& report);
     void showPackages(const std::vector<Manifest>& manifests);
     QStringList selectedArchives() const;
     void enableUninstall();
@@ -66,7 +66,7 @@ private:
 
     Ui::InstalledSheet& m_ui;
     QDialog* m_sheet;
-    LibraryAccess& m_library;
+    LibraryJobs& m_library;
     PlatformServices& m_services;
     QStandardItemModel m_packages;
     QSortFilterProxyModel* m_view; // the order and the filter shown

@@ -146,41 +146,25 @@ QStringList candidateLines(const ArchiveItem& item, const ContentTree& tree) {
     return lines;
 }
 
-bool isAtOrBelow(const QString& path, const QString& folder) {
-    return folder.isEmpty() || path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
-// Whether the install reaches into each nested archive on the way: the
-// source lies inside it, or it lies at the top and is unpacked with it.
-bool reachedFrom(const Located& folder, const QString& source) {
-    for (const QString& archive : folder.archivesAbove) {
-        const bool unpacked = source.isEmpty() && !archive.contains(QLatin1Char('/'));
-        if (!unpacked && !isAtOrBelow(source, archive))
-            return false;
-    }
-    return true;
-}
-
 // The nested archives among what the install copies. It writes each as
-// the archive file it is; one at the archive's top level, copied with the
-// top level, it also unpacks into a folder named after it. What lies in a
-// nested archive that is not unpacked is not written at all.
+// the archive file it is, and unpacks some of them into folders of their
+// names; what lies in a nested archive that is not unpacked is not written
+// at all. Which is the engine's rule, nestedArchiveInstall().
 QStringList nestedArchiveLines(const ArchiveItem& item, const ContentTree& tree) {
     const CopyPlan plan = copyPlanFor(item);
-    QStringList sources;
-    for (const std::optional<QString>& source :
-         {plan.primarySource, plan.dataSource, plan.directSource}) {
-        if (source)
-            sources << *source;
-    }
     QStringList packed, unpacked;
     for (const Located& each : foldersOf(tree)) {
         if (!each.node->isNestedArchive())
             continue;
-        for (const QString& source : sources) {
-            if (!isAtOrBelow(each.treePath, source) || !reachedFrom(each, source))
-                continue;
-            (each.treePath.isEmpty() && source.isEmpty() ? unpacked : packed) << each.shownPath;
+        switch (nestedArchiveInstall(plan, each.treePath, joinPath(each.treePath, each.node->name),
+                                     each.archivesAbove)) {
+        case NestedInstall::AsFile:
+            packed << each.shownPath;
+            break;
+        case NestedInstall::AsFileAndFolder:
+            unpacked << each.shownPath;
+            break;
+        case NestedInstall::NotWritten:
             break;
         }
     }
@@ -274,20 +258,26 @@ QString verdictWithReason(const ArchiveItem& item) {
 }
 
 QString whyNotReady(const ArchiveItem& item) {
-    const QString verdict = textOf(item, key::Info);
     const QString reason = textOf(item, key::Reason);
-    if (verdict == verdict::Duplicates)
-        return ItemDescription::tr("several Runtime folders: choose the folders first");
-    if (verdict == verdict::NoRuntime)
-        return ItemDescription::tr("no Runtime folder");
-    if (verdict == verdict::NoRuntimeOrData)
-        return ItemDescription::tr("no Runtime or Data folder");
-    if (verdict == verdict::UnzipError)
-        return reason.isEmpty() ? ItemDescription::tr("damaged")
-                                : ItemDescription::tr("damaged: %1").arg(reason);
-    if (verdict.isEmpty())
+    switch (item.verdict()) {
+    case Verdict::None:
         return item.state() == ItemState::New ? ItemDescription::tr("not analysed yet")
                                               : ItemDescription::tr("being analysed");
+    case Verdict::Duplicates:
+        return ItemDescription::tr("several Runtime folders: choose the folders first");
+    case Verdict::NoRuntime:
+        return ItemDescription::tr("no Runtime folder");
+    case Verdict::NoRuntimeOrData:
+        return ItemDescription::tr("no Runtime or Data folder");
+    case Verdict::UnzipError:
+        return reason.isEmpty() ? ItemDescription::tr("damaged")
+                                : ItemDescription::tr("damaged: %1").arg(reason);
+    case Verdict::Ok:
+    case Verdict::ManuallySet:
+    case Verdict::InstallFailed:
+    case Verdict::Unknown:
+        break;
+    }
     return verdictWithReason(item);
 }
 
@@ -296,9 +286,8 @@ QString itemDetails(const ArchiveItem& item) {
     if (const ContentTreePtr tree = item.tree(key::Zip)) {
         // The files of several versions are not one package: a choice
         // between them says what each would install instead.
-        const QStringList candidates = textOf(item, key::Info) == verdict::Duplicates
-                                           ? candidateLines(item, *tree)
-                                           : QStringList();
+        const QStringList candidates =
+            item.state() == ItemState::NeedsHelp ? candidateLines(item, *tree) : QStringList();
         if (candidates.isEmpty()) {
             const int files = int(item.integer(key::Files));
             lines << ItemDescription::tr("%Ln file(s), %1", nullptr, files)

@@ -9,11 +9,10 @@
 namespace packshelf {
 
 ListSelection::ListSelection(QTableView*& view, const ContentListProxy& proxy,
-                             const ContentListModel& model, const std::vector<ArchiveItem>& items)
+                             const ContentListModel& model)
     : m_view(view)
     , m_proxy(proxy)
-    , m_model(model)
-    , m_items(items) {}
+    , m_model(model) {}
 
 qint64 ListSelection::row() const {
     const QItemSelectionModel* selection = m_view->selectionModel();
@@ -37,23 +36,21 @@ std::vector<qint64> ListSelection::rows() const {
 QStringList ListSelection::fileNames() const {
     QStringList names;
     for (qint64 row : rows()) {
-        if (row >= 0 && row < qint64(m_items.size()))
-            names << m_items[std::size_t(row)].fileName();
+        if (const ArchiveItem* item = m_model.record(row))
+            names << item->fileName();
     }
     return names;
 }
 
 const ArchiveItem* ListSelection::item() const {
-    const qint64 selected = row();
-    if (selected < 0 || selected >= qint64(m_items.size()))
-        return nullptr;
-    return &m_items[std::size_t(selected)];
+    return m_model.record(row());
 }
 
 void ListSelection::selectFileNames(const QStringList& fileNames) {
     QItemSelection selection;
-    for (std::size_t row = 0; row < m_items.size(); ++row) {
-        if (!fileNames.contains(m_items[row].fileName()))
+    const std::vector<ArchiveItem>& records = m_model.records();
+    for (std::size_t row = 0; row < records.size(); ++row) {
+        if (!fileNames.contains(records[row].fileName()))
             continue;
         const QModelIndex shown = m_proxy.mapFromSource(m_model.index(int(row), 0));
         if (shown.isValid())

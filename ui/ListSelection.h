@@ -12,12 +12,11 @@ namespace packshelf {
 class ContentListModel;
 class ContentListProxy;
 
-// The archive list's selection in the rows of the controller's list: the
-// view shows them sorted and filtered through the proxy.
+// The archive list's selection in the rows of the list's model: the view
+// shows them sorted and filtered through the proxy.
 class ListSelection {
 public:
-    ListSelection(QTableView*& view, const ContentListProxy& proxy, const ContentListModel& model,
-                  const std::vector<ArchiveItem>& items);
+    ListSelection(QTableView*& view, const ContentListProxy& proxy, const ContentListModel& model);
 
     // The row the controls follow: the current one when it is selected,
     // else the last row selected; -1 without a selection.
@@ -37,7 +36,6 @@ private:
     QTableView*& m_view;
     const ContentListProxy& m_proxy;
     const ContentListModel& m_model;
-    const std::vector<ArchiveItem>& m_items;
 };
 
 } // namespace packshelf

@@ -60,7 +60,7 @@ QVariant PreviewDetailsModel::data(const QModelIndex& index, int role) const {
 
 QString PreviewDetailsModel::archiveText(const PackagePreview& preview) const {
     const PreviewSummary::Archive* archive = m_summary.archive(preview.archive);
-    if (!archive || !archive->problem.isEmpty())
+    if (!archive || !archive->installable)
         return tr("%1 — cannot be installed: %2").arg(preview.archive, preview.problem);
     if (archive->unchanged)
         return tr("%1 — already installed and unchanged: left alone").arg(preview.archive);

@@ -40,7 +40,7 @@ PreviewSummary PreviewSummary::of(std::vector<PackagePreview> previews) {
     }
     for (const PackagePreview& preview : summary.m_previews) {
         Archive archive{preview.archive,
-                        preview.problem,
+                        preview.problem.isEmpty() ? Status() : Status(fail(preview.problem)),
                         preview.count(Kind::Add),
                         preview.count(Kind::Replace),
                         preview.count(Kind::Same),
@@ -97,8 +97,8 @@ QString PreviewSummary::archiveText(const QString& name) const {
     const Archive* found = archive(name);
     if (!found)
         return {};
-    if (!found->problem.isEmpty())
-        return tr("Cannot be installed: %1").arg(found->problem);
+    if (!found->installable)
+        return tr("Cannot be installed: %1").arg(found->installable.reason());
     if (found->unchanged)
         return tr("Already installed from this archive, and every file is as it was installed: "
                   "it is left alone.");
@@ -130,7 +130,7 @@ QString PreviewSummary::archivesText() const {
     for (const Archive& archive : m_archives) {
         if (archive.unchanged)
             unchanged << archive.name;
-        else if (archive.problem.isEmpty())
+        else if (archive.installable)
             installed << archive.name;
     }
     QStringList lines;
@@ -166,8 +166,9 @@ QString PreviewSummary::conflictsText() const {
 QString PreviewSummary::problemsText() const {
     QStringList lines;
     for (const Archive& archive : m_archives) {
-        if (!archive.problem.isEmpty())
-            lines << tr("%1 cannot be installed: %2").arg(archive.name, archive.problem);
+        if (!archive.installable)
+            lines
+                << tr("%1 cannot be installed: %2").arg(archive.name, archive.installable.reason());
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/Result.h"
 #include "install/InstallPreview.h"
 
 namespace packshelf {
@@ -23,7 +24,7 @@ public:
 
     struct Archive {
         QString name;
-        QString problem; // why it cannot be installed
+        Status installable; // fails with why it cannot be installed
         int added = 0;
         int replaced = 0;
         int same = 0;

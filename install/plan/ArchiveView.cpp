@@ -138,6 +138,7 @@ Result<const ArchiveView::Loaded*> ArchiveView::loadNested(const std::vector<int
     return (m_archives[nesting] = std::move(loaded)).get();
 }
 
+// The archives at the top that every install unpacks (isUnpackedByInstall()).
 void ArchiveView::overlayNestedOnTop() {
     for (const QString& name : m_root.names()) {
         const ViewNode* node = m_root.children.value(name);
@@ -149,6 +150,8 @@ void ArchiveView::overlayNestedOnTop() {
                 {name, ItemError::ErrorContent, QStringLiteral("no folder can be named after it")});
             continue;
         }
+        if (!isUnpackedByInstall(base, QString()))
+            continue;
         std::vector<int> nesting = node->source.nesting;
         nesting.push_back(node->source.entry);
         const Result<const Loaded*> loaded = loadNested(nesting);
@@ -213,15 +216,23 @@ QByteArray ArchiveView::digest() const {
 
 Result<const ViewNode*> ArchiveView::locate(const QString& path) {
     ViewNode* current = &m_root;
+    QString walked;
+    QStringList parts;
     for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (part == QLatin1String("."))
-            continue;
+        if (part != QLatin1String("."))
+            parts << part;
+    }
+    const QString wanted = parts.join(QLatin1Char('/'));
+    for (const QString& part : parts) {
         if (part == QLatin1String(".."))
             return fail(QStringLiteral("the path leaves the archive"));
         if (!current->folder)
             return fail(QStringLiteral("not a folder"));
+        walked = joinPath(walked, part);
         ViewNode* next = current->children.value(part);
-        if (!next)
+        // A nested archive whose folder the path goes through is read when
+        // the install unpacks it for a copy from there.
+        if (!next && isUnpackedByInstall(walked, wanted))
             next = overlayNamed(*current, part);
         if (!next)
             return fail(QStringLiteral("not in the archive"));

@@ -1,5 +1,8 @@
 #include "install/plan/CopyPlan.h"
 
+#include <algorithm>
+
+#include "analysis/NameRules.h"
 #include "analysis/StructureQueries.h"
 
 namespace packshelf {
@@ -30,6 +33,31 @@ CopyPlan copyPlanFor(const ArchiveItem& item) {
         plan.directSource = item.text(key::DirectPathSrc);
     }
     return plan;
+}
+
+QStringList CopyPlan::sources() const {
+    QStringList folders;
+    for (const std::optional<QString>& source : {primarySource, dataSource, directSource}) {
+        if (source)
+            folders << *source;
+    }
+    return folders;
+}
+
+NestedInstall nestedArchiveInstall(const CopyPlan& plan, const QString& holder,
+                                   const QString& nestedFolder, const QStringList& above) {
+    for (const QString& source : plan.sources()) {
+        if (!isAtOrBelow(holder, source))
+            continue;
+        const bool reached = std::all_of(above.begin(), above.end(), [&](const QString& outer) {
+            return isUnpackedByInstall(outer, source);
+        });
+        if (!reached)
+            continue;
+        return isUnpackedByInstall(nestedFolder, source) ? NestedInstall::AsFileAndFolder
+                                                         : NestedInstall::AsFile;
+    }
+    return NestedInstall::NotWritten;
 }
 
 } // namespace packshelf

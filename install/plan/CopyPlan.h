@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "analysis/ArchiveItem.h"
@@ -31,6 +32,9 @@ struct CopyPlan {
 
     bool operator==(const CopyPlan&) const = default;
 
+    // The folders the plan copies from, those it has.
+    QStringList sources() const;
+
     bool copiesIntoDestination() const { return primarySource || dataSource; }
     // A direct plan that lacks its source or its destination copies nothing
     // and fails, rather than passing for an install.
@@ -42,5 +46,20 @@ struct CopyPlan {
 // The plan of a record, by the first rule whose flags are set. A slot whose
 // key the record lacks stays empty.
 CopyPlan copyPlanFor(const ArchiveItem& item);
+
+// What an install writes of a nested archive.
+enum class NestedInstall {
+    NotWritten,      // it lies outside what is copied
+    AsFile,          // the archive file, its content not unpacked
+    AsFileAndFolder, // the archive file and, beside it, the folder of its content
+};
+
+// What an install of `plan` writes of the nested archive that lies in the
+// folder `holder` of the tree, its content shown as the folder
+// `nestedFolder`, inside the nested archives whose folders are `above`
+// (outermost first): it is written when a folder the plan copies holds it
+// and the install unpacks every archive on the way (isUnpackedByInstall()).
+NestedInstall nestedArchiveInstall(const CopyPlan& plan, const QString& holder,
+                                   const QString& nestedFolder, const QStringList& above);
 
 } // namespace packshelf

@@ -21,10 +21,11 @@ bool isLaterInArchive(const EntrySource& a, const EntrySource& b) {
 }
 
 // Why a plan cannot be carried out, and the path it concerns: in the
-// archive, or under the root when absolute.
+// archive, or the destination's own.
 struct Refusal {
     QString path;
     QString problem;
+    bool inArchive = true;
 };
 
 class Planner {
@@ -67,7 +68,11 @@ public:
     // Keeps the first reason the plan cannot be carried out.
     void refuse(const QString& path, const QString& problem) {
         if (!m_refusal)
-            m_refusal = Refusal{path, problem};
+            m_refusal = Refusal{path, problem, true};
+    }
+    void refuseDestination(const QString& path, const QString& problem) {
+        if (!m_refusal)
+            m_refusal = Refusal{path, problem, false};
     }
 
 private:
@@ -201,15 +206,16 @@ std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, Ar
     Planner planner(view, plan);
     if (copy.isIncompleteDirect()) {
         if (copy.directDestination)
-            planner.refuse(*copy.directDestination,
-                           QStringLiteral("no part of the archive is chosen for it"));
+            planner.refuseDestination(*copy.directDestination,
+                                      QStringLiteral("no part of the archive is chosen for it"));
         else
             planner.refuse(QString(), QStringLiteral("no direct destination is set"));
         return {std::move(plan), planner.refusal()};
     }
     plan.root = copy.directDestination.value_or(destDir);
     if (!QDir::isAbsolutePath(plan.root)) {
-        planner.refuse(plan.root, QStringLiteral("the destination is not an absolute path"));
+        planner.refuseDestination(plan.root,
+                                  QStringLiteral("the destination is not an absolute path"));
         return {std::move(plan), planner.refusal()};
     }
     for (const QString& shared : view.sharedNames())
@@ -232,8 +238,7 @@ Result<InstallPlan> planInstall(const CopyPlan& copy, ArchiveView& view, const Q
     auto [plan, refusal] = makePlan(copy, view, destDir);
     if (!refusal)
         return std::move(plan);
-    const QString where =
-        QDir::isAbsolutePath(refusal->path) ? refusal->path : joinPath(archiveName, refusal->path);
+    const QString where = refusal->inArchive ? joinPath(archiveName, refusal->path) : refusal->path;
     return fail(QStringLiteral("%1: %2").arg(where, refusal->problem));
 }
 

@@ -65,6 +65,26 @@ TEST(WindowScan, FourWorkersAndStaleReports) {
     }
 }
 
+// A worker's report finds its archive's record by the archive's file name,
+// not by the row it was handed out from: the list replaced in the middle of
+// a scan (through the controller's accessor) has moved every record, and
+// each report still lands on its own.
+TEST(WindowScan, ReportsFindTheirRecordWhereverTheListMovedIt) {
+    WindowHarness window(true);
+    window.addArchive("a.zip", {"Runtime/r"});
+    window.addArchive("b.zip", {"Docs/readme"});
+    window.addArchive("c.zip", {"Data/d"});
+    window.storeFolders();
+    window.launch();
+    AppDelegate& app = window.app();
+    ASSERT_EQ(window.heldWorkers(), 3u);
+    app.setMItemsArray({app.mItemsArray().rbegin(), app.mItemsArray().rend()});
+    for (std::size_t worker : {0u, 1u, 2u})
+        ASSERT_TRUE(window.releaseWorker(worker)) << worker;
+    ASSERT_TRUE(window.waitForIdle());
+    EXPECT_EQ(window.listed(), QStringList({"c.zip:OK", "b.zip:No Runtime", "a.zip:OK"}));
+}
+
 // Quitting cancels what runs and ends once it has ended: during a scan no
 // more workers start; during the comparison behind the confirmation and
 // during an install nothing is left behind, and the install's archive is

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/MainThreadCall.h"
+#include "core/Result.h"
 #include "core/SerialLane.h"
 #include "install/InstallJob.h"
 #include "install/InstallPreview.h"
@@ -28,7 +29,7 @@ class Executor;
 // lane of the application's executor, so that a job waiting for the
 // library's lock keeps no analysis waiting; each job owns its inputs and
 // hands its result to the main thread, where `done` runs.
-class LibraryAccess : public QObject {
+class LibraryJobs : public QObject {
     Q_OBJECT
 public:
     // An archive of the source folder, to be matched with the records.
@@ -37,13 +38,17 @@ public:
         QByteArray nativePath;
     };
 
+    // What a job reports keeps its Status beside what it found on the way:
+    // a verification that could not read the whole library still names the
+    // packages it checked.
+
     // The library as read: its packages, the records that cannot be read,
     // and the listed archives a package was installed from, with the time
     // of that install (ISO 8601).
     struct Snapshot {
         QString library;
         bool missing = false; // the library folder does not exist
-        QString problem;      // the library could not be opened
+        Status opened;        // whether the library could be opened
         std::vector<Manifest> manifests;
         QStringList unreadable;
         QHash<QString, QString> installedFrom;
@@ -57,31 +62,32 @@ public:
         QStringList problems;
     };
 
-    // What verifying every package found, or why the library could not be
+    // What verifying every package found, and whether the library could be
     // read.
     struct Verification {
-        QString problem;
+        Status status;
         VerifyReport report;
     };
-    // What repairing packages did, or why the library could not be changed.
+    // What repairing packages did, and whether the library could be changed.
     struct Repairing {
-        QString problem;
+        Status status;
         RepairReport report;
     };
-    // What taking back the last install run did, or why it could not.
+    // What taking back the last install run did, and whether it could.
     struct Undoing {
-        QString problem;
+        Status status;
         UndoReport report;
     };
 
     struct UninstallReport {
-        QString problem; // the library could not be opened
+        Status opened; // whether the library could be opened
         std::vector<Removal> removals;
     };
 
-    explicit LibraryAccess(Executor& executor, QObject* parent = nullptr);
-    // Waits until every job handed in has reported.
-    ~LibraryAccess() override;
+    // Jobs run on `executor` and hand their results over through
+    // `mainThread`. Its owner waits until it is idle before it goes (the
+    // results of the jobs still under way would reach it afterwards).
+    LibraryJobs(Executor& executor, MainThreadCall& mainThread, QObject* parent = nullptr);
 
     void preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done);
     void readInstalled(QString library, std::vector<SourceArchive> archives,
@@ -101,12 +107,8 @@ public:
 
     // Jobs handed in whose results have not reached the main thread yet.
     bool busy() const { return m_pending > 0; }
-    // Runs an event loop until no job is outstanding.
-    void waitUntilIdle();
 
 signals:
-    // The last outstanding job has reported.
-    void idle();
     // A job waits for another process that holds the library; the line
     // says which.
     void waitingForLibrary(const QString& line);
@@ -120,7 +122,7 @@ private:
 
     int m_pending = 0;
     Executor& m_executor;
-    MainThreadCall m_mainThread;
+    MainThreadCall& m_mainThread;
     // Declared last: destroyed first, once every job has ended.
     SerialLane m_lane;
 };

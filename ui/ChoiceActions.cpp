@@ -1,4 +1,4 @@
-#include "ui/ManualChoices.h"
+#include "ui/ChoiceActions.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -8,6 +8,7 @@
 #include "ui/ArchiveBrowser.h"
 #include "ui/ChoiceMemory.h"
 #include "ui/ConfigurationSheet.h"
+#include "ui/ContentListModel.h"
 #include "ui/ListSelection.h"
 #include "ui/ListedArchives.h"
 #include "ui/PlatformServices.h"
@@ -17,30 +18,26 @@ Q_DECLARE_LOGGING_CATEGORY(lcWindow)
 
 namespace packshelf {
 
-ManualChoices::ManualChoices(Parts parts, QObject* parent)
+ChoiceActions::ChoiceActions(Parts parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {}
 
-ArchiveItem* ManualChoices::itemAt(qint64 row) const {
-    if (row < 0 || row >= qint64(m_parts.items.size()))
-        return nullptr;
-    return &m_parts.items[std::size_t(row)];
-}
-
-QString ManualChoices::sourcePath() const {
+QString ChoiceActions::sourcePath() const {
     return m_parts.folders.sourcePath().value_or(QString());
 }
 
 // A record still waiting for its report belongs to its worker: a choice
 // written into it now would be lost, so it is refused.
-void ManualChoices::recordFolder(FolderChoice choice) {
-    ArchiveItem* item = itemAt(m_parts.selection.row());
+void ChoiceActions::recordFolder(FolderChoice choice) {
+    const qint64 row = m_parts.selection.row();
+    const ArchiveItem* item = m_parts.list.record(row);
     if (!item || item->state() == ItemState::New)
         return;
     const std::optional<QString> holder = m_parts.browser.pathToSelectedNode(*item);
     if (!holder)
         return;
-    recordFolderChoice(*item, choice, *holder);
+    m_parts.list.change(row,
+                        [&](ArchiveItem& record) { recordFolderChoice(record, choice, *holder); });
     m_parts.memory.rememberFolder(sourcePath(), item->fileName(),
                                   m_parts.listed.stamps().value(item->fileName()), choice, *holder);
     qCInfo(lcWindow, "%s", qUtf8Printable(folderChoiceLogLine(choice, *holder)));
@@ -49,9 +46,9 @@ void ManualChoices::recordFolder(FolderChoice choice) {
 
 // The texts keep the controller's translation context, where they were
 // first written.
-void ManualChoices::defineDestination() {
+void ChoiceActions::defineDestination() {
     const qint64 row = m_parts.selection.row();
-    const ArchiveItem* item = itemAt(row);
+    const ArchiveItem* item = m_parts.list.record(row);
     if (!item) {
         emit refused(QCoreApplication::translate(
             "packshelf::AppDelegate", "Select an archive first, then choose where to install it."));
@@ -73,31 +70,31 @@ void ManualChoices::defineDestination() {
                 .arg(fileName));
         return;
     }
-    const qint64 batch = m_parts.batch;
-    QPointer<ManualChoices> self(this);
+    QPointer<ChoiceActions> self(this);
     m_parts.services.pickFolder(
         m_parts.outlets.mWindow,
         QCoreApplication::translate("packshelf::AppDelegate", "Install %1 into").arg(fileName),
         ConfigurationSheet::pickerStart(item->text(key::DirectPath)),
-        [self, row, batch, fileName](const QString& folder) {
+        [self, row, fileName](const QString& folder) {
             if (self)
-                self->applyDestination(row, batch, fileName, folder);
+                self->applyDestination(row, fileName, folder);
         });
 }
 
-// The picker's completion: the record it was opened for must still be in
-// its row, and analysed.
-void ManualChoices::applyDestination(qint64 row, qint64 batch, const QString& fileName,
-                                     const QString& folder) {
-    ArchiveItem* item = itemAt(row);
-    if (!item || batch != m_parts.batch ||
-        item->text(key::FileName).value_or(QString()) != fileName ||
-        item->state() == ItemState::New)
+// The picker's completion: the record it was opened for is found by its
+// file name, wherever the list has moved it meanwhile; it must still be
+// analysed. The browser's selection is taken only when it is still that
+// record's.
+void ChoiceActions::applyDestination(qint64 row, const QString& fileName, const QString& folder) {
+    const qint64 now = m_parts.list.rowOf(fileName, row);
+    const ArchiveItem* item = m_parts.list.record(now);
+    if (!item || item->state() == ItemState::New)
         return;
-    const ArchiveItem* selected = m_parts.selection.item();
     const std::optional<QString> directSource =
-        selected ? m_parts.browser.pathToSelectedNodeWithSelf(*selected) : std::nullopt;
-    recordDirectDestination(*item, folder, directSource);
+        m_parts.selection.row() == now ? m_parts.browser.pathToSelectedNodeWithSelf(*item)
+                                       : std::nullopt;
+    m_parts.list.change(
+        now, [&](ArchiveItem& record) { recordDirectDestination(record, folder, directSource); });
     m_parts.memory.rememberDestination(
         sourcePath(), fileName, m_parts.listed.stamps().value(fileName), folder, directSource);
     qCInfo(lcWindow, "DirectPath @ %s", qUtf8Printable(folder));

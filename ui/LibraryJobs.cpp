@@ -1,6 +1,5 @@
-#include "ui/LibraryAccess.h"
+#include "ui/LibraryJobs.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 
 #include "install/InstalledPackages.h"
@@ -10,10 +9,10 @@ namespace packshelf {
 
 namespace {
 
-LibraryAccess::Snapshot readSnapshot(const QString& library,
-                                     const std::vector<LibraryAccess::SourceArchive>& archives,
-                                     const std::function<void(const QString&)>& waiting) {
-    LibraryAccess::Snapshot snapshot;
+LibraryJobs::Snapshot readSnapshot(const QString& library,
+                                   const std::vector<LibraryJobs::SourceArchive>& archives,
+                                   const std::function<void(const QString&)>& waiting) {
+    LibraryJobs::Snapshot snapshot;
     snapshot.library = library;
     if (!QFileInfo(library).isDir()) {
         snapshot.missing = true;
@@ -22,16 +21,15 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
     InstalledPackages packages(library);
-    if (const Status opened = packages.open(LibraryRecords::Access::Read, waiting); !opened) {
-        snapshot.problem = opened.reason();
+    snapshot.opened = packages.open(LibraryRecords::Access::Read, waiting);
+    if (!snapshot.opened)
         return snapshot;
-    }
     snapshot.manifests = packages.manifests();
     snapshot.unreadable = packages.problems();
     QHash<QString, const Manifest*> byArchive;
     for (const Manifest& manifest : snapshot.manifests)
         byArchive.insert(manifest.archive, &manifest);
-    for (const LibraryAccess::SourceArchive& archive : archives) {
+    for (const LibraryJobs::SourceArchive& archive : archives) {
         const Manifest* manifest = byArchive.value(archive.fileName);
         if (manifest && isInstalledFrom(*manifest, archive.fileName, archive.nativePath))
             snapshot.installedFrom.insert(archive.fileName, manifest->installed);
@@ -39,9 +37,9 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     return snapshot;
 }
 
-LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives,
-                                              const std::function<void(const QString&)>& waiting) {
-    LibraryAccess::UninstallReport report;
+LibraryJobs::UninstallReport removePackages(const QString& library, const QStringList& archives,
+                                            const std::function<void(const QString&)>& waiting) {
+    LibraryJobs::UninstallReport report;
     RecordInterest interest;
     for (const QString& archive : archives)
         interest.addArchive(archive);
@@ -50,15 +48,14 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
                               ? packages.open(LibraryRecords::Access::Change, waiting, &interest)
                               : fail(QString());
     if (!opened) {
-        report.problem = opened.reason();
+        QString reason = opened.reason();
         for (const QString& problem : packages.problems())
-            report.problem += QLatin1Char('\n') + problem;
-        if (report.problem.isEmpty())
-            report.problem = library;
+            reason += QLatin1Char('\n') + problem;
+        report.opened = fail(reason.isEmpty() ? library : reason);
         return report;
     }
     for (const QString& archive : archives) {
-        LibraryAccess::Removal removal;
+        LibraryJobs::Removal removal;
         removal.archive = archive;
         removal.found = packages.contains(archive);
         if (removal.found)
@@ -70,24 +67,13 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
 
 } // namespace
 
-LibraryAccess::LibraryAccess(Executor& executor, QObject* parent)
+LibraryJobs::LibraryJobs(Executor& executor, MainThreadCall& mainThread, QObject* parent)
     : QObject(parent)
     , m_executor(executor)
+    , m_mainThread(mainThread)
     , m_lane(executor) {}
 
-LibraryAccess::~LibraryAccess() {
-    waitUntilIdle();
-}
-
-void LibraryAccess::waitUntilIdle() {
-    if (m_pending == 0)
-        return;
-    QEventLoop wait;
-    connect(this, &LibraryAccess::idle, &wait, &QEventLoop::quit);
-    wait.exec();
-}
-
-std::function<void(const QString&)> LibraryAccess::waitingReport() {
+std::function<void(const QString&)> LibraryJobs::waitingReport() {
     return [this](const QString& line) {
         m_mainThread.post([this, line] { emit waitingForLibrary(line); });
     };
@@ -95,33 +81,31 @@ std::function<void(const QString&)> LibraryAccess::waitingReport() {
 
 // The result travels by value from the job's thread to the main thread.
 template <typename Result>
-void LibraryAccess::run(std::function<Result()> work, std::function<void(Result)> done) {
+void LibraryJobs::run(std::function<Result()> work, std::function<void(Result)> done) {
     ++m_pending;
     m_lane.start([this, work = std::move(work), done = std::move(done)]() mutable {
         m_mainThread.post([this, result = work(), done = std::move(done)]() mutable {
             --m_pending;
             done(std::move(result));
-            if (m_pending == 0)
-                emit idle();
         });
     });
 }
 
-void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
+void LibraryJobs::preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done) {
     run<std::vector<PackagePreview>>(
         [job = std::move(job), &executor = m_executor] { return previewInstall(job, executor); },
         std::move(done));
 }
 
-void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,
-                                  std::function<void(Snapshot)> done) {
+void LibraryJobs::readInstalled(QString library, std::vector<SourceArchive> archives,
+                                std::function<void(Snapshot)> done) {
     run<Snapshot>([library = std::move(library), archives = std::move(archives),
                    waiting = waitingReport()] { return readSnapshot(library, archives, waiting); },
                   std::move(done));
 }
 
-void LibraryAccess::uninstall(QString library, QStringList archives,
-                              std::function<void(UninstallReport)> done) {
+void LibraryJobs::uninstall(QString library, QStringList archives,
+                            std::function<void(UninstallReport)> done) {
     run<UninstallReport>(
         [library = std::move(library), archives = std::move(archives), waiting = waitingReport()] {
             return removePackages(library, archives, waiting);
@@ -129,21 +113,22 @@ void LibraryAccess::uninstall(QString library, QStringList archives,
         std::move(done));
 }
 
-void LibraryAccess::verify(QString library, std::function<void(Verification)> done) {
+void LibraryJobs::verify(QString library, std::function<void(Verification)> done) {
     run<Verification>(
         [library = std::move(library), waiting = waitingReport()] {
             Verification verification;
             const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false,
                                                   &verification.report, waiting);
             if (!verified)
-                verification.problem = verified.reason().isEmpty() ? library : verified.reason();
+                verification.status =
+                    fail(verified.reason().isEmpty() ? library : verified.reason());
             return verification;
         },
         std::move(done));
 }
 
-void LibraryAccess::repair(QString library, QStringList archives, QString sourceDir,
-                           QString workDir, std::function<void(Repairing)> done) {
+void LibraryJobs::repair(QString library, QStringList archives, QString sourceDir, QString workDir,
+                         std::function<void(Repairing)> done) {
     run<Repairing>(
         [library = std::move(library), archives = std::move(archives),
          sourceDir = std::move(sourceDir), workDir = std::move(workDir),
@@ -152,19 +137,19 @@ void LibraryAccess::repair(QString library, QStringList archives, QString source
             const Status repaired =
                 repairPackages(library, archives, sourceDir, workDir, &repairing.report, waiting);
             if (!repaired)
-                repairing.problem = repaired.reason().isEmpty() ? library : repaired.reason();
+                repairing.status = fail(repaired.reason().isEmpty() ? library : repaired.reason());
             return repairing;
         },
         std::move(done));
 }
 
-void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done) {
+void LibraryJobs::undoLastRun(QString library, std::function<void(Undoing)> done) {
     run<Undoing>(
         [library = std::move(library), waiting = waitingReport()] {
             Undoing undoing;
             const Status undone = undoLastInstall(library, &undoing.report, waiting);
             if (!undone)
-                undoing.problem = undone.reason().isEmpty() ? library : undone.reason();
+                undoing.status = fail(undone.reason().isEmpty() ? library : undone.reason());
             return undoing;
         },
         std::move(done));

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <vector>
 
 #include "analysis/ArchiveItem.h"
 #include "analysis/ManualChoice.h"
@@ -11,22 +10,23 @@ namespace packshelf {
 
 class ArchiveBrowser;
 class ChoiceMemory;
+class ContentListModel;
 class ConfigurationSheet;
 class ListSelection;
 class ListedArchives;
 struct PlatformServices;
 struct WindowOutlets;
 
-// The choices made by hand in the selected archive: the folder picked in
-// its browser as Runtime, Data or forced, or a folder of the library to
-// install it into. Each is written into the record and remembered for the
-// archive's next analysis.
-class ManualChoices : public QObject {
+// The window's actions that make a choice by hand in the selected archive:
+// the folder picked in its browser as Runtime, Data or forced, or a folder
+// of the library to install it into. The engine's rules write each into the
+// record (ManualChoice); ChoiceMemory keeps it for the archive's next
+// analysis; ChoiceButtons says which of these actions are offered.
+class ChoiceActions : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        std::vector<ArchiveItem>& items;
-        const qint64& batch;
+        ContentListModel& list;
         const ListSelection& selection;
         const ArchiveBrowser& browser;
         ChoiceMemory& memory;
@@ -36,7 +36,7 @@ public:
         const WindowOutlets& outlets;
     };
 
-    explicit ManualChoices(Parts parts, QObject* parent = nullptr);
+    explicit ChoiceActions(Parts parts, QObject* parent = nullptr);
 
     // The browser's selected folder as the selected archive's choice.
     void recordFolder(FolderChoice choice);
@@ -50,9 +50,8 @@ signals:
     void refused(const QString& why);
 
 private:
-    ArchiveItem* itemAt(qint64 row) const;
     QString sourcePath() const;
-    void applyDestination(qint64 row, qint64 batch, const QString& fileName, const QString& folder);
+    void applyDestination(qint64 row, const QString& fileName, const QString& folder);
 
     Parts m_parts;
 };

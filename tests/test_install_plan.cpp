@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+
+#include "analysis/ArchiveDescription.h"
+#include "analysis/NameRules.h"
+#include "install/plan/ArchiveView.h"
+#include "install/plan/CopyPlan.h"
+#include "install/plan/InstallPlan.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
+
+using namespace packshelf;
+using packshelf::test::writeFile;
+using packshelf::test::ZipWriter;
+
+namespace {
+
+CopyPlan copying(const QString& source) {
+    CopyPlan plan;
+    plan.rule = CopyPlan::Rule::Forced;
+    plan.primarySource = source;
+    return plan;
+}
+
+CopyPlan direct(std::optional<QString> source, std::optional<QString> destination) {
+    CopyPlan plan;
+    plan.rule = CopyPlan::Rule::Direct;
+    plan.directSource = std::move(source);
+    plan.directDestination = std::move(destination);
+    return plan;
+}
+
+// Plans the install of the archive `bytes` into `library`.
+Result<InstallPlan> planOf(const QByteArray& bytes, const CopyPlan& copy, const QString& library,
+                           const QString& work) {
+    const QString archive = work + "/Pack.zip";
+    if (!QFile::remove(archive) && QFile::exists(archive))
+        return fail("cannot replace the archive");
+    if (!writeFile(archive, bytes))
+        return fail("cannot write the archive");
+    Result<std::unique_ptr<ArchiveView>> view = ArchiveView::open(QFile::encodeName(archive), work);
+    if (!view)
+        return view.failure();
+    return planInstall(copy, **view, library, QStringLiteral("Pack.zip"));
+}
+
+QStringList targetsOf(const InstallPlan& plan) {
+    QStringList targets = plan.folders;
+    for (const PlannedFile& file : plan.files)
+        targets << file.target;
+    return targets;
+}
+
+} // namespace
+
+// Each row is an archive and a choice the planner must refuse before
+// anything is written, naming the path concerned; or one it accepts, with
+// what it writes and what it warns of.
+TEST(InstallPlanning, RefusalsTargetsAndWarnings) {
+    QTemporaryDir scratch;
+    const QString library = scratch.filePath("library");
+    const QString work = scratch.filePath("work");
+    QDir().mkpath(library);
+    QDir().mkpath(work);
+    const QByteArray longName(256, 'n');
+    // Folders of 200 bytes take the path past 4,095 bytes under the library.
+    QByteArray deep;
+    for (int i = 0; i < 21; ++i)
+        deep += QByteArray(200, char('a' + i)) + '/';
+    struct Row {
+        const char* label;
+        QByteArray archive;
+        CopyPlan copy;
+        QString refusal;          // empty: the plan is made
+        QStringList targets = {}; // folders, then files, of a plan made
+        QStringList warnings = {};
+    };
+    const auto zip = [](std::initializer_list<const char*> names) {
+        ZipWriter writer;
+        for (const char* name : names)
+            QByteArray(name).endsWith('/') ? writer.addFolder(name)
+                                           : writer.addFile(name, QByteArray(name));
+        return writer.bytes();
+    };
+    const std::vector<Row> rows = {
+        {"the Runtime holder's entries, junk aside",
+         zip({"Pack/Runtime/a.txt", "Pack/readme.txt", "Pack/.DS_Store", "Pack/__MACOSX/x"}),
+         copying("Pack"),
+         {},
+         {"Runtime", "readme.txt", "Runtime/a.txt"},
+         {}},
+        {"the records folder at the top of the library",
+         zip({".packshelf/records/x.json", "Runtime/a.txt"}), copying(""),
+         "Pack.zip/.packshelf: a name PackShelf keeps for its records"},
+        {"the records folder in another letter case",
+         zip({"Top/.PackShelf/x", "Top/Runtime/a.txt"}), copying("Top"),
+         "Pack.zip/.PackShelf: a name PackShelf keeps for its records"},
+        {"a name of files being written", zip({"Runtime/.packshelf-partial-1-x"}), copying(""),
+         "Pack.zip/Runtime/.packshelf-partial-1-x: a name PackShelf keeps for files being "
+         "written"},
+        {"a name too long", zip({"Runtime/" + longName}), copying(""),
+         "Pack.zip/Runtime/" + longName + ": a name too long for this system"},
+        {"a path too long under the library", ZipWriter().addFile(deep + "f", "x").bytes(),
+         copying(""),
+         "Pack.zip/" + deep.left(deep.size() - 1) + ": a path too long for this system"},
+        {"a file and a folder of one name", zip({"Runtime/x", "Runtime/x/y"}), copying(""),
+         "Pack.zip/Runtime/x: both a file and a folder in the archive"},
+        {"names that meet at one library path as file and folder",
+         zip({"Runtime/Tex", "Runtime/tex/y"}), copying(""),
+         "Pack.zip/Runtime/Tex: both a file and a folder in the install"},
+        {"a holder that is a file", zip({"Runtime/a.txt"}), copying("Runtime/a.txt"),
+         "Pack.zip/Runtime/a.txt: not a folder"},
+        {"a holder not in the archive", zip({"Runtime/a.txt"}), copying("Gone"),
+         "Pack.zip/Gone: not in the archive"},
+        {"a holder that climbs out of the archive", zip({"Runtime/a.txt"}),
+         copying("Runtime/../.."), "Pack.zip/Runtime/../..: the path leaves the archive"},
+        {"a destination of its own without a source", zip({"Runtime/a.txt"}),
+         direct(std::nullopt, library), library + ": no part of the archive is chosen for it"},
+        {"a source without a destination", zip({"Runtime/a.txt"}), direct("Runtime", std::nullopt),
+         "Pack.zip: no direct destination is set"},
+        {"a destination that is not absolute", zip({"Runtime/a.txt"}),
+         direct("Runtime", "relative/lib"),
+         "relative/lib: the destination is not an absolute path"},
+        {"a destination of its own keeps the source's path",
+         zip({"Pack/Runtime/a.txt"}),
+         direct("Pack/Runtime", library + "/own"),
+         {},
+         {"Pack", "Pack/Runtime", "Pack/Runtime/a.txt"},
+         {}},
+        {"two spellings of one path: the later in the archive is written, the first in listing "
+         "order names it",
+         zip({"Runtime/a.txt", "Runtime/A.txt"}),
+         copying(""),
+         {},
+         {"Runtime", "Runtime/A.txt"},
+         {"Runtime/a.txt and Runtime/A.txt meet at one library path: Runtime/A.txt, the later in "
+          "the archive, is installed"}},
+        {"one name twice in the archive",
+         zip({"Runtime/a.txt", "Runtime/a.txt"}),
+         copying(""),
+         {},
+         {"Runtime", "Runtime/a.txt"},
+         {"two entries are named Runtime/a.txt: the later in the archive is installed"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const Result<InstallPlan> plan = planOf(row.archive, row.copy, library, work);
+        EXPECT_EQ(plan.reason().toStdString(), row.refusal.toStdString());
+        if (!plan)
+            continue;
+        EXPECT_EQ(targetsOf(*plan), row.targets);
+        EXPECT_EQ(plan->warnings.lines(), row.warnings);
+    }
+    EXPECT_EQ(QDir(library).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList())
+        << "planning writes nothing";
+}
+
+// Which nested archives an install writes, and which it unpacks, is decided
+// once: the info box's answer (from the analysed tree) is what the install's
+// plan writes, for every copy a user can choose.
+TEST(InstallPlanning, NestedArchivesAsTheInfoBoxSays) {
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath("work");
+    QDir().mkpath(work);
+    const QByteArray inner = ZipWriter().addFile("x.txt", "x").bytes();
+    const QByteArray extras =
+        ZipWriter().addFile("Runtime/e.txt", "e").addFile("Inner.zip", inner).bytes();
+    const QByteArray deep = ZipWriter().addFile("d.txt", "d").bytes();
+    const QByteArray archive = ZipWriter()
+                                   .addFile("Runtime/a.txt", "a")
+                                   .addFile("Extras.zip", extras)
+                                   .addFile("Sub/s.txt", "s")
+                                   .addFile("Sub/Deep.zip", deep)
+                                   .bytes();
+    const QString path = work + "/Pack.zip";
+    ASSERT_TRUE(writeFile(path, archive));
+    const ArchiveDescription description = describeArchive(QFile::encodeName(path), work);
+    ASSERT_TRUE(description.tree.ok()) << description.tree.reason().toStdString();
+
+    // The nested archives by the folder the tree shows for them: where they
+    // lie, and the archives they lie in.
+    struct Nested {
+        QString holder;
+        QString folder;
+        QStringList above;
+    };
+    const std::map<QString, Nested> nested = {
+        {"Extras", {"", "Extras", {}}},
+        {"Inner", {"Extras", "Extras/Inner", {"Extras"}}},
+        {"Deep", {"Sub", "Sub/Deep", {}}},
+    };
+    using enum NestedInstall;
+    struct Row {
+        QString source;
+        std::map<QString, NestedInstall> written;
+        QStringList files; // what the plan writes
+    };
+    const Row rows[] = {
+        {"",
+         {{"Extras", AsFileAndFolder}, {"Inner", AsFile}, {"Deep", AsFile}},
+         {"Extras.zip", "Extras/Inner.zip", "Extras/Runtime/e.txt", "Runtime/a.txt", "Sub/Deep.zip",
+          "Sub/s.txt"}},
+        {"Sub",
+         {{"Extras", NotWritten}, {"Inner", NotWritten}, {"Deep", AsFile}},
+         {"Deep.zip", "s.txt"}},
+        {"Sub/Deep",
+         {{"Extras", NotWritten}, {"Inner", NotWritten}, {"Deep", NotWritten}},
+         {"d.txt"}},
+        {"Extras",
+         {{"Extras", NotWritten}, {"Inner", AsFile}, {"Deep", NotWritten}},
+         {"Inner.zip", "Runtime/e.txt"}},
+        {"Extras/Inner",
+         {{"Extras", NotWritten}, {"Inner", NotWritten}, {"Deep", NotWritten}},
+         {"x.txt"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.source.toStdString());
+        const CopyPlan copy = copying(row.source);
+        for (const auto& [name, where] : nested) {
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(nestedArchiveInstall(copy, where.holder, where.folder, where.above),
+                      row.written.at(name));
+        }
+        const Result<InstallPlan> plan = planOf(archive, copy, scratch.filePath("library"), work);
+        ASSERT_TRUE(plan) << plan.reason().toStdString();
+        QStringList files;
+        for (const PlannedFile& file : plan->files)
+            files << file.target;
+        files.sort();
+        EXPECT_EQ(files, row.files);
+    }
+}

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <vector>
+
+#include "ui/InstallSummary.h"
+
+using namespace packshelf;
+
+namespace {
+
+// A record as the installer hands it back: `keys` on top of a fresh one.
+ArchiveItem handedBack(const QString& name, qint64 state, const QString& info,
+                       std::initializer_list<std::pair<QString, QString>> texts = {},
+                       qint64 error = 0) {
+    ArchiveItem item = ArchiveItem::create(name);
+    item.setInteger(key::State, state);
+    item.setText(key::Info, info);
+    for (const auto& [key, text] : texts)
+        item.setText(key, text);
+    if (error != 0)
+        item.setInteger(key::Error, error);
+    return item;
+}
+
+QStringList named(const QList<InstallSummary::Entry>& entries) {
+    QStringList lines;
+    for (const InstallSummary::Entry& entry : entries)
+        lines << (entry.note.isEmpty() ? entry.fileName : entry.fileName + " — " + entry.note);
+    return lines;
+}
+
+} // namespace
+
+// The summary sorts what an install handed back by the record's state,
+// verdict and warnings: a nested archive lost is told by the verdict the
+// installer leaves on an installed record, or by a warning, never by an
+// error code the record kept from an earlier failure.
+TEST(InstallSummary, SortsRecordsByHowTheyEnded) {
+    const QString nested = "Extras.zip: the nested archive cannot be expanded (damaged)";
+    struct Row {
+        const char* label;
+        ArchiveItem item;
+        const char* section; // installed, incomplete, failed, unchanged, untouched
+        QString note = {};
+    };
+    ArchiveItem unchanged = handedBack("u.zip", ItemState::Installed, "OK");
+    unchanged.setInteger(key::Unchanged, 1);
+    const std::vector<Row> rows = {
+        {"installed", handedBack("a.zip", ItemState::Installed, "OK"), "installed"},
+        {"installed after a folder was forced where nothing was found",
+         handedBack("forced.zip", ItemState::Installed, "OK", {}, ItemError::ErrorContent),
+         "installed"},
+        {"installed with a warning of its analysis",
+         handedBack("unsafe.zip", ItemState::Installed, "OK",
+                    {{key::Warning, "an unsafe entry passed over: ../x"}}),
+         "incomplete", "an unsafe entry passed over: ../x"},
+        {"installed without a nested archive",
+         handedBack("b.zip", ItemState::Installed, "Failed!", {{key::Warning, nested}},
+                    ItemError::ErrorContent),
+         "incomplete", nested},
+        {"failed", handedBack("c.zip", ItemState::Failed, "Failed!", {{key::Reason, "gone"}}, 1),
+         "failed", "gone"},
+        {"left alone", unchanged, "unchanged"},
+        {"not begun", handedBack("d.zip", ItemState::Ready, "OK"), "untouched"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const InstallSummary summary = InstallSummary::of({row.item});
+        const QString name = row.item.fileName();
+        const QString line = row.note.isEmpty() ? name : name + " — " + row.note;
+        const QString section = row.section;
+        const bool installed = section == "installed" || section == "incomplete";
+        EXPECT_EQ(named(summary.installed()), installed ? QStringList{name} : QStringList());
+        EXPECT_EQ(named(summary.incomplete()),
+                  section == "incomplete" ? QStringList{line} : QStringList());
+        EXPECT_EQ(named(summary.failed()), section == "failed" ? QStringList{line} : QStringList());
+        EXPECT_EQ(named(summary.unchanged()),
+                  section == "unchanged" ? QStringList{name} : QStringList());
+        EXPECT_EQ(named(summary.untouched()),
+                  section == "untouched" ? QStringList{name} : QStringList());
+    }
+}
