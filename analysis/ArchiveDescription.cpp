@@ -8,6 +8,7 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
@@ -92,6 +93,11 @@ struct Draft {
     }
 };
 
+// The format the file name at the end of `nativePath` gives.
+std::optional<ArchiveFormat> formatOfPath(const QByteArray& nativePath) {
+    return archiveFormatOfName(QFile::decodeName(nativePath.mid(nativePath.lastIndexOf('/') + 1)));
+}
+
 bool nameTooLong(const QString& path) {
     if (path.size() * 3 <= NameBytesMax)
         return false;
@@ -118,7 +124,8 @@ public:
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
-        const std::shared_ptr<const ArchiveIndex> held = readArchiveIndexOnce(*input);
+        const std::shared_ptr<const ArchiveIndex> held =
+            readArchiveIndexOnce(*input, formatOfPath(nativePath));
         const ArchiveIndex& index = *held;
         description.format = index.format;
         if (!index.ok()) {

@@ -53,7 +53,9 @@ IndexCache& cache() {
 
 } // namespace
 
-std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input) {
+namespace {
+
+std::shared_ptr<const ArchiveIndex> readIndex(const FileInput& input) {
     const std::optional<FileIdentity>& identity = input.identity();
     if (identity) {
         if (std::shared_ptr<const ArchiveIndex> kept = cache().find(*identity))
@@ -66,6 +68,27 @@ std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input)
     if (identity)
         cache().keep(*identity, index);
     return index;
+}
+
+ArchiveFormat formatOf(const ArchiveIndex& index) {
+    if (index.format == formatName(ArchiveFormat::SevenZip))
+        return ArchiveFormat::SevenZip;
+    if (index.format == formatName(ArchiveFormat::Rar))
+        return ArchiveFormat::Rar;
+    return ArchiveFormat::Zip;
+}
+
+} // namespace
+
+std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input,
+                                                         std::optional<ArchiveFormat> named) {
+    std::shared_ptr<const ArchiveIndex> index = readIndex(input);
+    const ArchiveFormat begins = formatOf(*index);
+    if (index->ok() || !named || *named == begins)
+        return index;
+    auto renamed = std::make_shared<ArchiveIndex>(*index);
+    renamed->problem = notAnArchiveOfItsName(*named, begins);
+    return renamed;
 }
 
 } // namespace packshelf

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+
+#include "archive/ArchiveFormat.h"
 
 #include "archive/ArchiveIndex.h"
 #include "archive/ZipInput.h"
@@ -13,7 +16,10 @@ namespace packshelf {
 // very file read then and unchanged since (device, inode, size, and times of
 // modification and change to the nanosecond): an archive analysed and then
 // previewed or installed has its directory read once. The indexes kept are
-// bounded by their entries; any thread may ask.
-std::shared_ptr<const ArchiveIndex> readArchiveIndexOnce(const FileInput& input);
+// bounded by their entries; any thread may ask. `named`, the format the
+// file's name gives, is named by the problem of a file that cannot be read
+// and does not begin as its name says.
+std::shared_ptr<const ArchiveIndex>
+readArchiveIndexOnce(const FileInput& input, std::optional<ArchiveFormat> named = std::nullopt);
 
 } // namespace packshelf
