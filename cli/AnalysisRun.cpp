@@ -11,7 +11,7 @@ AnalysisRun::AnalysisRun(Executor& executor, QString sourceDir, QString workDir,
     : m_keepRecords(keepRecords)
     , m_scheduler(
           m_items, [&executor](std::function<void()> body) { executor.start(std::move(body)); },
-          inProcessAnalysis(), m_mainThread, MaxWorkers,
+          m_readers, m_mainThread, MaxWorkers,
           [settings = AnalysisScheduler::JobSettings{std::move(sourceDir), std::move(workDir),
                                                      ignoreDS}] { return settings; },
           [this](AnalyzerReport report) { gotReport(std::move(report)); }) {

@@ -7,6 +7,7 @@
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/SourceScan.h"
 #include "core/MainThreadCall.h"
+#include "readers/ReaderPool.h"
 
 namespace packshelf {
 class Executor;
@@ -53,6 +54,8 @@ private:
     std::vector<bool> m_reported;
     std::size_t m_handedOn = 0;
     int m_reportCount = 0;
+    // The reader processes the analysis runs in.
+    ReaderPool m_readers{MaxWorkers};
     AnalysisScheduler m_scheduler;
 };
 

@@ -65,7 +65,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_scheduler(
           m_own.mItemsArray,
           [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },
-          inProcessAnalysis(), m_mainThread, MaxWorkersPerScan,
+          m_readers, m_mainThread, MaxWorkersPerScan,
           [this] {
               return AnalysisScheduler::JobSettings{sourcePath(), m_config.workPath(),
                                                     m_ui.mIgnoreDSCheckbox->isChecked()};

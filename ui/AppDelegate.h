@@ -17,6 +17,7 @@
 #include "analysis/ManualChoice.h"
 #include "core/MainThreadCall.h"
 #include "install/InstallJob.h"
+#include "readers/ReaderPool.h"
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ChoiceMemory.h"
@@ -313,6 +314,8 @@ private:
     SettingsStore m_settings;
     PlatformServices m_services;
     MainThreadCall m_mainThread;
+    // The reader processes the analysis runs in.
+    ReaderPool m_readers;
     // Hands out the list's records to analyzer workers and counts them in.
     AnalysisScheduler m_scheduler;
     // The library's marks and installed view come before the list model,
