@@ -1,9 +1,10 @@
 // Writes the seeds of the fuzz targets into a folder, one file each: the
 // hostile corpus and the Zip64 forms (zip), 7z archives made by the `7z`
 // and `bsdtar` tools when they are installed (started without a shell),
-// and RAR 4 and RAR 5 archives written here. With --named, under the
-// archives' own names, to try them by hand.
-// Usage: packshelf-seed-corpus DIR [--named] [--kind zip|7z|rar4|rar5|all]
+// RAR 4 and RAR 5 archives written here, and the outcomes a reader process
+// answers for the zip seeds. With --named, under the archives' own names,
+// to try them by hand.
+// Usage: packshelf-seed-corpus DIR [--named] [--kind zip|7z|rar4|rar5|outcome|all]
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "analysis/Analyzer.h"
+#include "readers/ReaderMessages.h"
 #include "tests/support/HostileCorpus.h"
 #include "tests/support/RarWriter.h"
 #include "tests/support/TestFolders.h"
@@ -151,6 +154,25 @@ std::vector<Seed> rarSeeds(RarWriter::Version version) {
     return seeds;
 }
 
+// What a reader answers for each zip seed, analysed here.
+std::vector<Seed> outcomeSeeds() {
+    QTemporaryDir folder;
+    std::vector<Seed> seeds;
+    for (const Seed& archive : zipSeeds()) {
+        writeFile(folder.filePath("archive.zip"), archive.bytes);
+        packshelf::AnalyzerJob job;
+        job.sourceDir = folder.path();
+        job.workDir = folder.path();
+        job.data = packshelf::ArchiveItem::create("archive.zip");
+        packshelf::analyzerThread(job, [&](packshelf::AnalyzerReport report) {
+            seeds.push_back(
+                {archive.name + ".outcome", packshelf::readerwire::encodeOutcome(report.data)});
+        });
+    }
+    seeds.push_back({"hello", packshelf::readerwire::encodeHello({1, "Landlock ABI 7"})});
+    return seeds;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -162,9 +184,10 @@ int main(int argc, char* argv[]) {
         kind = arguments.takeAt(at + 1);
         arguments.removeAt(at);
     }
-    const QStringList kinds{"zip", "7z", "rar4", "rar5", "all"};
+    const QStringList kinds{"zip", "7z", "rar4", "rar5", "outcome", "all"};
     if (arguments.size() != 1 || !kinds.contains(kind)) {
-        std::fputs("usage: packshelf-seed-corpus DIR [--named] [--kind zip|7z|rar4|rar5|all]\n",
+        std::fputs("usage: packshelf-seed-corpus DIR [--named] "
+                   "[--kind zip|7z|rar4|rar5|outcome|all]\n",
                    stderr);
         return 2;
     }
@@ -181,6 +204,8 @@ int main(int argc, char* argv[]) {
         take(rarSeeds(RarWriter::Version::Rar4));
     if (kind == "rar5" || kind == "all")
         take(rarSeeds(RarWriter::Version::Rar5));
+    if (kind == "outcome")
+        take(outcomeSeeds());
     const QString dir = arguments.first();
     QDir().mkpath(dir);
     int index = 0;
