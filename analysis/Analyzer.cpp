@@ -112,7 +112,7 @@ const QStringList& analysisKeys() {
 void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
     ArchiveDescription description =
         describeArchive(job.data.nativePathIn(job.sourceDir),
-                        job.workDir.value_or(QDir::tempPath()), job.cancelled.get());
+                        job.workDir ? *job.workDir : QDir::tempPath(), job.cancelled.get());
     const bool readable = description.tree.has_value();
     classifyArchive(job.data, std::move(description.tree), job.ignoreDS);
     if (!readable)
