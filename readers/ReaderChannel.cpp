@@ -11,7 +11,8 @@ namespace packshelf {
 
 namespace {
 
-constexpr qsizetype ChunkBytes = 256 * 1024;
+constexpr qsizetype ChunkBytes = 64 * 1024;
+constexpr qsizetype StepBytesMax = 1 << 20;
 // Memory taken for a frame before its bytes arrive: a length that lies gets
 // no more.
 constexpr qsizetype ReserveBytesMax = 64 << 20;
@@ -44,10 +45,27 @@ ReaderChannel::Wait ReaderChannel::waitFor(short events, Deadline deadline) {
     }
 }
 
-ReaderChannel::Received ReaderChannel::readExactly(QByteArray& into, qsizetype size,
-                                                   Deadline deadline) {
-    const qsizetype end = into.size() + size;
-    while (into.size() < end) {
+ReaderChannel::Received ReaderChannel::fill(qsizetype wanted, Deadline deadline, bool wait) {
+    while (m_buffer.size() < wanted) {
+        // As much as has arrived (a small message comes whole in one call),
+        // in steps no larger than StepBytesMax past what is there. Without
+        // a deadline the call itself waits; with one, poll() does, once the
+        // call found nothing.
+        const qsizetype want = std::clamp(wanted - m_buffer.size(), ChunkBytes, StepBytesMax);
+        const qsizetype start = m_buffer.size();
+        m_buffer.resize(start + want);
+        const ssize_t got = ::recv(m_socket.get(), m_buffer.data() + start, std::size_t(want),
+                                   deadline || !wait ? MSG_DONTWAIT : 0);
+        const int error = errno;
+        m_buffer.resize(start + std::max<qsizetype>(got, 0));
+        if (got == 0 || (got < 0 && error == ECONNRESET))
+            return {Ending::Closed, {}, {}};
+        if (got > 0 || error == EINTR)
+            continue;
+        if (error != EAGAIN)
+            return {Ending::Broken, {}, systemError("recv", error)};
+        if (!wait)
+            return {Ending::NotYet, {}, {}};
         switch (waitFor(POLLIN, deadline)) {
         case Wait::Ready:
             break;
@@ -56,46 +74,62 @@ ReaderChannel::Received ReaderChannel::readExactly(QByteArray& into, qsizetype s
         case Wait::Failed:
             return {Ending::Broken, {}, systemError("poll", errno)};
         }
-        const qsizetype want = std::min(end - into.size(), ChunkBytes);
-        const qsizetype start = into.size();
-        into.resize(start + want);
-        const ssize_t got =
-            ::recv(m_socket.get(), into.data() + start, std::size_t(want), MSG_DONTWAIT);
-        const int error = errno;
-        into.resize(start + std::max<qsizetype>(got, 0));
-        if (got == 0)
-            return {Ending::Closed, {}, {}};
-        if (got < 0 && error != EINTR && error != EAGAIN) {
-            if (error == ECONNRESET)
-                return {Ending::Closed, {}, {}};
-            return {Ending::Broken, {}, systemError("recv", error)};
-        }
     }
     return {Ending::Message, {}, {}};
 }
 
-ReaderChannel::Received ReaderChannel::receive(Deadline deadline) {
-    QByteArray header;
-    Received got = readExactly(header, sizeof(quint32), deadline);
+ReaderChannel::Received ReaderChannel::takeFrame(Deadline deadline, bool wait) {
+    constexpr qsizetype HeaderBytes = sizeof(quint32);
+    Received got = fill(HeaderBytes, deadline, wait);
     if (got.ending != Ending::Message)
         return got;
-    const quint32 length = qFromLittleEndian<quint32>(header.constData());
+    const quint32 length = qFromLittleEndian<quint32>(m_buffer.constData());
     if (length > FrameBytesMax)
         return {Ending::Broken, {}, QStringLiteral("a frame of %1 bytes").arg(length)};
-    QByteArray message;
-    message.reserve(std::min<qsizetype>(qsizetype(length), ReserveBytesMax));
-    got = readExactly(message, qsizetype(length), deadline);
-    if (got.ending == Ending::Message)
-        got.message = std::move(message);
+    const qsizetype frame = HeaderBytes + qsizetype(length);
+    if (m_buffer.capacity() < frame)
+        m_buffer.reserve(std::min(frame, ReserveBytesMax));
+    got = fill(frame, deadline, wait);
+    if (got.ending != Ending::Message)
+        return got;
+    got.message = m_buffer.mid(HeaderBytes, qsizetype(length));
+    m_buffer.remove(0, frame);
+    if (m_buffer.capacity() > ChunkBytes * 4 && m_buffer.isEmpty())
+        m_buffer = QByteArray(); // a large frame's memory goes with it
     return got;
 }
 
+ReaderChannel::Received ReaderChannel::receive(Deadline deadline) {
+    return takeFrame(deadline, true);
+}
+
+ReaderChannel::Received ReaderChannel::tryReceive() {
+    return takeFrame(std::nullopt, false);
+}
+
 Status ReaderChannel::send(const QByteArray& message, Deadline deadline) {
-    QByteArray frame(sizeof(quint32), Qt::Uninitialized);
-    qToLittleEndian<quint32>(quint32(message.size()), frame.data());
-    frame += message;
+    return send(QList<QByteArray>{message}, deadline);
+}
+
+Status ReaderChannel::send(const QList<QByteArray>& messages, Deadline deadline) {
+    QByteArray frame;
+    for (const QByteArray& message : messages) {
+        char length[sizeof(quint32)];
+        qToLittleEndian<quint32>(quint32(message.size()), length);
+        frame.append(length, sizeof length).append(message);
+    }
     qsizetype sent = 0;
     while (sent < frame.size()) {
+        const ssize_t done = ::send(m_socket.get(), frame.constData() + sent,
+                                    std::size_t(frame.size() - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (done > 0) {
+            sent += done;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return fail(systemError("send", errno));
         switch (waitFor(POLLOUT, deadline)) {
         case Wait::Ready:
             break;
@@ -104,11 +138,6 @@ Status ReaderChannel::send(const QByteArray& message, Deadline deadline) {
         case Wait::Failed:
             return fail(systemError("poll", errno));
         }
-        const ssize_t done = ::send(m_socket.get(), frame.constData() + sent,
-                                    std::size_t(frame.size() - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (done < 0 && errno != EINTR && errno != EAGAIN)
-            return fail(systemError("send", errno));
-        sent += std::max<qsizetype>(done, 0);
     }
     return {};
 }

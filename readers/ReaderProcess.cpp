@@ -8,11 +8,13 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "readers/ReaderMessages.h"
+#include "readers/ReaderZygote.h"
 
 extern char** environ;
 
@@ -98,18 +100,16 @@ QByteArray ReaderProcess::programPath() {
     return folder + '/' + PACKSHELF_READER_FROM_PROGRAMS + '/' + ProgramName;
 }
 
-Result<std::unique_ptr<ReaderProcess>>
-ReaderProcess::start(const QByteArray& program, const Folders& folders,
-                     ReaderChannel::Clock::time_point greetedBy) {
+Result<std::unique_ptr<ReaderProcess>> ReaderProcess::spawn(const QByteArray& program,
+                                                            const QByteArray& work,
+                                                            const QByteArray& source,
+                                                            const Folders& folders) {
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
         return fail(QStringLiteral("the reader could not be started (%1)")
                         .arg(systemError("socketpair", errno)));
     handles::UniqueFd ours(sockets[0]);
     const handles::UniqueFd theirs(sockets[1]);
-
-    const QByteArray work = reachableFolder(folders.work);
-    const QByteArray source = reachableFolder(folders.source);
     const QByteArray parent = QByteArray::number(qint64(::getpid()));
     std::vector<char*> arguments{
         const_cast<char*>(program.constData()), const_cast<char*>("--work"),
@@ -124,23 +124,51 @@ ReaderProcess::start(const QByteArray& program, const Folders& folders,
     if (spawned != 0)
         return fail(QStringLiteral("the reader %1 could not be started (%2)")
                         .arg(QFile::decodeName(program), systemError("posix_spawn", spawned)));
+    handles::UniqueFd pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
+    return std::unique_ptr<ReaderProcess>(
+        new ReaderProcess(pid, std::move(ours), std::move(pidfd), nullptr, folders));
+}
 
-    std::unique_ptr<ReaderProcess> process(new ReaderProcess(pid, std::move(ours), folders));
-    ReaderChannel::Received greeting = process->channel().receive(greetedBy);
+Result<std::unique_ptr<ReaderProcess>>
+ReaderProcess::start(const QByteArray& program, const Folders& folders,
+                     ReaderChannel::Clock::time_point deadline) {
+    const QByteArray work = reachableFolder(folders.work);
+    const QByteArray source = reachableFolder(folders.source);
+    std::unique_ptr<ReaderProcess> process;
+    if (ReaderZygote* zygote = ReaderZygote::instance()) {
+        Result<ReaderZygote::Started> forked = zygote->startReader(work, source, deadline);
+        if (forked)
+            process.reset(new ReaderProcess(forked->pid, std::move(forked->socket),
+                                            std::move(forked->pidfd), zygote, folders));
+    }
+    if (!process) {
+        Result<std::unique_ptr<ReaderProcess>> spawned = spawn(program, work, source, folders);
+        if (!spawned)
+            return spawned.failure();
+        process = std::move(*spawned);
+    }
+    return process;
+}
+
+Status ReaderProcess::awaitGreeting(ReaderChannel::Clock::time_point deadline) {
+    return takeGreeting(m_channel.receive(deadline));
+}
+
+Status ReaderProcess::takeGreeting(const ReaderChannel::Received& greeting) {
     if (greeting.ending != ReaderChannel::Ending::Message) {
         const bool late = greeting.ending == ReaderChannel::Ending::TimedOut;
-        const QString ending = process->stop();
+        const QString ending = stop();
         return fail(
             late ? QStringLiteral("the reader did not start in time")
                  : QStringLiteral("the reader stopped (%1) before it was ready").arg(ending));
     }
     Result<readerwire::Hello> hello = readerwire::decodeHello(greeting.message);
     if (!hello) {
-        process->stop();
+        stop();
         return hello.failure();
     }
-    process->m_confinement = hello->confinement;
-    return process;
+    m_confinement = hello->confinement;
+    return {};
 }
 
 ReaderProcess::~ReaderProcess() {
@@ -153,21 +181,31 @@ bool ReaderProcess::waitsForJob() {
     return !m_reaped && ::poll(&watched, 1, 0) == 0;
 }
 
-QString ReaderProcess::stop() {
-    if (!m_reaped)
+void ReaderProcess::kill() {
+    if (m_reaped)
+        return;
+    if (m_pidfd.valid())
+        ::syscall(SYS_pidfd_send_signal, m_pidfd.get(), SIGKILL, nullptr, 0);
+    else
         ::kill(m_pid, SIGKILL);
+}
+
+QString ReaderProcess::stop() {
+    kill();
     return reap();
 }
 
 QString ReaderProcess::reap() {
     if (m_reaped)
         return QStringLiteral("already ended");
+    m_reaped = true;
+    if (m_zygote)
+        return m_zygote->reap(m_pid);
     int status = 0;
     pid_t ended = -1;
     do {
         ended = ::waitpid(m_pid, &status, 0);
     } while (ended < 0 && errno == EINTR);
-    m_reaped = true;
     if (ended != m_pid)
         return systemError("waitpid", errno);
     if (WIFSIGNALED(status))

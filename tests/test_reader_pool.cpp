@@ -143,7 +143,7 @@ TEST(ReaderPool, AReaderThatStopsTakesOnlyItsArchive) {
                       QStringList{command} + folders + QStringList{"--work", work, "--json"});
             ASSERT_TRUE(cli.waitForStarted());
             if (row.killedByTheTest) {
-                const pid_t stopped = waitForStoppedChild(pid_t(cli.processId()), WaitMs);
+                const pid_t stopped = waitForStoppedDescendant(pid_t(cli.processId()), WaitMs);
                 ASSERT_NE(stopped, 0);
                 EXPECT_EQ(descriptorsOf(stopped).size(), 3)
                     << descriptorsOf(stopped).join(", ").toStdString();
@@ -179,8 +179,37 @@ TEST(ReaderPool, AReaderThatStopsTakesOnlyItsArchive) {
             EXPECT_EQ(listRecursive(library),
                       command == "analyze" ? QStringList() : QStringList{"Runtime/"} + installed);
             EXPECT_EQ(listRecursive(work), QStringList());
-            EXPECT_TRUE(readersFor(work).empty());
+            EXPECT_TRUE(noProcessNamingWithin(work, 10000));
         }
+    }
+}
+
+// No reader, and no reader zygote, outlives the program that started it,
+// however that program ends: killed in the middle of an analysis, or
+// ending as it should.
+TEST(ReaderPool, NoReaderOutlivesItsProgram) {
+    for (const bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "killed" : "ended");
+        QTemporaryDir dir;
+        const QString source = dir.filePath("source");
+        const QString work = dir.filePath("work");
+        QDir().mkpath(work);
+        fillSource(source);
+        QProcess cli;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PACKSHELF_READER_TEST", killed ? "stop:Pack 5.zip" : "");
+        cli.setProcessEnvironment(environment);
+        cli.start(cliPath(), {"analyze", source, "--work", work, "--json"});
+        ASSERT_TRUE(cli.waitForStarted());
+        if (killed) {
+            ASSERT_NE(waitForStoppedDescendant(pid_t(cli.processId()), WaitMs), 0);
+            EXPECT_GE(processesNaming(work).size(), 3u) << "the program, its zygote, readers";
+            cli.kill();
+        }
+        ASSERT_TRUE(cli.waitForFinished(WaitMs));
+        EXPECT_EQ(cli.exitStatus(), killed ? QProcess::CrashExit : QProcess::NormalExit);
+        EXPECT_TRUE(noProcessNamingWithin(work, 10000));
+        EXPECT_EQ(listRecursive(work), QStringList());
     }
 }
 

@@ -62,6 +62,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_ui(outletsOf(window))
     , m_settings(settings)
     , m_services(desktopServices(this, executor))
+    , m_readers(executor)
     , m_scheduler(
           m_own.mItemsArray,
           [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },

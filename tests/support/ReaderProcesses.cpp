@@ -34,13 +34,16 @@ char processState(pid_t pid) {
     return end < 0 || end + 2 >= stat.size() ? 0 : stat.at(end + 2);
 }
 
-pid_t waitForStoppedChild(pid_t parent, int ms) {
+pid_t waitForStoppedDescendant(pid_t ancestor, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < ms) {
-        for (pid_t child : childProcesses(parent)) {
-            if (processState(child) == 'T')
-                return child;
+        std::vector<pid_t> processes = childProcesses(ancestor);
+        for (std::size_t i = 0; i < processes.size(); ++i) {
+            if (processState(processes[i]) == 'T')
+                return processes[i];
+            for (pid_t grandchild : childProcesses(processes[i]))
+                processes.push_back(grandchild);
         }
         QThread::msleep(10);
     }
@@ -56,7 +59,7 @@ QStringList descriptorsOf(pid_t pid) {
     return targets;
 }
 
-std::vector<pid_t> readersFor(const QString& folder) {
+std::vector<pid_t> processesNaming(const QString& folder) {
     std::vector<pid_t> readers;
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool number = false;
@@ -64,10 +67,21 @@ std::vector<pid_t> readersFor(const QString& folder) {
         if (!number)
             continue;
         const QByteArray command = readProc("/proc/" + pid + "/cmdline");
-        if (command.contains("packshelf-reader") && command.contains(QFile::encodeName(folder)))
+        if (command.contains(QFile::encodeName(folder)) && processState(pid_t(id)) != 'Z')
             readers.push_back(pid_t(id));
     }
     return readers;
+}
+
+bool noProcessNamingWithin(const QString& folder, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!processesNaming(folder).empty()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
 }
 
 } // namespace packshelf::test

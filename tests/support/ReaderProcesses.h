@@ -14,14 +14,19 @@ std::vector<pid_t> childProcesses(pid_t parent);
 // ...); 0 when it is gone.
 char processState(pid_t pid);
 
-// Waits until a child of `parent` stops itself (a reader at its test hook
+// Waits until a process `ancestor` started, or one those started (a reader
+// forked by the reader zygote), stops itself (a reader at its test hook
 // "stop:NAME") and answers it; 0 when none did within `ms`.
-pid_t waitForStoppedChild(pid_t parent, int ms);
+pid_t waitForStoppedDescendant(pid_t ancestor, int ms);
 
 // Where each descriptor of `pid` leads (its /proc/PID/fd links), by number.
 QStringList descriptorsOf(pid_t pid);
 
-// Reader processes anywhere whose command line names `folder`.
-std::vector<pid_t> readersFor(const QString& folder);
+// Processes anywhere whose command line names `folder`: readers started
+// from the reader program for it, and the readers and the zygote forked
+// from a command line that names it.
+std::vector<pid_t> processesNaming(const QString& folder);
+// Whether none are left within `ms` (they end as their program does).
+bool noProcessNamingWithin(const QString& folder, int ms);
 
 } // namespace packshelf::test

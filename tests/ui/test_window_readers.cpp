@@ -66,7 +66,7 @@ TEST(WindowReaders, AReaderThatStopsTakesOnlyItsArchive) {
             window.storeFolders();
             window.launch();
             if (row.killedByTheTest) {
-                const pid_t stopped = waitForStoppedChild(::getpid(), 120000);
+                const pid_t stopped = waitForStoppedDescendant(::getpid(), 120000);
                 ASSERT_NE(stopped, 0);
                 const QStringList descriptors = descriptorsOf(stopped);
                 EXPECT_EQ(descriptors.size(), 3) << descriptors.join(", ").toStdString();
@@ -86,6 +86,6 @@ TEST(WindowReaders, AReaderThatStopsTakesOnlyItsArchive) {
             window.quit();
         }
         qunsetenv("PACKSHELF_READER_TEST");
-        EXPECT_TRUE(readersFor(work).empty());
+        EXPECT_TRUE(noProcessNamingWithin(work, 10000));
     }
 }
