@@ -5,10 +5,11 @@
 namespace packshelf {
 
 AnalysisScheduler::AnalysisScheduler(const std::vector<ArchiveItem>& list, JobStarter start,
-                                     MainThreadCall& handOver, int maxAtOnce, SettingsNow settings,
-                                     ReportTaken taken)
+                                     AnalysisRunner& runner, MainThreadCall& handOver,
+                                     int maxAtOnce, SettingsNow settings, ReportTaken taken)
     : m_list(list)
     , m_start(std::move(start))
+    , m_runner(runner)
     , m_handOver(handOver)
     , m_maxAtOnce(maxAtOnce > 0 ? maxAtOnce : 1)
     , m_settings(std::move(settings))
@@ -24,6 +25,7 @@ void AnalysisScheduler::begin(qint64 batchId) {
 
 void AnalysisScheduler::cancel() {
     m_cancelled->store(true);
+    m_runner.cancelled();
 }
 
 // Records kept from an earlier scan are analysed already.
@@ -50,7 +52,7 @@ bool AnalysisScheduler::handOut() {
     ++m_outstanding;
     ++m_runningOfBatch;
     m_start([this, job = std::move(job)]() mutable {
-        analyzerThread(std::move(job), [this](AnalyzerReport done) { report(std::move(done)); });
+        m_runner.run(std::move(job), [this](AnalyzerReport done) { report(std::move(done)); });
     });
     return true;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/AnalysisRunner.h"
 #include "analysis/Analyzer.h"
 #include "analysis/ArchiveItem.h"
 
@@ -38,10 +39,11 @@ public:
     using SettingsNow = std::function<JobSettings()>;
 
     // `list` is the owner's: a record is read when it is handed out, and
-    // only records still in state New are.
+    // only records still in state New are. `runner` analyses each job on
+    // the thread `start` gives it.
     AnalysisScheduler(const std::vector<ArchiveItem>& list, JobStarter start,
-                      MainThreadCall& handOver, int maxAtOnce, SettingsNow settings,
-                      ReportTaken taken);
+                      AnalysisRunner& runner, MainThreadCall& handOver, int maxAtOnce,
+                      SettingsNow settings, ReportTaken taken);
     AnalysisScheduler(const AnalysisScheduler&) = delete;
     AnalysisScheduler& operator=(const AnalysisScheduler&) = delete;
 
@@ -76,6 +78,7 @@ private:
 
     const std::vector<ArchiveItem>& m_list;
     JobStarter m_start;
+    AnalysisRunner& m_runner;
     MainThreadCall& m_handOver;
     const int m_maxAtOnce;
     SettingsNow m_settings;

@@ -101,6 +101,14 @@ void classifyArchive(ArchiveItem& item, std::optional<ContentTree> tree, bool ig
     acceptDeep(item, std::move(*tree), runtimeDeep, dataDeep, ignoreDS);
 }
 
+const QStringList& analysisKeys() {
+    static const QStringList keys{key::State,      key::Info,     key::Error,    key::Zip,
+                                  key::Folders,    key::Files,    key::IgnoreDS, key::RuntimePath,
+                                  key::HasRuntime, key::DataPath, key::HasData,  key::Reason,
+                                  key::Warning,    key::Format};
+    return keys;
+}
+
 void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
     ArchiveDescription description =
         describeArchive(job.data.nativePathIn(job.sourceDir),

@@ -41,6 +41,11 @@ using ReportCallback = std::function<void(AnalyzerReport)>;
 // location.
 void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze);
 
+// The keys analyzerThread() writes in a record (or removes from it): the
+// verdict, the tree, the counts, flags and paths, "REASON", "WARNING" and
+// "FORMAT". It leaves every other key as it was.
+const QStringList& analysisKeys();
+
 // The classification alone: writes state, verdict, counts, flags, paths and
 // the (marked) tree into `item`. No tree means the archive could not be
 // expanded.

@@ -92,6 +92,11 @@ struct Draft {
     }
 };
 
+// The format the file name at the end of `nativePath` gives.
+std::optional<ArchiveFormat> formatOfPath(const QByteArray& nativePath) {
+    return archiveFormatOfName(QFile::decodeName(nativePath.mid(nativePath.lastIndexOf('/') + 1)));
+}
+
 class Describer {
 public:
     Describer(QString workdir, const std::atomic<bool>* cancel)
@@ -106,7 +111,8 @@ public:
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
-        const Result<std::shared_ptr<const ArchiveIndex>> held = cachedIndex(*input);
+        const Result<std::shared_ptr<const ArchiveIndex>> held =
+            cachedIndex(*input, formatOfPath(nativePath));
         if (const ArchiveFormat format = sniffArchiveFormat(*input); format != ArchiveFormat::Zip)
             description.format = formatName(format);
         if (!held) {

@@ -58,6 +58,9 @@ public:
     // The verdict under "INFO"; an absent one reads as None.
     Verdict verdict() const;
     QString fileName() const { return text(key::FileName).value_or(QString()); }
+    // The file name's bytes as the folder's listing gave them; empty when
+    // the name is encoded from the text.
+    const QByteArray& nativeName() const { return m_nativeName; }
     // The path of the archive in `folder`, in the file system's bytes.
     QByteArray nativePathIn(const QString& folder) const;
 

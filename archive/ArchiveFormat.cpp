@@ -57,4 +57,13 @@ QString formatName(ArchiveFormat format) {
     return QStringLiteral("zip");
 }
 
+QString notAnArchiveOfItsName(ArchiveFormat named, ArchiveFormat begins) {
+    if (begins == ArchiveFormat::Zip)
+        return QStringLiteral("not a %1 archive, or damaged (it has no %1 signature)")
+            .arg(formatName(named));
+    return QStringLiteral("not a %1 archive, or damaged (it begins as a %2 archive, which cannot "
+                          "be read either)")
+        .arg(formatName(named), formatName(begins));
+}
+
 } // namespace packshelf

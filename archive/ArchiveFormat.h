@@ -26,4 +26,9 @@ ArchiveFormat sniffArchiveFormat(const ZipInput& input);
 // "zip", "7z" or "RAR".
 QString formatName(ArchiveFormat format);
 
+// Why a file named as a `named` archive cannot be read when its first
+// bytes announce another format, `begins` (zip: neither 7z nor RAR), which
+// could not be read either: the reason names the format of its name.
+QString notAnArchiveOfItsName(ArchiveFormat named, ArchiveFormat begins);
+
 } // namespace packshelf

@@ -64,7 +64,9 @@ IndexCache& cache() {
 
 } // namespace
 
-ReadIndex cachedIndex(const FileInput& input) {
+namespace {
+
+ReadIndex readIndex(const FileInput& input) {
     const std::optional<FileIdentity>& identity = input.identity();
     if (identity) {
         if (std::optional<ReadIndex> kept = cache().find(*identity))
@@ -78,6 +80,17 @@ ReadIndex cachedIndex(const FileInput& input) {
                            : ReadIndex(read.failure());
     if (identity)
         cache().keep(*identity, index);
+    return index;
+}
+
+} // namespace
+
+ReadIndex cachedIndex(const FileInput& input, std::optional<ArchiveFormat> named) {
+    ReadIndex index = readIndex(input);
+    if (index || !named)
+        return index;
+    if (const ArchiveFormat begins = sniffArchiveFormat(input); *named != begins)
+        return fail(notAnArchiveOfItsName(*named, begins));
     return index;
 }
 

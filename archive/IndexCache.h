@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
+#include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
 #include "archive/ZipInput.h"
 
@@ -15,7 +17,10 @@ namespace packshelf {
 // change to the nanosecond): an archive analysed and then previewed or
 // installed has its directory read once. A refusal is kept as an index is.
 // The indexes kept are bounded by their entries; any thread may ask.
-Result<std::shared_ptr<const ArchiveIndex>> cachedIndex(const FileInput& input);
+// `named`, the format the file's name gives, is named by the refusal of a
+// file that cannot be read and does not begin as its name says.
+Result<std::shared_ptr<const ArchiveIndex>>
+cachedIndex(const FileInput& input, std::optional<ArchiveFormat> named = std::nullopt);
 
 // cachedIndex() with a refusal told in the index's `problem`, for the one
 // caller that has not moved to cachedIndex() yet.

@@ -15,19 +15,12 @@
 
 namespace packshelf {
 
-using handles::UniqueArchiveReader;
-
 namespace {
 
 constexpr std::size_t BlockSize = 64 * 1024;
 constexpr quint64 SevenZipStartHeader = 32;
 constexpr quint16 Rar4VolumeFlag = 0x0001;
 constexpr quint64 Rar5VolumeFlag = 0x0001;
-
-QString libarchiveMessage(struct archive* reader) {
-    const char* message = archive_error_string(reader);
-    return message ? QString::fromLocal8Bit(message) : QStringLiteral("unknown error");
-}
 
 quint64 littleEndian(const unsigned char* bytes, int count) {
     quint64 value = 0;
@@ -183,19 +176,10 @@ struct StreamReader::Source {
 
 namespace {
 
-// A reader of 7z and RAR over `source`, not yet opened.
-UniqueArchiveReader openReader(StreamReader::Source& source) {
-    UniqueArchiveReader reader(archive_read_new());
-    if (!reader)
-        return reader;
-    archive_read_support_format_7zip(reader.get());
-    archive_read_support_format_rar(reader.get());
-    archive_read_support_format_rar5(reader.get());
-    archive_read_set_read_callback(reader.get(), &StreamReader::Source::read);
-    archive_read_set_skip_callback(reader.get(), &StreamReader::Source::skip);
-    archive_read_set_seek_callback(reader.get(), &StreamReader::Source::seek);
-    archive_read_set_callback_data(reader.get(), &source);
-    return reader;
+// A reader of 7z and RAR over `source`, opened.
+Result<LibarchiveReader> openReader(StreamReader::Source& source) {
+    return LibarchiveReader::open({&StreamReader::Source::read, &StreamReader::Source::skip,
+                                   &StreamReader::Source::seek, &source});
 }
 
 } // namespace
@@ -209,30 +193,30 @@ Status StreamReader::reopen() {
     m_reader.reset();
     m_source = std::make_unique<Source>(Source{m_input});
     m_nextHeader = 0;
-    UniqueArchiveReader reader = openReader(*m_source);
-    if (!reader || archive_read_open1(reader.get()) != ARCHIVE_OK)
-        return fail(reader ? libarchiveMessage(reader.get()) : QStringLiteral("out of memory"));
-    m_reader = std::move(reader);
+    Result<LibarchiveReader> reader = openReader(*m_source);
+    if (!reader)
+        return reader.failure();
+    m_reader.emplace(std::move(*reader));
     return {};
 }
 
 Status StreamReader::reachHeader(const IndexEntry& entry) {
     const quint64 wanted = entry.dataOffset;
-    if (!m_reader || wanted < m_nextHeader) {
+    if (!m_reader || !m_reader->isOpen() || wanted < m_nextHeader) {
         const Status reopened = reopen();
         if (!reopened)
             return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, reopened.reason()));
     }
     struct archive_entry* header = nullptr;
     while (m_nextHeader <= wanted) {
-        const int status = archive_read_next_header(m_reader.get(), &header);
-        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) {
-            const QString problem = status == ARCHIVE_EOF
-                                        ? QStringLiteral("it is no longer in the archive")
-                                        : libarchiveMessage(m_reader.get());
+        const Result<std::optional<archive_entry*>> next = m_reader->nextHeader();
+        if (!next || !*next) {
+            const QString problem =
+                next ? QStringLiteral("it is no longer in the archive") : next.reason();
             m_reader.reset();
             return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, problem));
         }
+        header = **next;
         ++m_nextHeader;
     }
     // The file may have changed since its index was read.
@@ -254,22 +238,22 @@ Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, qu
             m_reader.reset();
             return fail(QStringLiteral("cancelled"));
         }
-        const void* block = nullptr;
-        size_t size = 0;
-        la_int64_t offset = 0;
-        const int status = archive_read_data_block(m_reader.get(), &block, &size, &offset);
-        if (status == ARCHIVE_EOF)
+        const Result<std::optional<LibarchiveReader::Block>> next = m_reader->nextBlock();
+        if (!next) {
+            m_reader.reset();
+            return fail(dataProblem(entry, next.reason()));
+        }
+        if (!*next)
             break;
-        if (status != ARCHIVE_OK)
-            return fail(dataProblem(entry));
-        if (quint64(offset) != produced || size > entry.uncompressedSize - produced) {
+        const LibarchiveReader::Block& block = **next;
+        if (quint64(block.offset) != produced || block.size > entry.uncompressedSize - produced) {
             m_reader.reset();
             return fail(decodeProblem(EntryDecoder::Status::TooLong, entry.name));
         }
-        const auto* bytes = static_cast<const unsigned char*>(block);
-        running = crc32_z(running, bytes, size);
-        produced += size;
-        if (size > 0 && !sink(static_cast<const char*>(block), size)) {
+        const auto* bytes = static_cast<const unsigned char*>(block.data);
+        running = crc32_z(running, bytes, block.size);
+        produced += block.size;
+        if (block.size > 0 && !sink(static_cast<const char*>(block.data), block.size)) {
             m_reader.reset();
             return fail(decodeProblem(EntryDecoder::Status::SinkFailed, entry.name));
         }
@@ -282,11 +266,8 @@ Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, qu
     return {};
 }
 
-// Why decoding `entry` stopped, from what libarchive said; the reader is
-// closed, as libarchive cannot go on after it.
-QString StreamReader::dataProblem(const IndexEntry& entry) {
-    const QString message = libarchiveMessage(m_reader.get());
-    m_reader.reset();
+// Why decoding `entry` stopped, from what libarchive said.
+QString StreamReader::dataProblem(const IndexEntry& entry, const QString& message) {
     // A warning while reading data is a mismatch of the format's CRC.
     if (message.contains(QLatin1String("CRC"), Qt::CaseInsensitive))
         return decodeProblem(EntryDecoder::Status::CrcError, entry.name);
@@ -299,13 +280,11 @@ QString StreamReader::dataProblem(const IndexEntry& entry) {
 std::optional<QString> StreamReader::missingMethod(const IndexEntry& entry) {
     if (!reachHeader(entry).ok())
         return std::nullopt;
-    const void* block = nullptr;
-    size_t size = 0;
-    la_int64_t offset = 0;
-    if (archive_read_data_block(m_reader.get(), &block, &size, &offset) >= ARCHIVE_WARN ||
-        !isMissingCoder(libarchiveMessage(m_reader.get())))
+    const Result<std::optional<LibarchiveReader::Block>> block = m_reader->nextBlock();
+    m_reader.reset();
+    if (block || !isMissingCoder(block.reason()))
         return std::nullopt;
-    return dataProblem(entry);
+    return dataProblem(entry, block.reason());
 }
 
 Status StreamReader::read(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
@@ -349,21 +328,18 @@ private:
         if (m_format == ArchiveFormat::Rar)
             m_index.identity = rarHeadersIdentity(m_input);
         StreamReader::Source source{m_input};
-        UniqueArchiveReader reader = openReader(source);
+        Result<LibarchiveReader> reader = openReader(source);
         if (!reader)
-            return refuse(QStringLiteral("out of memory"));
-        if (archive_read_open1(reader.get()) != ARCHIVE_OK)
-            return refuse(unreadable(libarchiveMessage(reader.get())));
-        struct archive_entry* header = nullptr;
+            return refuse(unreadable(reader.reason()));
         for (quint64 position = 0;; ++position) {
-            const int status = archive_read_next_header(reader.get(), &header);
-            if (status == ARCHIVE_EOF)
+            const Result<std::optional<archive_entry*>> header = reader->nextHeader();
+            if (!header)
+                return refuse(unreadable(header.reason()));
+            if (!*header)
                 break;
-            if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
-                return refuse(unreadable(libarchiveMessage(reader.get())));
             if (position == MaxIndexEntries)
                 return refuse(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
-            if (!readEntry(header, position))
+            if (!readEntry(**header, position))
                 return;
         }
         if (m_index.entries.empty() && m_index.refused.isEmpty())
@@ -388,10 +364,8 @@ private:
             refuse(*missing);
     }
 
-    // Why the archive cannot be read, from libarchive's message alone: after
-    // a failed open or header the reader may be asked nothing else (a failed
-    // open leaves it without a format, and asking it whether it holds
-    // encrypted entries then reads past its table of formats).
+    // Why the archive cannot be read, from libarchive's message alone: the
+    // reader is closed by then.
     QString unreadable(const QString& message) const {
         if (message.contains(QLatin1String("encrypt"), Qt::CaseInsensitive))
             return QStringLiteral("the archive's names are encrypted (%1 header encryption, not "

@@ -8,7 +8,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
-#include "archive/LibarchiveHandles.h"
+#include "archive/LibarchiveReader.h"
 #include "core/Result.h"
 
 namespace packshelf {
@@ -49,7 +49,7 @@ public:
     struct Source;
 
 private:
-    QString dataProblem(const IndexEntry& entry);
+    static QString dataProblem(const IndexEntry& entry, const QString& message);
     Status reopen();
     Status reachHeader(const IndexEntry& entry);
     Status copyData(const IndexEntry& entry, const EntrySink& sink, quint32* crc,
@@ -57,8 +57,8 @@ private:
 
     const ZipInput& m_input;
     std::unique_ptr<Source> m_source;
-    handles::UniqueArchiveReader m_reader;
-    quint64 m_nextHeader = 0; // the position of the header the next read meets
+    std::optional<LibarchiveReader> m_reader; // nothing until the first read, or after a failure
+    quint64 m_nextHeader = 0;                 // the position of the header the next read meets
 };
 
 // Reads one streamed entry with a reader of its own.

@@ -1,17 +1,39 @@
 #include "cli/AnalysisRun.h"
 
 #include <QMetaObject>
+#include <algorithm>
 
 #include "core/Executor.h"
 
 namespace packshelf::cli {
 
+namespace {
+
+// The benchmark compares the readers with the analysis in this process.
+bool inProcessWanted() {
+    return qEnvironmentVariableIsSet("PACKSHELF_BENCH_IN_PROCESS");
+}
+
+} // namespace
+
 AnalysisRun::AnalysisRun(Executor& executor, QString sourceDir, QString workDir, bool ignoreDS,
                          const SourceScan& scan, bool keepRecords)
     : m_keepRecords(keepRecords)
+    , m_readers(executor, ReaderPool::Delivery::OwnerThread,
+                std::min(MaxWorkers, ReaderPool::defaultReaders()))
     , m_scheduler(
-          m_items, [&executor](std::function<void()> body) { executor.start(std::move(body)); },
-          m_mainThread, MaxWorkers,
+          m_items,
+          // A reader takes a job without keeping the thread that hands it
+          // over: the jobs are handed over here, and only the analysis in
+          // this process (for the benchmark) runs on the executor.
+          [&executor, inProcess = inProcessWanted()](std::function<void()> body) {
+              if (inProcess)
+                  executor.start(std::move(body));
+              else
+                  body();
+          },
+          inProcessWanted() ? inProcessAnalysis() : static_cast<AnalysisRunner&>(m_readers),
+          m_mainThread, inProcessWanted() ? MaxWorkers : MaxHandedOut,
           [settings = AnalysisScheduler::JobSettings{std::move(sourceDir), std::move(workDir),
                                                      ignoreDS}] { return settings; },
           [this](AnalyzerReport report) { gotReport(std::move(report)); }) {

@@ -7,6 +7,7 @@
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/SourceScan.h"
 #include "core/MainThreadCall.h"
+#include "readers/ReaderPool.h"
 
 namespace packshelf {
 class Executor;
@@ -14,15 +15,19 @@ class Executor;
 
 namespace packshelf::cli {
 
-// Analyses the archives of a source scan through the analysis scheduler,
-// at most `MaxWorkers` at a time on the application's executor; the
-// reports come back to this object's thread, and the records are handed on
-// in list order through `recordReady`, each as soon as every record before
-// it is in. `finished` fires once every report is in.
+// Analyses the archives of a source scan through the analysis scheduler in
+// reader processes, at most `MaxWorkers` at a time (one per core), with up
+// to `MaxHandedOut` archives handed out to them so that a reader finds its
+// next archive waiting; the reports are taken in on this object's thread,
+// and the records are handed on in list order through `recordReady`, each
+// as soon as every record before it is in. `finished` fires once every
+// report is in. PACKSHELF_BENCH_IN_PROCESS=1 (for the benchmark) analyses
+// in this process instead, on `MaxWorkers` threads of the executor.
 class AnalysisRun : public QObject {
     Q_OBJECT
 public:
     static constexpr int MaxWorkers = 4;
+    static constexpr int MaxHandedOut = 16;
 
     // `keepRecords`: the records stay in items() once handed on; otherwise
     // each is dropped then, so that memory stays flat however many
@@ -53,6 +58,8 @@ private:
     std::vector<bool> m_reported;
     std::size_t m_handedOn = 0;
     int m_reportCount = 0;
+    // The reader processes the analysis runs in.
+    ReaderPool m_readers;
     AnalysisScheduler m_scheduler;
 };
 

@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
@@ -9,6 +10,7 @@
 #include "cli/Terminal.h"
 #include "cli/VerifyCommands.h"
 #include "core/Executor.h"
+#include "readers/ReaderZygote.h"
 
 namespace {
 const char* const Usage =
@@ -34,6 +36,10 @@ const char* const Usage =
 }
 
 int main(int argc, char* argv[]) {
+    // The commands that analyse fork their readers from a zygote, forked
+    // here while this process has one thread and nothing open of its own.
+    if (argc > 1 && (std::strcmp(argv[1], "analyze") == 0 || std::strcmp(argv[1], "install") == 0))
+        packshelf::ReaderZygote::startEarly();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("packshelf-cli"));
     // Warnings of the engine (a failed install, a nested archive left out)

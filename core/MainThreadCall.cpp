@@ -1,6 +1,7 @@
 #include "core/MainThreadCall.h"
 
 #include <QMetaObject>
+#include <QThread>
 #include <atomic>
 #include <memory>
 
@@ -33,6 +34,10 @@ MainThreadCall::~MainThreadCall() {
 }
 
 void MainThreadCall::callAndWait(std::function<void()> function) {
+    if (QThread::currentThread() == thread()) {
+        function();
+        return;
+    }
     PendingCall call;
     call.waiting = true;
     call.function = std::move(function);

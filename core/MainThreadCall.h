@@ -26,7 +26,7 @@ public:
     ~MainThreadCall() override;
 
     // From a worker: runs `function` on this object's thread and returns
-    // when it has returned. Must not be called on that thread itself.
+    // when it has returned. On that thread itself, runs it at once.
     void callAndWait(std::function<void()> function);
 
     // From a worker: queues `function` to run on this object's thread.

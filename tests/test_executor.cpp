@@ -91,7 +91,7 @@ void cancelledAnalysisStartsNothing(Executor& executor) {
             ++started;
             executor.start(std::move(body));
         },
-        handOver, 2,
+        inProcessAnalysis(), handOver, 2,
         [] {
             return AnalysisScheduler::JobSettings{QStringLiteral("/nowhere"), std::nullopt, false};
         },

@@ -62,10 +62,11 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     , m_settings(settings)
     , m_services(desktopServices(this, executor))
     , m_libraryJobs(executor, m_mainThread)
+    , m_readers(executor)
     , m_scheduler(
           m_listModel.records(),
           [this](std::function<void()> body) { m_services.startWorker(std::move(body)); },
-          m_mainThread, MaxWorkersPerScan,
+          m_readers, m_mainThread, MaxWorkersPerScan,
           [this] {
               return AnalysisScheduler::JobSettings{sourcePath(), m_config.workPath(),
                                                     m_ui.mIgnoreDSCheckbox->isChecked()};

@@ -17,6 +17,7 @@
 #include "analysis/ManualChoice.h"
 #include "core/MainThreadCall.h"
 #include "install/InstallJob.h"
+#include "readers/ReaderPool.h"
 #include "ui/ArchiveBrowser.h"
 #include "ui/ArchiveBrowserModel.h"
 #include "ui/ChoiceActions.h"
@@ -309,6 +310,8 @@ private:
     // through it.
     ContentListModel m_listModel;
     LibraryJobs m_libraryJobs;
+    // The reader processes the analysis runs in.
+    ReaderPool m_readers;
     // Hands out the list's records to analyzer workers and counts them in.
     AnalysisScheduler m_scheduler;
     ContentListProxy m_listProxy;

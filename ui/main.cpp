@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/Executor.h"
+#include "readers/ReaderZygote.h"
 #include "ui/AppDelegate.h"
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"
@@ -64,6 +65,9 @@ std::optional<int> answerWithoutWindow(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     if (const std::optional<int> answered = answerWithoutWindow(argc, argv))
         return *answered;
+    // The analysis forks its readers from a zygote, forked here while this
+    // process has one thread and nothing open of its own.
+    packshelf::ReaderZygote::startEarly();
     QCoreApplication::setOrganizationName(QStringLiteral("PackShelf"));
     QCoreApplication::setApplicationName(QStringLiteral("PackShelf"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PACKSHELF_VERSION));

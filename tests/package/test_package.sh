@@ -31,7 +31,7 @@ deb)
 contents)
     need dpkg-deb
     share=usr/share
-    expected=(usr/bin/packshelf usr/bin/packshelf-cli
+    expected=(usr/bin/packshelf usr/bin/packshelf-cli usr/libexec/packshelf/packshelf-reader
         $share/applications/io.packshelf.PackShelf.desktop
         $share/metainfo/io.packshelf.PackShelf.metainfo.xml
         $share/man/man1/packshelf.1.gz $share/man/man1/packshelf-cli.1.gz
