@@ -12,6 +12,7 @@ namespace {
 
 LibraryAccess::Snapshot readSnapshot(const QString& library,
                                      const std::vector<LibraryAccess::SourceArchive>& archives,
+                                     Executor& executor,
                                      const std::function<void(const QString&)>& waiting) {
     LibraryAccess::Snapshot snapshot;
     snapshot.library = library;
@@ -21,8 +22,8 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
     }
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
-    InstalledPackages packages(library);
-    if (const Status opened = packages.open(LibraryRecords::Access::Read, waiting); !opened) {
+    InstalledPackages packages(library, executor);
+    if (const Status opened = packages.open(LibraryLock::Access::Read, waiting); !opened) {
         snapshot.problem = opened.reason();
         return snapshot;
     }
@@ -40,14 +41,15 @@ LibraryAccess::Snapshot readSnapshot(const QString& library,
 }
 
 LibraryAccess::UninstallReport removePackages(const QString& library, const QStringList& archives,
+                                              const QStringList& allowedOutside, Executor& executor,
                                               const std::function<void(const QString&)>& waiting) {
     LibraryAccess::UninstallReport report;
     RecordInterest interest;
     for (const QString& archive : archives)
         interest.addArchive(archive);
-    InstalledPackages packages(library);
+    InstalledPackages packages(library, executor, DestinationTrust(allowedOutside));
     const Status opened = QFileInfo(library).isDir()
-                              ? packages.open(LibraryRecords::Access::Change, waiting, &interest)
+                              ? packages.open(LibraryLock::Access::Change, waiting, &interest)
                               : fail(QString());
     if (!opened) {
         report.problem = opened.reason();
@@ -61,8 +63,13 @@ LibraryAccess::UninstallReport removePackages(const QString& library, const QStr
         LibraryAccess::Removal removal;
         removal.archive = archive;
         removal.found = packages.contains(archive);
-        if (removal.found)
-            removal.outcome = packages.uninstall(archive, &removal.problems);
+        if (!removal.found)
+            continue;
+        Result<RemovalOutcome> outcome = packages.uninstall(archive);
+        if (outcome)
+            removal.outcome = std::move(*outcome);
+        else
+            removal.problems << outcome.reason();
         report.removals.push_back(std::move(removal));
     }
     return report;
@@ -115,25 +122,29 @@ void LibraryAccess::preview(InstallJob job, std::function<void(std::vector<Packa
 
 void LibraryAccess::readInstalled(QString library, std::vector<SourceArchive> archives,
                                   std::function<void(Snapshot)> done) {
-    run<Snapshot>([library = std::move(library), archives = std::move(archives),
-                   waiting = waitingReport()] { return readSnapshot(library, archives, waiting); },
-                  std::move(done));
+    run<Snapshot>(
+        [library = std::move(library), archives = std::move(archives), &executor = m_executor,
+         waiting = waitingReport()] { return readSnapshot(library, archives, executor, waiting); },
+        std::move(done));
 }
 
 void LibraryAccess::uninstall(QString library, QStringList archives,
-                              std::function<void(UninstallReport)> done) {
+                              std::function<void(UninstallReport)> done,
+                              QStringList allowedOutside) {
     run<UninstallReport>(
-        [library = std::move(library), archives = std::move(archives), waiting = waitingReport()] {
-            return removePackages(library, archives, waiting);
+        [library = std::move(library), archives = std::move(archives),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
+         waiting = waitingReport()] {
+            return removePackages(library, archives, allowedOutside, executor, waiting);
         },
         std::move(done));
 }
 
 void LibraryAccess::verify(QString library, std::function<void(Verification)> done) {
     run<Verification>(
-        [library = std::move(library), waiting = waitingReport()] {
+        [library = std::move(library), &executor = m_executor, waiting = waitingReport()] {
             Verification verification;
-            const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false,
+            const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false, executor,
                                                   &verification.report, waiting);
             if (!verified)
                 verification.problem = verified.reason().isEmpty() ? library : verified.reason();
@@ -143,14 +154,19 @@ void LibraryAccess::verify(QString library, std::function<void(Verification)> do
 }
 
 void LibraryAccess::repair(QString library, QStringList archives, QString sourceDir,
-                           QString workDir, std::function<void(Repairing)> done) {
+                           QString workDir, std::function<void(Repairing)> done,
+                           QStringList allowedOutside) {
     run<Repairing>(
         [library = std::move(library), archives = std::move(archives),
          sourceDir = std::move(sourceDir), workDir = std::move(workDir),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
          waiting = waitingReport()] {
             Repairing repairing;
-            const Status repaired =
-                repairPackages(library, archives, sourceDir, workDir, &repairing.report, waiting);
+            RepairOptions options;
+            options.allowedOutside = allowedOutside;
+            options.waiting = waiting;
+            const Status repaired = repairPackages(library, archives, sourceDir, workDir, executor,
+                                                   &repairing.report, options);
             if (!repaired)
                 repairing.problem = repaired.reason().isEmpty() ? library : repaired.reason();
             return repairing;
@@ -158,11 +174,33 @@ void LibraryAccess::repair(QString library, QStringList archives, QString source
         std::move(done));
 }
 
-void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done) {
+void LibraryAccess::lastRun(QString library, std::function<void(LastRun)> done) {
+    run<LastRun>(
+        [library = std::move(library), &executor = m_executor, waiting = waitingReport()] {
+            LastRun last;
+            Result<std::optional<InstallRunSummary>> read =
+                describeLastRun(library, executor, waiting);
+            if (read)
+                last.run = std::move(*read);
+            else
+                last.problem = read.reason().isEmpty() ? library : read.reason();
+            return last;
+        },
+        std::move(done));
+}
+
+void LibraryAccess::undoLastRun(QString library, std::function<void(Undoing)> done,
+                                QString expectedRun, QStringList allowedOutside) {
     run<Undoing>(
-        [library = std::move(library), waiting = waitingReport()] {
+        [library = std::move(library), expectedRun = std::move(expectedRun),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
+         waiting = waitingReport()] {
             Undoing undoing;
-            const Status undone = undoLastInstall(library, &undoing.report, waiting);
+            UndoOptions options;
+            options.expectedRun = expectedRun;
+            options.allowedOutside = allowedOutside;
+            options.waiting = waiting;
+            const Status undone = undoLastInstall(library, executor, &undoing.report, options);
             if (!undone)
                 undoing.problem = undone.reason().isEmpty() ? library : undone.reason();
             return undoing;

@@ -108,7 +108,8 @@ void LibraryModel::writeFresh(const QString& name, const QString& path, const QB
     disk[path] = content;
 }
 
-void LibraryModel::install(const QString& name, const Files& files, const QString& run) {
+void LibraryModel::install(const QString& name, const Files& files, const QString& run,
+                           const QString& source) {
     Removal ignored;
     const auto installed = packages.find(name);
     if (installed != packages.end()) {
@@ -123,6 +124,7 @@ void LibraryModel::install(const QString& name, const Files& files, const QStrin
     m_order.push_back(name);
     Package& package = packages[name];
     package.run = run;
+    package.source = source;
     package.files = files;
     package.same.clear();
     for (const auto& [path, content] : files) {

@@ -30,6 +30,7 @@ public:
     };
     struct Package {
         QString run;
+        QString source;         // the folder its archive was installed from
         Files files;            // every file of the archive installed
         std::set<QString> same; // of those, the ones found already as it has them
     };
@@ -45,8 +46,10 @@ public:
 
     void userWrite(const QString& path, const QByteArray& content);
     void userDelete(const QString& path);
-    // Installs (or updates) `name` with `files`, as part of `run`.
-    void install(const QString& name, const Files& files, const QString& run);
+    // Installs (or updates) `name` with `files`, as part of `run`, from the
+    // archive in `source`.
+    void install(const QString& name, const Files& files, const QString& run,
+                 const QString& source = QString());
     Removal uninstall(const QString& name);
     void repair(const QString& name);
     // The packages of the last install run, latest first.

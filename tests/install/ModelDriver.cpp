@@ -11,8 +11,10 @@
 
 #include "install/InstallUndo.h"
 #include "install/InstalledPackages.h"
+#include "install/Installer.h"
 #include "install/PackageRepair.h"
 #include "install/disk/LibraryFiles.h"
+#include "install/journal/LibraryRecovery.h"
 #include "install/records/LibraryRecords.h"
 #include "install/transaction/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
@@ -72,7 +74,10 @@ std::vector<ModelDriver::Outcome> ModelDriver::install(const QString& runFolder,
     std::vector<ArchiveItem> items;
     for (const QString& package : packages)
         items.push_back(analysedItem(runFolder, package + ".zip", m_work));
-    const InstallRecording run = runInstaller(InstallJob{runFolder, m_dest, m_work, items});
+    InstallRecording run;
+    InstallCallbacks callbacks;
+    callbacks.copyDone = [&run](std::vector<ArchiveItem> done) { run.items = std::move(done); };
+    installerThread(InstallJob{runFolder, m_dest, m_work, items}, callbacks, executor());
     std::vector<Outcome> outcomes;
     for (const ArchiveItem& item : run.items) {
         Outcome outcome;
@@ -87,8 +92,8 @@ std::vector<ModelDriver::Outcome> ModelDriver::install(const QString& runFolder,
 
 std::vector<ModelDriver::Outcome> ModelDriver::uninstall(const QStringList& packages) {
     std::vector<Outcome> outcomes;
-    InstalledPackages installed(m_dest);
-    const Status opened = installed.open(LibraryRecords::Access::Change);
+    InstalledPackages installed(m_dest, executor());
+    const Status opened = installed.open(LibraryLock::Access::Change);
     for (const QString& package : packages) {
         Outcome outcome;
         outcome.package = package;
@@ -97,11 +102,12 @@ std::vector<ModelDriver::Outcome> ModelDriver::uninstall(const QStringList& pack
             outcomes.push_back(outcome);
             continue;
         }
-        QStringList problems;
-        const RemovalOutcome removal = installed.uninstall(package + ".zip", &problems);
-        outcome.done = !installed.contains(package + ".zip");
-        outcome.kept = int(removal.kept.size());
-        outcome.problem = problems.join('\n');
+        const Result<RemovalOutcome> removal = installed.uninstall(package + ".zip");
+        outcome.done = removal.ok();
+        outcome.kept = removal ? int(removal->kept.size()) : 0;
+        outcome.problem = removal ? removal->warnings.join('\n') : removal.reason();
+        if (removal && !removal->complete() && removal->kept.isEmpty())
+            outcome.problem += " (incomplete)";
         outcomes.push_back(outcome);
     }
     return outcomes;
@@ -110,7 +116,7 @@ std::vector<ModelDriver::Outcome> ModelDriver::uninstall(const QStringList& pack
 ModelDriver::Outcome ModelDriver::repair(const QString& package, const QString& sourceFolder) {
     RepairReport report;
     const Status changed =
-        repairPackages(m_dest, {package + ".zip"}, sourceFolder, m_work, &report);
+        repairPackages(m_dest, {package + ".zip"}, sourceFolder, m_work, executor(), &report);
     Outcome outcome;
     outcome.package = package;
     if (!changed || report.packages.empty()) {
@@ -125,14 +131,14 @@ ModelDriver::Outcome ModelDriver::repair(const QString& package, const QString& 
 
 std::vector<ModelDriver::Outcome> ModelDriver::undo() {
     UndoReport report;
-    const Status changed = undoLastInstall(m_dest, &report);
+    const Status changed = undoLastInstall(m_dest, executor(), &report);
     std::vector<Outcome> outcomes;
     for (const UndoReport::Package& package : report.packages) {
         Outcome outcome;
         outcome.package = package.archive.chopped(4);
-        outcome.done = package.problems.isEmpty();
+        outcome.done = package.problem.isEmpty();
         outcome.kept = int(package.removal.kept.size());
-        outcome.problem = package.problems.join('\n');
+        outcome.problem = package.problem;
         outcomes.push_back(outcome);
     }
     if (!changed && outcomes.empty())
@@ -141,15 +147,19 @@ std::vector<ModelDriver::Outcome> ModelDriver::undo() {
 }
 
 bool ModelDriver::recover(QString* problem) {
-    LibraryRecords records(m_dest);
-    if (const Status locked = records.lock(LibraryRecords::Access::Change); !locked) {
+    LibraryLock lock(m_dest);
+    if (const Status locked = lock.acquire(LibraryLock::Access::Change); !locked) {
         *problem = locked.reason();
         return false;
     }
-    QStringList problems;
-    const bool recovered = records.recover(&problems);
-    *problem = problems.join('\n');
-    return recovered;
+    LibraryRecords records(m_dest, executor());
+    records.maintainIndex();
+    VersionStore store(m_dest);
+    const DestinationTrust trust;
+    LibraryRecovery recovery(m_dest, records, store, trust);
+    const Result<LibraryRecovery::Report> recovered = recovery.recover(true);
+    *problem = recovered.reason();
+    return recovered.ok();
 }
 
 void ModelDriver::injectAt(int failAt, bool kill) {
@@ -166,6 +176,7 @@ int ModelDriver::operationsSeen() const {
 bool ModelDriver::runKilled(const std::function<void()>& command, int killAt) {
     const pid_t child = ::fork();
     if (child == 0) {
+        m_childExecutor = std::make_unique<Executor>();
         injectAt(killAt, true);
         command();
         ::_exit(0);
@@ -176,7 +187,7 @@ bool ModelDriver::runKilled(const std::function<void()>& command, int killAt) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-ModelDriver::State ModelDriver::read() const {
+ModelDriver::State ModelDriver::read() {
     State state;
     QDirIterator it(m_dest, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -196,8 +207,8 @@ ModelDriver::State ModelDriver::read() const {
         else if (!relative.startsWith(".packshelf/") && !isStagingName(info.fileName()))
             state.disk[relative] = readFile(path);
     }
-    InstalledPackages installed(m_dest);
-    if (installed.open(LibraryRecords::Access::Read)) {
+    InstalledPackages installed(m_dest, m_executor);
+    if (installed.open(LibraryLock::Access::Read)) {
         for (const Manifest& manifest : installed.manifests()) {
             const QString package = manifest.archive.chopped(4);
             state.written[package];

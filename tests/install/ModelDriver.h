@@ -6,9 +6,11 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
+#include "core/Executor.h"
 #include "tests/install/LibraryModel.h"
 
 namespace packshelf::test {
@@ -60,9 +62,14 @@ public:
     // `killAt`; true when the kill came before the command ended.
     bool runKilled(const std::function<void()>& command, int killAt);
 
-    State read() const;
+    State read();
 
 private:
+    Executor& executor() { return m_childExecutor ? *m_childExecutor : m_executor; }
+
+    Executor m_executor;
+    // A forked child has no thread of its parent's executor: it makes its own.
+    std::unique_ptr<Executor> m_childExecutor;
     QTemporaryDir m_dir;
     QString m_dest;
     QString m_work;

@@ -183,9 +183,8 @@ private:
         const auto apply = [&](LibraryModel& into, const QString& package) {
             for (const auto& [name, files] : archives) {
                 if (name == package)
-                    into.install(name, files, run);
+                    into.install(name, files, run, folder);
             }
-            m_sourceOf[package] = folder;
             return LibraryModel::Removal();
         };
         command(
@@ -215,7 +214,7 @@ private:
         const auto chosen = std::next(model.packages.begin(),
                                       qsizetype(m_random.bounded(int(model.packages.size()))));
         const QString package = chosen->first;
-        const QString folder = m_sourceOf[package];
+        const QString folder = chosen->second.source;
         command(
             "repair " + package, {package},
             [&] { return std::vector{m_driver.repair(package, folder)}; },
@@ -251,6 +250,9 @@ private:
         const bool faultHit = failAt > 0 && m_driver.operationsSeen() >= failAt;
         m_driver.injectAt(0, false);
         for (const ModelDriver::Outcome& outcome : outcomes) {
+            if (!outcome.done)
+                m_log.last() +=
+                    QStringLiteral(" [%1 not done: %2]").arg(outcome.package, outcome.problem);
             if (!outcome.done) {
                 if (!faultHit)
                     fail(outcome.package + " failed without a fault: " + outcome.problem);
@@ -339,7 +341,6 @@ private:
     Mode m_mode;
     QRandomGenerator m_random;
     ModelDriver m_driver;
-    std::map<QString, QString> m_sourceOf; // the run folder of each installed version
     QStringList m_log;
     QString m_failure;
     int m_contents = 0;
