@@ -145,6 +145,14 @@ Status LibraryJournal::noteInodes() {
 }
 
 Result<QStringList> LibraryJournal::commit(VersionStore& store) {
+    // A journal takes no step a run after a crash would refuse: whatever
+    // a plan names, nothing among the records or outside the folders the
+    // change was given is touched.
+    for (const JournalStep& step : m_steps) {
+        if (const Status acceptable = checkStep(step, [](const QString&) { return true; });
+            !acceptable)
+            return acceptable.failure();
+    }
     if (const Status noted = noteInodes(); !noted)
         return noted.failure();
     // Everything staged, on each file system the change touches, is on disk

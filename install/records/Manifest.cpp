@@ -423,6 +423,9 @@ QString manifestId(const QString& archive) {
                            c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.');
         safe.append(plain ? c : QLatin1Char('_'));
     }
+    // A record is never named like a journal, which shares its folder.
+    if (safe.startsWith(QLatin1String("journal-")))
+        safe[7] = QLatin1Char('_');
     const QByteArray hash =
         QCryptographicHash::hash(archive.toUtf8(), QCryptographicHash::Sha256).toHex().left(12);
     return safe.left(80) + QLatin1Char('-') + QString::fromLatin1(hash);
