@@ -67,6 +67,20 @@ Library::Library() {
     writeFile(dir.filePath("bystander/keep.txt"), "keep");
 }
 
+Library::Library(const QString& scratchTemplate)
+    : dir(scratchTemplate) {
+    QDir().mkpath(source);
+    QDir().mkpath(dest);
+    QDir().mkpath(work);
+    writeFile(dir.filePath("bystander/keep.txt"), "keep");
+}
+
+QString fastScratch() {
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    const QString base = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
+    return base + QStringLiteral("/packshelf-test-XXXXXX");
+}
+
 void Library::add(const QString& fileName, const QByteArray& bytes) const {
     writeFile(source + "/" + fileName, bytes);
 }

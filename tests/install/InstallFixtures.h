@@ -37,6 +37,8 @@ struct Library {
     QString work = dir.filePath("work");
 
     Library();
+    // In a folder made from `scratchTemplate` (see fastScratch()).
+    explicit Library(const QString& scratchTemplate);
     void add(const QString& fileName, const QByteArray& bytes) const;
     void add(const QString& fileName, const ZipWriter& zip) const;
     ArchiveItem analysed(const QString& fileName) const;
@@ -80,6 +82,11 @@ struct TwoPackages : Library {
 
     TwoPackages();
 };
+
+// A template for a temporary folder where syncing costs nothing, for tests
+// that change thousands of libraries: on the memory file system when the
+// system has one, else in the temporary folder.
+QString fastScratch();
 
 // The executor the tests hand the engine.
 Executor& testExecutor();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSet>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -16,6 +17,7 @@
 #include "install/disk/LibraryFiles.h"
 #include "install/journal/LibraryRecovery.h"
 #include "install/records/LibraryRecords.h"
+#include "install/store/VersionStore.h"
 #include "install/transaction/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/TestFolders.h"
@@ -38,18 +40,10 @@ int countedFault(library::FileOp) {
     return EIO;
 }
 
-// Thousands of libraries are made and synced: in memory where the system
-// has a file system there, so that a sync costs nothing.
-QString scratchTemplate() {
-    const QFileInfo shm(QStringLiteral("/dev/shm"));
-    const QString base = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
-    return base + QStringLiteral("/packshelf-model-XXXXXX");
-}
-
 } // namespace
 
 ModelDriver::ModelDriver()
-    : m_dir(scratchTemplate())
+    : m_dir(fastScratch())
     , m_dest(m_dir.filePath("dest"))
     , m_work(m_dir.filePath("work")) {
     QDir().mkpath(m_dest);
@@ -208,17 +202,32 @@ ModelDriver::State ModelDriver::read() {
             state.disk[relative] = readFile(path);
     }
     InstalledPackages installed(m_dest, m_executor);
+    QSet<QString> named;
     if (installed.open(LibraryLock::Access::Read)) {
         for (const Manifest& manifest : installed.manifests()) {
             const QString package = manifest.archive.chopped(4);
             state.written[package];
             for (const Manifest::File& file : manifest.files) {
-                if (file.written())
-                    state.written[package][file.path] = file.crc;
-                else
+                if (!file.written()) {
                     state.same[package].insert(file.path);
+                    continue;
+                }
+                state.written[package][file.path] = file.crc;
+                std::optional<QByteArray>& before = state.before[package][file.path];
+                if (const std::optional<Version> version = Version::fromKey(file.before)) {
+                    named.insert(file.before);
+                    const QString stored = m_dest + "/" + VersionStore::relativePathOf(*version);
+                    before = QFile::exists(stored) ? readFile(stored) : QByteArray("?");
+                }
             }
         }
+    }
+    QDirIterator store(m_dest + "/.packshelf/store", QDir::Files | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (store.hasNext()) {
+        store.next();
+        if (!named.contains(store.fileName()))
+            state.unnamedVersions << store.fileName();
     }
     state.unreadable = installed.problems();
     return state;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -33,8 +34,12 @@ public:
         std::map<QString, QByteArray> disk;                    // .packshelf/ aside
         std::map<QString, std::map<QString, quint32>> written; // package -> path -> CRC-32
         std::map<QString, std::set<QString>> same; // package -> paths found as they were
-        std::multiset<QByteArray> keptAside;       // what repairs kept
-        QStringList leftovers;                     // staged names anywhere
+        // package -> path -> the version its layer stands on, read from the
+        // store (nothing: no version; "?": the store does not hold it)
+        std::map<QString, std::map<QString, std::optional<QByteArray>>> before;
+        QStringList unnamedVersions;         // in the store, though no record names them
+        std::multiset<QByteArray> keptAside; // what repairs kept
+        QStringList leftovers;               // staged names anywhere
         bool journalLeft = false;
         QStringList unreadable;
     };

@@ -8,13 +8,17 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <array>
+#include <functional>
 #include <map>
 
 #include "install/InstalledPackages.h"
+#include "install/PackageRepair.h"
 #include "install/disk/FaultSeam.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
@@ -162,4 +166,174 @@ TEST(LibraryTrust, AFileOperationThatFailsLeavesTheOldOrTheNewPackage) {
     EXPECT_GT(endings[FileOp::Unlink][Unfinished], 0);
     for (const FileOp op : {FileOp::Mkdir, FileOp::Link})
         EXPECT_EQ(endings[op][Unfinished], 0) << int(op);
+}
+
+namespace {
+
+// For every call of every kind of file operation, in turn: makes a fresh
+// `Box` and prepares it, runs `act` with that call failing (until `act`
+// no longer reaches it), then `check`s what is left.
+template <typename Box>
+void sweepFileOperations(const std::function<void(Box&)>& prepare,
+                         const std::function<void(Box&)>& act,
+                         const std::function<void(Box&)>& check) {
+    using library::FileOp;
+    for (const FileOp op : {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Sync, FileOp::Rename,
+                            FileOp::Link, FileOp::Unlink, FileOp::Mkdir}) {
+        for (int failAt = 1;; ++failAt) {
+            SCOPED_TRACE(
+                QStringLiteral("operation %1, call %2").arg(int(op)).arg(failAt).toStdString());
+            Box box; // made and synced thousands of times
+            prepare(box);
+            int calls = 0;
+            library::setFaultInjection(
+                [&](FileOp called) { return called == op && ++calls == failAt ? EIO : 0; });
+            act(box);
+            library::setFaultInjection(nullptr);
+            check(box);
+            if (calls < failAt)
+                break;
+        }
+    }
+}
+
+Result<RemovalOutcome> uninstallHere(const QString& library, const QString& archive) {
+    InstalledPackages packages(library, testExecutor());
+    if (const Status opened = packages.open(LibraryLock::Access::Change); !opened)
+        return opened.failure();
+    return packages.uninstall(archive);
+}
+
+void installHere(const Library& box, const QString& name, const QByteArray& content) {
+    box.add(name, ZipWriter().addFile("Runtime/f.txt", content));
+    ASSERT_EQ(runInstaller(box.job({box.analysed(name)})).items.at(0).state(),
+              ItemState::Installed);
+}
+
+} // namespace
+
+// A repair that fails at any file operation loses none of the user's
+// edits: each is in place, or kept where the repair says, and the package
+// is as it was or repaired.
+TEST(LibraryFaults, ARepairThatFailsKeepsTheUsersEdits) {
+    struct Box : Library {
+        Box()
+            : Library(fastScratch()) {}
+        RepairReport report;
+        Status ran;
+    };
+    const QStringList names{"a", "b", "c"};
+    sweepFileOperations<Box>(
+        [&](Box& box) {
+            ZipWriter zip;
+            for (const QString& name : names)
+                zip.addFile(("Runtime/" + name + ".txt").toUtf8(), "P's " + name.toUtf8());
+            box.add("P.zip", zip);
+            ASSERT_EQ(runInstaller(box.job({box.analysed("P.zip")})).items.at(0).state(),
+                      ItemState::Installed);
+            for (const QString& name : names)
+                writeFile(box.dest + "/Runtime/" + name + ".txt", "edit of " + name.toUtf8());
+        },
+        [&](Box& box) {
+            box.ran = repairPackages(box.dest, {"P.zip"}, box.source, box.work, testExecutor(),
+                                     &box.report);
+        },
+        [&](Box& box) {
+            QMap<QString, QString> keptAs;
+            for (const RepairOutcome& outcome : box.report.packages) {
+                for (qsizetype i = 0; i < outcome.keptFrom.size(); ++i)
+                    keptAs.insert(outcome.keptFrom[i], outcome.keptAs[i]);
+            }
+            for (const QString& name : names) {
+                const QString path = box.dest + "/Runtime/" + name + ".txt";
+                const QByteArray edit = "edit of " + name.toUtf8();
+                if (readFile(path) == edit)
+                    continue;
+                EXPECT_EQ(readFile(path), "P's " + name.toUtf8());
+                ASSERT_TRUE(keptAs.contains(path)) << path.toStdString();
+                EXPECT_EQ(readFile(keptAs.value(path)), edit);
+            }
+            // The next command leaves nothing staged.
+            EXPECT_TRUE(uninstallHere(box.dest, "P.zip").ok());
+            EXPECT_EQ(stagedUnder(box.dest), QStringList());
+        });
+}
+
+// Three packages over the user's file, the top one's changed by the user:
+// taking the middle one out fails at any file operation without losing a
+// layer (the stack is as it was, or without it), and taking the others out
+// then leaves the user's edit in place and the user's own file beside it.
+TEST(LibraryFaults, AnUninstallThatFailsLosesNoLayer) {
+    struct Box : Library {
+        Box()
+            : Library(fastScratch()) {}
+        Result<RemovalOutcome> removed = fail(QString());
+    };
+    sweepFileOperations<Box>(
+        [](Box& box) {
+            writeFile(box.dest + "/Runtime/f.txt", "the user's");
+            installHere(box, "A.zip", "A's");
+            installHere(box, "B.zip", "B's");
+            installHere(box, "C.zip", "C's");
+            writeFile(box.dest + "/Runtime/f.txt", "edited");
+        },
+        [](Box& box) { box.removed = uninstallHere(box.dest, "B.zip"); },
+        [](Box& box) {
+            const bool gone = !QFile::exists(recordOf(box.dest, "B.zip"));
+            EXPECT_EQ(gone, box.removed.ok()) << box.removed.reason().toStdString();
+            EXPECT_EQ(readFile(box.dest + "/Runtime/f.txt"), "edited");
+            for (const QString name : {"B.zip", "C.zip", "A.zip"}) {
+                if (QFile::exists(recordOf(box.dest, name))) {
+                    EXPECT_TRUE(uninstallHere(box.dest, name).ok()) << name.toStdString();
+                }
+            }
+            EXPECT_EQ(readFile(box.dest + "/Runtime/f.txt"), "edited");
+            EXPECT_EQ(readFile(box.dest + "/Runtime/f (original).txt"), "the user's");
+            EXPECT_EQ(stagedUnder(box.dest), QStringList());
+        });
+}
+
+// A journal left by a run that ended while taking a package out: replayed,
+// it removes the package's file only while it is as the package wrote it.
+TEST(LibraryFaults, AReplayedRemovalSparesAFileEditedSince) {
+    struct Row {
+        const char* name;
+        QByteArray edit; // what the user wrote into the file meanwhile, if anything
+        bool removed;
+    };
+    for (const Row& row : std::vector<Row>{{"as the package wrote it", {}, true},
+                                           {"edited since", "the user's edit", false}}) {
+        SCOPED_TRACE(row.name);
+        TwoPackages box;
+        const QString record = QFileInfo(recordOf(box.dest, "A.zip")).fileName();
+        const QFileInfo file(box.dest + "/Runtime/a.txt");
+        const QJsonObject expected{{"size", 1},
+                                   {"crc32", qint64(ZipWriter::crc32Of("a"))},
+                                   {"modified", file.lastModified().toSecsSinceEpoch()}};
+        const auto at = [](const QString& path) { return QJsonObject{{"path", path}}; };
+        writeFile(
+            box.dest + "/.packshelf/journal-1-r.json",
+            journalBytes(
+                {QJsonObject{{"step", "moveAside"},
+                             {"path", at("Runtime/a.txt")},
+                             {"aside", at("Runtime/.packshelf-partial-1-a")},
+                             {"expected", expected}},
+                 QJsonObject{
+                     {"step", "dropRecord"}, {"name", record}, {"aside", ".packshelf-partial-1-r"}},
+                 QJsonObject{{"step", "discard"}, {"path", at("Runtime/.packshelf-partial-1-a")}},
+                 QJsonObject{{"step", "discard"},
+                             {"path", at(".packshelf/.packshelf-partial-1-r")}}}));
+        if (!row.edit.isEmpty())
+            writeFile(file.filePath(), row.edit);
+        const CliResult recovered = runCli({"recover", box.dest});
+        EXPECT_EQ(recovered.exitCode, 0) << recovered.err.toStdString();
+        EXPECT_EQ(QFile::exists(file.filePath()), !row.removed);
+        if (!row.removed) {
+            EXPECT_EQ(readFile(file.filePath()), row.edit);
+        }
+        EXPECT_TRUE(recovered.out.contains(row.removed ? "\"FINISHED\"" : "\"UNDONE\""))
+            << recovered.out.toStdString();
+        EXPECT_EQ(runCli({"installed", box.dest}).out.contains("A.zip"), !row.removed);
+        EXPECT_EQ(stagedUnder(box.dest), QStringList());
+    }
 }

@@ -419,3 +419,29 @@ TEST(LibraryTrust, ACommandThatWaitsForTheLibrarySaysWho) {
     EXPECT_EQ(listing.readAllStandardOutput().count('\n'), 2);
     ::close(fd);
 }
+
+// An archive never writes among the library's records, in any letter case
+// or below a staging name: it is refused before anything of it is written,
+// the records themselves included.
+TEST(LibraryTrust, AnArchiveThatWritesAmongTheRecordsIsRefused) {
+    struct Row {
+        const char* entry;
+        const char* reason;
+    };
+    for (const Row& row :
+         std::vector<Row>{{".packshelf/planted.json", "a name PackShelf keeps for its records"},
+                          {".PackShelf/store/00/planted", "a name PackShelf keeps for its records"},
+                          {"Runtime/.packshelf-partial-1-x",
+                           "a name PackShelf keeps for files being written"}}) {
+        SCOPED_TRACE(row.entry);
+        TwoPackages box;
+        box.add("Hostile.zip",
+                ZipWriter().addFile("Runtime/ok.txt", "ok").addFile(row.entry, "planted"));
+        const FolderSnapshot before = FolderSnapshot::of(box.dest, Records::Seen);
+        const CliResult result = installOne(box, "Hostile.zip");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(row.reason)) << result.err.toStdString();
+        EXPECT_EQ(FolderSnapshot::differences(before, FolderSnapshot::of(box.dest, Records::Seen)),
+                  QStringList());
+    }
+}
