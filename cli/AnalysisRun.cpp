@@ -51,6 +51,10 @@ void AnalysisRun::start() {
         return;
     }
     m_scheduler.fill();
+    // Cancelled before it began (a signal from the start): nothing runs
+    // that would say it ended.
+    if (m_scheduler.outstanding() == 0)
+        QMetaObject::invokeMethod(this, &AnalysisRun::finished, Qt::QueuedConnection);
 }
 
 void AnalysisRun::gotReport(AnalyzerReport report) {

@@ -56,6 +56,9 @@ const char* const InstallHelp =
     "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
     "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
     "  --force NAME=PATH   copy every entry of PATH of the archive NAME\n"
+    "  --allow-outside DIR act in DIR, outside the library, where an earlier\n"
+    "                      version of a package was installed, though its record\n"
+    "                      cannot prove this user's PackShelf wrote it\n"
     "  --json              JSON lines also on a terminal\n"
     "  -q, --quiet         no progress and no warnings\n"
     "  --version           show the version\n"
@@ -266,7 +269,7 @@ int interruptedExit(int signal) {
 
 } // namespace
 
-int runInstall(const QStringList& arguments, Executor& executor) {
+int runInstall(const QStringList& arguments, Executor& executor, Interrupts& interrupts) {
     QCommandLineParser parser;
     const QCommandLineOption workOption(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
@@ -277,8 +280,10 @@ int runInstall(const QStringList& arguments, Executor& executor) {
                                         QStringLiteral("NAME=PATH"));
     const QCommandLineOption forceOption(QStringLiteral("force"), QString(),
                                          QStringLiteral("NAME=PATH"));
-    parser.addOptions(
-        {workOption, ignoreOption, dryRunOption, runtimeOption, dataOption, forceOption});
+    const QCommandLineOption outsideOption(QStringLiteral("allow-outside"), QString(),
+                                           QStringLiteral("DIR"));
+    parser.addOptions({workOption, ignoreOption, dryRunOption, runtimeOption, dataOption,
+                       forceOption, outsideOption});
     CommonOptions common(parser);
     if (const std::optional<int> ended = common.parse(arguments, InstallHelp))
         return *ended;
@@ -304,6 +309,8 @@ int runInstall(const QStringList& arguments, Executor& executor) {
     if (!choices)
         return ExitUsage;
 
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
     if (!workDir)
@@ -315,7 +322,6 @@ int runInstall(const QStringList& arguments, Executor& executor) {
                                                                   "packshelf.*.warning=false")
                                                  : QStringLiteral("packshelf.*.info=false"));
 
-    Interrupts interrupts;
     std::vector<ArchiveItem> items = analyse(
         executor, sourceDir, *workDir, parser.isSet(ignoreOption), *scan, interrupts, style.quiet);
     if (interrupts.received() != 0)
@@ -324,6 +330,8 @@ int runInstall(const QStringList& arguments, Executor& executor) {
         return ExitUsage;
 
     InstallJob job{sourceDir, destDir, *workDir, {}};
+    for (const QString& folder : parser.values(outsideOption))
+        job.allowedOutside << QDir::cleanPath(QDir(folder).absolutePath());
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i].state() == ItemState::Ready) {

@@ -26,7 +26,7 @@ void InstallRun::start() {
         m_running = true;
     }
     m_executor.start([this, job = std::move(*m_job), callbacks = std::move(callbacks)]() mutable {
-        installerThread(std::move(job), callbacks);
+        installerThread(std::move(job), callbacks, m_executor);
         callbacks = {};
         jobEnded();
     });

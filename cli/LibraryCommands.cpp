@@ -11,10 +11,10 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"
+#include "cli/Interrupts.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"
 #include "install/InstalledPackages.h"
-#include "install/records/LibraryRecords.h"
 #include "install/records/RecordInterest.h"
 
 namespace packshelf::cli {
@@ -27,12 +27,12 @@ const char* const InstalledHelp =
     "Shows the packages installed in the content library DEST, in the order they\n"
     "were installed: on a terminal as a table, otherwise (or with --json) as one\n"
     "JSON object per package: ARCHIVE, INSTALLED (ISO 8601), FILES (the\n"
-    "files it brought), REPLACED (of those, the ones that replaced a file, which\n"
-    "is kept for its uninstall) and SHA256 (a digest of the archive's listing).\n"
-    "A record that cannot be read is named on stderr and its package left out.\n"
-    "It only reads: it waits while another process changes the library (and\n"
-    "says so), and names on stderr a change that was interrupted or a journal\n"
-    "that cannot be read (see packshelf-cli recover).\n"
+    "files it brought), REPLACED (of those, the ones that replaced a file, whose\n"
+    "earlier version the library keeps for its uninstall) and SHA256 (a digest\n"
+    "of the archive's listing). A record that cannot be read is named on stderr\n"
+    "and its package left out. It only reads: it waits while another process\n"
+    "changes the library (and says so), and names on stderr a change that was\n"
+    "interrupted or a journal that cannot be read (see packshelf-cli recover).\n"
     "\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
@@ -44,39 +44,50 @@ const char* const InstalledHelp =
     "folder.\n";
 
 const char* const UninstallHelp =
-    "Usage: packshelf-cli uninstall DEST NAME... [--json] [--quiet]\n"
+    "Usage: packshelf-cli uninstall DEST NAME... [--allow-outside DIR] [--json] [--quiet]\n"
     "\n"
     "Takes the packages installed from the archives NAME out of the content\n"
-    "library DEST: removes every file a package wrote that is still as it wrote\n"
-    "it, puts back each file it had replaced, removes the folders it made that\n"
-    "are left empty, and forgets the package. A file changed since the install\n"
-    "is kept (and named on stderr); a file a later package wrote over stays that\n"
-    "package's. A file whose backup is missing, or that cannot be removed, is\n"
-    "kept as it is, named with the reason, and stays in the package's record.\n"
-    "Shows, per package, what happened on disk (as JSON: ARCHIVE, REMOVED,\n"
-    "RESTORED, HANDED_ON, the files left to a later package, and KEPT, the\n"
-    "paths kept).\n"
+    "library DEST, each as one change that is made whole or not at all: removes\n"
+    "every file a package wrote that is still as it wrote it, puts back what\n"
+    "stood there before it (the user's own file, or an earlier package's), and\n"
+    "removes the folders it made that are left empty. A file changed since the\n"
+    "install is kept (and named on stderr); when the package had replaced a\n"
+    "file of the user's, that earlier version comes back beside it as\n"
+    "\"NAME (original).EXT\". A file a later package wrote over stays that\n"
+    "package's, which then stands on what stood before. A file whose earlier\n"
+    "version the library no longer holds is kept as it is, named with the\n"
+    "reason, and stays in the package's record. Shows, per package, what\n"
+    "happened on disk (as JSON: ARCHIVE, REMOVED, RESTORED, HANDED_ON (files\n"
+    "left to a later package), KEPT (the paths kept) and ORIGINALS (PATH and\n"
+    "KEPT_AS of each earlier version put back beside a kept file)).\n"
     "\n"
+    "  --allow-outside DIR  act in DIR, a folder outside the library a package\n"
+    "                  was installed into, though its record cannot prove that\n"
+    "                  this user's PackShelf wrote it\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
     "  --version       show the version\n"
     "  -h, --help      show this help\n"
     "\n"
     "Exit status: 0 when every file was removed or restored, 1 when some were\n"
-    "kept or the library needs attention, 2 for a usage error or a NAME that is\n"
-    "not installed in DEST.\n";
+    "kept, a change failed (the library is then as it was), a folder outside\n"
+    "the library needs --allow-outside or the library needs attention, 2 for a\n"
+    "usage error or a NAME that is not installed in DEST; 130 or 143 when\n"
+    "interrupted (SIGINT, SIGTERM) before the last package.\n";
 
 const char* const RecoverHelp =
-    "Usage: packshelf-cli recover DEST [--json] [--quiet]\n"
+    "Usage: packshelf-cli recover DEST [--allow-outside DIR] [--json] [--quiet]\n"
     "\n"
-    "Mends a library whose journal cannot be read or carried out, which every\n"
-    "command that would change the library refuses to touch. Finishes what can\n"
-    "be finished; moves each journal that cannot be, with the backups and the\n"
-    "logs of the change it describes, into DEST/.packshelf/recovered-TIME/,\n"
-    "where they stay; and lists what it moved and the staged files\n"
-    "(.packshelf-partial-…) it leaves in place, so that nothing is lost. The\n"
-    "library's files and records are left as they are.\n"
+    "Finishes or takes back each change to the content library DEST that a run\n"
+    "which ended too soon left (and says which), clears what it had staged, and\n"
+    "lets the store go of versions no record names. A journal that cannot be\n"
+    "read or carried out, which every command that would change the library\n"
+    "refuses to touch, is moved with the staged files of its change into\n"
+    "DEST/.packshelf/recovered-TIME-…/, where they stay for you, and listed, so\n"
+    "that nothing is lost. The library's files and records are left as they are.\n"
     "\n"
+    "  --allow-outside DIR  carry out a journal's steps in DIR, outside the\n"
+    "                  library, though it cannot prove this user's PackShelf wrote it\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
     "  --version       show the version\n"
@@ -89,18 +100,27 @@ const char* const RecoverHelp =
 struct LibraryArguments {
     std::optional<int> ended; // the exit status when the command ends here
     QStringList positional;
+    QStringList allowedOutside;
     OutputStyle style;
 };
 
 LibraryArguments parseLibraryArguments(const QStringList& arguments, const char* help,
-                                       bool takesNames) {
+                                       bool takesNames, bool allowsOutside) {
     QCommandLineParser parser;
     CommonOptions common(parser);
+    const QCommandLineOption outside(QStringLiteral("allow-outside"), QString(),
+                                     QStringLiteral("DIR"));
+    if (allowsOutside)
+        parser.addOption(outside);
     LibraryArguments parsed;
     if ((parsed.ended = common.parse(arguments, help)))
         return parsed;
     parsed.style = common.style();
     parsed.positional = parser.positionalArguments();
+    if (allowsOutside) {
+        for (const QString& folder : parser.values(outside))
+            parsed.allowedOutside << QDir::cleanPath(QDir(folder).absolutePath());
+    }
     const qsizetype count = parsed.positional.size();
     if (count == 0 || (takesNames ? count < 2 : count != 1)) {
         printError(QStringLiteral("expected %1 (see --help)")
@@ -118,30 +138,67 @@ LibraryArguments parseLibraryArguments(const QStringList& arguments, const char*
     return parsed;
 }
 
-// Opens the library's records, naming those that cannot be read; false
-// when the library cannot be opened for `access`.
-// Opens the library to Change, to Read, or (no access) to list it.
-bool openPackages(InstalledPackages& packages, std::optional<LibraryRecords::Access> access,
-                  const RecordInterest* interest = nullptr) {
-    const auto waiting = [](const QString& line) { printError(line); };
-    const Status opened =
-        access ? packages.open(*access, waiting, interest) : packages.openForListing(waiting);
-    for (const QString& broken : packages.problems())
-        printError(broken);
-    if (!opened)
-        printError(opened.reason());
-    return opened.ok();
+const auto waiting = [](const QString& line) { printError(line); };
+
+// Says what opening the library to change it finished or took back.
+void printRecovered(const LibraryRecovery::Report& report) {
+    for (const QString& path : report.finished)
+        printError(QStringLiteral("finished an interrupted change: %1").arg(path));
+    for (const QString& path : report.undone)
+        printError(QStringLiteral("took back an interrupted change: %1").arg(path));
 }
 
 } // namespace
 
-int runInstalled(const QStringList& arguments) {
-    const LibraryArguments parsed = parseLibraryArguments(arguments, InstalledHelp, false);
+RemovalPrinter::RemovalPrinter(const OutputStyle& style)
+    : m_style(style)
+    , m_table({{QStringLiteral("ARCHIVE"), 40},
+               {QStringLiteral("REMOVED"), 7, true},
+               {QStringLiteral("RESTORED"), 8, true},
+               {QStringLiteral("KEPT"), 5, true}},
+              style) {}
+
+void RemovalPrinter::print(const QString& archive, const RemovalOutcome& outcome) {
+    for (qsizetype i = 0; i < outcome.kept.size() && !m_style.quiet; ++i)
+        printError(QStringLiteral("kept %1: %2").arg(outcome.kept[i], outcome.keptReasons[i]));
+    QJsonArray originals;
+    for (qsizetype i = 0; i < outcome.originalsOf.size(); ++i) {
+        // Always said: it is where the user's own file now is.
+        printError(QStringLiteral("your earlier version of %1 is beside it: %2")
+                       .arg(outcome.originalsOf[i], outcome.originalsAt[i]));
+        originals.append(QJsonObject{{QStringLiteral("PATH"), outcome.originalsOf[i]},
+                                     {QStringLiteral("KEPT_AS"), outcome.originalsAt[i]}});
+    }
+    for (const QString& warning : outcome.warnings)
+        printError(warning);
+    if (!m_style.json) {
+        if (!m_headerShown)
+            m_table.header();
+        m_headerShown = true;
+        m_table.row({archive, QString::number(outcome.removed), QString::number(outcome.restored),
+                     QString::number(outcome.kept.size())});
+        return;
+    }
+    printLine({{QStringLiteral("ARCHIVE"), archive},
+               {QStringLiteral("REMOVED"), outcome.removed},
+               {QStringLiteral("RESTORED"), outcome.restored},
+               {QStringLiteral("HANDED_ON"), outcome.handedOn},
+               {QStringLiteral("KEPT"), QJsonArray::fromStringList(outcome.kept)},
+               {QStringLiteral("ORIGINALS"), originals}});
+}
+
+int runInstalled(const QStringList& arguments, Executor& executor) {
+    const LibraryArguments parsed = parseLibraryArguments(arguments, InstalledHelp, false, false);
     if (parsed.ended)
         return *parsed.ended;
-    InstalledPackages packages(parsed.positional.first());
-    if (!openPackages(packages, std::nullopt))
+    InstalledPackages packages(parsed.positional.first(), executor);
+    const Status opened = packages.openForListing(waiting);
+    for (const QString& broken : packages.problems())
+        printError(broken);
+    if (!opened) {
+        printError(opened.reason());
         return ExitFailed;
+    }
     TableOutput table({{QStringLiteral("ARCHIVE"), 40},
                        {QStringLiteral("INSTALLED"), 20},
                        {QStringLiteral("FILES"), 7, true},
@@ -169,8 +226,8 @@ int runInstalled(const QStringList& arguments) {
     return ExitOk;
 }
 
-int runUninstall(const QStringList& arguments) {
-    const LibraryArguments parsed = parseLibraryArguments(arguments, UninstallHelp, true);
+int runUninstall(const QStringList& arguments, Executor& executor, Interrupts& interrupts) {
+    const LibraryArguments parsed = parseLibraryArguments(arguments, UninstallHelp, true, true);
     if (parsed.ended)
         return *parsed.ended;
     const QString library = parsed.positional.first();
@@ -179,87 +236,98 @@ int runUninstall(const QStringList& arguments) {
     RecordInterest interest;
     for (const QString& name : names)
         interest.addArchive(name);
-    InstalledPackages packages(library);
-    if (!openPackages(packages, LibraryRecords::Access::Change, &interest))
+    InstalledPackages packages(library, executor, DestinationTrust(parsed.allowedOutside));
+    const Status opened = packages.open(LibraryLock::Access::Change, waiting, &interest);
+    printRecovered(packages.recovered());
+    for (const QString& broken : packages.problems())
+        printError(broken);
+    if (!opened) {
+        printError(opened.reason());
         return ExitFailed;
+    }
     for (const QString& name : names) {
+        if (packages.recordUnreadable(name)) {
+            printError(QStringLiteral("%1: its record in %2 cannot be read").arg(name, library));
+            return ExitFailed;
+        }
         if (!packages.contains(name)) {
             printError(QStringLiteral("%1 is not installed in %2").arg(name, library));
             return ExitUsage;
         }
     }
-    TableOutput table({{QStringLiteral("ARCHIVE"), 40},
-                       {QStringLiteral("REMOVED"), 7, true},
-                       {QStringLiteral("RESTORED"), 8, true},
-                       {QStringLiteral("KEPT"), 5, true}},
-                      parsed.style);
-    if (!parsed.style.json)
-        table.header();
+    RemovalPrinter printer(parsed.style);
     bool allGone = true;
     for (const QString& name : names) {
-        QStringList problems;
-        const RemovalOutcome outcome = packages.uninstall(name, &problems);
-        for (const QString& problem : problems)
-            printError(problem);
-        for (qsizetype i = 0; i < outcome.kept.size(); ++i) {
-            if (!parsed.style.quiet)
-                printError(
-                    QStringLiteral("kept %1: %2").arg(outcome.kept[i], outcome.keptReasons[i]));
-        }
-        allGone = allGone && outcome.kept.isEmpty() && problems.isEmpty();
-        if (!parsed.style.json) {
-            table.row({name, QString::number(outcome.removed), QString::number(outcome.restored),
-                       QString::number(outcome.kept.size())});
+        if (const int signal = interrupts.received())
+            return interruptedExit(signal);
+        const Result<RemovalOutcome> outcome = packages.uninstall(name);
+        if (!outcome) {
+            printError(QStringLiteral("%1 not uninstalled: %2").arg(name, outcome.reason()));
+            allGone = false;
             continue;
         }
-        printLine({{QStringLiteral("ARCHIVE"), name},
-                   {QStringLiteral("REMOVED"), outcome.removed},
-                   {QStringLiteral("RESTORED"), outcome.restored},
-                   {QStringLiteral("HANDED_ON"), outcome.handedOn},
-                   {QStringLiteral("KEPT"), QJsonArray::fromStringList(outcome.kept)}});
+        if (!outcome->needsConfirmation.isEmpty()) {
+            printError(QStringLiteral("%1 not uninstalled: %2; run again with --allow-outside %3")
+                           .arg(name, needsConfirmationReason(outcome->needsConfirmation),
+                                outcome->needsConfirmation));
+            allGone = false;
+            continue;
+        }
+        printer.print(name, *outcome);
+        allGone = allGone && outcome->complete();
     }
+    std::fflush(stdout);
+    if (const int signal = interrupts.received())
+        return interruptedExit(signal);
     return allGone ? ExitOk : ExitFailed;
 }
 
-int runRecover(const QStringList& arguments) {
-    const LibraryArguments parsed = parseLibraryArguments(arguments, RecoverHelp, false);
+int runRecover(const QStringList& arguments, Executor& executor, Interrupts& interrupts) {
+    const LibraryArguments parsed = parseLibraryArguments(arguments, RecoverHelp, false, true);
     if (parsed.ended)
         return *parsed.ended;
     const QString library = parsed.positional.first();
-    LibraryRecords records(library);
-    const Status locked =
-        records.lock(LibraryRecords::Access::Change, [](const QString& line) { printError(line); });
-    if (!locked) {
+    LibraryLock lock(library);
+    if (const Status locked = lock.acquire(LibraryLock::Access::Change, waiting); !locked) {
         printError(locked.reason());
         return ExitFailed;
     }
-    QStringList problems;
-    if (records.recover(&problems)) {
-        for (const QString& note : problems)
-            printError(note);
-        return ExitOk;
-    }
-    QStringList moved;
-    const Status setAside = records.setAside(&moved);
-    for (const QString& path : moved) {
-        const bool staged = !path.startsWith(records.folder() + QLatin1Char('/'));
-        if (!parsed.style.json) {
-            std::printf("%s %s\n",
-                        staged ? "left in place:" : "set aside:", qPrintable(shownText(path)));
-            continue;
+    LibraryRecords records(library, executor);
+    records.maintainIndex();
+    VersionStore store(library);
+    const DestinationTrust trust(parsed.allowedOutside);
+    LibraryRecovery recovery(library, records, store, trust);
+    const auto show = [&](const char* key, const char* words, const QString& path) {
+        if (!parsed.style.json)
+            std::printf("%s %s\n", words, qPrintable(shownText(path)));
+        else
+            printLine({{QLatin1String(key), path}});
+    };
+    Result<LibraryRecovery::Report> recovered = recovery.recover(true);
+    if (!recovered) {
+        printError(recovered.reason());
+        const Result<QStringList> setAside = recovery.setAside();
+        for (const QString& path : setAside ? *setAside : QStringList())
+            show("SET_ASIDE", "set aside:", path);
+        if (!setAside) {
+            printError(setAside.reason());
+            return ExitFailed;
         }
-        printLine({{staged ? QStringLiteral("LEFT") : QStringLiteral("SET_ASIDE"), path}});
+        recovered = recovery.recover(true);
+        if (!recovered) {
+            printError(recovered.reason());
+            return ExitFailed;
+        }
     }
-    if (!setAside) {
-        printError(setAside.reason());
-        return ExitFailed;
-    }
-    problems.clear();
-    if (!records.recover(&problems)) {
-        for (const QString& left : problems)
-            printError(left);
-        return ExitFailed;
-    }
+    for (const QString& path : recovered->finished)
+        show("FINISHED", "finished:", path);
+    for (const QString& path : recovered->undone)
+        show("UNDONE", "took back:", path);
+    for (const QString& path : recovered->cleared)
+        show("CLEARED", "cleared:", path);
+    std::fflush(stdout);
+    if (const int signal = interrupts.received())
+        return interruptedExit(signal);
     return ExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/VerifyCommands.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -11,11 +12,14 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"
+#include "cli/Interrupts.h"
 #include "cli/ItemJson.h"
+#include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
 #include "install/InstallUndo.h"
 #include "install/LibraryVerify.h"
 #include "install/PackageRepair.h"
+#include "install/records/DestinationTrust.h"
 
 namespace packshelf::cli {
 
@@ -48,20 +52,24 @@ const char* const VerifyHelp =
     "or a NAME that is not installed.\n";
 
 const char* const RepairHelp =
-    "Usage: packshelf-cli repair DEST NAME... --source DIR [--work DIR] [--json] [--quiet]\n"
+    "Usage: packshelf-cli repair DEST NAME... --source DIR [--work DIR]\n"
+    "                            [--allow-outside DIR] [--json] [--quiet]\n"
     "\n"
     "Writes the files of each package installed from an archive NAME that are\n"
     "changed, missing or not a file any more again from that archive in the\n"
     "folder DIR, only when it is the archive the record names (the same name,\n"
     "size and listing digest). The files are staged, checked against their\n"
-    "CRC-32 and renamed into place together; what stood in a file's place is\n"
-    "first kept in DEST/.packshelf/repaired-TIME/ and named (\"kept PATH as\n"
-    "PATH\" on stderr; as JSON: ARCHIVE, REWRITTEN, KEPT with PATH and KEPT_AS,\n"
-    "REMAINING, and REASON when the package could not be repaired, which\n"
-    "leaves it as it was).\n"
+    "CRC-32 and put in place together, as one change; what stood in a file's\n"
+    "place is first kept in DEST/.packshelf/repaired-TIME-…/ and named (\"kept\n"
+    "PATH as PATH\" on stderr; as JSON: ARCHIVE, REWRITTEN, KEPT with PATH and\n"
+    "KEPT_AS, REMAINING, and REASON when the package could not be repaired,\n"
+    "which leaves it as it was).\n"
     "\n"
     "  --source DIR    the folder that holds the archives\n"
     "  --work DIR      where a nested archive too large for memory goes\n"
+    "  --allow-outside DIR  act in DIR, a folder outside the library a package\n"
+    "                  was installed into, though its record cannot prove that\n"
+    "                  this user's PackShelf wrote it\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
     "  --version       show the version\n"
@@ -72,14 +80,19 @@ const char* const RepairHelp =
     "DIR that is not a folder or a NAME that is not installed.\n";
 
 const char* const UndoHelp =
-    "Usage: packshelf-cli undo DEST [--json] [--quiet]\n"
+    "Usage: packshelf-cli undo DEST [--dry-run] [--allow-outside DIR] [--json] [--quiet]\n"
     "\n"
     "Takes back the last install run into the content library DEST (of the\n"
-    "window or of packshelf-cli install): takes out the packages it installed,\n"
-    "latest first, exactly as uninstall does (what they replaced comes back,\n"
-    "a file changed since is kept and named on stderr), and shows what happened\n"
-    "as uninstall does (ARCHIVE, REMOVED, RESTORED, HANDED_ON, KEPT).\n"
+    "window or of packshelf-cli install). First it shows which run that is:\n"
+    "when it was installed, how many packages and which (as JSON: RUN,\n"
+    "INSTALLED, COUNT, PACKAGES). Then it takes out the packages the run\n"
+    "installed, latest first, exactly as uninstall does (what they replaced\n"
+    "comes back, a file changed since is kept and named on stderr, with the\n"
+    "user's earlier version beside it), and shows what happened as uninstall\n"
+    "does (ARCHIVE, REMOVED, RESTORED, HANDED_ON, KEPT, ORIGINALS).\n"
     "\n"
+    "  --dry-run       only show which run would be taken back\n"
+    "  --allow-outside DIR  act in DIR, outside the library (see uninstall)\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no warnings\n"
     "  --version       show the version\n"
@@ -168,7 +181,7 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
 
 } // namespace
 
-int runVerify(const QStringList& arguments) {
+int runVerify(const QStringList& arguments, Executor& executor) {
     QCommandLineParser parser;
     CommonOptions common(parser);
     const QCommandLineOption full(QStringLiteral("full"));
@@ -187,24 +200,39 @@ int runVerify(const QStringList& arguments) {
     VerifyReport report;
     const Status locked = verifyLibrary(*library, positional.mid(1),
                                         parser.isSet(full) ? VerifyDepth::Full : VerifyDepth::Quick,
-                                        parser.isSet(foreign), &report, waiting);
+                                        parser.isSet(foreign), executor, &report, waiting);
     printAll(report.problems);
     if (!locked) {
         printError(locked.reason());
         return ExitFailed;
     }
+    for (const QString& name : report.unreadable)
+        printError(QStringLiteral("%1: its record in %2 cannot be read").arg(name, *library));
     if (!report.notInstalled.isEmpty())
         return notInstalled(report.notInstalled, *library);
     showVerifyReport(report, *library, common.style());
     return report.asInstalled() ? ExitOk : ExitFailed;
 }
 
-int runRepair(const QStringList& arguments) {
+namespace {
+
+QStringList allowedOutside(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    QStringList folders;
+    for (const QString& folder : parser.values(option))
+        folders << QDir::cleanPath(QDir(folder).absolutePath());
+    return folders;
+}
+
+} // namespace
+
+int runRepair(const QStringList& arguments, Executor& executor, Interrupts& interrupts) {
     QCommandLineParser parser;
     CommonOptions common(parser);
     const QCommandLineOption source(QStringLiteral("source"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption work(QStringLiteral("work"), QString(), QStringLiteral("DIR"));
-    parser.addOptions({source, work});
+    const QCommandLineOption outside(QStringLiteral("allow-outside"), QString(),
+                                     QStringLiteral("DIR"));
+    parser.addOptions({source, work, outside});
     if (const std::optional<int> ended = common.parse(arguments, RepairHelp))
         return *ended;
     const QStringList positional = parser.positionalArguments();
@@ -218,13 +246,18 @@ int runRepair(const QStringList& arguments) {
         library ? libraryArgument(parser.value(source)) : std::nullopt;
     if (!sourceDir)
         return ExitUsage;
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, work, privateWork);
     if (!workDir)
         return ExitUsage;
     RepairReport report;
-    const Status changed =
-        repairPackages(*library, positional.mid(1), *sourceDir, *workDir, &report, waiting);
+    RepairOptions options;
+    options.allowedOutside = allowedOutside(parser, outside);
+    options.waiting = waiting;
+    const Status changed = repairPackages(*library, positional.mid(1), *sourceDir, *workDir,
+                                          executor, &report, options);
     printAll(report.problems);
     if (!changed) {
         printError(changed.reason());
@@ -238,11 +271,18 @@ int runRepair(const QStringList& arguments) {
                       style);
     if (!style.json)
         table.header();
-    bool allRepaired = report.notInstalled.isEmpty();
+    bool allRepaired = report.notInstalled.isEmpty() && report.unreadable.isEmpty();
+    for (const QString& name : report.unreadable)
+        printError(QStringLiteral("%1: its record in %2 cannot be read").arg(name, *library));
     for (const RepairOutcome& outcome : report.packages) {
         allRepaired = allRepaired && outcome.repaired();
-        if (!outcome.problem.isEmpty())
+        if (!outcome.needsConfirmation.isEmpty())
+            printError(QStringLiteral("%1 not repaired: %2; run again with --allow-outside %3")
+                           .arg(outcome.archive, outcome.problem, outcome.needsConfirmation));
+        else if (!outcome.problem.isEmpty())
             printError(QStringLiteral("%1 not repaired: %2").arg(outcome.archive, outcome.problem));
+        for (const QString& unfinished : outcome.unfinished)
+            printError(QStringLiteral("%1: not finished: %2").arg(outcome.archive, unfinished));
         QJsonArray kept;
         for (qsizetype i = 0; i < outcome.keptFrom.size(); ++i) {
             if (!style.quiet)
@@ -268,12 +308,41 @@ int runRepair(const QStringList& arguments) {
     }
     if (!report.notInstalled.isEmpty())
         return notInstalled(report.notInstalled, *library);
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     return allRepaired ? ExitOk : ExitFailed;
 }
 
-int runUndo(const QStringList& arguments) {
+namespace {
+
+// Says which run an undo takes back, before it acts.
+void showRun(const InstallRunSummary& run, const OutputStyle& style, bool wouldOnly) {
+    if (style.json) {
+        printLine({{QStringLiteral("RUN"), run.run},
+                   {QStringLiteral("INSTALLED"), run.installed},
+                   {QStringLiteral("COUNT"), qint64(run.packages.size())},
+                   {QStringLiteral("PACKAGES"), QJsonArray::fromStringList(run.packages)}});
+        return;
+    }
+    const QString line =
+        QStringLiteral("%1 the install run of %2: %3 %4: %5")
+            .arg(wouldOnly ? QStringLiteral("Would take back") : QStringLiteral("Taking back"),
+                 run.installed, QString::number(run.packages.size()),
+                 run.packages.size() == 1 ? QStringLiteral("package") : QStringLiteral("packages"),
+                 run.packages.join(QStringLiteral(", ")));
+    std::printf("%s\n", qPrintable(shownText(line)));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int runUndo(const QStringList& arguments, Executor& executor, Interrupts& interrupts) {
     QCommandLineParser parser;
     CommonOptions common(parser);
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    const QCommandLineOption outside(QStringLiteral("allow-outside"), QString(),
+                                     QStringLiteral("DIR"));
+    parser.addOptions({dryRun, outside});
     if (const std::optional<int> ended = common.parse(arguments, UndoHelp))
         return *ended;
     const QStringList positional = parser.positionalArguments();
@@ -284,43 +353,59 @@ int runUndo(const QStringList& arguments) {
     const std::optional<QString> library = libraryArgument(positional.first());
     if (!library)
         return ExitUsage;
+    const OutputStyle style = common.style();
+    // Which run is last is read first and shown; the undo then takes back
+    // that run, or nothing when another has come meanwhile.
+    UndoReport shown;
+    UndoOptions look;
+    look.dryRun = true;
+    look.waiting = waiting;
+    if (const Status read = undoLastInstall(*library, executor, &shown, look); !read) {
+        printAll(shown.problems);
+        printError(read.reason());
+        return ExitFailed;
+    }
+    if (!shown.run) {
+        printAll(shown.problems);
+        printError(
+            QStringLiteral("nothing to undo: no install run is recorded in %1").arg(*library));
+        return ExitFailed;
+    }
+    showRun(*shown.run, style, parser.isSet(dryRun));
+    if (parser.isSet(dryRun))
+        return ExitOk;
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     UndoReport report;
-    const Status changed = undoLastInstall(*library, &report, waiting);
+    UndoOptions options;
+    options.expectedRun = shown.run->run;
+    options.allowedOutside = allowedOutside(parser, outside);
+    options.waiting = waiting;
+    const Status changed = undoLastInstall(*library, executor, &report, options);
     printAll(report.problems);
     if (!changed) {
         printError(changed.reason());
         return ExitFailed;
     }
-    if (report.nothingToUndo) {
-        printError(QStringLiteral("nothing to undo: no install run is recorded "
-                                  "in %1")
-                       .arg(*library));
-        return ExitFailed;
-    }
-    const OutputStyle style = common.style();
-    TableOutput table({{QStringLiteral("ARCHIVE"), 40},
-                       {QStringLiteral("REMOVED"), 7, true},
-                       {QStringLiteral("RESTORED"), 8, true},
-                       {QStringLiteral("KEPT"), 5, true}},
-                      style);
-    if (!style.json)
-        table.header();
+    RemovalPrinter printer(style);
     for (const UndoReport::Package& package : report.packages) {
-        printAll(package.problems);
-        const RemovalOutcome& outcome = package.removal;
-        for (qsizetype i = 0; i < outcome.kept.size() && !style.quiet; ++i)
-            printError(QStringLiteral("kept %1: %2").arg(outcome.kept[i], outcome.keptReasons[i]));
-        if (!style.json) {
-            table.row({package.archive, QString::number(outcome.removed),
-                       QString::number(outcome.restored), QString::number(outcome.kept.size())});
+        if (!package.problem.isEmpty()) {
+            printError(
+                QStringLiteral("%1 not taken back: %2").arg(package.archive, package.problem));
             continue;
         }
-        printLine({{QStringLiteral("ARCHIVE"), package.archive},
-                   {QStringLiteral("REMOVED"), outcome.removed},
-                   {QStringLiteral("RESTORED"), outcome.restored},
-                   {QStringLiteral("HANDED_ON"), outcome.handedOn},
-                   {QStringLiteral("KEPT"), QJsonArray::fromStringList(outcome.kept)}});
+        if (!package.removal.needsConfirmation.isEmpty()) {
+            printError(QStringLiteral("%1 not taken back: %2; run again with --allow-outside %3")
+                           .arg(package.archive,
+                                needsConfirmationReason(package.removal.needsConfirmation),
+                                package.removal.needsConfirmation));
+            continue;
+        }
+        printer.print(package.archive, package.removal);
     }
+    std::fflush(stdout);
+    if (interrupts.received() != 0)
+        return interruptedExit(interrupts.received());
     return report.complete() ? ExitOk : ExitFailed;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/FolderArguments.h"
 #include "cli/InstallCommand.h"
+#include "cli/Interrupts.h"
 #include "cli/LibraryCommands.h"
 #include "cli/Terminal.h"
 #include "cli/VerifyCommands.h"
@@ -36,6 +37,10 @@ const char* const Usage =
 }
 
 int main(int argc, char* argv[]) {
+    // SIGINT and SIGTERM are heard from the first instruction, before any
+    // command writes anything (its temporary folder included): they end a
+    // command at its next safe point, never in the middle of a change.
+    packshelf::cli::Interrupts interrupts;
     // The commands that analyse fork their readers from a zygote, forked
     // here while this process has one thread and nothing open of its own.
     if (argc > 1 && (std::strcmp(argv[1], "analyze") == 0 || std::strcmp(argv[1], "install") == 0))
@@ -66,19 +71,19 @@ int main(int argc, char* argv[]) {
     if (command == QLatin1String("analyze"))
         return packshelf::cli::runAnalyze(arguments, executor);
     if (command == QLatin1String("install"))
-        return packshelf::cli::runInstall(arguments, executor);
+        return packshelf::cli::runInstall(arguments, executor, interrupts);
     if (command == QLatin1String("installed"))
-        return packshelf::cli::runInstalled(arguments);
+        return packshelf::cli::runInstalled(arguments, executor);
     if (command == QLatin1String("uninstall"))
-        return packshelf::cli::runUninstall(arguments);
+        return packshelf::cli::runUninstall(arguments, executor, interrupts);
     if (command == QLatin1String("recover"))
-        return packshelf::cli::runRecover(arguments);
+        return packshelf::cli::runRecover(arguments, executor, interrupts);
     if (command == QLatin1String("verify"))
-        return packshelf::cli::runVerify(arguments);
+        return packshelf::cli::runVerify(arguments, executor);
     if (command == QLatin1String("repair"))
-        return packshelf::cli::runRepair(arguments);
+        return packshelf::cli::runRepair(arguments, executor, interrupts);
     if (command == QLatin1String("undo"))
-        return packshelf::cli::runUndo(arguments);
+        return packshelf::cli::runUndo(arguments, executor, interrupts);
     packshelf::cli::printError(
         command.isEmpty() ? QStringLiteral("no command given (see --help)")
                           : QStringLiteral("unknown command '%1' (see --help)").arg(command));

@@ -13,9 +13,6 @@ namespace {
 
 constexpr std::size_t StackSize = 64ull << 20; // address space only, until used
 
-// The executor whose thread this is, or which this thread made.
-thread_local Executor* t_executor = nullptr;
-
 // One forEachIndex call, shared with the helpers it hands to the executor.
 // Each taker claims the next index until none is left; a helper that starts
 // only after every index is claimed leaves without touching the job, so the
@@ -51,10 +48,7 @@ struct IndexRun {
 } // namespace
 
 Executor::Executor(int maxThreads)
-    : m_maxThreads(maxThreads > 0 ? maxThreads : 1) {
-    if (!t_executor)
-        t_executor = this;
-}
+    : m_maxThreads(maxThreads > 0 ? maxThreads : 1) {}
 
 Executor::~Executor() {
     {
@@ -64,8 +58,6 @@ Executor::~Executor() {
     m_wake.notify_all();
     for (pthread_t thread : m_threads)
         pthread_join(thread, nullptr);
-    if (t_executor == this)
-        t_executor = nullptr;
 }
 
 void Executor::start(std::function<void()> job) {
@@ -98,8 +90,7 @@ void Executor::startThread() {
 }
 
 void* Executor::run(void* executor) {
-    t_executor = static_cast<Executor*>(executor);
-    t_executor->serve();
+    static_cast<Executor*>(executor)->serve();
     return nullptr;
 }
 
@@ -147,15 +138,6 @@ void Executor::forEachIndex(std::size_t count, const std::function<void(std::siz
         start([shared] { shared->take(); });
     shared->take();
     shared->waitForAll();
-}
-
-void Executor::forEachIndexHere(std::size_t count, const std::function<void(std::size_t)>& job) {
-    if (t_executor) {
-        t_executor->forEachIndex(count, job);
-        return;
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        job(i);
 }
 
 } // namespace packshelf

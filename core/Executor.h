@@ -41,13 +41,6 @@ public:
     // Returns once no job is queued or running.
     void waitUntilIdle();
 
-    // forEachIndex() for engine code that is handed no executor (the
-    // library's records, read by every library command): on the executor
-    // whose thread calls it, or else the one the calling thread made (the
-    // application's main thread makes the application's). A thread with
-    // neither makes the calls one by one itself.
-    static void forEachIndexHere(std::size_t count, const std::function<void(std::size_t)>& job);
-
 private:
     static constexpr int DefaultWidth = 4;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -18,6 +19,9 @@ struct InstallJob {
     QString destDir;                // "DESTDIR": the content library
     QString workDir;                // "WORKDIR": scratch space for the expansions
     std::vector<ArchiveItem> items; // "ITEMS"
+    // Folders outside the library the user confirmed for this install,
+    // where records whose seal cannot be proven may have it act.
+    QStringList allowedOutside = {};
     // Set (from any thread) to cancel: the archive being installed is rolled
     // back, the ones not yet begun are left as they were.
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);

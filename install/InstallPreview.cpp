@@ -12,11 +12,12 @@
 #include "core/Executor.h"
 
 #include "install/InstalledPackages.h"
-#include "install/PackageRemoval.h"
+#include "install/UnchangedPackage.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
 #include "install/records/LibraryRecords.h"
 #include "install/records/RecordInterest.h"
+#include "install/transaction/VersionHistory.h"
 
 namespace packshelf {
 
@@ -98,20 +99,15 @@ PlannedArchive planArchive(const InstallJob& job, const ArchiveItem& item) {
     return planned;
 }
 
-Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
-                              PlannedArchive planned, const std::vector<Manifest>& installed,
-                              const LibraryTransaction::LibraryFiles& files) {
+Comparison compareWithLibrary(const InstallJob& job, PlannedArchive planned,
+                              VersionHistory& history) {
     if (!planned.view)
         return std::move(planned.comparison);
     Comparison comparison;
     const InstallPlan& plan = planned.plan;
     LibraryTransaction transaction(plan, *planned.view, job.cancelled.get());
     LibraryTransaction::Memory memory;
-    memory.files = &files;
-    for (const Manifest& manifest : installed) {
-        if (manifest.archive == item.fileName())
-            memory.previous = manifest;
-    }
+    memory.history = &history;
     transaction.remember(std::move(memory));
     if (const Status compared = transaction.compare(); !compared) {
         comparison.error = ItemError::ErrorCopy;
@@ -131,13 +127,11 @@ Comparison compareWithLibrary(const InstallJob& job, const ArchiveItem& item,
 // An archive whose package is installed and left as it was is left alone,
 // as the install leaves it: it needs no plan.
 std::optional<Comparison> unchangedComparison(const InstallJob& job, const ArchiveItem& item,
-                                              const std::vector<Manifest>& installed) {
-    const auto previous =
-        std::find_if(installed.begin(), installed.end(),
-                     [&](const Manifest& manifest) { return manifest.archive == item.fileName(); });
-    if (previous == installed.end() ||
+                                              const VersionHistory& history) {
+    const Manifest* previous = history.package(item.fileName());
+    if (!previous ||
         !isInstalledUnchanged(*previous, item.fileName(), item.nativePathIn(job.sourceDir),
-                              copyPlanFor(item)))
+                              copyPlanFor(item), history))
         return std::nullopt;
     Comparison comparison;
     comparison.root = previous->root;
@@ -162,12 +156,22 @@ std::vector<Comparison> compareAll(const InstallJob& job, Executor& executor) {
     RecordInterest own;
     for (const ArchiveItem& item : job.items)
         own.addArchive(item.fileName());
-    QStringList problems;
-    LibraryRecords records(job.destDir);
-    std::vector<Manifest> installed = records.load(&problems, planFirst ? &own : nullptr);
+    LibraryRecords records(job.destDir, executor);
+    Result<RecordsRead> read = records.load(planFirst ? &own : nullptr);
+    std::vector<Manifest> installed = read ? std::move(read->manifests) : std::vector<Manifest>();
+    // Whether each is left alone needs the records over its files.
+    if (planFirst) {
+        RecordInterest over;
+        for (const Manifest& manifest : installed) {
+            if (manifest.whole)
+                over.addInstall({}, manifest.archive, &manifest);
+        }
+        (void)records.complete(installed, over);
+    }
+    std::optional<VersionHistory> history(std::in_place, installed);
     executor.forEachIndex(count, [&](std::size_t i) {
         if (std::optional<Comparison> unchanged =
-                unchangedComparison(job, job.items[i], installed)) {
+                unchangedComparison(job, job.items[i], *history)) {
             comparisons[i] = std::move(*unchanged);
             settled[i] = 1;
         }
@@ -183,16 +187,16 @@ std::vector<Comparison> compareAll(const InstallJob& job, Executor& executor) {
             if (!settled[i])
                 interest.addInstall(planned[i].plan, job.items[i].fileName());
         }
-        records.complete(installed, interest, &problems);
+        (void)records.complete(installed, interest);
     }
     // What the records know of the library's files, shared by every archive.
-    const LibraryTransaction::LibraryFiles files = LibraryTransaction::filesOf(installed);
+    history.reset();
+    history.emplace(installed);
     executor.forEachIndex(count, [&](std::size_t i) {
         if (settled[i])
             return;
         comparisons[i] = compareWithLibrary(
-            job, job.items[i], planFirst ? std::move(planned[i]) : planArchive(job, job.items[i]),
-            installed, files);
+            job, planFirst ? std::move(planned[i]) : planArchive(job, job.items[i]), *history);
     });
     return comparisons;
 }

@@ -1,37 +1,84 @@
 #include "install/InstalledPackages.h"
 
+#include <QFile>
 #include <algorithm>
 #include <sys/stat.h>
 
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/ZipInput.h"
+#include "install/LibraryUpgrade.h"
 #include "install/PackageRemoval.h"
-#include "install/journal/LibraryJournal.h"
 #include "install/records/RecordInterest.h"
+#include "install/transaction/LibraryChange.h"
+#include "install/transaction/VersionHistory.h"
 
 namespace packshelf {
 
-InstalledPackages::InstalledPackages(const QString& library)
-    : m_records(library) {}
+InstalledPackages::InstalledPackages(const QString& library, Executor& executor,
+                                     DestinationTrust trust)
+    : m_library(library)
+    , m_executor(executor)
+    , m_trust(std::move(trust))
+    , m_lock(library)
+    , m_records(library, executor)
+    , m_store(library) {}
 
-// Locks the library; to Read, notes the changes killed runs left, to
-// Change, finishes them first.
-Status InstalledPackages::open(LibraryRecords::Access access,
+// Finishes what ended runs left, and brings backups of the earlier form
+// into the store: nothing may change the library before.
+Status InstalledPackages::settle(const std::function<void(const QString&)>& waiting) {
+    Q_UNUSED(waiting);
+    LibraryRecovery recovery(m_library, m_records, m_store, m_trust);
+    Result<LibraryRecovery::Report> recovered = recovery.recover();
+    if (!recovered) {
+        m_problems << recovered.reason();
+        return fail(QStringLiteral("%1 needs attention before it can be changed").arg(m_library));
+    }
+    m_recovered = std::move(*recovered);
+    if (Status upgraded = moveLegacyBackups(m_records, m_store); !upgraded) {
+        m_problems << upgraded.reason();
+        return fail(QStringLiteral("%1 needs attention before it can be changed").arg(m_library));
+    }
+    return {};
+}
+
+Status InstalledPackages::open(LibraryLock::Access access,
                                const std::function<void(const QString&)>& waiting,
                                const RecordInterest* interest) {
-    if (Status settled = m_records.lockAndSettle(access, &m_problems, waiting); !settled)
-        return settled;
-    m_manifests = m_records.load(&m_problems, interest);
+    if (Status locked = m_lock.acquire(access, waiting); !locked)
+        return locked;
+    if (access == LibraryLock::Access::Change) {
+        m_records.maintainIndex();
+        if (Status settled = settle(waiting); !settled)
+            return settled;
+    } else {
+        m_problems += LibraryRecovery::pendingChanges(m_library);
+    }
+    Result<RecordsRead> read = m_records.load(interest);
+    if (!read)
+        return read.failure();
+    m_manifests = std::move(read->manifests);
+    m_problems += read->damaged;
+    m_problems += read->unreadable;
+    m_notRead = read->namesNotRead;
+    // A record that could not be read at all may be needed by any change.
+    if (access == LibraryLock::Access::Change && !read->unreadable.isEmpty())
+        return fail(QStringLiteral("%1 cannot be changed while a record of it cannot be read")
+                        .arg(m_library));
     return {};
 }
 
 Status InstalledPackages::openForListing(const std::function<void(const QString&)>& waiting) {
-    if (Status settled =
-            m_records.lockAndSettle(LibraryRecords::Access::Read, &m_problems, waiting);
-        !settled)
-        return settled;
-    m_listings = m_records.loadListings(&m_problems);
+    if (Status locked = m_lock.acquire(LibraryLock::Access::Read, waiting); !locked)
+        return locked;
+    m_problems += LibraryRecovery::pendingChanges(m_library);
+    Result<RecordsRead> read = m_records.loadListings();
+    if (!read)
+        return read.failure();
+    m_listings = std::move(read->listings);
+    m_problems += read->damaged;
+    m_problems += read->unreadable;
+    m_notRead = read->namesNotRead;
     return {};
 }
 
@@ -40,67 +87,41 @@ bool InstalledPackages::contains(const QString& archive) const {
                        [&](const Manifest& manifest) { return manifest.archive == archive; });
 }
 
-RemovalOutcome InstalledPackages::uninstall(const QString& archive, QStringList* problems) {
+bool InstalledPackages::recordUnreadable(const QString& archive) const {
+    return m_notRead.contains(QFile::encodeName(m_records.recordName(archive)));
+}
+
+Result<RemovalOutcome> InstalledPackages::uninstall(const QString& archive) {
     const auto found =
         std::find_if(m_manifests.begin(), m_manifests.end(),
                      [&](const Manifest& manifest) { return manifest.archive == archive; });
     if (found == m_manifests.end())
-        return {};
-    // The package is taken out of the list; the others stay where they are,
-    // and the plan may hand them folders the package made.
-    const auto position = found - m_manifests.begin();
-    const Manifest package = std::move(*found);
-    m_manifests.erase(found);
-    if (!package.whole) {
-        m_manifests.insert(m_manifests.begin() + position, package);
-        problems->append(
-            QStringLiteral("%1: the record was not read whole").arg(m_records.recordPath(archive)));
-        return {};
-    }
+        return fail(QStringLiteral("%1 is not installed in %2").arg(archive, m_library));
     // The records the removal touches are read whole; a record that cannot
     // be stops it, as the library may depend on what it says.
-    const qsizetype known = problems->size();
-    m_records.complete(m_manifests, RecordInterest::ofRemoval(package), problems);
-    if (problems->size() != known) {
-        m_manifests.insert(m_manifests.begin() + position, package);
-        return {};
+    RecordInterest interest = RecordInterest::ofRemoval(*found);
+    interest.addArchive(archive);
+    if (Status completed = m_records.complete(m_manifests, interest); !completed)
+        return completed.failure();
+    const Manifest package =
+        *std::find_if(m_manifests.begin(), m_manifests.end(),
+                      [&](const Manifest& manifest) { return manifest.archive == archive; });
+    RemovalOutcome outcome;
+    if (!m_trust.trusts(package)) {
+        outcome.needsConfirmation = package.destination;
+        return outcome;
     }
-    std::vector<QStringList> foldersBefore;
-    foldersBefore.reserve(m_manifests.size());
-    for (const Manifest& other : m_manifests)
-        foldersBefore.push_back(other.folders);
-    LibraryJournal journal;
-    RemovalOutcome outcome = planUninstall(package, m_manifests, m_records, journal);
-    if (!journal.commit(m_records, problems)) {
-        // Undone: the library is as it was, and `problems` says why.
-        for (std::size_t i = 0; i < m_manifests.size(); ++i)
-            m_manifests[i].folders = foldersBefore[i];
-        m_manifests.insert(m_manifests.begin() + position, package);
-        return {};
-    }
-    outcome.countResults(journal, package.root);
-    if (!outcome.notRemoved.isEmpty())
-        keepRecordOf(package, outcome.notRemoved, problems);
+    VersionHistory history(m_manifests);
+    LibraryChange change(m_library, m_store, m_records);
+    if (Status planned = planUninstall(package, history, change, m_records, m_manifests, outcome);
+        !planned)
+        return planned.failure();
+    Result<QStringList> committed = change.commit();
+    if (!committed)
+        return committed.failure();
+    outcome.warnings += *committed;
+    history.commitEdits(m_manifests);
     return outcome;
-}
-
-// The package keeps a record of the files it wrote that could not be
-// taken out, so that they stay known and a later uninstall can try again.
-void InstalledPackages::keepRecordOf(const Manifest& package, const QStringList& paths,
-                                     QStringList* problems) {
-    Manifest kept = package;
-    kept.files.clear();
-    for (const Manifest::File& file : package.files) {
-        if (paths.contains(file.path))
-            kept.files.push_back(file);
-    }
-    LibraryJournal journal;
-    journal.writeRecord(m_records, kept);
-    if (!journal.commit(m_records, problems))
-        return;
-    m_manifests.push_back(std::move(kept));
-    std::sort(m_manifests.begin(), m_manifests.end(),
-              [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
 }
 
 bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
@@ -114,12 +135,6 @@ bool isInstalledFrom(const Manifest& manifest, const QString& fileName,
         return false;
     const std::shared_ptr<const ArchiveIndex> index = readArchiveIndexOnce(**input);
     return index->ok() && QString::fromLatin1(index->digest().toHex()) == manifest.sha256;
-}
-
-bool isInstalledUnchanged(const Manifest& previous, const QString& fileName,
-                          const QByteArray& nativePath, const CopyPlan& plan) {
-    return previous.plan == plan && isInstalledFrom(previous, fileName, nativePath) &&
-           isAsRecorded(previous);
 }
 
 } // namespace packshelf

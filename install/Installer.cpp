@@ -10,12 +10,14 @@
 #include "analysis/NameRules.h"
 #include "install/InstallLog.h"
 #include "install/InstalledPackages.h"
+#include "install/UnchangedPackage.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/LibraryRecords.h"
 #include "install/records/RecordInterest.h"
 #include "install/transaction/LibraryTransaction.h"
+#include "install/transaction/VersionHistory.h"
 
 namespace packshelf {
 
@@ -27,112 +29,107 @@ QString workFolderOf(const InstallJob& job) {
 
 // The library's records for one install run: locked for the run, what
 // killed runs left finished first, read once and kept up to date as each
-// archive is installed. Benchmarks can go without them.
+// archive is installed, with the history of versions over them.
 class RunRecords {
 public:
     // The records of the run's archives are read whole; the others are
     // read whole as the archives' plans come to need them.
-    RunRecords(const QString& library, const std::vector<ArchiveItem>& items,
+    RunRecords(const InstallJob& job, Executor& executor,
                const std::function<void(const QString&)>& waiting)
-        : m_records(library)
-        , m_enabled(qEnvironmentVariableIsEmpty("PACKSHELF_BENCH_NO_MANIFEST")) {
-        if (!m_enabled || !QFileInfo(library).isDir())
+        : m_packages(job.destDir, executor, DestinationTrust(job.allowedOutside)) {
+        if (!QFileInfo(job.destDir).isDir())
             return;
+        RecordInterest interest;
+        for (const ArchiveItem& item : job.items)
+            interest.addArchive(item.fileName());
         // Without the lock, or with a change that cannot be finished,
         // nothing may be installed.
-        QStringList problems;
-        const Status settled =
-            m_records.lockAndSettle(LibraryRecords::Access::Change, &problems, waiting);
-        for (const QString& problem : problems)
+        const Status opened = m_packages.open(LibraryLock::Access::Change, waiting, &interest);
+        for (const QString& problem : m_packages.problems())
             qCWarning(lcInstall).noquote() << problem;
-        if (!settled) {
-            m_refusal = settled.reason();
+        for (const QString& finished : m_packages.recovered().finished)
+            qCInfo(lcInstall).noquote()
+                << QStringLiteral("finished the change of %1").arg(finished);
+        for (const QString& undone : m_packages.recovered().undone)
+            qCInfo(lcInstall).noquote() << QStringLiteral("took back the change of %1").arg(undone);
+        if (!opened) {
+            m_refusal = opened.reason();
             return;
         }
-        problems.clear();
-        RecordInterest interest;
-        for (const ArchiveItem& item : items)
-            interest.addArchive(item.fileName());
-        m_manifests = m_records.load(&problems, &interest);
-        for (const QString& broken : problems)
-            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
-        m_files = LibraryTransaction::filesOf(m_manifests);
+        m_open = true;
+        m_history = std::make_unique<VersionHistory>(m_packages.manifestsToChange());
     }
 
     // Why nothing may be installed, when that is so.
     const QString& refusal() const { return m_refusal; }
+    bool isOpen() const { return m_open; }
 
-    // The record of the package installed from `archive`, if any.
-    const Manifest* installed(const QString& archive) const {
-        for (const Manifest& manifest : m_manifests) {
-            if (manifest.archive == archive)
-                return &manifest;
-        }
-        return nullptr;
+    // The record of the package installed from `archive`, if any, with
+    // the records over its files read whole.
+    const Manifest* installed(const QString& archive) {
+        if (!m_open)
+            return nullptr;
+        const Manifest* previous = m_history->package(archive);
+        if (previous && previous->whole)
+            complete(RecordInterest::ofRemoval(*previous));
+        return m_history->package(archive);
     }
+    const VersionHistory& history() const { return *m_history; }
+    const DestinationTrust& trust() const { return m_packages.trust(); }
 
-    // What the transaction is to remember for the package of `archive`;
-    // the records are lent to it until settle().
+    // What the transaction is to remember for the package of `archive`.
     std::optional<LibraryTransaction::Memory> memoryFor(const QString& archive,
                                                         const InstallPlan& plan) {
-        if (!m_enabled)
+        if (!m_open)
             return std::nullopt;
         readWholeWhatIsNeeded(archive, plan);
         LibraryTransaction::Memory memory;
-        memory.records = &m_records;
-        memory.files = &m_files;
+        memory.records = &m_packages.records();
+        memory.store = &m_packages.store();
+        memory.history = m_history.get();
+        memory.manifests = &m_packages.manifestsToChange();
         memory.manifest.archive = archive;
-        memory.manifest.sequence = LibraryRecords::lastSequence(m_manifests) + 1;
+        memory.manifest.sequence = LibraryRecords::lastSequence(m_packages.manifests()) + 1;
         memory.manifest.run = m_run;
-        for (Manifest& manifest : m_manifests) {
-            if (manifest.archive == archive)
-                memory.previous = std::move(manifest);
-            else
-                memory.others.push_back(std::move(manifest));
-        }
-        m_manifests.clear();
         return memory;
     }
 
-    // Takes the records back after the transaction, with the package's new
-    // record when it was committed.
-    void settle(LibraryTransaction::Memory memory, bool committed) {
-        m_manifests = std::move(memory.others);
-        if (committed) {
-            LibraryTransaction::addFiles(m_files, memory.manifest);
-            m_manifests.push_back(std::move(memory.manifest));
-        } else if (memory.previous) {
-            m_manifests.push_back(std::move(*memory.previous));
-        }
-        std::sort(m_manifests.begin(), m_manifests.end(),
-                  [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
+    // After an archive that was not installed: what its plan changed goes.
+    void givenUp() {
+        if (m_history)
+            m_history->forgetEdits();
     }
 
 private:
+    void complete(const RecordInterest& interest) {
+        const auto whole = [this] {
+            return std::count_if(m_packages.manifests().begin(), m_packages.manifests().end(),
+                                 [](const Manifest& m) { return m.whole; });
+        };
+        const qsizetype before = whole();
+        if (const Status completed =
+                m_packages.records().complete(m_packages.manifestsToChange(), interest);
+            !completed)
+            qCWarning(lcInstall).noquote()
+                << QStringLiteral("Unknown package: %1").arg(completed.reason());
+        if (whole() != before)
+            m_history = std::make_unique<VersionHistory>(m_packages.manifestsToChange());
+    }
+
     // The first archive reads whole only the records its plan meets; a run
     // of more archives reads them all once, as it would meet most of them.
     void readWholeWhatIsNeeded(const QString& archive, const InstallPlan& plan) {
-        QStringList problems;
-        const qsizetype whole = std::count_if(m_manifests.begin(), m_manifests.end(),
-                                              [](const Manifest& m) { return m.whole; });
-        m_records.complete(m_manifests,
-                           m_planned ? RecordInterest::everything()
-                                     : RecordInterest::ofInstall(plan, archive, installed(archive)),
-                           &problems);
+        const Manifest* previous = m_history->package(archive);
+        complete(m_planned ? RecordInterest::everything()
+                           : RecordInterest::ofInstall(plan, archive, previous));
         m_planned = true;
-        for (const QString& broken : problems)
-            qCWarning(lcInstall).noquote() << QStringLiteral("Unknown package: %1").arg(broken);
-        if (whole != std::count_if(m_manifests.begin(), m_manifests.end(),
-                                   [](const Manifest& m) { return m.whole; }))
-            m_files = LibraryTransaction::filesOf(m_manifests);
     }
 
-    LibraryRecords m_records;
-    bool m_enabled;
+    InstalledPackages m_packages;
+    bool m_open = false;
     bool m_planned = false;
     QString m_refusal;
-    std::vector<Manifest> m_manifests;
-    LibraryTransaction::LibraryFiles m_files;
+    std::unique_ptr<VersionHistory> m_history;
     // Named in every record the run writes, so that the run can be taken
     // back as one unit.
     QString m_run = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz")) +
@@ -167,6 +164,10 @@ private:
         const QString archivePath = joinPath(m_job.sourceDir, m_item.fileName());
         if (!m_records.refusal().isEmpty())
             return fail(ItemError::ErrorCopy, m_job.destDir, m_records.refusal());
+        if (const Manifest* previous = m_records.installed(m_item.fileName());
+            previous && !m_records.trust().trusts(*previous))
+            return fail(ItemError::ErrorCopy, previous->destination,
+                        needsConfirmationReason(previous->destination));
         if (isInstalledUnchanged()) {
             qCInfo(lcInstall).noquote()
                 << QStringLiteral("%1: already installed, unchanged").arg(m_item.fileName());
@@ -200,12 +201,11 @@ private:
             describePackage(memory->manifest, *view, plan);
             transaction.remember(std::move(*memory));
         }
-        Status committed = transaction.stage();
-        if (committed)
-            committed = transaction.commit();
-        if (memory)
-            m_records.settle(transaction.takeMemory(), committed.ok());
+        Status staged = transaction.stage();
+        Result<QStringList> committed =
+            staged ? transaction.commit() : Result<QStringList>(staged.failure());
         if (!committed) {
+            m_records.givenUp();
             if (transaction.wasCancelled())
                 return Outcome::Cancelled;
             return fail(transaction.dataDamaged() ? ItemError::ErrorContent : ItemError::ErrorCopy,
@@ -214,6 +214,11 @@ private:
         noteNestedFailures(*view, archivePath);
         addWarnings(plan.warnings);
         noteKeptFiles(transaction.removal());
+        // Installed; what only the next command can finish makes it fail.
+        if (!committed->isEmpty())
+            return fail(ItemError::ErrorCopy, m_job.destDir,
+                        QStringLiteral("installed, but not finished: %1")
+                            .arg(committed->join(QStringLiteral("; "))));
         const LibraryTransaction::Counts& counts = transaction.counts();
         qCInfo(lcInstall).noquote() << QStringLiteral("%1: %2 added, %3 replaced, %4 the same")
                                            .arg(m_item.fileName())
@@ -227,11 +232,11 @@ private:
     // The package of this very archive is installed and every file it
     // wrote is as it wrote it: nothing is written, not even its record.
     // Only the archive's directory is read to tell.
-    bool isInstalledUnchanged() const {
+    bool isInstalledUnchanged() {
         const Manifest* previous = m_records.installed(m_item.fileName());
-        return previous && packshelf::isInstalledUnchanged(*previous, m_item.fileName(),
-                                                           m_item.nativePathIn(m_job.sourceDir),
-                                                           copyPlanFor(m_item));
+        return previous && packshelf::isInstalledUnchanged(
+                               *previous, m_item.fileName(), m_item.nativePathIn(m_job.sourceDir),
+                               copyPlanFor(m_item), m_records.history());
     }
 
     void describePackage(Manifest& manifest, const ArchiveView& view, const InstallPlan& plan) {
@@ -261,14 +266,19 @@ private:
             m_item.setText(key::Warning, warnings.join(QLatin1Char('\n')));
     }
 
-    // Files of the earlier version that could not be taken out stay, and
-    // the record says which and why.
+    // Files of the earlier version that could not be taken out stay, the
+    // user's earlier versions put back beside them are named, and the
+    // record says which and why.
     void noteKeptFiles(const RemovalOutcome& removal) {
         QStringList lines;
-        for (qsizetype i = 0; i < removal.kept.size(); ++i) {
+        for (qsizetype i = 0; i < removal.kept.size(); ++i)
             lines << QStringLiteral("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
-            qCWarning(lcInstall).noquote() << lines.last();
-        }
+        for (qsizetype i = 0; i < removal.originalsOf.size(); ++i)
+            lines << QStringLiteral("the earlier version of %1 is beside it: %2")
+                         .arg(removal.originalsOf[i], removal.originalsAt[i]);
+        lines += removal.warnings;
+        for (const QString& line : lines)
+            qCWarning(lcInstall).noquote() << line;
         addWarnings(lines);
     }
 
@@ -301,10 +311,10 @@ private:
 
 } // namespace
 
-void installerThread(InstallJob job, const InstallCallbacks& callbacks) {
+void installerThread(InstallJob job, const InstallCallbacks& callbacks, Executor& executor) {
     std::optional<RunRecords> records;
     if (!job.items.empty())
-        records.emplace(job.destDir, job.items, callbacks.waiting);
+        records.emplace(job, executor, callbacks.waiting);
     for (ArchiveItem& item : job.items) {
         if (job.cancelled->load())
             break;

@@ -9,6 +9,8 @@
 
 namespace packshelf {
 
+class Executor;
+
 // How the installer reports, from its own thread.
 struct InstallCallbacks {
     // Before each archive is installed, with its "FILENAME"; meant to be
@@ -44,7 +46,8 @@ struct InstallCallbacks {
 // A cancel (the job's flag) rolls back the archive being installed and
 // leaves it and the ones after it as they were. Then `copyDone` with all
 // the records. Every failure is logged with the path that failed.
-void installerThread(InstallJob job, const InstallCallbacks& callbacks);
+// The library's records are read side by side on `executor`.
+void installerThread(InstallJob job, const InstallCallbacks& callbacks, Executor& executor);
 
 // Callbacks that hand the reports to the thread of `mainThread`: each step
 // is posted without waiting, the completion runs there while the installer

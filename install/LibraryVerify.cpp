@@ -218,7 +218,10 @@ Recorded recordedPaths(const std::vector<Manifest>& manifests) {
 
 void collectForeign(int dirFd, const QString& prefix, const Recorded& recorded,
                     QStringList* foreign) {
-    std::vector<DirEntry> entries = entriesOf(dirFd);
+    Result<std::vector<DirEntry>> listed = entriesOf(dirFd);
+    if (!listed)
+        return; // a folder that cannot be listed holds nothing to name
+    std::vector<DirEntry>& entries = *listed;
     std::sort(entries.begin(), entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     for (const DirEntry& entry : entries) {
@@ -264,7 +267,8 @@ QString fileStateName(FileCheck::State state) {
 
 std::vector<PackageCheck> verifyPackages(const std::vector<Manifest>& manifests,
                                          const std::vector<std::size_t>& packages,
-                                         VerifyDepth depth, const std::atomic<bool>* cancel) {
+                                         VerifyDepth depth, Executor& executor,
+                                         const std::atomic<bool>* cancel) {
     const LatestWriters writers = latestWriters(manifests);
     // Each root is opened once; the packages' folders are entered from it.
     std::map<QString, std::vector<const Manifest*>> byRoot;
@@ -285,7 +289,7 @@ std::vector<PackageCheck> verifyPackages(const std::vector<Manifest>& manifests,
     // Reading content pays off side by side; a quick look at a few files
     // does not.
     if (depth == VerifyDepth::Full || packages.size() > 64)
-        Executor::forEachIndexHere(packages.size(), checkOne);
+        executor.forEachIndex(packages.size(), checkOne);
     else
         for (std::size_t i = 0; i < packages.size(); ++i)
             checkOne(i);
@@ -302,16 +306,17 @@ QStringList foreignPaths(const std::vector<Manifest>& manifests, const QString& 
 
 bool VerifyReport::asInstalled() const {
     return problems.isEmpty() && foreign.isEmpty() && notInstalled.isEmpty() &&
+           unreadable.isEmpty() &&
            std::all_of(packages.begin(), packages.end(),
                        [](const PackageCheck& check) { return check.asInstalled(); });
 }
 
 Status verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
-                     bool foreign, VerifyReport* report,
+                     bool foreign, Executor& executor, VerifyReport* report,
                      const std::function<void(const QString&)>& waiting,
                      const std::atomic<bool>* cancel) {
-    InstalledPackages installed(library);
-    if (const Status opened = installed.open(LibraryRecords::Access::Read, waiting); !opened) {
+    InstalledPackages installed(library, executor);
+    if (const Status opened = installed.open(LibraryLock::Access::Read, waiting); !opened) {
         report->problems = installed.problems();
         return opened;
     }
@@ -324,9 +329,10 @@ Status verifyLibrary(const QString& library, const QStringList& names, VerifyDep
     }
     for (const QString& name : names) {
         if (!installed.contains(name))
-            report->notInstalled.append(name);
+            (installed.recordUnreadable(name) ? report->unreadable : report->notInstalled)
+                .append(name);
     }
-    report->packages = verifyPackages(manifests, packages, depth, cancel);
+    report->packages = verifyPackages(manifests, packages, depth, executor, cancel);
     if (foreign)
         report->foreign = foreignPaths(manifests, library);
     return {};

@@ -11,6 +11,8 @@
 
 namespace packshelf {
 
+class Executor;
+
 // One recorded file of a package that is not as the package wrote it.
 struct FileCheck {
     enum class State { AsInstalled, Changed, Missing, NotAFile, Unreadable };
@@ -45,10 +47,11 @@ enum class VerifyDepth {
 // Checks every file each package of `packages` (indices into `manifests`)
 // wrote and still owns, that is, that no package installed after it wrote
 // again, against its record. Reads only; nothing is followed through a
-// symbolic link. Packages are checked side by side; `cancel` stops early.
+// symbolic link. Packages are checked side by side on `executor`; `cancel`
+// stops early.
 std::vector<PackageCheck> verifyPackages(const std::vector<Manifest>& manifests,
                                          const std::vector<std::size_t>& packages,
-                                         VerifyDepth depth,
+                                         VerifyDepth depth, Executor& executor,
                                          const std::atomic<bool>* cancel = nullptr);
 
 // The files and folders below `library` that no record names, its records
@@ -63,17 +66,19 @@ struct VerifyReport {
     QStringList foreign;                // with `foreign` asked for
     QStringList problems;               // records and journals that cannot be read
     QStringList notInstalled;           // names asked for that are not installed
+    QStringList unreadable;             // names asked for whose record cannot be read
 
     bool asInstalled() const;
 };
 
 // Verifies the packages of `names` (all when empty) in `library` under the
 // shared lock, writing nothing; with `foreign`, also lists what no record
-// names. Fails when the library cannot be locked.
+// names. Fails when the library cannot be locked. The records are read, and
+// the packages checked, side by side on `executor`.
 // Usable from a worker thread; `waiting` hears when another process holds
 // the library.
 Status verifyLibrary(const QString& library, const QStringList& names, VerifyDepth depth,
-                     bool foreign, VerifyReport* report,
+                     bool foreign, Executor& executor, VerifyReport* report,
                      const std::function<void(const QString&)>& waiting = nullptr,
                      const std::atomic<bool>* cancel = nullptr);
 

@@ -168,9 +168,10 @@ void InstallSession::start(InstallJob job, Reports reports) {
     callbacks.waiting = [this](const QString& line) {
         m_mainThread.post([this, line] { m_ui.statusBar->showMessage(line); });
     };
-    m_services.startWorker([job = std::move(job), callbacks]() mutable {
-        installerThread(std::move(job), callbacks);
-    });
+    m_services.startWorker(
+        [job = std::move(job), callbacks, &executor = m_libraryJobs.executor()]() mutable {
+            installerThread(std::move(job), callbacks, executor);
+        });
 }
 
 // The sheet names the archive being installed and where it stands.
@@ -242,13 +243,34 @@ void InstallSession::undo(const QString& library) {
                                "changed since the install is kept.")
                                 .arg(library)))
         return;
+    takeBack(library, {});
+}
+
+void InstallSession::takeBack(const QString& library, const QStringList& allowedOutside) {
     m_undoing = true;
     m_ui.statusBar->showMessage(tr("Taking back the last install…"));
-    m_libraryJobs.undoLastRun(library, [this](LibraryJobs::Undoing undoing) {
-        m_undoing = false;
-        showUndone(undoing.status, undoing.report);
-        emit undone();
-    });
+    m_libraryJobs.undoLastRun(
+        library,
+        [this, library](LibraryJobs::Undoing undoing) {
+            m_undoing = false;
+            showUndone(undoing.status, undoing.report);
+            // A package outside the library is taken back there only when
+            // the user says so, for that folder.
+            for (const UndoReport::Package& package : undoing.report.packages) {
+                const QString folder = package.removal.needsConfirmation;
+                if (!folder.isEmpty() &&
+                    m_services.confirm(m_ui.summarySheet, tr("Undo Install"),
+                                       tr("%1 was installed into %2, outside the library, and "
+                                          "nothing shows that PackShelf recorded it for you. "
+                                          "Take it back there?")
+                                           .arg(package.archive, folder))) {
+                    takeBack(library, {folder});
+                    return;
+                }
+            }
+            emit undone();
+        },
+        QString(), allowedOutside);
 }
 
 // The summary sheet says what taking the install back did.
@@ -269,8 +291,16 @@ void InstallSession::showUndone(const Status& undone, const UndoReport& report) 
                      .arg(outcome.removed)
                      .arg(outcome.restored)
                      .arg(outcome.kept.size());
-        for (const QString& step : package.problems)
-            lines << tr("Not done: %1").arg(step);
+        if (!package.problem.isEmpty())
+            lines << tr("Not done: %1").arg(package.problem);
+        if (!outcome.needsConfirmation.isEmpty())
+            lines << tr("Not taken back: it is in %1, outside the library.")
+                         .arg(outcome.needsConfirmation);
+        for (qsizetype i = 0; i < outcome.originalsOf.size(); ++i)
+            lines << tr("Your earlier version of %1 is beside it: %2")
+                         .arg(outcome.originalsOf[i], outcome.originalsAt[i]);
+        for (const QString& warning : outcome.warnings)
+            lines << tr("Not as it should be: %1").arg(warning);
     }
     for (const QString& unreadable : report.problems)
         lines << tr("Cannot be read: %1").arg(unreadable);

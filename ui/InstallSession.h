@@ -131,6 +131,7 @@ private:
     QString stepText() const;
     void showSummary(const InstallSummary& summary);
     void showUndone(const Status& undone, const UndoReport& report);
+    void takeBack(const QString& library, const QStringList& allowedOutside);
 
     Controls m_ui;
     LibraryJobs& m_libraryJobs;

@@ -99,6 +99,12 @@ void addPackageRow(QStandardItemModel& model, const Manifest& manifest) {
 QString removalText(const LibraryJobs::Removal& removal) {
     if (!removal.found)
         return InstalledView::tr("%1 is no longer installed.").arg(removal.archive);
+    if (!removal.problems.isEmpty())
+        return InstalledView::tr("%1 not uninstalled: %2")
+            .arg(removal.archive, removal.problems.join(QLatin1Char(' ')));
+    if (!removal.outcome.needsConfirmation.isEmpty())
+        return InstalledView::tr("%1 not uninstalled: it is in %2, outside the library.")
+            .arg(removal.archive, removal.outcome.needsConfirmation);
     const RemovalOutcome& outcome = removal.outcome;
     QStringList sentences{
         InstalledView::tr("%1 uninstalled.").arg(removal.archive),
@@ -115,6 +121,11 @@ QString removalText(const LibraryJobs::Removal& removal) {
         else
             lines << InstalledView::tr("Kept as it is: %1 (%2)").arg(outcome.kept[i], reason);
     }
+    for (qsizetype i = 0; i < outcome.originalsOf.size(); ++i)
+        lines << InstalledView::tr("Your earlier version of %1 is beside it: %2")
+                     .arg(outcome.originalsOf[i], outcome.originalsAt[i]);
+    for (const QString& warning : outcome.warnings)
+        lines << InstalledView::tr("Not as it should be: %1").arg(warning);
     for (const QString& problem : removal.problems)
         lines << InstalledView::tr("Not done: %1").arg(problem);
     return lines.join(QLatin1Char('\n'));
@@ -294,6 +305,17 @@ void InstalledView::repaired(const LibraryJobs::Repairing& repairing) {
     if (!repairing.status)
         lines << tr("The library cannot be changed: %1").arg(repairing.status.reason());
     for (const RepairOutcome& outcome : repairing.report.packages) {
+        if (!outcome.needsConfirmation.isEmpty() &&
+            m_services.confirm(m_sheet, tr("Repair"),
+                               tr("%1 was installed into %2, outside the library, and nothing "
+                                  "shows that PackShelf recorded it for you. Repair it there?")
+                                   .arg(outcome.archive, outcome.needsConfirmation))) {
+            m_repairing = true;
+            m_library.repair(m_shown, {outcome.archive}, m_source, m_work,
+                             [this](LibraryJobs::Repairing again) { repaired(again); },
+                             {outcome.needsConfirmation});
+            return;
+        }
         if (!outcome.problem.isEmpty()) {
             lines << tr("%1 not repaired: %2").arg(outcome.archive, outcome.problem);
             continue;
@@ -385,6 +407,22 @@ void InstalledView::uninstallSelected() {
 
 void InstalledView::uninstalled(const LibraryJobs::UninstallReport& report) {
     m_uninstalling = false;
+    // A package outside the library is uninstalled there only when the
+    // user says so, for that folder.
+    for (const LibraryJobs::Removal& removal : report.removals) {
+        const QString folder = removal.outcome.needsConfirmation;
+        if (!folder.isEmpty() &&
+            m_services.confirm(m_sheet, tr("Uninstall"),
+                               tr("%1 was installed into %2, outside the library, and nothing "
+                                  "shows that PackShelf recorded it for you. Uninstall it there?")
+                                   .arg(removal.archive, folder))) {
+            m_uninstalling = true;
+            m_library.uninstall(m_shown, {removal.archive},
+                                [this](LibraryJobs::UninstallReport again) { uninstalled(again); },
+                                {folder});
+            return;
+        }
+    }
     QStringList paragraphs;
     if (!report.opened)
         paragraphs << tr("The library cannot be changed: %1").arg(report.opened.reason());

@@ -11,6 +11,7 @@ namespace {
 
 LibraryJobs::Snapshot readSnapshot(const QString& library,
                                    const std::vector<LibraryJobs::SourceArchive>& archives,
+                                   Executor& executor,
                                    const std::function<void(const QString&)>& waiting) {
     LibraryJobs::Snapshot snapshot;
     snapshot.library = library;
@@ -20,8 +21,8 @@ LibraryJobs::Snapshot readSnapshot(const QString& library,
     }
     // The lock is held only while this object lives: the records are read
     // whole, and nothing waits on the window afterwards.
-    InstalledPackages packages(library);
-    snapshot.opened = packages.open(LibraryRecords::Access::Read, waiting);
+    InstalledPackages packages(library, executor);
+    snapshot.opened = packages.open(LibraryLock::Access::Read, waiting);
     if (!snapshot.opened)
         return snapshot;
     snapshot.manifests = packages.manifests();
@@ -38,14 +39,15 @@ LibraryJobs::Snapshot readSnapshot(const QString& library,
 }
 
 LibraryJobs::UninstallReport removePackages(const QString& library, const QStringList& archives,
+                                            const QStringList& allowedOutside, Executor& executor,
                                             const std::function<void(const QString&)>& waiting) {
     LibraryJobs::UninstallReport report;
     RecordInterest interest;
     for (const QString& archive : archives)
         interest.addArchive(archive);
-    InstalledPackages packages(library);
+    InstalledPackages packages(library, executor, DestinationTrust(allowedOutside));
     const Status opened = QFileInfo(library).isDir()
-                              ? packages.open(LibraryRecords::Access::Change, waiting, &interest)
+                              ? packages.open(LibraryLock::Access::Change, waiting, &interest)
                               : fail(QString());
     if (!opened) {
         QString reason = opened.reason();
@@ -58,8 +60,13 @@ LibraryJobs::UninstallReport removePackages(const QString& library, const QStrin
         LibraryJobs::Removal removal;
         removal.archive = archive;
         removal.found = packages.contains(archive);
-        if (removal.found)
-            removal.outcome = packages.uninstall(archive, &removal.problems);
+        if (!removal.found)
+            continue;
+        Result<RemovalOutcome> outcome = packages.uninstall(archive);
+        if (outcome)
+            removal.outcome = std::move(*outcome);
+        else
+            removal.problems << outcome.reason();
         report.removals.push_back(std::move(removal));
     }
     return report;
@@ -99,25 +106,28 @@ void LibraryJobs::preview(InstallJob job, std::function<void(std::vector<Package
 
 void LibraryJobs::readInstalled(QString library, std::vector<SourceArchive> archives,
                                 std::function<void(Snapshot)> done) {
-    run<Snapshot>([library = std::move(library), archives = std::move(archives),
-                   waiting = waitingReport()] { return readSnapshot(library, archives, waiting); },
-                  std::move(done));
+    run<Snapshot>(
+        [library = std::move(library), archives = std::move(archives), &executor = m_executor,
+         waiting = waitingReport()] { return readSnapshot(library, archives, executor, waiting); },
+        std::move(done));
 }
 
 void LibraryJobs::uninstall(QString library, QStringList archives,
-                            std::function<void(UninstallReport)> done) {
+                            std::function<void(UninstallReport)> done, QStringList allowedOutside) {
     run<UninstallReport>(
-        [library = std::move(library), archives = std::move(archives), waiting = waitingReport()] {
-            return removePackages(library, archives, waiting);
+        [library = std::move(library), archives = std::move(archives),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
+         waiting = waitingReport()] {
+            return removePackages(library, archives, allowedOutside, executor, waiting);
         },
         std::move(done));
 }
 
 void LibraryJobs::verify(QString library, std::function<void(Verification)> done) {
     run<Verification>(
-        [library = std::move(library), waiting = waitingReport()] {
+        [library = std::move(library), &executor = m_executor, waiting = waitingReport()] {
             Verification verification;
-            const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false,
+            const Status verified = verifyLibrary(library, {}, VerifyDepth::Quick, false, executor,
                                                   &verification.report, waiting);
             if (!verified)
                 verification.status =
@@ -128,14 +138,18 @@ void LibraryJobs::verify(QString library, std::function<void(Verification)> done
 }
 
 void LibraryJobs::repair(QString library, QStringList archives, QString sourceDir, QString workDir,
-                         std::function<void(Repairing)> done) {
+                         std::function<void(Repairing)> done, QStringList allowedOutside) {
     run<Repairing>(
         [library = std::move(library), archives = std::move(archives),
          sourceDir = std::move(sourceDir), workDir = std::move(workDir),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
          waiting = waitingReport()] {
             Repairing repairing;
-            const Status repaired =
-                repairPackages(library, archives, sourceDir, workDir, &repairing.report, waiting);
+            RepairOptions options;
+            options.allowedOutside = allowedOutside;
+            options.waiting = waiting;
+            const Status repaired = repairPackages(library, archives, sourceDir, workDir, executor,
+                                                   &repairing.report, options);
             if (!repaired)
                 repairing.status = fail(repaired.reason().isEmpty() ? library : repaired.reason());
             return repairing;
@@ -143,11 +157,33 @@ void LibraryJobs::repair(QString library, QStringList archives, QString sourceDi
         std::move(done));
 }
 
-void LibraryJobs::undoLastRun(QString library, std::function<void(Undoing)> done) {
+void LibraryJobs::lastRun(QString library, std::function<void(LastRun)> done) {
+    run<LastRun>(
+        [library = std::move(library), &executor = m_executor, waiting = waitingReport()] {
+            LastRun last;
+            Result<std::optional<InstallRunSummary>> read =
+                describeLastRun(library, executor, waiting);
+            if (read)
+                last.run = std::move(*read);
+            else
+                last.status = fail(read.reason().isEmpty() ? library : read.reason());
+            return last;
+        },
+        std::move(done));
+}
+
+void LibraryJobs::undoLastRun(QString library, std::function<void(Undoing)> done,
+                              QString expectedRun, QStringList allowedOutside) {
     run<Undoing>(
-        [library = std::move(library), waiting = waitingReport()] {
+        [library = std::move(library), expectedRun = std::move(expectedRun),
+         allowedOutside = std::move(allowedOutside), &executor = m_executor,
+         waiting = waitingReport()] {
             Undoing undoing;
-            const Status undone = undoLastInstall(library, &undoing.report, waiting);
+            UndoOptions options;
+            options.expectedRun = expectedRun;
+            options.allowedOutside = allowedOutside;
+            options.waiting = waiting;
+            const Status undone = undoLastInstall(library, executor, &undoing.report, options);
             if (!undone)
                 undoing.status = fail(undone.reason().isEmpty() ? library : undone.reason());
             return undoing;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/MainThreadCall.h"
@@ -92,18 +93,33 @@ public:
     void preview(InstallJob job, std::function<void(std::vector<PackagePreview>)> done);
     void readInstalled(QString library, std::vector<SourceArchive> archives,
                        std::function<void(Snapshot)> done);
-    // Uninstalls the packages of `archives`, in that order.
-    void uninstall(QString library, QStringList archives,
-                   std::function<void(UninstallReport)> done);
+    // Uninstalls the packages of `archives`, in that order. A package in a
+    // folder outside the library whose record cannot prove this user's
+    // PackShelf wrote it is left alone unless the user confirmed its folder
+    // (in `allowedOutside`): its removal names the folder in
+    // `outcome.needsConfirmation`, for the window to ask.
+    void uninstall(QString library, QStringList archives, std::function<void(UninstallReport)> done,
+                   QStringList allowedOutside = {});
 
     // Checks every file of every package against its record.
     void verify(QString library, std::function<void(Verification)> done);
     // Writes the changed and missing files of the packages of `archives`
     // again from their archives in `sourceDir`.
     void repair(QString library, QStringList archives, QString sourceDir, QString workDir,
-                std::function<void(Repairing)> done);
-    // Takes the packages of the last install run out, latest first.
-    void undoLastRun(QString library, std::function<void(Undoing)> done);
+                std::function<void(Repairing)> done, QStringList allowedOutside = {});
+    // Takes the packages of the last install run out, latest first; with
+    // `expectedRun`, only when that run (see lastRun) is still the last.
+    void undoLastRun(QString library, std::function<void(Undoing)> done, QString expectedRun = {},
+                     QStringList allowedOutside = {});
+    // The last install run of the library, for a question that names it:
+    // its packages, how many and when; nothing when there is none.
+    struct LastRun {
+        Status status; // whether the library could be read
+        std::optional<InstallRunSummary> run;
+    };
+    void lastRun(QString library, std::function<void(LastRun)> done);
+
+    Executor& executor() { return m_executor; }
 
     // Jobs handed in whose results have not reached the main thread yet.
     bool busy() const { return m_pending > 0; }

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -24,20 +23,6 @@ namespace {
 constexpr std::size_t BufferSize = 256 * 1024;
 constexpr qsizetype NameBytesMax = 255;
 constexpr qsizetype PathBytesMax = 4095;
-
-std::function<int(FileOp)>& faultHook() {
-    static std::function<int(FileOp)> hook;
-    return hook;
-}
-
-// Runs `call` unless a fault is injected for `op`, which then fails it.
-template <typename Call> int throughSeam(FileOp op, Call call) {
-    if (const int error = injectedFault(op)) {
-        errno = error;
-        return -1;
-    }
-    return call();
-}
 
 // The length of the text in UTF-8, the encoding of file names here,
 // counted without encoding it: records name hundreds of thousands of paths.
@@ -62,32 +47,10 @@ bool isPlainName(QStringView name) {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(QChar(0)) &&
            utf8Length(name) <= NameBytesMax;
 }
+
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
 } // namespace
-
-int injectedFault(FileOp op) {
-    const std::function<int(FileOp)>& hook = faultHook();
-    return hook ? hook(op) : 0;
-}
-
-void setFaultInjection(std::function<int(FileOp)> hook) {
-    faultHook() = std::move(hook);
-}
-
-int renameIn(int fromFd, const char* from, int toFd, const char* to, unsigned flags) {
-    return throughSeam(FileOp::Rename, [&] { return ::renameat2(fromFd, from, toFd, to, flags); });
-}
-
-int linkIn(int fromFd, const char* from, int toFd, const char* to) {
-    return throughSeam(FileOp::Link, [&] { return ::linkat(fromFd, from, toFd, to, 0); });
-}
-
-int unlinkIn(int dirFd, const char* name, int flags) {
-    return throughSeam(FileOp::Unlink, [&] { return ::unlinkat(dirFd, name, flags); });
-}
-
-int syncFileSystem(int fd) {
-    return throughSeam(FileOp::Sync, [&] { return ::syncfs(fd); });
-}
 
 bool isSafeRelative(const QString& path) {
     if (path.isEmpty() || utf8Length(path) > PathBytesMax)
@@ -112,32 +75,18 @@ QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
-}
-
-std::vector<DirEntry> entriesOf(int dirFd) {
+Result<std::vector<DirEntry>> entriesOf(int dirFd) {
     std::vector<DirEntry> entries;
-    const int listingFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int listingFd = openIn(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listingFd < 0)
-        return entries;
+        return fail(systemReason(errno));
     handles::UniqueDir dir(::fdopendir(listingFd));
     if (!dir) {
+        const int error = errno;
         ::close(listingFd);
-        return entries;
+        return fail(systemReason(error));
     }
+    errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
@@ -148,15 +97,22 @@ std::vector<DirEntry> entriesOf(int dirFd) {
                      S_ISDIR(st.st_mode);
         }
         entries.push_back({QByteArray(entry->d_name), folder});
+        errno = 0;
     }
+    if (errno != 0)
+        return fail(systemReason(errno));
     return entries;
+}
+
+UniqueFd openFolderIn(int parentFd, const QByteArray& name) {
+    return UniqueFd(openIn(parentFd, name.constData(), FolderFlags));
 }
 
 UniqueFd openFolderBelow(const QString& root, const QString& relative, bool makeMissing) {
     const QByteArray nativeRoot = QFile::encodeName(root);
     if (makeMissing)
-        ::mkdir(nativeRoot.constData(), 0777);
-    UniqueFd folder(::open(nativeRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        makeFolderIn(AT_FDCWD, nativeRoot.constData());
+    UniqueFd folder(openIn(AT_FDCWD, nativeRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!folder.valid())
             break;
@@ -167,26 +123,49 @@ UniqueFd openFolderBelow(const QString& root, const QString& relative, bool make
         }
         const QByteArray name = QFile::encodeName(part);
         if (makeMissing)
-            ::mkdirat(folder.get(), name.constData(), 0777);
-        folder.reset(::openat(folder.get(), name.constData(),
-                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            makeFolderIn(folder.get(), name.constData());
+        folder = openFolderIn(folder.get(), name);
     }
     return folder;
 }
 
-void removeTree(int parentFd, const QByteArray& name) {
-    const int fd =
-        ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        UniqueFd folder(fd);
-        for (const DirEntry& entry : entriesOf(folder.get())) {
+Status removeTree(int parentFd, const QByteArray& name) {
+    Status removed;
+    const UniqueFd folder = openFolderIn(parentFd, name);
+    if (folder.valid()) {
+        const Result<std::vector<DirEntry>> entries = entriesOf(folder.get());
+        if (!entries)
+            removed = entries.failure();
+        for (const DirEntry& entry : entries ? *entries : std::vector<DirEntry>()) {
+            Status part;
             if (entry.folder)
-                removeTree(folder.get(), entry.name);
-            else
-                ::unlinkat(folder.get(), entry.name.constData(), 0);
+                part = removeTree(folder.get(), entry.name);
+            else if (unlinkIn(folder.get(), entry.name.constData()) != 0 && errno != ENOENT)
+                part = fail(systemReason(errno));
+            if (!part && removed)
+                removed = part;
         }
     }
-    ::unlinkat(parentFd, name.constData(), AT_REMOVEDIR);
+    if (unlinkIn(parentFd, name.constData(), folder.valid() ? AT_REMOVEDIR : 0) != 0 &&
+        errno != ENOENT && removed)
+        removed = fail(systemReason(errno));
+    return removed;
+}
+
+Result<QByteArray> readWholeFile(int dirFd, const QByteArray& name) {
+    const UniqueFd fd(openIn(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return fail(systemReason(errno));
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = readSome(fd.get(), buffer, sizeof buffer);
+        if (got < 0)
+            return fail(systemReason(errno));
+        if (got == 0)
+            return bytes;
+        bytes.append(buffer, got);
+    }
 }
 
 bool crcOfFile(int fd, quint64 size, quint32* crc) {
@@ -194,9 +173,7 @@ bool crcOfFile(int fd, quint64 size, quint32* crc) {
     uLong sum = crc32(0L, Z_NULL, 0);
     quint64 offset = 0;
     while (offset < size) {
-        const ssize_t got = ::pread(fd, buffer.get(), BufferSize, off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = readSomeAt(fd, buffer.get(), BufferSize, offset);
         if (got <= 0)
             return false;
         sum = crc32_z(sum, reinterpret_cast<const Bytef*>(buffer.get()), std::size_t(got));
@@ -207,7 +184,7 @@ bool crcOfFile(int fd, quint64 size, quint32* crc) {
 }
 
 bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc) {
-    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(openIn(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     quint32 found = 0;
     return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
@@ -215,8 +192,7 @@ bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc
 }
 
 QByteArray stagingName() {
-    static const QByteArray process = QByteArray::number(qint64(::getpid()));
-    return QByteArray(StagingPrefix) + process + '-' +
+    return QByteArray(StagingPrefix) + QByteArray::number(qint64(::getpid())) + '-' +
            QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
@@ -230,6 +206,10 @@ pid_t writerOf(const QByteArray& name) {
     bool ok = false;
     const qint64 pid = rest.left(dash).toLongLong(&ok);
     return ok && pid > 0 ? pid_t(pid) : 0;
+}
+
+bool isStagingName(const QString& name) {
+    return writerOf(QFile::encodeName(name)) != 0;
 }
 
 bool hasEnded(pid_t writer) {

@@ -2,31 +2,18 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 #include "core/PosixHandles.h"
+#include "core/Result.h"
+#include "install/disk/FaultSeam.h"
 
 // File operations inside a library, shared by installs, uninstalls and
 // their journals: nothing below the folder the user chose is reached
-// through a symbolic link.
+// through a symbolic link, and every operation goes through the fault seam.
 namespace packshelf::library {
-
-// The file operations a commit is made of, each of which a test can make
-// fail once to see that the library is left whole.
-enum class FileOp { Rename, Link, Unlink, Sync };
-
-// Answers 0, or the errno an injected fault makes the next `op` fail with.
-// Tests install a hook; in the program there is none.
-int injectedFault(FileOp op);
-void setFaultInjection(std::function<int(FileOp)> hook);
-
-// renameat2, linkat, unlinkat and syncfs through the fault seam.
-int renameIn(int fromFd, const char* from, int toFd, const char* to, unsigned flags = 0);
-int linkIn(int fromFd, const char* from, int toFd, const char* to);
-int unlinkIn(int dirFd, const char* name, int flags = 0);
-int syncFileSystem(int fd);
 
 // True for a path a record or a journal may name below a folder: relative,
 // every component a plain name (no "", "." or "..", no NUL) within the
@@ -41,10 +28,10 @@ struct DirEntry {
 };
 
 QString systemReason(int error);
-bool writeAll(int fd, const char* data, std::size_t size);
 
-// The entries of an open folder ("." and ".." aside).
-std::vector<DirEntry> entriesOf(int dirFd);
+// The entries of an open folder ("." and ".." aside); fails, saying why,
+// when it cannot be read.
+Result<std::vector<DirEntry>> entriesOf(int dirFd);
 
 // Opens the folder `relative` (names joined with "/", "" for the root)
 // below `root`, entering each folder below the root without following a
@@ -52,10 +39,17 @@ std::vector<DirEntry> entriesOf(int dirFd);
 // descriptor, with errno set, when it cannot; "." and ".." are refused
 // (EINVAL).
 handles::UniqueFd openFolderBelow(const QString& root, const QString& relative, bool makeMissing);
+// The folder `name` of an open folder, entered without following a link.
+handles::UniqueFd openFolderIn(int parentFd, const QByteArray& name);
 
-// Removes a folder this program made, with everything in it; links in it
-// are removed, never followed.
-void removeTree(int parentFd, const QByteArray& name);
+// Removes a folder (or a file) this program made, with everything in it;
+// links in it are removed, never followed. Fails with the first reason a
+// part of it could not be removed; what is gone already does not count.
+Status removeTree(int parentFd, const QByteArray& name);
+
+// The whole content of the file `name` of an open folder, not followed
+// through a link; fails, saying why, when it cannot be read.
+Result<QByteArray> readWholeFile(int dirFd, const QByteArray& name);
 
 // The CRC-32 of the first `size` bytes of an open file; false when it
 // cannot be read that far.
@@ -69,6 +63,7 @@ bool fileHasContent(int dirFd, const QByteArray& name, quint64 size, quint32 crc
 QByteArray stagingName();
 // The id of the process that gave `name`, or 0 when it is not a staging name.
 pid_t writerOf(const QByteArray& name);
+bool isStagingName(const QString& name);
 // True when the process that gave a staging name has ended.
 bool hasEnded(pid_t writer);
 

@@ -55,8 +55,10 @@ const QHash<QString, QList<QByteArray>>& LibraryFolders::listing(const QByteArra
         return *found;
     QHash<QString, QList<QByteArray>> names;
     const int fd = directory(path);
-    if (fd >= 0) {
-        for (const DirEntry& entry : entriesOf(fd)) {
+    const Result<std::vector<DirEntry>> entries =
+        fd >= 0 ? entriesOf(fd) : Result<std::vector<DirEntry>>(std::vector<DirEntry>());
+    if (entries) {
+        for (const DirEntry& entry : *entries) {
             QString key = QFile::decodeName(entry.name).toCaseFolded();
             if (entry.folder)
                 key += QLatin1Char('/');
@@ -86,15 +88,16 @@ int LibraryFolders::sweep(const QByteArray& path, bool allStagedAreLeftovers) {
     if (fd < 0)
         return 0;
     int removed = 0;
-    for (const DirEntry& entry : entriesOf(fd)) {
+    const Result<std::vector<DirEntry>> entries = entriesOf(fd);
+    if (!entries)
+        return 0;
+    // What cannot be removed now, the next recovery of the library tries again.
+    for (const DirEntry& entry : *entries) {
         const pid_t writer = writerOf(entry.name);
         if (writer == 0 || (!allStagedAreLeftovers && !hasEnded(writer)))
             continue;
-        if (entry.folder)
-            removeTree(fd, entry.name);
-        else
-            ::unlinkat(fd, entry.name.constData(), 0);
-        ++removed;
+        if (removeTree(fd, entry.name))
+            ++removed;
     }
     return removed;
 }

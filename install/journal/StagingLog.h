@@ -3,52 +3,45 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 #include "core/PosixHandles.h"
+#include "core/Result.h"
 
 namespace packshelf {
 
-class LibraryRecords;
-
-// The list, in the library's records folder, of the folders an install
-// stages files in, written while it stages: a run that finds the install
-// killed clears what it left there. Paths are relative to the library (or
-// to the archive's own destination, which the list names first), so the
-// list stays right when the library is moved.
+// The list, in the library's records folder, of the library's folders a
+// change stages files in, one a line relative to the library, written
+// before anything is staged there: a run that finds the change killed
+// clears what it left there. It names only folders of the library; what is
+// staged in a destination of an archive's own is cleared by the next
+// install there, once its writer has ended.
 class StagingLog {
 public:
-    StagingLog(LibraryRecords& records, QString destination);
-    ~StagingLog() = default;
+    // A log's file is named with the staging prefix and this ending.
+    static constexpr char Suffix[] = ".staged";
+
+    explicit StagingLog(QString library);
     StagingLog(const StagingLog&) = delete;
     StagingLog& operator=(const StagingLog&) = delete;
 
-    // Notes the folder, once; the list is made at the first.
-    void note(const QByteArray& folder);
-    bool isOpen() const { return m_fd.valid(); }
-    // Takes the list away: the install ended, or was undone.
+    // Notes the folder (relative to the library), once; the list is made at
+    // the first. Fails, saying why, when it cannot be written: nothing may
+    // be staged there then.
+    Status note(const QString& folder);
+    // Takes the list away: the change ended, or was undone.
     void remove();
 
-    // For each folder a list names, checked before it is entered (relative
-    // to the library, or to a clean absolute destination), calls `visit`
-    // with the open folder, whether it is in the library, and its path.
-    static void
-    forEachFolder(const QString& library, const QByteArray& lines,
-                  const std::function<void(int fd, bool inLibrary, const QString&)>& visit);
-    // Removes what ended runs staged in an open folder. In the library,
-    // under its lock, every staged name is a leftover; in a destination of
-    // an archive's own, which another library may be writing into, only
-    // those of ended processes are. With `listed`, only names them.
-    static void removeStaged(int folderFd, bool onlyOfEndedWriters, QStringList* listed = nullptr,
-                             const QString& shownFolder = QString());
+    // Calls `visit` with each folder the list names that is a folder of the
+    // library (checked before it is entered), open, and its path.
+    static void forEachFolder(const QString& library, const QByteArray& lines,
+                              const std::function<void(int fd, const QString& path)>& visit);
 
 private:
-    LibraryRecords& m_records;
-    QString m_destination;
+    QString m_library;
     handles::UniqueFd m_fd;
     QByteArray m_name;
-    QSet<QByteArray> m_noted;
+    QSet<QString> m_noted;
 };
 
 } // namespace packshelf

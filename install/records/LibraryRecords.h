@@ -4,9 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "core/PosixHandles.h"
@@ -16,36 +14,54 @@
 
 namespace packshelf {
 
+class Executor;
 class RecordInterest;
 struct RecordFile;        // one record file as LibraryRecords reads it
 enum class RecordReading; // how much of it is read
 
-// The library's own folder, DEST/.packshelf: a manifest per installed
-// package ("<id>.json"), the files the packages replaced
-// ("backup/<id>/…"), and the journals of changes under way. Every path in
-// it is relative to the library, so a copied or moved library works where
-// it is. Records are written through a temporary file and a rename, so a
-// crash never leaves one torn; a change that touches several files and
-// records is written as a journal first and carried out from it, so that
-// the next run can finish what a killed one began. The folder and its
-// backup folder must be real folders: nothing is reached through a link.
+// What reading the library's records found.
+struct RecordsRead {
+    std::vector<Manifest> manifests;      // by install, the earliest first
+    std::vector<PackageListing> listings; // for a list of the packages
+    // Record files whose content cannot be used (cut short, edited, not
+    // safe to act on), each named with why: their packages are unknown.
+    QStringList damaged;
+    // Record files that could not be read at all (an input/output error),
+    // each named with why: nothing may change the library while a record
+    // of it is unknown this way.
+    QStringList unreadable;
+    // The file names of both, in the records folder.
+    QSet<QByteArray> namesNotRead;
+};
+
+// The records of a library, DEST/.packshelf: a record per installed
+// package ("<id>.json", see Manifest), and an index of them all
+// ("records.index") so that a library of thousands of packages is read at
+// once. Every path in a record is relative to the library, so a copied or
+// moved library works where it is. Records are written under a staging
+// name and renamed into place by a journal's step, so a crash never leaves
+// one torn. The folder must be a real one: nothing is reached through a
+// link. Records files are read side by side on the executor.
 class LibraryRecords {
 public:
-    static constexpr char BackupFolder[] = "backup";
-    // Lists the folders an install stages in, one a line relative to the
-    // library (after a line "destination PATH" when it writes into an
-    // archive's own destination); named with the staging prefix and this
-    // ending.
-    static constexpr char StagingLogSuffix[] = ".staged";
-    // Where `recover` puts what an unreadable journal left.
-    static constexpr char RecoveredPrefix[] = "recovered-";
+    // A record's file ends so; a journal's file, in the same folder, begins
+    // with the prefix.
+    static constexpr char RecordSuffix[] = ".json";
+    static constexpr char JournalPrefix[] = "journal-";
+    // Where records of the earlier form kept the files packages replaced,
+    // until the first change moves them into the store of versions.
+    static constexpr char LegacyBackupFolder[] = "backup";
 
-    explicit LibraryRecords(QString library);
-    // Under the Change lock, brings the index of records up to date before
-    // the lock is let go.
+    LibraryRecords(QString library, Executor& executor);
+    // Under the Change lock (see maintainIndex), brings the index of
+    // records up to date.
     ~LibraryRecords();
     LibraryRecords(const LibraryRecords&) = delete;
     LibraryRecords& operator=(const LibraryRecords&) = delete;
+
+    // The library holds the Change lock while this object lives: the
+    // index is brought up to date before the lock is let go.
+    void maintainIndex();
 
     QString library() const { return m_library; }
     // The records folder's path, for messages.
@@ -54,62 +70,29 @@ public:
     // `makeMissing`. Invalid, with errno set, when it cannot be.
     handles::UniqueFd openFolder(bool makeMissing) const;
     QString recordPath(const QString& archive) const;
-    QString backupFolderOf(const QString& archive) const;
+    // The record's file name in the records folder.
+    QString recordName(const QString& archive) const;
 
-    enum class Access { Read, Change };
-    // Waits until no other process changes the library (for Change: nor
-    // reads it), and holds it while this object lives. `waiting` hears,
-    // before the wait, who holds it. Fails when the library cannot be
-    // locked: nothing may then be done.
-    Status lock(Access access, const std::function<void(const QString&)>& waiting = nullptr);
-    // The way into the records before reading them: locks the library, then
-    // settles what killed runs left. To Read, they are only noted in
-    // `problems`; to Change, they are finished first (recover), and it
-    // fails, with `problems` saying why, when one cannot be: the library is
-    // then left as it is and must not change.
-    Status lockAndSettle(Access access, QStringList* problems,
-                         const std::function<void(const QString&)>& waiting = nullptr);
-
-    // Under the Change lock: finishes (or undoes) the journals that ended
-    // runs left, and removes what they staged. False, with `problems` set,
-    // when a journal cannot be read or carried out: it is then left as it
-    // is, with every staged file and backup, and nothing may change the
-    // library until `setAside` was run.
-    bool recover(QStringList* problems);
-    // Writes nothing: notes, in `problems`, journals that wait to be
-    // finished or cannot be read.
-    void pendingChanges(QStringList* notes) const;
-    // Moves unreadable journals, and the backups and logs of staged files
-    // they may have needed, into a "recovered-…" folder in the records
-    // folder, where they stay for the user; lists, in `moved`, what was
-    // moved and the staged files it leaves in place.
-    Status setAside(QStringList* moved);
-
-    // Every record that can be read; each one that cannot (unreadable, torn,
-    // edited by hand) is named in `problems`, and its package is unknown.
-    // Records are taken from the index of records where it holds them as
-    // they are on disk.
+    // Every record that can be read (see RecordsRead). Records are taken
+    // from the index of records where it holds them as they are on disk.
     // With `interest`, the records of archives it does not name are read
     // without their files (Manifest::whole false), to be completed when a
-    // change wants them, while this object lives.
-    std::vector<Manifest> load(QStringList* problems, const RecordInterest* interest = nullptr);
+    // change wants them, while this object lives. Fails when the records
+    // folder cannot be read.
+    Result<RecordsRead> load(const RecordInterest* interest = nullptr);
     // Reads whole each record of `manifests` read without its files that
-    // `interest` wants; one that cannot be is named in `problems` and left
-    // as it is.
-    void complete(std::vector<Manifest>& manifests, const RecordInterest& interest,
-                  QStringList* problems);
-    // What a list of the installed packages shows of each record, checked
-    // as load() checks it, without keeping the records' files.
-    std::vector<PackageListing> loadListings(QStringList* problems);
+    // `interest` wants; fails naming the first that cannot be.
+    Status complete(std::vector<Manifest>& manifests, const RecordInterest& interest);
+    // What a list of the installed packages shows of each record (in
+    // RecordsRead::listings), checked as load() checks it, without keeping
+    // the records' files.
+    Result<RecordsRead> loadListings();
     // The highest sequence number given so far.
     static qint64 lastSequence(const std::vector<Manifest>& manifests);
 
-    // The record's file name in the records folder.
-    QString recordName(const QString& archive) const;
     // Writes the record under a staging name in the records folder, synced,
     // and answers that name; fails, saying why, when it cannot.
     Result<QString> stage(const Manifest& manifest) const;
-    bool remove(const QString& archive);
     // A record file of this name may change under the Change lock: the
     // index of records looks at it again when it is brought up to date.
     // The others are taken to bear the stamps load() found on them.
@@ -127,23 +110,23 @@ private:
         QByteArray record;
         quint32 crc = 0;
     };
-    std::vector<RecordFile>
+    Result<std::vector<RecordFile>>
     scanRecords(int folderFd, const KnownRecords& known, RecordReading reading, bool binaryWanted,
-                bool* changed, QStringList* problems, const RecordInterest* interest = nullptr,
+                bool* changed, RecordsRead* read, const RecordInterest* interest = nullptr,
                 const QHash<QByteArray, RecordStamp>* stamps = nullptr) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
     static bool locateRecord(int folderFd, RecordFile& record, const KnownRecords& known,
                              const QHash<QByteArray, RecordStamp>* stamps);
-    std::vector<RecordFile> readRecordFiles(RecordReading reading, bool binaryWanted,
-                                            QStringList* problems, const RecordInterest* interest);
-    bool completeOne(Manifest& manifest, const RecordInterest& interest,
-                     QStringList* problems) const;
+    Result<std::vector<RecordFile>> readRecordFiles(RecordReading reading, bool binaryWanted,
+                                                    RecordsRead* read,
+                                                    const RecordInterest* interest);
+    Status completeOne(Manifest& manifest, const RecordInterest& interest) const;
     QString problemWith(const QByteArray& name, const QString& reason) const;
     void updateIndex();
 
     QString m_library;
-    Access m_access = Access::Read;
-    handles::UniqueFd m_lock;
+    Executor& m_executor;
+    bool m_maintainIndex = false;
     // The records load() read from their files, for the index.
     std::vector<KeptIndexEntry> m_readFromFiles;
     bool m_indexKept = false;

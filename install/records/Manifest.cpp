@@ -8,6 +8,7 @@
 #include "install/plan/InstallPlan.h"
 #include "install/records/BinaryForm.h"
 #include "install/records/RecordInterest.h"
+#include "install/store/Version.h"
 
 namespace packshelf {
 
@@ -80,6 +81,15 @@ Manifest::File* Manifest::file(const QString& path) {
     return nullptr;
 }
 
+const Manifest::File* Manifest::file(const QString& path) const {
+    return const_cast<Manifest*>(this)->file(path);
+}
+
+bool Manifest::hasLegacyBackups() const {
+    return std::any_of(files.begin(), files.end(),
+                       [](const File& file) { return !file.legacyBackup.isEmpty(); });
+}
+
 QJsonObject Manifest::toJson() const {
     QJsonArray fileArray;
     for (const File& file : files) {
@@ -88,8 +98,10 @@ QJsonObject Manifest::toJson() const {
                            {QStringLiteral("crc32"), qint64(file.crc)},
                            {QStringLiteral("modified"), file.modified},
                            {QStringLiteral("action"), QLatin1String(actionName(file.action))}};
-        if (!file.backup.isEmpty())
-            object.insert(QStringLiteral("backup"), file.backup);
+        if (!file.before.isEmpty())
+            object.insert(QStringLiteral("before"), file.before);
+        if (!file.legacyBackup.isEmpty())
+            object.insert(QStringLiteral("backup"), file.legacyBackup);
         if (!file.previousOwner.isEmpty())
             object.insert(QStringLiteral("previousOwner"), file.previousOwner);
         fileArray.append(object);
@@ -106,6 +118,8 @@ QJsonObject Manifest::toJson() const {
                        {QStringLiteral("files"), fileArray}};
     if (!run.isEmpty())
         object.insert(QStringLiteral("run"), run);
+    if (!seal.isEmpty())
+        object.insert(QStringLiteral("seal"), seal);
     return object;
 }
 
@@ -139,8 +153,10 @@ bool isSafeRecordPath(const QString& path) {
 std::optional<QString> unsafeFileReason(const Manifest::File& file) {
     if (!isSafeRecordPath(file.path))
         return QStringLiteral("a file entry is not valid");
-    if (!file.backup.isEmpty() && !library::isSafeRelative(file.backup))
+    if (!file.legacyBackup.isEmpty() && !library::isSafeRelative(file.legacyBackup))
         return QStringLiteral("a backup path is not valid");
+    if (!file.before.isEmpty() && !Version::fromKey(file.before))
+        return QStringLiteral("an earlier version is not valid");
     return std::nullopt;
 }
 
@@ -194,6 +210,7 @@ Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& li
     manifest.installed = object.value(QStringLiteral("installed")).toString();
     manifest.sequence = object.value(QStringLiteral("sequence")).toInteger();
     manifest.run = object.value(QStringLiteral("run")).toString();
+    manifest.seal = object.value(QStringLiteral("seal")).toString();
     for (const QJsonValue& folder : object.value(QStringLiteral("folders")).toArray())
         manifest.folders.append(folder.toString());
     const QJsonArray fileArray = files.toArray();
@@ -210,7 +227,8 @@ Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& li
         file.size = quint64(entry.value(QStringLiteral("size")).toInteger());
         file.crc = quint32(entry.value(QStringLiteral("crc32")).toInteger());
         file.modified = entry.value(QStringLiteral("modified")).toInteger();
-        file.backup = entry.value(QStringLiteral("backup")).toString();
+        file.before = entry.value(QStringLiteral("before")).toString();
+        file.legacyBackup = entry.value(QStringLiteral("backup")).toString();
         file.previousOwner = entry.value(QStringLiteral("previousOwner")).toString();
         manifest.files.push_back(std::move(file));
     }
@@ -219,9 +237,11 @@ Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& li
 
 namespace {
 
-// Version 2 added the install run after the sequence number; version 1 is
-// still read.
-constexpr quint32 BinaryVersion = 2;
+// Version 2 added the install run after the sequence number; version 3 the
+// seal after the destination, and each file's earlier version by its key
+// before the backup path of the earlier form. Versions 1 and 2 are still
+// read.
+constexpr quint32 BinaryVersion = 3;
 
 } // namespace
 
@@ -236,6 +256,7 @@ QByteArray Manifest::toBinary() const {
     out.put(sequence);
     out.put(run);
     out.put(destination);
+    out.put(seal);
     out.put(qint32(plan.rule));
     out.put(plan.primarySource);
     out.put(plan.dataSource);
@@ -251,7 +272,8 @@ QByteArray Manifest::toBinary() const {
         out.put(file.crc);
         out.put(file.modified);
         out.put(quint8(file.action));
-        out.put(file.backup);
+        out.put(file.before);
+        out.put(file.legacyBackup);
         out.put(file.previousOwner);
     }
     return out.take();
@@ -268,7 +290,7 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
                 const TakeFile& takeFile) {
     BinaryReader in(bytes);
     const quint32 version = in.get<quint32>();
-    const bool known = version == 1 || version == BinaryVersion;
+    const bool known = version >= 1 && version <= BinaryVersion;
     manifest.archive = in.text();
     manifest.archiveSize = in.get<quint64>();
     manifest.archiveModified = in.get<qint64>();
@@ -278,6 +300,8 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
     if (version >= 2)
         manifest.run = in.text();
     manifest.destination = in.text();
+    if (version >= 3)
+        manifest.seal = in.text();
     manifest.plan.rule = CopyPlan::Rule(in.get<qint32>());
     manifest.plan.primarySource = in.optionalText();
     manifest.plan.dataSource = in.optionalText();
@@ -302,7 +326,11 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
         file.modified = in.get<qint64>();
         const quint8 action = in.get<quint8>();
         file.action = Manifest::File::Action(action);
-        in.readText(file.backup);
+        if (version >= 3)
+            in.readText(file.before);
+        else
+            file.before.clear();
+        in.readText(file.legacyBackup);
         in.readText(file.previousOwner);
         if (action > quint8(Manifest::File::Action::Same) || !takeFile(file))
             in.fail();
@@ -312,15 +340,13 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
 
 } // namespace
 
-namespace {} // namespace
-
 bool Manifest::binaryWanted(QByteArrayView bytes, const RecordInterest& interest) {
     Manifest manifest;
     bool wanted = interest.wantsEverything();
     const bool whole =
         readBinary(bytes, manifest, FilesRead::Passed, [&](const Manifest::File& file) {
-            wanted =
-                wanted || interest.wantsPath(file.path) || interest.wantsOwner(file.previousOwner);
+            wanted = wanted || interest.wantsPath(file.path) ||
+                     interest.wantsOwner(file.previousOwner) || interest.wantsVersion(file.before);
             return !wanted;
         });
     return wanted || !whole || interest.wantsArchive(manifest.archive) ||
@@ -397,6 +423,9 @@ QString manifestId(const QString& archive) {
                            c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.');
         safe.append(plain ? c : QLatin1Char('_'));
     }
+    // A record is never named like a journal, which shares its folder.
+    if (safe.startsWith(QLatin1String("journal-")))
+        safe[7] = QLatin1Char('_');
     const QByteArray hash =
         QCryptographicHash::hash(archive.toUtf8(), QCryptographicHash::Sha256).toHex().left(12);
     return safe.left(80) + QLatin1Char('-') + QString::fromLatin1(hash);

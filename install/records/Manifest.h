@@ -26,10 +26,16 @@ struct Manifest {
         quint32 crc = 0;
         qint64 modified = 0; // seconds since the epoch, as written
         Action action = Action::New;
-        // Replaced: the earlier version, under the package's backup folder.
-        QString backup;
-        // The package whose version was there before, if any.
+        // Replaced: the version that stood there before, by its key in the
+        // library's store of versions. A replaced file without one has lost
+        // its earlier version (it cannot be given back).
+        QString before;
+        // The package whose version `before` is; empty: the user's own.
         QString previousOwner;
+        // In records of the earlier form, which kept the earlier version as
+        // a file of the package's backup folder: its path there. Read only
+        // to move that file into the store.
+        QString legacyBackup;
 
         bool written() const { return action != Action::Same; }
     };
@@ -50,6 +56,9 @@ struct Manifest {
     // The archive's own destination outside the library, when it had one;
     // the only absolute path a record keeps. Empty for the library.
     QString destination;
+    // With a destination: this user's proof that PackShelf wrote it (see
+    // DestinationTrust); empty otherwise.
+    QString seal;
     CopyPlan plan;
     std::vector<File> files;
     QStringList folders; // folders it made, parents first
@@ -59,6 +68,10 @@ struct Manifest {
 
     int count(File::Action action) const;
     File* file(const QString& path);
+    const File* file(const QString& path) const;
+    // True when a file names its earlier version as a file of the backup
+    // folder of the earlier form.
+    bool hasLegacyBackups() const;
 
     QJsonObject toJson() const;
     // The record as kept in `library`'s records folder: fails, saying why,

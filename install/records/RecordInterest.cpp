@@ -90,6 +90,15 @@ void RecordInterest::addArchive(const QString& archive) {
     m_archives.insert(archive);
 }
 
+void RecordInterest::addVersion(const QString& key) {
+    if (!key.isEmpty())
+        m_versions.insert(key);
+}
+
+bool RecordInterest::wantsVersion(const QString& key) const {
+    return m_everything || (!key.isEmpty() && m_versions.contains(key));
+}
+
 bool RecordInterest::wantsArchive(const QString& archive) const {
     return m_everything || m_archives.contains(archive);
 }

@@ -40,6 +40,9 @@ public:
     // The package of this archive, and the records of packages that took
     // over files of it, are wanted.
     void addArchive(const QString& archive);
+    // A record naming this version (by its key) as a file's earlier one is
+    // wanted.
+    void addVersion(const QString& key);
 
     bool wantsEverything() const { return m_everything; }
     bool wantsArchive(const QString& archive) const;
@@ -47,12 +50,14 @@ public:
     // change.
     bool wantsPath(QStringView path) const;
     bool wantsOwner(const QString& previousOwner) const;
+    bool wantsVersion(const QString& key) const;
 
 private:
     bool m_everything = false;
     std::unordered_set<quint64> m_at;    // paths the change touches, and their folders
     std::unordered_set<quint64> m_below; // paths anything below which is touched
     QSet<QString> m_archives;
+    QSet<QString> m_versions;
 };
 
 } // namespace packshelf

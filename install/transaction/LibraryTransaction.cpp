@@ -1,26 +1,19 @@
 #include "install/transaction/LibraryTransaction.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
-#include <zlib.h>
 
 #include "archive/FreeSpace.h"
-#include "install/disk/LibraryFiles.h"
-#include "install/journal/LibraryJournal.h"
-#include "install/journal/StagingLog.h"
 #include "install/records/LibraryRecords.h"
-#include "install/transaction/FileHistory.h"
+#include "install/store/VersionStore.h"
+#include "install/transaction/InstallLayers.h"
+#include "install/transaction/LibraryChange.h"
+#include "install/transaction/VersionHistory.h"
 
 namespace packshelf {
 
@@ -42,7 +35,6 @@ struct LibraryTransaction::StagedFolder {
     QByteArray staging;
     QByteArray final;
     bool made = false;
-    bool placed = false;
 };
 
 struct LibraryTransaction::FileWrite {
@@ -52,18 +44,6 @@ struct LibraryTransaction::FileWrite {
     QByteArray staging; // staged name in an existing folder; empty inside a new one
     bool replacing = false;
     bool written = false;
-};
-
-// One library file the package will have: what it does there, and what the
-// library remembers of it.
-struct LibraryTransaction::Recorded {
-    Manifest::File file;
-    QString target;    // as the plan names it
-    QByteArray folder; // on disk now (a staging folder for a new branch)
-    QByteArray name;
-    int write = -1;      // its entry in m_writes, when it is written
-    bool backUp = false; // the file it replaces is kept
-    QString owner;       // the installed package the replaced file came from
 };
 
 namespace {
@@ -77,6 +57,11 @@ QByteArray parentOf(const QByteArray& path) {
     return slash < 0 ? QByteArray() : path.left(slash);
 }
 
+QString parentOf(const QString& target) {
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : target.left(slash);
+}
+
 QString obstacle(mode_t mode) {
     if (S_ISLNK(mode))
         return QStringLiteral("a symbolic link is in the way");
@@ -86,10 +71,6 @@ QString obstacle(mode_t mode) {
 }
 
 } // namespace
-
-bool isStagingName(const QString& name) {
-    return writerOf(QFile::encodeName(name)) != 0;
-}
 
 LibraryTransaction::LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
                                        const std::atomic<bool>* cancel)
@@ -102,54 +83,47 @@ LibraryTransaction::~LibraryTransaction() {
     // as it is, for the journal the next run reads.
     if (!m_committed && !m_leftForRecovery)
         rollback();
-    if (m_stagingLog && m_stagingLog->isOpen() && !m_leftForRecovery) {
-        m_stagingLog->remove();
-        // A records folder made for nothing goes again.
-        if (!m_committed) {
-            const UniqueFd library =
-                openFolderBelow(m_memory->records->library(), QString(), false);
-            ::unlinkat(library.get(), LibraryRecordsFolder, AT_REMOVEDIR);
-        }
-    }
+    m_change.reset();
 }
 
 // `target` is a path under the root.
-bool LibraryTransaction::fail(const QString& target, const QString& problem) {
-    if (!m_problem.isEmpty())
-        return false;
-    m_failedPath = target.isEmpty() ? m_plan.root : m_plan.root + QLatin1Char('/') + target;
-    m_problem = problem;
-    return false;
-}
-
-Status LibraryTransaction::outcome(bool done) const {
-    if (done)
-        return {};
-    return packshelf::fail(m_problem);
+Status LibraryTransaction::failure(const QString& target, const QString& problem) {
+    if (m_failedPath.isEmpty())
+        m_failedPath = target.isEmpty() ? m_plan.root : m_plan.root + QLatin1Char('/') + target;
+    return fail(problem);
 }
 
 bool LibraryTransaction::cancelled() {
     if (!m_cancel || !m_cancel->load(std::memory_order_relaxed))
         return false;
     m_cancelledSeen = true;
-    fail(QString(), QStringLiteral("cancelled"));
     return true;
 }
 
-QByteArray LibraryTransaction::newStagingName() {
-    return stagingName();
-}
-
 // Removes what ended installs staged in the folder: with the library's
-// memory, the library is locked and every staged name is a leftover;
-// without it, only those of ended processes are.
+// records, the library is locked and every staged name is a leftover;
+// elsewhere, only those of ended processes are.
 void LibraryTransaction::sweep(const QByteArray& path) {
     if (!m_dryRun)
-        m_leftoversRemoved +=
-            m_disk.sweep(path, m_memory && m_plan.root == m_memory->records->library());
+        m_leftoversRemoved += m_disk.sweep(path, m_change && destinationPath().isEmpty());
 }
 
-LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& target) {
+QString LibraryTransaction::destinationPath() const {
+    return m_memory && m_memory->records && m_plan.root == m_memory->records->library()
+               ? QString()
+               : m_plan.root;
+}
+
+Status LibraryTransaction::noteStaging(const QByteArray& folder) {
+    if (!m_change)
+        return {};
+    if (Status noted = m_change->noteStaging({destinationPath(), QFile::decodeName(folder)});
+        !noted)
+        return failure(QFile::decodeName(folder), noted.reason());
+    return {};
+}
+
+Result<LibraryTransaction::Folder*> LibraryTransaction::resolveFolder(const QString& target) {
     if (const auto found = m_folders.find(target); found != m_folders.end())
         return &found->second;
     Folder folder;
@@ -158,11 +132,11 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         sweep({});
         return &m_folders.emplace(target, folder).first->second;
     }
-    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-    const Folder* parent = resolveFolder(slash < 0 ? QString() : target.left(slash));
-    if (!parent)
-        return nullptr;
-    const QByteArray name = QFile::encodeName(target.mid(slash + 1));
+    Result<Folder*> parentFolder = resolveFolder(parentOf(target));
+    if (!parentFolder)
+        return parentFolder;
+    const Folder* parent = *parentFolder;
+    const QByteArray name = QFile::encodeName(target.mid(target.lastIndexOf(QLatin1Char('/')) + 1));
     if (!parent->exists) {
         folder.path = joined(parent->path, name);
         folder.finalPath = joined(parent->finalPath, name);
@@ -172,14 +146,11 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
     struct stat st;
     QByteArray actual = name;
     if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISDIR(st.st_mode)) {
-            fail(target, obstacle(st.st_mode));
-            return nullptr;
-        }
+        if (!S_ISDIR(st.st_mode))
+            return failure(target, obstacle(st.st_mode)).failure();
         folder.exists = true;
     } else if (errno != ENOENT) {
-        fail(target, systemReason(errno));
-        return nullptr;
+        return failure(target, systemReason(errno)).failure();
     } else {
         // A folder of the same name in another letter case takes the files;
         // a file of that name stands in the way, as it would in any case.
@@ -190,8 +161,7 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
             actual = matches.first();
             folder.exists = true;
         } else if (m_disk.listing(parent->path).contains(folded)) {
-            fail(target, obstacle(S_IFREG));
-            return nullptr;
+            return failure(target, obstacle(S_IFREG)).failure();
         }
     }
     if (folder.exists) {
@@ -199,10 +169,10 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
         folder.finalPath = folder.path;
         sweep(folder.path);
     } else {
-        if (!canWriteIn(parent->path, slash < 0 ? QString() : target.left(slash)))
-            return nullptr;
+        if (Status writable = canWriteIn(parent->path, parentOf(target)); !writable)
+            return writable.failure();
         folder.stagedAt = int(m_stagedFolders.size());
-        StagedFolder staged{parent->path, newStagingName(), name};
+        StagedFolder staged{parent->path, stagingName(), name};
         folder.path = joined(parent->path, staged.staging);
         folder.finalPath = joined(parent->finalPath, name);
         m_stagedFolders.push_back(std::move(staged));
@@ -210,75 +180,95 @@ LibraryTransaction::Folder* LibraryTransaction::resolveFolder(const QString& tar
     return &m_folders.emplace(target, folder).first->second;
 }
 
-bool LibraryTransaction::resolveFile(const PlannedFile& file) {
-    const qsizetype slash = file.target.lastIndexOf(QLatin1Char('/'));
-    const Folder* folder = resolveFolder(slash < 0 ? QString() : file.target.left(slash));
-    if (!folder)
-        return false;
+Status LibraryTransaction::resolveFile(const PlannedFile& file) {
+    const Result<Folder*> resolved = resolveFolder(parentOf(file.target));
+    if (!resolved)
+        return resolved.failure();
+    const Folder* folder = *resolved;
     Recorded recorded;
     recorded.target = file.target;
     recorded.folder = folder->path;
-    recorded.name = QFile::encodeName(file.target.mid(slash + 1));
-    bool found = false;
-    bool same = false;
+    recorded.name =
+        QFile::encodeName(file.target.mid(file.target.lastIndexOf(QLatin1Char('/')) + 1));
+    recorded.inNewFolder = !folder->exists;
     int dirFd = -1;
     struct stat st {};
     if (folder->exists) {
         dirFd = m_disk.directory(folder->path);
-        found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-        if (!found && errno != ENOENT)
-            return fail(file.target, systemReason(errno));
-        if (!found) {
+        recorded.found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!recorded.found && errno != ENOENT)
+            return failure(file.target, systemReason(errno));
+        if (!recorded.found) {
             const QString folded = QFile::decodeName(recorded.name).toCaseFolded();
             const QList<QByteArray> matches = m_disk.listing(folder->path).value(folded);
             if (!matches.isEmpty()) {
                 recorded.name = matches.first();
-                found = ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+                recorded.found =
+                    ::fstatat(dirFd, recorded.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
             } else if (m_disk.listing(folder->path).contains(folded + QLatin1Char('/'))) {
-                return fail(file.target, obstacle(S_IFDIR));
+                return failure(file.target, obstacle(S_IFDIR));
             }
         }
-        if (found && !S_ISREG(st.st_mode))
-            return fail(file.target, obstacle(st.st_mode));
+        if (recorded.found && !S_ISREG(st.st_mode)) {
+            if (!m_keepAside.contains(QFile::decodeName(joined(folder->finalPath, recorded.name))))
+                return failure(file.target, obstacle(st.st_mode));
+            recorded.found = false;
+            recorded.obstacle = true;
+        }
     }
     const QByteArray finalPath = joined(folder->finalPath, recorded.name);
     recorded.file.path = QFile::decodeName(finalPath);
-    // The library file's CRC-32, worked out once and only when needed.
-    std::optional<std::optional<quint32>> crc;
-    const auto currentCrc = [&] {
-        if (!crc)
-            crc = m_history.crcOf(dirFd, recorded.name, st, recorded.file.path);
-        return *crc;
-    };
-    // A 7z or RAR entry's CRC-32 is decoded only for a library file of its
-    // size; one that cannot be decoded is the same as nothing.
-    const auto sameCrc = [&] {
-        const std::optional<quint32> entryCrc = m_view.crcOf(file.source);
-        return entryCrc && currentCrc() == *entryCrc;
-    };
-    same = found && quint64(st.st_size) == file.entry->uncompressedSize && sameCrc();
     recorded.file.size = file.entry->uncompressedSize;
     recorded.file.crc = file.entry->crc;
     recorded.file.modified = dosDateToUnixTime(file.entry->dosDate);
-    recorded.file.action = same    ? Manifest::File::Action::Same
-                           : found ? Manifest::File::Action::Replaced
-                                   : Manifest::File::Action::New;
-    recorded.backUp = found && !same;
-    m_history.apply(recorded.file, recorded.backUp, recorded.owner,
-                    found ? std::function<std::optional<quint32>()>(currentCrc) : nullptr);
-    if (!same && folder->exists &&
-        !canWriteIn(folder->path, slash < 0 ? QString() : file.target.left(slash)))
-        return false;
+    // A 7z or RAR entry's CRC-32 is decoded only for a library file of its
+    // size; one that cannot be decoded is the same as nothing.
+    bool same = false;
+    if (recorded.found && quint64(st.st_size) == file.entry->uncompressedSize) {
+        const std::optional<quint32> entryCrc = m_view.crcOf(file.source);
+        if (entryCrc) {
+            const Result<quint32> current = currentCrc(recorded, st, dirFd);
+            if (!current)
+                return failure(file.target, QStringLiteral("%1 cannot be read: %2")
+                                                .arg(recorded.file.path, current.reason()));
+            same = *current == *entryCrc;
+        }
+    }
+    recorded.file.action = same             ? Manifest::File::Action::Same
+                           : recorded.found ? Manifest::File::Action::Replaced
+                                            : Manifest::File::Action::New;
+    if (!same && folder->exists) {
+        if (Status writable = canWriteIn(folder->path, parentOf(file.target)); !writable)
+            return writable;
+    }
     if (!same) {
         FileWrite write;
         write.file = &file;
         write.folder = recorded.folder;
         write.name = recorded.name;
-        write.replacing = found;
+        write.replacing = recorded.found;
         if (folder->exists)
-            write.staging = newStagingName();
+            write.staging = stagingName();
+        recorded.staging = write.staging;
         recorded.write = int(m_writes.size());
         m_writes.push_back(std::move(write));
+    }
+    if (m_dryRun) {
+        Change change;
+        change.path = recorded.file.path;
+        change.target = recorded.target;
+        change.size = recorded.file.size;
+        change.crc = recorded.file.crc;
+        change.crcKnown = same || file.entry->crcKnown;
+        change.kind = same             ? Change::Kind::Same
+                      : recorded.found ? Change::Kind::Replace
+                                       : Change::Kind::Add;
+        if (recorded.found)
+            change.owner = ownerOf(recorded, st, dirFd);
+        if (const auto earlier = m_recordAt.constFind(finalPath); earlier != m_recordAt.constEnd())
+            m_changes[*earlier] = std::move(change);
+        else
+            m_changes.push_back(std::move(change));
     }
     // Two planned files for one library file: the later one counts.
     if (const auto earlier = m_recordAt.constFind(finalPath); earlier != m_recordAt.constEnd()) {
@@ -286,61 +276,95 @@ bool LibraryTransaction::resolveFile(const PlannedFile& file) {
         if (replaced.write >= 0)
             m_writes[std::size_t(replaced.write)].file = nullptr;
         replaced = std::move(recorded);
-        return true;
+        return {};
     }
     m_recordAt.insert(finalPath, m_recorded.size());
     m_recorded.push_back(std::move(recorded));
-    return true;
+    return {};
+}
+
+// The library file's CRC-32: the one its record gives while it has the
+// size and time the record gives (the same trust an uninstall puts in it),
+// else read.
+Result<quint32> LibraryTransaction::currentCrc(const Recorded& recorded, const struct ::stat& st,
+                                               int dirFd) const {
+    if (m_memory && m_memory->history) {
+        const std::optional<VersionHistory::Layer> top =
+            m_memory->history->top(m_plan.root, recorded.file.path);
+        if (top && top->file->size == quint64(st.st_size) &&
+            top->file->modified == st.st_mtim.tv_sec)
+            return top->file->crc;
+    }
+    if (st.st_size == 0)
+        return quint32(0);
+    const UniqueFd fd(openIn(dirFd, recorded.name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    quint32 crc = 0;
+    if (!fd.valid() || !crcOfFile(fd.get(), quint64(st.st_size), &crc))
+        return fail(systemReason(errno));
+    return crc;
+}
+
+// The installed package the library file belongs to: the one that wrote
+// it last, while the file is still as that package wrote it.
+QString LibraryTransaction::ownerOf(const Recorded& recorded, const struct ::stat& st,
+                                    int dirFd) const {
+    if (!m_memory || !m_memory->history)
+        return {};
+    const std::optional<VersionHistory::Layer> top =
+        m_memory->history->top(m_plan.root, recorded.file.path);
+    if (!top || top->file->size != quint64(st.st_size))
+        return {};
+    if (top->file->modified == st.st_mtim.tv_sec ||
+        fileHasContent(dirFd, recorded.name, top->file->size, top->file->crc))
+        return top->package->archive;
+    return {};
 }
 
 // An existing folder something is written into must take it: found while
 // planning, so that a preview says what the install would meet.
-bool LibraryTransaction::canWriteIn(const QByteArray& folder, const QString& target) {
+Status LibraryTransaction::canWriteIn(const QByteArray& folder, const QString& target) {
     if (const int error = m_disk.writeError(folder); error != 0)
-        return fail(
+        return failure(
             target,
             QStringLiteral("the folder cannot be written to (%1)").arg(systemReason(error)));
-    return true;
+    return {};
 }
 
-bool LibraryTransaction::makeFolder(const QString& target) {
-    Folder* folder = resolveFolder(target);
-    if (!folder)
-        return false;
+Status LibraryTransaction::makeFolder(const QString& target) {
+    const Result<Folder*> resolved = resolveFolder(target);
+    if (!resolved)
+        return resolved.failure();
+    Folder* folder = *resolved;
     if (folder->exists || folder->made)
-        return true;
-    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-    if (!makeFolder(slash < 0 ? QString() : target.left(slash)))
-        return false;
-    const int parent = m_disk.directory(parentOf(folder->path));
+        return {};
+    if (Status parent = makeFolder(parentOf(target)); !parent)
+        return parent;
+    const int parentFd = m_disk.directory(parentOf(folder->path));
     const QByteArray name = folder->path.mid(folder->path.lastIndexOf('/') + 1);
-    if (folder->stagedAt >= 0)
-        noteStagingIn(parentOf(folder->path));
-    if (::mkdirat(parent, name.constData(), 0777) != 0)
-        return fail(target, systemReason(errno));
+    if (folder->stagedAt >= 0) {
+        if (Status noted = noteStaging(parentOf(folder->path)); !noted)
+            return noted;
+    }
+    if (makeFolderIn(parentFd, name.constData()) != 0)
+        return failure(target, systemReason(errno));
     folder->made = true;
     if (folder->stagedAt >= 0)
         m_stagedFolders[std::size_t(folder->stagedAt)].made = true;
-    return true;
+    return {};
 }
 
-// Writes down each library folder something is staged in, so that a later
-// run can clear what a killed one left there.
-void LibraryTransaction::noteStagingIn(const QByteArray& folder) {
-    if (m_stagingLog)
-        m_stagingLog->note(folder);
-}
-
-bool LibraryTransaction::writeFile(const FileWrite& write) {
+Status LibraryTransaction::writeFile(const FileWrite& write) {
     const int dirFd = m_disk.directory(write.folder);
-    if (!write.staging.isEmpty())
-        noteStagingIn(write.folder);
+    if (!write.staging.isEmpty()) {
+        if (Status noted = noteStaging(write.folder); !noted)
+            return noted;
+    }
     const QByteArray name = write.staging.isEmpty() ? write.name : write.staging;
     const QString target = write.file->target;
-    UniqueFd fd(::openat(dirFd, name.constData(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    UniqueFd fd(openIn(dirFd, name.constData(),
+                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.valid())
-        return fail(target, systemReason(errno));
+        return failure(target, systemReason(errno));
     int writeError = 0;
     const Status read = m_view.read(write.file->source, [&](const char* data, std::size_t size) {
         if (writeAll(fd.get(), data, size)) {
@@ -352,68 +376,51 @@ bool LibraryTransaction::writeFile(const FileWrite& write) {
         return false;
     });
     if (cancelled())
-        return false;
+        return failure(QString(), QStringLiteral("cancelled"));
     if (!read.ok()) {
         if (writeError)
-            return fail(target, systemReason(writeError));
+            return failure(target, systemReason(writeError));
         m_dataDamaged = true;
-        return fail(target, read.reason());
+        return failure(target, read.reason());
     }
     const struct timespec times[2] = {{0, UTIME_OMIT},
                                       {time_t(dosDateToUnixTime(write.file->entry->dosDate)), 0}};
     ::futimens(fd.get(), times);
     if (!fd.close())
-        return fail(target, systemReason(errno));
-    return true;
+        return failure(target, systemReason(errno));
+    return {};
 }
 
 void LibraryTransaction::remember(Memory memory) {
     m_memory = std::move(memory);
-    m_history = FileHistory(m_plan.root, m_memory->files, m_memory->others, m_memory->previous);
-    if (m_memory->records) // a preview's memory has none: it stages nothing
-        m_stagingLog.emplace(*m_memory->records, destinationPath());
+    if (m_memory->records && m_memory->store)
+        m_change = std::make_unique<LibraryChange>(m_memory->records->library(), *m_memory->store,
+                                                   *m_memory->records);
 }
 
-bool LibraryTransaction::resolveAll() {
-    if (!m_disk.open(m_plan.root)) {
-        return fail(QString(), errno == ENOENT ? QStringLiteral("the folder does not exist")
-                                               : systemReason(errno));
-    }
+Status LibraryTransaction::resolveAll() {
+    if (!m_disk.open(m_plan.root))
+        return failure(QString(), errno == ENOENT ? QStringLiteral("the folder does not exist")
+                                                  : systemReason(errno));
     // Folders first, so that each is found or planned before its files.
     for (const QString& folder : m_plan.folders) {
-        if (!resolveFolder(folder) || cancelled())
-            return false;
+        if (Result<Folder*> resolved = resolveFolder(folder); !resolved)
+            return resolved.failure();
+        if (cancelled())
+            return failure(QString(), QStringLiteral("cancelled"));
     }
     for (const PlannedFile& file : m_plan.files) {
-        if (!resolveFile(file) || cancelled())
-            return false;
+        if (Status resolved = resolveFile(file); !resolved)
+            return resolved;
+        if (cancelled())
+            return failure(QString(), QStringLiteral("cancelled"));
     }
-    return true;
+    return {};
 }
 
 Status LibraryTransaction::compare() {
-    return outcome(compareAll());
-}
-
-bool LibraryTransaction::compareAll() {
     m_dryRun = true;
-    if (!resolveAll())
-        return false;
-    for (const Recorded& recorded : m_recorded) {
-        Change change;
-        change.path = recorded.file.path;
-        change.target = recorded.target;
-        change.size = recorded.file.size;
-        change.crc = recorded.file.crc;
-        change.crcKnown = recorded.write < 0 || !m_writes[std::size_t(recorded.write)].file ||
-                          m_writes[std::size_t(recorded.write)].file->entry->crcKnown;
-        change.owner = recorded.owner;
-        change.kind = recorded.write < 0                                ? Change::Kind::Same
-                      : m_writes[std::size_t(recorded.write)].replacing ? Change::Kind::Replace
-                                                                        : Change::Kind::Add;
-        m_changes.push_back(std::move(change));
-    }
-    return true;
+    return resolveAll();
 }
 
 // Plan order; archive order where the archive is decoded as a stream, so
@@ -434,12 +441,8 @@ std::vector<LibraryTransaction::FileWrite*> LibraryTransaction::writeOrder() {
 }
 
 Status LibraryTransaction::stage() {
-    return outcome(stageAll());
-}
-
-bool LibraryTransaction::stageAll() {
-    if (!resolveAll())
-        return false;
+    if (Status resolved = resolveAll(); !resolved)
+        return resolved;
     for (const Recorded& recorded : m_recorded) {
         if (recorded.write < 0)
             ++m_counts.same;
@@ -450,227 +453,108 @@ bool LibraryTransaction::stageAll() {
             bytes += write.file->entry->uncompressedSize;
     }
     if (!fitsOnFileSystem(m_plan.root, bytes))
-        return fail(QString(), QStringLiteral("not enough free space: %1 bytes needed, %2 free "
-                                              "(%3 of them kept free)")
-                                   .arg(bytes)
-                                   .arg(freeBytesAt(m_plan.root).value_or(0))
-                                   .arg(freeSpaceMargin(m_plan.root)));
-
+        return failure(QString(), QStringLiteral("not enough free space: %1 bytes needed, %2 free "
+                                                 "(%3 of them kept free)")
+                                      .arg(bytes)
+                                      .arg(freeBytesAt(m_plan.root).value_or(0))
+                                      .arg(freeSpaceMargin(m_plan.root)));
     for (const QString& folder : m_plan.folders) {
-        if (!makeFolder(folder))
-            return false;
+        if (Status made = makeFolder(folder); !made)
+            return made;
     }
     for (FileWrite* each : writeOrder()) {
         FileWrite& write = *each;
         if (!write.file)
             continue;
-        const QString target = write.file->target;
-        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-        if (!makeFolder(slash < 0 ? QString() : target.left(slash)) || cancelled())
-            return false;
+        if (Status made = makeFolder(parentOf(write.file->target)); !made)
+            return made;
+        if (cancelled())
+            return failure(QString(), QStringLiteral("cancelled"));
         write.written = true; // from here on it may be on disk
-        if (!writeFile(write))
-            return false;
+        if (Status written = writeFile(write); !written)
+            return written;
         ++(write.replacing ? m_counts.replaced : m_counts.added);
     }
-    return true;
+    return {};
 }
 
-Status LibraryTransaction::commit() {
-    return outcome(commitAll());
-}
-
-bool LibraryTransaction::commitAll() {
-    // The journal syncs once before its first rename.
-    if (m_memory)
-        return commitThroughJournal();
-    // A replaced file must not lose its content to a crash: the new content
-    // is on disk before any name changes.
-    if (m_counts.replaced > 0 && syncFileSystem(m_disk.root()) != 0)
-        return fail(QString(), systemReason(errno));
-    for (StagedFolder& staged : m_stagedFolders) {
-        if (!staged.made)
-            continue;
-        const int parent = m_disk.directory(staged.parent);
-        if (::renameat2(parent, staged.staging.constData(), parent, staged.final.constData(),
-                        RENAME_NOREPLACE) != 0) {
-            const int error = errno;
-            return fail(QFile::decodeName(joined(staged.parent, staged.final)),
-                        error == EEXIST ? QStringLiteral("appeared meanwhile")
-                                        : systemReason(error));
-        }
-        staged.placed = true;
-    }
-    for (FileWrite& write : m_writes) {
-        if (!write.file || write.staging.isEmpty())
-            continue;
-        const int dirFd = m_disk.directory(write.folder);
-        if (::renameat(dirFd, write.staging.constData(), dirFd, write.name.constData()) != 0)
-            return fail(write.file->target, systemReason(errno));
-        write.staging.clear();
-    }
-    m_committed = true;
-    return true;
-}
-
-// A reinstall that writes nothing and finds every file as the earlier
-// version recorded it leaves the record as it is.
-bool LibraryTransaction::nothingChanges() const {
-    if (!m_memory->previous || m_memory->previous->files.size() != m_recorded.size() ||
-        m_memory->previous->root != m_plan.root)
-        return false;
-    for (const Recorded& recorded : m_recorded) {
-        const Manifest::File* earlier = m_history.earlier(recorded.file.path);
-        if (recorded.write >= 0 || !earlier || earlier->action != recorded.file.action ||
-            earlier->size != recorded.file.size || earlier->crc != recorded.file.crc)
-            return false;
-    }
-    return true;
-}
-
-// Keeps each file about to be replaced as a hard link in a staging folder
-// of the records (a copy where the file system refuses links): a commit
-// that fails puts it back from there, and the package's backups are moved
-// from there by the journal. A file that cannot be kept stops the commit
-// before anything of the library changes.
-bool LibraryTransaction::backUpReplacedFiles(const QByteArray& staging) {
-    for (const Recorded& recorded : m_recorded) {
-        if (recorded.write < 0 || !m_writes[std::size_t(recorded.write)].replacing)
-            continue;
-        const auto [folder, name] =
-            splitLast(QFile::decodeName(staging) + QLatin1Char('/') + recorded.file.path);
-        const UniqueFd records = m_memory->records->openFolder(true);
-        const UniqueFd target =
-            records.valid()
-                ? openFolderBelow(m_memory->records->library(),
-                                  QLatin1String(LibraryRecordsFolder) + QLatin1Char('/') + folder,
-                                  true)
-                : UniqueFd();
-        const int source = m_disk.directory(recorded.folder);
-        if (!target.valid())
-            return fail(QString(), QStringLiteral("%1: %2").arg(m_memory->records->folder(),
-                                                                systemReason(errno)));
-        if (linkIn(source, recorded.name.constData(), target.get(), name.constData()) == 0)
-            continue;
-        if (errno != EPERM && errno != EMLINK && errno != EXDEV && errno != ENOTSUP)
-            return fail(recorded.file.path,
-                        QStringLiteral("cannot be kept: %1").arg(systemReason(errno)));
-        // No links here: a copy.
-        UniqueFd in(::openat(source, recorded.name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        UniqueFd out(::openat(target.get(), name.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        char buffer[65536];
-        bool copied = in.valid() && out.valid();
-        for (ssize_t got; copied && (got = ::read(in.get(), buffer, sizeof buffer)) != 0;)
-            copied = got > 0 && writeAll(out.get(), buffer, std::size_t(got));
-        if (!copied || !out.close())
-            return fail(recorded.file.path,
-                        QStringLiteral("cannot be kept: %1").arg(systemReason(errno)));
-    }
-    return true;
-}
-
-// The archive's own destination, when the plan writes outside the library.
-QString LibraryTransaction::destinationPath() const {
-    return m_plan.root == m_memory->records->library() ? QString() : m_plan.root;
-}
-
-bool LibraryTransaction::commitThroughJournal() {
-    if (nothingChanges()) {
-        m_memory->manifest = std::move(*m_memory->previous);
-        m_memory->previous.reset();
-        m_committed = true;
-        return true;
-    }
-    LibraryRecords& records = *m_memory->records;
-    Manifest& manifest = m_memory->manifest;
-    const QByteArray staging = stagingName();
-    const QString stagingFolder = QFile::decodeName(staging);
-    if (!backUpReplacedFiles(staging)) {
-        removeTree(records.openFolder(false).get(), staging);
-        return false;
-    }
-    LibraryJournal journal;
-    const QString root = destinationPath();
-    manifest.destination = root;
+Result<QStringList> LibraryTransaction::commit() {
+    if (!m_change)
+        return failure(QString(), QStringLiteral("the library's records are not open")).failure();
+    InstallLayers layers(*m_memory, *m_change, m_plan.root, destinationPath());
     for (const StagedFolder& staged : m_stagedFolders) {
         if (staged.made)
-            journal.rename({root, QFile::decodeName(joined(staged.parent, staged.staging))},
-                           {root, QFile::decodeName(joined(staged.parent, staged.final))}, true);
+            m_change->placeFolder(
+                {destinationPath(), QFile::decodeName(joined(staged.parent, staged.final))},
+                QFile::decodeName(staged.staging));
     }
-    // Each replaced file's kept link is where an undo finds it again.
-    QHash<QString, QString> keptAs;
-    for (const Recorded& recorded : m_recorded) {
-        if (recorded.write >= 0 && m_writes[std::size_t(recorded.write)].replacing)
-            keptAs.insert(QFile::decodeName(joined(recorded.folder, recorded.name)),
-                          stagingFolder + QLatin1Char('/') + recorded.file.path);
-    }
-    for (const FileWrite& write : m_writes) {
-        if (!write.file || write.staging.isEmpty())
-            continue;
-        const QString final = QFile::decodeName(joined(write.folder, write.name));
-        std::optional<RootedPath> original;
-        if (keptAs.contains(final))
-            original = inRecords(keptAs.value(final));
-        journal.rename({root, QFile::decodeName(joined(write.folder, write.staging))},
-                       {root, final}, false, original);
-    }
-    const QString backups = records.backupFolderOf(manifest.archive);
-    manifest.files.clear();
-    for (const Recorded& recorded : m_recorded) {
-        if (recorded.backUp && recorded.write >= 0)
-            journal.move(inRecords(stagingFolder + QLatin1Char('/') + recorded.file.path),
-                         inRecords(backups + QLatin1Char('/') + recorded.file.backup));
-        manifest.files.push_back(recorded.file);
+    for (Recorded& recorded : m_recorded) {
         // A 7z or RAR entry's CRC-32 is the one worked out while writing it.
         if (recorded.write >= 0 && m_writes[std::size_t(recorded.write)].file)
-            manifest.files.back().crc = m_writes[std::size_t(recorded.write)].file->entry->crc;
+            recorded.file.crc = m_writes[std::size_t(recorded.write)].file->entry->crc;
+        if (Status planned = layers.add(recorded); !planned)
+            return failure(recorded.file.path, planned.reason()).failure();
     }
-    // Folders this install made, and those the earlier version made.
-    QStringList folders = m_memory->previous ? m_memory->previous->folders : QStringList();
+    QStringList folders;
     for (const QString& target : m_plan.folders) {
         const Folder& folder = m_folders.at(target);
-        const QString path = QFile::decodeName(folder.finalPath);
-        if (folder.made && !folders.contains(path))
-            folders.append(path);
+        if (folder.made)
+            folders.append(QFile::decodeName(folder.finalPath));
     }
-    manifest.folders = folders;
-    if (m_memory->previous) {
-        // What the earlier version had and this one has not goes as an
-        // uninstall would take it.
-        QSet<QString> kept;
-        for (const Manifest::File& file : manifest.files)
-            kept.insert(file.path);
-        std::vector<const Manifest::File*> dropped;
-        for (const Manifest::File& file : m_memory->previous->files) {
-            if (!kept.contains(file.path))
-                dropped.push_back(&file);
-        }
-        m_removal = planRemoval(*m_memory->previous, dropped, m_memory->others, records, journal);
-        for (auto folder = m_memory->previous->folders.crbegin();
-             folder != m_memory->previous->folders.crend(); ++folder)
-            journal.removeFolder({m_memory->previous->destination, *folder});
-        for (const Manifest& other : m_memory->others) {
-            if (m_removal.changedRecords.contains(other.archive))
-                journal.writeRecord(records, other);
-        }
+    if (Status finished = layers.finish(folders); !finished)
+        return failure(QString(), finished.reason()).failure();
+    m_removal = layers.removal();
+    Result<QStringList> committed = m_change->commit();
+    m_leftForRecovery = m_change->leftForRecovery();
+    if (!committed)
+        return failure(QString(), committed.reason()).failure();
+    m_committed = true;
+    m_memory->history->commitEdits(*m_memory->manifests);
+    return committed;
+}
+
+Result<QStringList> LibraryTransaction::commitRepair(const QString& package, Kept& kept) {
+    if (!m_change)
+        return failure(QString(), QStringLiteral("the library's records are not open")).failure();
+    const QString destination = destinationPath();
+    for (const StagedFolder& folder : m_stagedFolders) {
+        if (folder.made)
+            m_change->placeFolder(
+                {destination, QFile::decodeName(joined(folder.parent, folder.final))},
+                QFile::decodeName(folder.staging));
     }
-    manifest.installed = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    journal.writeRecord(records, manifest);
-    journal.removeTree(inRecords(stagingFolder));
-    QStringList problems;
-    if (!journal.commit(records, &problems)) {
-        m_leftForRecovery = journal.leftForRecovery();
-        if (!m_leftForRecovery)
-            removeTree(records.openFolder(false).get(), staging);
-        return fail(QString(), problems.join(QStringLiteral("; ")));
+    // What stands in the place of a file written again is kept first.
+    for (const Recorded& recorded : m_recorded) {
+        if (recorded.write < 0 || (!recorded.found && !recorded.obstacle))
+            continue;
+        const RootedPath path{destination, recorded.file.path};
+        const Result<QString> keptAs = m_change->keepForUser(path, package, recorded.obstacle);
+        if (!keptAs)
+            return failure(recorded.file.path, keptAs.reason()).failure();
+        kept.from << path.absoluteIn(m_memory->records->library());
+        kept.as << *keptAs;
+    }
+    for (const Recorded& recorded : m_recorded) {
+        if (recorded.write < 0 || recorded.inNewFolder)
+            continue;
+        const RootedPath path{destination, recorded.file.path};
+        QString original;
+        if (recorded.found) {
+            const Result<QString> link = m_change->keepOriginal(path);
+            if (!link)
+                return failure(recorded.file.path, link.reason()).failure();
+            original = *link;
+        }
+        m_change->placeFile(path, QFile::decodeName(recorded.staging), original);
+    }
+    Result<QStringList> committed = m_change->commit();
+    m_leftForRecovery = m_change->leftForRecovery();
+    if (!committed) {
+        kept = {};
+        return failure(QString(), committed.reason()).failure();
     }
     m_committed = true;
-    if (m_memory->previous)
-        m_removal.countResults(journal, m_plan.root);
-    if (!problems.isEmpty())
-        return fail(QString(), problems.join(QStringLiteral("; ")));
-    return true;
+    return committed;
 }
 
 void LibraryTransaction::rollback() {
@@ -681,11 +565,9 @@ void LibraryTransaction::rollback() {
             ::unlinkat(m_disk.directory(write.folder), write.staging.constData(), 0);
     }
     for (auto staged = m_stagedFolders.rbegin(); staged != m_stagedFolders.rend(); ++staged) {
-        const int parent = m_disk.directory(staged->parent);
-        if (staged->placed)
-            ::renameat(parent, staged->final.constData(), parent, staged->staging.constData());
+        // What cannot be removed, the staging log names for the next recovery.
         if (staged->made)
-            removeTree(parent, staged->staging);
+            (void)removeTree(m_disk.directory(staged->parent), staged->staging);
     }
 }
 

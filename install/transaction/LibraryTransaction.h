@@ -4,24 +4,28 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <vector>
 
-#include "core/PosixHandles.h"
 #include "core/Result.h"
-#include "install/PackageRemoval.h"
+#include "install/disk/LibraryFiles.h"
 #include "install/disk/LibraryFolders.h"
-#include "install/journal/StagingLog.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/Manifest.h"
-#include "install/transaction/FileHistory.h"
+#include "install/transaction/LayerRemoval.h"
 
 namespace packshelf {
 
+class LibraryChange;
 class LibraryRecords;
+class VersionHistory;
+class VersionStore;
 
 // Carries out an install plan as one unit. Staging compares every planned
 // file with the library (a file of the same size and CRC-32 is left alone)
@@ -29,12 +33,10 @@ class LibraryRecords;
 // checked against its CRC-32, under a staging name: a hidden file beside
 // its final place, or inside a hidden folder that takes the place of a
 // folder the library does not have yet. Nothing at a final name changes
-// until every file is staged; then, when any file is replaced, the file
-// system is synced once, and the staged folders and files are renamed into
-// place. A failure or a cancel while staging removes everything staged and
-// leaves the library as it was; a process killed at any moment leaves every
-// library file old or new, and its staged leftovers are removed by the
-// next install that writes beside them.
+// until every file is staged; then what the package replaces is set aside
+// (see InstallLayers) and the change is committed through one journal
+// (see LibraryChange). A failure or a cancel while staging removes
+// everything staged and leaves the library as it was.
 //
 // Paths of the library are matched without regard to letter case: a
 // planned "runtime/a.txt" goes into an existing "Runtime/A.TXT". Nothing is
@@ -48,31 +50,17 @@ public:
         int same = 0;
     };
 
-    // A library file as the records last wrote it down, by root and path.
-    using LibraryFile = FileHistory::Known;
-    using LibraryFiles = FileHistory::Files;
-
-    // What the library is to remember of the package. With it, a replaced
-    // file is first hard-linked (or copied) into the package's backup
-    // folder, and the renames, the backups and the package's record are
-    // written down as one journal and carried out from it.
+    // What the library remembers, lent to the transaction: its records and
+    // store, the history of versions over the records, and the package's
+    // identity (its files and folders are filled in). Without records (a
+    // preview), only the history is read, for whose files are replaced.
     struct Memory {
         LibraryRecords* records = nullptr;
-        Manifest manifest;                // its identity; files and folders are filled in
-        std::vector<Manifest> others;     // the records of the other installed packages
-        std::optional<Manifest> previous; // the record of an earlier version of this archive
-        // The library's files as recorded; made from the records above when
-        // not given.
-        const LibraryFiles* files = nullptr;
+        VersionStore* store = nullptr;
+        VersionHistory* history = nullptr;
+        std::vector<Manifest>* manifests = nullptr; // those the history is over
+        Manifest manifest;
     };
-
-    // The files the records name, each as its latest record has it.
-    static LibraryFiles filesOf(const std::vector<Manifest>& manifests) {
-        return FileHistory::filesOf(manifests);
-    }
-    static void addFiles(LibraryFiles& files, const Manifest& manifest) {
-        FileHistory::addFiles(files, manifest);
-    }
 
     // One planned file as it would go into the library.
     struct Change {
@@ -88,6 +76,19 @@ public:
         bool crcKnown = true;
     };
 
+    // One library file the package will have, as staging found it.
+    struct Recorded {
+        Manifest::File file;
+        QString target;    // as the plan names it
+        QByteArray folder; // on disk now (a staging folder for a new branch)
+        QByteArray name;
+        int write = -1;     // its entry in the writes, when it is written
+        bool found = false; // a file stands at its place
+        bool inNewFolder = false;
+        bool obstacle = false; // what stands there is not a file, and a repair keeps it
+        QByteArray staging;    // staged name beside its place, when written there
+    };
+
     LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
                        const std::atomic<bool>* cancel = nullptr);
     // Removes whatever is staged and not committed.
@@ -101,25 +102,35 @@ public:
     // staging thread, often.
     using Written = std::function<void(const QString& target, quint64 bytes)>;
     void onWritten(Written written) { m_written = std::move(written); }
-    // The memory given, as a commit left it (the package's record filled
-    // in, records of others it changed), for the next install of a run.
-    Memory takeMemory() { return std::move(*m_memory); }
 
-    // Each step fails with the first problem met, at failedPath().
     // Compares every planned file with the library, writing nothing.
     Status compare();
     const std::vector<Change>& changes() const { return m_changes; }
-
     // Fails when the plan cannot be staged whole.
     Status stage();
-    // Renames everything staged into place; fails when any step fails: the
-    // library is then as it was (or, when even the undo failed, left as it
-    // is for the journal the next run reads).
-    Status commit();
+    // Sets aside what the package replaces and commits everything staged
+    // through the journal; fails when any step fails: the library is then
+    // as it was (or, when even the undo failed, left as it is for the
+    // journal the next run reads). Answers what the change could not
+    // finish, which the next command does.
+    Result<QStringList> commit();
+
+    // For a repair: what stands at these paths (record paths) and is not a
+    // file (a link, a folder) is kept rather than in the way.
+    void keepAsideAt(QSet<QString> paths) { m_keepAside = std::move(paths); }
+    // What a repair kept of what stood in the files' places: the path, and
+    // where it is kept (absolute paths).
+    struct Kept {
+        QStringList from;
+        QStringList as;
+    };
+    // A repair's commit: every file staged is put in its place, what stood
+    // there kept first in a new folder "repaired-…/<package>/" of the
+    // records folder; the records stay as they are.
+    Result<QStringList> commitRepair(const QString& package, Kept& kept);
 
     const Counts& counts() const { return m_counts; }
-    // With memory: what became of the files an earlier version had and this
-    // one does not.
+    // What became of the files an earlier version had and this one has not.
     const RemovalOutcome& removal() const { return m_removal; }
     // The library path the failure concerns.
     const QString& failedPath() const { return m_failedPath; }
@@ -135,29 +146,21 @@ private:
     struct StagedFolder;
     struct FileWrite;
 
-    struct Recorded;
-
-    bool fail(const QString& target, const QString& problem);
-    Status outcome(bool done) const;
-    bool compareAll();
-    bool stageAll();
-    bool commitAll();
-    bool resolveAll();
-    bool backUpReplacedFiles(const QByteArray& staging);
-    void noteStagingIn(const QByteArray& folder);
-    bool commitThroughJournal();
+    Status failure(const QString& target, const QString& problem);
+    Status resolveAll();
+    Status resolveFile(const PlannedFile& file);
+    Result<Folder*> resolveFolder(const QString& target);
+    Status makeFolder(const QString& target);
+    Status canWriteIn(const QByteArray& folder, const QString& target);
+    Status writeFile(const FileWrite& write);
+    Status noteStaging(const QByteArray& folder);
+    QString ownerOf(const Recorded& recorded, const struct ::stat& st, int dirFd) const;
+    Result<quint32> currentCrc(const Recorded& recorded, const struct ::stat& st, int dirFd) const;
     QString destinationPath() const;
-    bool nothingChanges() const;
     bool cancelled();
     void sweep(const QByteArray& path);
-    Folder* resolveFolder(const QString& target);
-    bool resolveFile(const PlannedFile& file);
-    bool makeFolder(const QString& target);
-    bool canWriteIn(const QByteArray& folder, const QString& target);
-    bool writeFile(const FileWrite& write);
     std::vector<FileWrite*> writeOrder();
     void rollback();
-    QByteArray newStagingName();
 
     const InstallPlan& m_plan;
     const ArchiveView& m_view;
@@ -170,13 +173,12 @@ private:
     std::vector<Recorded> m_recorded;
     QHash<QByteArray, std::size_t> m_recordAt;
     std::optional<Memory> m_memory;
-    FileHistory m_history; // what the memory tells of the files met
+    std::unique_ptr<LibraryChange> m_change; // with the library's records
     std::vector<Change> m_changes;
     RemovalOutcome m_removal;
+    QSet<QString> m_keepAside;
     bool m_dryRun = false;
-    std::optional<StagingLog> m_stagingLog; // with the library's memory
     Counts m_counts;
-    QString m_problem;
     QString m_failedPath;
     bool m_committed = false;
     bool m_leftForRecovery = false; // neither finished nor undone: left as it is
@@ -186,6 +188,8 @@ private:
 };
 
 // True for a name an install gives what it is writing.
-bool isStagingName(const QString& name);
+inline bool isStagingName(const QString& name) {
+    return library::isStagingName(name);
+}
 
 } // namespace packshelf

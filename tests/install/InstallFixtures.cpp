@@ -1,15 +1,21 @@
 #include "tests/install/InstallFixtures.h"
 
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "analysis/Analyzer.h"
+#include "core/Executor.h"
 #include "install/Installer.h"
 #include "install/transaction/LibraryTransaction.h"
+#include "tests/support/TestFolders.h"
 #include "tests/support/ZipWriter.h"
 
 namespace packshelf::test {
@@ -61,6 +67,20 @@ Library::Library() {
     writeFile(dir.filePath("bystander/keep.txt"), "keep");
 }
 
+Library::Library(const QString& scratchTemplate)
+    : dir(scratchTemplate) {
+    QDir().mkpath(source);
+    QDir().mkpath(dest);
+    QDir().mkpath(work);
+    writeFile(dir.filePath("bystander/keep.txt"), "keep");
+}
+
+QString fastScratch() {
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    const QString base = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
+    return base + QStringLiteral("/packshelf-test-XXXXXX");
+}
+
 void Library::add(const QString& fileName, const QByteArray& bytes) const {
     writeFile(source + "/" + fileName, bytes);
 }
@@ -86,6 +106,76 @@ FolderSnapshot Library::surroundings() const {
     return snapshot;
 }
 
+CliResult installOne(const Library& box, const QString& name, const QString& dest) {
+    const QString single = box.dir.filePath("single");
+    QDir(single).removeRecursively();
+    QDir().mkpath(single);
+    QFile::copy(box.source + "/" + name, single + "/" + name);
+    return runCli({"install", single, dest.isEmpty() ? box.dest : dest, "--work", box.work});
+}
+
+// The record file of `archive` in the library `dest`.
+QString recordOf(const QString& dest, const QString& archive) {
+    QDirIterator it(dest + "/.packshelf", {"*.json"}, QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (QJsonDocument::fromJson(readFile(path))["archive"].toString() == archive)
+            return path;
+    }
+    return {};
+}
+
+void editRecord(const QString& dest, const QString& archive,
+                const std::function<void(QJsonObject&)>& edit) {
+    const QString path = recordOf(dest, archive);
+    QJsonObject record = QJsonDocument::fromJson(readFile(path)).object();
+    edit(record);
+    writeFile(path, QJsonDocument(record).toJson());
+}
+
+// A journal as the program writes it: its steps, then its digest.
+QByteArray journalBytes(const QJsonArray& steps) {
+    const QByteArray content =
+        QJsonDocument(QJsonObject{{"format", 3}, {"steps", steps}}).toJson(QJsonDocument::Compact) +
+        "\n";
+    return content + "end " +
+           QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex() + "\n";
+}
+
+// Every staged name below a folder, the records folder included.
+QStringList stagedUnder(const QString& folder) {
+    QStringList staged;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isStagingName(it.fileName()))
+            staged << QDir(folder).relativeFilePath(path);
+    }
+    return staged;
+}
+
+// A library holding A (one new file) and C (a new file, and one that
+// replaced the user's own), with a folder outside it that holds files of
+// the same names and content.
+TwoPackages::TwoPackages() {
+    writeFile(dest + "/Runtime/shared.txt", "the user's own");
+    add("A.zip", ZipWriter().addFile("Runtime/a.txt", "a"));
+    add("B.zip", ZipWriter().addFile("Runtime/b.txt", "b"));
+    add("C.zip", ZipWriter().addFile("Runtime/c.txt", "c").addFile("Runtime/shared.txt", "C's"));
+    writeFile(outside + "/Runtime/a.txt", "a");
+    writeFile(outside + "/Runtime/c.txt", "c");
+    writeFile(outside + "/dir/keep.txt", "keep");
+    EXPECT_EQ(installOne(*this, "A.zip").exitCode, 0);
+    EXPECT_EQ(installOne(*this, "C.zip").exitCode, 0);
+    QDir(dir.filePath("single")).removeRecursively();
+}
+
+Executor& testExecutor() {
+    static Executor executor;
+    return executor;
+}
+
 InstallRecording runInstaller(InstallJob job) {
     InstallRecording recording;
     g_capturedLog = &recording.log;
@@ -96,7 +186,7 @@ InstallRecording runInstaller(InstallJob job) {
         recording.items = std::move(items);
         ++recording.completions;
     };
-    installerThread(std::move(job), callbacks);
+    installerThread(std::move(job), callbacks, testExecutor());
     qInstallMessageHandler(g_previousHandler);
     g_capturedLog = nullptr;
     return recording;

@@ -5,15 +5,23 @@
 #include <ostream>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "analysis/ArchiveItem.h"
 #include "install/InstallJob.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
 
 // Shows texts readably in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+namespace packshelf {
+class Executor;
 }
 
 namespace packshelf::test {
@@ -29,6 +37,8 @@ struct Library {
     QString work = dir.filePath("work");
 
     Library();
+    // In a folder made from `scratchTemplate` (see fastScratch()).
+    explicit Library(const QString& scratchTemplate);
     void add(const QString& fileName, const QByteArray& bytes) const;
     void add(const QString& fileName, const ZipWriter& zip) const;
     ArchiveItem analysed(const QString& fileName) const;
@@ -48,6 +58,38 @@ struct InstallRecording {
     QStringList log;                // lines of the "packshelf.install" category
     QString logText() const { return log.join(QLatin1Char('\n')); }
 };
+
+// Installs the archive `name` of the box's source folder alone, with the
+// command line, into `dest` (the box's library when empty).
+CliResult installOne(const Library& box, const QString& name, const QString& dest = QString());
+
+// The record file of `archive` in the library `dest`.
+QString recordOf(const QString& dest, const QString& archive);
+void editRecord(const QString& dest, const QString& archive,
+                const std::function<void(QJsonObject&)>& edit);
+
+// A journal as the program writes it: its steps, then its digest.
+QByteArray journalBytes(const QJsonArray& steps);
+
+// Every staged name below a folder, the records folder included.
+QStringList stagedUnder(const QString& folder);
+
+// A library holding A (one new file) and C (a new file, and one that
+// replaced the user's own), with a folder outside it that holds files of
+// the same names and content.
+struct TwoPackages : Library {
+    QString outside = dir.filePath("outside");
+
+    TwoPackages();
+};
+
+// A template for a temporary folder where syncing costs nothing, for tests
+// that change thousands of libraries: on the memory file system when the
+// system has one, else in the temporary folder.
+QString fastScratch();
+
+// The executor the tests hand the engine.
+Executor& testExecutor();
 
 // Runs the installer worker's body on the calling thread.
 InstallRecording runInstaller(InstallJob job);

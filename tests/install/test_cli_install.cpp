@@ -299,3 +299,44 @@ TEST(CliInstall, FolderNamesNeedNotBeUtf8) {
     for (const char* twin : {"src\uFFFD", "w\uFFFD", "p\U0001F4E6\uFFFD"})
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(twin))) << twin;
 }
+
+// SIGINT or SIGTERM in the first moments of a command, before it has done
+// anything or while it makes its temporary folder: it ends with the
+// signal's status (or, before its first instruction, from the signal),
+// leaving no temporary folder and no half-made change.
+TEST(CliInstall, ASignalAtTheStartLeavesNothingBehind) {
+    Library box;
+    box.add("pack.zip", ZipWriter().addFile("Runtime/a.txt", "a").bytes());
+    const QString temporary = box.dir.filePath("tmp");
+    QDir().mkpath(temporary);
+    int heard = 0;
+    for (const int signal : {SIGINT, SIGTERM}) {
+        for (int delayMs = 0; delayMs <= 100; delayMs += 5) {
+            SCOPED_TRACE(
+                QStringLiteral("signal %1 after %2 ms").arg(signal).arg(delayMs).toStdString());
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("TMPDIR", temporary);
+            child.setProcessEnvironment(environment);
+            child.start(cliPath(), {"install", box.source, box.dest});
+            ASSERT_TRUE(child.waitForStarted());
+            QThread::usleep(ulong(delayMs) * 1000);
+            ::kill(pid_t(child.processId()), signal);
+            ASSERT_TRUE(child.waitForFinished(60000));
+            if (child.exitStatus() == QProcess::NormalExit) {
+                // Done before the signal, or stopped by it.
+                EXPECT_TRUE(child.exitCode() == 128 + signal || child.exitCode() == 0)
+                    << child.exitCode();
+                heard += child.exitCode() == 128 + signal ? 1 : 0;
+            }
+            EXPECT_EQ(listRecursive(temporary), QStringList());
+            EXPECT_EQ(stagedUnder(box.dest), QStringList());
+            const QStringList files = listRecursive(box.dest);
+            EXPECT_TRUE(files.isEmpty() || files == QStringList({"Runtime/", "Runtime/a.txt"}))
+                << files.join(", ").toStdString();
+            QDir(box.dest).removeRecursively();
+            QDir().mkpath(box.dest);
+        }
+    }
+    EXPECT_GT(heard, 0) << "the signal is heard, not left to kill the process";
+}

@@ -443,7 +443,7 @@ TEST(Installer, ReportsReachTheReceiverThreadAndFailedRecordsComeBack) {
             });
         std::thread worker([&, job = lib.job(empty ? std::vector<ArchiveItem>{}
                                                    : takeReadyItems(list))]() mutable {
-            installerThread(std::move(job), callbacks);
+            installerThread(std::move(job), callbacks, testExecutor());
             workerReturned = true;
         });
         loop.exec();

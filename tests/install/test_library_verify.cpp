@@ -169,10 +169,22 @@ TEST(LibraryVerify, UndoTakesBackTheLastRun) {
     ASSERT_EQ(runCli({"install", box.source, box.dest, "--work", box.work}).exitCode, 0);
     writeFile(box.dest + "/Runtime/edited.txt", "the user's");
 
+    // Which run it takes back is shown before it acts, and the dry run
+    // shows only that.
+    const FolderSnapshot beforeUndo = libraryFiles(box.dest);
+    const CliResult dryRun = runCli({"undo", box.dest, "--dry-run"});
+    EXPECT_EQ(dryRun.exitCode, 0);
+    ASSERT_EQ(dryRun.records().size(), 1);
+    EXPECT_EQ(dryRun.records().first()["COUNT"].toInt(), 2);
+    EXPECT_EQ(dryRun.records().first()["PACKAGES"].toArray(), QJsonArray({"B.zip", "A.zip"}));
+    EXPECT_FALSE(dryRun.records().first()["INSTALLED"].toString().isEmpty());
+    EXPECT_EQ(libraryFiles(box.dest), beforeUndo);
     const CliResult undo = runCli({"undo", box.dest});
     EXPECT_EQ(undo.exitCode, 1) << "a kept file makes it 1, as for uninstall";
+    ASSERT_FALSE(undo.records().isEmpty());
+    EXPECT_EQ(undo.records().first(), dryRun.records().first()) << "the run shown first";
     QStringList order;
-    for (const QJsonObject& line : undo.records())
+    for (const QJsonObject& line : undo.records().mid(1))
         order << line["ARCHIVE"].toString();
     EXPECT_EQ(order, QStringList({"B.zip", "A.zip"}));
     EXPECT_TRUE(undo.err.contains("kept " + QFile::encodeName(box.dest) + "/Runtime/edited.txt"));

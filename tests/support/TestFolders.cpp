@@ -12,36 +12,41 @@ namespace {
 // Calls `visit` with the relative path and the info of everything below
 // `folder`, hidden entries included, links not followed; a library's own
 // records (".packshelf" at the top) aside.
-template <typename Visit> void forEachEntryBelow(const QString& folder, Visit visit) {
+template <typename Visit>
+void forEachEntryBelow(const QString& folder, Visit visit, Records records = Records::PassedOver) {
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     const QDir base(folder);
     while (it.hasNext()) {
         const QString path = it.next();
         const QString relative = base.relativeFilePath(path);
-        if (relative != QLatin1String(".packshelf") && !relative.startsWith(".packshelf/"))
+        if (records == Records::Seen ||
+            (relative != QLatin1String(".packshelf") && !relative.startsWith(".packshelf/")))
             visit(relative, QFileInfo(path));
     }
 }
 } // namespace
 
-FolderSnapshot FolderSnapshot::of(const QString& folder) {
+FolderSnapshot FolderSnapshot::of(const QString& folder, Records records) {
     FolderSnapshot snapshot;
-    forEachEntryBelow(folder, [&](const QString& relative, const QFileInfo& info) {
-        // The library's index of records is a cache of its records, which
-        // any command that changes the library may bring up to date.
-        if (info.fileName() == "records.index" && info.dir().dirName() == ".packshelf")
-            return;
-        Entry entry;
-        entry.type = info.isSymLink() ? 'l' : info.isDir() ? 'd' : 'f';
-        if (entry.type == 'f') {
-            entry.size = info.size();
-            entry.hash =
-                QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Sha1);
-            entry.mtime = info.lastModified().toMSecsSinceEpoch();
-        }
-        snapshot.entries[relative] = entry;
-    });
+    forEachEntryBelow(
+        folder,
+        [&](const QString& relative, const QFileInfo& info) {
+            // The library's index of records is a cache of its records, which
+            // any command that changes the library may bring up to date.
+            if (info.fileName() == "records.index" && info.dir().dirName() == ".packshelf")
+                return;
+            Entry entry;
+            entry.type = info.isSymLink() ? 'l' : info.isDir() ? 'd' : 'f';
+            if (entry.type == 'f') {
+                entry.size = info.size();
+                entry.hash =
+                    QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Sha1);
+                entry.mtime = info.lastModified().toMSecsSinceEpoch();
+            }
+            snapshot.entries[relative] = entry;
+        },
+        records);
     return snapshot;
 }
 

@@ -7,6 +7,11 @@
 
 namespace packshelf::test {
 
+// Whether a snapshot passes over a library's own records at its top: tests
+// about what a library's files look like do; tests about hostile input,
+// which must never plant anything among the records, see them.
+enum class Records { PassedOver, Seen };
+
 // Everything below a folder (a library's own records at the top aside), by
 // relative path: type, size, content hash and
 // modification time. Two snapshots compare equal when nothing was created,
@@ -24,7 +29,7 @@ struct FolderSnapshot {
 
     // Every file and folder below `folder`, a library's index of records
     // aside.
-    static FolderSnapshot of(const QString& folder);
+    static FolderSnapshot of(const QString& folder, Records records = Records::PassedOver);
     // Paths that differ between the two, for a readable failure.
     static QStringList differences(const FolderSnapshot& before, const FolderSnapshot& after);
 };

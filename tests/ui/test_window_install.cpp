@@ -12,6 +12,7 @@
 #include <QTextBrowser>
 #include <QTreeView>
 
+#include "core/Executor.h"
 #include "install/records/LibraryRecords.h"
 #include "tests/support/TestFolders.h"
 #include "tests/ui/WindowHarness.h"
@@ -272,9 +273,11 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());
     ASSERT_TRUE(waitForInstall(app));
-    QStringList problems;
     int did[3] = {};
-    for (const Manifest& manifest : LibraryRecords(window.library()).load(&problems)) {
+    Executor executor;
+    const Result<RecordsRead> read = LibraryRecords(window.library(), executor).load();
+    ASSERT_TRUE(read.ok());
+    for (const Manifest& manifest : read->manifests) {
         for (const Manifest::File& file : manifest.files)
             ++did[int(file.action)];
     }
