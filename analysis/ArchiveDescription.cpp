@@ -10,6 +10,7 @@
 #include "analysis/NameRules.h"
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
+#include "archive/EntrySupport.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
@@ -92,6 +93,16 @@ struct Draft {
     }
 };
 
+// Encrypted entries are not read here.
+Status checkNoEncryption(const ArchiveIndex& index) {
+    for (const IndexEntry& entry : index.entries) {
+        if (entry.encrypted)
+            return fail(
+                QStringLiteral("%1 is encrypted (%2)").arg(entry.name, describeEncryption(entry)));
+    }
+    return {};
+}
+
 class Describer {
 public:
     Describer(QString workdir, const std::atomic<bool>* cancel)
@@ -111,6 +122,10 @@ public:
             description.format = formatName(format);
         if (!held) {
             description.tree = held.failure();
+            return description;
+        }
+        if (const Status open = checkNoEncryption(**held); !open) {
+            description.tree = open.failure();
             return description;
         }
         ContentTree tree = describeIndex(*input, **held, QString(), 0, 0);

@@ -86,9 +86,8 @@ bool headerMatches(const LocalHeader& header, const CentralRecord& record) {
 
 class IndexReader {
 public:
-    IndexReader(const ZipInput& input, bool passwordGiven)
+    explicit IndexReader(const ZipInput& input)
         : m_input(input)
-        , m_passwordGiven(passwordGiven)
         , m_directory(input, DirectoryStretch)
         , m_headers(input, HeaderStretch) {}
 
@@ -184,7 +183,7 @@ private:
         const QByteArray rawName = record.name.toByteArray();
         const QString name = decodeEntryName(rawName, record.flags & FlagUtf8)
                                  .replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (const Status readable = checkEntryReadable(record, name, m_passwordGiven); !readable)
+        if (const Status readable = checkEntryReadable(record, name); !readable)
             return readable;
         quint64 headerOffset = 0;
         const std::optional<quint64> dataOffset = dataOffsetOf(record, &headerOffset);
@@ -209,6 +208,13 @@ private:
         entry.method = record.method;
         entry.flags = record.flags;
         entry.encrypted = record.flags & FlagEncrypted;
+        if (record.method == MethodAes) {
+            const std::optional<AesField> aes = parseAesField(record.extra);
+            entry.method = aes->realMethod; // checked by checkEntryReadable()
+            entry.aesStrength = quint8(aes->strength);
+            entry.aesVersion = quint8(aes->version);
+            entry.encrypted = true;
+        }
         entry.crc = record.crc;
         entry.compressedSize = record.compressedSize;
         entry.uncompressedSize = record.uncompressedSize;
@@ -222,7 +228,6 @@ private:
     }
 
     const ZipInput& m_input;
-    bool m_passwordGiven;
     InputWindow m_directory;
     InputWindow m_headers;
     CentralDirectoryLocation m_location;
@@ -249,6 +254,11 @@ QByteArray ArchiveIndex::digest() const {
         listing.append("format ").append(format.toUtf8()).append(identity);
     hash.addData(listing);
     return hash.result();
+}
+
+bool ArchiveIndex::hasEncryptedEntries() const {
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const IndexEntry& entry) { return entry.encrypted; });
 }
 
 quint64 ArchiveIndex::declaredBytes() const {
@@ -290,8 +300,8 @@ qint64 dosDateToUnixTime(quint32 dosDate) {
     return slot.time;
 }
 
-Result<ArchiveIndex> readArchiveIndex(const ZipInput& input, bool passwordGiven) {
-    return IndexReader(input, passwordGiven).read();
+Result<ArchiveIndex> readArchiveIndex(const ZipInput& input) {
+    return IndexReader(input).read();
 }
 
 } // namespace packshelf

@@ -21,9 +21,13 @@ struct IndexEntry {
     // The name's components without empty and "." ones, joined with "/".
     QString path;
     Kind kind = Kind::File;
-    int method = 0;
+    int method = 0;    // the compression method (under the encryption, for AES)
     quint16 flags = 0; // general purpose bits
     bool encrypted = false;
+    // WinZip AES: the key's strength (1, 2 or 3 for 128, 192 or 256 bits)
+    // and the field's version (2: the CRC-32 is not kept); 0 otherwise.
+    quint8 aesStrength = 0;
+    quint8 aesVersion = 0;
     quint32 crc = 0;
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
@@ -60,6 +64,8 @@ struct ArchiveIndex {
     // 7z: the start header (where the archive's header lies, its size and
     // CRC-32), which through that header covers every file's CRC-32.
     QByteArray identity{};
+    // Whether any entry is encrypted.
+    bool hasEncryptedEntries() const;
     // SHA-256 over the listing (every entry's name, method, flags, sizes,
     // CRC-32, date and offset, and the format and its identity when it is
     // not zip): names
@@ -79,11 +85,10 @@ qint64 dosDateToUnixTime(quint32 dosDate);
 
 // Reads the index of a zip archive, or says why the archive cannot be
 // used: not an archive, a split archive, a damaged directory, no entries at
-// all, an unsupported method (named), encryption (which kind), entries
-// whose data overlap (the stuff of zip bombs) or lie outside the file, too
-// many entries. `passwordGiven`: encrypted entries are accepted (their data
-// is decrypted by the caller); otherwise an encrypted entry makes the
-// archive unusable.
-Result<ArchiveIndex> readArchiveIndex(const ZipInput& input, bool passwordGiven = false);
+// all, an unsupported method or encryption (named), entries whose data
+// overlap (the stuff of zip bombs) or lie outside the file, too many
+// entries. Encrypted entries are listed like any other: whether a password
+// opens them is found when their data are read.
+Result<ArchiveIndex> readArchiveIndex(const ZipInput& input);
 
 } // namespace packshelf

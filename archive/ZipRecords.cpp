@@ -162,8 +162,11 @@ std::optional<AesField> parseAesField(QByteArrayView extra) {
     if (!field || field->size() < 7 || field->at(2) != 'A' || field->at(3) != 'E')
         return std::nullopt;
     AesField aes;
+    aes.version = read16(field->data());
     const int strength = byteAt(field->data(), 4);
-    aes.keyBits = strength >= 1 && strength <= 3 ? 64 + 64 * strength : 0;
+    const bool known = strength >= 1 && strength <= 3 && (aes.version == 1 || aes.version == 2);
+    aes.strength = known ? strength : 0;
+    aes.keyBits = known ? 64 + 64 * strength : 0;
     aes.realMethod = read16(field->data() + 5);
     return aes;
 }

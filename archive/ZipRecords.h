@@ -122,6 +122,8 @@ std::optional<QByteArrayView> findExtraField(QByteArrayView extra, quint16 id);
 
 // The WinZip AES field (0x9901) of an AES-encrypted entry (method 99).
 struct AesField {
+    int version = 0;    // 1 (AE-1: the CRC-32 is kept) or 2 (AE-2: it is not)
+    int strength = 0;   // 1, 2 or 3
     int keyBits = 0;    // 128, 192 or 256; 0 when unknown
     int realMethod = 0; // the compression method under the encryption
 };
