@@ -10,7 +10,7 @@
 #include "analysis/NameRules.h"
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
-#include "archive/EntrySupport.h"
+#include "archive/ArchiveKeyring.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
@@ -93,16 +93,6 @@ struct Draft {
     }
 };
 
-// Encrypted entries are not read here.
-Status checkNoEncryption(const ArchiveIndex& index) {
-    for (const IndexEntry& entry : index.entries) {
-        if (entry.encrypted)
-            return fail(
-                QStringLiteral("%1 is encrypted (%2)").arg(entry.name, describeEncryption(entry)));
-    }
-    return {};
-}
-
 class Describer {
 public:
     Describer(QString workdir, const std::atomic<bool>* cancel)
@@ -124,11 +114,21 @@ public:
             description.tree = held.failure();
             return description;
         }
-        if (const Status open = checkNoEncryption(**held); !open) {
-            description.tree = open.failure();
+        std::optional<ArchiveKeyring::FileKey> key;
+        if (const std::optional<FileIdentity>& identity = input->identity())
+            key = ArchiveKeyring::FileKey(identity->device, identity->inode);
+        const Result<PasswordSearch> search = ArchiveKeyring::shared().search(*input, **held, key);
+        if (!search) {
+            description.tree = search.failure();
             return description;
         }
-        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0);
+        if (search->outcome == PasswordSearch::Outcome::Missing ||
+            search->outcome == PasswordSearch::Outcome::Wrong) {
+            description.tree = fail(search->reason);
+            description.needsPassword = true;
+            return description;
+        }
+        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0, search->password);
         if (cancelled()) {
             description.tree = fail(QStringLiteral("cancelled"));
             return description;
@@ -147,7 +147,8 @@ private:
     // which is nested `nesting` archives deep; `prefix` is its place in the
     // top-level archive, for the warnings.
     ContentTree describeIndex(const ZipInput& input, const ArchiveIndex& index,
-                              const QString& prefix, int depth, int nesting) {
+                              const QString& prefix, int depth, int nesting,
+                              const SharedPassword& password) {
         for (const QString& name : index.refused)
             m_refused.add(joinPath(prefix, name));
         Draft root;
@@ -155,7 +156,7 @@ private:
         m_lastRoot = nullptr; // another archive's root may have stood at this address
         for (const IndexEntry& entry : index.entries)
             addEntry(root, entry, prefix, depth);
-        return convert(root, input, prefix, depth, nesting);
+        return convert(root, input, prefix, depth, nesting, password);
     }
 
     void addEntry(Draft& root, const IndexEntry& entry, const QString& prefix, int depth) {
@@ -214,7 +215,7 @@ private:
     }
 
     ContentTree convert(Draft& draft, const ZipInput& input, const QString& path, int depth,
-                        int nesting) {
+                        int nesting, const SharedPassword& password) {
         // Folders first, so that of a folder and a file of one name the
         // folder comes first.
         std::vector<Draft*> drafts;
@@ -247,9 +248,10 @@ private:
             const QString childPath = joinPath(path, child->sortName);
             std::optional<ContentTree> content;
             if (child->nested)
-                content = describeNested(input, *child->nested, childPath, depth + 1, nesting);
+                content =
+                    describeNested(input, *child->nested, childPath, depth + 1, nesting, password);
             else
-                content = convert(*child, input, childPath, depth + 1, nesting);
+                content = convert(*child, input, childPath, depth + 1, nesting, password);
             tree.push_back(ContentNode::makeFolder(child->name, std::move(content)));
             tree.back().nestedArchive = child->nested != nullptr;
         }
@@ -258,11 +260,12 @@ private:
     }
 
     std::optional<ContentTree> describeNested(const ZipInput& parent, const IndexEntry& entry,
-                                              const QString& path, int depth, int nesting) {
+                                              const QString& path, int depth, int nesting,
+                                              const SharedPassword& parentPassword) {
         if (nesting + 1 > MaxNestingDepth || cancelled())
             return std::nullopt;
         const Result<std::unique_ptr<NestedArchive>> loaded =
-            NestedArchive::load(parent, entry, m_budget, m_workdir, m_cancel);
+            NestedArchive::load(parent, entry, m_budget, m_workdir, m_cancel, parentPassword.get());
         if (!loaded) {
             m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, loaded.reason()));
             return std::nullopt;
@@ -274,6 +277,16 @@ private:
             return std::nullopt;
         }
         const ArchiveIndex& index = *read;
+        // A nested archive of its own encryption takes the password of the
+        // archive it is in, or one of those given for all.
+        const Result<PasswordSearch> search =
+            ArchiveKeyring::shared().search(nested->input(), index, std::nullopt, parentPassword);
+        if (!search || search->outcome == PasswordSearch::Outcome::Missing ||
+            search->outcome == PasswordSearch::Outcome::Wrong) {
+            m_nestedFailures.add(
+                QStringLiteral("%1 (%2)").arg(path, search ? search->reason : search.reason()));
+            return std::nullopt;
+        }
         // An install checks the whole content of an archive nested at the
         // top: it is charged here as it is there.
         if (!path.contains(QLatin1Char('/'))) {
@@ -283,7 +296,7 @@ private:
                 return std::nullopt;
             }
         }
-        return describeIndex(nested->input(), index, path, depth, nesting + 1);
+        return describeIndex(nested->input(), index, path, depth, nesting + 1, search->password);
     }
 
     QString m_workdir;

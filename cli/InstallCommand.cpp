@@ -20,6 +20,7 @@
 #include "cli/InstallRun.h"
 #include "cli/Interrupts.h"
 #include "cli/ItemJson.h"
+#include "cli/PasswordOptions.h"
 #include "cli/Terminal.h"
 #include "install/InstallPreview.h"
 
@@ -33,6 +34,7 @@ const char* const InstallHelp =
     "Usage: packshelf-cli install SOURCE DEST [--work DIR] [--ignore-data]\n"
     "                             [--dry-run] [--runtime NAME=PATH]\n"
     "                             [--data NAME=PATH] [--force NAME=PATH]\n"
+    "                             [--password-file FILE] [--password-stdin]\n"
     "                             [--json] [--quiet]\n"
     "\n"
     "Analyses every zip archive of the folder SOURCE as 'analyze' does, applies\n"
@@ -56,6 +58,11 @@ const char* const InstallHelp =
     "  --runtime NAME=PATH the archive NAME's Runtime folder lies in PATH\n"
     "  --data NAME=PATH    the archive NAME's Data folder lies in PATH\n"
     "  --force NAME=PATH   copy every entry of PATH of the archive NAME\n"
+    "  --password-file FILE\n"
+    "                      passwords for encrypted archives, one a line: each\n"
+    "                      archive is opened with the first that fits it\n"
+    "  --password-stdin    read one password from the first line of standard\n"
+    "                      input\n"
     "  --json              JSON lines also on a terminal\n"
     "  -q, --quiet         no progress and no warnings\n"
     "  --version           show the version\n"
@@ -67,11 +74,16 @@ const char* const InstallHelp =
     "taken only where the window offers it: --runtime and --data for an archive\n"
     "with duplicates, --force for one in which nothing was found.\n"
     "\n"
+    "An encrypted archive that no password given opens is not installed: its\n"
+    "record has INFO \"Needs a password\" and ERROR 4, and nothing of it is\n"
+    "written. Passwords are never printed, logged or stored.\n"
+    "\n"
     "Exit status: 0 when every archive taken for the install ended installed\n"
-    "(with --dry-run: would), 1 when any failed (would fail), 2 for a usage\n"
-    "error, a SOURCE or DEST that is not a folder, a work folder that cannot be\n"
-    "written to, or a choice that names no archive or that the window would not\n"
-    "offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
+    "(with --dry-run: would), 1 when any failed (would fail) or an archive\n"
+    "still needs a password, 2 for a usage error, a SOURCE or DEST that is not a\n"
+    "folder, a work folder that cannot be written to, a password file that\n"
+    "cannot be read, or a choice that names no archive or that the window would\n"
+    "not offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
     "installed is rolled back, those installed stay installed.\n";
 
 QString actionName(LibraryTransaction::Change::Kind kind) {
@@ -279,6 +291,7 @@ int runInstall(const QStringList& arguments, Executor& executor) {
                                          QStringLiteral("NAME=PATH"));
     parser.addOptions(
         {workOption, ignoreOption, dryRunOption, runtimeOption, dataOption, forceOption});
+    const PasswordOptions passwords(parser);
     CommonOptions common(parser);
     if (const std::optional<int> ended = common.parse(arguments, InstallHelp))
         return *ended;
@@ -306,7 +319,7 @@ int runInstall(const QStringList& arguments, Executor& executor) {
 
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
-    if (!workDir)
+    if (!workDir || !passwords.apply())
         return ExitUsage;
 
     // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
@@ -325,7 +338,10 @@ int runInstall(const QStringList& arguments, Executor& executor) {
 
     InstallJob job{sourceDir, destDir, *workDir, {}};
     std::vector<std::size_t> taken;
+    bool passwordsMissing = false;
     for (std::size_t i = 0; i < items.size(); ++i) {
+        passwordsMissing =
+            passwordsMissing || items[i].integer(key::Error) == ItemError::ErrorPassword;
         if (items[i].state() == ItemState::Ready) {
             job.items.push_back(items[i].isolatedCopy());
             taken.push_back(i);
@@ -341,7 +357,7 @@ int runInstall(const QStringList& arguments, Executor& executor) {
         for (std::size_t i = 0; i < taken.size() && i < previews.size(); ++i)
             markAsTheInstallWould(items[taken[i]], previews[i]);
         printer.printAll(items);
-        return printPreview(previews, style) ? ExitOk : ExitFailed;
+        return printPreview(previews, style) && !passwordsMissing ? ExitOk : ExitFailed;
     }
     const std::vector<ArchiveItem> done =
         install(executor, std::move(job), interrupts, style.quiet);
@@ -354,7 +370,7 @@ int runInstall(const QStringList& arguments, Executor& executor) {
     printer.printAll(items);
     if (interrupts.received() != 0)
         return interruptedExit(interrupts.received());
-    return allInstalled ? ExitOk : ExitFailed;
+    return allInstalled && !passwordsMissing ? ExitOk : ExitFailed;
 }
 
 } // namespace packshelf::cli

@@ -16,8 +16,10 @@
 #include <map>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/ArchiveKeyring.h"
 #include "archive/EntryDecoder.h"
 #include "archive/NestedArchive.h"
+#include "archive/Password.h"
 #include "archive/ZipInput.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
@@ -195,7 +197,8 @@ std::map<QString, QByteArray> treeDigests(const QString& folder) {
 
 // The SHA-256 of each file entry's content as the installer reads it
 // (readEntryData), by name; a read's problem in place of a digest.
-std::map<QString, QByteArray> entryDigests(const QString& archive) {
+std::map<QString, QByteArray> entryDigests(const QString& archive,
+                                           const QByteArray& password = QByteArray()) {
     std::map<QString, QByteArray> digests;
     const Result<std::unique_ptr<FileInput>> input =
         FileInput::openRegular(QFile::encodeName(archive));
@@ -208,10 +211,14 @@ std::map<QString, QByteArray> entryDigests(const QString& archive) {
         if (entry.isFolder())
             continue;
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        const Status read = readEntryData(**input, entry, [&hash](const char* data, size_t size) {
-            hash.addData(QByteArrayView(data, qsizetype(size)));
-            return true;
-        });
+        const Password given(password);
+        const Status read = readEntryData(
+            **input, entry,
+            [&hash](const char* data, size_t size) {
+                hash.addData(QByteArrayView(data, qsizetype(size)));
+                return true;
+            },
+            nullptr, password.isEmpty() ? nullptr : &given);
         digests[entry.name] = read.ok() ? hash.result().toHex() : read.reason().toUtf8();
     }
     return digests;
@@ -405,6 +412,19 @@ std::map<QString, QByteArray> extractedBy(const QString& tool, const QString& ar
     return filesOnly(treeDigests(folder));
 }
 
+// What `7z x -pPASSWORD` expands, files only.
+std::map<QString, QByteArray> extractedBy7zWith(const QString& archive, const QByteArray& password,
+                                                const QString& folder) {
+    QDir().mkpath(folder);
+    const ToolRun run =
+        runTool(folder, {"7z",
+                         {"x", "-y", "-bd", "-bso0", "-bsp0", "-p" + QString::fromUtf8(password),
+                          "-o" + folder, archive}});
+    if (run.exitCode != 0)
+        return {{"7z", run.err}};
+    return filesOnly(treeDigests(folder));
+}
+
 // The output of `program` reading `file` (a compressor's stream).
 QByteArray compressedBy(const QString& program, const QStringList& arguments, const QString& file) {
     QProcess process;
@@ -591,6 +611,224 @@ TEST(ZipForms, DamagedDataOfEveryMethodIsFound) {
     EXPECT_EQ(
         readEntryData(input, index->entries[0], [](const char*, size_t) { return true; }).reason(),
         "x needs more memory to decode than an entry may take");
+}
+
+// Encrypted archives as zip, 7-Zip and bsdtar write them, traditional
+// PKWARE and WinZip AES of every strength: without a password and with a
+// wrong one the keyring says so; with the right one every entry reads as
+// `7z x -p` expands it.
+TEST(ZipForms, EncryptedArchivesOpenWithTheirPassword) {
+    if (toolsMissing({"zip", "7z", "bsdtar", "cat"}))
+        GTEST_SKIP() << "zip, 7z and bsdtar are needed (scripts/deps)";
+    QTemporaryDir scratch;
+    const QString source = scratch.filePath("src");
+    writeSourceTree(source);
+    const QByteArray password = "s3cret pass word";
+    const auto sevenZip = [&](const QString& encryption, const QString& method) {
+        return [=](const QString& archive) {
+            return runTool(source,
+                           {"7z",
+                            {"a", "-tzip", "-p" + QString::fromUtf8(password), "-mem=" + encryption,
+                             "-mm=" + method, "-bd", "-bso0", "-bsp0", archive, "Pack"}});
+        };
+    };
+    const auto bsdtar = [&](const QString& encryption) {
+        return [=](const QString& archive) {
+            return runTool(source,
+                           {"bsdtar",
+                            {"-c", "--format", "zip", "--options", "zip:encryption=" + encryption,
+                             "--passphrase", QString::fromUtf8(password), "-f", archive, "Pack"}});
+        };
+    };
+    struct Row {
+        const char* what;
+        std::function<ToolRun(const QString& archive)> make;
+        QString encryption;
+    };
+    // The smallest encrypted entry that is not empty is the one tried.
+    const QString probe = "Pack/Data/deep/er/still/file.txt";
+    const std::vector<Row> rows = {
+        {"zip -P",
+         [&](const QString& archive) {
+             return runTool(
+                 source, {"zip", {"-q", "-r", "-P", QString::fromUtf8(password), archive, "Pack"}});
+         },
+         "traditional PKWARE encryption"},
+        {"zip -P to a pipe (the check byte from the time)",
+         [&](const QString& archive) {
+             return runPiped(source,
+                             {"zip", {"-q", "-r", "-P", QString::fromUtf8(password), "-", "Pack"}},
+                             {"cat", {}}, archive);
+         },
+         "traditional PKWARE encryption"},
+        {"7z ZipCrypto, deflate", sevenZip("ZipCrypto", "Deflate"),
+         "traditional PKWARE encryption"},
+        {"7z AES-128, deflate", sevenZip("AES128", "Deflate"), "AES-128 encryption"},
+        {"7z AES-192, bzip2", sevenZip("AES192", "BZip2"), "AES-192 encryption"},
+        {"7z AES-256, LZMA", sevenZip("AES256", "LZMA"), "AES-256 encryption"},
+        {"7z AES-256, PPMd", sevenZip("AES256", "PPMd"), "AES-256 encryption"},
+        {"7z AES-256, stored", sevenZip("AES256", "Copy"), "AES-256 encryption"},
+        {"bsdtar traditional", bsdtar("traditional"), "traditional PKWARE encryption"},
+        {"bsdtar aes128", bsdtar("aes128"), "AES-128 encryption"},
+        {"bsdtar aes256", bsdtar("aes256"), "AES-256 encryption"},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString folder = scratch.filePath(QString::number(index++));
+        QDir().mkpath(folder);
+        const QString archive = folder + "/archive.zip";
+        const ToolRun made = row.make(archive);
+        ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+        const Result<std::unique_ptr<FileInput>> input =
+            FileInput::openRegular(QFile::encodeName(archive));
+        ASSERT_TRUE(input);
+        const Result<ArchiveIndex> indexed = readArchiveIndex(**input);
+        ASSERT_TRUE(indexed) << indexed.reason().toStdString();
+        const QString tried = probe + " is encrypted (" + row.encryption + ")";
+        struct Given {
+            std::vector<QByteArray> passwords;
+            PasswordSearch::Outcome outcome;
+            QString reason;
+        };
+        for (const Given& given :
+             {Given{{}, PasswordSearch::Outcome::Missing, tried + ": it needs a password"},
+              Given{{"wrong"},
+                    PasswordSearch::Outcome::Wrong,
+                    tried + ": the password given does not open it"},
+              Given{{"wrong", "also wrong"},
+                    PasswordSearch::Outcome::Wrong,
+                    tried + ": none of the 2 passwords given opens it"},
+              Given{{"wrong", password}, PasswordSearch::Outcome::Found, QString()}}) {
+            ArchiveKeyring keyring;
+            std::vector<SharedPassword> passwords;
+            for (const QByteArray& each : given.passwords)
+                passwords.push_back(makePassword(each));
+            keyring.setPasswordsForAll(passwords);
+            const Result<PasswordSearch> search = keyring.search(**input, *indexed, std::nullopt);
+            ASSERT_TRUE(search) << search.reason().toStdString();
+            EXPECT_EQ(search->outcome, given.outcome);
+            EXPECT_EQ(search->reason, given.reason);
+        }
+        const std::map<QString, QByteArray> expected =
+            extractedBy7zWith(archive, password, folder + "/x");
+        EXPECT_EQ(entryDigests(archive, password), expected);
+        EXPECT_EQ(expected, filesOnly(treeDigests(source)));
+    }
+}
+
+// The command line's passwords: none given, a wrong one, the right one
+// among others in a file, one line of standard input; an encrypted archive
+// no password opens is "Needs a password" and nothing of it is written;
+// the passwords never show in what it prints.
+TEST(ZipForms, PasswordsOnTheCommandLine) {
+    if (toolsMissing({"zip", "7z"}))
+        GTEST_SKIP() << "zip and 7z are needed (scripts/deps)";
+    QTemporaryDir scratch;
+    const QString content = scratch.filePath("content");
+    writeSourceTree(content);
+    const QString source = scratch.filePath("source");
+    QDir().mkpath(source);
+    const QString password = "right horse";
+    ASSERT_EQ(
+        runTool(content, {"zip", {"-q", "-r", "-P", password, source + "/zipcrypto.zip", "Pack"}})
+            .exitCode,
+        0);
+    ASSERT_EQ(runTool(content, {"7z",
+                                {"a", "-tzip", "-p" + password, "-mem=AES256", "-bd", "-bso0",
+                                 "-bsp0", source + "/aes.zip", "Pack"}})
+                  .exitCode,
+              0);
+    writeFile(scratch.filePath("wrong.txt"), "battery staple\n");
+    writeFile(scratch.filePath("both.txt"), "battery staple\r\n\n" + password.toUtf8() + "\n");
+    const QString wrong = scratch.filePath("wrong.txt");
+    const QString both = scratch.filePath("both.txt");
+    const QStringList installed = {"Data/",
+                                   "Data/deep/",
+                                   "Data/deep/er/",
+                                   "Data/deep/er/still/",
+                                   "Data/deep/er/still/file.txt",
+                                   "Data/empty.txt",
+                                   "Data/readme.txt",
+                                   "Empty/",
+                                   "Runtime/",
+                                   "Runtime/a.bin",
+                                   "Runtime/text.txt"};
+    struct Row {
+        const char* what;
+        QStringList arguments; // after the command and its folders
+        QByteArray input;      // standard input
+        int exitCode;
+        QString info;
+        QString reasonEnd; // how REASON ends, when there is one
+        bool installs;
+    };
+    const std::vector<Row> rows = {
+        {"analyze, none given", {}, {}, 0, "Needs a password", ": it needs a password", false},
+        {"analyze, a wrong one",
+         {"--password-file", wrong},
+         {},
+         0,
+         "Needs a password",
+         ": the password given does not open it",
+         false},
+        {"analyze, from standard input",
+         {"--password-stdin"},
+         password.toUtf8() + "\n",
+         0,
+         "OK",
+         {},
+         false},
+        {"install, a wrong one",
+         {"--password-file", wrong},
+         {},
+         1,
+         "Needs a password",
+         ": the password given does not open it",
+         false},
+        {"install, none given", {}, {}, 1, "Needs a password", ": it needs a password", false},
+        {"install, the second of a file", {"--password-file", both}, {}, 0, "Installed", {}, true},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const bool install = QString(row.what).startsWith("install");
+        const QString library = scratch.filePath("library" + QString::number(index++));
+        QDir().mkpath(library);
+        QStringList arguments = {install ? "install" : "analyze", source};
+        if (install)
+            arguments << library;
+        arguments << row.arguments << "--json";
+        const CliResult result = runCliWithInput(arguments, row.input);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err.toStdString();
+        const QList<QJsonObject> records = result.records();
+        ASSERT_EQ(records.size(), 2) << result.out.toStdString();
+        for (const QJsonObject& record : records) {
+            SCOPED_TRACE(record["FILENAME"].toString().toStdString());
+            EXPECT_EQ(record["INFO"].toString(), row.info == "Installed" ? "OK" : row.info);
+            if (row.info == "Installed") {
+                EXPECT_EQ(record["STATE"].toInteger(), 9);
+            }
+            if (row.info == "Needs a password") {
+                EXPECT_EQ(record["STATE"].toInteger(), -1);
+                EXPECT_EQ(record["ERROR"].toInteger(), 4);
+                EXPECT_TRUE(record["REASON"].toString().endsWith(row.reasonEnd))
+                    << record["REASON"].toString().toStdString();
+            }
+        }
+        QStringList written = listRecursive(library);
+        written.erase(
+            std::remove_if(written.begin(), written.end(),
+                           [](const QString& path) { return path.startsWith(".packshelf"); }),
+            written.end());
+        EXPECT_EQ(written, row.installs ? installed : QStringList());
+        EXPECT_FALSE(result.out.contains(password.toUtf8()) ||
+                     result.err.contains(password.toUtf8()) || result.out.contains("battery"));
+    }
+    // A password file that cannot be read is a usage error.
+    EXPECT_EQ(
+        runCli({"analyze", source, "--password-file", scratch.filePath("missing.txt")}).exitCode,
+        2);
 }
 
 // 65,535 entries fill the end record's 16-bit count exactly; from 65,536 on

@@ -126,7 +126,7 @@ std::vector<HostileArchive> hostileCorpus(bool withLarge) {
         add("outside.zip", ZipWriter().add(outside).bytes(), Expect::Refused);
         ZipWriter::Entry encrypted = ZipWriter::entry("Runtime/secret.bin", payload);
         encrypted.flags = 1;
-        add("encrypted.zip", ZipWriter().add(encrypted).bytes(), Expect::Refused);
+        add("encrypted.zip", ZipWriter().add(encrypted).bytes(), Expect::NeedsPassword);
     }
     // Deflate64 has no decoder; bzip2 and LZMA have, and find the payload
     // no stream of theirs.
