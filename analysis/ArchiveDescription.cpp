@@ -135,7 +135,7 @@ public:
         }
         description.tree = std::move(tree);
         for (const Finding* finding :
-             {&m_refused, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
+             {&m_refused, &m_links, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
             finding->addTo(description.warnings);
         return description;
     }
@@ -174,6 +174,10 @@ private:
                 }
                 return;
             }
+        }
+        if (entry.isLink()) {
+            m_links.add(joinPath(prefix, path));
+            return;
         }
         if (depth + path.count(QLatin1Char('/')) + 1 > MaxTreeDepth) {
             m_tooDeep.add(joinPath(prefix, path));
@@ -307,6 +311,9 @@ private:
     Draft* m_lastFolder = nullptr;
     Finding m_refused{QStringLiteral("an unsafe entry passed over"),
                       QStringLiteral("%1 unsafe entries passed over")};
+    // Links are never followed nor written, neither as links nor as files
+    // holding their target.
+    Finding m_links{QStringLiteral("a link passed over"), QStringLiteral("%1 links passed over")};
     Finding m_unwritable{QStringLiteral("a name too long for this system"),
                          QStringLiteral("%1 names too long for this system")};
     Finding m_clashes{QStringLiteral("a name used for a file and a folder"),

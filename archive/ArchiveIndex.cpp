@@ -11,6 +11,7 @@
 #include "archive/EntryName.h"
 #include "archive/EntrySupport.h"
 #include "archive/InputWindow.h"
+#include "archive/NativeName.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
 
@@ -49,13 +50,32 @@ QString normalizedPath(const QString& name) {
     return parts.join(QLatin1Char('/'));
 }
 
+// Folders end with a slash (or, except on Unix, a backslash), or carry the
+// folder attribute: MS-DOS's 0x10 or Unix's mode 040000, on an entry that
+// holds nothing. A Unix mode 0120000 makes a link, whose data is its target.
 IndexEntry::Kind kindOf(const QByteArray& rawName, const CentralRecord& record) {
-    if (rawName.endsWith('/') || rawName.endsWith('\\'))
+    const bool unix = record.versionMadeBy >> 8 == HostUnix;
+    if (rawName.endsWith('/') || (!unix && rawName.endsWith('\\')))
         return IndexEntry::Kind::Folder;
     const quint32 mode = record.externalAttributes >> 16;
-    if (record.versionMadeBy >> 8 == HostUnix && S_ISLNK(mode))
+    if (unix && S_ISLNK(mode))
         return IndexEntry::Kind::Link;
+    constexpr quint32 DosFolder = 0x10;
+    if (record.uncompressedSize == 0 &&
+        ((record.externalAttributes & DosFolder) || (unix && S_ISDIR(mode))))
+        return IndexEntry::Kind::Folder;
     return IndexEntry::Kind::File;
+}
+
+// The entry's name as its maker meant it.
+QString entryNameOf(const CentralRecord& record) {
+    const std::optional<QByteArrayView> unicode = unicodePath(record.extra, record.name);
+    QString name = unicode && isUtf8(*unicode)
+                       ? QString::fromUtf8(*unicode)
+                       : decodeEntryName(record.name.toByteArray(), record.flags & FlagUtf8);
+    if (record.versionMadeBy >> 8 != HostUnix)
+        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return name;
 }
 
 bool dataOverlaps(const std::vector<std::pair<quint64, quint64>>& ranges) {
@@ -76,6 +96,11 @@ bool headerMatches(const LocalHeader& header, const CentralRecord& record) {
     if (header.method != record.method || header.nameLength != record.name.size())
         return false;
     if (header.flags & FlagDataDescriptor)
+        return true;
+    // Some writers leave CRC-32 and sizes at 0 without saying that they
+    // follow the data: the central directory's values stand, checked as
+    // every entry's are (data inside the file, no data shared).
+    if (header.crc == 0 && header.compressedSize == 0 && header.uncompressedSize == 0)
         return true;
     const auto sameSize = [](quint64 local, quint64 central) {
         return local == Saturated32 || local == central;
@@ -181,8 +206,7 @@ private:
     // its account.
     Status readEntry(const CentralRecord& record) {
         const QByteArray rawName = record.name.toByteArray();
-        const QString name = decodeEntryName(rawName, record.flags & FlagUtf8)
-                                 .replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString name = entryNameOf(record);
         if (const Status readable = checkEntryReadable(record, name); !readable)
             return readable;
         quint64 headerOffset = 0;
@@ -219,6 +243,7 @@ private:
         entry.compressedSize = record.compressedSize;
         entry.uncompressedSize = record.uncompressedSize;
         entry.dosDate = (quint32(record.dosDate) << 16) | record.dosTime;
+        entry.utcModified = utcModificationTime(record.extra).value_or(IndexEntry::NoUtcTime);
         entry.localHeaderOffset = headerOffset;
         entry.dataOffset = *dataOffset;
         if (record.versionMadeBy >> 8 == HostUnix)
@@ -254,6 +279,10 @@ QByteArray ArchiveIndex::digest() const {
         listing.append("format ").append(format.toUtf8()).append(identity);
     hash.addData(listing);
     return hash.result();
+}
+
+qint64 IndexEntry::modifiedTime() const {
+    return utcModified != NoUtcTime ? utcModified : dosDateToUnixTime(dosDate);
 }
 
 bool ArchiveIndex::hasEncryptedEntries() const {

@@ -165,6 +165,10 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
 // A kept entry is passed over.
 bool ZipArchive::expandEntry(const IndexEntry& entry, const QString& target, bool overWrite) {
     const QString fullPath = target + QLatin1Char('/') + entry.name;
+    if (entry.isLink()) {
+        OutputErrorMessage(QStringLiteral("Link passed over: %1").arg(entry.name));
+        return true;
+    }
     if (entry.isFolder()) {
         QDir().mkpath(fullPath);
         return true;

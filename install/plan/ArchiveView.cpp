@@ -116,6 +116,8 @@ Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativeP
 void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting) {
     for (int i = 0; i < int(loaded.index.entries.size()); ++i) {
         const IndexEntry& entry = loaded.index.entries[std::size_t(i)];
+        if (entry.isLink())
+            continue; // never written, as the analysis says
         const QStringList parts = entry.path.split(QLatin1Char('/'));
         ViewNode* parent = &folder;
         for (qsizetype p = 0; parent && p + 1 < parts.size(); ++p)
