@@ -115,6 +115,11 @@ void analyzerThread(AnalyzerJob job, const ReportCallback& reportAnalyze) {
                         job.workDir.value_or(QDir::tempPath()), job.cancelled.get());
     if (description.tree) {
         classifyArchive(job.data, std::move(*description.tree), job.ignoreDS);
+    } else if (description.needsPassword) {
+        job.data.setInteger(key::State, ItemState::Failed);
+        job.data.setInteger(key::Error, ItemError::ErrorPassword);
+        job.data.setText(key::Info, verdict::NeedsPassword);
+        job.data.setText(key::Reason, description.tree.reason());
     } else {
         classifyArchive(job.data, std::nullopt, job.ignoreDS);
         job.data.setText(key::Reason, description.tree.reason());

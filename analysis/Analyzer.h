@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "analysis/ArchiveItem.h"
+#include "archive/Password.h"
 
 namespace packshelf {
 
@@ -19,6 +21,9 @@ struct AnalyzerJob {
     qint64 batchId = 0;             // "BATCHID": the scan that made the job
     ArchiveItem data;               // "DATA"
     bool ignoreDS = false;          // "IGNORE_DS"
+    // For a job run in a reader process: the passwords the application
+    // holds, which the reader's keyring tries on every encrypted archive.
+    std::vector<SharedPassword> passwords;
     // Set by whoever made the job when its result is no longer wanted (a
     // newer scan began): the worker then stops early, and still reports.
     std::shared_ptr<const std::atomic<bool>> cancelled;

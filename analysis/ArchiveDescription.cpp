@@ -10,6 +10,7 @@
 #include "analysis/NameRules.h"
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
+#include "archive/ArchiveKeyring.h"
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
@@ -119,14 +120,28 @@ public:
             description.tree = held.failure();
             return description;
         }
-        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0);
+        std::optional<ArchiveKeyring::FileKey> key;
+        if (const std::optional<FileIdentity>& identity = input->identity())
+            key = ArchiveKeyring::FileKey(identity->device, identity->inode);
+        const Result<PasswordSearch> search = ArchiveKeyring::shared().search(*input, **held, key);
+        if (!search) {
+            description.tree = search.failure();
+            return description;
+        }
+        if (search->outcome == PasswordSearch::Outcome::Missing ||
+            search->outcome == PasswordSearch::Outcome::Wrong) {
+            description.tree = fail(search->reason);
+            description.needsPassword = true;
+            return description;
+        }
+        ContentTree tree = describeIndex(*input, **held, QString(), 0, 0, search->password);
         if (cancelled()) {
             description.tree = fail(QStringLiteral("cancelled"));
             return description;
         }
         description.tree = std::move(tree);
         for (const Finding* finding :
-             {&m_refused, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
+             {&m_refused, &m_links, &m_unwritable, &m_clashes, &m_tooDeep, &m_nestedFailures})
             finding->addTo(description.warnings);
         return description;
     }
@@ -138,7 +153,8 @@ private:
     // which is nested `nesting` archives deep; `prefix` is its place in the
     // top-level archive, for the warnings.
     ContentTree describeIndex(const ZipInput& input, const ArchiveIndex& index,
-                              const QString& prefix, int depth, int nesting) {
+                              const QString& prefix, int depth, int nesting,
+                              const SharedPassword& password) {
         for (const QString& name : index.refused)
             m_refused.add(joinPath(prefix, name));
         Draft root;
@@ -146,7 +162,7 @@ private:
         m_lastRoot = nullptr; // another archive's root may have stood at this address
         for (const IndexEntry& entry : index.entries)
             addEntry(root, entry, prefix, depth);
-        return convert(root, input, prefix, depth, nesting);
+        return convert(root, input, prefix, depth, nesting, password);
     }
 
     void addEntry(Draft& root, const IndexEntry& entry, const QString& prefix, int depth) {
@@ -164,6 +180,10 @@ private:
                 }
                 return;
             }
+        }
+        if (entry.isLink()) {
+            m_links.add(joinPath(prefix, path));
+            return;
         }
         if (depth + path.count(QLatin1Char('/')) + 1 > MaxTreeDepth) {
             m_tooDeep.add(joinPath(prefix, path));
@@ -205,7 +225,7 @@ private:
     }
 
     ContentTree convert(Draft& draft, const ZipInput& input, const QString& path, int depth,
-                        int nesting) {
+                        int nesting, const SharedPassword& password) {
         // Folders first, so that of a folder and a file of one name the
         // folder comes first.
         std::vector<Draft*> drafts;
@@ -238,9 +258,10 @@ private:
             const QString childPath = joinPath(path, child->sortName);
             std::optional<ContentTree> content;
             if (child->nested)
-                content = describeNested(input, *child->nested, childPath, depth + 1, nesting);
+                content =
+                    describeNested(input, *child->nested, childPath, depth + 1, nesting, password);
             else
-                content = convert(*child, input, childPath, depth + 1, nesting);
+                content = convert(*child, input, childPath, depth + 1, nesting, password);
             tree.push_back(ContentNode::makeFolder(child->name, std::move(content)));
             tree.back().nestedArchive = child->nested != nullptr;
         }
@@ -249,11 +270,12 @@ private:
     }
 
     std::optional<ContentTree> describeNested(const ZipInput& parent, const IndexEntry& entry,
-                                              const QString& path, int depth, int nesting) {
+                                              const QString& path, int depth, int nesting,
+                                              const SharedPassword& parentPassword) {
         if (nesting + 1 > MaxNestingDepth || cancelled())
             return std::nullopt;
         const Result<std::unique_ptr<NestedArchive>> loaded =
-            NestedArchive::load(parent, entry, m_budget, m_workdir, m_cancel);
+            NestedArchive::load(parent, entry, m_budget, m_workdir, m_cancel, parentPassword.get());
         if (!loaded) {
             m_nestedFailures.add(QStringLiteral("%1 (%2)").arg(path, loaded.reason()));
             return std::nullopt;
@@ -265,6 +287,16 @@ private:
             return std::nullopt;
         }
         const ArchiveIndex& index = *read;
+        // A nested archive of its own encryption takes the password of the
+        // archive it is in, or one of those given for all.
+        const Result<PasswordSearch> search =
+            ArchiveKeyring::shared().search(nested->input(), index, std::nullopt, parentPassword);
+        if (!search || search->outcome == PasswordSearch::Outcome::Missing ||
+            search->outcome == PasswordSearch::Outcome::Wrong) {
+            m_nestedFailures.add(
+                QStringLiteral("%1 (%2)").arg(path, search ? search->reason : search.reason()));
+            return std::nullopt;
+        }
         // An install checks the whole content of an archive nested at the
         // top: it is charged here as it is there.
         if (!path.contains(QLatin1Char('/'))) {
@@ -274,7 +306,7 @@ private:
                 return std::nullopt;
             }
         }
-        return describeIndex(nested->input(), index, path, depth, nesting + 1);
+        return describeIndex(nested->input(), index, path, depth, nesting + 1, search->password);
     }
 
     QString m_workdir;
@@ -285,6 +317,9 @@ private:
     Draft* m_lastFolder = nullptr;
     Finding m_refused{QStringLiteral("an unsafe entry passed over"),
                       QStringLiteral("%1 unsafe entries passed over")};
+    // Links are never followed nor written, neither as links nor as files
+    // holding their target.
+    Finding m_links{QStringLiteral("a link passed over"), QStringLiteral("%1 links passed over")};
     Finding m_unwritable{QStringLiteral("a name too long for this system"),
                          QStringLiteral("%1 names too long for this system")};
     Finding m_clashes{QStringLiteral("a name used for a file and a folder"),

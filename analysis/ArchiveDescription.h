@@ -24,6 +24,9 @@ struct ArchiveDescription {
     QString format;
     // The content tree, or why the archive cannot be read at all.
     Result<ContentTree> tree = fail(QString());
+    // The archive is encrypted and no password given opens it: `tree`
+    // fails with which entry and encryption, and whether one was given.
+    bool needsPassword = false;
     // What the tree does not show faithfully: unsafe entries passed over,
     // names this system cannot hold, a file and a folder of one name,
     // nested archives that could not be read, entries beyond the limits.
@@ -36,7 +39,8 @@ struct ArchiveDescription {
 // written except an unlinked temporary file inside `workdir` for a nested
 // archive too large for memory. Folders come before their files in the
 // listing order; "__MACOSX" and ".DS_Store" entries are left out at every
-// level. `cancel`, when set, ends the description early.
+// level. Encrypted archives are opened with the passwords of the process's
+// ArchiveKeyring. `cancel`, when set, ends the description early.
 ArchiveDescription describeArchive(const QByteArray& nativePath, const QString& workdir,
                                    const std::atomic<bool>* cancel = nullptr);
 

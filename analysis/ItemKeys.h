@@ -41,6 +41,7 @@ inline const QString UnzipError = QStringLiteral("Unzip error");
 inline const QString NoRuntime = QStringLiteral("No Runtime");
 inline const QString NoRuntimeOrData = QStringLiteral("No Runtime or data");
 inline const QString InstallFailed = QStringLiteral("Failed!");
+inline const QString NeedsPassword = QStringLiteral("Needs a password");
 } // namespace packshelf::verdict
 
 // The library folders the classification looks for, upper-cased.

@@ -18,6 +18,9 @@ enum ItemError : qint64 {
     ErrorOpen = 1,    // could not be opened or expanded at all ("Unzip error")
     ErrorContent = 2, // expanded, but no library folder found; or failed to expand at install
     ErrorCopy = 3,    // a copy into the library failed
+    // encrypted, and no password given opens it ("Needs a password"): not
+    // installed until one does
+    ErrorPassword = 4,
 };
 
 // The verdicts stored under "INFO" (their texts are in ItemKeys.h), as the

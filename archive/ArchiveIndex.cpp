@@ -11,6 +11,7 @@
 #include "archive/EntryName.h"
 #include "archive/EntrySupport.h"
 #include "archive/InputWindow.h"
+#include "archive/NativeName.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
 
@@ -49,13 +50,32 @@ QString normalizedPath(const QString& name) {
     return parts.join(QLatin1Char('/'));
 }
 
+// Folders end with a slash (or, except on Unix, a backslash), or carry the
+// folder attribute: MS-DOS's 0x10 or Unix's mode 040000, on an entry that
+// holds nothing. A Unix mode 0120000 makes a link, whose data is its target.
 IndexEntry::Kind kindOf(const QByteArray& rawName, const CentralRecord& record) {
-    if (rawName.endsWith('/') || rawName.endsWith('\\'))
+    const bool unix = record.versionMadeBy >> 8 == HostUnix;
+    if (rawName.endsWith('/') || (!unix && rawName.endsWith('\\')))
         return IndexEntry::Kind::Folder;
     const quint32 mode = record.externalAttributes >> 16;
-    if (record.versionMadeBy >> 8 == HostUnix && S_ISLNK(mode))
+    if (unix && S_ISLNK(mode))
         return IndexEntry::Kind::Link;
+    constexpr quint32 DosFolder = 0x10;
+    if (record.uncompressedSize == 0 &&
+        ((record.externalAttributes & DosFolder) || (unix && S_ISDIR(mode))))
+        return IndexEntry::Kind::Folder;
     return IndexEntry::Kind::File;
+}
+
+// The entry's name as its maker meant it.
+QString entryNameOf(const CentralRecord& record) {
+    const std::optional<QByteArrayView> unicode = unicodePath(record.extra, record.name);
+    QString name = unicode && isUtf8(*unicode)
+                       ? QString::fromUtf8(*unicode)
+                       : decodeEntryName(record.name.toByteArray(), record.flags & FlagUtf8);
+    if (record.versionMadeBy >> 8 != HostUnix)
+        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return name;
 }
 
 bool dataOverlaps(const std::vector<std::pair<quint64, quint64>>& ranges) {
@@ -77,6 +97,11 @@ bool headerMatches(const LocalHeader& header, const CentralRecord& record) {
         return false;
     if (header.flags & FlagDataDescriptor)
         return true;
+    // Some writers leave CRC-32 and sizes at 0 without saying that they
+    // follow the data: the central directory's values stand, checked as
+    // every entry's are (data inside the file, no data shared).
+    if (header.crc == 0 && header.compressedSize == 0 && header.uncompressedSize == 0)
+        return true;
     const auto sameSize = [](quint64 local, quint64 central) {
         return local == Saturated32 || local == central;
     };
@@ -86,9 +111,8 @@ bool headerMatches(const LocalHeader& header, const CentralRecord& record) {
 
 class IndexReader {
 public:
-    IndexReader(const ZipInput& input, bool passwordGiven)
+    explicit IndexReader(const ZipInput& input)
         : m_input(input)
-        , m_passwordGiven(passwordGiven)
         , m_directory(input, DirectoryStretch)
         , m_headers(input, HeaderStretch) {}
 
@@ -182,9 +206,8 @@ private:
     // its account.
     Status readEntry(const CentralRecord& record) {
         const QByteArray rawName = record.name.toByteArray();
-        const QString name = decodeEntryName(rawName, record.flags & FlagUtf8)
-                                 .replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (const Status readable = checkEntryReadable(record, name, m_passwordGiven); !readable)
+        const QString name = entryNameOf(record);
+        if (const Status readable = checkEntryReadable(record, name); !readable)
             return readable;
         quint64 headerOffset = 0;
         const std::optional<quint64> dataOffset = dataOffsetOf(record, &headerOffset);
@@ -209,10 +232,18 @@ private:
         entry.method = record.method;
         entry.flags = record.flags;
         entry.encrypted = record.flags & FlagEncrypted;
+        if (record.method == MethodAes) {
+            const std::optional<AesField> aes = parseAesField(record.extra);
+            entry.method = aes->realMethod; // checked by checkEntryReadable()
+            entry.aesStrength = quint8(aes->strength);
+            entry.aesVersion = quint8(aes->version);
+            entry.encrypted = true;
+        }
         entry.crc = record.crc;
         entry.compressedSize = record.compressedSize;
         entry.uncompressedSize = record.uncompressedSize;
         entry.dosDate = (quint32(record.dosDate) << 16) | record.dosTime;
+        entry.utcModified = utcModificationTime(record.extra).value_or(IndexEntry::NoUtcTime);
         entry.localHeaderOffset = headerOffset;
         entry.dataOffset = *dataOffset;
         if (record.versionMadeBy >> 8 == HostUnix)
@@ -222,7 +253,6 @@ private:
     }
 
     const ZipInput& m_input;
-    bool m_passwordGiven;
     InputWindow m_directory;
     InputWindow m_headers;
     CentralDirectoryLocation m_location;
@@ -249,6 +279,15 @@ QByteArray ArchiveIndex::digest() const {
         listing.append("format ").append(format.toUtf8()).append(identity);
     hash.addData(listing);
     return hash.result();
+}
+
+qint64 IndexEntry::modifiedTime() const {
+    return utcModified != NoUtcTime ? utcModified : dosDateToUnixTime(dosDate);
+}
+
+bool ArchiveIndex::hasEncryptedEntries() const {
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const IndexEntry& entry) { return entry.encrypted; });
 }
 
 quint64 ArchiveIndex::declaredBytes() const {
@@ -290,8 +329,8 @@ qint64 dosDateToUnixTime(quint32 dosDate) {
     return slot.time;
 }
 
-Result<ArchiveIndex> readArchiveIndex(const ZipInput& input, bool passwordGiven) {
-    return IndexReader(input, passwordGiven).read();
+Result<ArchiveIndex> readArchiveIndex(const ZipInput& input) {
+    return IndexReader(input).read();
 }
 
 } // namespace packshelf

@@ -1,124 +1,157 @@
 #include "archive/EntryDecoder.h"
 
-#include <algorithm>
-#include <memory>
+#include <optional>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/EntrySupport.h"
+#include "archive/MethodDecoders.h"
+#include "archive/PkwareCipher.h"
+#include "archive/PkwareSource.h"
+#include "archive/PpmdDecoder.h"
+#include "archive/StoredRange.h"
 #include "archive/StreamArchive.h"
-#include "archive/ZipInput.h"
+#include "archive/WinZipAesSource.h"
 
 namespace packshelf {
 
 namespace {
-constexpr std::size_t OutputSize = 64 * 1024;
-constexpr std::size_t InputSize = 256 * 1024;
-constexpr int MethodDeflate = 8;
+
+// The byte an entry's PKWARE encryption header ends with: the high byte of
+// the CRC-32, or of the MS-DOS time when the CRC-32 follows the data.
+unsigned char pkwareCheckByte(const IndexEntry& entry) {
+    return (entry.flags & FlagDataDescriptor) ? (entry.dosDate >> 8) & 0xff
+                                              : (entry.crc >> 24) & 0xff;
+}
+
 } // namespace
 
-EntryDecoder::EntryDecoder(int method, quint64 declaredSize, quint32 crc, EntrySink sink)
-    : m_deflated(method == MethodDeflate)
-    , m_declared(declaredSize)
-    , m_crc(crc)
-    , m_sink(std::move(sink))
-    , m_streamEnded(!m_deflated)
-    , m_runningCrc(crc32(0L, Z_NULL, 0)) {
-    if (m_deflated)
-        m_streamReady = inflateInit2(&m_stream, -MAX_WBITS) == Z_OK;
+EntryDecoder::EntryDecoder(const ZipInput& input, const IndexEntry& entry, const Password* password,
+                           const std::atomic<bool>* cancel)
+    : m_input(input)
+    , m_entry(entry)
+    , m_password(password)
+    , m_cancel(cancel) {}
+
+bool EntryDecoder::decodes(int method) {
+    switch (method) {
+    case MethodStored:
+    case MethodDeflate:
+    case MethodBzip2:
+    case MethodLzma:
+    case MethodXz:
+    case MethodZstd:
+    case MethodZstdOld:
+    case MethodPpmd:
+        return true;
+    default:
+        return false;
+    }
 }
 
-EntryDecoder::~EntryDecoder() {
-    if (m_streamReady)
-        inflateEnd(&m_stream);
+EntryDecoder::Status EntryDecoder::decodeMethod(ByteSource& in, DecodedOutput& out,
+                                                quint64 storedSize) {
+    switch (m_entry.method) {
+    case MethodStored:
+        return copyStored(in, out);
+    case MethodDeflate:
+        return inflateDeflate(in, out);
+    case MethodBzip2:
+        return decodeBzip2(in, out);
+    case MethodLzma:
+        return decodeZipLzma(in, out, m_entry.flags & FlagLzmaEndMarker);
+    case MethodXz:
+        return decodeXz(in, out);
+    case MethodZstd:
+    case MethodZstdOld:
+        return decodeZstd(in, out);
+    case MethodPpmd:
+        return decodePpmd(in, out, storedSize);
+    default:
+        return Status::Unsupported;
+    }
 }
 
-EntryDecoder::Status EntryDecoder::deliver(const unsigned char* data, std::size_t size) {
-    if (size == 0)
-        return Status::Ok;
-    if (size > m_declared - m_produced)
-        return Status::TooLong;
-    m_runningCrc = crc32_z(m_runningCrc, data, size);
-    m_produced += size;
-    return m_sink(reinterpret_cast<const char*>(data), size) ? Status::Ok : Status::SinkFailed;
-}
-
-EntryDecoder::Status EntryDecoder::feed(const unsigned char* data, std::size_t size) {
-    if (!m_deflated)
-        return deliver(data, size);
-    if (!m_streamReady)
-        return Status::Damaged;
-    if (m_streamEnded)
-        return Status::Ok; // bytes after the end of the deflate stream are ignored
-    unsigned char output[OutputSize];
-    m_stream.next_in = const_cast<unsigned char*>(data);
-    m_stream.avail_in = uInt(size);
-    do {
-        m_stream.next_out = output;
-        m_stream.avail_out = OutputSize;
-        const int status = inflate(&m_stream, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR)
-            return Status::Damaged;
-        if (Status delivered = deliver(output, OutputSize - m_stream.avail_out);
-            delivered != Status::Ok)
-            return delivered;
-        if (status == Z_STREAM_END) {
-            m_streamEnded = true;
-            break;
+EntryDecoder::Status EntryDecoder::decode(const EntrySink& sink) {
+    if (!decodes(m_entry.method))
+        return Status::Unsupported;
+    StoredRange stored(m_input, m_entry.dataOffset, m_entry.compressedSize, m_cancel);
+    ByteSource* in = &stored;
+    quint64 storedSize = m_entry.compressedSize;
+    std::optional<PkwareSource> pkware;
+    std::optional<WinZipAesSource> aes;
+    if (m_entry.encrypted) {
+        if (!m_password)
+            return Status::NoPassword;
+        if (m_entry.aesStrength != 0) {
+            aes.emplace(stored, *m_password, m_entry.aesStrength, storedSize);
+            in = &*aes;
+            storedSize -= std::min(storedSize, WinZipAesSource::overhead(m_entry.aesStrength));
+        } else {
+            pkware.emplace(stored, *m_password, pkwareCheckByte(m_entry));
+            in = &*pkware;
+            storedSize -= std::min<quint64>(storedSize, PkwareCipher::HeaderSize);
         }
-        if (status == Z_BUF_ERROR)
-            break;
-    } while (m_stream.avail_out == 0);
-    return Status::Ok;
-}
-
-EntryDecoder::Status EntryDecoder::finish() {
-    if (!m_streamEnded || m_produced != m_declared)
-        return Status::Damaged;
-    return m_runningCrc == m_crc ? Status::Ok : Status::CrcError;
+    }
+    DecodedOutput out(m_entry.uncompressedSize, sink);
+    if (const Status decoded = decodeMethod(*in, out, storedSize); decoded != Status::Ok)
+        return decoded;
+    // Whatever follows the method's stream is read too: an AES entry's
+    // authentication code comes after it.
+    if (aes) {
+        unsigned char rest[256];
+        for (qint64 got; (got = aes->read(rest, sizeof rest)) != 0;) {
+            if (got < 0)
+                return aes->failure();
+        }
+    }
+    const bool crcKnown = m_entry.aesVersion != 2;
+    return out.finish(crcKnown ? &m_entry.crc : nullptr);
 }
 
 QString decodeProblem(EntryDecoder::Status status, const QString& name) {
     switch (status) {
-    case EntryDecoder::Status::Ok:
+    case DecodeStatus::Ok:
         break;
-    case EntryDecoder::Status::Damaged:
+    case DecodeStatus::Damaged:
         return QStringLiteral("damaged data in %1").arg(name);
-    case EntryDecoder::Status::TooLong:
+    case DecodeStatus::TooLong:
         return QStringLiteral("%1 is larger than it declares").arg(name);
-    case EntryDecoder::Status::CrcError:
+    case DecodeStatus::CrcError:
         return QStringLiteral("CRC error in %1").arg(name);
-    case EntryDecoder::Status::SinkFailed:
+    case DecodeStatus::SinkFailed:
         return QStringLiteral("%1 could not be written").arg(name);
+    case DecodeStatus::ReadFailed:
+        return QStringLiteral("cannot read %1 from the archive").arg(name);
+    case DecodeStatus::Cancelled:
+        return QStringLiteral("cancelled");
+    case DecodeStatus::NoPassword:
+        return QStringLiteral("%1 is encrypted and no password was given").arg(name);
+    case DecodeStatus::WrongPassword:
+        return QStringLiteral("wrong password for %1").arg(name);
+    case DecodeStatus::NotAuthentic:
+        return QStringLiteral("damaged data in %1 (its authentication code does not match)")
+            .arg(name);
+    case DecodeStatus::TooMuchMemory:
+        return QStringLiteral("%1 needs more memory to decode than an entry may take").arg(name);
+    case DecodeStatus::Unsupported:
+        return QStringLiteral("no decoder for %1").arg(name);
     }
     return QString();
 }
 
 Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                     const std::atomic<bool>* cancel) {
+                     const std::atomic<bool>* cancel, const Password* password) {
     if (entry.streamed)
         return readStreamedEntry(input, entry, sink, cancel);
-    EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc, sink);
-    // As large as the data needs, and left uninitialised: only what is read
-    // into it is used.
-    const quint64 bufferSize = std::clamp<quint64>(entry.compressedSize, 1, InputSize);
-    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(std::size_t(bufferSize));
-    quint64 offset = entry.dataOffset;
-    quint64 left = entry.compressedSize;
-    while (left > 0) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            return fail(QStringLiteral("cancelled"));
-        const quint64 want = std::min<quint64>(left, bufferSize);
-        const qint64 got = input.readAt(offset, buffer.get(), want);
-        if (got <= 0)
-            return fail(QStringLiteral("cannot read %1 from the archive").arg(entry.name));
-        if (EntryDecoder::Status status = decoder.feed(buffer.get(), std::size_t(got));
-            status != EntryDecoder::Status::Ok)
-            return fail(decodeProblem(status, entry.name));
-        offset += quint64(got);
-        left -= quint64(got);
-    }
-    if (EntryDecoder::Status status = decoder.finish(); status != EntryDecoder::Status::Ok)
-        return fail(decodeProblem(status, entry.name));
-    return {};
+    const EntryDecoder::Status status = EntryDecoder(input, entry, password, cancel).decode(sink);
+    if (status == EntryDecoder::Status::Ok)
+        return {};
+    // A wrong password passes the check of a PKWARE header once in 256
+    // times: what it decrypts then is garbage.
+    if (entry.encrypted && entry.aesStrength == 0 &&
+        (status == EntryDecoder::Status::CrcError || status == EntryDecoder::Status::Damaged))
+        return fail(QStringLiteral("wrong password for %1, or damaged data").arg(entry.name));
+    return fail(decodeProblem(status, entry.name));
 }
 
 } // namespace packshelf

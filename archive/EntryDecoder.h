@@ -3,67 +3,51 @@
 #include <QString>
 #include <atomic>
 #include <cstddef>
-#include <functional>
-#include <zlib.h>
 
+#include "archive/ByteSource.h"
+#include "archive/DecodedOutput.h"
 #include "core/Result.h"
 
 namespace packshelf {
 
+class Password;
 class ZipInput;
 struct IndexEntry;
 
-// Receives an entry's content piece by piece; answers false to stop (a
-// write that failed).
-using EntrySink = std::function<bool(const char* data, std::size_t size)>;
-
-// Turns an entry's stored bytes into its content: stored data passes
-// through, deflate data is inflated; every byte is counted against the
-// declared size and the CRC-32 is checked at the end, so that damaged data
-// is never taken for whole.
+// Turns an entry's stored bytes into its content, in one pass: decrypted
+// (traditional PKWARE or WinZip AES) when it is encrypted, decoded by its
+// method's decoder (stored, deflate, bzip2, LZMA, XZ, Zstandard, PPMd),
+// every byte counted against the declared size, and the CRC-32 checked at
+// the end (an AE-2 entry, which has none, by its authentication code), so
+// that damaged data is never taken for whole.
 class EntryDecoder {
 public:
-    enum class Status {
-        Ok,
-        Damaged,    // the data cannot be inflated, or ends early
-        TooLong,    // more bytes than the entry declares
-        CrcError,   // the content does not match its CRC-32
-        SinkFailed, // the receiver refused a piece
-    };
+    using Status = DecodeStatus;
 
-    // `method` is 0 (stored) or 8 (deflate).
-    EntryDecoder(int method, quint64 declaredSize, quint32 crc, EntrySink sink);
-    ~EntryDecoder();
-    EntryDecoder(const EntryDecoder&) = delete;
-    EntryDecoder& operator=(const EntryDecoder&) = delete;
+    // `password`: for an encrypted entry; `cancel`, when set, stops the read.
+    EntryDecoder(const ZipInput& input, const IndexEntry& entry, const Password* password,
+                 const std::atomic<bool>* cancel);
 
-    // Stored (compressed) bytes, in order.
-    Status feed(const unsigned char* data, std::size_t size);
-    // After the last piece: the stream ended, the size and the CRC-32 match.
-    Status finish();
+    Status decode(const EntrySink& sink);
 
-    quint64 produced() const { return m_produced; }
+    // Whether the entry's method has a decoder here.
+    static bool decodes(int method);
 
 private:
-    Status deliver(const unsigned char* data, std::size_t size);
+    Status decodeMethod(ByteSource& in, DecodedOutput& out, quint64 storedSize);
 
-    bool m_deflated;
-    quint64 m_declared;
-    quint32 m_crc;
-    EntrySink m_sink;
-    z_stream m_stream{};
-    bool m_streamReady = false;
-    bool m_streamEnded;
-    quint64 m_produced = 0;
-    uLong m_runningCrc;
+    const ZipInput& m_input;
+    const IndexEntry& m_entry;
+    const Password* m_password;
+    const std::atomic<bool>* m_cancel;
 };
 
 // Reads one entry of an indexed archive straight from its data range (a
 // 7z or RAR entry through a reader of its own) and hands the verified
-// content to `sink`; a failure has a sentence for the user. `cancel`, when given and set, stops
-// the read.
+// content to `sink`; a failure has a sentence for the user. `cancel`, when
+// given and set, stops the read; `password` opens an encrypted entry.
 Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
-                     const std::atomic<bool>* cancel = nullptr);
+                     const std::atomic<bool>* cancel = nullptr, const Password* password = nullptr);
 
 // The sentence for a failed decode of the entry named `name`.
 QString decodeProblem(EntryDecoder::Status status, const QString& name);

@@ -1,5 +1,8 @@
 #include "archive/EntrySupport.h"
 
+#include "archive/ArchiveIndex.h"
+#include "archive/EntryDecoder.h"
+
 namespace packshelf {
 
 namespace {
@@ -53,27 +56,31 @@ Failure encrypted(const QString& name, const QString& encryption) {
 
 } // namespace
 
+QString describeEncryption(const IndexEntry& entry) {
+    if (entry.aesStrength != 0)
+        return QStringLiteral("AES-%1 encryption").arg(64 + 64 * entry.aesStrength);
+    return QStringLiteral("traditional PKWARE encryption");
+}
+
 QString describeMethod(int method) {
     const char* name = methodName(method);
     return name ? QStringLiteral("%1 %2").arg(method).arg(QLatin1String(name))
                 : QString::number(method);
 }
 
-Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name,
-                          bool passwordGiven) {
+Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name) {
+    int method = record.method;
     if (record.method == MethodAes) {
         const std::optional<zipformat::AesField> aes = zipformat::parseAesField(record.extra);
-        const QString strength = aes && aes->keyBits ? QStringLiteral("AES-%1").arg(aes->keyBits)
-                                                     : QStringLiteral("AES");
-        return encrypted(name, strength + QStringLiteral(" encryption, not supported"));
+        if (!aes || !aes->keyBits)
+            return encrypted(name, QStringLiteral("AES encryption of an unknown kind"));
+        method = aes->realMethod;
     }
     if (record.flags & FlagStrongEncryption)
         return encrypted(name, QStringLiteral("PKWARE strong encryption, not supported"));
-    if ((record.flags & FlagEncrypted) && !passwordGiven)
-        return encrypted(name, QStringLiteral("traditional PKWARE encryption"));
-    if (record.method != MethodStored && record.method != MethodDeflate)
+    if (!EntryDecoder::decodes(method))
         return fail(QStringLiteral("unsupported compression method %1 in %2")
-                        .arg(describeMethod(record.method), name));
+                        .arg(describeMethod(method), name));
     return {};
 }
 

@@ -11,9 +11,16 @@ namespace packshelf {
 
 inline constexpr int MethodStored = 0;
 inline constexpr int MethodDeflate = 8;
+inline constexpr int MethodBzip2 = 12;
+inline constexpr int MethodLzma = 14;
+inline constexpr int MethodZstdOld = 20; // as some writers number Zstandard
+inline constexpr int MethodZstd = 93;
+inline constexpr int MethodXz = 95;
+inline constexpr int MethodPpmd = 98;
 inline constexpr int MethodAes = 99;
 
 inline constexpr quint16 FlagEncrypted = 0x1;
+inline constexpr quint16 FlagLzmaEndMarker = 0x2;
 inline constexpr quint16 FlagDataDescriptor = 0x8;
 inline constexpr quint16 FlagStrongEncryption = 0x40;
 inline constexpr quint16 FlagUtf8 = 0x800;
@@ -22,11 +29,16 @@ inline constexpr quint16 FlagUtf8 = 0x800;
 // the number alone for a method the format does not name.
 QString describeMethod(int method);
 
+struct IndexEntry;
+
+// The encryption of an encrypted entry, in words: "traditional PKWARE
+// encryption", "AES-256 encryption".
+QString describeEncryption(const IndexEntry& entry);
+
 // Fails, saying why, when the entry `name` described by `record` cannot be
-// read: an encryption that cannot be decrypted (any encryption when
-// `passwordGiven` is false), or a compression method other than stored and
-// deflate.
-Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name,
-                          bool passwordGiven);
+// read with any password: an encryption that cannot be decrypted (PKWARE's
+// strong encryption, an AES field that is missing or unknown), or a
+// compression method that has no decoder here.
+Status checkEntryReadable(const zipformat::CentralRecord& record, const QString& name);
 
 } // namespace packshelf

@@ -38,7 +38,8 @@ Result<UniqueFd> anonymousFile(const QString& folder) {
 
 Result<std::unique_ptr<NestedArchive>>
 NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudget& budget,
-                    const QString& scratchFolder, const std::atomic<bool>* cancel) {
+                    const QString& scratchFolder, const std::atomic<bool>* cancel,
+                    const Password* password) {
     const quint64 size = entry.uncompressedSize;
     if (budget.m_archivesLeft <= 0 || size > budget.m_inflateLeft) {
         return fail(QStringLiteral("more nested archives than one archive may hold"));
@@ -55,7 +56,7 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
                 bytes.append(data, qsizetype(length));
                 return true;
             },
-            cancel);
+            cancel, password);
         if (!read)
             return read.failure();
         budget.m_memoryLeft -= size;
@@ -80,7 +81,7 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
             written = writeAll(fd.get(), data, length);
             return written.ok();
         },
-        cancel);
+        cancel, password);
     if (!written)
         return fail(QStringLiteral("cannot write a temporary file in %1: %2")
                         .arg(scratchFolder, written.reason()));

@@ -11,6 +11,7 @@
 namespace packshelf {
 
 struct IndexEntry;
+class Password;
 
 // What reading the archives nested in one archive may cost: the bytes held
 // in memory at once, the bytes inflated in all, and how many are read. One
@@ -49,10 +50,11 @@ quint64 declaredContent(const ArchiveIndex& index);
 class NestedArchive {
 public:
     // Fails, saying why, when the entry cannot be read or the budget is
-    // spent.
+    // spent. `password` opens the entry when it is encrypted.
     static Result<std::unique_ptr<NestedArchive>>
     load(const ZipInput& parent, const IndexEntry& entry, NestedBudget& budget,
-         const QString& scratchFolder, const std::atomic<bool>* cancel = nullptr);
+         const QString& scratchFolder, const std::atomic<bool>* cancel = nullptr,
+         const Password* password = nullptr);
     ~NestedArchive();
     NestedArchive(const NestedArchive&) = delete;
     NestedArchive& operator=(const NestedArchive&) = delete;

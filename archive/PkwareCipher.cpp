@@ -12,7 +12,7 @@ std::uint32_t crc32Step(std::uint32_t crc, unsigned char byte) {
 }
 } // namespace
 
-PkwareCipher::PkwareCipher(const QByteArray& password)
+PkwareCipher::PkwareCipher(QByteArrayView password)
     : m_keys{305419896u, 591751049u, 878082192u} {
     for (char c : password)
         updateKeys(static_cast<unsigned char>(c));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,7 +15,7 @@ class PkwareCipher {
 public:
     static constexpr int HeaderSize = 12;
 
-    explicit PkwareCipher(const QByteArray& password);
+    explicit PkwareCipher(QByteArrayView password);
 
     void decrypt(unsigned char* data, std::size_t size);
     void encrypt(unsigned char* data, std::size_t size);

@@ -15,6 +15,7 @@
 #include "archive/EntryDecoder.h"
 #include "archive/EntrySupport.h"
 #include "archive/FreeSpace.h"
+#include "archive/Password.h"
 #include "archive/PkwareCipher.h"
 #include "archive/ZipInput.h"
 #include "core/PosixIo.h"
@@ -26,8 +27,6 @@ namespace packshelf {
 namespace {
 
 constexpr int BufferSize = 4096;
-// Stored bytes are read from the archive in pieces of this size.
-constexpr quint64 ReadSize = 256 * 1024;
 
 QByteArray localPath(const QString& path) {
     return QFile::encodeName(path);
@@ -65,44 +64,6 @@ void applyEntryDate(int fd, quint32 dosDate) {
     if (!ok)
         qCInfo(lcArchive, "Failed to set attributes");
 }
-
-// An entry's stored bytes, read in order from its data range.
-class StoredBytes {
-public:
-    StoredBytes(const ZipInput& input, const IndexEntry& entry)
-        : m_input(input)
-        , m_offset(entry.dataOffset)
-        , m_left(entry.compressedSize) {}
-
-    // Up to `size` bytes: 0 at the end of the range, -1 when the input
-    // cannot be read or ends before it.
-    qint64 read(unsigned char* data, quint64 size) {
-        const quint64 wanted = std::min(size, m_left);
-        if (wanted == 0)
-            return 0;
-        const qint64 got = m_input.readAt(m_offset, data, wanted);
-        if (got <= 0)
-            return -1;
-        m_offset += quint64(got);
-        m_left -= quint64(got);
-        return got;
-    }
-
-    bool readExactly(unsigned char* data, quint64 size) {
-        for (quint64 done = 0; done < size;) {
-            const qint64 got = read(data + done, size - done);
-            if (got <= 0)
-                return false;
-            done += quint64(got);
-        }
-        return true;
-    }
-
-private:
-    const ZipInput& m_input;
-    quint64 m_offset;
-    quint64 m_left;
-};
 
 // Raw deflate stream, ended on scope exit.
 struct DeflateStream {
@@ -167,12 +128,20 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
         OutputErrorMessage(QStringLiteral("Error occurs"));
         return false;
     }
-    const Result<ArchiveIndex> read = readArchiveIndex(*_input, !passwordBytes().isEmpty());
+    const Result<ArchiveIndex> read = readArchiveIndex(*_input);
     if (!read) {
         OutputErrorMessage(read.reason());
         return false;
     }
     const ArchiveIndex& index = *read;
+    if (passwordBytes().isEmpty()) {
+        for (const IndexEntry& entry : index.entries) {
+            if (entry.encrypted) {
+                OutputErrorMessage(QStringLiteral("%1 is encrypted").arg(entry.name));
+                return false;
+            }
+        }
+    }
     if (index.entries.empty() && index.refused.isEmpty()) {
         OutputErrorMessage(QStringLiteral("Failed"));
         OutputErrorMessage(QStringLiteral("Error occurs"));
@@ -196,6 +165,10 @@ bool ZipArchive::UnzipFileTo(const QString& path, bool overWrite) {
 // A kept entry is passed over.
 bool ZipArchive::expandEntry(const IndexEntry& entry, const QString& target, bool overWrite) {
     const QString fullPath = target + QLatin1Char('/') + entry.name;
+    if (entry.isLink()) {
+        OutputErrorMessage(QStringLiteral("Link passed over: %1").arg(entry.name));
+        return true;
+    }
     if (entry.isFolder()) {
         QDir().mkpath(fullPath);
         return true;
@@ -229,55 +202,28 @@ ZipArchive::EntryOutcome ZipArchive::writeEntryData(const IndexEntry& entry,
         return EntryOutcome::Failed;
     };
 
-    StoredBytes stored(*_input, entry);
-    std::optional<PkwareCipher> cipher;
-    if (entry.encrypted) {
-        cipher.emplace(passwordBytes());
-        unsigned char header[PkwareCipher::HeaderSize];
-        if (!stored.readExactly(header, PkwareCipher::HeaderSize))
-            return abandon(QStringLiteral("Failed to reading zip file: %1"));
-        cipher->decrypt(header, PkwareCipher::HeaderSize);
-        const unsigned char check = (entry.flags & FlagDataDescriptor) ? (entry.dosDate >> 8) & 0xff
-                                                                       : (entry.crc >> 24) & 0xff;
-        if (header[PkwareCipher::HeaderSize - 1] != check)
-            return abandon(QStringLiteral("Wrong password: %1"));
-    }
-
     const int descriptor = fd.get();
-    EntryDecoder decoder(entry.method, entry.uncompressedSize, entry.crc,
-                         [descriptor](const char* data, std::size_t size) {
-                             return writeAll(descriptor, data, size).ok();
-                         });
-    auto failDecode = [&](EntryDecoder::Status status) {
-        switch (status) {
-        case EntryDecoder::Status::TooLong:
-            return abandon(QStringLiteral("Entry larger than declared: %1"));
-        case EntryDecoder::Status::SinkFailed:
-            return abandon(QStringLiteral("Failed to write file: %1"));
-        case EntryDecoder::Status::CrcError:
-            return abandon(QStringLiteral("CRC error: %1"));
-        case EntryDecoder::Status::Ok:
-        case EntryDecoder::Status::Damaged:
-            break;
-        }
+    const Password password(passwordBytes());
+    const EntryDecoder::Status status =
+        EntryDecoder(*_input, entry, &password, nullptr)
+            .decode([descriptor](const char* data, std::size_t size) {
+                return writeAll(descriptor, data, size).ok();
+            });
+    switch (status) {
+    case EntryDecoder::Status::Ok:
+        break;
+    case EntryDecoder::Status::TooLong:
+        return abandon(QStringLiteral("Entry larger than declared: %1"));
+    case EntryDecoder::Status::SinkFailed:
+        return abandon(QStringLiteral("Failed to write file: %1"));
+    case EntryDecoder::Status::CrcError:
+        return abandon(QStringLiteral("CRC error: %1"));
+    case EntryDecoder::Status::WrongPassword:
+    case EntryDecoder::Status::NoPassword:
+        return abandon(QStringLiteral("Wrong password: %1"));
+    default:
         return abandon(QStringLiteral("Failed to reading zip file: %1"));
-    };
-    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(ReadSize);
-    unsigned char* input = buffer.get();
-    for (;;) {
-        const qint64 got = stored.read(input, ReadSize);
-        if (got < 0)
-            return abandon(QStringLiteral("Failed to reading zip file: %1"));
-        if (got == 0)
-            break;
-        if (cipher)
-            cipher->decrypt(input, std::size_t(got));
-        if (EntryDecoder::Status status = decoder.feed(input, std::size_t(got));
-            status != EntryDecoder::Status::Ok)
-            return failDecode(status);
     }
-    if (EntryDecoder::Status status = decoder.finish(); status != EntryDecoder::Status::Ok)
-        return failDecode(status);
     applyEntryDate(fd.get(), entry.dosDate);
     if (!fd.close())
         return abandon(QStringLiteral("Failed to write file: %1"));

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <zlib.h>
 
 namespace packshelf::zipformat {
 
@@ -157,13 +158,56 @@ std::optional<QByteArrayView> findExtraField(QByteArrayView extra, quint16 id) {
     return std::nullopt;
 }
 
+std::optional<QByteArrayView> unicodePath(QByteArrayView extra, QByteArrayView rawName) {
+    const std::optional<QByteArrayView> field = findExtraField(extra, UnicodePathId);
+    if (!field || field->size() < 6 || byteAt(field->data(), 0) != 1)
+        return std::nullopt;
+    const quint32 nameCrc = read32(field->data() + 1);
+    const quint32 actual =
+        quint32(crc32_z(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(rawName.data()),
+                        std::size_t(rawName.size())));
+    if (nameCrc != actual)
+        return std::nullopt;
+    return field->sliced(5);
+}
+
+std::optional<qint64> utcModificationTime(QByteArrayView extra) {
+    // NTFS: four reserved bytes, then tagged attributes; tag 1 holds the
+    // modification, access and creation times in 100 ns since 1601.
+    if (const std::optional<QByteArrayView> ntfs = findExtraField(extra, NtfsExtraId)) {
+        constexpr qint64 Ticks = 10'000'000;
+        constexpr qint64 From1601 = 11'644'473'600;
+        qsizetype position = 4;
+        while (position + 4 <= ntfs->size()) {
+            const quint16 tag = read16(ntfs->data() + position);
+            const quint16 size = read16(ntfs->data() + position + 2);
+            if (position + 4 + size > ntfs->size())
+                break;
+            if (tag == 1 && size >= 8) {
+                const quint64 ticks = read64(ntfs->data() + position + 4);
+                return qint64(ticks / Ticks) - From1601;
+            }
+            position += 4 + size;
+        }
+    }
+    // Extended timestamp: a flags byte, then, when bit 0 is set, the
+    // modification time as a signed 32-bit count of seconds.
+    if (const std::optional<QByteArrayView> stamp = findExtraField(extra, ExtendedTimestampId);
+        stamp && stamp->size() >= 5 && (byteAt(stamp->data(), 0) & 1))
+        return qint64(qint32(read32(stamp->data() + 1)));
+    return std::nullopt;
+}
+
 std::optional<AesField> parseAesField(QByteArrayView extra) {
     const std::optional<QByteArrayView> field = findExtraField(extra, AesExtraId);
     if (!field || field->size() < 7 || field->at(2) != 'A' || field->at(3) != 'E')
         return std::nullopt;
     AesField aes;
+    aes.version = read16(field->data());
     const int strength = byteAt(field->data(), 4);
-    aes.keyBits = strength >= 1 && strength <= 3 ? 64 + 64 * strength : 0;
+    const bool known = strength >= 1 && strength <= 3 && (aes.version == 1 || aes.version == 2);
+    aes.strength = known ? strength : 0;
+    aes.keyBits = known ? 64 + 64 * strength : 0;
     aes.realMethod = read16(field->data() + 5);
     return aes;
 }

@@ -26,6 +26,9 @@ inline constexpr quint32 Saturated32 = 0xffffffff;
 
 inline constexpr quint16 Zip64ExtraId = 0x0001;
 inline constexpr quint16 AesExtraId = 0x9901;
+inline constexpr quint16 NtfsExtraId = 0x000a;
+inline constexpr quint16 ExtendedTimestampId = 0x5455;
+inline constexpr quint16 UnicodePathId = 0x7075;
 
 quint16 read16(const char* at);
 quint32 read32(const char* at);
@@ -122,9 +125,22 @@ std::optional<QByteArrayView> findExtraField(QByteArrayView extra, quint16 id);
 
 // The WinZip AES field (0x9901) of an AES-encrypted entry (method 99).
 struct AesField {
+    int version = 0;    // 1 (AE-1: the CRC-32 is kept) or 2 (AE-2: it is not)
+    int strength = 0;   // 1, 2 or 3
     int keyBits = 0;    // 128, 192 or 256; 0 when unknown
     int realMethod = 0; // the compression method under the encryption
 };
 std::optional<AesField> parseAesField(QByteArrayView extra);
+
+// The Info-ZIP Unicode Path field (0x7075): the entry's name in UTF-8,
+// when the field is of version 1 and was written for the name the header
+// holds now (its CRC-32 matches `rawName`); a stale field, written before
+// the name was changed by a tool that knew no better, says nothing.
+std::optional<QByteArrayView> unicodePath(QByteArrayView extra, QByteArrayView rawName);
+
+// The entry's modification time in seconds since the epoch (UTC), from the
+// NTFS field (0x000a) or the extended timestamp field (0x5455); nothing
+// when it has neither.
+std::optional<qint64> utcModificationTime(QByteArrayView extra);
 
 } // namespace packshelf::zipformat

@@ -8,6 +8,7 @@
 #include "analysis/SourceScan.h"
 #include "cli/AnalysisRun.h"
 #include "cli/CommandSupport.h"
+#include "cli/PasswordOptions.h"
 #include "cli/Terminal.h"
 
 namespace packshelf::cli {
@@ -16,6 +17,7 @@ namespace {
 
 const char* const AnalyzeHelp =
     "Usage: packshelf-cli analyze SOURCE [--work DIR] [--ignore-data] [--tree]\n"
+    "                             [--password-file FILE] [--password-stdin]\n"
     "                             [--json] [--quiet]\n"
     "\n"
     "Analyses every zip archive of the folder SOURCE from its central directory,\n"
@@ -28,13 +30,23 @@ const char* const AnalyzeHelp =
     "                  (default: a private temporary folder, removed at the end)\n"
     "  --ignore-data   do not look for Data folders; judge by Runtime alone\n"
     "  --tree          include each archive's content tree under \"ZIP\" (JSON)\n"
+    "  --password-file FILE\n"
+    "                  passwords for encrypted archives, one a line: each\n"
+    "                  archive is opened with the first that fits it\n"
+    "  --password-stdin\n"
+    "                  read one password from the first line of standard input\n"
     "  --json          JSON lines also on a terminal\n"
     "  -q, --quiet     no progress and no warnings\n"
     "  --version       show the version\n"
     "  -h, --help      show this help\n"
     "\n"
+    "An encrypted archive that no password given opens has STATE -1, ERROR 4,\n"
+    "INFO \"Needs a password\" and the reason (none given, or the wrong one)\n"
+    "under REASON. Passwords are never printed, logged or stored.\n"
+    "\n"
     "Exit status: 0 when the analysis ran, 2 for a usage error, a SOURCE that\n"
-    "is not a readable folder or a work folder that cannot be written to.\n";
+    "is not a readable folder, a work folder that cannot be written to or a\n"
+    "password file that cannot be read.\n";
 
 } // namespace
 
@@ -44,6 +56,7 @@ int runAnalyze(const QStringList& arguments, Executor& executor) {
     const QCommandLineOption ignoreOption(QStringLiteral("ignore-data"));
     const QCommandLineOption treeOption(QStringLiteral("tree"));
     parser.addOptions({workOption, ignoreOption, treeOption});
+    const PasswordOptions passwords(parser);
     CommonOptions common(parser);
     if (const std::optional<int> ended = common.parse(arguments, AnalyzeHelp))
         return *ended;
@@ -59,7 +72,7 @@ int runAnalyze(const QStringList& arguments, Executor& executor) {
     const QString& sourceDir = scan->folder;
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
-    if (!workDir)
+    if (!workDir || !passwords.apply())
         return ExitUsage;
 
     // Records are printed as they come in, in list order, and then let go:

@@ -20,6 +20,7 @@
 #include "cli/InstallRun.h"
 #include "cli/Interrupts.h"
 #include "cli/ItemJson.h"
+#include "cli/PasswordOptions.h"
 #include "cli/Terminal.h"
 #include "install/InstallPreview.h"
 
@@ -33,6 +34,7 @@ const char* const InstallHelp =
     "Usage: packshelf-cli install SOURCE DEST [--work DIR] [--ignore-data]\n"
     "                             [--dry-run] [--runtime NAME=PATH]\n"
     "                             [--data NAME=PATH] [--force NAME=PATH]\n"
+    "                             [--password-file FILE] [--password-stdin]\n"
     "                             [--json] [--quiet]\n"
     "\n"
     "Analyses every zip archive of the folder SOURCE as 'analyze' does, applies\n"
@@ -59,6 +61,11 @@ const char* const InstallHelp =
     "  --allow-outside DIR act in DIR, outside the library, where an earlier\n"
     "                      version of a package was installed, though its record\n"
     "                      cannot prove this user's PackShelf wrote it\n"
+    "  --password-file FILE\n"
+    "                      passwords for encrypted archives, one a line: each\n"
+    "                      archive is opened with the first that fits it\n"
+    "  --password-stdin    read one password from the first line of standard\n"
+    "                      input\n"
     "  --json              JSON lines also on a terminal\n"
     "  -q, --quiet         no progress and no warnings\n"
     "  --version           show the version\n"
@@ -70,11 +77,16 @@ const char* const InstallHelp =
     "taken only where the window offers it: --runtime and --data for an archive\n"
     "with duplicates, --force for one in which nothing was found.\n"
     "\n"
+    "An encrypted archive that no password given opens is not installed: its\n"
+    "record has INFO \"Needs a password\" and ERROR 4, and nothing of it is\n"
+    "written. Passwords are never printed, logged or stored.\n"
+    "\n"
     "Exit status: 0 when every archive taken for the install ended installed\n"
-    "(with --dry-run: would), 1 when any failed (would fail), 2 for a usage\n"
-    "error, a SOURCE or DEST that is not a folder, a work folder that cannot be\n"
-    "written to, or a choice that names no archive or that the window would not\n"
-    "offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
+    "(with --dry-run: would), 1 when any failed (would fail) or an archive\n"
+    "still needs a password, 2 for a usage error, a SOURCE or DEST that is not a\n"
+    "folder, a work folder that cannot be written to, a password file that\n"
+    "cannot be read, or a choice that names no archive or that the window would\n"
+    "not offer; 130 or 143 when interrupted (SIGINT, SIGTERM): the archive being\n"
     "installed is rolled back, those installed stay installed.\n";
 
 QString actionName(LibraryTransaction::Change::Kind kind) {
@@ -284,6 +296,7 @@ int runInstall(const QStringList& arguments, Executor& executor, Interrupts& int
                                            QStringLiteral("DIR"));
     parser.addOptions({workOption, ignoreOption, dryRunOption, runtimeOption, dataOption,
                        forceOption, outsideOption});
+    const PasswordOptions passwords(parser);
     CommonOptions common(parser);
     if (const std::optional<int> ended = common.parse(arguments, InstallHelp))
         return *ended;
@@ -313,7 +326,7 @@ int runInstall(const QStringList& arguments, Executor& executor, Interrupts& int
         return interruptedExit(interrupts.received());
     std::optional<QTemporaryDir> privateWork;
     const std::optional<QString> workDir = workFolderFor(parser, workOption, privateWork);
-    if (!workDir)
+    if (!workDir || !passwords.apply())
         return ExitUsage;
 
     // The per-archive log lines stay quiet here (QT_LOGGING_RULES can turn
@@ -333,7 +346,10 @@ int runInstall(const QStringList& arguments, Executor& executor, Interrupts& int
     for (const QString& folder : parser.values(outsideOption))
         job.allowedOutside << QDir::cleanPath(QDir(folder).absolutePath());
     std::vector<std::size_t> taken;
+    bool passwordsMissing = false;
     for (std::size_t i = 0; i < items.size(); ++i) {
+        passwordsMissing =
+            passwordsMissing || items[i].integer(key::Error) == ItemError::ErrorPassword;
         if (items[i].state() == ItemState::Ready) {
             job.items.push_back(items[i].isolatedCopy());
             taken.push_back(i);
@@ -349,7 +365,7 @@ int runInstall(const QStringList& arguments, Executor& executor, Interrupts& int
         for (std::size_t i = 0; i < taken.size() && i < previews.size(); ++i)
             markAsTheInstallWould(items[taken[i]], previews[i]);
         printer.printAll(items);
-        return printPreview(previews, style) ? ExitOk : ExitFailed;
+        return printPreview(previews, style) && !passwordsMissing ? ExitOk : ExitFailed;
     }
     const std::vector<ArchiveItem> done =
         install(executor, std::move(job), interrupts, style.quiet);
@@ -362,7 +378,7 @@ int runInstall(const QStringList& arguments, Executor& executor, Interrupts& int
     printer.printAll(items);
     if (interrupts.received() != 0)
         return interruptedExit(interrupts.received());
-    return allInstalled ? ExitOk : ExitFailed;
+    return allInstalled && !passwordsMissing ? ExitOk : ExitFailed;
 }
 
 } // namespace packshelf::cli

@@ -23,6 +23,8 @@ constexpr qsizetype NodeBytesMin = 1 + 4 + 8 + 1;
 // A tree is as deep as the analysis describes entries, and no deeper.
 constexpr int TreeDepthMax = MaxTreeDepth + 2;
 constexpr int MarksMax = 8;
+// Passwords a job may carry: far more than anyone types.
+constexpr quint32 MaxPasswords = 4096;
 
 Failure garbled(const char* what) {
     return fail(
@@ -111,7 +113,8 @@ bool integerFits(const QString& key, qint64 value) {
     if (key == key::Folders || key == key::Files)
         return value >= 0;
     if (key == key::Error)
-        return value == ItemError::ErrorOpen || value == ItemError::ErrorContent;
+        return value == ItemError::ErrorOpen || value == ItemError::ErrorContent ||
+               value == ItemError::ErrorPassword;
     return value == 0 || value == 1; // the flags
 }
 
@@ -147,6 +150,9 @@ QByteArray encodeRequest(const AnalyzerJob& job) {
     writer.putText(job.data.fileName());
     writer.putBytes(job.data.nativeName());
     writer.putByte(job.ignoreDS ? 1 : 0);
+    writer.putU32(quint32(job.passwords.size()));
+    for (const SharedPassword& password : job.passwords)
+        writer.putBytes(password->bytes().toByteArray());
     return writer.take();
 }
 
@@ -158,9 +164,19 @@ Result<AnalyzerJob> decodeRequest(QByteArrayView message, const QString& sourceF
     const std::optional<QString> fileName = reader.text();
     const std::optional<QByteArray> nativeName = reader.bytes();
     const std::optional<quint8> ignoreDS = reader.byte();
-    if (!fileName || !nativeName || !ignoreDS || *ignoreDS > 1 || !reader.atEnd())
+    const std::optional<quint32> passwordCount = reader.u32();
+    if (!fileName || !nativeName || !ignoreDS || *ignoreDS > 1 || !passwordCount ||
+        *passwordCount > MaxPasswords)
         return fail(QStringLiteral("a job that cannot be read"));
     AnalyzerJob job;
+    for (quint32 i = 0; i < *passwordCount; ++i) {
+        const std::optional<QByteArray> password = reader.bytes();
+        if (!password)
+            return fail(QStringLiteral("a job that cannot be read"));
+        job.passwords.push_back(makePassword(*password));
+    }
+    if (!reader.atEnd())
+        return fail(QStringLiteral("a job that cannot be read"));
     job.sourceDir = sourceFolder;
     job.workDir = workFolder;
     job.data = ArchiveItem::create(*fileName, *nativeName);

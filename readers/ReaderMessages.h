@@ -15,7 +15,7 @@
 // analysis gives it, and a tree only as deep as the analysis makes one.
 namespace packshelf::readerwire {
 
-inline constexpr quint32 ProtocolVersion = 1;
+inline constexpr quint32 ProtocolVersion = 2;
 
 // What a reader says once it has started: the protocol it speaks and how
 // it is confined ("Landlock ABI 7: ..." or why it is not).

@@ -1,4 +1,5 @@
 #include "readers/ReaderPool.h"
+#include "archive/ArchiveKeyring.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -199,8 +200,14 @@ void ReaderPool::dispatch(Ticket ticket) {
 
 void ReaderPool::sendQueued(Reader& reader) {
     QList<QByteArray> requests;
-    for (std::size_t i = reader.sent; i < reader.queued.size(); ++i)
-        requests.append(readerwire::encodeRequest(reader.queued[i].job));
+    // The reader tries the passwords held now, as an analysis in this
+    // process would.
+    const std::vector<SharedPassword> passwords = ArchiveKeyring::shared().allPasswords();
+    for (std::size_t i = reader.sent; i < reader.queued.size(); ++i) {
+        AnalyzerJob& job = reader.queued[i].job;
+        job.passwords = passwords;
+        requests.append(readerwire::encodeRequest(job));
+    }
     if (requests.isEmpty())
         return;
     // A reader that does not take its requests within a budget is stuck:

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "archive/ArchiveKeyring.h"
 #include "readers/ReaderChannel.h"
 #include "readers/ReaderMessages.h"
 
@@ -44,6 +45,7 @@ int serveReader(ReaderChannel& channel, const QString& sourceFolder, const QStri
             return 1;
         }
         testHook(job->data.fileName());
+        ArchiveKeyring::shared().setPasswordsForAll(std::move(job->passwords));
         QByteArray outcome;
         analyzerThread(std::move(*job), [&outcome](AnalyzerReport report) {
             outcome = readerwire::encodeOutcome(report.data);

@@ -128,7 +128,7 @@ TEST(ZipArchiveExpand, RefusedArchivesAndEntries) {
     e = ZipWriter::entry("bad.bin", payload, 0);
     e.rawData = payload.left(5000);
     add("data cut short", e, "Failed to reading zip file");
-    for (int method : {9, 12, 14})
+    for (int method : {1, 6, 9})
         add("unsupported method", ZipWriter::entry("bad.bin", "some bytes", method),
             "unsupported compression method");
     e = ZipWriter::entry("bad.bin", payload);

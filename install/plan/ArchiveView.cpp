@@ -2,6 +2,7 @@
 
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
+#include "archive/ArchiveKeyring.h"
 #include "archive/IndexCache.h"
 #include "archive/StreamArchive.h"
 #include "archive/ZipInput.h"
@@ -14,6 +15,8 @@ struct ArchiveView::Loaded {
     ArchiveIndex index;
     // 7z and RAR: the reader that decodes the archive in order.
     std::unique_ptr<StreamReader> stream;
+    // What opens its encrypted entries.
+    SharedPassword password;
 
     const ZipInput& input() const { return file ? *file : nested->input(); }
 };
@@ -32,6 +35,21 @@ ViewNode* childFolder(ViewNode& folder, const QString& name) {
         return nullptr;
     }
     return child;
+}
+
+// The password that opens an archive's encrypted entries (none when it has
+// none), or why there is none.
+Result<SharedPassword> passwordFor(const ZipInput& input, const ArchiveIndex& index,
+                                   std::optional<ArchiveKeyring::FileKey> file,
+                                   const SharedPassword& inherited) {
+    const Result<PasswordSearch> search =
+        ArchiveKeyring::shared().search(input, index, file, inherited);
+    if (!search)
+        return search.failure();
+    if (search->outcome == PasswordSearch::Outcome::Missing ||
+        search->outcome == PasswordSearch::Outcome::Wrong)
+        return fail(search->reason);
+    return search->password;
 }
 
 bool isNestedArchive(const QString& name, const ViewNode& node) {
@@ -79,6 +97,15 @@ Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativeP
         return indexed.failure();
     // A copy of its own: reading a 7z or RAR entry fills in its CRC-32.
     top->index = **indexed;
+    const std::optional<FileIdentity>& identity = top->file->identity();
+    Result<SharedPassword> password = passwordFor(
+        *top->file, top->index,
+        identity ? std::optional(ArchiveKeyring::FileKey(identity->device, identity->inode))
+                 : std::nullopt,
+        nullptr);
+    if (!password)
+        return password.failure();
+    top->password = std::move(*password);
     const Loaded& loaded = *top;
     view->m_archives[{}] = std::move(top);
     view->overlay(view->m_root, loaded, {});
@@ -89,6 +116,8 @@ Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativeP
 void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vector<int>& nesting) {
     for (int i = 0; i < int(loaded.index.entries.size()); ++i) {
         const IndexEntry& entry = loaded.index.entries[std::size_t(i)];
+        if (entry.isLink())
+            continue; // never written, as the analysis says
         const QStringList parts = entry.path.split(QLatin1Char('/'));
         ViewNode* parent = &folder;
         for (qsizetype p = 0; parent && p + 1 < parts.size(); ++p)
@@ -126,8 +155,8 @@ Result<const ArchiveView::Loaded*> ArchiveView::loadNested(const std::vector<int
     const Loaded* parent = *loadedParent;
     const IndexEntry& entry = parent->index.entries[std::size_t(nesting.back())];
     auto loaded = std::make_unique<Loaded>();
-    Result<std::unique_ptr<NestedArchive>> nested =
-        NestedArchive::load(parent->input(), entry, m_budget, m_workdir, m_cancel);
+    Result<std::unique_ptr<NestedArchive>> nested = NestedArchive::load(
+        parent->input(), entry, m_budget, m_workdir, m_cancel, parent->password.get());
     if (!nested)
         return nested.failure();
     loaded->nested = std::move(*nested);
@@ -135,6 +164,11 @@ Result<const ArchiveView::Loaded*> ArchiveView::loadNested(const std::vector<int
     if (!indexed)
         return indexed.failure();
     loaded->index = std::move(*indexed);
+    Result<SharedPassword> password =
+        passwordFor(loaded->nested->input(), loaded->index, std::nullopt, parent->password);
+    if (!password)
+        return password.failure();
+    loaded->password = std::move(*password);
     return (m_archives[nesting] = std::move(loaded)).get();
 }
 
@@ -185,7 +219,8 @@ Status ArchiveView::isReadableWhole(const Loaded& loaded) {
         if (entry.isFolder())
             continue;
         const Status read = readEntryData(
-            loaded.input(), entry, [](const char*, std::size_t) { return true; }, m_cancel);
+            loaded.input(), entry, [](const char*, std::size_t) { return true; }, m_cancel,
+            loaded.password.get());
         if (!read)
             return read.failure();
     }
@@ -248,7 +283,7 @@ Status ArchiveView::read(const EntrySource& source, const EntrySink& sink) const
     Loaded& loaded = *found->second;
     IndexEntry& entry = loaded.index.entries[std::size_t(source.entry)];
     if (!entry.streamed)
-        return readEntryData(loaded.input(), entry, sink, m_cancel);
+        return readEntryData(loaded.input(), entry, sink, m_cancel, loaded.password.get());
     if (!loaded.stream)
         loaded.stream = std::make_unique<StreamReader>(loaded.input());
     quint32 crc = 0;

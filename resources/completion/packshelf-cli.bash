@@ -16,7 +16,7 @@ _packshelf_cli() {
     local i positional=()
     for ((i = 2; i < cword; i++)); do
         case ${words[i]} in
-        --work | --source | --runtime | --data | --force) ((i++)) ;;
+        --work | --source | --runtime | --data | --force | --password-file) ((i++)) ;;
         -*) ;;
         *) positional+=("${words[i]/#\~/$HOME}") ;;
         esac
@@ -26,6 +26,10 @@ _packshelf_cli() {
     case $prev in
     --work | --source)
         _filedir -d
+        return
+        ;;
+    --password-file)
+        _filedir
         return
         ;;
     --runtime | --data | --force)
@@ -38,8 +42,8 @@ _packshelf_cli() {
         $split && return
         local options=$common folders=1
         case ${words[1]} in
-        analyze) options="--work --ignore-data --tree $common" ;;
-        install) options="--work --ignore-data --dry-run --runtime --data --force $common" folders=2 ;;
+        analyze) options="--work --ignore-data --tree --password-file --password-stdin $common" ;;
+        install) options="--work --ignore-data --dry-run --runtime --data --force --password-file --password-stdin $common" folders=2 ;;
         verify) options="--full --foreign $common" ;;
         repair) options="--source --work $common" ;;
         esac

@@ -175,6 +175,8 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
         SCOPED_TRACE(archive.fileName.toStdString());
         if (archive.expect == HostileArchive::Expect::Refused) {
             EXPECT_EQ(record["INFO"].toString(), "Unzip error");
+        } else if (archive.expect == HostileArchive::Expect::NeedsPassword) {
+            EXPECT_EQ(record["INFO"].toString(), "Needs a password");
         } else if (archive.expect == HostileArchive::Expect::Analysed) {
             EXPECT_EQ(record["STATE"].toInteger(), 9);
         } else {

@@ -54,6 +54,14 @@ CliResult runCli(const QStringList& arguments, const QString& workingDirectory) 
     return finished(process);
 }
 
+CliResult runCliWithInput(const QStringList& arguments, const QByteArray& input) {
+    QProcess process;
+    process.start(cliPath(), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    return finished(process);
+}
+
 CliResult runCliWithBytes(const QList<QByteArray>& arguments, const QByteArray& workingDirectory) {
     QString command = QStringLiteral("exec \"$0\"");
     for (const QByteArray& argument : arguments)

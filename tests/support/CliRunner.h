@@ -18,6 +18,8 @@ struct CliResult {
 // $PACKSHELF_CLI, or packshelf-cli beside the running test.
 QString cliPath();
 CliResult runCli(const QStringList& arguments, const QString& workingDirectory = QString());
+// The same with `input` on its standard input.
+CliResult runCliWithInput(const QStringList& arguments, const QByteArray& input);
 // The same with arguments and working folder as bytes, which need not be
 // UTF-8 (QProcess passes its arguments as UTF-8 text).
 CliResult runCliWithBytes(const QList<QByteArray>& arguments,

@@ -12,8 +12,9 @@ struct HostileArchive {
     enum class Expect {
         Refused, // cannot be read: "Unzip error" in analysis, "Failed!" at install
         Damaged, // its listing is sound but its data is not: "OK" in analysis, "Failed!" at install
-        Unwritable, // sound, but the library cannot hold it as it is: "OK", then "Failed!"
-        Analysed,   // reads (unsafe parts refused) and carries a top-level Runtime folder
+        Unwritable,    // sound, but the library cannot hold it as it is: "OK", then "Failed!"
+        Analysed,      // reads (unsafe parts refused) and carries a top-level Runtime folder
+        NeedsPassword, // encrypted: "Needs a password", never installed
     };
     QString fileName; // name in the source folder
     QByteArray bytes;

@@ -91,6 +91,13 @@ QByteArray ZipWriter::deflateRaw(const QByteArray& data) {
     return out;
 }
 
+QByteArray ZipWriter::extraField(quint16 id, const QByteArray& data) {
+    QByteArray field;
+    put16(field, id);
+    put16(field, quint32(data.size()));
+    return field + data;
+}
+
 quint32 ZipWriter::crc32Of(const QByteArray& data) {
     return quint32(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.constData()),
                          uInt(data.size())));
@@ -115,18 +122,20 @@ QByteArray ZipWriter::bytes() const {
             offset = quint32(out.size());
             const quint64 storedSize = quint64(stored.size());
             const QByteArray localExtra =
-                m_zip64 ? zip64Field({entry.dataDescriptor ? 0 : quint64(size),
-                                      entry.dataDescriptor ? 0 : storedSize})
-                        : QByteArray();
+                (m_zip64 ? zip64Field({entry.dataDescriptor ? 0 : quint64(size),
+                                       entry.dataDescriptor ? 0 : storedSize})
+                         : QByteArray()) +
+                entry.localExtra;
+            const bool zeroValues = entry.dataDescriptor || entry.zeroLocalValues;
             put32(out, 0x04034b50);
             put16(out, m_zip64 ? 45 : 20);
             put16(out, flags);
             put16(out, quint32(entry.method));
             put16(out, entry.dosTime);
             put16(out, entry.dosDate);
-            put32(out, entry.dataDescriptor ? 0 : crc);
-            put32(out, m_zip64 ? Saturated : entry.dataDescriptor ? 0 : quint32(storedSize));
-            put32(out, m_zip64 ? Saturated : entry.dataDescriptor ? 0 : size);
+            put32(out, zeroValues ? 0 : crc);
+            put32(out, m_zip64 ? Saturated : zeroValues ? 0 : quint32(storedSize));
+            put32(out, m_zip64 ? Saturated : zeroValues ? 0 : size);
             put16(out, quint32(entry.name.size()));
             put16(out, quint32(localExtra.size()));
             out.append(entry.name);
@@ -148,7 +157,7 @@ QByteArray ZipWriter::bytes() const {
 
         const quint32 storedSize = source.storedSize.value_or(quint32(stored.size()));
         const QByteArray centralExtra =
-            m_zip64 ? zip64Field({size, storedSize, offset}) : QByteArray();
+            (m_zip64 ? zip64Field({size, storedSize, offset}) : QByteArray()) + entry.centralExtra;
         put32(central, 0x02014b50);
         put16(central, entry.versionMadeBy);
         put16(central, m_zip64 ? 45 : 20);

@@ -26,6 +26,11 @@ public:
         std::optional<quint32> storedSize;   // override the compressed size in the directory
         bool dataDescriptor = false;         // sizes and CRC after the data (flag bit 3)
         std::optional<int> aliasOf;          // share the local header and data of entry N
+        QByteArray localExtra;               // extra fields of the local header
+        QByteArray centralExtra;             // extra fields of the central record
+        // CRC-32 and sizes 0 in the local header, with no data descriptor,
+        // as some writers leave them.
+        bool zeroLocalValues = false;
     };
 
     // An entry with the given content and defaults for everything else.
@@ -48,6 +53,8 @@ public:
     bool writeTo(const QString& path) const;
 
     static QByteArray deflateRaw(const QByteArray& data);
+    // An extra field: its id, its length, its data.
+    static QByteArray extraField(quint16 id, const QByteArray& data);
     static quint32 crc32Of(const QByteArray& data);
 
 private:
