@@ -25,7 +25,7 @@ ARCHIVES = {
     "a Dup.zip": ["A/Runtime/a.txt", "A/Data/b.txt", "B/Runtime/c.txt", "B/Data/d.txt"],
     "b Ready.zip": ["Runtime/r.txt"],
     # First in the list, and long enough to install that Cancel stops it.
-    "0 Many.zip": ["Runtime/many/%04d.txt" % i for i in range(1000)],
+    "0 Many.zip": ["Runtime/many/%04d.txt" % i for i in range(2000)],
 }
 DUPLICATES = "a Dup.zip"
 # What the install writes once the Duplicates archive is settled on A.
@@ -238,7 +238,7 @@ def check_confirmation(app, confirm):
     said = labels(confirm)
     check(all(name in said.get("Archives installed and left alone", "") for name in ARCHIVES),
           "the question does not name every archive: %s" % said)
-    check("Files: 1003 added" in said.get("Files in total", ""), "the totals: %s" % said)
+    check("Files: 2003 added" in said.get("Files in total", ""), "the totals: %s" % said)
     check(said.get("Conflicts"), "the conflicts say nothing: %s" % said)
 
 
