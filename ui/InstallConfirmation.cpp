@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <algorithm>
 
 #include "ui/MainWindow.h"
 #include "ui_ConfirmSheet.h"
@@ -44,14 +45,18 @@ std::array<QLabel*, 5> InstallConfirmation::textFields() const {
             m_ui.mConfirmConflictsField, m_ui.mConfirmProblemsField};
 }
 
+QString InstallConfirmation::headline(qsizetype archives) const {
+    return tr("Install %Ln archive(s) into %1?", nullptr, int(archives)).arg(m_library);
+}
+
 bool InstallConfirmation::isOpen() const {
     return m_sheet->isVisible();
 }
 
 void InstallConfirmation::open(const QStringList& archives, const QString& library,
                                const QStringList& leftOut) {
-    m_ui.mConfirmHeadline->setText(
-        tr("Install %Ln archive(s) into %1?", nullptr, int(archives.size())).arg(library));
+    m_library = library;
+    m_ui.mConfirmHeadline->setText(headline(archives.size()));
     m_ui.mConfirmArchivesField->setText(
         tr("To install: %1").arg(archives.join(QStringLiteral(", "))));
     m_ui.mConfirmTotalsField->setText(tr("Comparing the archives with the library…"));
@@ -76,6 +81,13 @@ void InstallConfirmation::open(const QStringList& archives, const QString& libra
 
 void InstallConfirmation::show(const PreviewSummary& summary) {
     m_ui.mConfirmBusy->hide();
+    // The question counts what the install writes: archives left alone as
+    // installed and unchanged, and those that cannot be installed, are not.
+    m_ui.mConfirmHeadline->setText(
+        headline(std::count_if(summary.archives().begin(), summary.archives().end(),
+                               [](const PreviewSummary::Archive& archive) {
+                                   return archive.installable && !archive.unchanged;
+                               })));
     m_ui.mConfirmArchivesField->setText(summary.archivesText());
     m_ui.mConfirmTotalsField->setText(summary.totalsText());
     const QString conflicts = summary.conflictsText();

@@ -46,11 +46,13 @@ signals:
 private:
     // The sheet's texts, question first.
     std::array<QLabel*, 5> textFields() const;
+    QString headline(qsizetype archives) const;
 
     Ui::ConfirmSheet& m_ui;
     QDialog* m_sheet;
     PreviewDetailsModel m_details;
     QString m_leftOut; // the line naming the archives left out, if any
+    QString m_library;
 };
 
 } // namespace packshelf
