@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 
 #include "ui/PreviewDetailsModel.h"
 #include "ui/PreviewSummary.h"
 
 class QDialog;
+class QLabel;
 
 namespace Ui {
 class ConfirmSheet;
@@ -21,7 +23,9 @@ class MainWindow;
 // add, replace and leave the same in total, the packages they conflict
 // with, the archives that cannot be installed and why, and on request
 // every file. It opens while the comparison with the library still runs;
-// Install is offered once the comparison is shown.
+// Install is offered once the comparison is shown. The focus is on the
+// question, then on the totals: a screen reader hears what the install does
+// before anyone reaches Install.
 class InstallConfirmation : public QObject {
     Q_OBJECT
 public:
@@ -40,10 +44,15 @@ signals:
     void declined();
 
 private:
+    // The sheet's texts, question first.
+    std::array<QLabel*, 5> textFields() const;
+    QString headline(qsizetype archives) const;
+
     Ui::ConfirmSheet& m_ui;
     QDialog* m_sheet;
     PreviewDetailsModel m_details;
     QString m_leftOut; // the line naming the archives left out, if any
+    QString m_library;
 };
 
 } // namespace packshelf

@@ -1,8 +1,10 @@
 #include "ui/InstallSession.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -58,7 +60,8 @@ InstallSession::InstallSession(MainWindow& window, Controls controls, LibraryJob
     , m_services(services)
     , m_mainThread(mainThread)
     , m_confirmation(window)
-    , m_comparisonCancelled(std::make_shared<std::atomic<bool>>(false)) {
+    , m_comparisonCancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_summaryTitle(controls.summarySheet->windowTitle()) {
     connect(&m_confirmation, &InstallConfirmation::confirmed, this, &InstallSession::confirmed);
     connect(&m_confirmation, &InstallConfirmation::declined, this, [this] { enter(Phase::Idle); });
     connect(m_ui.cancelButton, &QPushButton::clicked, this, &InstallSession::cancel);
@@ -228,31 +231,69 @@ void InstallSession::stop() {
 void InstallSession::showSummary(const InstallSummary& summary) {
     m_ui.summaryHeadline->setText(summary.headline());
     m_ui.summaryDetails->setHtml(summary.detailsHtml());
-    m_ui.undoButton->setVisible(true);
+    m_ui.summarySheet->setWindowTitle(m_summaryTitle);
+    // Undo is offered for an install that changed the library, never for
+    // one that was cancelled, failed or left everything alone: that would
+    // take back an earlier install the summary does not name.
+    m_ui.undoButton->setVisible(!summary.installed().isEmpty());
+    m_ui.undoButton->setEnabled(!m_undoing);
     m_ui.summarySheet->open();
 }
 
 void InstallSession::undo(const QString& library) {
     if (!idle() || m_undoing)
         return;
-    if (!m_services.confirm(m_ui.summarySheet->isVisible() ? m_ui.summarySheet
-                                                           : m_ui.summarySheet->parentWidget(),
-                            tr("Undo Install"),
-                            tr("Take back the last install into %1? Its packages are uninstalled, "
-                               "latest first: the files they replaced are put back, and a file "
-                               "changed since the install is kept.")
-                                .arg(library)))
-        return;
-    takeBack(library, {});
+    // The question names the run it takes back, and the undo takes back
+    // that run only: another install in between makes it refuse.
+    setUndoing(true);
+    m_libraryJobs.lastRun(library, [this, library](LibraryJobs::LastRun last) {
+        setUndoing(false);
+        if (!idle())
+            return;
+        if (!last.status || !last.run) {
+            UndoReport nothing;
+            nothing.nothingToUndo = true;
+            showUndone(last.status, nothing);
+            return;
+        }
+        QWidget* parent =
+            m_ui.summarySheet->isVisible() ? m_ui.summarySheet : m_ui.summarySheet->parentWidget();
+        if (m_services.confirm(parent, tr("Undo Install"), undoQuestion(library, *last.run)))
+            takeBack(library, last.run->run, {});
+    });
 }
 
-void InstallSession::takeBack(const QString& library, const QStringList& allowedOutside) {
-    m_undoing = true;
+// Names the run: how many packages, the first of them and when it ran.
+QString InstallSession::undoQuestion(const QString& library, const InstallRunSummary& run) {
+    constexpr qsizetype NamedPackages = 3;
+    const qsizetype count = run.packages.size();
+    QString names = QStringList(run.packages.mid(0, NamedPackages)).join(QStringLiteral(", "));
+    if (count > NamedPackages)
+        names = tr("%1 and %Ln more", nullptr, int(count - NamedPackages)).arg(names);
+    QDateTime when = QDateTime::fromString(run.installed, Qt::ISODate);
+    const QString time = when.isValid()
+                             ? QLocale().toString(when.toLocalTime(), QLocale::ShortFormat)
+                             : tr("an unknown time");
+    return tr("Take back the install of %Ln package(s) into %1 on %2: %3? They are "
+              "uninstalled, latest first: the files they replaced are put back, and a file "
+              "changed since the install is kept.",
+              nullptr, int(count))
+        .arg(library, time, names);
+}
+
+void InstallSession::setUndoing(bool undoing) {
+    m_undoing = undoing;
+    m_ui.undoButton->setEnabled(!undoing);
+}
+
+void InstallSession::takeBack(const QString& library, const QString& run,
+                              const QStringList& allowedOutside) {
+    setUndoing(true);
     m_ui.statusBar->showMessage(tr("Taking back the last install…"));
     m_libraryJobs.undoLastRun(
         library,
-        [this, library](LibraryJobs::Undoing undoing) {
-            m_undoing = false;
+        [this, library, run](LibraryJobs::Undoing undoing) {
+            setUndoing(false);
             showUndone(undoing.status, undoing.report);
             // A package outside the library is taken back there only when
             // the user says so, for that folder.
@@ -264,13 +305,13 @@ void InstallSession::takeBack(const QString& library, const QStringList& allowed
                                           "nothing shows that PackShelf recorded it for you. "
                                           "Take it back there?")
                                            .arg(package.archive, folder))) {
-                    takeBack(library, {folder});
+                    takeBack(library, run, {folder});
                     return;
                 }
             }
             emit undone();
         },
-        QString(), allowedOutside);
+        run, allowedOutside);
 }
 
 // The summary sheet says what taking the install back did.
@@ -308,6 +349,7 @@ void InstallSession::showUndone(const Status& undone, const UndoReport& report) 
     m_ui.summaryHeadline->setText(headline);
     m_ui.summaryDetails->setPlainText(lines.join(QLatin1Char('\n')));
     m_ui.undoButton->setVisible(false);
+    m_ui.summarySheet->setWindowTitle(tr("Install Undone"));
     if (!m_ui.summarySheet->isVisible())
         m_ui.summarySheet->open();
 }

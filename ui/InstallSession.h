@@ -109,9 +109,10 @@ public:
     void stop();
     // The library of the last install, for the summary's Open Library.
     const QString& library() const { return m_library; }
-    // Asks, then takes the last install run into `library` back: its
-    // packages are uninstalled, latest first; the summary says what that
-    // did.
+    // Reads which install run into `library` is the last, asks with its
+    // packages, count and time, then takes that run back (and no other):
+    // its packages are uninstalled, latest first; the summary, titled as
+    // an undo, says what that did.
     void undo(const QString& library);
 
 signals:
@@ -131,7 +132,9 @@ private:
     QString stepText() const;
     void showSummary(const InstallSummary& summary);
     void showUndone(const Status& undone, const UndoReport& report);
-    void takeBack(const QString& library, const QStringList& allowedOutside);
+    static QString undoQuestion(const QString& library, const InstallRunSummary& run);
+    void setUndoing(bool undoing);
+    void takeBack(const QString& library, const QString& run, const QStringList& allowedOutside);
 
     Controls m_ui;
     LibraryJobs& m_libraryJobs;
@@ -151,6 +154,7 @@ private:
     qsizetype m_next = 0;
     QString m_library;
     bool m_undoing = false;
+    QString m_summaryTitle; // the summary sheet's designed title, an install's
 };
 
 } // namespace packshelf

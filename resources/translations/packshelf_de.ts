@@ -1077,10 +1077,6 @@ und aus:%3/%4</translation>
         <translation>Installation zurücknehmen</translation>
     </message>
     <message>
-        <source>Take back the last install into %1? Its packages are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
-        <translation>Die letzte Installation in %1 zurücknehmen? Ihre Pakete werden deinstalliert, das neueste zuerst: Die von ihnen ersetzten Dateien werden zurückgelegt, und eine seit der Installation geänderte Datei bleibt erhalten.</translation>
-    </message>
-    <message>
         <source>Taking back the last install…</source>
         <translation>Die letzte Installation wird zurückgenommen…</translation>
     </message>
@@ -1110,6 +1106,44 @@ und aus:%3/%4</translation>
     <message>
         <source>Cannot be read: %1</source>
         <translation>Nicht lesbar: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %Ln more</source>
+        <translation type="unfinished">
+            <numerusform>%1 und %Ln weiteres</numerusform>
+            <numerusform>%1 und %Ln weitere</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>an unknown time</source>
+        <translation>unbekannter Zeit</translation>
+    </message>
+    <message numerus="yes">
+        <source>Take back the install of %Ln package(s) into %1 on %2: %3? They are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
+        <translation>
+            <numerusform>Die Installation von %Ln Paket in %1 am %2 zurücknehmen: %3? Es wird deinstalliert: Die von ihm ersetzten Dateien werden zurückgelegt, und eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
+            <numerusform>Die Installation von %Ln Paketen in %1 am %2 zurücknehmen: %3? Sie werden deinstalliert, das neueste zuerst: Die von ihnen ersetzten Dateien werden zurückgelegt, und eine seit der Installation geänderte Datei bleibt erhalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Take it back there?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not taken back: it is in %1, outside the library.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your earlier version of %1 is beside it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not as it should be: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Undone</source>
+        <translation>Installation zurückgenommen</translation>
     </message>
 </context>
 <context>
@@ -1277,6 +1311,30 @@ und aus:%3/%4</translation>
     <message>
         <source>Your version of %1 is kept as %2</source>
         <translation>Ihre Fassung von %1 ist aufbewahrt als %2</translation>
+    </message>
+    <message>
+        <source>%1 not uninstalled: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not uninstalled: it is in %2, outside the library.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your earlier version of %1 is beside it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not as it should be: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Repair it there?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Uninstall it there?</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

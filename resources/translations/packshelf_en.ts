@@ -1076,10 +1076,6 @@ and from:%3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Take back the last install into %1? Its packages are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Taking back the last install…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1108,6 +1104,44 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %Ln more</source>
+        <translation type="unfinished">
+            <numerusform>%1 and %Ln more</numerusform>
+            <numerusform>%1 and %Ln more</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>an unknown time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Take back the install of %Ln package(s) into %1 on %2: %3? They are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</source>
+        <translation>
+            <numerusform>Take back the install of %Ln package into %1 on %2: %3? It is uninstalled: the files it replaced are put back, and a file changed since the install is kept.</numerusform>
+            <numerusform>Take back the install of %Ln packages into %1 on %2: %3? They are uninstalled, latest first: the files they replaced are put back, and a file changed since the install is kept.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Take it back there?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not taken back: it is in %1, outside the library.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your earlier version of %1 is beside it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not as it should be: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Undone</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1275,6 +1309,30 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>Your version of %1 is kept as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not uninstalled: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not uninstalled: it is in %2, outside the library.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your earlier version of %1 is beside it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not as it should be: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Repair it there?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was installed into %2, outside the library, and nothing shows that PackShelf recorded it for you. Uninstall it there?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

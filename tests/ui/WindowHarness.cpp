@@ -1,5 +1,7 @@
 #include "tests/ui/WindowHarness.h"
 
+#include <utility>
+
 #include <QColumnView>
 #include <QDialog>
 #include <QDir>
@@ -104,6 +106,8 @@ void WindowHarness::installStubs() {
     services.beep = [this] { externalCalls << "beep"; };
     services.confirm = [this](QWidget*, const QString&, const QString& question) {
         externalCalls << "ask " + question;
+        if (whileAsking)
+            std::exchange(whileAsking, nullptr)();
         return confirmAnswer;
     };
     services.startWorker = [this](std::function<void()> body) {

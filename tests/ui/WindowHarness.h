@@ -86,6 +86,8 @@ public:
     QStringList pickerStarts;  // the folder each picker opened at
     QStringList externalCalls; // "open <url>", "say <text>", "beep", "ask <question>", in order
     bool confirmAnswer = true;
+    // Runs once while the next question is open, before it is answered.
+    std::function<void()> whileAsking;
     bool desktopOpens = true; // what the desktop answers a folder or address handed to it
 
 private:

@@ -204,6 +204,9 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     ASSERT_TRUE(window.confirmInstall());
     EXPECT_EQ(window.window().confirmSheet()->findChild<QLabel*>("mConfirmArchivesField")->text(),
               "Left alone, already installed and unchanged: a.zip, b.zip");
+    EXPECT_EQ(window.window().confirmSheet()->findChild<QLabel*>("mConfirmHeadline")->text(),
+              "Install 0 archives into " + window.library() + "?")
+        << "archives left alone are not counted as installed";
     window.releaseAllWorkers();
     ASSERT_TRUE(waitForInstall(app));
     EXPECT_EQ(headline->text(), "0 archives installed. 2 already installed and unchanged, left "
