@@ -342,3 +342,66 @@ TEST(CliInstall, ASignalAtTheStartLeavesNothingBehind) {
     }
     EXPECT_GT(heard, 0) << "the signal is heard, not left to kill the process";
 }
+
+// A choice of one of several Runtime (or Data) folders installs that one
+// alone: the other kind's holder gives its own folder and what is neither
+// kind, never the variant passed over. The dry run says what the install
+// then writes.
+TEST(CliInstall, AChoiceOfOneVariantInstallsThatVariantAlone) {
+    struct Row {
+        const char* label;
+        ZipWriter archive;
+        QStringList choices;
+        QStringList installed; // files, as the dry run lists them
+    };
+    const Row rows[] = {
+        {"Runtime chosen in B, Data found in A beside the Runtime passed over",
+         ZipWriter()
+             .addFile("A/Runtime/a.obj", "a")
+             .addFile("A/Data/a.tex", "t")
+             .addFile("A/notes.txt", "n")
+             .addFile("B/Runtime/b.obj", "b"),
+         {"--runtime", "Towers.zip=B"},
+         {"Data/a.tex", "Runtime/b.obj", "notes.txt"}},
+        {"Runtime chosen in A: A whole, B left",
+         ZipWriter()
+             .addFile("A/Runtime/a.obj", "a")
+             .addFile("A/Data/a.tex", "t")
+             .addFile("B/Runtime/b.obj", "b"),
+         {"--runtime", "Towers.zip=A"},
+         {"Data/a.tex", "Runtime/a.obj"}},
+        {"Data chosen in B, Runtime found in A beside the Data passed over",
+         ZipWriter()
+             .addFile("A/Runtime/a.obj", "a")
+             .addFile("A/data/old.tex", "o")
+             .addFile("B/Data/new.tex", "n"),
+         {"--data", "Towers.zip=B"},
+         {"Data/new.tex", "Runtime/a.obj"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        Library box;
+        box.add("Towers.zip", row.archive);
+        const QStringList install =
+            QStringList{"install", box.source, box.dest, "--work", box.work} + row.choices;
+        const CliResult dryRun = runCli(install + QStringList{"--dry-run"});
+        ASSERT_EQ(dryRun.exitCode, 0) << dryRun.err.toStdString();
+        QStringList planned;
+        for (const QJsonObject& line : dryRun.records()) {
+            if (line.contains("ACTION"))
+                planned << line["PATH"].toString();
+        }
+        planned.sort();
+        EXPECT_EQ(planned, row.installed);
+
+        const CliResult result = runCli(install);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(byFileName(result)["Towers.zip"]["STATE"].toInteger(), 9);
+        QStringList files;
+        for (const QString& path : listRecursive(box.dest)) {
+            if (!path.endsWith('/'))
+                files << path;
+        }
+        EXPECT_EQ(files, row.installed);
+    }
+}
