@@ -208,8 +208,11 @@ private:
             m_records.givenUp();
             if (transaction.wasCancelled())
                 return Outcome::Cancelled;
-            return fail(transaction.dataDamaged() ? ItemError::ErrorContent : ItemError::ErrorCopy,
-                        transaction.failedPath(), committed.reason());
+            // Damaged data is the archive's fault, not the library's: the
+            // reason names the archive, and the entry after it.
+            if (transaction.dataDamaged())
+                return fail(ItemError::ErrorContent, archivePath, committed.reason());
+            return fail(ItemError::ErrorCopy, transaction.failedPath(), committed.reason());
         }
         noteNestedFailures(*view, archivePath);
         addWarnings(plan.warnings);

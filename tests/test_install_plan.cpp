@@ -7,6 +7,8 @@
 #include <map>
 
 #include "analysis/ArchiveDescription.h"
+#include "analysis/ArchiveItem.h"
+#include "analysis/ItemKeys.h"
 #include "analysis/NameRules.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
@@ -227,6 +229,95 @@ TEST(InstallPlanning, NestedArchivesAsTheInfoBoxSays) {
                       row.written.at(name));
         }
         const Result<InstallPlan> plan = planOf(archive, copy, scratch.filePath("library"), work);
+        ASSERT_TRUE(plan) << plan.reason().toStdString();
+        QStringList files;
+        for (const PlannedFile& file : plan->files)
+            files << file.target;
+        files.sort();
+        EXPECT_EQ(files, row.files);
+    }
+}
+
+// A choice means that variant: with the Runtime and the Data folder in two
+// holders, each holder gives its own folder and what is neither kind, never
+// the other kind's folder the user passed over. The plan the install and
+// the dry run carry out and the info box's answer on nested archives agree.
+TEST(InstallPlanning, AChoiceMeansThatVariant) {
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath("work");
+    QDir().mkpath(work);
+    const QByteArray nested = ZipWriter().addFile("n.txt", "n").bytes();
+    struct Row {
+        const char* label;
+        QByteArray archive;
+        QString runtimePath;
+        QString dataPath;
+        QStringList files;               // what the plan writes, sorted
+        std::map<QString, bool> written; // nested archive folder: written at all
+    };
+    const Row rows[] = {
+        {"Runtime twice, Data beside the one passed over",
+         ZipWriter()
+             .addFile("A/Runtime/a.obj", "a")
+             .addFile("A/Runtime/Old.zip", nested)
+             .addFile("A/Data/a.tex", "t")
+             .addFile("A/readme.txt", "r")
+             .addFile("B/Runtime/b.obj", "b")
+             .addFile("B/Runtime/New.zip", nested)
+             .bytes(),
+         "B",
+         "A",
+         {"Data/a.tex", "Runtime/New.zip", "Runtime/b.obj", "readme.txt"},
+         {{"A/Runtime/Old", false}, {"B/Runtime/New", true}}},
+        {"the Runtime passed over in another letter case",
+         ZipWriter()
+             .addFile("A/runtime/a.obj", "a")
+             .addFile("A/Data/a.tex", "t")
+             .addFile("B/Runtime/b.obj", "b")
+             .bytes(),
+         "B",
+         "A",
+         {"Data/a.tex", "Runtime/b.obj"},
+         {}},
+        {"Data twice, Runtime beside the one passed over",
+         ZipWriter()
+             .addFile("A/Runtime/a.obj", "a")
+             .addFile("A/DATA/old.tex", "o")
+             .addFile("B/Data/new.tex", "n")
+             .addFile("B/notes.txt", "n")
+             .bytes(),
+         "A",
+         "B",
+         {"Data/new.tex", "Runtime/a.obj", "notes.txt"},
+         {}},
+        {"both in one holder: the holder whole",
+         ZipWriter()
+             .addFile("Pack/Runtime/r.obj", "r")
+             .addFile("Pack/Data/d.tex", "d")
+             .addFile("Pack/extra.txt", "e")
+             .addFile("Other/Runtime/o.obj", "o")
+             .bytes(),
+         "Pack",
+         "Pack",
+         {"Data/d.tex", "Runtime/r.obj", "extra.txt"},
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ArchiveItem item;
+        item.setInteger(key::HasRuntime, 1);
+        item.setText(key::RuntimePath, row.runtimePath);
+        item.setInteger(key::HasData, 1);
+        item.setText(key::DataPath, row.dataPath);
+        const CopyPlan copy = copyPlanFor(item);
+        for (const auto& [folder, written] : row.written) {
+            SCOPED_TRACE(folder.toStdString());
+            const QString holder = folder.section(QLatin1Char('/'), 0, -2);
+            EXPECT_EQ(nestedArchiveInstall(copy, holder, folder, {}) != NestedInstall::NotWritten,
+                      written);
+        }
+        const Result<InstallPlan> plan =
+            planOf(row.archive, copy, scratch.filePath("library"), work);
         ASSERT_TRUE(plan) << plan.reason().toStdString();
         QStringList files;
         for (const PlannedFile& file : plan->files)

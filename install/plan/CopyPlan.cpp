@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/ItemKeys.h"
 #include "analysis/NameRules.h"
 #include "analysis/StructureQueries.h"
 
@@ -44,10 +45,33 @@ QStringList CopyPlan::sources() const {
     return folders;
 }
 
+bool CopyPlan::leavesOut(const QString& source, const QString& name) const {
+    if (rule != Rule::RuntimeAndData || !primarySource || !dataSource ||
+        *primarySource == *dataSource)
+        return false;
+    const QString kind = name.toUpper();
+    return (source == *dataSource && kind == folder::Runtime) ||
+           (source == *primarySource && kind == folder::Data);
+}
+
+namespace {
+
+// The entry of `source` that `path` (at or below it) lies in, or nothing
+// when `path` is `source` itself.
+QString firstNameBelow(const QString& source, const QString& path) {
+    const QString rest = source.isEmpty() ? path : path.mid(source.size() + 1);
+    return rest.section(QLatin1Char('/'), 0, 0);
+}
+
+} // namespace
+
 NestedInstall nestedArchiveInstall(const CopyPlan& plan, const QString& holder,
                                    const QString& nestedFolder, const QStringList& above) {
     for (const QString& source : plan.sources()) {
         if (!isAtOrBelow(holder, source))
+            continue;
+        const QString entry = firstNameBelow(source, holder);
+        if (!entry.isEmpty() && plan.leavesOut(source, entry))
             continue;
         const bool reached = std::all_of(above.begin(), above.end(), [&](const QString& outer) {
             return isUnpackedByInstall(outer, source);

@@ -35,6 +35,13 @@ struct CopyPlan {
     // The folders the plan copies from, those it has.
     QStringList sources() const;
 
+    // True when the copy of every entry of the folder `source` leaves out
+    // its folder `name`. With the Runtime and the Data folder in two
+    // holders, each holder gives its own folder and what is neither kind,
+    // never a variant of the other kind that the user passed over: a choice
+    // of one of several Runtime folders installs that one alone.
+    bool leavesOut(const QString& source, const QString& name) const;
+
     bool copiesIntoDestination() const { return primarySource || dataSource; }
     // A direct plan that lacks its source or its destination copies nothing
     // and fails, rather than passing for an install.

@@ -36,16 +36,18 @@ public:
 
     const std::optional<Refusal>& refusal() const { return m_refusal; }
 
-    // Every entry of the folder at `source`, junk names aside, under the root.
-    void addEntriesOf(const QString& source) {
+    // Every entry of the folder at `source`, junk names and the folders the
+    // plan leaves out aside, under the root.
+    void addEntriesOf(const CopyPlan& copy, const QString& source) {
         const ViewNode* folder = locate(source);
         if (!folder)
             return;
         if (!folder->folder)
             return refuse(source, QStringLiteral("not a folder"));
         for (const QString& name : folder->names()) {
-            if (!isJunkEntry(name))
-                addNode(*folder->children.value(name), name);
+            const ViewNode& entry = *folder->children.value(name);
+            if (!isJunkEntry(name) && !(entry.folder && copy.leavesOut(source, name)))
+                addNode(entry, name);
         }
     }
 
@@ -223,9 +225,9 @@ std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, Ar
             QStringLiteral("two entries are named %1: the later in the archive is installed")
                 .arg(shared));
     if (copy.primarySource)
-        planner.addEntriesOf(*copy.primarySource);
+        planner.addEntriesOf(copy, *copy.primarySource);
     if (copy.dataSource)
-        planner.addEntriesOf(*copy.dataSource);
+        planner.addEntriesOf(copy, *copy.dataSource);
     if (copy.directSource)
         planner.addWhole(*copy.directSource);
     return {std::move(plan), planner.refusal()};

@@ -46,7 +46,8 @@ inline constexpr char StagingPrefix[] = ".packshelf-partial-";
 
 // The plan of a record whose copy plan is `copy`, over its archive `view`
 // (the file `archiveName`): every entry of the Runtime (or forced) holder
-// and of the Data holder, junk names aside at that level, into `destDir`;
+// and of the Data holder, junk names and the folders the copy plan leaves
+// out (CopyPlan::leavesOut) aside at that level, into `destDir`;
 // or the direct source, whole, under the direct destination with its path
 // kept. Fails when nothing may be written, naming the path concerned: a
 // path in the archive after the archive's name, one under the root whole.

@@ -317,7 +317,7 @@ TEST(Installer, AFailedInstallLeavesTheLibraryAsItWas) {
          package(), "-1 3 Failed!", "Permission denied"},
         {"damaged data, last", [](const QString&) {},
          package().add(damagedEntry("Runtime/zz-last.txt")), "-1 2 Failed!",
-         "CRC error in Runtime/zz-last.txt"},
+         "source/p.zip: CRC error in Runtime/zz-last.txt"},
         {"a file and a folder of one name", [](const QString&) {},
          ZipWriter().addFile("Runtime/x", "file").addFile("Runtime/x/y", "in"), "-1 3 Failed!",
          "Runtime/x: both a file and a folder in the archive"},
