@@ -1273,6 +1273,8 @@ QString indexedAs(const QString& archive, const QString& name) {
         if (entry.name == name)
             return describedAs(entry.kind, entry.unixMode, entry.modifiedTime());
     }
+    if (index->refused.contains(name))
+        return "refused " + name;
     return "not in the index: " + indexListing(archive).names.join(", ");
 }
 
@@ -1472,5 +1474,91 @@ TEST(ZipForms, NamesKindsModesAndTimesAsTheirMakersMeantThem) {
                   row.kind == Kind::Link)
             << install.out.toStdString();
         EXPECT_EQ(installedAt(folder + "/library/Data/readme.txt").type, 'f');
+    }
+}
+
+// Hostile or broken name fields, time fields and attributes: a Unicode Path
+// field is held to the same checks as the header's name, and a field that
+// cannot be read says nothing.
+TEST(ZipForms, DamagedNameAndTimeFieldsSayNothing) {
+    qputenv("TZ", "UTC");
+    ::tzset();
+    QTemporaryDir scratch;
+    const qint64 dosTime = 1245074010; // the MS-DOS date ZipWriter writes, read in UTC
+    const QByteArray raw = "Pack/Data/plain.txt";
+    const auto withCentralExtra = [&](const QByteArray& extra) {
+        ZipWriter::Entry entry = ZipWriter::entry(raw, "data\n");
+        entry.centralExtra = extra;
+        return entry;
+    };
+    const auto unicode = [&](const QByteArray& utf8) {
+        return withCentralExtra(unicodePathField(utf8, ZipWriter::crc32Of(raw)));
+    };
+    const auto stampFlags = [](char flags, qint64 time) {
+        return ZipWriter::extraField(0x5455, QByteArray(1, flags) + le32(quint32(time)));
+    };
+    ZipWriter::Entry dosFolderWithData = ZipWriter::entry(raw, "data\n");
+    dosFolderWithData.externalAttributes = 0x10;
+    ZipWriter::Entry dosMadeLink = ZipWriter::entry(raw, "target");
+    dosMadeLink.externalAttributes = 0120777u << 16;
+    struct Row {
+        const char* what;
+        ZipWriter::Entry entry;
+        QString name; // the name to look up
+        QString expected;
+    };
+    const QString plain = QString::fromUtf8(raw);
+    const std::vector<Row> rows = {
+        {"Unicode Path field climbing out", unicode("Pack/../../escape.txt"),
+         "Pack/../../escape.txt", "refused Pack/../../escape.txt"},
+        {"Unicode Path field from the root", unicode("/etc/passwd"), "/etc/passwd",
+         "refused /etc/passwd"},
+        {"Unicode Path field holding a NUL", unicode(QByteArray("Pack/Data/a\0b.txt", 17)),
+         QString::fromUtf8("Pack/Data/a\0b.txt", 17),
+         "refused " + QString::fromUtf8("Pack/Data/a\0b.txt", 17)},
+        {"Unicode Path field that is not UTF-8", unicode("Pack/Data/\xff\xfe.txt"), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field of version 2",
+         withCentralExtra(ZipWriter::extraField(
+             0x7075, QByteArray(1, '\2') + le32(ZipWriter::crc32Of(raw)) + "Pack/Data/x.txt")),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field cut short",
+         withCentralExtra(ZipWriter::extraField(0x7075, QByteArray(1, '\1') + le16(1))), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field running past the extra data",
+         withCentralExtra(unicodePathField("Pack/Data/x.txt", ZipWriter::crc32Of(raw)).chopped(3)),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS attribute running past its field",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(1) + le16(24) + le64(1))),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS times attribute too short",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(1) + le16(4) + le32(7))),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS field after an unknown attribute",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(2) + le16(2) + le16(0) +
+                                                            le16(1) + le16(24) +
+                                                            ntfsField(NtfsTime).mid(12))),
+         plain, "file 0 " + QString::number(NtfsTime)},
+        {"extended timestamp without its modification time",
+         withCentralExtra(stampFlags('\2', StampTime)), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"extended timestamp before 1970", withCentralExtra(stampFlags('\1', -86400)), plain,
+         "file 0 -86400"},
+        {"extended timestamp cut short",
+         withCentralExtra(ZipWriter::extraField(0x5455, QByteArray(1, '\1') + le16(1))), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"MS-DOS folder attribute on an entry with data", dosFolderWithData, plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unix folder mode on an entry with data", unixEntry(raw, "data\n", 040755), plain,
+         "file 755 " + QString::number(dosTime)},
+        {"link mode on an entry made on MS-DOS", dosMadeLink, plain,
+         "file 0 " + QString::number(dosTime)},
+    };
+    int number = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString archive = scratch.filePath(QString::number(number++) + ".zip");
+        ASSERT_EQ(handMade(row.entry)(QString(), archive).exitCode, 0);
+        EXPECT_EQ(indexedAs(archive, row.name), row.expected);
     }
 }
