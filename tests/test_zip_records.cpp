@@ -13,6 +13,7 @@
 
 #include "archive/ArchiveIndex.h"
 #include "archive/CentralDirectory.h"
+#include "archive/EntrySupport.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
 
@@ -200,6 +201,8 @@ QString listingOf(const QByteArray& bytes) {
                      .arg(entry.dataOffset - entry.localHeaderOffset)
                      .arg(entry.unixMode, 0, 8)
                      .arg(entry.dosDate, 8, 16, QLatin1Char('0'));
+        if (entry.encrypted)
+            lines.last() += QStringLiteral(" encrypted (%1)").arg(describeEncryption(entry));
     }
     for (const QString& name : index->refused)
         lines << QStringLiteral("refused %1").arg(name);
@@ -403,10 +406,11 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
         {"a drive letter", withName("C:/evil"), nullptr, "refused C:/evil"},
         {"a name with a NUL byte", file({.name = QByteArray("Runtime/a\0b", 11)}), nullptr,
          QString::fromUtf8(QByteArray("refused Runtime/a\0b", 19))},
-        {"an unsupported method", file({.method = 12}), nullptr,
-         "unsupported compression method 12 bzip2 in Runtime/a.txt"},
-        {"traditional encryption without a password", file({.flags = 0x1}), nullptr,
-         "Runtime/a.txt is encrypted (traditional PKWARE encryption)"},
+        {"an unsupported method", file({.method = 9}), nullptr,
+         "unsupported compression method 9 deflate64 in Runtime/a.txt"},
+        {"traditional encryption, listed for a password to open", file({.flags = 0x1}), nullptr,
+         "Runtime/a.txt file m0 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted (traditional "
+         "PKWARE encryption)"},
         {"strong encryption", file({.flags = 0x41}), nullptr,
          "Runtime/a.txt is encrypted (PKWARE strong encryption, not supported)"},
         {"WinZip AES",
@@ -414,7 +418,9 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
                .centralExtra = extraField(0x9901, QByteArray("\x02\x00"
                                                              "AE\x03\x08\x00",
                                                              7))}),
-         nullptr, "Runtime/a.txt is encrypted (AES-256 encryption, not supported)"},
+         nullptr,
+         "Runtime/a.txt file m8 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted (AES-256 "
+         "encryption)"},
         {"sizes and offset in the Zip64 field", file({.zip64 = true}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+63 mode0 date3acf6eaf"},
         {"a Zip64 field that holds only the offset",
