@@ -407,6 +407,11 @@ private:
         entry.uncompressedSize = type == AE_IFDIR ? 0 : quint64(archive_entry_size(header));
         entry.dosDate =
             dosDateOf(archive_entry_mtime_is_set(header) ? archive_entry_mtime(header) : time_t(0));
+        // 7z and RAR 5 keep times in UTC: the exact second, where the MS-DOS
+        // date would round it to two and read it back through the local
+        // time zone.
+        if (archive_entry_mtime_is_set(header))
+            entry.utcModified = archive_entry_mtime(header);
         entry.localHeaderOffset = position;
         entry.dataOffset = position;
         entry.unixMode = archive_entry_perm(header) & 07777;

@@ -2,13 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <functional>
 #include <map>
+#include <sys/stat.h>
 
 #include "tests/support/CliRunner.h"
 #include "tests/support/RarWriter.h"
@@ -44,6 +47,20 @@ std::map<QString, QByteArray> contents(const QString& folder) {
     return result;
 }
 
+// Every file's executable bits and modification time, by path.
+std::map<std::string, std::string> modesAndTimes(const QString& folder) {
+    std::map<std::string, std::string> result;
+    for (const QString& path : listRecursive(folder)) {
+        const QFileInfo info(folder + '/' + path);
+        if (!path.endsWith('/'))
+            result[path.toStdString()] = QStringLiteral("%1 %2")
+                                             .arg(info.permission(QFile::ExeOwner) ? "x" : "-")
+                                             .arg(info.lastModified().toSecsSinceEpoch())
+                                             .toStdString();
+    }
+    return result;
+}
+
 QJsonObject onlyRecord(const CliResult& result) {
     const QList<QJsonObject> records = result.records();
     return records.size() == 1 ? records.first() : QJsonObject{{"records", records.size()}};
@@ -62,6 +79,13 @@ struct Package {
         writeFile(tree() + "/Pack/Runtime/empty.txt", "");
         writeFile(tree() + "/Pack/Data/Café.txt", "data\n");
         QDir().mkpath(tree() + "/Pack/Data/Empty Folder");
+        // An executable, and times at an odd second, which an MS-DOS date
+        // cannot hold.
+        ::chmod(QFile::encodeName(tree() + "/Pack/Runtime/a.txt").constData(), 0755);
+        for (const QString& path : listRecursive(tree())) {
+            const struct timespec times[2] = {{1577966401, 0}, {1577966401, 0}};
+            ::utimensat(AT_FDCWD, QFile::encodeName(tree() + '/' + path).constData(), times, 0);
+        }
     }
 
     // Adds a zip beside the Runtime files: shown as a folder, installed
@@ -164,6 +188,9 @@ TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
         EXPECT_EQ(onlyRecord(installed)["STATE"].toInt(), 9) << installed.out.constData();
         EXPECT_TRUE(contents(library) == contents(expanded + "/Pack"))
             << QStringList(listRecursive(library)).join(' ').toStdString();
+        if (QString(row.name).endsWith("7z", Qt::CaseInsensitive)) {
+            EXPECT_EQ(modesAndTimes(library), modesAndTimes(expanded + "/Pack"));
+        }
 
         // The record holds what was written, so the package comes out whole.
         const CliResult removed = runCli({"uninstall", library, row.name, "--json"});

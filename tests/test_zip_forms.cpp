@@ -12,8 +12,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <fcntl.h>
 #include <functional>
 #include <map>
+#include <sys/stat.h>
 
 #include "archive/ArchiveIndex.h"
 #include "archive/ArchiveKeyring.h"
@@ -545,6 +547,10 @@ TEST(ZipForms, DamagedDataOfEveryMethodIsFound) {
         runTool(source,
                 {"7z", {"a", "-tzip", "-mm=" + method, "-bd", "-bso0", "-bsp0", archive, file}});
         const QByteArray bytes = readFile(archive);
+        if (bytes.size() < 30) {
+            ADD_FAILURE() << "7z made no archive for " << qPrintable(method);
+            return std::pair(QByteArray(), quint16(0));
+        }
         const qsizetype nameLength = qFromLittleEndian<quint16>(bytes.constData() + 26);
         const qsizetype extraLength = qFromLittleEndian<quint16>(bytes.constData() + 28);
         const quint32 storedSize = qFromLittleEndian<quint32>(bytes.constData() + 18);
@@ -1165,5 +1171,398 @@ TEST(ZipForms, NestedZip64Archives) {
             QStringList(
                 {"Runtime/a.bin=" + QString::number(ZipWriter::crc32Of(patterned(70000, 5))),
                  "Data/b.txt=" + QString::number(ZipWriter::crc32Of(QByteArray(3000, 'b')))}));
+    }
+}
+
+namespace {
+
+// 2020-01-02 12:00:00 UTC, an even second as MS-DOS dates keep them.
+constexpr qint64 SourceTime = 1577966400;
+// Times only the UTC fields of hand-made entries hold; their MS-DOS date
+// says 2009-06-15 13:53:30.
+constexpr qint64 NtfsTime = 1700000000;
+constexpr qint64 StampTime = 1600000000;
+constexpr qint64 JapanOffset = 9 * 3600;
+
+// The tools make their archives in Japan, whose MS-DOS dates run nine
+// hours ahead of UTC, while the test reads in UTC.
+Command inJapan(const Command& command) {
+    return {"env", QStringList{"TZ=Asia/Tokyo", command.program} + command.arguments};
+}
+
+QByteArray le16(quint32 value) {
+    const char bytes[2] = {char(value & 0xff), char((value >> 8) & 0xff)};
+    return QByteArray(bytes, 2);
+}
+QByteArray le32(quint32 value) {
+    return le16(value & 0xffff) + le16(value >> 16);
+}
+QByteArray le64(quint64 value) {
+    return le32(quint32(value)) + le32(quint32(value >> 32));
+}
+
+// The Info-ZIP Unicode Path field for `utf8`, written for the raw name
+// whose CRC-32 is `nameCrc`.
+QByteArray unicodePathField(const QByteArray& utf8, quint32 nameCrc) {
+    return ZipWriter::extraField(0x7075, QByteArray(1, '\1') + le32(nameCrc) + utf8);
+}
+
+// An NTFS field whose modification time is `unixTime`.
+QByteArray ntfsField(qint64 unixTime) {
+    const quint64 ticks = quint64(unixTime + 11'644'473'600) * 10'000'000;
+    return ZipWriter::extraField(0x000a, le32(0) + le16(1) + le16(24) + le64(ticks) + le64(ticks) +
+                                             le64(ticks));
+}
+
+// An extended timestamp field holding the modification time only.
+QByteArray stampField(qint64 unixTime) {
+    return ZipWriter::extraField(0x5455, QByteArray(1, '\1') + le32(quint32(unixTime)));
+}
+
+ZipWriter::Entry unixEntry(const QByteArray& name, const QByteArray& data, quint32 mode) {
+    ZipWriter::Entry entry = ZipWriter::entry(name, data);
+    entry.versionMadeBy = (3 << 8) | 30;
+    entry.externalAttributes = mode << 16;
+    return entry;
+}
+
+// Writes a package holding `entry` beside a readme, as a Windows or macOS
+// tool would write it.
+std::function<ToolRun(const QString&, const QString&)> handMade(ZipWriter::Entry entry) {
+    return [entry](const QString&, const QString& archive) {
+        ZipWriter writer;
+        writer.addFile("Pack/Data/readme.txt", "hello\n");
+        writer.add(entry);
+        return ToolRun{writer.writeTo(archive) ? 0 : 1, {}, {}};
+    };
+}
+
+struct Installed {
+    char type = '-'; // f file, d folder, '-' nothing
+    quint32 mode = 0;
+    qint64 time = 0;
+    bool operator==(const Installed&) const = default;
+};
+
+void PrintTo(const Installed& installed, std::ostream* out) {
+    *out << installed.type << " mode " << std::oct << installed.mode << std::dec << " time "
+         << installed.time;
+}
+
+Installed installedAt(const QString& path) {
+    struct ::stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return {'d', 0, 0};
+    return {S_ISREG(st.st_mode) ? 'f' : '?', quint32(st.st_mode & 07777), qint64(st.st_mtime)};
+}
+
+// What the index holds for the entry named: its kind, permission bits and
+// modification time; or why it holds none.
+QString describedAs(IndexEntry::Kind kind, quint32 mode, qint64 time) {
+    const char* const kinds[] = {"file", "folder", "link"};
+    return QStringLiteral("%1 %2 %3").arg(kinds[int(kind)]).arg(mode, 0, 8).arg(time);
+}
+
+QString indexedAs(const QString& archive, const QString& name) {
+    const Result<std::unique_ptr<FileInput>> input =
+        FileInput::openRegular(QFile::encodeName(archive));
+    if (!input)
+        return input.reason();
+    const Result<ArchiveIndex> index = readArchiveIndex(**input);
+    if (!index)
+        return index.reason();
+    for (const IndexEntry& entry : index->entries) {
+        if (entry.name == name)
+            return describedAs(entry.kind, entry.unixMode, entry.modifiedTime());
+    }
+    if (index->refused.contains(name))
+        return "refused " + name;
+    return "not in the index: " + indexListing(archive).names.join(", ");
+}
+
+} // namespace
+
+// Names, kinds, permission bits and times as the tools that made an
+// archive meant them: each row says what a trusted reader lists, what the
+// index holds for the entry, and what the install writes for it.
+TEST(ZipForms, NamesKindsModesAndTimesAsTheirMakersMeantThem) {
+    if (toolsMissing({"zip", "unzip", "python3", "bsdtar", "7z", "env"}))
+        GTEST_SKIP() << "zip, unzip, python3, bsdtar and 7z are needed (scripts/deps)";
+    qputenv("TZ", "UTC");
+    ::tzset();
+    ::umask(022);
+    QTemporaryDir scratch;
+    const QString source = scratch.filePath("src");
+    const QString japanese = QString::fromUtf8("日本語.txt");
+    for (const QString& file : QStringList{"Pack/Runtime/run.sh", "Pack/Data/readme.txt",
+                                           QString("Pack/Data/" + japanese)})
+        writeFile(source + "/" + file, "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(source + "/Pack/Runtime/run.sh").constData(), 0755), 0);
+    ASSERT_EQ(::symlink("run.sh", QFile::encodeName(source + "/Pack/Runtime/link.sh").constData()),
+              0);
+    for (const QString& path : listRecursive(source)) {
+        const struct timespec times[2] = {{SourceTime, 0}, {SourceTime, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(source + "/" + path).constData(), times,
+                    AT_SYMLINK_NOFOLLOW);
+    }
+
+    const QByteArray shiftJis = "\x93\xfa\x96\x7b\x8c\xea.txt";
+    ZipWriter::Entry unicode = ZipWriter::entry("Pack/Data/" + shiftJis, "jp\n");
+    unicode.centralExtra = unicodePathField("Pack/Data/" + japanese.toUtf8(),
+                                            ZipWriter::crc32Of("Pack/Data/" + shiftJis));
+    ZipWriter::Entry stale = ZipWriter::entry("Pack/Data/renamed.txt", "old\n");
+    stale.centralExtra =
+        unicodePathField("Pack/Data/original.txt", ZipWriter::crc32Of("Pack/Data/original.txt"));
+    ZipWriter::Entry dosBackslash = ZipWriter::entry("Pack\\Data\\dos.txt", "dos\n");
+    ZipWriter::Entry dosFolder = ZipWriter::entry("Pack/Data/dosfolder", "", 0);
+    dosFolder.externalAttributes = 0x10;
+    ZipWriter::Entry zeroLocal = ZipWriter::entry("Pack/Data/zero.txt", "zero local values\n");
+    zeroLocal.zeroLocalValues = true;
+    ZipWriter::Entry ntfs = ZipWriter::entry("Pack/Data/ntfs.txt", "ntfs\n");
+    ntfs.centralExtra = ntfsField(NtfsTime);
+    ZipWriter::Entry stamp = unixEntry("Pack/Runtime/stamp.sh", "stamp\n", 0100755);
+    stamp.localExtra = stampField(StampTime);
+    stamp.centralExtra = stampField(StampTime);
+    ZipWriter::Entry link = unixEntry("Pack/Runtime/libfoo.so", "libfoo.so.1", 0120777);
+
+    // The MS-DOS date of the hand-made entries, 2009-06-15 13:53:30, read
+    // in UTC.
+    const qint64 dosTime = 1245074010;
+    const auto zipinfo = [](const QString& archive) { return Command{"unzip", {"-Z", archive}}; };
+    const auto unzipExpand = [](const QString& archive) {
+        return Command{"unzip", {"-o", archive, "-d", "x"}};
+    };
+    const auto sevenZip = [](const QString& archive) {
+        return Command{"7z", {"l", "-slt", "-bd", archive}};
+    };
+    const auto python = [](const QString& archive) {
+        return Command{"python3",
+                       {"-c",
+                        "import sys, zipfile\n"
+                        "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+                        "    print(i.filename, oct(i.external_attr >> 16), i.is_dir(), "
+                        "len(zipfile.ZipFile(sys.argv[1]).read(i)))\n",
+                        archive}};
+    };
+    using Kind = IndexEntry::Kind;
+    struct Row {
+        const char* what;
+        std::function<ToolRun(const QString& source, const QString& archive)> make;
+        std::function<Command(const QString& archive)> reference;
+        QString says;  // a line of what the reference lists
+        QString entry; // the entry's name in the index
+        Kind kind;
+        quint32 mode;    // its permission bits in the index
+        qint64 time;     // its modification time
+        QString written; // where the install writes it, below the library
+        Installed installed;
+    };
+    const std::vector<Row> rows = {
+        {"zip -r: extended timestamp, Unix modes",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"zip", {"-q", "-r", out, "Pack"}}));
+         },
+         zipinfo, "-rwxr-xr-x  3.0 unx       10 tx stor 20-Jan-02 12:00 Pack/Runtime/run.sh",
+         "Pack/Runtime/run.sh", Kind::File, 0755, SourceTime, "Runtime/run.sh",
+         Installed{'f', 0755, SourceTime}},
+        {"zip -r: a UTF-8 name",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"zip", {"-q", "-r", out, "Pack"}}));
+         },
+         zipinfo, "Pack/Data/" + japanese, "Pack/Data/" + japanese, Kind::File, 0644, SourceTime,
+         "Data/" + japanese, Installed{'f', 0644, SourceTime}},
+        {"zip -r -y: a symbolic link",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"zip", {"-q", "-r", "-y", out, "Pack"}}));
+         },
+         zipinfo, "lrwxrwxrwx  3.0 unx        6 bx stor 20-Jan-02 12:00 Pack/Runtime/link.sh",
+         "Pack/Runtime/link.sh", Kind::Link, 0777, SourceTime, "Runtime/link.sh", Installed{}},
+        {"python3 zipfile: an MS-DOS date in the maker's time, Unix modes",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"python3",
+                                          {"-c",
+                                           "import sys, zipfile\n"
+                                           "with zipfile.ZipFile(sys.argv[1], 'w') as zf:\n"
+                                           "    zf.write('Pack/Runtime/run.sh')\n"
+                                           "    zf.write('Pack/Data/readme.txt')\n",
+                                           out}}));
+         },
+         python, "Pack/Runtime/run.sh 0o100755 False 10", "Pack/Runtime/run.sh", Kind::File, 0755,
+         SourceTime + JapanOffset, "Runtime/run.sh",
+         Installed{'f', 0755, SourceTime + JapanOffset}},
+        {"7z a -tzip: NTFS times",
+         [](const QString& src, const QString& out) {
+             return runTool(src,
+                            inJapan({"7z", {"a", "-tzip", "-bd", "-bso0", "-bsp0", out, "Pack"}}));
+         },
+         sevenZip, "Modified = 2020-01-02 12:00:00", "Pack/Runtime/run.sh", Kind::File, 0755,
+         SourceTime, "Runtime/run.sh", Installed{'f', 0755, SourceTime}},
+        {"bsdtar --format zip: extended timestamp, Unix modes",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"bsdtar", {"-c", "--format", "zip", "-f", out, "Pack"}}));
+         },
+         zipinfo, "-rwxr-xr-x  2.0 unx       10 bX defN 20-Jan-02 12:00 Pack/Runtime/run.sh",
+         "Pack/Runtime/run.sh", Kind::File, 0755, SourceTime, "Runtime/run.sh",
+         Installed{'f', 0755, SourceTime}},
+        {"bsdtar --format zip: a symbolic link",
+         [](const QString& src, const QString& out) {
+             return runTool(src, inJapan({"bsdtar", {"-c", "--format", "zip", "-f", out, "Pack"}}));
+         },
+         zipinfo, "lrwxrwxrwx  2.0 unx        6 bx stor 20-Jan-02 12:00 Pack/Runtime/link.sh",
+         "Pack/Runtime/link.sh", Kind::Link, 0777, SourceTime, "Runtime/link.sh", Installed{}},
+        {"Unicode Path field over a Shift-JIS name", handMade(unicode), sevenZip,
+         "Path = Pack/Data/" + japanese, "Pack/Data/" + japanese, Kind::File, 0, dosTime,
+         "Data/" + japanese, Installed{'f', 0644, dosTime}},
+        {"stale Unicode Path field", handMade(stale), sevenZip, "Path = Pack/Data/renamed.txt",
+         "Pack/Data/renamed.txt", Kind::File, 0, dosTime, "Data/renamed.txt",
+         Installed{'f', 0644, dosTime}},
+        {"Shift-JIS name without a Unicode Path field",
+         handMade(ZipWriter::entry("Pack/Data/" + shiftJis, "jp\n")), python,
+         QString::fromUtf8("Pack/Data/ô·û{îΩ.txt 0o0 False 3"),
+         QString::fromUtf8("Pack/Data/ô·û{îΩ.txt"), Kind::File, 0, dosTime,
+         QString::fromUtf8("Data/ô·û{îΩ.txt"), Installed{'f', 0644, dosTime}},
+        {"backslash in a name made on Unix",
+         handMade(unixEntry("Pack/Data/a\\b.txt", "ab\n", 0100644)), python,
+         "Pack/Data/a\\b.txt 0o100644 False 3", "Pack/Data/a\\b.txt", Kind::File, 0644, dosTime,
+         "Data/a\\b.txt", Installed{'f', 0644, dosTime}},
+        {"backslashes in a name made on MS-DOS", handMade(dosBackslash), unzipExpand,
+         "inflating: x/Pack/Data/dos.txt", "Pack/Data/dos.txt", Kind::File, 0, dosTime,
+         "Data/dos.txt", Installed{'f', 0644, dosTime}},
+        {"folder known by the MS-DOS attribute only", handMade(dosFolder), sevenZip, "Folder = +",
+         "Pack/Data/dosfolder", Kind::Folder, 0, dosTime, "Data/dosfolder", Installed{'d', 0, 0}},
+        {"folder known by the Unix mode only",
+         handMade(unixEntry("Pack/Data/unixfolder", "", 040755)), python,
+         "Pack/Data/unixfolder 0o40755 False 0", "Pack/Data/unixfolder", Kind::Folder, 0755,
+         dosTime, "Data/unixfolder", Installed{'d', 0, 0}},
+        {"local header with CRC-32 and sizes 0", handMade(zeroLocal), python,
+         "Pack/Data/zero.txt 0o0 False 18", "Pack/Data/zero.txt", Kind::File, 0, dosTime,
+         "Data/zero.txt", Installed{'f', 0644, dosTime}},
+        {"NTFS time", handMade(ntfs), sevenZip, "Modified = 2023-11-14 22:13:20",
+         "Pack/Data/ntfs.txt", Kind::File, 0, NtfsTime, "Data/ntfs.txt",
+         Installed{'f', 0644, NtfsTime}},
+        {"extended timestamp", handMade(stamp), zipinfo,
+         "-rwxr-xr-x  3.0 unx        6 bx defN 20-Sep-13 12:26 Pack/Runtime/stamp.sh",
+         "Pack/Runtime/stamp.sh", Kind::File, 0755, StampTime, "Runtime/stamp.sh",
+         Installed{'f', 0755, StampTime}},
+        {"setuid, setgid and sticky bits",
+         handMade(unixEntry("Pack/Runtime/setid", "id\n", 0107755)), zipinfo,
+         "-rwsr-sr-t  3.0 unx        3 b- defN 09-Jun-15 13:53 Pack/Runtime/setid",
+         "Pack/Runtime/setid", Kind::File, 07755, dosTime, "Runtime/setid",
+         Installed{'f', 0755, dosTime}},
+        {"symbolic link made by hand", handMade(link), zipinfo,
+         "lrwxrwxrwx  3.0 unx       11 b- defN 09-Jun-15 13:53 Pack/Runtime/libfoo.so",
+         "Pack/Runtime/libfoo.so", Kind::Link, 0777, dosTime, "Runtime/libfoo.so", Installed{}},
+    };
+    int number = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString folder = scratch.filePath(QString::number(number++));
+        QDir().mkpath(folder + "/source");
+        QDir().mkpath(folder + "/library");
+        const QString archive = folder + "/source/package.zip";
+        const ToolRun made = row.make(source, archive);
+        ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+
+        const ToolRun reference = runTool(folder, row.reference(archive));
+        EXPECT_TRUE(QString::fromUtf8(reference.out).contains(row.says))
+            << reference.out.toStdString();
+
+        EXPECT_EQ(indexedAs(archive, row.entry), describedAs(row.kind, row.mode, row.time));
+
+        const CliResult install = runCli({"install", folder + "/source", folder + "/library"});
+        EXPECT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
+        EXPECT_EQ(installedAt(folder + "/library/" + row.written), row.installed);
+        EXPECT_EQ(install.out.contains("a link passed over: " + row.entry.toUtf8()),
+                  row.kind == Kind::Link)
+            << install.out.toStdString();
+        EXPECT_EQ(installedAt(folder + "/library/Data/readme.txt").type, 'f');
+    }
+}
+
+// Hostile or broken name fields, time fields and attributes: a Unicode Path
+// field is held to the same checks as the header's name, and a field that
+// cannot be read says nothing.
+TEST(ZipForms, DamagedNameAndTimeFieldsSayNothing) {
+    qputenv("TZ", "UTC");
+    ::tzset();
+    QTemporaryDir scratch;
+    const qint64 dosTime = 1245074010; // the MS-DOS date ZipWriter writes, read in UTC
+    const QByteArray raw = "Pack/Data/plain.txt";
+    const auto withCentralExtra = [&](const QByteArray& extra) {
+        ZipWriter::Entry entry = ZipWriter::entry(raw, "data\n");
+        entry.centralExtra = extra;
+        return entry;
+    };
+    const auto unicode = [&](const QByteArray& utf8) {
+        return withCentralExtra(unicodePathField(utf8, ZipWriter::crc32Of(raw)));
+    };
+    const auto stampFlags = [](char flags, qint64 time) {
+        return ZipWriter::extraField(0x5455, QByteArray(1, flags) + le32(quint32(time)));
+    };
+    ZipWriter::Entry dosFolderWithData = ZipWriter::entry(raw, "data\n");
+    dosFolderWithData.externalAttributes = 0x10;
+    ZipWriter::Entry dosMadeLink = ZipWriter::entry(raw, "target");
+    dosMadeLink.externalAttributes = 0120777u << 16;
+    struct Row {
+        const char* what;
+        ZipWriter::Entry entry;
+        QString name; // the name to look up
+        QString expected;
+    };
+    const QString plain = QString::fromUtf8(raw);
+    const std::vector<Row> rows = {
+        {"Unicode Path field climbing out", unicode("Pack/../../escape.txt"),
+         "Pack/../../escape.txt", "refused Pack/../../escape.txt"},
+        {"Unicode Path field from the root", unicode("/etc/passwd"), "/etc/passwd",
+         "refused /etc/passwd"},
+        {"Unicode Path field holding a NUL", unicode(QByteArray("Pack/Data/a\0b.txt", 17)),
+         QString::fromUtf8("Pack/Data/a\0b.txt", 17),
+         "refused " + QString::fromUtf8("Pack/Data/a\0b.txt", 17)},
+        {"Unicode Path field that is not UTF-8", unicode("Pack/Data/\xff\xfe.txt"), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field of version 2",
+         withCentralExtra(ZipWriter::extraField(
+             0x7075, QByteArray(1, '\2') + le32(ZipWriter::crc32Of(raw)) + "Pack/Data/x.txt")),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field cut short",
+         withCentralExtra(ZipWriter::extraField(0x7075, QByteArray(1, '\1') + le16(1))), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unicode Path field running past the extra data",
+         withCentralExtra(unicodePathField("Pack/Data/x.txt", ZipWriter::crc32Of(raw)).chopped(3)),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS attribute running past its field",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(1) + le16(24) + le64(1))),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS times attribute too short",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(1) + le16(4) + le32(7))),
+         plain, "file 0 " + QString::number(dosTime)},
+        {"NTFS field after an unknown attribute",
+         withCentralExtra(ZipWriter::extraField(0x000a, le32(0) + le16(2) + le16(2) + le16(0) +
+                                                            le16(1) + le16(24) +
+                                                            ntfsField(NtfsTime).mid(12))),
+         plain, "file 0 " + QString::number(NtfsTime)},
+        {"extended timestamp without its modification time",
+         withCentralExtra(stampFlags('\2', StampTime)), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"extended timestamp before 1970", withCentralExtra(stampFlags('\1', -86400)), plain,
+         "file 0 -86400"},
+        {"extended timestamp cut short",
+         withCentralExtra(ZipWriter::extraField(0x5455, QByteArray(1, '\1') + le16(1))), plain,
+         "file 0 " + QString::number(dosTime)},
+        {"MS-DOS folder attribute on an entry with data", dosFolderWithData, plain,
+         "file 0 " + QString::number(dosTime)},
+        {"Unix folder mode on an entry with data", unixEntry(raw, "data\n", 040755), plain,
+         "file 755 " + QString::number(dosTime)},
+        {"link mode on an entry made on MS-DOS", dosMadeLink, plain,
+         "file 0 " + QString::number(dosTime)},
+    };
+    int number = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString archive = scratch.filePath(QString::number(number++) + ".zip");
+        ASSERT_EQ(handMade(row.entry)(QString(), archive).exitCode, 0);
+        EXPECT_EQ(indexedAs(archive, row.name), row.expected);
     }
 }

@@ -13,6 +13,7 @@
 
 #include "archive/ArchiveIndex.h"
 #include "archive/CentralDirectory.h"
+#include "archive/EntrySupport.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
 
@@ -188,19 +189,20 @@ QString listingOf(const QByteArray& bytes) {
     QStringList lines;
     for (const IndexEntry& entry : index->entries) {
         lines << QStringLiteral("%1 %2 m%3 crc%4 %5/%6 @%7+%8 mode%9 date%10")
-                         .arg(entry.path)
-                         .arg(entry.kind == IndexEntry::Kind::Folder ? "folder"
-                              : entry.kind == IndexEntry::Kind::Link ? "link"
-                                                                     : "file")
-                         .arg(entry.method)
-                         .arg(entry.crc, 8, 16, QLatin1Char('0'))
-                         .arg(entry.compressedSize)
-                         .arg(entry.uncompressedSize)
-                         .arg(entry.localHeaderOffset)
-                         .arg(entry.dataOffset - entry.localHeaderOffset)
-                         .arg(entry.unixMode, 0, 8)
-                         .arg(entry.dosDate, 8, 16, QLatin1Char('0')) +
-                     (entry.encrypted ? QStringLiteral(" encrypted") : QString());
+                     .arg(entry.path)
+                     .arg(entry.kind == IndexEntry::Kind::Folder ? "folder"
+                          : entry.kind == IndexEntry::Kind::Link ? "link"
+                                                                 : "file")
+                     .arg(entry.method)
+                     .arg(entry.crc, 8, 16, QLatin1Char('0'))
+                     .arg(entry.compressedSize)
+                     .arg(entry.uncompressedSize)
+                     .arg(entry.localHeaderOffset)
+                     .arg(entry.dataOffset - entry.localHeaderOffset)
+                     .arg(entry.unixMode, 0, 8)
+                     .arg(entry.dosDate, 8, 16, QLatin1Char('0'));
+        if (entry.encrypted)
+            lines.last() += QStringLiteral(" encrypted (%1)").arg(describeEncryption(entry));
     }
     for (const QString& name : index->refused)
         lines << QStringLiteral("refused %1").arg(name);
@@ -406,10 +408,11 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
          QString::fromUtf8(QByteArray("refused Runtime/a\0b", 19))},
         {"bzip2, read by its decoder", file({.method = 12}), nullptr,
          "Runtime/a.txt file m12 crc3610a686 5/5 @0+43 mode0 date3acf6eaf"},
-        {"an unsupported method", file({.method = 97}), nullptr,
-         "unsupported compression method 97 WavPack in Runtime/a.txt"},
-        {"traditional encryption, opened with a password later", file({.flags = 0x1}), nullptr,
-         "Runtime/a.txt file m0 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted"},
+        {"an unsupported method", file({.method = 9}), nullptr,
+         "unsupported compression method 9 deflate64 in Runtime/a.txt"},
+        {"traditional encryption, listed for a password to open", file({.flags = 0x1}), nullptr,
+         "Runtime/a.txt file m0 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted (traditional "
+         "PKWARE encryption)"},
         {"strong encryption", file({.flags = 0x41}), nullptr,
          "Runtime/a.txt is encrypted (PKWARE strong encryption, not supported)"},
         {"WinZip AES",
@@ -417,7 +420,9 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
                .centralExtra = extraField(0x9901, QByteArray("\x02\x00"
                                                              "AE\x03\x08\x00",
                                                              7))}),
-         nullptr, "Runtime/a.txt file m8 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted"},
+         nullptr,
+         "Runtime/a.txt file m8 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted (AES-256 "
+         "encryption)"},
         {"sizes and offset in the Zip64 field", file({.zip64 = true}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+63 mode0 date3acf6eaf"},
         {"a Zip64 field that holds only the offset",

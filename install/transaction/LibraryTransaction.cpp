@@ -220,7 +220,7 @@ Status LibraryTransaction::resolveFile(const PlannedFile& file) {
     recorded.file.path = QFile::decodeName(finalPath);
     recorded.file.size = file.entry->uncompressedSize;
     recorded.file.crc = file.entry->crc;
-    recorded.file.modified = dosDateToUnixTime(file.entry->dosDate);
+    recorded.file.modified = file.entry->modifiedTime();
     // A 7z or RAR entry's CRC-32 is decoded only for a library file of its
     // size; one that cannot be decoded is the same as nothing.
     bool same = false;
@@ -361,8 +361,11 @@ Status LibraryTransaction::writeFile(const FileWrite& write) {
     }
     const QByteArray name = write.staging.isEmpty() ? write.name : write.staging;
     const QString target = write.file->target;
+    // The entry's executable bits are kept, under the user's umask as any
+    // new file's bits are; setuid, setgid and sticky never are.
+    const mode_t mode = 0666 | (write.file->entry->unixMode & 0111);
     UniqueFd fd(openIn(dirFd, name.constData(),
-                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!fd.valid())
         return failure(target, systemReason(errno));
     int writeError = 0;
@@ -384,7 +387,7 @@ Status LibraryTransaction::writeFile(const FileWrite& write) {
         return failure(target, read.reason());
     }
     const struct timespec times[2] = {{0, UTIME_OMIT},
-                                      {time_t(dosDateToUnixTime(write.file->entry->dosDate)), 0}};
+                                      {time_t(write.file->entry->modifiedTime()), 0}};
     ::futimens(fd.get(), times);
     if (!fd.close())
         return failure(target, systemReason(errno));
