@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -547,15 +548,22 @@ TEST(ZipForms, DamagedDataOfEveryMethodIsFound) {
         runTool(source,
                 {"7z", {"a", "-tzip", "-mm=" + method, "-bd", "-bso0", "-bsp0", archive, file}});
         const QByteArray bytes = readFile(archive);
-        if (bytes.size() < 30) {
+        // The first local header: flags at 6, stored size at 18, the name's
+        // and the extra field's lengths at 26 and 28, the data after them.
+        QDataStream header(bytes);
+        header.setByteOrder(QDataStream::LittleEndian);
+        quint16 flags = 0, nameLength = 0, extraLength = 0;
+        quint32 storedSize = 0;
+        header.skipRawData(6);
+        header >> flags;
+        header.skipRawData(10);
+        header >> storedSize;
+        header.skipRawData(4);
+        header >> nameLength >> extraLength;
+        if (header.status() != QDataStream::Ok)
             ADD_FAILURE() << "7z made no archive for " << qPrintable(method);
-            return std::pair(QByteArray(), quint16(0));
-        }
-        const qsizetype nameLength = qFromLittleEndian<quint16>(bytes.constData() + 26);
-        const qsizetype extraLength = qFromLittleEndian<quint16>(bytes.constData() + 28);
-        const quint32 storedSize = qFromLittleEndian<quint32>(bytes.constData() + 18);
         return std::pair(bytes.mid(30 + nameLength + extraLength, storedSize),
-                         quint16(qFromLittleEndian<quint16>(bytes.constData() + 6) & 0x2));
+                         quint16(flags & 0x2));
     };
     struct Method {
         int number;
