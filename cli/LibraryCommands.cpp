@@ -325,6 +325,9 @@ int runRecover(const QStringList& arguments, Executor& executor, Interrupts& int
         show("UNDONE", "took back:", path);
     for (const QString& path : recovered->cleared)
         show("CLEARED", "cleared:", path);
+    for (const QString& why : recovered->storeKeptFor)
+        printError(QStringLiteral("every set-aside version stays, as a record cannot be read: %1")
+                       .arg(why));
     std::fflush(stdout);
     if (const int signal = interrupts.received())
         return interruptedExit(signal);

@@ -191,13 +191,15 @@ Status LibraryRecovery::clearStaged(Report& report) {
     return {};
 }
 
-Status LibraryRecovery::sweepStore() {
+Status LibraryRecovery::sweepStore(Report& report) {
     const Result<RecordsRead> read = m_records.load();
     if (!read)
         return read.failure();
     // A record that cannot be read may name any version: all stay.
-    if (!read->namesNotRead.isEmpty())
+    if (!read->namesNotRead.isEmpty()) {
+        report.storeKeptFor = read->damaged + read->unreadable;
         return {};
+    }
     QSet<QString> named;
     for (const Manifest& manifest : read->manifests) {
         for (const Manifest::File& file : manifest.files) {
@@ -239,7 +241,7 @@ Result<LibraryRecovery::Report> LibraryRecovery::recover(bool wholeStore) {
     if (const Status cleared = clearStaged(report); !cleared)
         return fail(cleared.reason());
     if (wholeStore || interrupted) {
-        if (const Status swept = sweepStore(); !swept)
+        if (const Status swept = sweepStore(report); !swept)
             return fail(swept.reason());
     }
     return report;

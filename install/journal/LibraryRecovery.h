@@ -26,6 +26,9 @@ public:
         QStringList undone;     // journals whose change was taken back, and why
         QStringList cleared;    // what ended runs had staged, removed
         QStringList unfinished; // what could not be cleared, each naming its path
+        // Records that could not be read, each with why: while one is
+        // unknown, no version leaves the store.
+        QStringList storeKeptFor;
     };
 
     LibraryRecovery(QString library, LibraryRecords& records, VersionStore& store,
@@ -50,7 +53,7 @@ public:
 private:
     Status replay(const QByteArray& name, Report& report);
     Status clearStaged(Report& report);
-    Status sweepStore();
+    Status sweepStore(Report& report);
     bool isNamed(const QString& key);
 
     QString m_library;

@@ -137,6 +137,21 @@ TEST(LibraryTrust, HostileOrDamagedMemoryNeverReachesOutside) {
              EXPECT_EQ(readFile(box.outside + "/Runtime/a.txt"), "a");
              EXPECT_TRUE(runCli({"installed", box.dest}).out.contains("A.zip"));
          }},
+        // C set the user's shared.txt aside; with C's record unreadable no
+        // version may be taken for unneeded.
+        {"a record that cannot be read, while the store is swept",
+         [](TwoPackages& box) { writeFile(recordOf(box.dest, "C.zip"), "{ torn"); },
+         {"recover"},
+         0,
+         "every set-aside version stays, as a record cannot be read: ",
+         [](TwoPackages& box) {
+             QStringList kept;
+             QDirIterator it(box.dest + "/.packshelf/store", QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+             while (it.hasNext())
+                 kept << readFile(it.next());
+             EXPECT_TRUE(kept.contains("the user's own")) << kept.join(", ").toStdString();
+         }},
         refusedJournal("a journal that discards a folder of the library",
                        [&](TwoPackages&) {
                            return QJsonObject{{"step", "discard"}, {"path", at("Runtime")}};
@@ -394,30 +409,63 @@ TEST(LibraryTrust, UninstallsInEitherOrderKeepTheUsersEditAndLeaveNoFolder) {
     }
 }
 
-// Listing reads under a shared lock and says whom it waits for; a change
-// waits for a reader and a reader for a change.
+// Readers share the library; a change waits for every reader and a reader
+// for a change, and whoever waits says for whom.
 TEST(LibraryTrust, ACommandThatWaitsForTheLibrarySaysWho) {
-    TwoPackages box;
-    const int fd = ::open(QFile::encodeName(box.dest).constData(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    QProcess listing;
-    listing.setReadChannel(QProcess::StandardError);
-    listing.start(cliPath(), {"installed", box.dest, "--json"});
-    ASSERT_TRUE(listing.waitForStarted());
-    QByteArray err;
-    while (!err.contains("\n") && listing.waitForReadyRead(5000))
-        err += listing.readAllStandardError();
-    err += listing.readAllStandardError();
-    EXPECT_TRUE(err.contains(QStringLiteral("waiting for the library, which process %1 is changing")
+    struct Row {
+        const char* name;
+        int heldLock;
+        QStringList command;
+        const char* heldBy; // "" when the command does not wait
+        int linesOut;
+    };
+    const std::vector<Row> rows = {
+        {"a listing waits for a change", LOCK_EX, {"installed", "--json"}, "changing", 2},
+        {"a listing shares with a reader", LOCK_SH, {"installed", "--json"}, "", 2},
+        {"an uninstall waits for a reader",
+         LOCK_SH,
+         {"uninstall", "A.zip", "--json"},
+         "reading",
+         1},
+        {"an uninstall waits for a change",
+         LOCK_EX,
+         {"uninstall", "A.zip", "--json"},
+         "changing",
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TwoPackages box;
+        const int fd = ::open(QFile::encodeName(box.dest).constData(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(fd, row.heldLock), 0);
+        QStringList arguments = row.command;
+        arguments.insert(1, box.dest);
+        QProcess command;
+        command.setReadChannel(QProcess::StandardError);
+        command.start(cliPath(), arguments);
+        ASSERT_TRUE(command.waitForStarted());
+        if (*row.heldBy == 0) {
+            EXPECT_TRUE(command.waitForFinished(10000)) << "it does not wait";
+        } else {
+            QByteArray err;
+            while (!err.contains("\n") && command.waitForReadyRead(5000))
+                err += command.readAllStandardError();
+            err += command.readAllStandardError();
+            EXPECT_TRUE(
+                err.contains(QStringLiteral("waiting for the library, which process %1 is %2")
                                  .arg(::getpid())
+                                 .arg(row.heldBy)
                                  .toUtf8()))
-        << err.toStdString();
-    EXPECT_FALSE(listing.waitForFinished(300)) << "it waits";
-    ::flock(fd, LOCK_UN);
-    ASSERT_TRUE(listing.waitForFinished(5000));
-    EXPECT_EQ(listing.exitCode(), 0);
-    EXPECT_EQ(listing.readAllStandardOutput().count('\n'), 2);
-    ::close(fd);
+                << err.toStdString();
+            EXPECT_FALSE(command.waitForFinished(300)) << "it waits";
+            EXPECT_TRUE(QFile::exists(box.dest + "/Runtime/a.txt"));
+        }
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        ASSERT_TRUE(command.state() == QProcess::NotRunning || command.waitForFinished(10000));
+        EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+        EXPECT_EQ(command.readAllStandardOutput().count('\n'), row.linesOut);
+    }
 }
 
 // An archive never writes among the library's records, in any letter case
