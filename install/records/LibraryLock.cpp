@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "install/disk/LibraryFiles.h"
 
@@ -55,8 +56,11 @@ Status LibraryLock::acquire(Access access, const std::function<void(const QStrin
     }
     if (waiting) {
         const auto [holder, changing] = lockHolder(m_fd.get());
-        const QString who = holder == 0 ? QStringLiteral("another process")
-                                        : QStringLiteral("process %1").arg(holder);
+        // The window may wait for a change of its own, as a listing waits
+        // for its install; its own process number would tell the user nothing.
+        const QString who = holder == 0            ? QStringLiteral("another process")
+                            : holder == ::getpid() ? QStringLiteral("this PackShelf itself")
+                                                   : QStringLiteral("process %1").arg(holder);
         waiting(QStringLiteral("waiting for the library, which %1 is %2")
                     .arg(who, changing ? QStringLiteral("changing") : QStringLiteral("reading")));
     }

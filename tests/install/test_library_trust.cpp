@@ -15,15 +15,18 @@
 #include <array>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 #include "install/InstalledPackages.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/CopyPlan.h"
 #include "install/plan/InstallPlan.h"
+#include "install/records/LibraryLock.h"
 #include "install/transaction/LibraryTransaction.h"
 #include "tests/install/InstallFixtures.h"
 #include "tests/support/CliRunner.h"
@@ -466,6 +469,25 @@ TEST(LibraryTrust, ACommandThatWaitsForTheLibrarySaysWho) {
         EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
         EXPECT_EQ(command.readAllStandardOutput().count('\n'), row.linesOut);
     }
+    // Waiting on a change of its own process (the window's listing behind
+    // its install), it names no process number.
+    TwoPackages box;
+    std::optional<LibraryLock> install(std::in_place, box.dest);
+    ASSERT_TRUE(install->acquire(LibraryLock::Access::Change).ok());
+    std::promise<QString> heard;
+    std::thread listing([&] {
+        LibraryLock reading(box.dest);
+        EXPECT_TRUE(reading
+                        .acquire(LibraryLock::Access::Read,
+                                 [&](const QString& line) { heard.set_value(line); })
+                        .ok());
+    });
+    std::future<QString> line = heard.get_future();
+    const bool said = line.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    install.reset();
+    listing.join();
+    ASSERT_TRUE(said);
+    EXPECT_EQ(line.get(), "waiting for the library, which this PackShelf itself is changing");
 }
 
 // An archive never writes among the library's records, in any letter case
