@@ -1,5 +1,7 @@
 #include "ui/ContentListProxy.h"
 
+#include <QLocale>
+
 #include "analysis/DirectoryListing.h"
 #include "ui/ContentListModel.h"
 
@@ -48,12 +50,12 @@ void ContentListProxy::setFilterFixedString(const QString& text) {
 
 QString ContentListProxy::countLine(const QString& format, qsizetype total) const {
     if (!filtering())
-        return format.arg(total);
+        return format.arg(QLocale().toString(total));
     const int shown = rowCount();
     if (shown == 0)
         return tr("No archive matches “%1” (%Ln archive(s) in the list)", nullptr, int(total))
             .arg(m_filterText);
-    return format.arg(tr("%1 of %2").arg(shown).arg(total));
+    return format.arg(tr("%1 of %2").arg(QLocale().toString(shown), QLocale().toString(total)));
 }
 
 void ContentListProxy::announceWhileFiltering() {

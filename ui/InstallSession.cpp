@@ -180,9 +180,8 @@ void InstallSession::start(InstallJob job, Reports reports) {
 // The sheet names the archive being installed and where it stands.
 QString InstallSession::stepText() const {
     return tr("Installing %1 (%2 of %3)…")
-        .arg(m_names.value(m_next))
-        .arg(m_next + 1)
-        .arg(m_names.size());
+        .arg(m_names.value(m_next), QLocale().toString(m_next + 1),
+             QLocale().toString(m_names.size()));
 }
 
 void InstallSession::archiveBegins(const QString& fileName) {
@@ -328,10 +327,9 @@ void InstallSession::showUndone(const Status& undone, const UndoReport& report) 
     for (const UndoReport::Package& package : report.packages) {
         const RemovalOutcome& outcome = package.removal;
         lines << tr("%1: %2 removed, %3 put back, %4 kept because it changed since.")
-                     .arg(package.archive)
-                     .arg(outcome.removed)
-                     .arg(outcome.restored)
-                     .arg(outcome.kept.size());
+                     .arg(package.archive, QLocale().toString(outcome.removed),
+                          QLocale().toString(outcome.restored),
+                          QLocale().toString(outcome.kept.size()));
         if (!package.problem.isEmpty())
             lines << tr("Not done: %1").arg(package.problem);
         if (!outcome.needsConfirmation.isEmpty())

@@ -137,7 +137,8 @@ QString checkText(const PackageCheck& check) {
     QStringList counts;
     for (const State state : {State::Changed, State::Missing, State::NotAFile, State::Unreadable}) {
         if (check.count(state) > 0)
-            counts << InstalledView::tr("%1 %2").arg(check.count(state)).arg(fileStateName(state));
+            counts << InstalledView::tr("%1 %2").arg(QLocale().toString(check.count(state)),
+                                                     fileStateName(state));
     }
     QStringList files;
     for (const FileCheck& file : check.files)

@@ -15,6 +15,7 @@
 #include <QTreeView>
 
 #include "tests/ui/WindowHarness.h"
+#include "ui/ContentListProxy.h"
 #include "ui/ItemDescription.h"
 
 using namespace packshelf;
@@ -122,6 +123,7 @@ TEST(WindowGerman, DatesAndSizesInGerman) {
         {readableSize(3994), "3,9 kB"},
         {readableSize(5 * 1024 * 1024 + 300 * 1024), "5,3 MB"},
         {QCoreApplication::translate("packshelf::ContentListModel", "Verdict"), "Befund"},
+        {ContentListProxy().countLine("%1", 12345), "12.345"},
     };
     for (const auto& [shown, expected] : cases)
         EXPECT_EQ(shown, expected);
