@@ -7,14 +7,11 @@ namespace packshelf {
 
 namespace {
 
-// Installed, yet something of the archive was not: a nested archive the
-// install could not take, or what the record's warnings name. An error code
-// alone says nothing: a record keeps the code of an earlier failure (a
-// folder forced where nothing was found) when it later becomes ready.
-bool leftSomethingOut(const ArchiveItem& item) {
-    return lostNestedArchive(item) || item.contains(key::Warning);
-}
-
+// A nested archive the install could not take is told by the verdict the
+// installer leaves on an installed record; an error code alone says
+// nothing (a record keeps the code of an earlier failure, a folder forced
+// where nothing was found, when it later becomes ready), and a warning may
+// say something else altogether (an entry passed over, a changed file kept).
 QString nestedFailureNote(const ArchiveItem& item) {
     return item.text(key::Warning)
         .value_or(InstallSummary::tr("a nested archive could not be installed"));
@@ -48,8 +45,10 @@ InstallSummary InstallSummary::of(const std::vector<ArchiveItem>& items) {
             summary.m_unchanged.append({name, {}});
         else if (item.state() == ItemState::Installed) {
             summary.m_installed.append({name, {}});
-            if (leftSomethingOut(item))
+            if (lostNestedArchive(item))
                 summary.m_incomplete.append({name, nestedFailureNote(item)});
+            else if (const std::optional<QString> warning = item.text(key::Warning))
+                summary.m_warned.append({name, *warning});
         } else if (item.state() == ItemState::Failed)
             summary.m_failed.append({name, failureNote(item)});
         else
@@ -63,6 +62,8 @@ QString InstallSummary::headline() const {
     if (!m_incomplete.isEmpty())
         line += QLatin1Char(' ') +
                 tr("%Ln with nested archives not installed.", nullptr, int(m_incomplete.size()));
+    if (!m_warned.isEmpty())
+        line += QLatin1Char(' ') + tr("%Ln with warnings.", nullptr, int(m_warned.size()));
     if (!m_unchanged.isEmpty())
         line += QLatin1Char(' ') + tr("%Ln already installed and unchanged, left alone.", nullptr,
                                       int(m_unchanged.size()));
@@ -77,6 +78,7 @@ QString InstallSummary::headline() const {
 QString InstallSummary::detailsHtml() const {
     return section(tr("Failed"), m_failed) + section(tr("Installed"), m_installed) +
            section(tr("Nested archives not installed"), m_incomplete) +
+           section(tr("Installed with warnings"), m_warned) +
            section(tr("Already installed, unchanged: left alone"), m_unchanged) +
            section(tr("Not installed (cancelled)"), m_untouched);
 }

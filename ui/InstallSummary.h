@@ -27,6 +27,9 @@ public:
     const QList<Entry>& installed() const { return m_installed; }
     // Installed, but a nested archive of it could not be: the note names it.
     const QList<Entry>& incomplete() const { return m_incomplete; }
+    // Installed whole, with warnings (an entry passed over, a file changed
+    // since kept by an update): the note gives them.
+    const QList<Entry>& warned() const { return m_warned; }
     const QList<Entry>& failed() const { return m_failed; }
     // Not begun: the install was cancelled before their turn.
     const QList<Entry>& untouched() const { return m_untouched; }
@@ -40,6 +43,7 @@ public:
 private:
     QList<Entry> m_installed;
     QList<Entry> m_incomplete;
+    QList<Entry> m_warned;
     QList<Entry> m_failed;
     QList<Entry> m_untouched;
     QList<Entry> m_unchanged;

@@ -249,6 +249,17 @@
             <numerusform>%Ln davon ohne ihre verschachtelten Archive.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln with warnings.</source>
+        <translation>
+            <numerusform>%Ln davon mit Warnungen.</numerusform>
+            <numerusform>%Ln davon mit Warnungen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Installed with warnings</source>
+        <translation>Mit Warnungen installiert</translation>
+    </message>
     <message>
         <source>Nested archives not installed</source>
         <translation>Verschachtelte Archive nicht installiert</translation>

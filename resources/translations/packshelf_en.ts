@@ -249,6 +249,17 @@
             <numerusform>%Ln with nested archives not installed.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln with warnings.</source>
+        <translation>
+            <numerusform>%Ln with warnings.</numerusform>
+            <numerusform>%Ln with warnings.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Installed with warnings</source>
+        <translation type="unfinished"></translation>
+    </message>
     <message>
         <source>Nested archives not installed</source>
         <translation type="unfinished"></translation>

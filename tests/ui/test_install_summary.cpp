@@ -34,8 +34,9 @@ QStringList named(const QList<InstallSummary::Entry>& entries) {
 
 // The summary sorts what an install handed back by the record's state,
 // verdict and warnings: a nested archive lost is told by the verdict the
-// installer leaves on an installed record, or by a warning, never by an
-// error code the record kept from an earlier failure.
+// installer leaves on an installed record, never by an error code the
+// record kept from an earlier failure nor by a warning that says something
+// else.
 TEST(InstallSummary, SortsRecordsByHowTheyEnded) {
     const QString nested = "Extras.zip: the nested archive cannot be expanded (damaged)";
     struct Row {
@@ -54,7 +55,11 @@ TEST(InstallSummary, SortsRecordsByHowTheyEnded) {
         {"installed with a warning of its analysis",
          handedBack("unsafe.zip", ItemState::Installed, "OK",
                     {{key::Warning, "an unsafe entry passed over: ../x"}}),
-         "incomplete", "an unsafe entry passed over: ../x"},
+         "warned", "an unsafe entry passed over: ../x"},
+        {"updated, keeping a file changed since",
+         handedBack("kept.zip", ItemState::Installed, "OK",
+                    {{key::Warning, "kept Runtime/a.txt: changed since"}}),
+         "warned", "kept Runtime/a.txt: changed since"},
         {"installed without a nested archive",
          handedBack("b.zip", ItemState::Installed, "Failed!", {{key::Warning, nested}},
                     ItemError::ErrorContent),
@@ -70,10 +75,12 @@ TEST(InstallSummary, SortsRecordsByHowTheyEnded) {
         const QString name = row.item.fileName();
         const QString line = row.note.isEmpty() ? name : name + " — " + row.note;
         const QString section = row.section;
-        const bool installed = section == "installed" || section == "incomplete";
+        const bool installed =
+            section == "installed" || section == "incomplete" || section == "warned";
         EXPECT_EQ(named(summary.installed()), installed ? QStringList{name} : QStringList());
         EXPECT_EQ(named(summary.incomplete()),
                   section == "incomplete" ? QStringList{line} : QStringList());
+        EXPECT_EQ(named(summary.warned()), section == "warned" ? QStringList{line} : QStringList());
         EXPECT_EQ(named(summary.failed()), section == "failed" ? QStringList{line} : QStringList());
         EXPECT_EQ(named(summary.unchanged()),
                   section == "unchanged" ? QStringList{name} : QStringList());
