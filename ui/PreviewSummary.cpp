@@ -1,5 +1,7 @@
 #include "ui/PreviewSummary.h"
 
+#include <QLocale>
+
 namespace packshelf {
 
 namespace {
@@ -76,9 +78,7 @@ QString PreviewSummary::earlierWriter(const QString& archive, const QString& pat
 
 QString PreviewSummary::filesText(int added, int replaced, int same) {
     return tr("Files: %1 added, %2 replaced, %3 already the same")
-        .arg(added)
-        .arg(replaced)
-        .arg(same);
+        .arg(QLocale().toString(added), QLocale().toString(replaced), QLocale().toString(same));
 }
 
 QString PreviewSummary::actionText(Kind kind) {
@@ -113,15 +113,47 @@ QString PreviewSummary::archiveText(const QString& name) const {
 }
 
 QString PreviewSummary::totalsText() const {
-    int added = 0;
-    int replaced = 0;
-    int same = 0;
-    for (const Archive& archive : m_archives) {
-        added += archive.added;
-        replaced += archive.replaced;
-        same += archive.same;
+    // Counted against the library as it is before the install: a file that
+    // several archives of it write counts once, as added when nothing stood
+    // there, the same when every archive writes what is there already, and
+    // replaced otherwise. Archives that cannot be installed write nothing.
+    struct Path {
+        Kind first;
+        int writers = 1;
+        bool changedAgain = false;
+    };
+    QHash<QString, Path> paths;
+    QStringList order;
+    for (const PackagePreview& preview : m_previews) {
+        if (!preview.problem.isEmpty())
+            continue;
+        for (const PackagePreview::File& file : preview.files) {
+            const QString key = file.path.toCaseFolded();
+            const auto found = paths.find(key);
+            if (found == paths.end()) {
+                paths.insert(key, Path{file.kind});
+                order << key;
+                continue;
+            }
+            ++found->writers;
+            found->changedAgain = found->changedAgain || file.kind != Kind::Same;
+        }
     }
-    return filesText(added, replaced, same);
+    int counts[3] = {};
+    int several = 0;
+    for (const QString& key : order) {
+        const Path& path = paths[key];
+        const Kind kind =
+            path.first == Kind::Add || !path.changedAgain ? path.first : Kind::Replace;
+        ++counts[int(kind)];
+        several += path.writers > 1 ? 1 : 0;
+    }
+    QString text =
+        filesText(counts[int(Kind::Add)], counts[int(Kind::Replace)], counts[int(Kind::Same)]);
+    if (several > 0)
+        text += tr("; %Ln written by several of these archives, the one later in the list kept",
+                   nullptr, several);
+    return text;
 }
 
 QString PreviewSummary::archivesText() const {

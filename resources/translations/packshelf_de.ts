@@ -769,6 +769,13 @@ und aus:%3/%4</translation>
         <source>Files: %1 added, %2 replaced, %3 already the same</source>
         <translation>Dateien: %1 hinzugefügt, %2 ersetzt, %3 bereits gleich</translation>
     </message>
+    <message numerus="yes">
+        <source>; %Ln written by several of these archives, the one later in the list kept</source>
+        <translation>
+            <numerusform>; %Ln davon von mehreren dieser Archive geschrieben, das in der Liste spätere bleibt</numerusform>
+            <numerusform>; %Ln davon von mehreren dieser Archive geschrieben, das in der Liste spätere bleibt</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Add</source>
         <translation>Hinzufügen</translation>

@@ -768,6 +768,13 @@ and from:%3/%4</source>
         <source>Files: %1 added, %2 replaced, %3 already the same</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>; %Ln written by several of these archives, the one later in the list kept</source>
+        <translation>
+            <numerusform>; %Ln written by several of these archives, the one later in the list kept</numerusform>
+            <numerusform>; %Ln written by several of these archives, the one later in the list kept</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Add</source>
         <translation type="unfinished"></translation>
