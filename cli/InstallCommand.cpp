@@ -37,7 +37,7 @@ const char* const InstallHelp =
     "                             [--password-file FILE] [--password-stdin]\n"
     "                             [--json] [--quiet]\n"
     "\n"
-    "Analyses every zip archive of the folder SOURCE as 'analyze' does, applies\n"
+    "Analyses every archive of the folder SOURCE as 'analyze' does, applies\n"
     "the manual choices in command-line order, installs every archive that is\n"
     "then ready into the content library DEST, and prints one JSON object per\n"
     "archive and line (a table on a terminal), in list order, as the records\n"

@@ -125,6 +125,18 @@ TEST(CliAnalyze, UsageErrorsExitWithTwo) {
     const CliResult help = runCli({"analyze", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--ignore-data"));
+    // The overview names every command, and each has help of its own.
+    const CliResult overview = runCli({"--help"});
+    EXPECT_EQ(overview.exitCode, 0);
+    for (const char* command :
+         {"analyze", "install", "installed", "uninstall", "verify", "repair", "undo", "recover"}) {
+        EXPECT_TRUE(overview.out.contains(QString("\n  %1 ").arg(command).toUtf8()))
+            << command << " is missing from --help";
+        const CliResult own = runCli({command, "--help"});
+        EXPECT_EQ(own.exitCode, 0) << command;
+        EXPECT_TRUE(own.out.startsWith(QString("Usage: packshelf-cli %1 ").arg(command).toUtf8()))
+            << command;
+    }
     const CliResult empty = runCli({"analyze", dir.path()});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_TRUE(empty.out.isEmpty());
