@@ -181,4 +181,10 @@ QString versionLine() {
                                        QStringLiteral(PACKSHELF_VERSION));
 }
 
+QString jsonPath(const QString& library, const QString& path) {
+    const QString prefix =
+        library.endsWith(QLatin1Char('/')) ? library : library + QLatin1Char('/');
+    return path.startsWith(prefix) && path.size() > prefix.size() ? path.mid(prefix.size()) : path;
+}
+
 } // namespace packshelf::cli

@@ -65,6 +65,11 @@ private:
     bool m_headerShown = false;
 };
 
+// A path as the JSON lines name it: relative to the library when it lies
+// in it, whole when it does not (a package installed into a destination of
+// its own, outside the library). Messages for people name it whole.
+QString jsonPath(const QString& library, const QString& path);
+
 // The version line of `--version`.
 QString versionLine();
 

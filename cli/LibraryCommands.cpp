@@ -150,8 +150,9 @@ void printRecovered(const LibraryRecovery::Report& report) {
 
 } // namespace
 
-RemovalPrinter::RemovalPrinter(const OutputStyle& style)
+RemovalPrinter::RemovalPrinter(const OutputStyle& style, QString library)
     : m_style(style)
+    , m_library(std::move(library))
     , m_table({{QStringLiteral("ARCHIVE"), 40},
                {QStringLiteral("REMOVED"), 7, true},
                {QStringLiteral("RESTORED"), 8, true},
@@ -166,8 +167,9 @@ void RemovalPrinter::print(const QString& archive, const RemovalOutcome& outcome
         // Always said: it is where the user's own file now is.
         printError(QStringLiteral("your earlier version of %1 is beside it: %2")
                        .arg(outcome.originalsOf[i], outcome.originalsAt[i]));
-        originals.append(QJsonObject{{QStringLiteral("PATH"), outcome.originalsOf[i]},
-                                     {QStringLiteral("KEPT_AS"), outcome.originalsAt[i]}});
+        originals.append(
+            QJsonObject{{QStringLiteral("PATH"), jsonPath(m_library, outcome.originalsOf[i])},
+                        {QStringLiteral("KEPT_AS"), jsonPath(m_library, outcome.originalsAt[i])}});
     }
     for (const QString& warning : outcome.warnings)
         printError(warning);
@@ -179,11 +181,14 @@ void RemovalPrinter::print(const QString& archive, const RemovalOutcome& outcome
                      QString::number(outcome.kept.size())});
         return;
     }
+    QStringList keptPaths;
+    for (const QString& kept : outcome.kept)
+        keptPaths << jsonPath(m_library, kept);
     printLine({{QStringLiteral("ARCHIVE"), archive},
                {QStringLiteral("REMOVED"), outcome.removed},
                {QStringLiteral("RESTORED"), outcome.restored},
                {QStringLiteral("HANDED_ON"), outcome.handedOn},
-               {QStringLiteral("KEPT"), QJsonArray::fromStringList(outcome.kept)},
+               {QStringLiteral("KEPT"), QJsonArray::fromStringList(keptPaths)},
                {QStringLiteral("ORIGINALS"), originals}});
 }
 
@@ -255,7 +260,7 @@ int runUninstall(const QStringList& arguments, Executor& executor, Interrupts& i
             return ExitUsage;
         }
     }
-    RemovalPrinter printer(parsed.style);
+    RemovalPrinter printer(parsed.style, library);
     bool allGone = true;
     for (const QString& name : names) {
         if (const int signal = interrupts.received())
@@ -301,7 +306,7 @@ int runRecover(const QStringList& arguments, Executor& executor, Interrupts& int
         if (!parsed.style.json)
             std::printf("%s %s\n", words, qPrintable(shownText(path)));
         else
-            printLine({{QLatin1String(key), path}});
+            printLine({{QLatin1String(key), jsonPath(library, path)}});
     };
     Result<LibraryRecovery::Report> recovered = recovery.recover(true);
     if (!recovered) {

@@ -27,11 +27,12 @@ int runRecover(const QStringList& arguments, Executor& executor, Interrupts& int
 // each earlier version of the user's put back beside one.
 class RemovalPrinter {
 public:
-    explicit RemovalPrinter(const OutputStyle& style);
+    RemovalPrinter(const OutputStyle& style, QString library);
     void print(const QString& archive, const RemovalOutcome& outcome);
 
 private:
     OutputStyle m_style;
+    QString m_library;
     TableOutput m_table;
     bool m_headerShown = false;
 };

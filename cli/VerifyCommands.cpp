@@ -146,7 +146,7 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
                 continue;
             }
             printLine({{QStringLiteral("ARCHIVE"), check.archive},
-                       {QStringLiteral("PATH"), path},
+                       {QStringLiteral("PATH"), jsonPath(library, path)},
                        {QStringLiteral("STATE"), fileStateName(file.state)}},
                       false);
         }
@@ -173,7 +173,7 @@ void showVerifyReport(const VerifyReport& report, const QString& library,
             table.row({QString(), QStringLiteral("foreign"), QString(), path},
                       TableOutput::Tone::Attention);
         else
-            printLine({{QStringLiteral("PATH"), path}, {QStringLiteral("STATE"), "foreign"}},
+            printLine({{QStringLiteral("PATH"), relative}, {QStringLiteral("STATE"), "foreign"}},
                       false);
     }
     std::fflush(stdout);
@@ -288,8 +288,9 @@ int runRepair(const QStringList& arguments, Executor& executor, Interrupts& inte
             if (!style.quiet)
                 printError(
                     QStringLiteral("kept %1 as %2").arg(outcome.keptFrom[i], outcome.keptAs[i]));
-            kept.append(QJsonObject{{QStringLiteral("PATH"), outcome.keptFrom[i]},
-                                    {QStringLiteral("KEPT_AS"), outcome.keptAs[i]}});
+            kept.append(
+                QJsonObject{{QStringLiteral("PATH"), jsonPath(*library, outcome.keptFrom[i])},
+                            {QStringLiteral("KEPT_AS"), jsonPath(*library, outcome.keptAs[i])}});
         }
         if (!style.json) {
             table.row({outcome.archive, QString::number(outcome.rewritten),
@@ -387,7 +388,7 @@ int runUndo(const QStringList& arguments, Executor& executor, Interrupts& interr
         printError(changed.reason());
         return ExitFailed;
     }
-    RemovalPrinter printer(style);
+    RemovalPrinter printer(style, *library);
     for (const UndoReport::Package& package : report.packages) {
         if (!package.problem.isEmpty()) {
             printError(

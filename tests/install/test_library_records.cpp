@@ -186,7 +186,7 @@ TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
     EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "a");
     QStringList setAside;
     for (const QJsonObject& line : recovered.records())
-        setAside << line["SET_ASIDE"].toString().section("/.packshelf/", 1).section('/', 1);
+        setAside << line["SET_ASIDE"].toString().section(".packshelf/", 1).section('/', 1);
     EXPECT_EQ(setAside, QStringList({"staged/Runtime/" + staged, "journal-2147483647-n.json"}));
     EXPECT_EQ(partialFilesUnder(box.dest + "/Runtime"), QStringList());
     EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 0);

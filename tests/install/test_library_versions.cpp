@@ -190,7 +190,8 @@ TEST(LibraryVersions, TheUsersOriginalBesideAKeptFileIsNamed) {
     ASSERT_EQ(result.records().size(), 1);
     const QJsonArray originals = result.records().first()["ORIGINALS"].toArray();
     ASSERT_EQ(originals.size(), 1);
-    EXPECT_EQ(originals[0].toObject()["KEPT_AS"].toString(), beside);
+    EXPECT_EQ(originals[0].toObject()["KEPT_AS"].toString(), "Runtime/Road/road (original).obj")
+        << "relative to the library";
     EXPECT_TRUE(result.err.contains("road (original).obj")) << result.err.toStdString();
     EXPECT_EQ(runCli({"installed", box.dest}).records().size(), 0);
 }
@@ -304,7 +305,7 @@ TEST(LibraryVersions, RepairsKeepTheUsersVersionsInFoldersOfTheirOwn) {
         ASSERT_EQ(repaired.records().size(), 1);
         const QJsonArray kept = repaired.records().first()["KEPT"].toArray();
         ASSERT_EQ(kept.size(), 1);
-        keptAs << kept[0].toObject()["KEPT_AS"].toString();
+        keptAs << box.dest + "/" + kept[0].toObject()["KEPT_AS"].toString();
         EXPECT_EQ(readFile(keptAs.last()), edit);
         EXPECT_EQ(readFile(box.dest + "/Runtime/a.txt"), "P's a");
     }
