@@ -1,5 +1,7 @@
 #include "install/plan/ArchiveView.h"
 
+#include <algorithm>
+
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
 #include "archive/ArchiveKeyring.h"
@@ -119,6 +121,15 @@ void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vec
         if (entry.isLink())
             continue; // never written, as the analysis says
         const QStringList parts = entry.path.split(QLatin1Char('/'));
+        if (const auto junk = std::find_if(parts.begin(), parts.end(), isJunkEntry);
+            junk != parts.end()) {
+            // Never copied, as the analysis never describes it; the folders
+            // on its way are there all the same.
+            ViewNode* parent = &folder;
+            for (auto part = parts.begin(); parent && part != junk; ++part)
+                parent = childFolder(*parent, *part);
+            continue;
+        }
         ViewNode* parent = &folder;
         for (qsizetype p = 0; parent && p + 1 < parts.size(); ++p)
             parent = childFolder(*parent, parts[p]);

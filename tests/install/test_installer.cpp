@@ -127,7 +127,8 @@ TEST(Installer, TopLevelRuntimeBringsLooseFilesNestedArchivesAndSkipsJunk) {
     const QByteArray inner = ZipWriter().addFile("x.txt", "x").bytes();
     lib.add("top.zip", ZipWriter()
                            .addFile("Runtime/r.txt", "r")
-                           .addFile("Runtime/.DS_Store", "inside the copied folder")
+                           .addFile("Runtime/.DS_Store", "junk inside the copied folder too")
+                           .addFile("Runtime/__MACOSX/._r.txt", "junk")
                            .addFile("notes.txt", "notes")
                            .addFile("Extra.zip", extra)
                            .addFile("deeper/Inner.zip", inner)
@@ -146,9 +147,8 @@ TEST(Installer, TopLevelRuntimeBringsLooseFilesNestedArchivesAndSkipsJunk) {
     EXPECT_EQ(states(run.items), QStringList({"top.zip 9 0 OK"}));
     EXPECT_EQ(listRecursive(lib.dest),
               QStringList({".ds_store", "Extra.zip", "Extra/", "Extra/Data/", "Extra/Data/e.txt",
-                           "Foo.DS_Store", "Runtime/", "Runtime/.DS_Store", "Runtime/r.txt",
-                           "Textures.zip/", "Textures.zip/t.dds", "deeper/", "deeper/Inner.zip",
-                           "notes.txt"}));
+                           "Foo.DS_Store", "Runtime/", "Runtime/r.txt", "Textures.zip/",
+                           "Textures.zip/t.dds", "deeper/", "deeper/Inner.zip", "notes.txt"}));
     EXPECT_EQ(readFile(lib.dest + "/Extra.zip"), extra);
     EXPECT_EQ(listRecursive(lib.work), QStringList());
 }
