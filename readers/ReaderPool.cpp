@@ -324,18 +324,31 @@ bool ReaderPool::overran(Reader& reader) {
 void ReaderPool::failAll(Reader* reader, const Failure& why) {
     std::unique_lock lock(m_mutex);
     std::unique_ptr<ReaderProcess> process = std::move(reader->process);
-    std::deque<Ticket> failed;
-    failed.swap(reader->queued);
+    std::deque<Ticket> queued;
+    queued.swap(reader->queued);
+    const bool killedForCancel = reader->killedForCancel;
     m_readers.remove_if([&](const auto& held) { return held.get() == reader; });
     lock.unlock();
     if (process)
         process->stop();
-    qCWarning(lcReaders, "%s", qPrintable(why.reason));
+    // A reader killed for a cancel while it started fails none of the jobs
+    // that were not cancelled: another reader takes them.
+    std::deque<Ticket> failed;
+    std::deque<Ticket> again;
+    for (Ticket& ticket : queued)
+        (killedForCancel && !isCancelled(ticket.job) ? again : failed).push_back(std::move(ticket));
+    if (!killedForCancel)
+        qCWarning(lcReaders, "%s", qPrintable(why.reason));
     // Reported from a thread of the executor: this may be the thread that
-    // takes the reports in.
-    m_executor.start([this, failed = std::move(failed), why]() mutable {
+    // takes the reports in. The jobs that waited for a reader to make room
+    // go out now that this one has.
+    m_executor.start([this, failed = std::move(failed), again = std::move(again), why,
+                      killedForCancel]() mutable {
         for (Ticket& ticket : failed)
-            report(ticket, why);
+            report(ticket, killedForCancel ? cancelledFailure() : why);
+        for (Ticket& ticket : again)
+            dispatch(std::move(ticket));
+        dispatchWaiting();
         const std::lock_guard lock(m_mutex);
         --m_receivers;
         m_allEnded.notify_all();
