@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <algorithm>
+#include <cmath>
 
 #include "install/plan/CopyPlan.h"
 #include "ui/ItemDescription.h"
@@ -62,6 +63,9 @@ void InstallProgress::begin(const std::vector<ArchiveItem>& items) {
     m_index = 0;
     m_installed = 0;
     m_file.clear();
+    m_foreseen = 0;
+    m_foreseenAt = -1;
+    m_steady = false;
     m_clock.start();
 }
 
@@ -114,20 +118,25 @@ QString InstallProgress::text() const {
     if (m_file.isEmpty())
         return {};
     const QString bytes = tr("%1 of %2").arg(readableSize(done()), readableSize(m_total));
-    const QString left = timeLeftText();
+    const QString left = timeLeftAt(m_clock.elapsed());
     if (left.isEmpty())
         return tr("%1 — %2").arg(m_file, bytes);
     return tr("%1 — %2, %3").arg(m_file, bytes, left);
 }
 
-// From the pace so far, once there is one to go by: a second in.
-QString InstallProgress::timeLeftText() const {
-    const qint64 elapsed = m_clock.elapsed();
+QString InstallProgress::timeLeftAt(qint64 elapsed) const {
     const quint64 written = done();
-    if (elapsed < 1000 || written == 0)
+    if (written == 0 || written >= m_total || elapsed <= 0)
         return {};
-    const double seconds = double(elapsed) / 1000.0 * double(m_total - written) / double(written);
-    const int whole = int(seconds + 0.5);
+    const double foreseen = double(elapsed) * double(m_total) / double(written);
+    if (m_foreseenAt < 0 || elapsed - m_foreseenAt >= 1000) {
+        m_steady = m_foreseenAt >= 0 && std::abs(foreseen - m_foreseen) <= m_foreseen / 5;
+        m_foreseen = foreseen;
+        m_foreseenAt = elapsed;
+    }
+    if (elapsed < 3000 || !m_steady)
+        return {};
+    const int whole = int((foreseen - double(elapsed)) / 1000.0 + 0.5);
     if (whole < 60)
         return tr("about %Ln second(s) left", nullptr, std::max(whole, 1));
     return tr("about %Ln minute(s) left", nullptr, (whole + 30) / 60);

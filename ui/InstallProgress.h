@@ -45,13 +45,16 @@ public:
     quint64 total() const { return m_total; }
     // "Runtime/a.obj — 1.2 MB of 3.4 MB, about 5 seconds left".
     QString text() const;
+    // The time left at `elapsed` milliseconds into the install, said only
+    // once the pace is steady: from three seconds in, when the end foreseen
+    // now lies within a fifth of the one foreseen a second or more before.
+    // Empty until then.
+    QString timeLeftAt(qint64 elapsed) const;
 
     // The bytes an install of `item` copies, as the analysis saw them.
     static quint64 plannedBytes(const ArchiveItem& item);
 
 private:
-    QString timeLeftText() const;
-
     std::vector<quint64> m_planned;
     quint64 m_total = 0;
     quint64 m_before = 0;  // the archives done
@@ -60,6 +63,10 @@ private:
     int m_installed = 0;
     QString m_file;
     QElapsedTimer m_clock;
+    // The end last foreseen, in milliseconds from the start, and when.
+    mutable double m_foreseen = 0;
+    mutable qint64 m_foreseenAt = -1;
+    mutable bool m_steady = false;
 };
 
 } // namespace packshelf

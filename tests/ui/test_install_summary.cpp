@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "ui/InstallProgress.h"
 #include "ui/InstallSummary.h"
 
 using namespace packshelf;
@@ -86,5 +87,43 @@ TEST(InstallSummary, SortsRecordsByHowTheyEnded) {
                   section == "unchanged" ? QStringList{name} : QStringList());
         EXPECT_EQ(named(summary.untouched()),
                   section == "untouched" ? QStringList{name} : QStringList());
+    }
+}
+
+// The install sheet says the time left only once the pace is steady: never
+// in the first three seconds, nor while the end it foresees jumps.
+TEST(InstallProgress, TheTimeLeftIsSaidOnceThePaceIsSteady) {
+    ArchiveItem item = ArchiveItem::create("a.zip");
+    item.setInteger(key::HasRuntime, 1);
+    item.setText(key::RuntimePath, "");
+    item.setTree(key::Zip, std::make_shared<const ContentTree>(
+                               ContentTree{ContentNode::makeFile("Runtime", 1000)}));
+    struct Row {
+        const char* label;
+        std::vector<std::pair<qint64, quint64>> steps; // elapsed ms, bytes written by then
+        QString lastSaid;
+    };
+    const std::vector<Row> rows = {
+        {"a steady pace", {{1000, 100}, {2000, 200}, {3000, 300}}, "about 7 seconds left"},
+        {"steady, but not three seconds in", {{1000, 100}, {2000, 200}, {2900, 290}}, ""},
+        {"a pace that jumps", {{1000, 100}, {2000, 500}, {3000, 550}}, ""},
+        {"steady again after a jump",
+         {{1000, 100}, {2000, 500}, {3000, 550}, {4000, 730}},
+         "about 1 second left"},
+        {"nothing written yet", {{4000, 0}, {5000, 0}}, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        InstallProgress progress;
+        progress.begin({item});
+        progress.archiveBegins(0);
+        quint64 written = 0;
+        QString said;
+        for (const auto& [elapsed, bytes] : row.steps) {
+            progress.written("Runtime/a.obj", bytes - written);
+            written = bytes;
+            said = progress.timeLeftAt(elapsed);
+        }
+        EXPECT_EQ(said, row.lastSaid);
     }
 }
