@@ -20,6 +20,7 @@ void AnalysisScheduler::begin(qint64 batchId) {
     m_cancelled = std::make_shared<std::atomic<bool>>(false);
     m_batchId = batchId;
     m_next = 0;
+    m_handedOut.clear();
     m_runningOfBatch = 0;
 }
 
@@ -28,11 +29,20 @@ void AnalysisScheduler::cancel() {
     m_runner.cancelled();
 }
 
-// Records kept from an earlier scan are analysed already.
+// Records kept from an earlier scan are analysed already; those of this
+// batch handed out are still New until their report comes in.
 void AnalysisScheduler::skipAnalysed() {
     const auto count = qint64(m_list.size());
-    while (m_next < count && m_list[std::size_t(m_next)].state() != ItemState::New)
+    while (m_next < count && !isToHandOut(m_list[std::size_t(m_next)]))
         ++m_next;
+}
+
+bool AnalysisScheduler::isToHandOut(const ArchiveItem& item) const {
+    return item.state() == ItemState::New && !m_handedOut.contains(item.fileName());
+}
+
+void AnalysisScheduler::rowsRemoved() {
+    m_next = 0;
 }
 
 bool AnalysisScheduler::handOut() {
@@ -46,6 +56,7 @@ bool AnalysisScheduler::handOut() {
     job.index = m_next;
     job.batchId = m_batchId;
     job.data = m_list[std::size_t(m_next)].isolatedCopy();
+    m_handedOut.insert(job.data.fileName());
     job.ignoreDS = settings.ignoreDS;
     job.cancelled = m_cancelled;
     ++m_next;
@@ -77,7 +88,7 @@ bool AnalysisScheduler::finished() const {
     if (m_outstanding != 0)
         return false;
     for (auto i = std::size_t(m_next); i < m_list.size(); ++i) {
-        if (m_list[i].state() == ItemState::New)
+        if (isToHandOut(m_list[i]))
             return false;
     }
     return true;

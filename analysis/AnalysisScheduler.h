@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -58,6 +59,10 @@ public:
     // Cancels the running workers and hands out nothing more; each worker
     // still reports.
     void cancel();
+    // Records were taken out of the list while the batch runs (an install
+    // took the ready ones): the next record is looked for from the first
+    // again, past those of the batch handed out already.
+    void rowsRemoved();
 
     // Called on a worker's thread: brings the report to the owner's thread
     // and returns once it has been taken in.
@@ -74,6 +79,7 @@ public:
 
 private:
     void skipAnalysed();
+    bool isToHandOut(const ArchiveItem& item) const;
     void takeIn(AnalyzerReport report);
 
     const std::vector<ArchiveItem>& m_list;
@@ -85,6 +91,7 @@ private:
     ReportTaken m_taken;
     qint64 m_batchId = 0;
     qint64 m_next = 0;
+    QSet<QString> m_handedOut; // of the batch, by file name
     qint64 m_outstanding = 0;
     int m_runningOfBatch = 0;
     std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);

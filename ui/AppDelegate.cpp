@@ -149,6 +149,9 @@ void AppDelegate::connectActions() {
         showItemCount();
         showListOrPlaceholder();
     });
+    // An install may take the ready records while the rest are analysed.
+    connect(&m_listModel, &QAbstractItemModel::rowsRemoved, this,
+            [this] { m_scheduler.rowsRemoved(); });
     connect(m_ui.mDonateButton, &QPushButton::clicked, this, &AppDelegate::doDonate);
     connect(m_ui.mSetRuntimeButton, &QPushButton::clicked, this, &AppDelegate::setRuntimeFolder);
     connect(m_ui.mSetDataButton, &QPushButton::clicked, this, &AppDelegate::setDataFolder);
@@ -340,6 +343,10 @@ void AppDelegate::startScan(ScanKind kind, const QSet<QString>& leftOut) {
                                 leftOut, std::move(previous));
     });
     m_watcher.watch(*m_config.sourcePath(), m_listed.stamps());
+    // Records kept from the scan before may be ready already.
+    if (std::any_of(m_listModel.records().begin(), m_listModel.records().end(),
+                    [](const ArchiveItem& item) { return item.state() == ItemState::Ready; }))
+        setInstallEnabled(true);
     m_browser.load(m_selection.item());
     for (int i = 0; i < MaxWorkersPerScan; ++i)
         launchWorkers();
@@ -393,7 +400,10 @@ void AppDelegate::gotReport(AnalyzerReport report) {
     }
     ArchiveItem& item = report.data;
     m_choices.replay(sourcePath(), item, m_listed.stamps().value(item.fileName()));
+    const bool ready = item.state() == ItemState::Ready;
     m_listModel.store(row, std::move(item));
+    if (ready)
+        setInstallEnabled(true);
     launchWorkers();
     if (row == m_selection.row())
         listClick();
@@ -580,8 +590,8 @@ void AppDelegate::doDonate() {
 
 // ---- Install ---------------------------------------------------------------
 
-// Install and Install Selected wait for the scan: until it ends the batch
-// is not known.
+// Install and Install Selected wait until an archive is ready: they take
+// the ready ones and leave those still being analysed for later.
 void AppDelegate::setInstallEnabled(bool enabled) {
     m_ui.mInstallButton->setEnabled(enabled);
     m_ui.mInstallSelectedButton->setEnabled(enabled);

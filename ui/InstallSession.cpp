@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <chrono>
@@ -129,10 +130,15 @@ QStringList InstallSession::leftOutOf(const std::vector<ArchiveItem>& listed) {
 void InstallSession::ask(InstallJob job, const QString& library,
                          const std::vector<ArchiveItem>& listed, ItemFilter chosen) {
     enter(Phase::Confirming);
-    m_chosen = std::move(chosen);
     QStringList names;
     for (const ArchiveItem& item : job.items)
         names << item.fileName();
+    // Only what the question names is installed: an archive whose analysis
+    // ends while it is asked waits for the next install.
+    m_chosen = [asked = QSet<QString>(names.begin(), names.end()),
+                chosen = std::move(chosen)](const ArchiveItem& item) {
+        return asked.contains(item.fileName()) && (!chosen || chosen(item));
+    };
     m_confirmation.open(names, library, leftOutOf(listed));
     compare(std::move(job));
 }

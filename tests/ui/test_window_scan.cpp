@@ -225,6 +225,44 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     EXPECT_EQ(readFile(window.source() + "/d Dropped.zip"), zipOf({"Runtime/d"}));
 }
 
+// Install takes the archives that are ready while the rest are analysed:
+// it is offered once one is ready, the question names only those (an
+// archive that becomes ready while it is asked waits for the next
+// install), and the analysis goes on with every other archive, none passed
+// over when the installed rows leave the list.
+TEST(WindowScan, InstallTakesWhatIsReadyWhileTheRestIsAnalysed) {
+    WindowHarness window(true);
+    QStringList rest;
+    for (int i = 0; i < 10; ++i) {
+        window.addArchive(QString("pack%1.zip").arg(i), {QString("Runtime/p%1.obj").arg(i)});
+        if (i > 0)
+            rest << QString("pack%1.zip:OK").arg(i);
+    }
+    window.storeFolders();
+    window.launch();
+    AppDelegate& app = window.app();
+    ASSERT_EQ(window.heldWorkers(), 4u);
+    EXPECT_FALSE(app.mInstallButton()->isEnabled()) << "nothing is ready yet";
+    ASSERT_TRUE(window.releaseWorker(0));
+    EXPECT_TRUE(app.mInstallButton()->isEnabled()) << "pack0.zip is ready";
+
+    click(app.mInstallButton());
+    QDialog* confirm = window.window().confirmSheet();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return confirm->isVisible(); }));
+    EXPECT_EQ(confirm->findChild<QLabel*>("mConfirmArchivesField")->text(),
+              "To install: pack0.zip");
+    const QString leftOut = confirm->findChild<QLabel*>("mConfirmProblemsField")->text();
+    EXPECT_TRUE(leftOut.contains("pack1.zip (not analysed yet)")) << leftOut.toStdString();
+    EXPECT_TRUE(leftOut.contains("pack9.zip (not analysed yet)")) << leftOut.toStdString();
+    ASSERT_TRUE(window.releaseWorker(1)); // ready while the question is open
+    ASSERT_TRUE(window.confirmInstall());
+    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.mInstallSheet()->isHidden(); }));
+
+    EXPECT_EQ(listRecursive(window.library()), QStringList({"Runtime/", "Runtime/p0.obj"}));
+    EXPECT_EQ(window.listed(), rest);
+}
+
 // A hundred scans started back to back while the workers of earlier scans
 // are still running: every report is counted off, the last scan's list is
 // whole and correct, and nothing but the work folder is written to. Among
