@@ -34,7 +34,9 @@ public:
         : m_view(view)
         , m_plan(plan) {}
 
-    const std::optional<Refusal>& refusal() const { return m_refusal; }
+    std::optional<Refusal> refusal() const {
+        return m_refused ? std::optional<Refusal>(m_refusal) : std::nullopt;
+    }
 
     // Every entry of the folder at `source`, junk names and the folders the
     // plan leaves out aside, under the root.
@@ -69,15 +71,19 @@ public:
 
     // Keeps the first reason the plan cannot be carried out.
     void refuse(const QString& path, const QString& problem) {
-        if (!m_refusal)
-            m_refusal = Refusal{path, problem, true};
+        refuseOnce(Refusal{path, problem, true});
     }
     void refuseDestination(const QString& path, const QString& problem) {
-        if (!m_refusal)
-            m_refusal = Refusal{path, problem, false};
+        refuseOnce(Refusal{path, problem, false});
     }
 
 private:
+    void refuseOnce(Refusal refusal) {
+        if (m_refused)
+            return;
+        m_refusal = std::move(refusal);
+        m_refused = true;
+    }
     const ViewNode* locate(const QString& source) {
         const Result<const ViewNode*> node = m_view.locate(source);
         if (!node) {
@@ -92,7 +98,7 @@ private:
     // depth of folders can exhaust the thread's.
     void addNode(const ViewNode& top, const QString& topTarget) {
         std::vector<std::pair<const ViewNode*, QString>> pending{{&top, topTarget}};
-        while (!pending.empty() && !m_refusal) {
+        while (!pending.empty() && !m_refused) {
             auto [node, target] = std::move(pending.back());
             pending.pop_back();
             if (node->clash)
@@ -187,7 +193,10 @@ private:
     QSet<QString> m_folders;             // case-folded
     QHash<QString, std::size_t> m_files; // case-folded
     QHash<QString, QString> m_spelling;  // case-folded path: as planned
-    std::optional<Refusal> m_refusal;
+    // The first refusal; a plain member beside its flag, where an optional
+    // of strings trips GCC's uninitialised-use warning in sanitizer builds.
+    Refusal m_refusal;
+    bool m_refused = false;
 };
 
 } // namespace
