@@ -196,9 +196,8 @@ QString ReaderProcess::stop() {
 }
 
 QString ReaderProcess::reap() {
-    if (m_reaped)
+    if (m_reaped.exchange(true))
         return QStringLiteral("already ended");
-    m_reaped = true;
     if (m_zygote)
         return m_zygote->reap(m_pid);
     int status = 0;

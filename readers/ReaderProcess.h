@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <sys/types.h>
 
@@ -85,7 +86,9 @@ private:
     handles::UniqueFd m_pidfd;
     ReaderZygote* m_zygote; // its parent, when it forked it; else this process
 
-    bool m_reaped = false;
+    // Set by the thread that reaps it, read by one that may kill it meanwhile
+    // (a cancel): a signal through the pidfd then reaches no other process.
+    std::atomic<bool> m_reaped{false};
     ReaderChannel m_channel;
     Folders m_folders;
     QString m_confinement;
