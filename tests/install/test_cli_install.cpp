@@ -356,7 +356,11 @@ TEST(CliInstall, ASignalAtTheStartLeavesNothingBehind) {
                         << child.exitCode();
                     heard += afterHandler && child.exitCode() == 128 + signal ? 1 : 0;
                 }
-                EXPECT_EQ(listRecursive(temporary), QStringList());
+                // ThreadSanitizer's runtime leaves a file of its own in
+                // TMPDIR when a process ends while it starts.
+                QStringList left = listRecursive(temporary);
+                left.removeIf([](const QString& name) { return name.startsWith("tsan."); });
+                EXPECT_EQ(left, QStringList());
                 EXPECT_EQ(stagedUnder(box.dest), QStringList());
                 const QStringList files = listRecursive(box.dest);
                 EXPECT_TRUE(files.isEmpty() || files == QStringList({"Runtime/", "Runtime/a.txt"}))
