@@ -25,6 +25,12 @@ using namespace library;
 namespace {
 
 constexpr std::size_t ParallelParseFrom = 32;
+// How many records the index may leave to their files before it is written
+// again: at least this many, and at most one in IndexSlackShare of them.
+// Reading a few record files is cheaper than rewriting an index of
+// thousands after every change.
+constexpr qsizetype IndexSlack = 16;
+constexpr qsizetype IndexSlackShare = 64;
 
 } // namespace
 
@@ -278,6 +284,7 @@ Result<RecordsRead> LibraryRecords::load(const RecordInterest* interest) {
     m_readFromFiles.clear();
     m_stamps.clear();
     m_changed.clear();
+    m_staleEntries = 0;
     Result<std::vector<RecordFile>> files =
         readRecordFiles(RecordReading::Manifests, keep, &read, interest);
     if (!files)
@@ -290,11 +297,18 @@ Result<RecordsRead> LibraryRecords::load(const RecordInterest* interest) {
     m_unread.reserve(qsizetype(records.size()));
     if (keep)
         m_stamps.reserve(qsizetype(records.size()));
-    manifests.reserve(records.size());
+    // With room for the records a change adds, which then moves none.
+    manifests.reserve(records.size() + 8);
+    qsizetype fromIndexFile = 0;
     for (const RecordFile& record : records) {
         if (record.manifest && !record.manifest->whole)
             ++unreadOf[record.manifest->archive];
+        if (record.inIndexFile && !record.indexed.isNull())
+            ++fromIndexFile;
     }
+    m_staleEntries = std::count_if(m_known.cbegin(), m_known.cend(),
+                                   [](const KnownRecord& known) { return known.inFile; }) -
+                     fromIndexFile;
     for (RecordFile& record : records) {
         if (keep && record.indexed.isNull() && record.manifest) {
             const quint32 crc = recordsindex::crcOf(record.binary);
@@ -374,10 +388,23 @@ Result<RecordsRead> LibraryRecords::loadListings() {
     return read;
 }
 
+// True when the index leaves enough records to their files that reading
+// them costs more than writing it again: it is missing, or more records than
+// the slack allows were read from their files, changed, or are gone.
+bool LibraryRecords::indexWorthRewriting() const {
+    const qsizetype records = m_stamps.size();
+    const bool indexMissing = m_known.isEmpty() && records > 0;
+    const qsizetype behind = qsizetype(m_readFromFiles.size()) + m_changed.size() + m_staleEntries;
+    return indexMissing || behind > std::max(IndexSlack, records / IndexSlackShare);
+}
+
 // Brings the index up to date with the records as they are now, reading
-// only the record files that neither the index nor load() holds. It only
+// only the record files that neither the index nor load() holds, once it
+// has fallen far enough behind them (see indexWorthRewriting). It only
 // speeds later reads up, so a failure is passed over.
 void LibraryRecords::updateIndex() {
+    if (!indexWorthRewriting())
+        return;
     const UniqueFd folderFd = openFolder(false);
     if (!folderFd.valid())
         return;

@@ -122,6 +122,7 @@ private:
                                                     const RecordInterest* interest);
     Status completeOne(Manifest& manifest, const RecordInterest& interest) const;
     QString problemWith(const QByteArray& name, const QString& reason) const;
+    bool indexWorthRewriting() const;
     void updateIndex();
 
     QString m_library;
@@ -139,6 +140,8 @@ private:
     // change may have written since.
     QHash<QByteArray, RecordStamp> m_stamps;
     QSet<QByteArray> m_changed;
+    // Entries of the index file load() found no record file bearing.
+    qsizetype m_staleEntries = 0;
 };
 
 } // namespace packshelf
