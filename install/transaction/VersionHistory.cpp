@@ -189,12 +189,15 @@ void VersionHistory::commitEdits(std::vector<Manifest>& manifests) {
         gone.insert(archive);
     std::erase_if(manifests,
                   [&](const Manifest& manifest) { return gone.contains(manifest.archive); });
+    // The records stay in order of install; an edited one, which bears the
+    // latest sequence number as a rule, goes in after those not later.
     for (const Manifest& record : edited) {
         learn(record);
-        manifests.push_back(record);
+        const auto after = std::upper_bound(
+            manifests.begin(), manifests.end(), record.sequence,
+            [](qint64 sequence, const Manifest& manifest) { return sequence < manifest.sequence; });
+        manifests.insert(after, record);
     }
-    std::stable_sort(manifests.begin(), manifests.end(),
-                     [](const Manifest& a, const Manifest& b) { return a.sequence < b.sequence; });
     m_manifests = &manifests;
     m_byArchive.clear();
     for (qsizetype i = 0; i < qsizetype(manifests.size()); ++i)
