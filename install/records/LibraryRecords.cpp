@@ -97,6 +97,18 @@ template <typename T> void keepRead(Result<T> read, std::optional<T>& into, QStr
     }
 }
 
+// A record of the index: with `interest`, one of an archive it does not
+// name without its files (see Manifest::headerFromBinary).
+Result<Manifest> readIndexed(QByteArrayView bytes, const QString& library,
+                             const RecordInterest* interest) {
+    if (interest) {
+        Result<Manifest> header = Manifest::headerFromBinary(bytes, library);
+        if (!header || !interest->wantsArchive(header->archive))
+            return header;
+    }
+    return Manifest::fromBinary(bytes, library);
+}
+
 void parseRecord(int folderFd, RecordFile& record, const QString& library, RecordReading reading,
                  bool binaryWanted, const RecordInterest* interest) {
     if (!record.indexed.isNull()) {
@@ -106,7 +118,7 @@ void parseRecord(int folderFd, RecordFile& record, const QString& library, Recor
         // read instead.
         if (recordsindex::crcOf(record.indexed) == record.indexedCrc) {
             if (reading == RecordReading::Manifests)
-                keepRead(Manifest::fromBinary(record.indexed, library, interest), record.manifest,
+                keepRead(readIndexed(record.indexed, library, interest), record.manifest,
                          record.problem);
             else if (reading == RecordReading::Listings)
                 keepRead(PackageListing::fromBinary(record.indexed, library), record.listing,
@@ -338,7 +350,7 @@ Result<RecordsRead> LibraryRecords::load(const RecordInterest* interest) {
 // Reads whole one record read without its files, when `interest` wants it.
 Status LibraryRecords::completeOne(Manifest& manifest, const RecordInterest& interest) const {
     const QByteArrayView indexed = m_unread.value(manifest.archive);
-    if (!indexed.isNull() && !Manifest::binaryWanted(indexed, interest))
+    if (!indexed.isNull() && !interest.wantsRecord(indexed))
         return {};
     Result<Manifest> read = indexed.isNull() ? fail(QStringLiteral("not a package record"))
                                              : Manifest::fromBinary(indexed, m_library);

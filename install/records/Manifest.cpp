@@ -7,7 +7,6 @@
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/BinaryForm.h"
-#include "install/records/RecordInterest.h"
 #include "install/store/Version.h"
 
 namespace packshelf {
@@ -340,32 +339,21 @@ bool readBinary(QByteArrayView bytes, Manifest& manifest, FilesRead filesRead,
 
 } // namespace
 
-bool Manifest::binaryWanted(QByteArrayView bytes, const RecordInterest& interest) {
-    Manifest manifest;
-    bool wanted = interest.wantsEverything();
-    const bool whole =
-        readBinary(bytes, manifest, FilesRead::Passed, [&](const Manifest::File& file) {
-            wanted = wanted || interest.wantsPath(file.path) ||
-                     interest.wantsOwner(file.previousOwner) || interest.wantsVersion(file.before);
-            return !wanted;
-        });
-    return wanted || !whole || interest.wantsArchive(manifest.archive) ||
-           std::any_of(manifest.folders.cbegin(), manifest.folders.cend(),
-                       [&](const QString& folder) { return interest.wantsPath(folder); });
+bool Manifest::readBinaryPassing(QByteArrayView bytes, Manifest& header,
+                                 const std::function<bool(const File&)>& eachFile) {
+    return readBinary(bytes, header, FilesRead::Passed, eachFile);
 }
 
-Result<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library,
-                                      const RecordInterest* interest) {
-    if (interest) {
-        // Its files are left to be read, and checked, if it is completed.
-        Manifest partial;
-        if (!readBinary(bytes, partial, FilesRead::None, [](const File&) { return true; }))
-            return fail(QStringLiteral("not a package record"));
-        if (!interest->wantsArchive(partial.archive)) {
-            partial.whole = false;
-            return checkedRecord(std::move(partial), library);
-        }
-    }
+Result<Manifest> Manifest::headerFromBinary(QByteArrayView bytes, const QString& library) {
+    // Its files are left to be read, and checked, if it is read whole.
+    Manifest header;
+    if (!readBinary(bytes, header, FilesRead::None, [](const File&) { return true; }))
+        return fail(QStringLiteral("not a package record"));
+    header.whole = false;
+    return checkedRecord(std::move(header), library);
+}
+
+Result<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& library) {
     Manifest manifest;
     const bool whole = readBinary(bytes, manifest, FilesRead::Kept, [&manifest](File& file) {
         manifest.files.push_back(std::move(file));

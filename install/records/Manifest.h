@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,8 +13,6 @@
 #include "install/plan/CopyPlan.h"
 
 namespace packshelf {
-
-class RecordInterest;
 
 // What one installed package wrote into the library, kept so that conflicts
 // show before an install and an uninstall gives back what was there.
@@ -83,14 +82,17 @@ struct Manifest {
     // A compact form of the record for the library's index of records,
     // read back with the same checks as fromJson().
     QByteArray toBinary() const;
-    // True when `interest` wants the record of this compact form whole (or
-    // the form cannot be read, which reading it whole then says).
-    static bool binaryWanted(QByteArrayView bytes, const RecordInterest& interest);
-    // With `interest`, the record of an archive it does not name is read
-    // without its files, and `whole` is false: the files are read (and
-    // checked) when a change wants them.
-    static Result<Manifest> fromBinary(QByteArrayView bytes, const QString& library,
-                                       const RecordInterest* interest = nullptr);
+    // Reads the compact form's fields into `header` and hands each of its
+    // files to `eachFile`, without keeping them, until `eachFile` answers
+    // false; false when the bytes are not a whole record (or were not read
+    // to the end).
+    static bool readBinaryPassing(QByteArrayView bytes, Manifest& header,
+                                  const std::function<bool(const File&)>& eachFile);
+    // The record of the compact form without its files (`whole` false),
+    // checked as fromBinary() checks it: they are read, and checked, when a
+    // change wants them.
+    static Result<Manifest> headerFromBinary(QByteArrayView bytes, const QString& library);
+    static Result<Manifest> fromBinary(QByteArrayView bytes, const QString& library);
 };
 
 // What a list of the installed packages shows of one: its record without

@@ -1,6 +1,7 @@
 #include "install/records/RecordInterest.h"
 
 #include <QChar>
+#include <algorithm>
 #include <optional>
 
 #include "install/plan/InstallPlan.h"
@@ -105,6 +106,19 @@ bool RecordInterest::wantsArchive(const QString& archive) const {
 
 bool RecordInterest::wantsOwner(const QString& previousOwner) const {
     return m_everything || (!previousOwner.isEmpty() && m_archives.contains(previousOwner));
+}
+
+bool RecordInterest::wantsRecord(QByteArrayView binary) const {
+    Manifest header;
+    bool wanted = m_everything;
+    const bool whole = Manifest::readBinaryPassing(binary, header, [&](const Manifest::File& file) {
+        wanted = wanted || wantsPath(file.path) || wantsOwner(file.previousOwner) ||
+                 wantsVersion(file.before);
+        return !wanted;
+    });
+    return wanted || !whole || wantsArchive(header.archive) ||
+           std::any_of(header.folders.cbegin(), header.folders.cend(),
+                       [&](const QString& folder) { return wantsPath(folder); });
 }
 
 bool RecordInterest::wantsPath(QStringView path) const {

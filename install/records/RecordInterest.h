@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 #include <QStringView>
@@ -51,6 +52,10 @@ public:
     bool wantsPath(QStringView path) const;
     bool wantsOwner(const QString& previousOwner) const;
     bool wantsVersion(const QString& key) const;
+    // True when a record of the compact form (Manifest::toBinary()) is
+    // wanted whole: its package, or a file or folder of it, is wanted (or
+    // the form cannot be read, which reading it whole then says).
+    bool wantsRecord(QByteArrayView binary) const;
 
 private:
     bool m_everything = false;
