@@ -12,8 +12,8 @@ namespace packshelf {
 
 using Action = Manifest::File::Action;
 
-InstallLayers::InstallLayers(LibraryTransaction::Memory& memory, LibraryChange& change,
-                             QString root, QString destination)
+InstallLayers::InstallLayers(LibraryMemory& memory, LibraryChange& change, QString root,
+                             QString destination)
     : m_memory(memory)
     , m_change(change)
     , m_root(std::move(root))
@@ -38,7 +38,7 @@ Result<QString> InstallLayers::ownerOfDisk(const QString& path) {
     }
 }
 
-Status InstallLayers::place(const LibraryTransaction::Recorded& recorded, const RootedPath& path) {
+Status InstallLayers::place(const RecordedFile& recorded, const RootedPath& path) {
     if (recorded.write < 0 || recorded.inNewFolder)
         return {};
     QString original;
@@ -52,7 +52,7 @@ Status InstallLayers::place(const LibraryTransaction::Recorded& recorded, const 
     return {};
 }
 
-Status InstallLayers::add(const LibraryTransaction::Recorded& recorded) {
+Status InstallLayers::add(const RecordedFile& recorded) {
     Manifest::File file = recorded.file;
     const RootedPath path{m_destination, file.path};
     m_seen.insert(file.path);

@@ -10,7 +10,8 @@
 #include "install/journal/JournalStep.h"
 #include "install/records/Manifest.h"
 #include "install/transaction/LayerRemoval.h"
-#include "install/transaction/LibraryTransaction.h"
+#include "install/transaction/LibraryMemory.h"
+#include "install/transaction/RecordedFile.h"
 
 namespace packshelf {
 
@@ -30,19 +31,18 @@ class LibraryChange;
 // any more follow.
 class InstallLayers {
 public:
-    InstallLayers(LibraryTransaction::Memory& memory, LibraryChange& change, QString root,
-                  QString destination);
+    InstallLayers(LibraryMemory& memory, LibraryChange& change, QString root, QString destination);
 
-    Status add(const LibraryTransaction::Recorded& recorded);
+    Status add(const RecordedFile& recorded);
     // `madeFolders`: the folders this install made, parents first.
     Status finish(const QStringList& madeFolders);
     const RemovalOutcome& removal() const { return m_removal; }
 
 private:
     Result<QString> ownerOfDisk(const QString& path);
-    Status place(const LibraryTransaction::Recorded& recorded, const RootedPath& path);
+    Status place(const RecordedFile& recorded, const RootedPath& path);
 
-    LibraryTransaction::Memory& m_memory;
+    LibraryMemory& m_memory;
     LibraryChange& m_change;
     QString m_root;
     QString m_destination;

@@ -19,13 +19,14 @@
 #include "install/plan/InstallPlan.h"
 #include "install/records/Manifest.h"
 #include "install/transaction/LayerRemoval.h"
+#include "install/transaction/LibraryMemory.h"
+#include "install/transaction/RecordedFile.h"
 
 namespace packshelf {
 
 class LibraryChange;
 class LibraryRecords;
 class VersionHistory;
-class VersionStore;
 
 // Carries out an install plan as one unit. Staging compares every planned
 // file with the library (a file of the same size and CRC-32 is left alone)
@@ -50,17 +51,7 @@ public:
         int same = 0;
     };
 
-    // What the library remembers, lent to the transaction: its records and
-    // store, the history of versions over the records, and the package's
-    // identity (its files and folders are filled in). Without records (a
-    // preview), only the history is read, for whose files are replaced.
-    struct Memory {
-        LibraryRecords* records = nullptr;
-        VersionStore* store = nullptr;
-        VersionHistory* history = nullptr;
-        std::vector<Manifest>* manifests = nullptr; // those the history is over
-        Manifest manifest;
-    };
+    using Memory = LibraryMemory;
 
     // One planned file as it would go into the library.
     struct Change {
@@ -76,18 +67,7 @@ public:
         bool crcKnown = true;
     };
 
-    // One library file the package will have, as staging found it.
-    struct Recorded {
-        Manifest::File file;
-        QString target;    // as the plan names it
-        QByteArray folder; // on disk now (a staging folder for a new branch)
-        QByteArray name;
-        int write = -1;     // its entry in the writes, when it is written
-        bool found = false; // a file stands at its place
-        bool inNewFolder = false;
-        bool obstacle = false; // what stands there is not a file, and a repair keeps it
-        QByteArray staging;    // staged name beside its place, when written there
-    };
+    using Recorded = RecordedFile;
 
     LibraryTransaction(const InstallPlan& plan, const ArchiveView& view,
                        const std::atomic<bool>* cancel = nullptr);
