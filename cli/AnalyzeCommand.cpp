@@ -1,4 +1,5 @@
 #include "cli/AnalyzeCommand.h"
+#include "cli/ExitCode.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

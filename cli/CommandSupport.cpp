@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/AnalyzeCommand.h"
+#include "cli/ExitCode.h"
 #include "cli/FolderArguments.h"
 #include "cli/ItemJson.h"
 #include "cli/Terminal.h"

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
+#include "cli/ExitCode.h"
 #include "cli/FolderArguments.h"
 #include "cli/Interrupts.h"
 #include "cli/ItemJson.h"

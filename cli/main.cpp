@@ -4,6 +4,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandSupport.h"
+#include "cli/ExitCode.h"
 #include "cli/FolderArguments.h"
 #include "cli/InstallCommand.h"
 #include "cli/Interrupts.h"
