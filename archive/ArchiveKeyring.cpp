@@ -98,8 +98,8 @@ Result<PasswordSearch> ArchiveKeyring::search(const ZipInput& input, const Archi
     if (!probe)
         return search;
     const std::vector<SharedPassword> tried = candidates(file, inherited);
-    const QString encryption =
-        QStringLiteral("%1 is encrypted (%2)").arg(probe->name, describeEncryption(*probe));
+    const QString encryption = QStringLiteral("%1 is encrypted (%2)")
+                                   .arg(probe->name, describeEncryption(probe->aesStrength));
     if (tried.empty()) {
         search.outcome = PasswordSearch::Outcome::Missing;
         search.reason = encryption + QStringLiteral(": it needs a password");

@@ -21,4 +21,35 @@ DecodeStatus DecodedOutput::finish(const quint32* expected) const {
     return !expected || *expected == m_crc ? DecodeStatus::Ok : DecodeStatus::CrcError;
 }
 
+QString decodeProblem(DecodeStatus status, const QString& name) {
+    switch (status) {
+    case DecodeStatus::Ok:
+        break;
+    case DecodeStatus::Damaged:
+        return QStringLiteral("damaged data in %1").arg(name);
+    case DecodeStatus::TooLong:
+        return QStringLiteral("%1 is larger than it declares").arg(name);
+    case DecodeStatus::CrcError:
+        return QStringLiteral("CRC error in %1").arg(name);
+    case DecodeStatus::SinkFailed:
+        return QStringLiteral("%1 could not be written").arg(name);
+    case DecodeStatus::ReadFailed:
+        return QStringLiteral("cannot read %1 from the archive").arg(name);
+    case DecodeStatus::Cancelled:
+        return QStringLiteral("cancelled");
+    case DecodeStatus::NoPassword:
+        return QStringLiteral("%1 is encrypted and no password was given").arg(name);
+    case DecodeStatus::WrongPassword:
+        return QStringLiteral("wrong password for %1").arg(name);
+    case DecodeStatus::NotAuthentic:
+        return QStringLiteral("damaged data in %1 (its authentication code does not match)")
+            .arg(name);
+    case DecodeStatus::TooMuchMemory:
+        return QStringLiteral("%1 needs more memory to decode than an entry may take").arg(name);
+    case DecodeStatus::Unsupported:
+        return QStringLiteral("no decoder for %1").arg(name);
+    }
+    return QString();
+}
+
 } // namespace packshelf

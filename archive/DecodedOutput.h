@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstddef>
 #include <functional>
 
@@ -35,5 +36,8 @@ private:
     quint64 m_produced = 0;
     quint32 m_crc = 0;
 };
+
+// The sentence for a failed decode of the entry named `name`.
+QString decodeProblem(DecodeStatus status, const QString& name);
 
 } // namespace packshelf

@@ -32,22 +32,6 @@ EntryDecoder::EntryDecoder(const ZipInput& input, const IndexEntry& entry, const
     , m_password(password)
     , m_cancel(cancel) {}
 
-bool EntryDecoder::decodes(int method) {
-    switch (method) {
-    case MethodStored:
-    case MethodDeflate:
-    case MethodBzip2:
-    case MethodLzma:
-    case MethodXz:
-    case MethodZstd:
-    case MethodZstdOld:
-    case MethodPpmd:
-        return true;
-    default:
-        return false;
-    }
-}
-
 EntryDecoder::Status EntryDecoder::decodeMethod(ByteSource& in, DecodedOutput& out,
                                                 quint64 storedSize) {
     switch (m_entry.method) {
@@ -72,7 +56,7 @@ EntryDecoder::Status EntryDecoder::decodeMethod(ByteSource& in, DecodedOutput& o
 }
 
 EntryDecoder::Status EntryDecoder::decode(const EntrySink& sink) {
-    if (!decodes(m_entry.method))
+    if (!hasDecoder(m_entry.method))
         return Status::Unsupported;
     StoredRange stored(m_input, m_entry.dataOffset, m_entry.compressedSize, m_cancel);
     ByteSource* in = &stored;
@@ -106,37 +90,6 @@ EntryDecoder::Status EntryDecoder::decode(const EntrySink& sink) {
     }
     const bool crcKnown = m_entry.aesVersion != 2;
     return out.finish(crcKnown ? &m_entry.crc : nullptr);
-}
-
-QString decodeProblem(EntryDecoder::Status status, const QString& name) {
-    switch (status) {
-    case DecodeStatus::Ok:
-        break;
-    case DecodeStatus::Damaged:
-        return QStringLiteral("damaged data in %1").arg(name);
-    case DecodeStatus::TooLong:
-        return QStringLiteral("%1 is larger than it declares").arg(name);
-    case DecodeStatus::CrcError:
-        return QStringLiteral("CRC error in %1").arg(name);
-    case DecodeStatus::SinkFailed:
-        return QStringLiteral("%1 could not be written").arg(name);
-    case DecodeStatus::ReadFailed:
-        return QStringLiteral("cannot read %1 from the archive").arg(name);
-    case DecodeStatus::Cancelled:
-        return QStringLiteral("cancelled");
-    case DecodeStatus::NoPassword:
-        return QStringLiteral("%1 is encrypted and no password was given").arg(name);
-    case DecodeStatus::WrongPassword:
-        return QStringLiteral("wrong password for %1").arg(name);
-    case DecodeStatus::NotAuthentic:
-        return QStringLiteral("damaged data in %1 (its authentication code does not match)")
-            .arg(name);
-    case DecodeStatus::TooMuchMemory:
-        return QStringLiteral("%1 needs more memory to decode than an entry may take").arg(name);
-    case DecodeStatus::Unsupported:
-        return QStringLiteral("no decoder for %1").arg(name);
-    }
-    return QString();
 }
 
 Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,

@@ -30,9 +30,6 @@ public:
 
     Status decode(const EntrySink& sink);
 
-    // Whether the entry's method has a decoder here.
-    static bool decodes(int method);
-
 private:
     Status decodeMethod(ByteSource& in, DecodedOutput& out, quint64 storedSize);
 
@@ -48,8 +45,5 @@ private:
 // given and set, stops the read; `password` opens an encrypted entry.
 Status readEntryData(const ZipInput& input, const IndexEntry& entry, const EntrySink& sink,
                      const std::atomic<bool>* cancel = nullptr, const Password* password = nullptr);
-
-// The sentence for a failed decode of the entry named `name`.
-QString decodeProblem(EntryDecoder::Status status, const QString& name);
 
 } // namespace packshelf

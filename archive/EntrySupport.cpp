@@ -1,8 +1,5 @@
 #include "archive/EntrySupport.h"
 
-#include "archive/ArchiveIndex.h"
-#include "archive/EntryDecoder.h"
-
 namespace packshelf {
 
 namespace {
@@ -56,9 +53,25 @@ Failure encrypted(const QString& name, const QString& encryption) {
 
 } // namespace
 
-QString describeEncryption(const IndexEntry& entry) {
-    if (entry.aesStrength != 0)
-        return QStringLiteral("AES-%1 encryption").arg(64 + 64 * entry.aesStrength);
+bool hasDecoder(int method) {
+    switch (method) {
+    case MethodStored:
+    case MethodDeflate:
+    case MethodBzip2:
+    case MethodLzma:
+    case MethodXz:
+    case MethodZstd:
+    case MethodZstdOld:
+    case MethodPpmd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString describeEncryption(int aesStrength) {
+    if (aesStrength != 0)
+        return QStringLiteral("AES-%1 encryption").arg(64 + 64 * aesStrength);
     return QStringLiteral("traditional PKWARE encryption");
 }
 
@@ -78,7 +91,7 @@ Status checkEntryReadable(const zipformat::CentralRecord& record, const QString&
     }
     if (record.flags & FlagStrongEncryption)
         return encrypted(name, QStringLiteral("PKWARE strong encryption, not supported"));
-    if (!EntryDecoder::decodes(method))
+    if (!hasDecoder(method))
         return fail(QStringLiteral("unsupported compression method %1 in %2")
                         .arg(describeMethod(method), name));
     return {};

@@ -29,11 +29,13 @@ inline constexpr quint16 FlagUtf8 = 0x800;
 // the number alone for a method the format does not name.
 QString describeMethod(int method);
 
-struct IndexEntry;
+// Whether entries compressed with `method` have a decoder here.
+bool hasDecoder(int method);
 
-// The encryption of an encrypted entry, in words: "traditional PKWARE
-// encryption", "AES-256 encryption".
-QString describeEncryption(const IndexEntry& entry);
+// The encryption of an encrypted entry of AES strength `aesStrength` (0 for
+// none: traditional PKWARE), in words: "traditional PKWARE encryption",
+// "AES-256 encryption".
+QString describeEncryption(int aesStrength);
 
 // Fails, saying why, when the entry `name` described by `record` cannot be
 // read with any password: an encryption that cannot be decrypted (PKWARE's

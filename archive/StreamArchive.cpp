@@ -248,19 +248,19 @@ Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, qu
         const LibarchiveReader::Block& block = **next;
         if (quint64(block.offset) != produced || block.size > entry.uncompressedSize - produced) {
             m_reader.reset();
-            return fail(decodeProblem(EntryDecoder::Status::TooLong, entry.name));
+            return fail(decodeProblem(DecodeStatus::TooLong, entry.name));
         }
         const auto* bytes = static_cast<const unsigned char*>(block.data);
         running = crc32_z(running, bytes, block.size);
         produced += block.size;
         if (block.size > 0 && !sink(static_cast<const char*>(block.data), block.size)) {
             m_reader.reset();
-            return fail(decodeProblem(EntryDecoder::Status::SinkFailed, entry.name));
+            return fail(decodeProblem(DecodeStatus::SinkFailed, entry.name));
         }
     }
     if (produced != entry.uncompressedSize) {
         m_reader.reset();
-        return fail(decodeProblem(EntryDecoder::Status::Damaged, entry.name));
+        return fail(decodeProblem(DecodeStatus::Damaged, entry.name));
     }
     *crc = quint32(running);
     return {};
@@ -270,7 +270,7 @@ Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, qu
 QString StreamReader::dataProblem(const IndexEntry& entry, const QString& message) {
     // A warning while reading data is a mismatch of the format's CRC.
     if (message.contains(QLatin1String("CRC"), Qt::CaseInsensitive))
-        return decodeProblem(EntryDecoder::Status::CrcError, entry.name);
+        return decodeProblem(DecodeStatus::CrcError, entry.name);
     if (isMissingCoder(message))
         return QStringLiteral("unsupported compression method %1 in %2")
             .arg(describeCoder(message), entry.name);
@@ -300,7 +300,7 @@ Status readStreamedEntry(const ZipInput& input, const IndexEntry& entry, const E
     quint32 crc = 0;
     const Status read = reader.read(entry, sink, &crc, cancel);
     if (read.ok() && entry.crcKnown && crc != entry.crc)
-        return fail(decodeProblem(EntryDecoder::Status::CrcError, entry.name));
+        return fail(decodeProblem(DecodeStatus::CrcError, entry.name));
     return read;
 }
 

@@ -7,7 +7,7 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveIndex.h"
-#include "archive/EntryDecoder.h"
+#include "archive/DecodedOutput.h"
 #include "archive/LibarchiveReader.h"
 #include "core/Result.h"
 

@@ -202,7 +202,8 @@ QString listingOf(const QByteArray& bytes) {
                      .arg(entry.unixMode, 0, 8)
                      .arg(entry.dosDate, 8, 16, QLatin1Char('0'));
         if (entry.encrypted)
-            lines.last() += QStringLiteral(" encrypted (%1)").arg(describeEncryption(entry));
+            lines.last() +=
+                QStringLiteral(" encrypted (%1)").arg(describeEncryption(entry.aesStrength));
     }
     for (const QString& name : index->refused)
         lines << QStringLiteral("refused %1").arg(name);
