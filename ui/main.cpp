@@ -10,6 +10,7 @@
 #include "ui/AppResources.h"
 #include "ui/MainWindow.h"
 #include "ui/ScreenshotTour.h"
+#include "ui/SystemLog.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("PackShelf"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PACKSHELF_VERSION));
     QApplication app(argc, argv);
+    packshelf::SystemLog::install();
     // What is left once Qt has taken its own options.
     if (const Options options(QCoreApplication::arguments()); !options.valid) {
         const QString error = options.parser.errorText();

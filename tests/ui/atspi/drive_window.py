@@ -374,7 +374,9 @@ def run(program, source, library):
     open(no_keys, "w").close()
     manager = subprocess.Popen(["matchbox-window-manager", "-use_titlebar", "no",
                                 "-kbdconfig", no_keys])
-    window = subprocess.Popen([program])
+    errors = os.path.join(os.path.dirname(source), "window-stderr")
+    with open(errors, "w") as error_file:
+        window = subprocess.Popen([program], stderr=error_file)
     try:
         drive(window, library)
     finally:
@@ -382,6 +384,10 @@ def run(program, source, library):
             if process.poll() is None:
                 process.kill()
                 process.wait()
+    # The window's own diagnostics go to the system log, not the terminal.
+    with open(errors, errors="replace") as error_file:
+        own = [line for line in error_file if line.startswith("packshelf.")]
+    check(not own, "the window wrote its diagnostics to the terminal: %s" % own[:3])
 
 
 if __name__ == "__main__":
