@@ -11,6 +11,7 @@ Writes the archives into SOURCE, starts a window manager (which makes the
 window active, as on a desktop) and PROGRAM, and exits 0 when every step
 passed.
 """
+import fcntl
 import os
 import re
 import subprocess
@@ -280,13 +281,23 @@ def drive(window, library):
     check_info_box(frame)
 
     # An install cancelled before anything was installed offers no Undo:
-    # it would take back an install the summary does not name.
+    # it would take back an install the summary does not name. A reader of
+    # the library holds the install back until the cancel has been heard,
+    # however fast the machine installs.
     press("Ctrl+Return")
     confirm = dialog(app, "Confirm Install")
     check_confirmation(app, confirm)
-    press("Ctrl+Return")
-    dialog(app, "Installing")
-    press("Alt+c")
+    reader = os.open(library, os.O_RDONLY | os.O_DIRECTORY)
+    fcntl.flock(reader, fcntl.LOCK_SH)
+    try:
+        press("Ctrl+Return")
+        installing = dialog(app, "Installing")
+        enabled_button(installing, "Cancel")
+        press("Alt+c")
+        wait_for("the cancel to be heard", lambda: not has(
+            find(installing, pyatspi.ROLE_PUSH_BUTTON, "Cancel"), pyatspi.STATE_SENSITIVE))
+    finally:
+        os.close(reader)
     summary = dialog(app, "Install Finished")
     check(library_files(library) == [], "cancelled, yet installed: %s" % library_files(library)[:5])
     check(find(summary, pyatspi.ROLE_PUSH_BUTTON, "Undo Install…") is None,
