@@ -14,6 +14,8 @@
 #include <algorithm>
 
 #include "ui/ArchiveImport.h"
+#include "ui/ContentListModel.h"
+#include "ui/ListKeyboard.h"
 #include "ui/ListRowDelegate.h"
 #include "ui_ConfigSheet.h"
 #include "ui_ConfirmSheet.h"
@@ -176,6 +178,7 @@ MainWindow::MainWindow(QWidget* parent)
     list->setTabKeyNavigation(false);
     addAction(m_window->mFilterItem);
     addFilterField();
+    new ListKeyboard(list, m_filterField, ContentListModel::FilenameColumn);
     addQuitItem();
     keepMnemonicsBesideShortcuts();
     showShortcutsInToolTips();

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QTableView>
 #include <QTest>
+#include <functional>
+#include <vector>
 
 #include "tests/ui/WindowHarness.h"
 
@@ -111,4 +113,72 @@ TEST(WindowKeyboard, ReachesEveryControlFromTheKeyboard) {
 
     QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(main.isVisible());
+}
+
+// The keys between the filter and the list, one path per row, each from a
+// window with nothing selected and an empty filter.
+TEST(WindowKeyboard, TheListAndItsFilterTakeTheKeysOfAFileManager) {
+    WindowHarness window;
+    window.addArchive("a Dup Data.zip", {"A/Data/a", "B/Data/b"});
+    window.addArchive("b Ready.zip", {"Pack/Runtime/r"});
+    window.addArchive("c Other.zip", {"Other/Runtime/o"});
+    window.storeFolders();
+    window.launch();
+    ASSERT_TRUE(window.waitForIdle());
+    MainWindow& main = window.window();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTableView* list = window.app().mContentList();
+    QLineEdit* filter = main.filterField();
+    const auto selectedName = [&]() -> QString {
+        const QModelIndexList rows = list->selectionModel()->selectedRows(1);
+        return rows.size() == 1 ? rows.first().data().toString() : QStringLiteral("(none)");
+    };
+    struct Row {
+        const char* path;
+        std::function<void()> keys;
+        QString selected; // the archive selected afterwards
+        QString filterText;
+        QWidget* focused;
+    };
+    const std::vector<Row> rows = {
+        {"Down in the filter enters the list on the first row",
+         [&] {
+             filter->setFocus();
+             QTest::keyClick(filter, Qt::Key_Down);
+         },
+         "a Dup Data.zip", "", list},
+        {"Down in the filtered list selects the only row",
+         [&] {
+             filter->setFocus();
+             QTest::keyClicks(filter, "Other");
+             list->setFocus();
+             QTest::keyClick(list, Qt::Key_Down);
+         },
+         "c Other.zip", "Other", list},
+        {"Esc in the list empties the filter",
+         [&] {
+             filter->setFocus();
+             QTest::keyClicks(filter, "Ready");
+             QTest::keyClick(filter, Qt::Key_Down);
+             QTest::keyClick(list, Qt::Key_Escape);
+         },
+         "b Ready.zip", "", list},
+        {"typing a name's first letter goes to it",
+         [&] {
+             list->setFocus();
+             QTest::keyClick(list, Qt::Key_C);
+         },
+         "c Other.zip", "", list},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        filter->clear();
+        list->clearSelection();
+        list->selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        row.keys();
+        EXPECT_EQ(selectedName(), row.selected);
+        EXPECT_EQ(filter->text(), row.filterText);
+        EXPECT_EQ(QApplication::focusWidget(), row.focused);
+    }
 }
