@@ -47,9 +47,9 @@ std::vector<ArchiveItem> ListedArchives::itemsOf(const SourceScan& scan,
 QString ListedArchives::emptyListText(SourceProblem problem, const QString& source) const {
     switch (problem) {
     case SourceProblem::NotChosen:
-        return tr("Choose the folder that holds your downloaded zip archives, the library to "
-                  "install them into and a work folder. PackShelf then looks into every "
-                  "archive and tells you what it would install.");
+        return tr("Choose the folder that holds your downloaded archives (zip, 7z or RAR), the "
+                  "library to install them into and a work folder. PackShelf then looks into "
+                  "every archive and tells you what it would install.");
     case SourceProblem::Missing:
         return tr("The source folder %1 does not exist. Choose another folder, or connect the "
                   "drive that holds it.")

@@ -484,8 +484,8 @@ und aus:%3/%4</translation>
 <context>
     <name>ListedArchives</name>
     <message>
-        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
-        <translation>Wählen Sie den Ordner mit Ihren heruntergeladenen Zip-Archiven, die Bibliothek, in die sie installiert werden, und einen Arbeitsordner. PackShelf sieht dann in jedes Archiv und sagt Ihnen, was es installieren würde.</translation>
+        <source>Choose the folder that holds your downloaded archives (zip, 7z or RAR), the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
+        <translation>Wählen Sie den Ordner mit Ihren heruntergeladenen Archiven (Zip, 7z oder RAR), die Bibliothek, in die sie installiert werden, und einen Arbeitsordner. PackShelf sieht dann in jedes Archiv und sagt Ihnen, was es installieren würde.</translation>
     </message>
     <message>
         <source>The source folder %1 does not exist. Choose another folder, or connect the drive that holds it.</source>

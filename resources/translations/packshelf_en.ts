@@ -483,7 +483,7 @@ and from:%3/%4</source>
 <context>
     <name>ListedArchives</name>
     <message>
-        <source>Choose the folder that holds your downloaded zip archives, the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
+        <source>Choose the folder that holds your downloaded archives (zip, 7z or RAR), the library to install them into and a work folder. PackShelf then looks into every archive and tells you what it would install.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

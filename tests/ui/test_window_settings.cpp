@@ -64,8 +64,8 @@ TEST(WindowSettings, FirstLaunchSaysWhatToDoAndAMissingFolderIsNamed) {
     EXPECT_EQ(app.mBatchID(), 0);
     auto* hint = window.window().findChild<QLabel*>("mEmptyStateField");
     ASSERT_TRUE(hint->isVisible());
-    EXPECT_TRUE(
-        hint->text().startsWith("Choose the folder that holds your downloaded zip archives"));
+    EXPECT_TRUE(hint->text().startsWith(
+        "Choose the folder that holds your downloaded archives (zip, 7z or RAR)"));
     click(window.window().findChild<QPushButton*>("mEmptyStateButton"));
     EXPECT_TRUE(app.mConfigSheet()->isVisible());
     EXPECT_EQ(readFile(window.settingsFile()), stored) << "reading writes nothing";
