@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -72,10 +71,8 @@ struct Package {
     QString tree() const { return root.filePath("tree"); }
 
     Package() {
-        QByteArray binary(300 * 1024, '\0');
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(binary.data()), binary.size() / 4);
         writeFile(tree() + "/Pack/Runtime/a.txt", "alpha\n");
-        writeFile(tree() + "/Pack/Runtime/Sub/b.bin", binary);
+        writeFile(tree() + "/Pack/Runtime/Sub/b.bin", pseudoRandom(300 * 1024, 7));
         writeFile(tree() + "/Pack/Runtime/empty.txt", "");
         writeFile(tree() + "/Pack/Data/Café.txt", "data\n");
         QDir().mkpath(tree() + "/Pack/Data/Empty Folder");

@@ -31,11 +31,6 @@
 using namespace packshelf;
 using namespace packshelf::test;
 
-// Failures show text as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 // Digests by path show as lines of text.
 void PrintTo(const std::map<QString, QByteArray>& digests, std::ostream* out) {
     for (const auto& [path, digest] : digests)
@@ -108,19 +103,10 @@ bool toolsMissing(const QStringList& tools) {
     return false;
 }
 
-QByteArray patterned(qint64 size, quint32 seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    for (char& c : data) {
-        seed = seed * 1103515245u + 12345u;
-        c = char(seed >> 24);
-    }
-    return data;
-}
-
 // A small package: incompressible and compressible files, an empty file,
 // an empty folder and a deep path.
 void writeSourceTree(const QString& root) {
-    writeFile(root + "/Pack/Runtime/a.bin", patterned(200 * 1024, 7));
+    writeFile(root + "/Pack/Runtime/a.bin", pseudoRandom(200 * 1024, 7));
     writeFile(root + "/Pack/Runtime/text.txt", QByteArray("scenery mesh runway ").repeated(5000));
     writeFile(root + "/Pack/Data/readme.txt", "hello\n");
     writeFile(root + "/Pack/Data/empty.txt", "");
@@ -1062,12 +1048,12 @@ TEST(ZipForms, HostileZip64ValuesAreRefused) {
     QTemporaryDir scratch;
     // The first entry's sizes follow its data, so that its local header
     // contradicts no size given to it.
-    ZipWriter::Entry first = ZipWriter::entry("Runtime/a.bin", patterned(5000, 3));
+    ZipWriter::Entry first = ZipWriter::entry("Runtime/a.bin", pseudoRandom(5000, 3));
     first.dataDescriptor = true;
     const QByteArray good = ZipWriter()
                                 .setForceZip64(true)
                                 .add(first)
-                                .addFile("Runtime/b.bin", patterned(5000, 3))
+                                .addFile("Runtime/b.bin", pseudoRandom(5000, 3))
                                 .bytes();
     const Result<ArchiveIndex> goodIndex = indexOf(good, scratch.path());
     ASSERT_TRUE(goodIndex) << goodIndex.reason().toStdString();
@@ -1138,7 +1124,7 @@ TEST(ZipForms, NestedZip64Archives) {
     streamed.dataDescriptor = true;
     const QByteArray inner = ZipWriter()
                                  .setForceZip64(true)
-                                 .addFile("Runtime/a.bin", patterned(70000, 5), 0)
+                                 .addFile("Runtime/a.bin", pseudoRandom(70000, 5), 0)
                                  .add(streamed)
                                  .bytes();
     const QByteArray outer =
@@ -1177,7 +1163,7 @@ TEST(ZipForms, NestedZip64Archives) {
         EXPECT_EQ(
             contents,
             QStringList(
-                {"Runtime/a.bin=" + QString::number(ZipWriter::crc32Of(patterned(70000, 5))),
+                {"Runtime/a.bin=" + QString::number(ZipWriter::crc32Of(pseudoRandom(70000, 5))),
                  "Data/b.txt=" + QString::number(ZipWriter::crc32Of(QByteArray(3000, 'b')))}));
     }
 }

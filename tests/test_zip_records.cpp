@@ -16,13 +16,9 @@
 #include "archive/EntrySupport.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
+#include "tests/support/TestFolders.h"
 
 using namespace packshelf;
-
-// Failures show text as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -15,11 +15,6 @@
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
 
-// Shows texts readably in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace packshelf {
 class Executor;
 }

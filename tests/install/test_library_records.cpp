@@ -66,12 +66,6 @@ QStringList recordFiles(const Library& box) {
     return files;
 }
 
-QByteArray pseudoRandom(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-    return bytes;
-}
-
 } // namespace
 
 TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {

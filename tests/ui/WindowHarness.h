@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "core/Executor.h"
+#include "tests/support/TestFolders.h"
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 
 class QAbstractButton;
 class QWidget;
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace packshelf::test {
 
