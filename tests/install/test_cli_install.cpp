@@ -189,9 +189,9 @@ TEST(CliInstall, AnInterruptedInstallRollsBackTheArchiveBeingWritten) {
         ASSERT_TRUE(child.waitForStarted());
         QElapsedTimer clock;
         clock.start();
-        while ((!QFile::exists(box.dest + "/Runtime/first.txt") ||
-                partialFilesUnder(box.dest).isEmpty()) &&
-               clock.elapsed() < 60000)
+        while (
+            (!QFile::exists(box.dest + "/Runtime/first.txt") || stagedUnder(box.dest).isEmpty()) &&
+            clock.elapsed() < 60000)
             QThread::msleep(1);
         ::kill(pid_t(child.processId()), signal);
         ASSERT_TRUE(child.waitForFinished(60000));

@@ -182,7 +182,7 @@ TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
     for (const QJsonObject& line : recovered.records())
         setAside << line["SET_ASIDE"].toString().section(".packshelf/", 1).section('/', 1);
     EXPECT_EQ(setAside, QStringList({"staged/Runtime/" + staged, "journal-2147483647-n.json"}));
-    EXPECT_EQ(partialFilesUnder(box.dest + "/Runtime"), QStringList());
+    EXPECT_EQ(stagedUnder(box.dest + "/Runtime"), QStringList());
     EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 0);
 
     // A destination of its own on another file system: backups are copies.
