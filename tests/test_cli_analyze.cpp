@@ -32,13 +32,6 @@ bool runTool(const QString& tool, const QStringList& arguments, const QString& w
     return process.waitForFinished(60000) && process.exitCode() == 0;
 }
 
-QMap<QString, QJsonObject> byFileName(const CliResult& result) {
-    QMap<QString, QJsonObject> records;
-    for (const QJsonObject& record : result.records())
-        records[record["FILENAME"].toString()] = record;
-    return records;
-}
-
 // The names in a folder of a record's tree ("" for the top): folders end in
 // "/", or in "/-" when their content could not be read.
 QStringList namesIn(const QJsonObject& record, const QString& folder = QString()) {
@@ -226,7 +219,7 @@ TEST(CliAnalyze, HostileArchivesKeepToTheWorkFolderAndGetVerdicts) {
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_LT(clock.elapsed(), 120000) << "nothing waits on the FIFO";
     QFile::remove(source + "/fifo.zip");
-    const QMap<QString, QJsonObject> records = byFileName(result);
+    const QMap<QString, QJsonObject> records = result.byFileName();
     ASSERT_EQ(records.size(), int(corpus.size()) + 5) << result.out.toStdString();
     for (const HostileArchive& archive : corpus) {
         const bool refused = archive.expect == HostileArchive::Expect::Refused;

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -72,10 +71,8 @@ struct Package {
     QString tree() const { return root.filePath("tree"); }
 
     Package() {
-        QByteArray binary(300 * 1024, '\0');
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(binary.data()), binary.size() / 4);
         writeFile(tree() + "/Pack/Runtime/a.txt", "alpha\n");
-        writeFile(tree() + "/Pack/Runtime/Sub/b.bin", binary);
+        writeFile(tree() + "/Pack/Runtime/Sub/b.bin", pseudoRandom(300 * 1024, 7));
         writeFile(tree() + "/Pack/Runtime/empty.txt", "");
         writeFile(tree() + "/Pack/Data/Café.txt", "data\n");
         QDir().mkpath(tree() + "/Pack/Data/Empty Folder");
@@ -228,6 +225,7 @@ TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
         const char* reasonOrWarning; // a part of REASON, or of WARNING when it is OK
         QStringList installed;       // what the library holds after an install
     };
+    const QStringList none;
     const QStringList whole{"Data/",         "Data/Café.txt",    "Data/Empty Folder/",
                             "Runtime/",      "Runtime/Sub/",     "Runtime/Sub/b.bin",
                             "Runtime/a.txt", "Runtime/empty.txt"};
@@ -239,41 +237,26 @@ TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
             return writer.setVolume(volume).writeTo(path);
         };
     };
+    const auto sevenZipWith = [&](const QStringList& options) {
+        return [&, options](const QString& path) { return sevenZip(path, options); };
+    };
     const Row rows[] = {
-        {"7z, encrypted data",
-         [&](const QString& path) { return sevenZip(path, {"-pSecret"}); },
-         "Unzip error",
-         "is encrypted (7z encryption",
-         {}},
-        {"7z, encrypted names",
-         [&](const QString& path) {
-             return sevenZip(path, {"-pSecret", "-mhe=on"});
-         },
-         "Unzip error",
-         "names are encrypted",
-         {}},
+        {"7z, encrypted data", sevenZipWith({"-pSecret"}), "Unzip error",
+         "is encrypted (7z encryption", none},
+        {"7z, encrypted names", sevenZipWith({"-pSecret", "-mhe=on"}), "Unzip error",
+         "names are encrypted", none},
         {"7z, first volume of a split archive",
          [&](const QString& path) {
              return sevenZip(path, {"-v100k"}) && QFile::rename(path + ".001", path);
          },
-         "Unzip error",
-         "split archive",
-         {}},
-        {"RAR 4, a volume",
-         rarWith(RarWriter::Version::Rar4, {}, true),
-         "Unzip error",
-         "split archive",
-         {}},
-        {"RAR 5, a volume",
-         rarWith(RarWriter::Version::Rar5, {}, true),
-         "Unzip error",
-         "split archive",
-         {}},
+         "Unzip error", "split archive", none},
+        {"RAR 4, a volume", rarWith(RarWriter::Version::Rar4, {}, true), "Unzip error",
+         "split archive", none},
+        {"RAR 5, a volume", rarWith(RarWriter::Version::Rar5, {}, true), "Unzip error",
+         "split archive", none},
         {"RAR 4, an encrypted entry",
          rarWith(RarWriter::Version::Rar4, {"Pack/Runtime/secret.txt", "x", false, true}, false),
-         "Unzip error",
-         "secret.txt is encrypted (RAR encryption",
-         {}},
+         "Unzip error", "secret.txt is encrypted (RAR encryption", none},
         {"RAR 4, a name leaving the folder",
          rarWith(RarWriter::Version::Rar4, {"../evil.txt", "evil", false, false}, false), "OK",
          "an unsafe entry passed over: ../evil.txt", whole},
@@ -295,19 +278,12 @@ TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
              bytes[100] = char(bytes[100] ^ 0x55); // inside b.bin, stored first
              return writeFile(path, bytes);
          },
-         "OK",
-         "",
-         {}},
-        {"7z, a method libarchive lacks",
-         [&](const QString& path) { return sevenZip(path, {"-m0=Deflate64"}); },
-         "Unzip error",
-         "unsupported compression method Deflate64, coder 40109 in Pack/",
-         {}},
+         "OK", "", none},
+        {"7z, a method libarchive lacks", sevenZipWith({"-m0=Deflate64"}), "Unzip error",
+         "unsupported compression method Deflate64, coder 40109 in Pack/", none},
         {"not an archive",
          [](const QString& path) { return writeFile(path, "7z\xBC\xAF\x27\x1C and no more"); },
-         "Unzip error",
-         "not a 7z archive, or damaged",
-         {}},
+         "Unzip error", "not a 7z archive, or damaged", none},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -274,90 +274,62 @@ TEST(ReaderMessages, OutcomesTheAnalysisCannotGiveAreRefused) {
         writer.putU32(0);
     };
     const QByteArray sound = outcome(verdict, 2);
+    // The verdict and then `more`, as three keys.
+    const auto afterVerdict = [&](const std::function<void(WireWriter&)>& more) {
+        return outcome(
+            [&](WireWriter& w) {
+                verdict(w);
+                more(w);
+            },
+            3);
+    };
     struct Row {
         const char* label;
         QByteArray message;
     };
     const Row rows[] = {
-        {"its own file name", outcome(
-                                  [&](WireWriter& w) {
-                                      verdict(w);
-                                      text(w, "FILENAME", "../../x.zip");
-                                  },
-                                  3)},
+        {"its own file name",
+         afterVerdict([&](WireWriter& w) { text(w, "FILENAME", "../../x.zip"); })},
         {"a state the analysis never gives", outcome(
                                                  [&](WireWriter& w) {
                                                      integer(w, "STATE", 9);
                                                      text(w, "INFO", "OK");
                                                  },
                                                  2)},
-        {"a flag that is not 0 or 1", outcome(
-                                          [&](WireWriter& w) {
-                                              verdict(w);
-                                              integer(w, "HASRUNTIME", 2);
-                                          },
-                                          3)},
-        {"a negative count", outcome(
-                                 [&](WireWriter& w) {
-                                     verdict(w);
-                                     integer(w, "FILES", -1);
-                                 },
-                                 3)},
+        {"a flag that is not 0 or 1",
+         afterVerdict([&](WireWriter& w) { integer(w, "HASRUNTIME", 2); })},
+        {"a negative count", afterVerdict([&](WireWriter& w) { integer(w, "FILES", -1); })},
         {"a text for a number", outcome(
                                     [&](WireWriter& w) {
                                         text(w, "STATE", "5");
                                         text(w, "INFO", "OK");
                                     },
                                     2)},
-        {"a number for a tree", outcome(
-                                    [&](WireWriter& w) {
-                                        verdict(w);
-                                        integer(w, "ZIP", 1);
-                                    },
-                                    3)},
-        {"a key twice", outcome(
-                            [&](WireWriter& w) {
-                                verdict(w);
-                                text(w, "INFO", "OK");
-                            },
-                            3)},
+        {"a number for a tree", afterVerdict([&](WireWriter& w) { integer(w, "ZIP", 1); })},
+        {"a key twice", afterVerdict([&](WireWriter& w) { text(w, "INFO", "OK"); })},
         {"more keys than the analysis has", outcome(verdict, 1000)},
         {"no verdict", outcome([&](WireWriter& w) { integer(w, "FILES", 1); }, 1)},
-        {"a tree too deep", outcome(
-                                [&](WireWriter& w) {
-                                    verdict(w);
-                                    deepTree(w, 2000);
-                                },
-                                3)},
-        {"a file with content", outcome(
-                                    [&](WireWriter& w) {
-                                        verdict(w);
-                                        w.putText("ZIP");
-                                        w.putByte(2);
-                                        w.putU32(1);
-                                        w.putByte(0x4);
-                                        w.putText("f");
-                                        w.putU64(0);
-                                        w.putByte(0);
-                                        w.putU32(0);
-                                    },
-                                    3)},
-        {"a count of nodes that is not there", outcome(
-                                                   [&](WireWriter& w) {
-                                                       verdict(w);
-                                                       w.putText("ZIP");
-                                                       w.putByte(2);
-                                                       w.putU32(0xffffffff);
-                                                   },
-                                                   3)},
-        {"a text longer than the message", outcome(
-                                               [&](WireWriter& w) {
-                                                   verdict(w);
-                                                   w.putText("REASON");
-                                                   w.putByte(1);
-                                                   w.putU32(0x7fffffff);
-                                               },
-                                               3)},
+        {"a tree too deep", afterVerdict([&](WireWriter& w) { deepTree(w, 2000); })},
+        {"a file with content", afterVerdict([&](WireWriter& w) {
+             w.putText("ZIP");
+             w.putByte(2);
+             w.putU32(1);
+             w.putByte(0x4);
+             w.putText("f");
+             w.putU64(0);
+             w.putByte(0);
+             w.putU32(0);
+         })},
+        {"a count of nodes that is not there", afterVerdict([&](WireWriter& w) {
+             w.putText("ZIP");
+             w.putByte(2);
+             w.putU32(0xffffffff);
+         })},
+        {"a text longer than the message", afterVerdict([&](WireWriter& w) {
+             w.putText("REASON");
+             w.putByte(1);
+             w.putU32(0x7fffffff);
+         })},
         {"bytes after it", sound + "x"},
         {"cut short", sound.chopped(3)},
         {"another message", QByteArray(1, '\x01') + sound.mid(1)},
@@ -374,12 +346,7 @@ TEST(ReaderMessages, OutcomesTheAnalysisCannotGiveAreRefused) {
             << row.label << ": " << decoded.reason().toStdString();
     }
     // The deepest tree the analysis makes comes through.
-    const QByteArray deepest = outcome(
-        [&](WireWriter& w) {
-            verdict(w);
-            deepTree(w, 1024);
-        },
-        3);
+    const QByteArray deepest = afterVerdict([&](WireWriter& w) { deepTree(w, 1024); });
     EXPECT_TRUE(readerwire::decodeOutcome(deepest, record).ok());
 }
 

@@ -40,16 +40,6 @@ bool expand(RecordingArchive& zip, const QString& archive, const QString& target
     return ok;
 }
 
-QByteArray incompressible(int size) {
-    QByteArray data(size, '\0');
-    quint32 state = 12345;
-    for (char& c : data) {
-        state = state * 1103515245u + 12345u;
-        c = char(state >> 24);
-    }
-    return data;
-}
-
 } // namespace
 
 TEST(ZipArchiveExpand, CreatesFoldersFilesNamesAndEntryDates) {
@@ -106,7 +96,7 @@ TEST(ZipArchiveExpand, OverwriteFlagAndHook) {
 // damaged entry stays on disk.
 TEST(ZipArchiveExpand, RefusedArchivesAndEntries) {
     QTemporaryDir s;
-    const QByteArray payload = incompressible(10000);
+    const QByteArray payload = pseudoRandom(10000, 12345);
     struct Row {
         const char* what;
         QByteArray bytes;
@@ -210,7 +200,7 @@ TEST(ZipArchivePassword, RoundTripWithInfoZip) {
         QStandardPaths::findExecutable("unzip").isEmpty())
         GTEST_SKIP() << "Info-ZIP is not installed";
     QTemporaryDir s;
-    const QByteArray content = incompressible(50000) + QByteArray(50000, 'a');
+    const QByteArray content = pseudoRandom(50000, 12345) + QByteArray(50000, 'a');
     writeFile(s.filePath("in/payload.bin"), content);
 
     ZipArchive writer;

@@ -16,13 +16,9 @@
 #include "archive/EntrySupport.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
+#include "tests/support/TestFolders.h"
 
 using namespace packshelf;
-
-// Failures show text as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -91,6 +87,23 @@ struct Built {
     qsizetype zip64End = -1, locator = -1, end = -1;
 };
 
+// The fields both headers of `file` hold alike, from the version needed
+// to extract to the extra field's length.
+void putShared(QByteArray& out, const FileSpec& file, const QByteArray& extra) {
+    const quint64 size = quint64(file.data.size());
+    put16(out, 20);
+    put16(out, file.flags);
+    put16(out, file.method);
+    put16(out, 0x6eaf);
+    put16(out, 0x3acf);
+    put32(out, quint32(::crc32(0, reinterpret_cast<const Bytef*>(file.data.data()),
+                               uInt(file.data.size()))));
+    put32(out, file.zip64 ? Saturated : size);
+    put32(out, file.zip64 ? Saturated : size);
+    put16(out, quint64(file.name.size()));
+    put16(out, quint64(extra.size()));
+}
+
 Built build(const ArchiveSpec& spec) {
     Built built;
     QByteArray& out = built.bytes;
@@ -98,47 +111,25 @@ Built build(const ArchiveSpec& spec) {
     const qsizetype base = spec.prefix.size();
     std::vector<quint64> offsets;
     for (const FileSpec& file : spec.files) {
-        const quint32 crc = quint32(
-            ::crc32(0, reinterpret_cast<const Bytef*>(file.data.data()), uInt(file.data.size())));
         const quint64 size = quint64(file.data.size());
         built.local.push_back(out.size());
         offsets.push_back(quint64(out.size() - base));
         const QByteArray extra =
             (file.zip64 ? zip64Values({size, size}) : QByteArray()) + file.localExtra;
         put32(out, zipformat::LocalHeaderSignature);
-        put16(out, 20);
-        put16(out, file.flags);
-        put16(out, file.method);
-        put16(out, 0x6eaf);
-        put16(out, 0x3acf);
-        put32(out, crc);
-        put32(out, file.zip64 ? Saturated : size);
-        put32(out, file.zip64 ? Saturated : size);
-        put16(out, quint64(file.name.size()));
-        put16(out, quint64(extra.size()));
+        putShared(out, file, extra);
         out += file.name + extra + file.data;
     }
     const qsizetype directory = out.size();
     for (std::size_t i = 0; i < spec.files.size(); ++i) {
         const FileSpec& file = spec.files[i];
-        const quint32 crc = quint32(
-            ::crc32(0, reinterpret_cast<const Bytef*>(file.data.data()), uInt(file.data.size())));
         const quint64 size = quint64(file.data.size());
         const QByteArray extra =
             (file.zip64 ? zip64Values({size, size, offsets[i]}) : QByteArray()) + file.centralExtra;
         built.central.push_back(out.size());
         put32(out, zipformat::CentralHeaderSignature);
         put16(out, file.madeBy);
-        put16(out, 20);
-        put16(out, file.flags);
-        put16(out, file.method);
-        put16(out, 0x6eaf);
-        put16(out, 0x3acf);
-        put32(out, crc);
-        put32(out, file.zip64 ? Saturated : size);
-        put32(out, file.zip64 ? Saturated : size);
-        put16(out, quint64(file.name.size()));
-        put16(out, quint64(extra.size()));
+        putShared(out, file, extra);
         put16(out, 0); // comment
         put16(out, 0); // disk
         put16(out, 0); // internal attributes
@@ -227,6 +218,30 @@ QString locationOf(const QByteArray& bytes) {
 
 const QString Damaged = QStringLiteral("the archive's directory is damaged");
 
+// The archive of one stored entry, without and with the Zip64 end record.
+const ArchiveSpec One{};
+const ArchiveSpec Zip64{.zip64End = true};
+
+enum Record { Start, End, Zip64End, Locator, Central0, Central1 };
+
+// A change that sets the field `bits` wide at `offset` into the record named.
+std::function<void(Built&)> setAt(Record record, qsizetype offset, int bits, quint64 value) {
+    return [=](Built& b) {
+        const qsizetype at = offset + (record == End        ? b.end
+                                       : record == Zip64End ? b.zip64End
+                                       : record == Locator  ? b.locator
+                                       : record == Central0 ? b.central[0]
+                                       : record == Central1 ? b.central[1]
+                                                            : 0);
+        if (bits == 16)
+            set16(b.bytes, at, quint16(value));
+        else if (bits == 32)
+            set32(b.bytes, at, quint32(value));
+        else
+            set64(b.bytes, at, value);
+    };
+}
+
 struct Row {
     const char* label;
     ArchiveSpec spec;
@@ -262,7 +277,7 @@ TEST(ZipRecords, EndRecordsPlaceTheDirectory) {
             .arg(directoryPart);
     };
     const std::vector<Row> rows = {
-        {"a plain archive", {}, nullptr, one + " wraps"},
+        {"a plain archive", One, nullptr, one + " wraps"},
         {"a comment", {.comment = "made by hand"}, nullptr, one + " wraps"},
         {"the longest comment", {.comment = QByteArray(0xffff, 'c')}, nullptr, one + " wraps"},
         {"a comment that holds an end record's signature, after the real one",
@@ -273,100 +288,54 @@ TEST(ZipRecords, EndRecordsPlaceTheDirectory) {
          {.comment = "cut"},
          [](Built& b) { b.bytes.chop(2); },
          one + " wraps"},
-        {"no end record",
-         {},
-         [](Built& b) { b.bytes.truncate(b.end); },
+        {"no end record", One, [](Built& b) { b.bytes.truncate(b.end); },
          "not a zip archive, or damaged"},
-        {"an end record beyond a comment's reach from the end",
-         {},
-         [](Built& b) { b.bytes += QByteArray(0x10000, 'z'); },
+        {"an end record beyond a comment's reach from the end", One,
+         [](Built& b) { b.bytes += QByteArray(0x10000, 'z'); }, "not a zip archive, or damaged"},
+        {"fewer bytes than an end record", One, [](Built& b) { b.bytes = b.bytes.right(21); },
          "not a zip archive, or damaged"},
-        {"fewer bytes than an end record",
-         {},
-         [](Built& b) { b.bytes = b.bytes.right(21); },
-         "not a zip archive, or damaged"},
-        {"the first part of a split archive",
-         {},
+        {"the first part of a split archive", One,
          [](Built& b) {
              b.bytes.truncate(b.end);
              set32(b.bytes, 0, zipformat::SplitMarkerSignature);
          },
          splitFirst},
-        {"this is not the first disk",
-         {},
-         [](Built& b) { set16(b.bytes, b.end + 4, 1); },
-         split(2, 2, 1)},
-        {"the directory on another disk",
-         {},
-         [](Built& b) { set16(b.bytes, b.end + 6, 1); },
-         split(1, 1, 2)},
-        {"records on this disk and in all differ",
-         {},
-         [](Built& b) { set16(b.bytes, b.end + 8, 2); },
-         Damaged},
-        {"more records than the directory's bytes hold",
-         {},
+        {"this is not the first disk", One, setAt(End, 4, 16, 1), split(2, 2, 1)},
+        {"the directory on another disk", One, setAt(End, 6, 16, 1), split(1, 1, 2)},
+        {"records on this disk and in all differ", One, setAt(End, 8, 16, 2), Damaged},
+        {"more records than the directory's bytes hold", One,
          [](Built& b) {
              set16(b.bytes, b.end + 8, 2);
              set16(b.bytes, b.end + 10, 2);
          },
          Damaged},
-        {"a directory larger than what lies before the end record",
-         {},
-         [](Built& b) { set32(b.bytes, b.end + 12, 200); },
+        {"a directory larger than what lies before the end record", One, setAt(End, 12, 32, 200),
          Damaged},
-        {"a directory offset past the end record",
-         {},
-         [](Built& b) { set32(b.bytes, b.end + 16, 1000); },
-         Damaged},
-        {"a directory offset short of it: the bytes between count as a prefix",
-         {},
-         [](Built& b) { set32(b.bytes, b.end + 16, 47); },
-         "at 48 size 59 entries 1 shift 1 wraps"},
+        {"a directory offset past the end record", One, setAt(End, 16, 32, 1000), Damaged},
+        {"a directory offset short of it: the bytes between count as a prefix", One,
+         setAt(End, 16, 32, 47), "at 48 size 59 entries 1 shift 1 wraps"},
         {"bytes before the archive its offsets leave out",
          {.prefix = "#!stub\n"},
          nullptr,
          "at 55 size 59 entries 1 shift 7 wraps"},
-        {"an offset saturated without a Zip64 end record",
-         {},
-         [](Built& b) { set32(b.bytes, b.end + 16, Saturated); },
+        {"an offset saturated without a Zip64 end record", One, setAt(End, 16, 32, Saturated),
          one + " wraps"},
-        {"the Zip64 end record holds the values", {.zip64End = true}, nullptr, one},
+        {"the Zip64 end record holds the values", Zip64, nullptr, one},
         {"the Zip64 end record with bytes before the archive",
          {.prefix = "stub", .zip64End = true},
          nullptr,
          "at 52 size 59 entries 1 shift 4"},
-        {"a locator that points past its end record",
-         {.zip64End = true},
-         [](Built& b) { set64(b.bytes, b.locator + 8, 5000); },
-         one},
-        {"a locator without a Zip64 end record: the end record's saturated values",
-         {.zip64End = true},
-         [](Built& b) { set32(b.bytes, b.zip64End, 0); },
-         Damaged},
-        {"a Zip64 end record of another disk",
-         {.zip64End = true},
-         [](Built& b) { set32(b.bytes, b.zip64End + 16, 2); },
-         split(3, 3, 1)},
-        {"a Zip64 end record whose directory is on another disk",
-         {.zip64End = true},
-         [](Built& b) { set32(b.bytes, b.zip64End + 20, 1); },
+        {"a locator that points past its end record", Zip64, setAt(Locator, 8, 64, 5000), one},
+        {"a locator without a Zip64 end record: the end record's saturated values", Zip64,
+         setAt(Zip64End, 0, 32, 0), Damaged},
+        {"a Zip64 end record of another disk", Zip64, setAt(Zip64End, 16, 32, 2), split(3, 3, 1)},
+        {"a Zip64 end record whose directory is on another disk", Zip64, setAt(Zip64End, 20, 32, 1),
          split(1, 1, 2)},
-        {"a locator that counts two disks",
-         {.zip64End = true},
-         [](Built& b) { set32(b.bytes, b.locator + 16, 2); },
-         split(1, 2, 1)},
-        {"Zip64 counts that differ",
-         {.zip64End = true},
-         [](Built& b) { set64(b.bytes, b.zip64End + 24, 2); },
+        {"a locator that counts two disks", Zip64, setAt(Locator, 16, 32, 2), split(1, 2, 1)},
+        {"Zip64 counts that differ", Zip64, setAt(Zip64End, 24, 64, 2), Damaged},
+        {"a Zip64 directory size past its end record", Zip64, setAt(Zip64End, 40, 64, 1ull << 40),
          Damaged},
-        {"a Zip64 directory size past its end record",
-         {.zip64End = true},
-         [](Built& b) { set64(b.bytes, b.zip64End + 40, 1ull << 40); },
-         Damaged},
-        {"a Zip64 directory offset past the file",
-         {.zip64End = true},
-         [](Built& b) { set64(b.bytes, b.zip64End + 48, 1ull << 40); },
+        {"a Zip64 directory offset past the file", Zip64, setAt(Zip64End, 48, 64, 1ull << 40),
          Damaged},
     };
     check(rows, locationOf);
@@ -384,7 +353,7 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
     };
     const auto file = [](FileSpec spec) { return ArchiveSpec{.files = {std::move(spec)}}; };
     const std::vector<Row> rows = {
-        {"a stored file", {}, nullptr, plain},
+        {"a stored file", One, nullptr, plain},
         {"a folder", withName("Runtime/"), nullptr,
          "Runtime folder m0 crc3610a686 5/5 @0+38 mode0 date3acf6eaf"},
         {"a Unix file keeps its permission bits",
@@ -426,8 +395,7 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
          "encryption)"},
         {"sizes and offset in the Zip64 field", file({.zip64 = true}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+63 mode0 date3acf6eaf"},
-        {"a Zip64 field that holds only the offset",
-         {},
+        {"a Zip64 field that holds only the offset", One,
          [](Built& b) {
              // The offset saturated, then a field of 8 bytes where the
              // extra data was none: the record grows by 12.
@@ -439,9 +407,7 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
              set32(bytes, b.end + 12 + 12, 59 + 12);
          },
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+43 mode0 date3acf6eaf"},
-        {"a saturated size without a Zip64 field",
-         {},
-         [](Built& b) { set32(b.bytes, b.central[0] + 24, Saturated); },
+        {"a saturated size without a Zip64 field", One, setAt(Central0, 24, 32, Saturated),
          "damaged entry header of Runtime/a.txt"},
         {"a Zip64 field too short for the values saturated", file({.zip64 = true}),
          [](Built& b) {
@@ -452,22 +418,11 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
          "damaged entry header of Runtime/a.txt"},
         {"an extra field that runs past the extra data",
          file({.centralExtra = extraField(0x5455, "abc").left(6)}), nullptr, plain},
-        {"a name that runs past the directory",
-         {},
-         [](Built& b) { set16(b.bytes, b.central[0] + 28, 200); },
+        {"a name that runs past the directory", One, setAt(Central0, 28, 16, 200), Damaged},
+        {"an extra length that runs past the directory", One, setAt(Central0, 30, 16, 200),
          Damaged},
-        {"an extra length that runs past the directory",
-         {},
-         [](Built& b) { set16(b.bytes, b.central[0] + 30, 200); },
-         Damaged},
-        {"a comment that runs past the directory",
-         {},
-         [](Built& b) { set16(b.bytes, b.central[0] + 32, 1); },
-         Damaged},
-        {"a record without its signature",
-         {},
-         [](Built& b) { set32(b.bytes, b.central[0], 0x02014b51); },
-         Damaged},
+        {"a comment that runs past the directory", One, setAt(Central0, 32, 16, 1), Damaged},
+        {"a record without its signature", One, setAt(Central0, 0, 32, 0x02014b51), Damaged},
         {"a record more than the end record counts",
          {.files = {FileSpec{}, FileSpec{.name = "b"}}},
          [](Built& b) {
@@ -491,15 +446,13 @@ TEST(ZipRecords, LocalHeadersMatchTheirRecords) {
         {"a local extra field the directory does not have",
          file({.localExtra = extraField(0x5455, "12345")}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+52 mode0 date3acf6eaf"},
-        {"a local header without its signature",
-         {},
-         [](Built& b) { set32(b.bytes, 0, 0x04034b51); },
+        {"a local header without its signature", One, setAt(Start, 0, 32, 0x04034b51),
          damagedHeader},
-        {"another method", {}, [](Built& b) { set16(b.bytes, 8, 8); }, damagedHeader},
-        {"a name of another length", {}, [](Built& b) { set16(b.bytes, 26, 12); }, damagedHeader},
-        {"another CRC-32", {}, [](Built& b) { set32(b.bytes, 14, 1); }, damagedHeader},
-        {"another compressed size", {}, [](Built& b) { set32(b.bytes, 18, 4); }, damagedHeader},
-        {"another size", {}, [](Built& b) { set32(b.bytes, 22, 6); }, damagedHeader},
+        {"another method", One, setAt(Start, 8, 16, 8), damagedHeader},
+        {"a name of another length", One, setAt(Start, 26, 16, 12), damagedHeader},
+        {"another CRC-32", One, setAt(Start, 14, 32, 1), damagedHeader},
+        {"another compressed size", One, setAt(Start, 18, 32, 4), damagedHeader},
+        {"another size", One, setAt(Start, 22, 32, 6), damagedHeader},
         {"sizes and CRC-32 after the data (flag bit 3) are not compared", file({.flags = 0x8}),
          [](Built& b) {
              set32(b.bytes, 14, 0);
@@ -507,8 +460,7 @@ TEST(ZipRecords, LocalHeadersMatchTheirRecords) {
              set32(b.bytes, 22, 0);
          },
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+43 mode0 date3acf6eaf"},
-        {"local sizes saturated without a Zip64 field say nothing",
-         {},
+        {"local sizes saturated without a Zip64 field say nothing", One,
          [](Built& b) {
              set32(b.bytes, 18, Saturated);
              set32(b.bytes, 22, Saturated);
@@ -517,17 +469,12 @@ TEST(ZipRecords, LocalHeadersMatchTheirRecords) {
         {"local sizes in the Zip64 field", file({.zip64 = true}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+63 mode0 date3acf6eaf"},
         {"a local Zip64 size that disagrees", file({.zip64 = true}),
-         [](Built& b) { set64(b.bytes, 30 + 13 + 4, 6); }, damagedHeader},
-        {"an extra length that runs past the file",
-         {},
-         [](Built& b) { set16(b.bytes, 28, 0xffff); },
+         setAt(Start, 30 + 13 + 4, 64, 6), damagedHeader},
+        {"an extra length that runs past the file", One, setAt(Start, 28, 16, 0xffff),
          damagedHeader},
-        {"a local header past the end of the file",
-         {},
-         [](Built& b) { set32(b.bytes, b.central[0] + 42, 5000); },
+        {"a local header past the end of the file", One, setAt(Central0, 42, 32, 5000),
          damagedHeader},
-        {"data that runs past the end of the file",
-         {},
+        {"data that runs past the end of the file", One,
          [](Built& b) {
              set32(b.bytes, 18, 5000);
              set32(b.bytes, b.central[0] + 20, 5000);

@@ -192,18 +192,6 @@ InstallRecording runInstaller(InstallJob job) {
     return recording;
 }
 
-QStringList partialFilesUnder(const QString& folder) {
-    QStringList found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (isStagingName(QFileInfo(path).fileName()))
-            found << path;
-    }
-    return found;
-}
-
 PermissionsEnforced::PermissionsEnforced() {
     __user_cap_data_struct data[2]{};
     if (!readCapabilities(data))

@@ -15,11 +15,6 @@
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
 
-// Shows texts readably in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace packshelf {
 class Executor;
 }
@@ -93,9 +88,6 @@ Executor& testExecutor();
 
 // Runs the installer worker's body on the calling thread.
 InstallRecording runInstaller(InstallJob job);
-
-// Every file below `folder` whose name marks it as a copy in progress.
-QStringList partialFilesUnder(const QString& folder);
 
 // While it lives, the calling thread (and every thread it starts) is
 // subject to file permissions even when it runs as root, so that a folder

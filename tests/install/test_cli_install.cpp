@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -25,24 +24,6 @@
 
 using namespace packshelf;
 using namespace packshelf::test;
-
-namespace {
-
-std::map<QString, QJsonObject> byFileName(const CliResult& result) {
-    std::map<QString, QJsonObject> records;
-    for (const QJsonObject& record : result.records())
-        records[record["FILENAME"].toString()] = record;
-    return records;
-}
-
-QByteArray pseudoRandom(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    generator.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-    return bytes;
-}
-
-} // namespace
 
 // Every ready archive is installed and every record printed, in list order;
 // then manual choices, in command-line order, make the others ready.
@@ -97,7 +78,7 @@ TEST(CliInstall, InstallsReadyArchivesThenManualChoicesApply) {
         runCli({"install", box.source, box.dest, "--runtime", "dup.zip=B",
                 "--force=none.zip=", "--force", "a=b.zip=", "--runtime", "dupdata.zip=A"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    auto records = byFileName(result);
+    auto records = result.byFileName();
     EXPECT_EQ(records["dup.zip"]["STATE"].toInteger(), 9);
     EXPECT_EQ(records["dup.zip"]["RUNTIMEPATH"].toString(), "B");
     EXPECT_EQ(records["none.zip"]["FORCEDPATH"].toString(), "");
@@ -158,7 +139,7 @@ TEST(CliInstall, HostileArchivesReachNothingOutsideTheLibrary) {
 
     const CliResult result = runCli({"install", box.source, box.dest, "--work", box.work});
     EXPECT_EQ(result.exitCode, 1);
-    auto records = byFileName(result);
+    auto records = result.byFileName();
     EXPECT_EQ(records["it's $HOME `id`.zip"]["STATE"].toInteger(), 9);
     EXPECT_EQ(readFile(box.dest + "/Runtime/-rf"), "-rf");
     EXPECT_EQ(records["data.zip"]["ERROR"].toInteger(), 3);
@@ -208,9 +189,9 @@ TEST(CliInstall, AnInterruptedInstallRollsBackTheArchiveBeingWritten) {
         ASSERT_TRUE(child.waitForStarted());
         QElapsedTimer clock;
         clock.start();
-        while ((!QFile::exists(box.dest + "/Runtime/first.txt") ||
-                partialFilesUnder(box.dest).isEmpty()) &&
-               clock.elapsed() < 60000)
+        while (
+            (!QFile::exists(box.dest + "/Runtime/first.txt") || stagedUnder(box.dest).isEmpty()) &&
+            clock.elapsed() < 60000)
             QThread::msleep(1);
         ::kill(pid_t(child.processId()), signal);
         ASSERT_TRUE(child.waitForFinished(60000));
@@ -426,7 +407,7 @@ TEST(CliInstall, AChoiceOfOneVariantInstallsThatVariantAlone) {
 
         const CliResult result = runCli(install);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(byFileName(result)["Towers.zip"]["STATE"].toInteger(), 9);
+        EXPECT_EQ(result.byFileName()["Towers.zip"]["STATE"].toInteger(), 9);
         QStringList files;
         for (const QString& path : listRecursive(box.dest)) {
             if (!path.endsWith('/'))

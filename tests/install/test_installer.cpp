@@ -177,7 +177,7 @@ TEST(Installer, MergesIntoALibraryAndTheLaterArchiveWins) {
                            "created: Runtime/same.txt"}));
     EXPECT_EQ(readFile(lib.dest + "/Runtime/shared.bin"), everyByte());
     EXPECT_EQ(readFile(lib.dest + "/Runtime/same.txt"), "second");
-    EXPECT_EQ(partialFilesUnder(lib.dest), QStringList());
+    EXPECT_EQ(stagedUnder(lib.dest), QStringList());
 }
 
 TEST(Installer, FailuresAreMarkedAndNeverStopTheInstall) {

@@ -76,7 +76,7 @@ TEST(LibraryTrust, AnUnreadableJournalKeepsEverythingUntilRecovered) {
                           QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         ASSERT_TRUE(kept.hasNext());
         EXPECT_EQ(readFile(kept.next()), "the only copy");
-        EXPECT_EQ(partialFilesUnder(box.dest + "/Runtime"), QStringList());
+        EXPECT_EQ(stagedUnder(box.dest + "/Runtime"), QStringList());
         EXPECT_EQ(installOne(box, "B.zip").exitCode, 0) << "the library can be changed again";
         EXPECT_EQ(readFile(box.dest + "/Runtime/shared.txt"), "C's");
     }

@@ -66,12 +66,6 @@ QStringList recordFiles(const Library& box) {
     return files;
 }
 
-QByteArray pseudoRandom(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-    return bytes;
-}
-
 } // namespace
 
 TEST(LibraryRecords, UninstallGivesBackWhatWasThereInEitherOrder) {
@@ -188,7 +182,7 @@ TEST(LibraryRecords, BrokenRecordsAndOtherFileSystems) {
     for (const QJsonObject& line : recovered.records())
         setAside << line["SET_ASIDE"].toString().section(".packshelf/", 1).section('/', 1);
     EXPECT_EQ(setAside, QStringList({"staged/Runtime/" + staged, "journal-2147483647-n.json"}));
-    EXPECT_EQ(partialFilesUnder(box.dest + "/Runtime"), QStringList());
+    EXPECT_EQ(stagedUnder(box.dest + "/Runtime"), QStringList());
     EXPECT_EQ(runCli({"uninstall", box.dest, "A.zip"}).exitCode, 0);
 
     // A destination of its own on another file system: backups are copies.

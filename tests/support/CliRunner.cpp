@@ -15,6 +15,13 @@ QList<QJsonObject> CliResult::records() const {
     return result;
 }
 
+QMap<QString, QJsonObject> CliResult::byFileName() const {
+    QMap<QString, QJsonObject> result;
+    for (const QJsonObject& record : records())
+        result[record["FILENAME"].toString()] = record;
+    return result;
+}
+
 QString cliPath() {
     const QString fromEnvironment = qEnvironmentVariable("PACKSHELF_CLI");
     if (!fromEnvironment.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QStringList>
 
 namespace packshelf::test {
@@ -12,7 +13,8 @@ struct CliResult {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
-    QList<QJsonObject> records() const; // one per output line
+    QList<QJsonObject> records() const;            // one per output line
+    QMap<QString, QJsonObject> byFileName() const; // the records by FILENAME
 };
 
 // $PACKSHELF_CLI, or packshelf-cli beside the running test.

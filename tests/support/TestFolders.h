@@ -4,6 +4,12 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <ostream>
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace packshelf::test {
 
@@ -41,5 +47,7 @@ QStringList listRecursive(const QString& folder);
 // Reads a whole file; an empty array when it cannot be read.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);
+// `size` bytes that do not compress, the same for the same seed.
+QByteArray pseudoRandom(qsizetype size, quint32 seed);
 
 } // namespace packshelf::test

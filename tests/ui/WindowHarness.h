@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "core/Executor.h"
+#include "tests/support/TestFolders.h"
 #include "ui/AppDelegate.h"
 #include "ui/MainWindow.h"
 
 class QAbstractButton;
 class QWidget;
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace packshelf::test {
 
@@ -62,6 +58,12 @@ public:
     // Serves the event loop, letting held workers run, until the scan is
     // over and the window idle.
     bool waitForIdle();
+    // storeFolders(), launch() and waitForIdle().
+    bool start() {
+        storeFolders();
+        launch();
+        return waitForIdle();
+    }
     bool isIdle();
     std::size_t heldWorkers() const { return m_held.size(); }
     // Lets the i-th worker that was started run; answers once its report is in.

@@ -55,9 +55,7 @@ TEST(WindowHeard, LabelsSayTheirTextAndTheQuestionOpensOnIt) {
     WindowHarness window;
     window.addArchive("a Pack.zip", {"Pack/Runtime/r.obj", "Pack/Data/d.tex"});
     window.addArchive("b Tower.zip", {"Runtime/t.obj"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     window.selectRow(0);
     auto* libraryField = window.window().findChild<QLabel*>("mLibraryField");
     ASSERT_TRUE(QTest::qWaitFor([&] { return libraryField->text().contains("added"); }));

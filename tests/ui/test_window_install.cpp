@@ -55,9 +55,7 @@ TEST(WindowInstall, InstallsReadyArchivesAndReturnsTheFailedOnes) {
     writeFile(window.source() + "/f Junk.zip", "not an archive");
     writeFile(window.library() + "/Runtime/old.txt", "kept");
     writeFile(window.library() + "/Runtime/r.obj", "replaced");
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     AppDelegate& app = window.app();
     const QStringList analysed = window.listed();
 
@@ -143,9 +141,7 @@ TEST(WindowInstall, CancelTheSheetAndTheSummary) {
     window.addArchive("a.zip", {"Runtime/a.obj", "Runtime/a2.obj"});
     window.addArchive("b.zip", {"Runtime/b.obj", "Runtime/broken.zip"});
     window.addArchive("c Gone.zip", {"Runtime/c.obj"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     AppDelegate& app = window.app();
     QFile::remove(window.source() + "/c Gone.zip");
     QDialog* summary = window.window().summarySheet();
@@ -228,9 +224,7 @@ TEST(WindowInstall, ConfirmMarkAndUninstall) {
     window.addArchive("A.zip", {"A/Runtime/shared.txt", "A/Runtime/a.txt"});
     window.addArchive("B.zip", {"B/Runtime/shared.txt"});
     writeFile(window.library() + "/Runtime/shared.txt", "original");
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     AppDelegate& app = window.app();
     auto* libraryField = control<QLabel>(window, "mLibraryField");
     window.selectRow(0);
@@ -380,9 +374,7 @@ TEST(WindowInstall, VerifyRepairAndUndoFromTheWindow) {
     window.addArchive("A.zip", {"A/Runtime/a.txt", "A/Runtime/shared.txt"});
     window.addArchive("B.zip", {"B/Runtime/b.txt"});
     writeFile(window.library() + "/Runtime/shared.txt", "original");
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     AppDelegate& app = window.app();
     click(app.mInstallButton());
     ASSERT_TRUE(window.confirmInstall());

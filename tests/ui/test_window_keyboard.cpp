@@ -49,9 +49,7 @@ TEST(WindowKeyboard, ReachesEveryControlFromTheKeyboard) {
     WindowHarness window;
     window.addArchive("a Dup Data.zip", {"A/Data/a", "B/Data/b"});
     window.addArchive("b Ready.zip", {"Pack/Runtime/r"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     MainWindow& main = window.window();
     AppDelegate& app = window.app();
     main.activateWindow();

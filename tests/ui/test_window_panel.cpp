@@ -268,55 +268,31 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
     const QString target = window.path("elsewhere");
     struct Choice {
         int row;
-        QStringList browse;
+        QString browse; // the path selected in the browser
         QPushButton* button;
         std::optional<QString> picked;
         QString infoBox, verdict;
         QString details = {}; // when it says more than the counts
     };
     const Choice choices[] = {
-        {PanelWindow::DupRuntime,
-         {"Tower B", "Runtime"},
-         app.mSetRuntimeButton(),
-         {},
-         "Will install from:b Dup Runtime.zip/Tower B",
-         "OK"},
-        {PanelWindow::DupData,
-         {"B", "Data"},
-         app.mSetDataButton(),
-         {},
-         "Will install from:a Dup Data.zip/B",
-         "OK"},
-        {PanelWindow::Loose,
-         {"Models"},
-         app.mForceDirButton(),
-         {},
-         "Will install from:c Loose.zip/",
-         "OK",
+        {PanelWindow::DupRuntime, "Tower B/Runtime", app.mSetRuntimeButton(), std::nullopt,
+         "Will install from:b Dup Runtime.zip/Tower B", "OK"},
+        {PanelWindow::DupData, "B/Data", app.mSetDataButton(), std::nullopt,
+         "Will install from:a Dup Data.zip/B", "OK"},
+        {PanelWindow::Loose, "Models", app.mForceDirButton(), std::nullopt,
+         "Will install from:c Loose.zip/", "OK",
          "3 files, 67 bytes\nInstalls as they are: Extras.zip, Models/ and notes.txt\nInstalled as "
          "archive files and unpacked into folders of their names: Extras.zip"},
-        {PanelWindow::Ready,
-         {},
-         app.mDestinationButton(),
-         target,
-         "Will install (not chosen) into:" + target,
-         "Manually set"},
-        {PanelWindow::Ready,
-         {"Pack", "Runtime"},
-         app.mDestinationButton(),
-         target + "2",
-         "Will install Pack into:" + target + "2",
-         "Manually set"},
-        {PanelWindow::Ready,
-         {"Addons"},
-         app.mDestinationButton(),
-         std::nullopt,
-         "Will install Pack into:" + target + "2",
-         "Manually set"},
+        {PanelWindow::Ready, "", app.mDestinationButton(), target,
+         "Will install (not chosen) into:" + target, "Manually set"},
+        {PanelWindow::Ready, "Pack/Runtime", app.mDestinationButton(), target + "2",
+         "Will install Pack into:" + target + "2", "Manually set"},
+        {PanelWindow::Ready, "Addons", app.mDestinationButton(), std::nullopt,
+         "Will install Pack into:" + target + "2", "Manually set"},
     };
     for (const Choice& choice : choices) {
         window.selectRow(choice.row);
-        window.browse(choice.browse);
+        window.browse(choice.browse.split('/', Qt::SkipEmptyParts));
         window.pickerAnswers = {choice.picked};
         click(choice.button);
         EXPECT_EQ(app.mDirectoryInfoBox()->text(), choice.infoBox);

@@ -45,9 +45,7 @@ TEST(WindowPolish, TheFilterFoldsAndCounts) {
     for (const QString name : {"Café Terrace.zip", "cafe basic.zip", "Zürich Pack.zip"})
         window.addArchive(name, {"P/Runtime/r"});
     writeFile(window.source() + "/Harbour.zip", "PK\x03\x04 broken");
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     const QAbstractItemModel* view = window.app().mContentList()->model();
     QLabel* count = window.app().mListInfoField();
     const struct {
@@ -82,9 +80,7 @@ TEST(WindowPolish, TheInstalledViewSortsFiltersAndKeepsItsPlace) {
     window.addArchive("A.zip", runtimeFiles("A", 10));
     window.addArchive("B.zip", runtimeFiles("B", 3));
     window.addArchive("C.zip", runtimeFiles("C", 40));
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     QDialog* confirm = window.window().confirmSheet();
     click(window.app().mInstallButton());
     ASSERT_TRUE(QTest::qWaitFor([&] { return confirm->isVisible(); }));

@@ -23,9 +23,7 @@ TEST(WindowReaders, ArchivesThatCrashedTheReaderAreUnzipErrors) {
     ASSERT_TRUE(writeFile(window.source() + "/Crafted.rar", rarSignature + zip));
     ASSERT_TRUE(writeFile(window.source() + "/Crafted.7z", rarSignature + zip));
     window.addArchive("Good.zip", {"Runtime/a.txt"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     EXPECT_EQ(window.listed(),
               QStringList({"Crafted.7z:Unzip error", "Crafted.rar:Unzip error", "Good.zip:OK"}));
     for (int row : {0, 1})

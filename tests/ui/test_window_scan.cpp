@@ -135,9 +135,7 @@ TEST(WindowScan, TheListFollowsTheFolder) {
     WindowHarness window;
     window.addArchive("b Dup.zip", {"A/Runtime/a", "B/Runtime/b"});
     window.addArchive("c Gone.zip", {"Runtime/c"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     AppDelegate& app = window.app();
     window.selectRow(0);
     window.browse({"B", "Runtime"});

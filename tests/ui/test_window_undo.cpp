@@ -85,9 +85,7 @@ TEST(WindowUndo, OfferedOnlyAfterAnInstallThatInstalled) {
         SCOPED_TRACE(row.label);
         WindowHarness window(true);
         window.addArchive("a.zip", {"Runtime/a.obj"});
-        window.storeFolders();
-        window.launch();
-        ASSERT_TRUE(window.waitForIdle());
+        ASSERT_TRUE(window.start());
         ASSERT_TRUE(install(window));
         EXPECT_TRUE(undoButton(window)->isVisible()) << "after the first install";
 
@@ -109,9 +107,7 @@ TEST(WindowUndo, OfferedOnlyAfterAnInstallThatInstalled) {
 TEST(WindowUndo, TakesBackOnlyTheRunItNamed) {
     WindowHarness window(true);
     window.addArchive("a.zip", {"Runtime/a.obj"});
-    window.storeFolders();
-    window.launch();
-    ASSERT_TRUE(window.waitForIdle());
+    ASSERT_TRUE(window.start());
     ASSERT_TRUE(install(window));
     window.addArchive("b.zip", {"Runtime/b.obj"});
     window.addArchive("c.zip", {"Runtime/c.obj"});
