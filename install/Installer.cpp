@@ -11,6 +11,7 @@
 #include "install/InstallLog.h"
 #include "install/InstalledPackages.h"
 #include "install/UnchangedPackage.h"
+#include "install/disk/FolderListings.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
 #include "install/plan/InstallPlan.h"
@@ -91,6 +92,7 @@ public:
         memory.manifest.archive = archive;
         memory.manifest.sequence = LibraryRecords::lastSequence(m_packages.manifests()) + 1;
         memory.manifest.run = m_run;
+        memory.listings = &m_listings;
         return memory;
     }
 
@@ -126,6 +128,9 @@ private:
     }
 
     InstalledPackages m_packages;
+    // The library's folders as the run's archives find and leave them: a
+    // folder of many packages is read once, not once per archive.
+    FolderListings m_listings;
     bool m_open = false;
     bool m_planned = false;
     QString m_refusal;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "install/disk/LibraryFiles.h"
@@ -49,23 +50,38 @@ int LibraryFolders::directory(const QByteArray& path) {
     return result;
 }
 
-const QHash<QString, QList<QByteArray>>& LibraryFolders::listing(const QByteArray& path) {
-    const auto found = m_listings.constFind(path);
-    if (found != m_listings.constEnd())
-        return *found;
-    QHash<QString, QList<QByteArray>> names;
+FolderListings::Names LibraryFolders::readListing(const QByteArray& path) {
+    FolderListings::Names names;
     const int fd = directory(path);
     const Result<std::vector<DirEntry>> entries =
         fd >= 0 ? entriesOf(fd) : Result<std::vector<DirEntry>>(std::vector<DirEntry>());
     if (entries) {
-        for (const DirEntry& entry : *entries) {
-            QString key = QFile::decodeName(entry.name).toCaseFolded();
-            if (entry.folder)
-                key += QLatin1Char('/');
-            names[key].append(entry.name);
-        }
+        for (const DirEntry& entry : *entries)
+            names[FolderListings::keyOf(entry.name, entry.folder)].append(entry.name);
     }
-    return *m_listings.insert(path, std::move(names));
+    return names;
+}
+
+const QHash<QString, QList<QByteArray>>& LibraryFolders::listing(const QByteArray& path) {
+    if (!m_shared) {
+        const auto found = m_listings.constFind(path);
+        if (found != m_listings.constEnd())
+            return *found;
+        return *m_listings.insert(path, readListing(path));
+    }
+    // Once taken in this transaction, the names stay as they were taken,
+    // even as the transaction stages its own beside them.
+    if (const auto seen = m_sharedSeen.constFind(path); seen != m_sharedSeen.constEnd())
+        return **seen;
+    const int fd = directory(path);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return *m_listings.insert(path, readListing(path));
+    const FolderListings::Names* names = m_shared->find(path, st);
+    if (!names)
+        names = &m_shared->keep(path, st, readListing(path));
+    m_sharedSeen.insert(path, names);
+    return *names;
 }
 
 int LibraryFolders::writeError(const QByteArray& path) {
@@ -81,7 +97,7 @@ int LibraryFolders::writeError(const QByteArray& path) {
 }
 
 int LibraryFolders::sweep(const QByteArray& path, bool allStagedAreLeftovers) {
-    if (m_swept.contains(path))
+    if (m_swept.contains(path) || (m_shared && !m_shared->firstSweepOf(path)))
         return 0;
     m_swept.insert(path);
     const int fd = directory(path);

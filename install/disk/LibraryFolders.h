@@ -8,6 +8,7 @@
 #include <map>
 
 #include "core/PosixHandles.h"
+#include "install/disk/FolderListings.h"
 
 namespace packshelf {
 
@@ -21,6 +22,9 @@ public:
     // Opens the root; false, with errno set, when it cannot be.
     bool open(const QString& root);
     bool isOpen() const { return m_root.valid(); }
+    // Takes the folders' names from, and keeps them in, what the run's
+    // transactions share, instead of reading them again for each.
+    void share(FolderListings* listings) { m_shared = listings; }
     int root() const { return m_root.get(); }
 
     // The folder's descriptor, or -1 when it is not a folder there.
@@ -38,7 +42,12 @@ public:
 private:
     handles::UniqueFd m_root;
     std::map<QByteArray, handles::UniqueFd> m_directories;
-    QHash<QByteArray, QHash<QString, QList<QByteArray>>> m_listings;
+    FolderListings::Names readListing(const QByteArray& path);
+
+    // Read once per transaction, or taken from the run's.
+    QHash<QByteArray, FolderListings::Names> m_listings;
+    QHash<QByteArray, const FolderListings::Names*> m_sharedSeen;
+    FolderListings* m_shared = nullptr;
     QSet<QByteArray> m_writable;
     QSet<QByteArray> m_swept;
 };

@@ -79,6 +79,8 @@ public:
     void dropRecord(const QString& archive);
 
     bool isEmpty() const { return m_journal.isEmpty(); }
+    // The steps of the change, in the order they are taken.
+    const std::vector<JournalStep>& steps() const { return m_journal.steps(); }
     // Carries the change out through its journal. Fails when it was not
     // made (undone, or left for recovery); answers the finishing steps that
     // failed, which the next command finishes.

@@ -6,6 +6,7 @@
 
 namespace packshelf {
 
+class FolderListings;
 class LibraryRecords;
 class VersionHistory;
 class VersionStore;
@@ -19,6 +20,7 @@ struct LibraryMemory {
     VersionStore* store = nullptr;
     VersionHistory* history = nullptr;
     std::vector<Manifest>* manifests = nullptr; // those the history is over
+    FolderListings* listings = nullptr;         // the library's folders, as the run knows them
     Manifest manifest;
 };
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "archive/FreeSpace.h"
+#include "install/disk/FolderListings.h"
 #include "install/records/LibraryRecords.h"
 #include "install/store/VersionStore.h"
 #include "install/transaction/InstallLayers.h"
@@ -405,6 +406,8 @@ Status LibraryTransaction::resolveAll() {
     if (!m_disk.open(m_plan.root))
         return failure(QString(), errno == ENOENT ? QStringLiteral("the folder does not exist")
                                                   : systemReason(errno));
+    if (sharesListings())
+        m_disk.share(m_memory->listings);
     // Folders first, so that each is found or planned before its files.
     for (const QString& folder : m_plan.folders) {
         if (Result<Folder*> resolved = resolveFolder(folder); !resolved)
@@ -513,7 +516,48 @@ Result<QStringList> LibraryTransaction::commit() {
         return failure(QString(), committed.reason()).failure();
     m_committed = true;
     m_memory->history->commitEdits(*m_memory->manifests);
+    if (sharesListings())
+        noteCommittedNames();
     return committed;
+}
+
+bool LibraryTransaction::sharesListings() const {
+    return m_change && m_memory->listings && destinationPath().isEmpty();
+}
+
+// The run's names of the library's folders follow what this change placed;
+// a folder it took something out of is read again when next needed, as is
+// any folder changed otherwise (its times no longer match).
+void LibraryTransaction::noteCommittedNames() {
+    FolderListings& listings = *m_memory->listings;
+    QSet<QByteArray> placedIn;
+    const auto place = [&](const RootedPath& target, bool isFolder) {
+        const QByteArray folder = QFile::encodeName(target.folder().relative);
+        listings.added(folder, QFile::encodeName(target.name()), isFolder);
+        placedIn.insert(folder);
+    };
+    const auto takeOut = [&](const RootedPath& path) {
+        listings.forget(QFile::encodeName(path.folder().relative));
+        listings.forget(QFile::encodeName(path.relative));
+    };
+    for (const JournalStep& step : m_change->steps()) {
+        if (const auto* file = std::get_if<step::PlaceFile>(&step))
+            place(file->target, false);
+        else if (const auto* folder = std::get_if<step::PlaceFolder>(&step))
+            place(folder->target, true);
+        else if (const auto* aside = std::get_if<step::MoveAside>(&step))
+            takeOut(aside->path);
+        else if (const auto* empty = std::get_if<step::RemoveEmptyFolder>(&step))
+            takeOut(empty->path);
+    }
+    for (const QByteArray& folder : placedIn) {
+        struct stat st {};
+        const int fd = m_disk.directory(folder);
+        if (fd >= 0 && ::fstat(fd, &st) == 0)
+            listings.restamp(folder, st);
+        else
+            listings.forget(folder);
+    }
 }
 
 Result<QStringList> LibraryTransaction::commitRepair(const QString& package, Kept& kept) {

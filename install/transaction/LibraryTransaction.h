@@ -141,6 +141,8 @@ private:
     void sweep(const QByteArray& path);
     std::vector<FileWrite*> writeOrder();
     void rollback();
+    bool sharesListings() const;
+    void noteCommittedNames();
 
     const InstallPlan& m_plan;
     const ArchiveView& m_view;

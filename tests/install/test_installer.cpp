@@ -405,6 +405,49 @@ TEST(Installer, ReinstallTouchesOnlyWhatChangedAndLetterCaseMerges) {
     EXPECT_EQ(FolderSnapshot::differences(installed, FolderSnapshot::of(lib.dest)), QStringList());
 }
 
+// One run reads a folder's names once and follows what its own archives
+// place there: a later archive of the batch finds, in any letter case, the
+// folders and files the earlier ones wrote.
+TEST(Installer, ABatchMatchesLetterCaseAgainstWhatItsEarlierArchivesWrote) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<const char*, ZipWriter>> archives;
+        QStringList tree;
+        QStringList states;
+    };
+    const std::vector<Row> rows = {
+        {"folders made earlier in the batch",
+         {{"a.zip", ZipWriter().addFile("Runtime/Pack/a.txt", "a")},
+          {"b.zip", ZipWriter().addFile("runtime/PACK/b.txt", "b")},
+          {"c.zip", ZipWriter().addFile("RUNTIME/pack/sub/c.txt", "c")}},
+         {"Runtime/", "Runtime/Pack/", "Runtime/Pack/a.txt", "Runtime/Pack/b.txt",
+          "Runtime/Pack/sub/", "Runtime/Pack/sub/c.txt"},
+         {"a.zip 9 0 OK", "b.zip 9 0 OK", "c.zip 9 0 OK"}},
+        {"a file written earlier, replaced in another case",
+         {{"a.zip", ZipWriter().addFile("Runtime/Readme.txt", "a")},
+          {"b.zip", ZipWriter().addFile("runtime/README.TXT", "b")}},
+         {"Runtime/", "Runtime/Readme.txt"},
+         {"a.zip 9 0 OK", "b.zip 9 0 OK"}},
+        {"a file written earlier stands in the way of a folder",
+         {{"a.zip", ZipWriter().addFile("Runtime/x", "a")},
+          {"b.zip", ZipWriter().addFile("runtime/X/y.txt", "b")}},
+         {"Runtime/", "Runtime/x"},
+         {"a.zip 9 0 OK", "b.zip -1 3 Failed!"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Library lib;
+        std::vector<ArchiveItem> items;
+        for (const auto& [name, zip] : row.archives)
+            lib.add(name, zip);
+        for (const auto& [name, zip] : row.archives)
+            items.push_back(lib.analysed(name));
+        const InstallRecording run = runInstaller(lib.job(items));
+        EXPECT_EQ(listRecursive(lib.dest), row.tree);
+        EXPECT_EQ(states(run.items), row.states);
+    }
+}
+
 // Ready records leave the list for the installer worker; its steps and its
 // completion reach the receiving thread in order, and failed records come
 // back to the list.
