@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -30,6 +31,23 @@ QByteArray digestOf(const QByteArray& bytes) {
 }
 
 template <typename... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+
+// True when the commit steps only add: files, folders and a record placed
+// where nothing was, nothing moved aside or dropped. Run again whole after
+// a crash, such a journal finds each step taken and takes nothing back, so
+// the finishing steps (which then only clear staging names the commit
+// used up) need no journal of their own first.
+bool onlyAdds(const std::vector<JournalStep>& steps) {
+    return std::all_of(steps.begin(), steps.end(), [](const JournalStep& step) {
+        return std::visit(
+            Overloaded{[](const step::PlaceFile& s) { return s.original.isEmpty(); },
+                       [](const step::PlaceFolder&) { return true; },
+                       [](const step::PlaceRecord& s) { return s.original.isEmpty(); },
+                       [](const step::Discard&) { return true; },
+                       [](const auto&) { return false; }},
+            step);
+    });
+}
 
 } // namespace
 
@@ -97,7 +115,7 @@ Result<LibraryJournal::Read> LibraryJournal::parse(const QByteArray& bytes) {
 }
 
 Status LibraryJournal::write(const QString& library, const QByteArray& name,
-                             const std::vector<JournalStep>& steps) {
+                             const std::vector<JournalStep>& steps, const SyncFirst& syncFirst) {
     const QString folderPath = library + QLatin1Char('/') + QLatin1String(LibraryRecordsFolder);
     const UniqueFd folder = openFolderBelow(library, QLatin1String(LibraryRecordsFolder), false);
     if (!folder.valid())
@@ -106,11 +124,21 @@ Status LibraryJournal::write(const QString& library, const QByteArray& name,
     const QByteArray bytes = bytesOf(steps);
     UniqueFd fd(openIn(folder.get(), temporary.constData(),
                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    const bool written =
-        fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
-        syncData(fd.get()) == 0 && fd.close() &&
-        renameIn(folder.get(), temporary.constData(), folder.get(), name.constData()) == 0 &&
-        syncFile(folder.get()) == 0;
+    // The journal takes its name only once its bytes are on disk: with
+    // `syncFirst`, by the sync of whole file systems that also brings
+    // everything staged there.
+    bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size()));
+    if (written && syncFirst) {
+        if (const Status synced = syncFirst(); !synced) {
+            ::unlinkat(folder.get(), temporary.constData(), 0);
+            return synced;
+        }
+    } else if (written) {
+        written = syncData(fd.get()) == 0;
+    }
+    written = written && fd.close() &&
+              renameIn(folder.get(), temporary.constData(), folder.get(), name.constData()) == 0 &&
+              syncFile(folder.get()) == 0;
     if (written)
         return {};
     const QString problem =
@@ -157,20 +185,30 @@ Result<QStringList> LibraryJournal::commit(VersionStore& store) {
         return noted.failure();
     // Everything staged, on each file system the change touches, is on disk
     // before the journal is: one sync of each, not one per file.
-    QSet<QString> roots{m_library};
+    QSet<QString> roots{m_library, m_library + QLatin1Char('/') + LibraryRecordsFolder};
     for (const JournalStep& step : m_steps) {
         if (const QString destination = destinationOf(step); !destination.isEmpty())
             roots.insert(destination);
     }
-    for (const QString& root : roots) {
-        const UniqueFd fd = openFolderBelow(root, QString(), false);
-        if (!fd.valid() || syncFileSystem(fd.get()) != 0)
-            return fail(QStringLiteral("%1: %2").arg(root, systemReason(errno)));
-    }
+    const auto syncRoots = [&roots]() -> Status {
+        QSet<dev_t> synced;
+        for (const QString& root : roots) {
+            const UniqueFd fd = openFolderBelow(root, QString(), false);
+            struct stat st {};
+            if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+                return fail(QStringLiteral("%1: %2").arg(root, systemReason(errno)));
+            if (synced.contains(st.st_dev))
+                continue;
+            if (syncFileSystem(fd.get()) != 0)
+                return fail(QStringLiteral("%1: %2").arg(root, systemReason(errno)));
+            synced.insert(st.st_dev);
+        }
+        return {};
+    };
     const QByteArray name = LibraryRecords::JournalPrefix +
                             stagingName().mid(qsizetype(std::strlen(StagingPrefix))) +
                             LibraryRecords::RecordSuffix;
-    if (const Status written = write(m_library, name, m_steps); !written) {
+    if (const Status written = write(m_library, name, m_steps, syncRoots); !written) {
         // Not written whole: it must not be carried out later either.
         const UniqueFd folder =
             openFolderBelow(m_library, QLatin1String(LibraryRecordsFolder), false);
@@ -215,7 +253,7 @@ LibraryJournal::carryOut(const QString& library, VersionStore& store, const QByt
     const QString journalPath =
         QStringLiteral("%1/%2/%3")
             .arg(library, QLatin1String(LibraryRecordsFolder), QFile::decodeName(name));
-    if (!rest.empty() && rest.size() != steps.size()) {
+    if (!rest.empty() && rest.size() != steps.size() && !(outcome.committed && onlyAdds(steps))) {
         if (const Status rewritten = write(library, name, rest); !rewritten) {
             // Undone, the journal must not make a later run take the change.
             if (!outcome.committed && !removeJournal()) {

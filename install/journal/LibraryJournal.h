@@ -22,8 +22,9 @@ class VersionStore;
 // written never bears a journal's name (it is a staging leftover), and one
 // that bears it but does not read back whole was damaged later: it may
 // hold the only way back and is never thrown away. Once every commit step
-// is taken, the journal is written again with the finishing steps alone;
-// it goes when they are all done. A journal that names a destination
+// is taken, the journal is written again with the finishing steps alone
+// (unless the commit only added, when running it again whole takes nothing
+// back); it goes when they are all done. A journal that names a destination
 // outside the library carries this user's seal (see DestinationTrust).
 class LibraryJournal {
 public:
@@ -55,9 +56,13 @@ public:
     // The bytes of a journal of `steps`.
     static QByteArray bytesOf(const std::vector<JournalStep>& steps);
     // Writes `steps` as the journal file `name` of the records folder
-    // (through a staging name), synced; fails saying why.
+    // (through a staging name), synced; fails saying why. `syncFirst`, when
+    // given, is the sync that brings the journal's bytes to disk before it
+    // takes its name.
+    using SyncFirst = std::function<Status()>;
     static Status write(const QString& library, const QByteArray& name,
-                        const std::vector<JournalStep>& steps);
+                        const std::vector<JournalStep>& steps,
+                        const SyncFirst& syncFirst = nullptr);
 
     // What carrying a journal out did.
     struct Carried {

@@ -481,8 +481,9 @@ Result<QString> LibraryRecords::stage(const Manifest& manifest) const {
     UniqueFd fd(openIn(records.get(), name.constData(),
                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     const QByteArray bytes = QJsonDocument(manifest.toJson()).toJson(QJsonDocument::Indented);
+    // Synced with everything else the change staged, before its journal.
     if (fd.valid() && writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size())) &&
-        syncData(fd.get()) == 0 && fd.close())
+        fd.close())
         return QFile::decodeName(name);
     const QString problem =
         QStringLiteral("%1: %2").arg(recordPath(manifest.archive), systemReason(errno));

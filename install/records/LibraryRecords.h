@@ -90,8 +90,10 @@ public:
     // The highest sequence number given so far.
     static qint64 lastSequence(const std::vector<Manifest>& manifests);
 
-    // Writes the record under a staging name in the records folder, synced,
-    // and answers that name; fails, saying why, when it cannot.
+    // Writes the record under a staging name in the records folder and
+    // answers that name; fails, saying why, when it cannot. Not synced on
+    // its own: the journal that places it syncs it with the rest of the
+    // change.
     Result<QString> stage(const Manifest& manifest) const;
     // A record file of this name may change under the Change lock: the
     // index of records looks at it again when it is brought up to date.
