@@ -10,6 +10,7 @@
 #include "analysis/ArchiveItem.h"
 #include "analysis/ItemKeys.h"
 #include "analysis/NameRules.h"
+#include "install/plan/ArchiveEntryReader.h"
 #include "install/plan/ArchiveView.h"
 #include "install/plan/CopyPlan.h"
 #include "install/plan/InstallPlan.h"
@@ -324,5 +325,57 @@ TEST(InstallPlanning, AChoiceMeansThatVariant) {
             files << file.target;
         files.sort();
         EXPECT_EQ(files, row.files);
+    }
+}
+
+// A file read into memory for a look at it: whole when it fits the limit,
+// its first bytes when it does not (the read stops there), a nested
+// archive's file through the folder named after it, and a reason for what
+// cannot be read.
+TEST(InstallPlanning, ReadsOneFileUpToALimit) {
+    QTemporaryDir scratch;
+    const QByteArray big(100 * 1024, 'b');
+    ZipWriter::Entry damaged = ZipWriter::entry("bad.txt", "damaged content");
+    damaged.crc = 0x1234;
+    ZipWriter zip;
+    zip.addFile("readme.txt", "hello world").addFile("big.bin", big).add(damaged);
+    zip.addFile("Extras.zip", ZipWriter().addFile("Maps/m.txt", "map").bytes());
+    zip.addFolder("Folder/");
+    const QString archive = scratch.filePath("Pack.zip");
+    ASSERT_TRUE(zip.writeTo(archive));
+
+    struct Row {
+        QString path;
+        quint64 limit;
+        QByteArray bytes; // or, when failing, a part of the reason
+        bool whole;
+        bool fails = false;
+    };
+    const std::vector<Row> rows = {
+        {"readme.txt", 64, "hello world", true},
+        {"big.bin", 10, big.left(10), false},
+        {"big.bin", 0, "", false},
+        {"bad.txt", 4, "dama", false},
+        {"bad.txt", 1000, "CRC", false, true},
+        {"Extras/Maps/m.txt", 64, "map", true},
+        {"Folder", 64, "not a file", false, true},
+        {"missing.txt", 64, "not in the archive", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path.toStdString() + " " + std::to_string(row.limit));
+        Result<ArchiveEntryReader> reader =
+            ArchiveEntryReader::open(QFile::encodeName(archive), row.path, scratch.path());
+        Result<ArchiveEntryReader::Content> read =
+            reader ? reader->read(row.limit)
+                   : Result<ArchiveEntryReader::Content>(reader.failure());
+        if (row.fails) {
+            ASSERT_FALSE(read);
+            EXPECT_TRUE(read.reason().contains(row.bytes)) << read.reason().toStdString();
+            continue;
+        }
+        ASSERT_TRUE(read) << read.reason().toStdString();
+        EXPECT_EQ(read->bytes, row.bytes);
+        EXPECT_EQ(read->whole(), row.whole);
+        EXPECT_EQ(read->size, reader->size());
     }
 }

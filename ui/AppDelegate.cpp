@@ -26,9 +26,11 @@
 #include "install/Installer.h"
 #include "install/ItemHandOver.h"
 #include "ui/AppResources.h"
+#include "ui/ArchiveColumnView.h"
 #include "ui/ChoiceActions.h"
 #include "ui/ChoiceButtons.h"
 #include "ui/ConfigurationSheet.h"
+#include "ui/EntryPreview.h"
 #include "ui/ItemDescription.h"
 #include "ui/ListSelection.h"
 #include "ui/MainWindow.h"
@@ -78,6 +80,7 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
           {m_ui.mDropItem, m_ui.mShowInFolderItem, m_ui.mCopyPathItem, m_ui.mInstallSelectedItem})
     , m_browserModel()
     , m_browser(m_ui.mZIPBrowser, m_ui.mBrowserPathField, m_browserModel)
+    , m_entryPreviews(executor, m_mainThread)
     , m_config(m_ui, m_settings, m_services)
     , m_choices(settings)
     , m_choiceActions(
@@ -234,12 +237,13 @@ void AppDelegate::waitForOutstandingWorkers() {
     m_handingOutStopped = true;
     m_scheduler.cancel();
     m_session.stop();
+    m_entryPreviews.cancel();
     m_mainThread.serveUntil([this] { return !workRemains(); });
 }
 
 bool AppDelegate::workRemains() const {
     return mWorkers() > 0 || m_session.phase() == InstallSession::Phase::Installing ||
-           m_dropImport.busy() || m_libraryJobs.busy();
+           m_dropImport.busy() || m_libraryJobs.busy() || m_entryPreviews.busy();
 }
 
 // The user's division between list and browser; without one the list
@@ -447,6 +451,7 @@ void AppDelegate::listClick() {
     m_ui.mItemDetailsField->setText(QString());
     m_ui.mLibraryField->setText(QString());
     m_browser.load(item);
+    previewSelectedEntry();
     if (item && item->state() != ItemState::New)
         updateInfobox(*item);
 }
@@ -490,9 +495,27 @@ std::optional<BrowserRoot> AppDelegate::rootItemForBrowser() const {
 
 void AppDelegate::zipbrowserAction() {
     m_browser.showPath();
+    previewSelectedEntry();
     ChoiceButtons::of(m_selection.item(), m_browser.selectedNode(),
                       m_browser.entriesBesideSelection())
         .enable(m_ui);
+}
+
+void AppDelegate::previewSelectedEntry() {
+    auto* browser = qobject_cast<ArchiveColumnView*>(m_ui.mZIPBrowser);
+    if (!browser)
+        return;
+    EntryPreview* preview = browser->preview();
+    m_entryPreviews.cancel();
+    preview->showContent({});
+    const ArchiveItem* item = m_selection.item();
+    const std::optional<QString> path = m_browser.selectedFilePath();
+    const std::optional<QString>& source = m_config.sourcePath();
+    if (!item || !path || !source)
+        return;
+    m_entryPreviews.load(
+        {item->nativePathIn(*source), *path, m_config.workPath().value_or(QDir::tempPath())},
+        [preview](PreviewContent content) { preview->showContent(std::move(content)); });
 }
 
 std::optional<QString> AppDelegate::buildPathToSelectedNode() const {

@@ -26,6 +26,7 @@
 #include "ui/ContentListModel.h"
 #include "ui/ContentListProxy.h"
 #include "ui/DropImport.h"
+#include "ui/EntryPreviewLoader.h"
 #include "ui/FileStamp.h"
 #include "ui/InstallSession.h"
 #include "ui/LibraryJobs.h"
@@ -116,6 +117,9 @@ public:
     // Archive browser.
     std::optional<BrowserRoot> rootItemForBrowser() const;
     void zipbrowserAction();
+    // Reads the selected file for the browser's last column, off the main
+    // thread; stops the read of the one selected before.
+    void previewSelectedEntry();
     // The path of the folder that holds the browser's selection; nothing
     // when no archive or no entry is selected.
     std::optional<QString> buildPathToSelectedNode() const;
@@ -251,6 +255,8 @@ public:
     qint64 mBatchID() const { return m_own.mBatchID; }
     void setMBatchID(qint64 value) { m_own.mBatchID = value; }
     qint64 mWorkers() const { return m_scheduler.outstanding(); }
+    // The browser's preview of a file is still being read.
+    bool previewBusy() const { return m_entryPreviews.busy(); }
 
     // The list's model, for views that show it.
     ContentListModel& contentListModel() { return m_listModel; }
@@ -319,6 +325,7 @@ private:
     ListMenu m_listMenu;
     ArchiveBrowserModel m_browserModel;
     ArchiveBrowser m_browser;
+    EntryPreviewLoader m_entryPreviews;
     SourceWatcher m_watcher;
     QTimer m_splitterSave;
     SourceProblem m_sourceProblem = SourceProblem::NotChosen;

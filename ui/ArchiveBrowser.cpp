@@ -72,6 +72,20 @@ const ContentNode* ArchiveBrowser::selectedNode() const {
     return m_model.nodeAt(selection());
 }
 
+std::optional<QString> ArchiveBrowser::selectedFilePath() const {
+    const ContentNode* selected = selectedNode();
+    if (!selected || !selected->isFile())
+        return std::nullopt;
+    QStringList names;
+    for (QModelIndex index = selection(); index.isValid(); index = index.parent()) {
+        const ContentNode* node = m_model.nodeAt(index);
+        if (!node)
+            return std::nullopt;
+        names.prepend(node->name);
+    }
+    return names.join(QLatin1Char('/'));
+}
+
 const ContentTree* ArchiveBrowser::entriesBesideSelection() const {
     const QModelIndex selected = selection();
     if (!selected.isValid())

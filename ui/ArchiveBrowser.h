@@ -29,6 +29,9 @@ public:
     // The selected entry; null when there is none.
     QModelIndex selection() const;
     const ContentNode* selectedNode() const;
+    // The path of the selected file in the archive, nested archives named
+    // as the folders that stand for them; nothing unless a file is selected.
+    std::optional<QString> selectedFilePath() const;
     // The entries of the folder that holds the selection (the top level
     // for one in the first column); null without a selection.
     const ContentTree* entriesBesideSelection() const;

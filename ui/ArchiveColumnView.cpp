@@ -1,6 +1,7 @@
 #include "ui/ArchiveColumnView.h"
 
 #include <QResizeEvent>
+#include <QShortcut>
 #include <algorithm>
 
 #include "ui/BrowserEntryDelegate.h"
@@ -28,6 +29,10 @@ ArchiveColumnView::ArchiveColumnView(QWidget* parent)
     setItemDelegate(new BrowserEntryDelegate(this));
     setPreviewWidget(m_preview);
     connect(this, &QColumnView::updatePreviewWidget, m_preview, &EntryPreview::showEntry);
+    // Space shows the selected file's picture or text larger, as a file
+    // manager's quick look does.
+    new QShortcut(QKeySequence(Qt::Key_Space), this, m_preview, &EntryPreview::openLarger,
+                  Qt::WidgetWithChildrenShortcut);
 }
 
 // As many whole columns as the width holds, each of the same width: the

@@ -9,8 +9,9 @@ class EntryPreview;
 // The archive browser: a column browser whose columns share the width
 // evenly, so that it scrolls sideways only by whole columns and never shows
 // a column cut off at the left; entries show their size, and a selected
-// file its details in the last column. From the keyboard it is one Tab
-// stop: the arrows move inside it, starting at the first entry.
+// file its details in the last column (Space shows its picture or text
+// larger). From the keyboard it is one Tab stop: the arrows move inside
+// it, starting at the first entry.
 class ArchiveColumnView : public QColumnView {
     Q_OBJECT
 public:

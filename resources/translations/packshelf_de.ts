@@ -764,6 +764,37 @@ und aus:%3/%4</translation>
     </message>
 </context>
 <context>
+    <name>PreviewContent</name>
+    <message>
+        <source>Cannot be read: %1</source>
+        <translation>Nicht lesbar: %1</translation>
+    </message>
+    <message>
+        <source>Too large to show</source>
+        <translation>Zu groß zum Anzeigen</translation>
+    </message>
+    <message>
+        <source>Too large to show: %1 × %2 pixels</source>
+        <translation>Zu groß zum Anzeigen: %1 × %2 Pixel</translation>
+    </message>
+    <message>
+        <source>Not a picture this program can read</source>
+        <translation>Kein Bild, das dieses Programm lesen kann</translation>
+    </message>
+    <message>
+        <source>Damaged picture: %1</source>
+        <translation>Beschädigtes Bild: %1</translation>
+    </message>
+    <message>
+        <source>Image, %1 × %2 pixels</source>
+        <translation>Bild, %1 × %2 Pixel</translation>
+    </message>
+    <message>
+        <source>Text, %1</source>
+        <translation>Text, %1</translation>
+    </message>
+</context>
+<context>
     <name>PreviewSummary</name>
     <message>
         <source>Files: %1 added, %2 replaced, %3 already the same</source>
