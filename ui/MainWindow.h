@@ -76,6 +76,7 @@ protected:
 private:
     // Outlines the archive list while archives are dragged over the window.
     void showDropTarget(bool shown);
+    void showLabelsAsPlainText();
     void addFilterField();
     void addQuitItem();
     void keepMnemonicsBesideShortcuts();

@@ -301,7 +301,7 @@ TEST(WindowStress, HundredScansBackToBack) {
     EXPECT_EQ(app.mItemsArray().at(std::size_t(upper) + 1).integer("HASRUNTIME"), 1);
     for (const QString& name : strange) {
         window.selectRow(int(listed.indexOf(name + ":OK")));
-        EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from:" + name + "/Pack");
+        EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from: " + name + "/Pack");
     }
     EXPECT_EQ(listRecursive(window.work()), QStringList());
     EXPECT_EQ(listRecursive(window.library()), QStringList());
