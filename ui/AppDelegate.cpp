@@ -124,7 +124,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
 void AppDelegate::connectActions() {
     connect(m_ui.mConfigItem, &QAction::triggered, this, &AppDelegate::openConfigSheet);
     connect(m_ui.mEmptyStateButton, &QPushButton::clicked, this, &AppDelegate::openConfigSheet);
-    connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::refresh);
+    connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::rescanAsked);
     connect(m_ui.mContentList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::listClick);
     connect(m_ui.mContentList, &QAbstractItemView::activated, this, &AppDelegate::openListRow);
@@ -291,6 +291,18 @@ void AppDelegate::refresh() {
         return;
     }
     startScan(ScanKind::FollowFolder, {});
+}
+
+// Refresh asked for by the user: without a source folder there is nothing
+// to look at, which it says, offering the configuration sheet.
+void AppDelegate::rescanAsked() {
+    if (!m_config.sourcePath()) {
+        refuse(tr("There is nothing to refresh yet: choose the folder that holds your archives, "
+                  "the library and a work folder first."));
+        openConfigSheet();
+        return;
+    }
+    refresh();
 }
 
 void AppDelegate::refreshIfPending() {

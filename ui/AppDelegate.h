@@ -287,6 +287,7 @@ private:
     // Whether an install is asked for or running: a refresh waits for it.
     bool installBusy() const { return !m_session.idle(); }
     void refreshIfPending();
+    void rescanAsked();
     // Quitting: whether work still runs that reports here.
     bool workRemains() const;
 
