@@ -97,8 +97,10 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     m_splitterSave.setSingleShot(true);
     m_splitterSave.setInterval(SplitterSaveMs);
     connectActions();
-    connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
-    connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
+    // Queued: the drag source gets its answer at once, and a question about
+    // replacing a file is asked after the drop has returned.
+    connect(&window, &MainWindow::filesDropped, this, &AppDelegate::importArchives,
+            Qt::QueuedConnection);
 }
 
 // The work still under way reports to the controller's members: they are
@@ -726,12 +728,8 @@ void AppDelegate::showLibraryField() {
 
 // ---- Archives dropped on the window -------------------------------------
 
-void AppDelegate::refuseDrop(const QStringList& paths) {
-    m_dropImport.refuse(paths);
-}
-
-void AppDelegate::importArchives(const QStringList& paths) {
-    m_dropImport.import(paths, m_config.sourcePath().value_or(QString()));
+void AppDelegate::importArchives(const QStringList& archives, const QStringList& others) {
+    m_dropImport.import(archives, others, m_config.sourcePath().value_or(QString()));
 }
 
 } // namespace packshelf

@@ -159,9 +159,9 @@ public:
     void showInstalledPackages();
 
     // Copies archives dropped on the window into the source folder (after
-    // asking before one replaces a file) and then refreshes the list.
-    void importArchives(const QStringList& paths);
-    void refuseDrop(const QStringList& paths);
+    // asking before one replaces a file) and then refreshes the list; the
+    // other files dropped with them are named as not added.
+    void importArchives(const QStringList& archives, const QStringList& others);
     // The list's context actions. Analyse Again forgets the choices made by
     // hand in the selected archives and analyses them afresh.
     void analyseSelectionAgain();

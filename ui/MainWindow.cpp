@@ -371,12 +371,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     showDropTarget(false);
     if (!takesAsCopy(event))
         return;
-    const QStringList archives = droppedArchives(event->mimeData());
-    const QStringList others = droppedOthers(event->mimeData());
-    if (!others.isEmpty())
-        emit dropRefused(others);
-    if (!archives.isEmpty())
-        emit archivesDropped(archives);
+    emit filesDropped(droppedArchives(event->mimeData()), droppedOthers(event->mimeData()));
 }
 
 } // namespace packshelf
