@@ -176,8 +176,13 @@ void AppDelegate::connectActions() {
             return refuse(tr("Choose the library folder first."));
         m_session.undo(*m_config.destPath());
     });
-    // The archives of the install come back into the list.
-    connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
+    // The archives of the install taken back come back into the list; the
+    // list follows the folder otherwise, so archives dropped from it or
+    // installed before stay away and those no longer there leave.
+    connect(&m_session, &InstallSession::undone, this, [this](const QStringList& archives) {
+        m_listed.forget(archives);
+        refresh();
+    });
     connect(&m_libraryStatus, &LibraryStatus::libraryChanged, this,
             &AppDelegate::scheduleLibraryLook);
     connect(&m_libraryStatus, &LibraryStatus::marksChanged, this, [this] {
