@@ -146,6 +146,7 @@ void AppDelegate::connectActions() {
             &ListMenu::sortByColumn);
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
             &ContentListProxy::setFilterFixedString);
+    connect(m_ui.mFilterField, &QLineEdit::textChanged, this, &AppDelegate::forgetSelectionLine);
     connect(&m_listProxy, &ContentListProxy::shownCountChanged, this, &AppDelegate::showItemCount);
     connect(&m_listModel, &ContentListModel::countChanged, this, [this] {
         showItemCount();
@@ -274,6 +275,19 @@ void AppDelegate::say(const QString& what) {
 void AppDelegate::refuse(const QString& why) {
     m_services.beep();
     say(why);
+}
+
+// A refusal about the selection holds only as long as the selection and the
+// filter stay as they are.
+void AppDelegate::refuseSelection(const QString& why) {
+    refuse(why);
+    m_selectionLine = why;
+}
+
+void AppDelegate::forgetSelectionLine() {
+    if (!m_selectionLine.isEmpty() && m_ui.mStatusBar->currentMessage() == m_selectionLine)
+        m_ui.mStatusBar->clearMessage();
+    m_selectionLine.clear();
 }
 
 // Hands a folder or an address to the desktop; says so when nothing there
@@ -458,6 +472,7 @@ void AppDelegate::showListOrPlaceholder() {
 // ---- Content list and info box ------------------------------------------
 
 void AppDelegate::listClick() {
+    forgetSelectionLine();
     const ArchiveItem* item = m_selection.item();
     // The browser loaded afresh has no selection, so no choice is enabled.
     ChoiceButtons::of(item, nullptr).apply(m_ui);
@@ -486,7 +501,7 @@ void AppDelegate::copySelectedPaths() {
     for (const QString& name : m_selection.fileNames())
         paths << QDir(m_config.sourcePath().value_or(QString())).filePath(name);
     if (paths.isEmpty()) {
-        refuse(tr("Select the archives whose paths to copy."));
+        refuseSelection(tr("Select the archives whose paths to copy."));
         return;
     }
     QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
@@ -659,8 +674,8 @@ void AppDelegate::beginInstallSelected() {
         std::any_of(selected.begin(), selected.end(),
                     [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
     if (!anyReady) {
-        refuse(tr("None of the selected archives is ready to install: only archives with a green "
-                  "pin are installed."));
+        refuseSelection(tr("None of the selected archives is ready to install: only archives "
+                           "with a green pin are installed."));
         return;
     }
     ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {

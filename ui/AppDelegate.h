@@ -281,6 +281,9 @@ private:
     QString sourcePath() const { return m_config.sourcePath().value_or(QString()); }
     bool canDrop() const;
     void refuse(const QString& why);
+    void refuseSelection(const QString& why);
+    // Clears the line of refuseSelection() when it is still shown.
+    void forgetSelectionLine();
     void open(const QUrl& url);
     void say(const QString& what);
     void installConfirmed();
@@ -329,6 +332,7 @@ private:
     ChoiceActions m_choiceActions;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
+    QString m_selectionLine;
     InstallSession m_session;
     LibraryStatus m_libraryStatus;
     DropImport m_dropImport;
