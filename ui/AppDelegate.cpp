@@ -100,8 +100,10 @@ AppDelegate::AppDelegate(MainWindow& window, QSettings& settings, Executor& exec
     m_splitterSave.setSingleShot(true);
     m_splitterSave.setInterval(SplitterSaveMs);
     connectActions();
-    connect(&window, &MainWindow::archivesDropped, this, &AppDelegate::importArchives);
-    connect(&window, &MainWindow::dropRefused, this, &AppDelegate::refuseDrop);
+    // Queued: the drag source gets its answer at once, and a question about
+    // replacing a file is asked after the drop has returned.
+    connect(&window, &MainWindow::filesDropped, this, &AppDelegate::importArchives,
+            Qt::QueuedConnection);
 }
 
 // The work still under way reports to the controller's members: they are
@@ -127,7 +129,7 @@ void AppDelegate::takeOutlets(MainWindow& window) {
 void AppDelegate::connectActions() {
     connect(m_ui.mConfigItem, &QAction::triggered, this, &AppDelegate::openConfigSheet);
     connect(m_ui.mEmptyStateButton, &QPushButton::clicked, this, &AppDelegate::openConfigSheet);
-    connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::refresh);
+    connect(m_ui.mRefreshItem, &QAction::triggered, this, &AppDelegate::rescanAsked);
     connect(m_ui.mContentList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::listClick);
     connect(m_ui.mContentList, &QAbstractItemView::activated, this, &AppDelegate::openListRow);
@@ -147,6 +149,7 @@ void AppDelegate::connectActions() {
             &ListMenu::sortByColumn);
     connect(m_ui.mFilterField, &QLineEdit::textChanged, &m_listProxy,
             &ContentListProxy::setFilterFixedString);
+    connect(m_ui.mFilterField, &QLineEdit::textChanged, this, &AppDelegate::forgetSelectionLine);
     connect(&m_listProxy, &ContentListProxy::shownCountChanged, this, &AppDelegate::showItemCount);
     connect(&m_listModel, &ContentListModel::countChanged, this, [this] {
         showItemCount();
@@ -177,8 +180,13 @@ void AppDelegate::connectActions() {
             return refuse(tr("Choose the library folder first."));
         m_session.undo(*m_config.destPath());
     });
-    // The archives of the install come back into the list.
-    connect(&m_session, &InstallSession::undone, this, &AppDelegate::launchAnalyzer);
+    // The archives of the install taken back come back into the list; the
+    // list follows the folder otherwise, so archives dropped from it or
+    // installed before stay away and those no longer there leave.
+    connect(&m_session, &InstallSession::undone, this, [this](const QStringList& archives) {
+        m_listed.forget(archives);
+        refresh();
+    });
     connect(&m_libraryStatus, &LibraryStatus::libraryChanged, this,
             &AppDelegate::scheduleLibraryLook);
     connect(&m_libraryStatus, &LibraryStatus::marksChanged, this, [this] {
@@ -273,6 +281,19 @@ void AppDelegate::refuse(const QString& why) {
     say(why);
 }
 
+// A refusal about the selection holds only as long as the selection and the
+// filter stay as they are.
+void AppDelegate::refuseSelection(const QString& why) {
+    refuse(why);
+    m_selectionLine = why;
+}
+
+void AppDelegate::forgetSelectionLine() {
+    if (!m_selectionLine.isEmpty() && m_ui.mStatusBar->currentMessage() == m_selectionLine)
+        m_ui.mStatusBar->clearMessage();
+    m_selectionLine.clear();
+}
+
 // Hands a folder or an address to the desktop; says so when nothing there
 // takes it, instead of nothing happening.
 void AppDelegate::open(const QUrl& url) {
@@ -295,6 +316,18 @@ void AppDelegate::refresh() {
         return;
     }
     startScan(ScanKind::FollowFolder, {});
+}
+
+// Refresh asked for by the user: without a source folder there is nothing
+// to look at, which it says, offering the configuration sheet.
+void AppDelegate::rescanAsked() {
+    if (!m_config.sourcePath()) {
+        refuse(tr("There is nothing to refresh yet: choose the folder that holds your archives, "
+                  "the library and a work folder first."));
+        openConfigSheet();
+        return;
+    }
+    refresh();
 }
 
 void AppDelegate::refreshIfPending() {
@@ -443,6 +476,7 @@ void AppDelegate::showListOrPlaceholder() {
 // ---- Content list and info box ------------------------------------------
 
 void AppDelegate::listClick() {
+    forgetSelectionLine();
     const ArchiveItem* item = m_selection.item();
     // The browser loaded afresh has no selection, so no choice is enabled.
     ChoiceButtons::of(item, nullptr).apply(m_ui);
@@ -472,7 +506,7 @@ void AppDelegate::copySelectedPaths() {
     for (const QString& name : m_selection.fileNames())
         paths << QDir(m_config.sourcePath().value_or(QString())).filePath(name);
     if (paths.isEmpty()) {
-        refuse(tr("Select the archives whose paths to copy."));
+        refuseSelection(tr("Select the archives whose paths to copy."));
         return;
     }
     QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
@@ -663,8 +697,8 @@ void AppDelegate::beginInstallSelected() {
         std::any_of(selected.begin(), selected.end(),
                     [](const ArchiveItem& item) { return item.state() == ItemState::Ready; });
     if (!anyReady) {
-        refuse(tr("None of the selected archives is ready to install: only archives with a green "
-                  "pin are installed."));
+        refuseSelection(tr("None of the selected archives is ready to install: only archives "
+                           "with a green pin are installed."));
         return;
     }
     ItemFilter chosen = [names = m_selection.fileNames()](const ArchiveItem& item) {
@@ -737,12 +771,8 @@ void AppDelegate::showLibraryField() {
 
 // ---- Archives dropped on the window -------------------------------------
 
-void AppDelegate::refuseDrop(const QStringList& paths) {
-    m_dropImport.refuse(paths);
-}
-
-void AppDelegate::importArchives(const QStringList& paths) {
-    m_dropImport.import(paths, m_config.sourcePath().value_or(QString()));
+void AppDelegate::importArchives(const QStringList& archives, const QStringList& others) {
+    m_dropImport.import(archives, others, m_config.sourcePath().value_or(QString()));
 }
 
 } // namespace packshelf

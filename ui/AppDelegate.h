@@ -163,9 +163,9 @@ public:
     void showInstalledPackages();
 
     // Copies archives dropped on the window into the source folder (after
-    // asking before one replaces a file) and then refreshes the list.
-    void importArchives(const QStringList& paths);
-    void refuseDrop(const QStringList& paths);
+    // asking before one replaces a file) and then refreshes the list; the
+    // other files dropped with them are named as not added.
+    void importArchives(const QStringList& archives, const QStringList& others);
     // The list's context actions. Analyse Again forgets the choices made by
     // hand in the selected archives and analyses them afresh.
     void analyseSelectionAgain();
@@ -287,12 +287,16 @@ private:
     QString sourcePath() const { return m_config.sourcePath().value_or(QString()); }
     bool canDrop() const;
     void refuse(const QString& why);
+    void refuseSelection(const QString& why);
+    // Clears the line of refuseSelection() when it is still shown.
+    void forgetSelectionLine();
     void open(const QUrl& url);
     void say(const QString& what);
     void installConfirmed();
     // Whether an install is asked for or running: a refresh waits for it.
     bool installBusy() const { return !m_session.idle(); }
     void refreshIfPending();
+    void rescanAsked();
     // Quitting: whether work still runs that reports here.
     bool workRemains() const;
 
@@ -335,6 +339,7 @@ private:
     ChoiceActions m_choiceActions;
     bool m_handingOutStopped = false;
     bool m_refreshPending = false;
+    QString m_selectionLine;
     InstallSession m_session;
     LibraryStatus m_libraryStatus;
     DropImport m_dropImport;

@@ -99,8 +99,10 @@ int ArchiveBrowserModel::columnCount(const QModelIndex&) const {
 }
 
 bool ArchiveBrowserModel::hasChildren(const QModelIndex& parent) const {
+    // The top is a folder also when no archive is shown: the column
+    // browser then shows an empty column, not an entry's preview.
     if (!parent.isValid())
-        return m_root.has_value();
+        return true;
     const ContentNode* node = nodeAt(parent);
     return node && !isLeafItem(*node);
 }

@@ -28,6 +28,13 @@ ArchiveColumnView::ArchiveColumnView(QWidget* parent)
     , m_preview(new EntryPreview(this)) {
     setItemDelegate(new BrowserEntryDelegate(this));
     setPreviewWidget(m_preview);
+    // Qt's preview column, which holds the preview in its viewport, takes
+    // the focus only until it first shows an entry; with the top of the
+    // browser always a folder it may never have, so it takes none from the
+    // start, like every column.
+    if (QWidget* viewport = m_preview->parentWidget())
+        if (QWidget* previewColumn = viewport->parentWidget())
+            previewColumn->setFocusPolicy(Qt::NoFocus);
     connect(this, &QColumnView::updatePreviewWidget, m_preview, &EntryPreview::showEntry);
     // Space shows the selected file's picture or text larger, as a file
     // manager's quick look does.
@@ -83,6 +90,9 @@ QModelIndex ArchiveColumnView::moveCursor(CursorAction action, Qt::KeyboardModif
 QAbstractItemView* ArchiveColumnView::createColumn(const QModelIndex& index) {
     QAbstractItemView* column = QColumnView::createColumn(index);
     setTabOrder(this, column);
+    // Qt's columns always show their scroll bar, also when empty; this
+    // browser's show it when their entries do not fit.
+    column->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return column;
 }
 

@@ -49,6 +49,17 @@ void BrowserEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     }
 }
 
+// Every entry keeps the view's icon size, also one whose icon has no
+// picture that large (a nested archive's): the rows are then all of one
+// height.
+void BrowserEntryDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                           const QModelIndex& index) const {
+    const QSize iconSize = option->decorationSize;
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->features & QStyleOptionViewItem::HasDecoration)
+        option->decorationSize = iconSize;
+}
+
 QSize BrowserEntryDelegate::sizeHint(const QStyleOptionViewItem& option,
                                      const QModelIndex& index) const {
     QSize hint = QStyledItemDelegate::sizeHint(option, index);

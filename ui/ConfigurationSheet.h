@@ -58,12 +58,16 @@ private:
         bool ignoreDS = false;
     };
 
+    // Which of the three folders a setting is.
+    enum class Role { Source, Library, Work };
+
     // One of the three folders of the sheet.
     struct FolderSetting {
         std::optional<QString> Folders::*path;
         QLabel* WindowOutlets::*field;
         QString key;
         QString pickerTitle;
+        Role role;
     };
 
     static FolderSetting sourceFolder();
@@ -72,6 +76,11 @@ private:
 
     void loadFolder(const FolderSetting& setting);
     void chooseFolder(const FolderSetting& setting);
+    void take(const FolderSetting& setting, const QString& folder);
+    // Why `folder` cannot be the folder of `role` beside the other two
+    // folders chosen; empty when it can.
+    QString clashOf(Role role, const QString& folder) const;
+    void showProblem(const QString& why);
 
     const WindowOutlets& m_ui;
     SettingsStore& m_settings;

@@ -74,7 +74,7 @@ QVariant ContentListModel::verdictCell(const ArchiveItem& item, int role) const 
     const bool isInstalled = installed != m_installedOn.constEnd();
     switch (role) {
     case Qt::DisplayRole:
-        return verdictText(item.text(key::Info).value_or(QString()));
+        return verdictInWords(item);
     case Qt::DecorationRole:
         return isInstalled ? QVariant(m_installedIcon) : QVariant();
     case Qt::ToolTipRole:

@@ -22,8 +22,10 @@ public:
     DropImport(QWidget& window, PlatformServices& services, MainThreadCall& mainThread,
                QObject* parent = nullptr);
 
-    void import(const QStringList& paths, const QString& sourceFolder);
-    void refuse(const QStringList& paths);
+    // Copies `archives` and names `others`, the files dropped with them
+    // that are not archives, in the line that ends the drop.
+    void import(const QStringList& archives, const QStringList& others,
+                const QString& sourceFolder);
     // Whether a copy is still under way.
     bool busy() const { return m_running > 0; }
 
@@ -35,7 +37,8 @@ signals:
 
 private:
     QStringList confirmedOnes(const QStringList& paths, const QString& sourceFolder) const;
-    void ended(qsizetype count, const Warnings& failures);
+    static QString notAdded(const QStringList& others);
+    void ended(qsizetype count, const Warnings& failures, const QString& othersLine);
 
     QWidget& m_window;
     PlatformServices& m_services;

@@ -314,7 +314,10 @@ void InstallSession::takeBack(const QString& library, const QString& run,
                     return;
                 }
             }
-            emit undone();
+            QStringList archives;
+            for (const UndoReport::Package& package : undoing.report.packages)
+                archives << package.archive;
+            emit undone(archives);
         },
         run, allowedOutside);
 }

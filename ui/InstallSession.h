@@ -122,8 +122,9 @@ signals:
     void becameIdle();
     // Undo Install was asked for (Ctrl+Z or the summary's button).
     void undoRequested();
-    // An undo changed the library.
-    void undone();
+    // An undo changed the library; `archives` are those whose packages it
+    // took back.
+    void undone(const QStringList& archives);
 
 private:
     void enter(Phase next);

@@ -26,7 +26,9 @@ QString section(const QString& title, const QList<InstallSummary::Entry>& entrie
         return {};
     QString html = QStringLiteral("<p><b>%1</b></p><ul>").arg(title.toHtmlEscaped());
     for (const InstallSummary::Entry& entry : entries) {
-        html += QStringLiteral("<li>%1").arg(entry.fileName.toHtmlEscaped());
+        // Names are shown as they are: rich text would fold runs of spaces.
+        html += QStringLiteral("<li><span style=\"white-space:pre-wrap\">%1</span>")
+                    .arg(entry.fileName.toHtmlEscaped());
         if (!entry.note.isEmpty())
             html += QStringLiteral(" — <i>%1</i>")
                         .arg(entry.note.toHtmlEscaped().replace('\n', QStringLiteral("<br>")));

@@ -207,11 +207,11 @@ QString installSentence(const ArchiveItem& item) {
     const QString file = textOf(item, key::FileName);
     const bool runtime = item.flag(key::HasRuntime);
     const bool data = item.flag(key::HasData);
-    const QString fromOne = ItemDescription::tr("Will install from:%1/%2");
+    const QString fromOne = ItemDescription::tr("Will install from: %1/%2");
     if (runtime && data) {
         if (pathsInSameParent(item.text(key::RuntimePath), item.text(key::DataPath)))
             return fromOne.arg(file, shownPath(item, key::RuntimePath));
-        return ItemDescription::tr("Will install from:%1/%2\nand from:%3/%4")
+        return ItemDescription::tr("Will install from: %1/%2\nand from: %3/%4")
             .arg(file, shownPath(item, key::RuntimePath), file, shownPath(item, key::DataPath));
     }
     if (runtime)
@@ -221,7 +221,7 @@ QString installSentence(const ArchiveItem& item) {
     if (item.flag(key::HasForced))
         return fromOne.arg(file, shownPath(item, key::ForcedPath));
     if (item.flag(key::HasDirect))
-        return ItemDescription::tr("Will install %1 into:%2")
+        return ItemDescription::tr("Will install %1 into: %2")
             .arg(shownPath(item, key::DirectPathSrc), shownPath(item, key::DirectPath));
     return QCoreApplication::translate("AppStrings", "NO_PATHS_SET");
 }
@@ -326,7 +326,12 @@ QString installedNote(const QString& iso) {
     return ItemDescription::tr("Installed in the library on %1.").arg(installedWhen(iso));
 }
 
+// Below a kilobyte the count takes the language's plural ("1 byte",
+// "2 bytes"), which the locale's own unit does not.
 QString readableSize(quint64 bytes) {
+    constexpr quint64 KiloByte = 1024;
+    if (bytes < KiloByte)
+        return ItemDescription::tr("%Ln byte(s)", nullptr, int(bytes));
     return QLocale().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeTraditionalFormat);
 }
 

@@ -26,6 +26,7 @@ LibraryStatus::LibraryStatus(MainWindow& window, LibraryJobs& jobs, PlatformServ
     m_timer.setSingleShot(true);
     m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &LibraryStatus::look);
+    connect(&m_libraryWatch, &QFileSystemWatcher::directoryChanged, this, &LibraryStatus::schedule);
     connect(&m_installedView, &InstalledView::libraryChanged, this, &LibraryStatus::libraryChanged);
 }
 
@@ -34,10 +35,22 @@ void LibraryStatus::schedule() {
 }
 
 void LibraryStatus::look() {
+    watchLibrary();
     if (m_paused())
         return;
     previewReadyItems();
     readLibrary();
+}
+
+void LibraryStatus::watchLibrary() {
+    const QString library = m_folders.libraryExists() ? *m_folders.destPath() : QString();
+    const QStringList watched = m_libraryWatch.directories();
+    if (watched == QStringList(library) || (watched.isEmpty() && library.isEmpty()))
+        return;
+    if (!watched.isEmpty())
+        m_libraryWatch.removePaths(watched);
+    if (!library.isEmpty())
+        m_libraryWatch.addPath(library);
 }
 
 InstallJob LibraryStatus::readyJob(const ItemFilter& chosen) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -70,6 +71,9 @@ private:
     };
 
     void look();
+    // Watches the library folder chosen now, so that a library unplugged,
+    // removed or changed from outside is looked at again.
+    void watchLibrary();
     void previewReadyItems();
     void read(Request request);
     void arrived(LibraryJobs::Snapshot snapshot);
@@ -82,6 +86,7 @@ private:
     std::function<bool()> m_paused;
     std::function<bool()> m_scanRunning;
     QTimer m_timer;
+    QFileSystemWatcher m_libraryWatch;
     QHash<QString, QString> m_installedOn;
     bool m_reading = false;
     std::optional<Request> m_next;

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMimeData>
@@ -151,6 +152,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_installed->setupUi(m_installedSheet);
     for (QDialog* sheet : {m_confirmSheet, m_summarySheet})
         new SheetFit(sheet);
+    showLabelsAsPlainText();
     m_geometrySave.setSingleShot(true);
     m_geometrySave.setInterval(GeometrySaveMs);
     connect(&m_geometrySave, &QTimer::timeout, this, &MainWindow::saveGeometryNow);
@@ -192,6 +194,14 @@ MainWindow::MainWindow(QWidget* parent)
         button->setEnabled(false);
     }
     m_window->mDropButton->setEnabled(false);
+}
+
+// Every label of the window shows plain text: a name that looks like markup
+// is shown as it is, not read as rich text, whose layout folds spaces.
+void MainWindow::showLabelsAsPlainText() {
+    // The sheets are the window's children.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
 }
 
 MainWindow::~MainWindow() {
@@ -361,12 +371,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     showDropTarget(false);
     if (!takesAsCopy(event))
         return;
-    const QStringList archives = droppedArchives(event->mimeData());
-    const QStringList others = droppedOthers(event->mimeData());
-    if (!others.isEmpty())
-        emit dropRefused(others);
-    if (!archives.isEmpty())
-        emit archivesDropped(archives);
+    emit filesDropped(droppedArchives(event->mimeData()), droppedOthers(event->mimeData()));
 }
 
 } // namespace packshelf

@@ -26,8 +26,8 @@ namespace packshelf {
 // ConfigSheet.ui, InstallSheet.ui, SummarySheet.ui, ConfirmSheet.ui and
 // InstalledSheet.ui. The window owns
 // every control; the controller only points at them. The sheets are
-// window-modal dialogs of the main window. Zip archives dropped on the
-// window are announced with archivesDropped().
+// window-modal dialogs of the main window. Files dropped on the window are
+// announced with filesDropped().
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -61,9 +61,9 @@ public:
     static void fitSheetToContent(QDialog* sheet);
 
 signals:
-    void archivesDropped(const QStringList& paths);
-    // Dropped files that are not zip archives, which are not added.
-    void dropRefused(const QStringList& paths);
+    // Local files dropped on the window: the archives among them and the
+    // other files, which are not added.
+    void filesDropped(const QStringList& archives, const QStringList& others);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -76,6 +76,7 @@ protected:
 private:
     // Outlines the archive list while archives are dragged over the window.
     void showDropTarget(bool shown);
+    void showLabelsAsPlainText();
     void addFilterField();
     void addQuitItem();
     void keepMnemonicsBesideShortcuts();

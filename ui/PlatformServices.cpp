@@ -9,6 +9,7 @@
 #include <QTextToSpeech>
 
 #include "core/Executor.h"
+#include "ui/FolderPicker.h"
 
 namespace packshelf {
 
@@ -16,10 +17,8 @@ namespace {
 
 void showFolderPicker(QWidget* sheetParent, const QString& title, const QString& startFolder,
                       PlatformServices::FolderChosen chosen) {
-    auto* dialog = new QFileDialog(sheetParent, title, startFolder);
+    auto* dialog = new FolderPicker(sheetParent, title, startFolder);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setWindowModality(Qt::WindowModal);
     QObject::connect(dialog, &QDialog::finished, dialog,
                      [dialog, chosen = std::move(chosen)](int result) {

@@ -36,6 +36,7 @@ WindowOutlets outletsOf(MainWindow& window) {
     outlets.mDestPathField = config.mDestPathField;
     outlets.mWorkPathField = config.mWorkPathField;
     outlets.mIgnoreDSCheckbox = config.mIgnoreDSCheckbox;
+    outlets.mConfigProblemField = config.mConfigProblemField;
     outlets.mInstallSheet = window.installSheet();
     outlets.mInfoField = install.mInfoField;
     outlets.mPBar = install.mPBar;

@@ -50,6 +50,7 @@ struct WindowOutlets {
     QLabel* mDestPathField = nullptr;
     QLabel* mWorkPathField = nullptr;
     QCheckBox* mIgnoreDSCheckbox = nullptr;
+    QLabel* mConfigProblemField = nullptr; // why a folder chosen was not taken
     QDialog* mInstallSheet = nullptr;
     QLabel* mInfoField = nullptr;
     QProgressBar* mPBar = nullptr;

@@ -331,18 +331,25 @@
 <context>
     <name>ItemDescription</name>
     <message>
-        <source>Will install from:%1/%2</source>
-        <translation>Wird installiert aus:%1/%2</translation>
+        <source>Will install from: %1/%2</source>
+        <translation>Wird installiert aus: %1/%2</translation>
     </message>
     <message>
-        <source>Will install from:%1/%2
-and from:%3/%4</source>
-        <translation>Wird installiert aus:%1/%2
-und aus:%3/%4</translation>
+        <source>Will install from: %1/%2
+and from: %3/%4</source>
+        <translation>Wird installiert aus: %1/%2
+und aus: %3/%4</translation>
     </message>
     <message>
-        <source>Will install %1 into:%2</source>
-        <translation>%1 wird installiert nach:%2</translation>
+        <source>Will install %1 into: %2</source>
+        <translation>%1 wird installiert nach: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln Byte</numerusform>
+            <numerusform>%Ln Byte</numerusform>
+        </translation>
     </message>
     <message>
         <source>OK</source>
@@ -988,6 +995,10 @@ und aus:%3/%4</translation>
         <source>None of the selected archives is ready to install: only archives with a green pin are installed.</source>
         <translation>Keines der ausgewählten Archive ist bereit zur Installation: Nur Archive mit einer grünen Nadel werden installiert.</translation>
     </message>
+    <message>
+        <source>There is nothing to refresh yet: choose the folder that holds your archives, the library and a work folder first.</source>
+        <translation>Noch gibt es nichts zu aktualisieren: Wählen Sie zuerst den Ordner mit Ihren Archiven, die Bibliothek und einen Arbeitsordner.</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -1002,6 +1013,21 @@ und aus:%3/%4</translation>
     <message>
         <source>%1, nested archive</source>
         <translation>%1, verschachteltes Archiv</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ConfigurationSheet</name>
+    <message>
+        <source>The library cannot be the source folder, nor lie inside it or hold it: installed files would be mixed with the downloaded archives. Choose another folder.</source>
+        <translation>Die Bibliothek kann weder der Quellordner sein noch in ihm liegen oder ihn enthalten: Installierte Dateien würden sich mit den heruntergeladenen Archiven mischen. Wählen Sie einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The work folder cannot be the source folder, nor lie inside it or hold it: its scratch files would be mixed with the downloaded archives. Choose another folder.</source>
+        <translation>Der Arbeitsordner kann weder der Quellordner sein noch in ihm liegen oder ihn enthalten: Seine Zwischendateien würden sich mit den heruntergeladenen Archiven mischen. Wählen Sie einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The work folder cannot be the library, nor lie inside it or hold it: its scratch files would end up among the installed content. Choose another folder.</source>
+        <translation>Der Arbeitsordner kann weder die Bibliothek sein noch in ihr liegen oder sie enthalten: Seine Zwischendateien gerieten unter die installierten Inhalte. Wählen Sie einen anderen Ordner.</translation>
     </message>
 </context>
 <context>
@@ -1083,6 +1109,21 @@ und aus:%3/%4</translation>
     <message>
         <source>%1 (%2 bytes)</source>
         <translation>%1 (%2 Byte)</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::FolderPicker</name>
+    <message>
+        <source>The folder %1 does not exist yet. Create it and use it?</source>
+        <translation>Den Ordner %1 gibt es noch nicht. Soll er angelegt und verwendet werden?</translation>
+    </message>
+    <message>
+        <source>&amp;Create Folder</source>
+        <translation>Ordner &amp;anlegen</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be created here. Choose a folder you may write to.</source>
+        <translation>Der Ordner %1 kann hier nicht angelegt werden. Wählen Sie einen Ordner, in den Sie schreiben dürfen.</translation>
     </message>
 </context>
 <context>

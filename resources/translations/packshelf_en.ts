@@ -358,17 +358,24 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Will install from:%1/%2</source>
+        <source>Will install from: %1/%2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Will install from:%1/%2
-and from:%3/%4</source>
+        <source>Will install from: %1/%2
+and from: %3/%4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Will install %1 into:%2</source>
+        <source>Will install %1 into: %2</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
     <message>
         <source>OK</source>
@@ -956,6 +963,10 @@ and from:%3/%4</source>
         <source>None of the selected archives is ready to install: only archives with a green pin are installed.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>There is nothing to refresh yet: choose the folder that holds your archives, the library and a work folder first.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::ArchiveBrowserModel</name>
@@ -969,6 +980,21 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>%1, nested archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::ConfigurationSheet</name>
+    <message>
+        <source>The library cannot be the source folder, nor lie inside it or hold it: installed files would be mixed with the downloaded archives. Choose another folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder cannot be the source folder, nor lie inside it or hold it: its scratch files would be mixed with the downloaded archives. Choose another folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder cannot be the library, nor lie inside it or hold it: its scratch files would end up among the installed content. Choose another folder.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1050,6 +1076,21 @@ and from:%3/%4</source>
     </message>
     <message>
         <source>%1 (%2 bytes)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::FolderPicker</name>
+    <message>
+        <source>The folder %1 does not exist yet. Create it and use it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Create Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be created here. Choose a folder you may write to.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -120,6 +120,7 @@ TEST(WindowGerman, DatesAndSizesInGerman) {
         {installedWhen("2026-12-08T12:00:00Z").section(' ', 0, 2), "8. Dez. 2026"},
         {installedWhen("2026-12-08T12:00:00Z").section(' ', 3, 3), "um"},
         {installedNote("2026-05-03T12:00:00Z").section(' ', 0, 3), "Am 3. Mai 2026"},
+        {readableSize(1), "1 Byte"},
         {readableSize(3994), "3,9 kB"},
         {readableSize(5 * 1024 * 1024 + 300 * 1024), "5,3 MB"},
         {QCoreApplication::translate("packshelf::ContentListModel", "Verdict"), "Befund"},

@@ -82,7 +82,7 @@ TEST(WindowKeyboard, ReachesEveryControlFromTheKeyboard) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
     EXPECT_TRUE(list->selectionModel()->isRowSelected(1));
-    EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from:b Ready.zip/Pack");
+    EXPECT_EQ(app.mDirectoryInfoBox()->text(), "Will install from: b Ready.zip/Pack");
     EXPECT_EQ(QApplication::focusWidget(), app.mZIPBrowser());
 
     const QString installKey = QKeySequence("Ctrl+Return").toString(QKeySequence::NativeText);

@@ -74,7 +74,7 @@ TEST(WindowPanel, FollowsTheSelectedRecord) {
     EXPECT_EQ(window.panel(), Waiting);
     ASSERT_TRUE(window.releaseWorker(PanelWindow::Ready));
     EXPECT_EQ(window.panel(),
-              QStringList({"Will install from:d Ready.zip/Pack", "d Ready.zip", "drop", "-"}));
+              QStringList({"Will install from: d Ready.zip/Pack", "d Ready.zip", "drop", "-"}));
     ASSERT_TRUE(window.waitForIdle());
 
     window.selectRow(PanelWindow::Loose);
@@ -92,7 +92,7 @@ TEST(WindowPanel, FollowsTheSelectedRecord) {
 
     click(app.mDropButton());
     EXPECT_EQ(app.mListInfoField()->text(), "Archives: 5");
-    EXPECT_EQ(window.panel().first(), "Will install from:d Ready.zip/Pack")
+    EXPECT_EQ(window.panel().first(), "Will install from: d Ready.zip/Pack")
         << "the next row is selected";
     window.selectRow(4);
     click(app.mDropButton()); // the last row: the one above it is selected
@@ -171,11 +171,11 @@ TEST(WindowPanel, ButtonsFollowTheStateAndTheBrowser) {
     const Selection selections[] = {
         {-1, false, false, false, 0, "", ""},
         {PanelWindow::DupData, true, true, false, 2,
-         "Will install from:a Dup Data.zip/(not chosen)",
+         "Will install from: a Dup Data.zip/(not chosen)",
          "Choose the Data folder: A/Data or B/Data\nA choice installs the folder that holds it: "
          "A (1 file, 19 bytes) or B (1 file, 19 bytes)"},
         {PanelWindow::Loose, true, false, true, 3, NoPaths, "3 files, 67 bytes"},
-        {PanelWindow::Ready, true, false, false, 2, "Will install from:d Ready.zip/Pack",
+        {PanelWindow::Ready, true, false, false, 2, "Will install from: d Ready.zip/Pack",
          "2 files, 44 bytes"},
         {PanelWindow::Broken, true, false, false, 0, NoPaths, ""},
         {PanelWindow::Tree, false, false, false, 0, "", ""},
@@ -276,19 +276,19 @@ TEST(WindowPanel, ChoicesMakeArchivesReady) {
     };
     const Choice choices[] = {
         {PanelWindow::DupRuntime, "Tower B/Runtime", app.mSetRuntimeButton(), std::nullopt,
-         "Will install from:b Dup Runtime.zip/Tower B", "OK"},
+         "Will install from: b Dup Runtime.zip/Tower B", "OK"},
         {PanelWindow::DupData, "B/Data", app.mSetDataButton(), std::nullopt,
-         "Will install from:a Dup Data.zip/B", "OK"},
+         "Will install from: a Dup Data.zip/B", "OK"},
         {PanelWindow::Loose, "Models", app.mForceDirButton(), std::nullopt,
-         "Will install from:c Loose.zip/", "OK",
+         "Will install from: c Loose.zip/", "OK",
          "3 files, 67 bytes\nInstalls as they are: Extras.zip, Models/ and notes.txt\nInstalled as "
          "archive files and unpacked into folders of their names: Extras.zip"},
         {PanelWindow::Ready, "", app.mDestinationButton(), target,
-         "Will install (not chosen) into:" + target, "Manually set"},
+         "Will install (not chosen) into: " + target, "Manually set"},
         {PanelWindow::Ready, "Pack/Runtime", app.mDestinationButton(), target + "2",
-         "Will install Pack into:" + target + "2", "Manually set"},
+         "Will install Pack into: " + target + "2", "Manually set"},
         {PanelWindow::Ready, "Addons", app.mDestinationButton(), std::nullopt,
-         "Will install Pack into:" + target + "2", "Manually set"},
+         "Will install Pack into: " + target + "2", "Manually set"},
     };
     for (const Choice& choice : choices) {
         window.selectRow(choice.row);
