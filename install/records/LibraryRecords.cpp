@@ -232,20 +232,26 @@ LibraryRecords::scanRecords(int folderFd, const KnownRecords& known, RecordReadi
         }
     }
     records.resize(kept);
-    qsizetype fromIndexFile = 0;
     if (!changed)
         return records;
-    const qsizetype inFile = std::count_if(known.begin(), known.end(),
-                                           [](const KnownRecord& known) { return known.inFile; });
-    bool readOtherwise = false;
-    for (const RecordFile& record : records) {
-        if (record.inIndexFile && !record.indexed.isNull())
-            ++fromIndexFile;
-        else if (!record.indexed.isNull() || record.manifest || record.listing)
-            readOtherwise = true;
-    }
-    *changed = readOtherwise || fromIndexFile != inFile;
+    const bool readOtherwise =
+        std::any_of(records.begin(), records.end(), [](const RecordFile& record) {
+            return !(record.inIndexFile && !record.indexed.isNull()) &&
+                   (!record.indexed.isNull() || record.manifest || record.listing);
+        });
+    *changed = readOtherwise || entriesNoRecordBears(known, records) != 0;
     return records;
+}
+
+qsizetype LibraryRecords::entriesNoRecordBears(const KnownRecords& known,
+                                               const std::vector<RecordFile>& records) {
+    const qsizetype inFile = std::count_if(known.begin(), known.end(),
+                                           [](const KnownRecord& entry) { return entry.inFile; });
+    const qsizetype fromIndexFile =
+        std::count_if(records.begin(), records.end(), [](const RecordFile& record) {
+            return record.inIndexFile && !record.indexed.isNull();
+        });
+    return inFile - fromIndexFile;
 }
 
 // The entries of the index file, as known records.
@@ -311,16 +317,11 @@ Result<RecordsRead> LibraryRecords::load(const RecordInterest* interest) {
         m_stamps.reserve(qsizetype(records.size()));
     // With room for the records a change adds, which then moves none.
     manifests.reserve(records.size() + 8);
-    qsizetype fromIndexFile = 0;
     for (const RecordFile& record : records) {
         if (record.manifest && !record.manifest->whole)
             ++unreadOf[record.manifest->archive];
-        if (record.inIndexFile && !record.indexed.isNull())
-            ++fromIndexFile;
     }
-    m_staleEntries = std::count_if(m_known.cbegin(), m_known.cend(),
-                                   [](const KnownRecord& known) { return known.inFile; }) -
-                     fromIndexFile;
+    m_staleEntries = entriesNoRecordBears(m_known, records);
     for (RecordFile& record : records) {
         if (keep && record.indexed.isNull() && record.manifest) {
             const quint32 crc = recordsindex::crcOf(record.binary);

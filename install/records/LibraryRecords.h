@@ -117,6 +117,9 @@ private:
                 bool* changed, RecordsRead* read, const RecordInterest* interest = nullptr,
                 const QHash<QByteArray, RecordStamp>* stamps = nullptr) const;
     static KnownRecords knownFromIndex(const recordsindex::MappedIndex& mapped);
+    // How many entries of the index file no record file bears as it is now.
+    static qsizetype entriesNoRecordBears(const KnownRecords& known,
+                                          const std::vector<RecordFile>& records);
     static bool locateRecord(int folderFd, RecordFile& record, const KnownRecords& known,
                              const QHash<QByteArray, RecordStamp>* stamps);
     Result<std::vector<RecordFile>> readRecordFiles(RecordReading reading, bool binaryWanted,
