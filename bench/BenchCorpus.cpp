@@ -200,6 +200,49 @@ bool makeLibrarySizeCase(const QString& folder, int scale) {
     return ok && QDir().mkpath(oneMore) && writeLibraryPackage(oneMore, OneMorePackage, scale);
 }
 
+// Ten small files at the bottom of paths 1,000 folders deep, beside a
+// Data readme: a few kilobytes whose cost is the depth of its names.
+bool makeDeepPathsCase(const QString& folder, int) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Deep Paths.zip")));
+    QString deep = QStringLiteral("Runtime");
+    for (int level = 0; level < 1000; ++level)
+        deep += QStringLiteral("/d");
+    for (int i = 0; i < 10; ++i)
+        zip.addFile(QStringLiteral("%1/file%2.txt").arg(deep).arg(i), textFile(i, 64));
+    zip.addFile(QStringLiteral("Data/readme.txt"), textFile(10, 256));
+    return zip.finish();
+}
+
+// 200,000 empty entries, each given twice: the cost is telling the second
+// copy from a new name.
+bool makeDuplicateNamesCase(const QString& folder, int) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Duplicate Names.zip")));
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int i = 0; i < 200000; ++i)
+            zip.addFile(QStringLiteral("Runtime/d%1/f%2")
+                            .arg(i / 500, 3, 10, QLatin1Char('0'))
+                            .arg(i, 6, 10, QLatin1Char('0')),
+                        QByteArray());
+    }
+    return zip.finish();
+}
+
+// 100,000 empty entries whose names are 2.8 KB long (twelve folders of 230
+// characters): a central directory of 285 MB that holds little else.
+bool makeLongNamesCase(const QString& folder, int) {
+    StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Long Names.zip")));
+    const QString filler(226, QLatin1Char('n'));
+    for (int i = 0; i < 100000; ++i) {
+        QString name = QStringLiteral("Runtime");
+        for (int level = 0; level < 12; ++level)
+            name += QStringLiteral("/%1%2").arg(filler).arg(
+                level == 11 ? i : i / 100 + level * 1000, 4 + (level == 11 ? 2 : 0), 10,
+                QLatin1Char('0'));
+        zip.addFile(name, QByteArray());
+    }
+    return zip.finish();
+}
+
 bool makeHugeCase(const QString& folder, int) {
     StoredZipWriter zip(QDir(folder).filePath(QStringLiteral("Huge Terrain.zip")));
     zip.addZeros(QStringLiteral("Runtime/Terrain/world.bin"), HugeEntrySize);
@@ -223,6 +266,9 @@ const BenchCase Cases[] = {
     {"many-archives", makeManyArchivesCase},
     {"huge", makeHugeCase},
     {"library-size", makeLibrarySizeCase},
+    {"deep-paths", makeDeepPathsCase},
+    {"duplicate-names", makeDuplicateNamesCase},
+    {"long-names", makeLongNamesCase},
 };
 
 } // namespace

@@ -34,6 +34,10 @@ namespace packshelf::bench {
 //                   (the same bytes in every folder); one-more/: package
 //                   10000 alone (the package counts stay the same at any
 //                   scale, the files per package are multiplied)
+//   deep-paths/     one archive of 10 small files 1,000 folders deep
+//   duplicate-names/ one archive of 200,000 empty entries, each given twice
+//   long-names/     one archive of 100,000 empty entries with 2.8 KB names
+//                   (these three are the same at any scale)
 // The same scale always gives the same bytes.
 QStringList benchCaseNames();
 

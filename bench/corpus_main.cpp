@@ -25,7 +25,10 @@ const char* const Usage =
     "  huge           1 Zip64 archive of 4 GiB, written sparse (same at any SCALE)\n"
     "  library-size   100, 1,000 and 10,000 archives of 20 small files, each\n"
     "                 in its own folder, and one more archive apart (the\n"
-    "                 archive counts are the same at any SCALE)\n";
+    "                 archive counts are the same at any SCALE)\n"
+    "  deep-paths     1 archive, 10 small files 1,000 folders deep\n"
+    "  duplicate-names 1 archive, 200,000 empty entries each given twice\n"
+    "  long-names     1 archive, 100,000 empty entries with 2.8 KB names\n";
 }
 
 int main(int argc, char* argv[]) {

@@ -149,6 +149,17 @@ TEST(InstallPlanning, RefusalsTargetsAndWarnings) {
          {},
          {"Runtime", "Runtime/a.txt"},
          {"two entries are named Runtime/a.txt: the later in the archive is installed"}},
+        {"many names twice and many spellings: one line each, naming the first few",
+         zip({"Runtime/a", "Runtime/b", "Runtime/c", "Runtime/d", "Runtime/a", "Runtime/b",
+              "Runtime/c", "Runtime/d", "Runtime/E", "Runtime/F", "Runtime/e", "Runtime/f"}),
+         copying(""),
+         {},
+         {"Runtime", "Runtime/a", "Runtime/b", "Runtime/c", "Runtime/d", "Runtime/E", "Runtime/F"},
+         {"4 names are each given to two entries or more: the later in the archive is installed "
+          "(Runtime/a, Runtime/b, Runtime/c and 1 more)",
+          "2 pairs of paths differ only in letter case and meet at one library path each: the "
+          "later in the archive is installed (Runtime/E and Runtime/e and Runtime/F and "
+          "Runtime/f)"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -149,8 +149,10 @@ void ArchiveView::overlay(ViewNode& folder, const Loaded& loaded, const std::vec
             continue;
         }
         // The last entry of a name wins, as it would when written to disk.
-        if (node->entry && nesting.empty() && !m_sharedNames.contains(entry.path))
+        if (node->entry && nesting.empty() && !m_sharedNameSet.contains(entry.path)) {
+            m_sharedNameSet.insert(entry.path);
             m_sharedNames.append(entry.path);
+        }
         node->source = EntrySource{nesting, i};
         node->entry = &entry;
     }

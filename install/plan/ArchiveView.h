@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -106,7 +107,8 @@ private:
     std::map<std::vector<int>, std::unique_ptr<Loaded>> m_archives; // {} is the top archive
     ViewNode m_root;
     std::vector<NestedFailure> m_nestedFailures;
-    QStringList m_sharedNames;
+    QStringList m_sharedNames; // in archive order
+    QSet<QString> m_sharedNameSet;
 };
 
 // Why a nested archive is not installed with the rest, and the "WARNING"

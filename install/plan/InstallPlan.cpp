@@ -49,7 +49,7 @@ public:
         for (const QString& name : folder->names()) {
             const ViewNode& entry = *folder->children.value(name);
             if (!isJunkEntry(name) && !(entry.folder && copy.leavesOut(source, name)))
-                addNode(entry, name);
+                addNode(entry, Target().child(name, *this));
         }
     }
 
@@ -61,12 +61,15 @@ public:
         const QStringList parts = source.split(QLatin1Char('/'), Qt::SkipEmptyParts);
         if (parts.isEmpty()) { // the whole archive
             for (const QString& name : node->names())
-                addNode(*node->children.value(name), name);
+                addNode(*node->children.value(name), Target().child(name, *this));
             return;
         }
-        for (qsizetype i = 0; i + 1 < parts.size(); ++i)
-            addFolder(parts.mid(0, i + 1).join(QLatin1Char('/')));
-        addNode(*node, parts.join(QLatin1Char('/')));
+        Target parent;
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            parent = parent.child(parts[i], *this);
+            addFolder(parent);
+        }
+        addNode(*node, parent.child(parts.last(), *this));
     }
 
     // Keeps the first reason the plan cannot be carried out.
@@ -93,16 +96,42 @@ private:
         return *node;
     }
 
+    // A path of the plan: as the archive names it, and as the library will
+    // (see spelledChild).
+    struct Target {
+        QString named;
+        QString spelled;
+
+        Target child(const QString& name, const Planner& planner) const {
+            Target made;
+            made.named = named.isEmpty() ? name : named + QLatin1Char('/') + name;
+            made.spelled = planner.spelledChild(spelled, name);
+            return made;
+        }
+    };
+
     // The node and everything below it, folders before what they hold,
     // names in listing order; walked with a stack of its own, so that no
     // depth of folders can exhaust the thread's.
-    void addNode(const ViewNode& top, const QString& topTarget) {
-        std::vector<std::pair<const ViewNode*, QString>> pending{{&top, topTarget}};
+    void addNode(const ViewNode& top, Target topTarget) {
+        // A child's spelling is worked out when it is taken, after every
+        // name before it in the listing is planned.
+        struct Pending {
+            const ViewNode* node;
+            Target parent; // the top's own target when `name` is empty
+            QString name;
+        };
+        std::vector<Pending> pending;
+        pending.push_back({&top, std::move(topTarget), QString()});
         while (!pending.empty() && !m_refused) {
-            auto [node, target] = std::move(pending.back());
+            Pending taken = std::move(pending.back());
             pending.pop_back();
+            const ViewNode* node = taken.node;
+            const Target target = taken.name.isEmpty() ? std::move(taken.parent)
+                                                       : taken.parent.child(taken.name, *this);
             if (node->clash)
-                return refuse(target, QStringLiteral("both a file and a folder in the archive"));
+                return refuse(target.named,
+                              QStringLiteral("both a file and a folder in the archive"));
             if (!node->folder) {
                 addFile(*node, target);
                 continue;
@@ -110,54 +139,52 @@ private:
             addFolder(target);
             const QStringList names = node->names();
             for (auto name = names.crbegin(); name != names.crend(); ++name)
-                pending.emplace_back(node->children.value(*name),
-                                     target + QLatin1Char('/') + *name);
+                pending.push_back({node->children.value(*name), target, *name});
         }
     }
 
     // The library matches paths without regard to letter case, so two
     // names of the archive that differ only in it meet at one library
     // path: the first spelling names it, and of two files the later one in
-    // archive order is written.
-    QString spelled(const QString& target) const {
-        QString result;
-        for (const QString& part : target.split(QLatin1Char('/'))) {
-            const QString path = result.isEmpty() ? part : result + QLatin1Char('/') + part;
-            result = m_spelling.value(path.toCaseFolded(), path);
-        }
-        return result;
+    // archive order is written. `parent` is spelled already, so each name
+    // is looked up once, whatever the depth.
+    QString spelledChild(const QString& parent, const QString& name) const {
+        const QString path = parent.isEmpty() ? name : parent + QLatin1Char('/') + name;
+        const QString key = path.toCaseFolded();
+        if (const auto folder = m_folderSpelling.constFind(key);
+            folder != m_folderSpelling.constEnd())
+            return *folder;
+        if (const auto file = m_files.constFind(key); file != m_files.constEnd())
+            return m_plan.files[*file].target;
+        return path;
     }
 
-    void addFolder(const QString& named) {
-        const QString target = spelled(named);
-        const QString key = target.toCaseFolded();
-        if (!checkTarget(target) || m_folders.contains(key))
+    void addFolder(const Target& target) {
+        const QString key = target.spelled.toCaseFolded();
+        if (!checkTarget(target.spelled) || m_folderSpelling.contains(key))
             return;
         if (m_files.contains(key))
-            return refuse(target, QStringLiteral("both a file and a folder in the install"));
-        m_folders.insert(key);
-        m_spelling.insert(key, target);
-        m_plan.folders.append(target);
+            return refuse(target.spelled,
+                          QStringLiteral("both a file and a folder in the install"));
+        m_folderSpelling.insert(key, target.spelled);
+        m_plan.folders.append(target.spelled);
     }
 
-    void addFile(const ViewNode& node, const QString& named) {
-        const QString target = spelled(named);
-        const QString key = target.toCaseFolded();
-        if (!checkTarget(target))
+    void addFile(const ViewNode& node, const Target& named) {
+        const QString key = named.spelled.toCaseFolded();
+        if (!checkTarget(named.spelled))
             return;
-        if (m_folders.contains(key))
-            return refuse(target, QStringLiteral("both a file and a folder in the install"));
-        PlannedFile file{target, node.source, node.entry, named};
+        if (m_folderSpelling.contains(key))
+            return refuse(named.spelled, QStringLiteral("both a file and a folder in the install"));
+        PlannedFile file{named.spelled, node.source, node.entry, named.named};
         // Of two copies of one path, the later in the archive is written.
         if (const auto found = m_files.constFind(key); found != m_files.constEnd()) {
             PlannedFile& earlier = m_plan.files[*found];
             const bool laterInArchive = isLaterInArchive(file.source, earlier.source);
             const PlannedFile& first = laterInArchive ? earlier : file;
             const PlannedFile& later = laterInArchive ? file : earlier;
-            if (earlier.named != named)
-                m_plan.warnings.add(QStringLiteral("%1 and %2 meet at one library path: %2, "
-                                                   "the later in the archive, is installed")
-                                        .arg(first.named, later.named));
+            if (earlier.named != named.named)
+                m_caseMeetings.append({first.named, later.named});
             if (laterInArchive) {
                 file.target = earlier.target; // the path keeps its first spelling
                 earlier = std::move(file);
@@ -165,10 +192,15 @@ private:
             return;
         }
         m_files.insert(key, m_plan.files.size());
-        m_spelling.insert(key, target);
         m_plan.files.push_back(std::move(file));
     }
 
+public:
+    // Pairs of archive paths that differ only in letter case and so meet at
+    // one library path, the earlier in the archive first.
+    const QList<QPair<QString, QString>>& caseMeetings() const { return m_caseMeetings; }
+
+private:
     bool checkTarget(const QString& target) {
         const QStringList parts = target.split(QLatin1Char('/'));
         if (parts.first().compare(QLatin1String(LibraryRecordsFolder), Qt::CaseInsensitive) == 0) {
@@ -190,9 +222,9 @@ private:
 
     ArchiveView& m_view;
     InstallPlan& m_plan;
-    QSet<QString> m_folders;             // case-folded
-    QHash<QString, std::size_t> m_files; // case-folded
-    QHash<QString, QString> m_spelling;  // case-folded path: as planned
+    QHash<QString, QString> m_folderSpelling; // case-folded path: as planned
+    QHash<QString, std::size_t> m_files;      // case-folded path: index in the plan
+    QList<QPair<QString, QString>> m_caseMeetings;
     // The first refusal; a plain member beside its flag, where an optional
     // of strings trips GCC's uninitialised-use warning in sanitizer builds.
     Refusal m_refusal;
@@ -209,6 +241,51 @@ quint64 InstallPlan::bytes() const {
 }
 
 namespace {
+
+// The first few of `items` and how many more of `total` there are: an
+// archive can repeat hundreds of thousands of names, and a warning names a
+// few.
+QString firstFew(const QStringList& items, qsizetype total) {
+    constexpr qsizetype Named = 3;
+    const QStringList named = items.mid(0, Named);
+    if (total > named.size())
+        return named.join(QStringLiteral(", ")) +
+               QStringLiteral(" and %1 more").arg(total - named.size());
+    if (named.size() == 1)
+        return named.first();
+    return named.mid(0, named.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           named.last();
+}
+
+// One line for every name two entries or more give, however many there are.
+void warnAboutSharedNames(Warnings& warnings, const QStringList& shared) {
+    if (shared.size() == 1)
+        warnings.add(QStringLiteral("two entries are named %1: the later in the archive is "
+                                    "installed")
+                         .arg(shared.first()));
+    else if (shared.size() > 1)
+        warnings.add(QStringLiteral("%1 names are each given to two entries or more: the later "
+                                    "in the archive is installed (%2)")
+                         .arg(QString::number(shared.size()), firstFew(shared, shared.size())));
+}
+
+void warnAboutCaseMeetings(Warnings& warnings, const QList<QPair<QString, QString>>& meetings) {
+    if (meetings.size() == 1) {
+        const auto& [first, later] = meetings.first();
+        warnings.add(QStringLiteral("%1 and %2 meet at one library path: %2, the later in the "
+                                    "archive, is installed")
+                         .arg(first, later));
+        return;
+    }
+    if (meetings.size() < 2)
+        return;
+    QStringList pairs;
+    for (qsizetype i = 0; i < std::min<qsizetype>(meetings.size(), 3); ++i)
+        pairs.append(meetings[i].first + QStringLiteral(" and ") + meetings[i].second);
+    warnings.add(QStringLiteral("%1 pairs of paths differ only in letter case and meet at one "
+                                "library path each: the later in the archive is installed (%2)")
+                     .arg(QString::number(meetings.size()), firstFew(pairs, meetings.size())));
+}
 
 // Works out the plan; a refusal stops it.
 std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, ArchiveView& view,
@@ -229,16 +306,14 @@ std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, Ar
                                   QStringLiteral("the destination is not an absolute path"));
         return {std::move(plan), planner.refusal()};
     }
-    for (const QString& shared : view.sharedNames())
-        plan.warnings.add(
-            QStringLiteral("two entries are named %1: the later in the archive is installed")
-                .arg(shared));
+    warnAboutSharedNames(plan.warnings, view.sharedNames());
     if (copy.primarySource)
         planner.addEntriesOf(copy, *copy.primarySource);
     if (copy.dataSource)
         planner.addEntriesOf(copy, *copy.dataSource);
     if (copy.directSource)
         planner.addWhole(*copy.directSource);
+    warnAboutCaseMeetings(plan.warnings, planner.caseMeetings());
     return {std::move(plan), planner.refusal()};
 }
 
