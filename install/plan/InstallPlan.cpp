@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "analysis/NameRules.h"
+#include "core/EngineText.h"
 #include "core/NameLimits.h"
 
 namespace packshelf {
@@ -45,7 +46,7 @@ public:
         if (!folder)
             return;
         if (!folder->folder)
-            return refuse(source, QStringLiteral("not a folder"));
+            return refuse(source, EngineText::tr("not a folder"));
         for (const QString& name : folder->names()) {
             const ViewNode& entry = *folder->children.value(name);
             if (!isJunkEntry(name) && !(entry.folder && copy.leavesOut(source, name)))
@@ -102,7 +103,7 @@ private:
             auto [node, target] = std::move(pending.back());
             pending.pop_back();
             if (node->clash)
-                return refuse(target, QStringLiteral("both a file and a folder in the archive"));
+                return refuse(target, EngineText::tr("both a file and a folder in the archive"));
             if (!node->folder) {
                 addFile(*node, target);
                 continue;
@@ -134,7 +135,7 @@ private:
         if (!checkTarget(target) || m_folders.contains(key))
             return;
         if (m_files.contains(key))
-            return refuse(target, QStringLiteral("both a file and a folder in the install"));
+            return refuse(target, EngineText::tr("both a file and a folder in the install"));
         m_folders.insert(key);
         m_spelling.insert(key, target);
         m_plan.folders.append(target);
@@ -146,7 +147,7 @@ private:
         if (!checkTarget(target))
             return;
         if (m_folders.contains(key))
-            return refuse(target, QStringLiteral("both a file and a folder in the install"));
+            return refuse(target, EngineText::tr("both a file and a folder in the install"));
         PlannedFile file{target, node.source, node.entry, named};
         // Of two copies of one path, the later in the archive is written.
         if (const auto found = m_files.constFind(key); found != m_files.constEnd()) {
@@ -155,7 +156,7 @@ private:
             const PlannedFile& first = laterInArchive ? earlier : file;
             const PlannedFile& later = laterInArchive ? file : earlier;
             if (earlier.named != named)
-                m_plan.warnings.add(QStringLiteral("%1 and %2 meet at one library path: %2, "
+                m_plan.warnings.add(EngineText::tr("%1 and %2 meet at one library path: %2, "
                                                    "the later in the archive, is installed")
                                         .arg(first.named, later.named));
             if (laterInArchive) {
@@ -172,12 +173,12 @@ private:
     bool checkTarget(const QString& target) {
         const QStringList parts = target.split(QLatin1Char('/'));
         if (parts.first().compare(QLatin1String(LibraryRecordsFolder), Qt::CaseInsensitive) == 0) {
-            refuse(target, QStringLiteral("a name PackShelf keeps for its records"));
+            refuse(target, EngineText::tr("a name PackShelf keeps for its records"));
             return false;
         }
         for (const QString& part : parts) {
             if (part.startsWith(QLatin1String(StagingPrefix))) {
-                refuse(target, QStringLiteral("a name PackShelf keeps for files being written"));
+                refuse(target, EngineText::tr("a name PackShelf keeps for files being written"));
                 return false;
             }
         }
@@ -218,20 +219,20 @@ std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, Ar
     if (copy.isIncompleteDirect()) {
         if (copy.directDestination)
             planner.refuseDestination(*copy.directDestination,
-                                      QStringLiteral("no part of the archive is chosen for it"));
+                                      EngineText::tr("no part of the archive is chosen for it"));
         else
-            planner.refuse(QString(), QStringLiteral("no direct destination is set"));
+            planner.refuse(QString(), EngineText::tr("no direct destination is set"));
         return {std::move(plan), planner.refusal()};
     }
     plan.root = copy.directDestination.value_or(destDir);
     if (!QDir::isAbsolutePath(plan.root)) {
         planner.refuseDestination(plan.root,
-                                  QStringLiteral("the destination is not an absolute path"));
+                                  EngineText::tr("the destination is not an absolute path"));
         return {std::move(plan), planner.refusal()};
     }
     for (const QString& shared : view.sharedNames())
         plan.warnings.add(
-            QStringLiteral("two entries are named %1: the later in the archive is installed")
+            EngineText::tr("two entries are named %1: the later in the archive is installed")
                 .arg(shared));
     if (copy.primarySource)
         planner.addEntriesOf(copy, *copy.primarySource);
