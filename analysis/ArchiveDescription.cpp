@@ -14,6 +14,7 @@
 #include "archive/IndexCache.h"
 #include "archive/NestedArchive.h"
 #include "archive/ZipInput.h"
+#include "core/EngineText.h"
 #include "core/NameLimits.h"
 
 namespace packshelf {
@@ -108,7 +109,7 @@ public:
         ArchiveDescription description;
         const Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
         if (!opened) {
-            description.tree = fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
+            description.tree = fail(EngineText::tr("cannot be opened: %1").arg(opened.reason()));
             return description;
         }
         const std::unique_ptr<FileInput>& input = *opened;
@@ -136,7 +137,7 @@ public:
         }
         ContentTree tree = describeIndex(*input, **held, QString(), 0, 0, search->password);
         if (cancelled()) {
-            description.tree = fail(QStringLiteral("cancelled"));
+            description.tree = fail(EngineText::tr("cancelled"));
             return description;
         }
         description.tree = std::move(tree);
@@ -315,19 +316,19 @@ private:
     const Draft* m_lastRoot = nullptr;
     QString m_lastPath;
     Draft* m_lastFolder = nullptr;
-    Finding m_refused{QStringLiteral("an unsafe entry passed over"),
-                      QStringLiteral("%1 unsafe entries passed over")};
+    Finding m_refused{EngineText::tr("an unsafe entry passed over"),
+                      EngineText::tr("%1 unsafe entries passed over")};
     // Links are never followed nor written, neither as links nor as files
     // holding their target.
-    Finding m_links{QStringLiteral("a link passed over"), QStringLiteral("%1 links passed over")};
-    Finding m_unwritable{QStringLiteral("a name too long for this system"),
-                         QStringLiteral("%1 names too long for this system")};
-    Finding m_clashes{QStringLiteral("a name used for a file and a folder"),
-                      QStringLiteral("%1 names used for a file and a folder")};
-    Finding m_tooDeep{QStringLiteral("an entry nested too deep to show"),
-                      QStringLiteral("%1 entries nested too deep to show")};
-    Finding m_nestedFailures{QStringLiteral("a nested archive that cannot be read"),
-                             QStringLiteral("%1 nested archives that cannot be read")};
+    Finding m_links{EngineText::tr("a link passed over"), EngineText::tr("%1 links passed over")};
+    Finding m_unwritable{EngineText::tr("a name too long for this system"),
+                         EngineText::tr("%1 names too long for this system")};
+    Finding m_clashes{EngineText::tr("a name used for a file and a folder"),
+                      EngineText::tr("%1 names used for a file and a folder")};
+    Finding m_tooDeep{EngineText::tr("an entry nested too deep to show"),
+                      EngineText::tr("%1 entries nested too deep to show")};
+    Finding m_nestedFailures{EngineText::tr("a nested archive that cannot be read"),
+                             EngineText::tr("%1 nested archives that cannot be read")};
 };
 
 } // namespace

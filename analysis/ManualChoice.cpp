@@ -2,6 +2,7 @@
 
 #include "analysis/StateEvaluation.h"
 #include "analysis/StructureQueries.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -33,22 +34,22 @@ Status checkFolderChoice(const ArchiveItem& item, FolderChoice choice, const QSt
     if (forced &&
         !(item.state() == ItemState::Failed && item.integer(key::Error) == ItemError::ErrorContent))
         return fail(
-            QStringLiteral("a folder can be forced only where no Runtime folder was found"));
+            EngineText::tr("a folder can be forced only where no Runtime folder was found"));
     if (!forced && item.state() != ItemState::NeedsHelp)
         return fail(
-            QStringLiteral("the Runtime and Data folders are chosen only among duplicates"));
+            EngineText::tr("the Runtime and Data folders are chosen only among duplicates"));
     const ContentTree* entries = entriesAt(item.tree(key::Zip).get(), holderPath);
     if (!entries)
-        return fail(QStringLiteral("there is no folder %1 in the archive").arg(holderPath));
+        return fail(EngineText::tr("there is no folder %1 in the archive").arg(holderPath));
     const QString wanted = choice == FolderChoice::Runtime ? folder::Runtime : folder::Data;
     for (const ContentNode& node : *entries) {
         if (node.isFolder() && (forced || node.name.toUpper() == wanted))
             return {};
     }
     if (forced)
-        return fail(QStringLiteral("the folder %1 holds no folder").arg(holderPath));
-    return fail(QStringLiteral("the folder %1 holds no %2 folder")
-                    .arg(holderPath.isEmpty() ? QStringLiteral("at the top") : holderPath,
+        return fail(EngineText::tr("the folder %1 holds no folder").arg(holderPath));
+    return fail(EngineText::tr("the folder %1 holds no %2 folder")
+                    .arg(holderPath.isEmpty() ? EngineText::tr("at the top") : holderPath,
                          choice == FolderChoice::Runtime ? QStringLiteral("Runtime")
                                                          : QStringLiteral("Data")));
 }

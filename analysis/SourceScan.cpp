@@ -5,15 +5,16 @@
 #include "analysis/DirectoryListing.h"
 #include "analysis/NameRules.h"
 #include "archive/ArchiveFormat.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
 Result<SourceScan> scanSourceFolder(const QString& sourcePath) {
     const QFileInfo folder(sourcePath);
     if (!folder.exists())
-        return fail(QStringLiteral("it does not exist"));
+        return fail(EngineText::tr("it does not exist"));
     if (!folder.isDir())
-        return fail(QStringLiteral("it is not a folder"));
+        return fail(EngineText::tr("it is not a folder"));
     const Result<std::vector<ListedName>> names = listFolder(sourcePath);
     if (!names)
         return names.failure();

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "archive/ZipInput.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -59,9 +60,9 @@ QString formatName(ArchiveFormat format) {
 
 QString notAnArchiveOfItsName(ArchiveFormat named, ArchiveFormat begins) {
     if (begins == ArchiveFormat::Zip)
-        return QStringLiteral("not a %1 archive, or damaged (it has no %1 signature)")
+        return EngineText::tr("not a %1 archive, or damaged (it has no %1 signature)")
             .arg(formatName(named));
-    return QStringLiteral("not a %1 archive, or damaged (it begins as a %2 archive, which cannot "
+    return EngineText::tr("not a %1 archive, or damaged (it begins as a %2 archive, which cannot "
                           "be read either)")
         .arg(formatName(named), formatName(begins));
 }

@@ -14,6 +14,7 @@
 #include "archive/NativeName.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -153,17 +154,17 @@ private:
             return damagedDirectory();
         // Nothing to install, and hardly what the user meant to hand over.
         if (count == 0)
-            return fail(QStringLiteral("the archive is empty"));
+            return fail(EngineText::tr("the archive is empty"));
         if (dataOverlaps(m_ranges))
-            return fail(QStringLiteral("entries share their data (a zip bomb)"));
+            return fail(EngineText::tr("entries share their data (a zip bomb)"));
         return {};
     }
 
     static Failure tooMany() {
-        return fail(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
+        return fail(EngineText::tr("more than %1 entries").arg(MaxIndexEntries));
     }
     static Failure damagedDirectory() {
-        return fail(QStringLiteral("the archive's directory is damaged"));
+        return fail(EngineText::tr("the archive's directory is damaged"));
     }
 
     // The central record at `position`, when a whole one lies there within
@@ -212,9 +213,9 @@ private:
         quint64 headerOffset = 0;
         const std::optional<quint64> dataOffset = dataOffsetOf(record, &headerOffset);
         if (!dataOffset)
-            return fail(QStringLiteral("damaged entry header of %1").arg(name));
+            return fail(EngineText::tr("damaged entry header of %1").arg(name));
         if (*dataOffset > m_input.size() || record.compressedSize > m_input.size() - *dataOffset)
-            return fail(QStringLiteral("the data of %1 lies outside the archive").arg(name));
+            return fail(EngineText::tr("the data of %1 lies outside the archive").arg(name));
         // From the local header on: entries that share a header share data.
         m_ranges.emplace_back(headerOffset, *dataOffset + record.compressedSize);
 

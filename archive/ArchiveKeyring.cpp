@@ -5,6 +5,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/EntrySupport.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -98,11 +99,11 @@ Result<PasswordSearch> ArchiveKeyring::search(const ZipInput& input, const Archi
     if (!probe)
         return search;
     const std::vector<SharedPassword> tried = candidates(file, inherited);
-    const QString encryption = QStringLiteral("%1 is encrypted (%2)")
+    const QString encryption = EngineText::tr("%1 is encrypted (%2)")
                                    .arg(probe->name, describeEncryption(probe->aesStrength));
     if (tried.empty()) {
         search.outcome = PasswordSearch::Outcome::Missing;
-        search.reason = encryption + QStringLiteral(": it needs a password");
+        search.reason = encryption + EngineText::tr(": it needs a password");
         return search;
     }
     for (const SharedPassword& password : tried) {
@@ -124,8 +125,8 @@ Result<PasswordSearch> ArchiveKeyring::search(const ZipInput& input, const Archi
     search.reason =
         encryption +
         (tried.size() == 1
-             ? QStringLiteral(": the password given does not open it")
-             : QStringLiteral(": none of the %1 passwords given opens it").arg(tried.size()));
+             ? EngineText::tr(": the password given does not open it")
+             : EngineText::tr(": none of the %1 passwords given opens it").arg(tried.size()));
     return search;
 }
 

@@ -6,6 +6,7 @@
 
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -17,7 +18,7 @@ namespace {
 constexpr quint64 MaxCommentLength = 0xffff;
 
 QString damaged() {
-    return QStringLiteral("the archive's directory is damaged");
+    return EngineText::tr("the archive's directory is damaged");
 }
 
 std::optional<quint32> signatureAt(const ZipInput& input, quint64 offset) {
@@ -113,7 +114,7 @@ std::optional<QString> splitProblem(quint64 disk, quint64 directoryDisk, quint64
     if (disk == 0 && directoryDisk == 0 && diskCount <= 1)
         return std::nullopt;
     const quint64 parts = std::max(diskCount, disk + 1);
-    return QStringLiteral("split archive: this is part %1 of %2, its directory begins in part %3; "
+    return EngineText::tr("split archive: this is part %1 of %2, its directory begins in part %3; "
                           "only a whole archive can be read (join the parts first)")
         .arg(disk + 1)
         .arg(parts)
@@ -163,10 +164,10 @@ Result<CentralDirectoryLocation> locateCentralDirectory(const ZipInput& input) {
     const std::optional<FoundEndRecord> end = findEndRecord(input);
     if (!end) {
         return fail(signatureAt(input, 0) == SplitMarkerSignature
-                        ? QStringLiteral("split archive: this is its first part, the directory "
+                        ? EngineText::tr("split archive: this is its first part, the directory "
                                          "is in the last; only a whole archive can be read (join "
                                          "the parts first)")
-                        : QStringLiteral("not a zip archive, or damaged"));
+                        : EngineText::tr("not a zip archive, or damaged"));
     }
 
     // The Zip64 end record, where there is one, holds every value at full

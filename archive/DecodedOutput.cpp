@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 DecodeStatus DecodedOutput::deliver(const unsigned char* data, std::size_t size) {
@@ -26,28 +28,28 @@ QString decodeProblem(DecodeStatus status, const QString& name) {
     case DecodeStatus::Ok:
         break;
     case DecodeStatus::Damaged:
-        return QStringLiteral("damaged data in %1").arg(name);
+        return EngineText::tr("damaged data in %1").arg(name);
     case DecodeStatus::TooLong:
-        return QStringLiteral("%1 is larger than it declares").arg(name);
+        return EngineText::tr("%1 is larger than it declares").arg(name);
     case DecodeStatus::CrcError:
-        return QStringLiteral("CRC error in %1").arg(name);
+        return EngineText::tr("CRC error in %1").arg(name);
     case DecodeStatus::SinkFailed:
-        return QStringLiteral("%1 could not be written").arg(name);
+        return EngineText::tr("%1 could not be written").arg(name);
     case DecodeStatus::ReadFailed:
-        return QStringLiteral("cannot read %1 from the archive").arg(name);
+        return EngineText::tr("cannot read %1 from the archive").arg(name);
     case DecodeStatus::Cancelled:
-        return QStringLiteral("cancelled");
+        return EngineText::tr("cancelled");
     case DecodeStatus::NoPassword:
-        return QStringLiteral("%1 is encrypted and no password was given").arg(name);
+        return EngineText::tr("%1 is encrypted and no password was given").arg(name);
     case DecodeStatus::WrongPassword:
-        return QStringLiteral("wrong password for %1").arg(name);
+        return EngineText::tr("wrong password for %1").arg(name);
     case DecodeStatus::NotAuthentic:
-        return QStringLiteral("damaged data in %1 (its authentication code does not match)")
+        return EngineText::tr("damaged data in %1 (its authentication code does not match)")
             .arg(name);
     case DecodeStatus::TooMuchMemory:
-        return QStringLiteral("%1 needs more memory to decode than an entry may take").arg(name);
+        return EngineText::tr("%1 needs more memory to decode than an entry may take").arg(name);
     case DecodeStatus::Unsupported:
-        return QStringLiteral("no decoder for %1").arg(name);
+        return EngineText::tr("no decoder for %1").arg(name);
     }
     return QString();
 }

@@ -11,6 +11,7 @@
 #include "archive/StoredRange.h"
 #include "archive/StreamArchive.h"
 #include "archive/WinZipAesSource.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -103,7 +104,7 @@ Status readEntryData(const ZipInput& input, const IndexEntry& entry, const Entry
     // times: what it decrypts then is garbage.
     if (entry.encrypted && entry.aesStrength == 0 &&
         (status == EntryDecoder::Status::CrcError || status == EntryDecoder::Status::Damaged))
-        return fail(QStringLiteral("wrong password for %1, or damaged data").arg(entry.name));
+        return fail(EngineText::tr("wrong password for %1, or damaged data").arg(entry.name));
     return fail(decodeProblem(status, entry.name));
 }
 

@@ -1,5 +1,7 @@
 #include "archive/EntrySupport.h"
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 namespace {
@@ -48,7 +50,7 @@ const char* methodName(int method) {
 }
 
 Failure encrypted(const QString& name, const QString& encryption) {
-    return fail(QStringLiteral("%1 is encrypted (%2)").arg(name, encryption));
+    return fail(EngineText::tr("%1 is encrypted (%2)").arg(name, encryption));
 }
 
 } // namespace
@@ -71,8 +73,8 @@ bool hasDecoder(int method) {
 
 QString describeEncryption(int aesStrength) {
     if (aesStrength != 0)
-        return QStringLiteral("AES-%1 encryption").arg(64 + 64 * aesStrength);
-    return QStringLiteral("traditional PKWARE encryption");
+        return EngineText::tr("AES-%1 encryption").arg(64 + 64 * aesStrength);
+    return EngineText::tr("traditional PKWARE encryption");
 }
 
 QString describeMethod(int method) {
@@ -86,13 +88,13 @@ Status checkEntryReadable(const zipformat::CentralRecord& record, const QString&
     if (record.method == MethodAes) {
         const std::optional<zipformat::AesField> aes = zipformat::parseAesField(record.extra);
         if (!aes || !aes->keyBits)
-            return encrypted(name, QStringLiteral("AES encryption of an unknown kind"));
+            return encrypted(name, EngineText::tr("AES encryption of an unknown kind"));
         method = aes->realMethod;
     }
     if (record.flags & FlagStrongEncryption)
-        return encrypted(name, QStringLiteral("PKWARE strong encryption, not supported"));
+        return encrypted(name, EngineText::tr("PKWARE strong encryption, not supported"));
     if (!hasDecoder(method))
-        return fail(QStringLiteral("unsupported compression method %1 in %2")
+        return fail(EngineText::tr("unsupported compression method %1 in %2")
                         .arg(describeMethod(method), name));
     return {};
 }

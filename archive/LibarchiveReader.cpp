@@ -1,16 +1,18 @@
 #include "archive/LibarchiveReader.h"
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 namespace {
 
 QString messageOf(struct archive* handle) {
     const char* message = archive_error_string(handle);
-    return message ? QString::fromLocal8Bit(message) : QStringLiteral("unknown error");
+    return message ? QString::fromLocal8Bit(message) : EngineText::tr("unknown error");
 }
 
 QString closedReader() {
-    return QStringLiteral("the reader was closed after an error");
+    return EngineText::tr("the reader was closed after an error");
 }
 
 } // namespace
@@ -18,7 +20,7 @@ QString closedReader() {
 Result<LibarchiveReader> LibarchiveReader::open(const Callbacks& callbacks) {
     handles::UniqueArchiveReader handle(archive_read_new());
     if (!handle)
-        return fail(QStringLiteral("out of memory"));
+        return fail(EngineText::tr("out of memory"));
     // Each call below answers ARCHIVE_OK or ARCHIVE_FATAL, and only before
     // the open: a fresh handle accepts them all.
     archive_read_support_format_7zip(handle.get());

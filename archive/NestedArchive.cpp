@@ -9,6 +9,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/EntryDecoder.h"
 #include "archive/FreeSpace.h"
+#include "core/EngineText.h"
 #include "core/PosixIo.h"
 
 namespace packshelf {
@@ -42,7 +43,7 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
                     const Password* password) {
     const quint64 size = entry.uncompressedSize;
     if (budget.m_archivesLeft <= 0 || size > budget.m_inflateLeft) {
-        return fail(QStringLiteral("more nested archives than one archive may hold"));
+        return fail(EngineText::tr("more nested archives than one archive may hold"));
     }
     --budget.m_archivesLeft;
     budget.m_inflateLeft -= size;
@@ -66,11 +67,11 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
 
     if (!fitsOnFileSystem(scratchFolder, size)) {
         return fail(
-            QStringLiteral("not enough free space in the work folder for %1").arg(entry.name));
+            EngineText::tr("not enough free space in the work folder for %1").arg(entry.name));
     }
     Result<UniqueFd> made = anonymousFile(scratchFolder);
     if (!made) {
-        return fail(QStringLiteral("cannot make a temporary file in %1: %2")
+        return fail(EngineText::tr("cannot make a temporary file in %1: %2")
                         .arg(scratchFolder, made.reason()));
     }
     UniqueFd fd = std::move(*made);
@@ -83,7 +84,7 @@ NestedArchive::load(const ZipInput& parent, const IndexEntry& entry, NestedBudge
         },
         cancel, password);
     if (!written)
-        return fail(QStringLiteral("cannot write a temporary file in %1: %2")
+        return fail(EngineText::tr("cannot write a temporary file in %1: %2")
                         .arg(scratchFolder, written.reason()));
     if (!read)
         return read.failure();
@@ -102,7 +103,7 @@ quint64 declaredContent(const ArchiveIndex& index) {
 
 Status NestedBudget::chargeContent(quint64 bytes) {
     if (bytes > m_inflateLeft) {
-        return fail(QStringLiteral("its content inflates to more than one archive may hold"));
+        return fail(EngineText::tr("its content inflates to more than one archive may hold"));
     }
     m_inflateLeft -= bytes;
     return {};

@@ -12,6 +12,7 @@
 #include "archive/EntryName.h"
 #include "archive/RarHeaders.h"
 #include "archive/ZipInput.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -56,13 +57,13 @@ std::optional<QString> splitProblem(const ZipInput& input, ArchiveFormat format,
         const quint64 size = littleEndian(&bytes[20], 8);
         const quint64 available = input.size() - SevenZipStartHeader;
         if (offset > available || size > available - offset)
-            return QStringLiteral("split archive, or cut short: its directory lies beyond the "
+            return EngineText::tr("split archive, or cut short: its directory lies beyond the "
                                   "end of the file");
         return std::nullopt;
     }
     if (bytes[6] == 0x00) { // RAR 4: the main header follows the signature
         if (bytes[9] == 0x73 && (littleEndian(&bytes[10], 2) & Rar4VolumeFlag))
-            return QStringLiteral("split archive: this is one of its volumes");
+            return EngineText::tr("split archive: this is one of its volumes");
         return std::nullopt;
     }
     // RAR 5: CRC-32, header size, type 1 (main), flags, [extra size], [data
@@ -79,7 +80,7 @@ std::optional<QString> splitProblem(const ZipInput& input, ArchiveFormat format,
         return std::nullopt;
     const auto archiveFlags = rar5Number(bytes, &position);
     if (archiveFlags && (*archiveFlags & Rar5VolumeFlag))
-        return QStringLiteral("split archive: this is one of its volumes");
+        return EngineText::tr("split archive: this is one of its volumes");
     return std::nullopt;
 }
 
@@ -114,7 +115,7 @@ QString describeCoder(const QString& message) {
         {"4f71105", "Lizard"},  {"4f71106", "LZ5"},       {"a", "ARM64"},        {"b", "RISC-V"}};
     for (const auto& [code, name] : names) {
         if (id.compare(QLatin1String(code), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("%1, coder %2").arg(QLatin1String(name), id);
+            return EngineText::tr("%1, coder %2").arg(QLatin1String(name), id);
     }
     return QStringLiteral("coder %1").arg(id);
 }
@@ -205,16 +206,16 @@ Status StreamReader::reachHeader(const IndexEntry& entry) {
     if (!m_reader || !m_reader->isOpen() || wanted < m_nextHeader) {
         const Status reopened = reopen();
         if (!reopened)
-            return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, reopened.reason()));
+            return fail(EngineText::tr("cannot read %1: %2").arg(entry.name, reopened.reason()));
     }
     struct archive_entry* header = nullptr;
     while (m_nextHeader <= wanted) {
         const Result<std::optional<archive_entry*>> next = m_reader->nextHeader();
         if (!next || !*next) {
             const QString problem =
-                next ? QStringLiteral("it is no longer in the archive") : next.reason();
+                next ? EngineText::tr("it is no longer in the archive") : next.reason();
             m_reader.reset();
-            return fail(QStringLiteral("cannot read %1: %2").arg(entry.name, problem));
+            return fail(EngineText::tr("cannot read %1: %2").arg(entry.name, problem));
         }
         header = **next;
         ++m_nextHeader;
@@ -224,7 +225,7 @@ Status StreamReader::reachHeader(const IndexEntry& entry) {
     if (entryName(header, &raw) != entry.name ||
         quint64(archive_entry_size(header)) != entry.uncompressedSize) {
         m_reader.reset();
-        return fail(QStringLiteral("%1 changed since the archive was read").arg(entry.name));
+        return fail(EngineText::tr("%1 changed since the archive was read").arg(entry.name));
     }
     return {};
 }
@@ -236,7 +237,7 @@ Status StreamReader::copyData(const IndexEntry& entry, const EntrySink& sink, qu
     for (;;) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             m_reader.reset();
-            return fail(QStringLiteral("cancelled"));
+            return fail(EngineText::tr("cancelled"));
         }
         const Result<std::optional<LibarchiveReader::Block>> next = m_reader->nextBlock();
         if (!next) {
@@ -272,9 +273,9 @@ QString StreamReader::dataProblem(const IndexEntry& entry, const QString& messag
     if (message.contains(QLatin1String("CRC"), Qt::CaseInsensitive))
         return decodeProblem(DecodeStatus::CrcError, entry.name);
     if (isMissingCoder(message))
-        return QStringLiteral("unsupported compression method %1 in %2")
+        return EngineText::tr("unsupported compression method %1 in %2")
             .arg(describeCoder(message), entry.name);
-    return QStringLiteral("damaged data in %1 (%2)").arg(entry.name, message);
+    return EngineText::tr("damaged data in %1 (%2)").arg(entry.name, message);
 }
 
 std::optional<QString> StreamReader::missingMethod(const IndexEntry& entry) {
@@ -338,12 +339,12 @@ private:
             if (!*header)
                 break;
             if (position == MaxIndexEntries)
-                return refuse(QStringLiteral("more than %1 entries").arg(MaxIndexEntries));
+                return refuse(EngineText::tr("more than %1 entries").arg(MaxIndexEntries));
             if (!readEntry(**header, position))
                 return;
         }
         if (m_index.entries.empty() && m_index.refused.isEmpty())
-            return refuse(QStringLiteral("the archive is empty"));
+            return refuse(EngineText::tr("the archive is empty"));
         refuseMissingMethod();
     }
 
@@ -368,10 +369,10 @@ private:
     // reader is closed by then.
     QString unreadable(const QString& message) const {
         if (message.contains(QLatin1String("encrypt"), Qt::CaseInsensitive))
-            return QStringLiteral("the archive's names are encrypted (%1 header encryption, not "
+            return EngineText::tr("the archive's names are encrypted (%1 header encryption, not "
                                   "supported)")
                 .arg(formatName(m_format));
-        return QStringLiteral("not a %1 archive, or damaged (%2)")
+        return EngineText::tr("not a %1 archive, or damaged (%2)")
             .arg(formatName(m_format), message);
     }
 
@@ -383,7 +384,7 @@ private:
         QByteArray raw;
         const QString name = entryName(header, &raw);
         if (archive_entry_is_encrypted(header)) {
-            refuse(QStringLiteral("%1 is encrypted (%2 encryption, not supported)")
+            refuse(EngineText::tr("%1 is encrypted (%2 encryption, not supported)")
                        .arg(name, formatName(m_format)));
             return false;
         }
@@ -394,7 +395,7 @@ private:
             return true;
         }
         if (type == AE_IFREG && !archive_entry_size_is_set(header)) {
-            refuse(QStringLiteral("damaged entry header of %1").arg(name));
+            refuse(EngineText::tr("damaged entry header of %1").arg(name));
             return false;
         }
         const QString path = normalizedPath(name);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "core/PosixIo.h"
 
 namespace packshelf {
@@ -19,7 +20,7 @@ Result<std::unique_ptr<FileInput>> FileInput::openRegular(const QByteArray& nati
         return fail(systemReason(errno));
     }
     if (!S_ISREG(st.st_mode)) {
-        return fail(QStringLiteral("not a regular file"));
+        return fail(EngineText::tr("not a regular file"));
     }
     // Non-blocking, so that a file swapped for a FIFO since the check above
     // cannot make the open wait; the type is checked again on what opened.
@@ -31,7 +32,7 @@ Result<std::unique_ptr<FileInput>> FileInput::openRegular(const QByteArray& nati
         return fail(systemReason(errno));
     }
     if (!S_ISREG(st.st_mode)) {
-        return fail(QStringLiteral("not a regular file"));
+        return fail(EngineText::tr("not a regular file"));
     }
     std::unique_ptr<FileInput> input = adopt(std::move(fd), quint64(st.st_size));
     input->m_identity =

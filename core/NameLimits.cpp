@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 qsizetype utf8Length(QStringView text) {
@@ -33,10 +35,10 @@ Status checkNameLengths(QStringView path) {
         return {};
     for (QStringView name : path.split(QLatin1Char('/'))) {
         if (name.size() * 3 > NameBytesMax && utf8Length(name) > NameBytesMax)
-            return fail(QStringLiteral("a name too long for this system"));
+            return fail(EngineText::tr("a name too long for this system"));
     }
     if (path.size() * 3 > PathBytesMax && utf8Length(path) > PathBytesMax)
-        return fail(QStringLiteral("a path too long for this system"));
+        return fail(EngineText::tr("a path too long for this system"));
     return {};
 }
 

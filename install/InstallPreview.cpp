@@ -9,6 +9,7 @@
 #include "analysis/NameRules.h"
 #include "archive/FreeSpace.h"
 
+#include "core/EngineText.h"
 #include "core/Executor.h"
 
 #include "install/InstalledPackages.h"
@@ -242,10 +243,10 @@ public:
             const bool last = i + 1 == parts.size();
             if (!last && !entry->folder)
                 return root + QLatin1Char('/') + parts.mid(0, i + 1).join(QLatin1Char('/')) +
-                       QStringLiteral(": a file is in the way");
+                       EngineText::tr(": a file is in the way");
             if (last && entry->folder)
                 return root + QLatin1Char('/') + target +
-                       QStringLiteral(": a folder is in the way");
+                       EngineText::tr(": a folder is in the way");
         }
         return std::nullopt;
     }
@@ -323,7 +324,7 @@ bool meetEarlierArchives(PackagePreview& preview, const Comparison& comparison,
     const quint64 free = planned.freeAt(root);
     const quint64 margin = freeSpaceMargin(root);
     if (bytes > 0 && (free < margin || bytes > free - margin)) {
-        preview.problem = root + QStringLiteral(": not enough free space: %1 bytes needed, %2 free "
+        preview.problem = root + EngineText::tr(": not enough free space: %1 bytes needed, %2 free "
                                                 "(%3 of them kept free)")
                                      .arg(bytes)
                                      .arg(free)

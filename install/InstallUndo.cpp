@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/EngineText.h"
 #include "install/InstalledPackages.h"
 
 namespace packshelf {
@@ -55,7 +56,7 @@ Status undoLastInstall(const QString& library, Executor& executor, UndoReport* r
     if (!report->run || options.dryRun)
         return {};
     if (!options.expectedRun.isEmpty() && report->run->run != options.expectedRun)
-        return fail(QStringLiteral("the last install run into %1 is no longer the one shown; "
+        return fail(EngineText::tr("the last install run into %1 is no longer the one shown; "
                                    "nothing was taken back")
                         .arg(library));
     for (const QString& archive : report->run->packages) {

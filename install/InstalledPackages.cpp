@@ -7,6 +7,7 @@
 #include "archive/ArchiveIndex.h"
 #include "archive/IndexCache.h"
 #include "archive/ZipInput.h"
+#include "core/EngineText.h"
 #include "install/LibraryUpgrade.h"
 #include "install/PackageRemoval.h"
 #include "install/records/RecordInterest.h"
@@ -32,12 +33,12 @@ Status InstalledPackages::settle(const std::function<void(const QString&)>& wait
     Result<LibraryRecovery::Report> recovered = recovery.recover();
     if (!recovered) {
         m_problems << recovered.reason();
-        return fail(QStringLiteral("%1 needs attention before it can be changed").arg(m_library));
+        return fail(EngineText::tr("%1 needs attention before it can be changed").arg(m_library));
     }
     m_recovered = std::move(*recovered);
     if (Status upgraded = moveLegacyBackups(m_records, m_store); !upgraded) {
         m_problems << upgraded.reason();
-        return fail(QStringLiteral("%1 needs attention before it can be changed").arg(m_library));
+        return fail(EngineText::tr("%1 needs attention before it can be changed").arg(m_library));
     }
     return {};
 }
@@ -63,7 +64,7 @@ Status InstalledPackages::open(LibraryLock::Access access,
     m_notRead = read->namesNotRead;
     // A record that could not be read at all may be needed by any change.
     if (access == LibraryLock::Access::Change && !read->unreadable.isEmpty())
-        return fail(QStringLiteral("%1 cannot be changed while a record of it cannot be read")
+        return fail(EngineText::tr("%1 cannot be changed while a record of it cannot be read")
                         .arg(m_library));
     return {};
 }
@@ -96,7 +97,7 @@ Result<RemovalOutcome> InstalledPackages::uninstall(const QString& archive) {
         std::find_if(m_manifests.begin(), m_manifests.end(),
                      [&](const Manifest& manifest) { return manifest.archive == archive; });
     if (found == m_manifests.end())
-        return fail(QStringLiteral("%1 is not installed in %2").arg(archive, m_library));
+        return fail(EngineText::tr("%1 is not installed in %2").arg(archive, m_library));
     // The records the removal touches are read whole; a record that cannot
     // be stops it, as the library may depend on what it says.
     RecordInterest interest = RecordInterest::ofRemoval(*found);

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "analysis/NameRules.h"
+#include "core/EngineText.h"
 #include "install/InstallLog.h"
 #include "install/InstalledPackages.h"
 #include "install/UnchangedPackage.h"
@@ -225,7 +226,7 @@ private:
         // Installed; what only the next command can finish makes it fail.
         if (!committed->isEmpty())
             return fail(ItemError::ErrorCopy, m_job.destDir,
-                        QStringLiteral("installed, but not finished: %1")
+                        EngineText::tr("installed, but not finished: %1")
                             .arg(committed->join(QStringLiteral("; "))));
         const LibraryTransaction::Counts& counts = transaction.counts();
         qCInfo(lcInstall).noquote() << QStringLiteral("%1: %2 added, %3 replaced, %4 the same")
@@ -280,9 +281,9 @@ private:
     void noteKeptFiles(const RemovalOutcome& removal) {
         QStringList lines;
         for (qsizetype i = 0; i < removal.kept.size(); ++i)
-            lines << QStringLiteral("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
+            lines << EngineText::tr("kept %1: %2").arg(removal.kept[i], removal.keptReasons[i]);
         for (qsizetype i = 0; i < removal.originalsOf.size(); ++i)
-            lines << QStringLiteral("the earlier version of %1 is beside it: %2")
+            lines << EngineText::tr("the earlier version of %1 is beside it: %2")
                          .arg(removal.originalsOf[i], removal.originalsAt[i]);
         lines += removal.warnings;
         for (const QString& line : lines)

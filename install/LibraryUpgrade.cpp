@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/LibraryRecords.h"
@@ -56,7 +57,7 @@ Status moveLegacyBackups(LibraryRecords& records, VersionStore& store) {
     const UniqueFd backups = openFolderIn(recordsFolder.get(), LibraryRecords::LegacyBackupFolder);
     if (!backups.valid())
         return fail(
-            QStringLiteral("%1: %2 (it must be a folder)").arg(shownFolder, systemReason(errno)));
+            EngineText::tr("%1: %2 (it must be a folder)").arg(shownFolder, systemReason(errno)));
     QStringList files;
     if (Status listed = listFiles(backups.get(), QString(), files); !listed)
         return fail(QStringLiteral("%1: %2").arg(shownFolder, listed.reason()));
@@ -65,7 +66,7 @@ Status moveLegacyBackups(LibraryRecords& records, VersionStore& store) {
         return read.failure();
     if (!read->namesNotRead.isEmpty())
         return fail(
-            QStringLiteral("%1 cannot be brought into the store while a record cannot be "
+            EngineText::tr("%1 cannot be brought into the store while a record cannot be "
                            "read: %2")
                 .arg(shownFolder, (read->damaged + read->unreadable).join(QStringLiteral("; "))));
     LibraryChange change(library, store, records);
@@ -125,7 +126,7 @@ Status moveLegacyBackups(LibraryRecords& records, VersionStore& store) {
     change.discard(inRecords(aside));
     const Result<QStringList> committed = change.commit();
     if (!committed)
-        return fail(QStringLiteral("%1 cannot be brought into the store: %2")
+        return fail(EngineText::tr("%1 cannot be brought into the store: %2")
                         .arg(shownFolder, committed.reason()));
     return {};
 }

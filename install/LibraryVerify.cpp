@@ -9,6 +9,7 @@
 #include <map>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "core/Executor.h"
 #include "install/InstalledPackages.h"
 #include "install/disk/LibraryFiles.h"
@@ -252,13 +253,13 @@ void collectForeign(int dirFd, const QString& prefix, const Recorded& recorded,
 QString fileStateName(FileCheck::State state) {
     switch (state) {
     case State::AsInstalled:
-        return QStringLiteral("as installed");
+        return EngineText::tr("as installed");
     case State::Changed:
         return QStringLiteral("changed");
     case State::Missing:
         return QStringLiteral("missing");
     case State::NotAFile:
-        return QStringLiteral("not a file");
+        return EngineText::tr("not a file");
     case State::Unreadable:
         break;
     }

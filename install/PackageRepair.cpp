@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "analysis/NameRules.h"
+#include "core/EngineText.h"
 #include "install/InstalledPackages.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/ArchiveView.h"
@@ -96,7 +97,7 @@ private:
         const QString archivePath = joinPath(sourceDir, m_package.archive);
         const QByteArray nativePath = QFile::encodeName(archivePath);
         if (!isInstalledFrom(m_package, m_package.archive, nativePath))
-            return fail(QStringLiteral("%1 is not the archive the package was installed from "
+            return fail(EngineText::tr("%1 is not the archive the package was installed from "
                                        "(missing, or its size or listing differs)")
                             .arg(archivePath));
         const Result<std::unique_ptr<ArchiveView>> opened =
@@ -108,12 +109,12 @@ private:
         if (!plan.ok())
             return fail(QStringLiteral("%1: %2").arg(plan.problemPath, plan.problem));
         if (plan.root != m_package.root)
-            return fail(QStringLiteral("the archive's plan writes into %1, not %2")
+            return fail(EngineText::tr("the archive's plan writes into %1, not %2")
                             .arg(plan.root, m_package.root));
         QStringList notInArchive;
         const InstallPlan repair = planFor(plan, checks, &notInArchive);
         if (!notInArchive.isEmpty())
-            return fail(QStringLiteral("%1 is not in %2").arg(notInArchive.first(), archivePath));
+            return fail(EngineText::tr("%1 is not in %2").arg(notInArchive.first(), archivePath));
         QSet<QString> obstacles;
         for (const FileCheck& check : checks) {
             if (check.state == FileCheck::State::NotAFile)

@@ -7,6 +7,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 namespace {
@@ -85,7 +87,7 @@ ReaderChannel::Received ReaderChannel::takeFrame(Deadline deadline, bool wait) {
         return got;
     const quint32 length = qFromLittleEndian<quint32>(m_buffer.constData());
     if (length > FrameBytesMax)
-        return {Ending::Broken, {}, QStringLiteral("a frame of %1 bytes").arg(length)};
+        return {Ending::Broken, {}, EngineText::tr("a frame of %1 bytes").arg(length)};
     const qsizetype frame = HeaderBytes + qsizetype(length);
     if (m_buffer.capacity() < frame)
         m_buffer.reserve(std::min(frame, ReserveBytesMax));
@@ -134,7 +136,7 @@ Status ReaderChannel::send(const QList<QByteArray>& messages, Deadline deadline)
         case Wait::Ready:
             break;
         case Wait::TimedOut:
-            return fail(QStringLiteral("timed out"));
+            return fail(EngineText::tr("timed out"));
         case Wait::Failed:
             return fail(systemError("poll", errno));
         }

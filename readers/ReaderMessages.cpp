@@ -3,6 +3,7 @@
 #include "analysis/ArchiveDescription.h"
 #include "analysis/ItemKeys.h"
 #include "analysis/ItemState.h"
+#include "core/EngineText.h"
 #include "readers/WireReader.h"
 #include "readers/WireWriter.h"
 
@@ -10,7 +11,7 @@ namespace packshelf::readerwire {
 
 namespace {
 
-enum class Kind : quint8 { Hello = 1, Request = 2, Outcome = 3 };
+enum class Kind : quint8 { Hello = 1, Request = 2, Outcome = 3, Translation = 4 };
 enum class ValueType : quint8 { Integer = 0, Text = 1, Tree = 2 };
 
 // Node flags.
@@ -28,7 +29,7 @@ constexpr quint32 MaxPasswords = 4096;
 
 Failure garbled(const char* what) {
     return fail(
-        QStringLiteral("the reader answered what cannot be read (%1)").arg(QLatin1String(what)));
+        EngineText::tr("the reader answered what cannot be read (%1)").arg(QLatin1String(what)));
 }
 
 WireWriter start(Kind kind) {
@@ -137,12 +138,28 @@ Result<Hello> decodeHello(QByteArrayView message) {
     if (!version || !confinement || !reader.atEnd())
         return garbled("greeting");
     if (*version != ProtocolVersion)
-        return fail(QStringLiteral("the reader speaks protocol %1, not %2")
+        return fail(EngineText::tr("the reader speaks protocol %1, not %2")
                         .arg(*version)
                         .arg(ProtocolVersion));
     hello.version = *version;
     hello.confinement = std::move(*confinement);
     return hello;
+}
+
+QByteArray encodeTranslation(const QByteArray& qm) {
+    WireWriter writer = start(Kind::Translation);
+    writer.putBytes(qm);
+    return writer.take();
+}
+
+std::optional<QByteArray> translationIn(QByteArrayView message) {
+    WireReader reader(message);
+    if (!startsAs(reader, Kind::Translation))
+        return std::nullopt;
+    std::optional<QByteArray> qm = reader.bytes();
+    if (!reader.atEnd())
+        return std::nullopt;
+    return qm;
 }
 
 QByteArray encodeRequest(const AnalyzerJob& job) {
@@ -160,23 +177,23 @@ Result<AnalyzerJob> decodeRequest(QByteArrayView message, const QString& sourceF
                                   const QString& workFolder) {
     WireReader reader(message);
     if (!startsAs(reader, Kind::Request))
-        return fail(QStringLiteral("not a job"));
+        return fail(EngineText::tr("not a job"));
     const std::optional<QString> fileName = reader.text();
     const std::optional<QByteArray> nativeName = reader.bytes();
     const std::optional<quint8> ignoreDS = reader.byte();
     const std::optional<quint32> passwordCount = reader.u32();
     if (!fileName || !nativeName || !ignoreDS || *ignoreDS > 1 || !passwordCount ||
         *passwordCount > MaxPasswords)
-        return fail(QStringLiteral("a job that cannot be read"));
+        return fail(EngineText::tr("a job that cannot be read"));
     AnalyzerJob job;
     for (quint32 i = 0; i < *passwordCount; ++i) {
         const std::optional<QByteArray> password = reader.bytes();
         if (!password)
-            return fail(QStringLiteral("a job that cannot be read"));
+            return fail(EngineText::tr("a job that cannot be read"));
         job.passwords.push_back(makePassword(*password));
     }
     if (!reader.atEnd())
-        return fail(QStringLiteral("a job that cannot be read"));
+        return fail(EngineText::tr("a job that cannot be read"));
     job.sourceDir = sourceFolder;
     job.workDir = workFolder;
     job.data = ArchiveItem::create(*fileName, *nativeName);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 
 #include "analysis/Analyzer.h"
 #include "core/Result.h"
@@ -15,7 +16,7 @@
 // analysis gives it, and a tree only as deep as the analysis makes one.
 namespace packshelf::readerwire {
 
-inline constexpr quint32 ProtocolVersion = 2;
+inline constexpr quint32 ProtocolVersion = 3;
 
 // What a reader says once it has started: the protocol it speaks and how
 // it is confined ("Landlock ABI 7: ..." or why it is not).
@@ -26,6 +27,13 @@ struct Hello {
 
 QByteArray encodeHello(const Hello& hello);
 Result<Hello> decodeHello(QByteArrayView message);
+
+// The translation of the engine's texts the application uses (a .qm
+// file's bytes), sent before the first job when it has one, so that the
+// reasons a reader gives come in the application's language.
+QByteArray encodeTranslation(const QByteArray& qm);
+// The translation `message` carries; nothing when it is another message.
+std::optional<QByteArray> translationIn(QByteArrayView message);
 
 // What a reader needs of a job: the archive (the record's file name, with
 // its bytes) and the option. The source and work folders are the reader's

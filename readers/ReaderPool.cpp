@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "analysis/ItemKeys.h"
+#include "core/EngineText.h"
 #include "core/Executor.h"
 #include "readers/ReaderMessages.h"
 
@@ -32,7 +33,7 @@ bool isCancelled(const AnalyzerJob& job) {
 }
 
 Failure cancelledFailure() {
-    return fail(QStringLiteral("cancelled"));
+    return fail(EngineText::tr("cancelled"));
 }
 
 } // namespace
@@ -227,6 +228,12 @@ void ReaderPool::start(Reader* reader) {
     if (reader->killedForCancel || m_closing)
         reader->process->kill();
     reader->firstSince = Clock::now();
+    // The reasons it gives in this process's language; a reader that does
+    // not take them is ended, and its receiver fails its jobs.
+    if (const QByteArray qm = EngineText::translation();
+        !qm.isEmpty() && !reader->process->channel().send(readerwire::encodeTranslation(qm),
+                                                          Clock::now() + m_budgetBase))
+        reader->process->kill();
     sendQueued(*reader);
     lock.unlock();
     if (m_delivery == Delivery::OwnerThread)
@@ -245,7 +252,7 @@ void ReaderPool::watch(Reader* reader) {
         if (!overran(*reader))
             pump(reader);
         else if (!reader->greeted)
-            failAll(reader, fail(QStringLiteral("the reader did not start in time")));
+            failAll(reader, fail(EngineText::tr("the reader did not start in time")));
         else
             ended(reader, Ending::TimedOut, QString());
     });
@@ -396,7 +403,7 @@ bool ReaderPool::take(Reader* reader, ReaderChannel::Received& answer) {
     std::unique_lock lock(m_mutex);
     if (reader->queued.empty()) {
         lock.unlock();
-        ended(reader, Ending::Garbled, QStringLiteral("an answer to no job"));
+        ended(reader, Ending::Garbled, EngineText::tr("an answer to no job"));
         return false;
     }
     Ticket ticket = std::move(reader->queued.front());
@@ -437,17 +444,17 @@ void ReaderPool::ended(Reader* reader, Ending how, const QString& detail) {
         } else if ((killedForCancel && how == Ending::Stopped) || how == Ending::Dropped) {
             left.push_front(std::move(first)); // read again elsewhere
         } else if (how == Ending::TimedOut) {
-            report(first, fail(QStringLiteral("the reader took more than %1 seconds over the "
+            report(first, fail(EngineText::tr("the reader took more than %1 seconds over the "
                                               "archive and was stopped")
                                    .arg(first.budget.count())));
         } else if (how == Ending::Garbled) {
             report(
                 first,
-                fail(QStringLiteral("the reader answered what cannot be read (%1)").arg(detail)));
+                fail(EngineText::tr("the reader answered what cannot be read (%1)").arg(detail)));
         } else {
             qCWarning(lcReaders, "the reader of %s stopped (%s)",
                       qPrintable(first.job.data.fileName()), qPrintable(ending));
-            report(first, fail(QStringLiteral("the reader stopped (%1)").arg(ending)));
+            report(first, fail(EngineText::tr("the reader stopped (%1)").arg(ending)));
         }
     }
     // The jobs queued behind it were not begun: another reader takes them.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/EngineText.h"
 #include "readers/ReaderMessages.h"
 #include "readers/ReaderZygote.h"
 
@@ -106,7 +107,7 @@ Result<std::unique_ptr<ReaderProcess>> ReaderProcess::spawn(const QByteArray& pr
                                                             const Folders& folders) {
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
-        return fail(QStringLiteral("the reader could not be started (%1)")
+        return fail(EngineText::tr("the reader could not be started (%1)")
                         .arg(systemError("socketpair", errno)));
     handles::UniqueFd ours(sockets[0]);
     const handles::UniqueFd theirs(sockets[1]);
@@ -122,7 +123,7 @@ Result<std::unique_ptr<ReaderProcess>> ReaderProcess::spawn(const QByteArray& pr
     const int spawned = ::posix_spawn(&pid, program.constData(), descriptors.get(),
                                       attributes.get(), arguments.data(), environ);
     if (spawned != 0)
-        return fail(QStringLiteral("the reader %1 could not be started (%2)")
+        return fail(EngineText::tr("the reader %1 could not be started (%2)")
                         .arg(QFile::decodeName(program), systemError("posix_spawn", spawned)));
     handles::UniqueFd pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
     return std::unique_ptr<ReaderProcess>(
@@ -159,8 +160,8 @@ Status ReaderProcess::takeGreeting(const ReaderChannel::Received& greeting) {
         const bool late = greeting.ending == ReaderChannel::Ending::TimedOut;
         const QString ending = stop();
         return fail(
-            late ? QStringLiteral("the reader did not start in time")
-                 : QStringLiteral("the reader stopped (%1) before it was ready").arg(ending));
+            late ? EngineText::tr("the reader did not start in time")
+                 : EngineText::tr("the reader stopped (%1) before it was ready").arg(ending));
     }
     Result<readerwire::Hello> hello = readerwire::decodeHello(greeting.message);
     if (!hello) {
@@ -197,7 +198,7 @@ QString ReaderProcess::stop() {
 
 QString ReaderProcess::reap() {
     if (m_reaped.exchange(true))
-        return QStringLiteral("already ended");
+        return EngineText::tr("already ended");
     if (m_zygote)
         return m_zygote->reap(m_pid);
     int status = 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/ArchiveKeyring.h"
+#include "core/EngineText.h"
 #include "readers/ReaderChannel.h"
 #include "readers/ReaderMessages.h"
 
@@ -40,6 +41,10 @@ int serveReader(ReaderChannel& channel, const QString& sourceFolder, const QStri
         if (request.ending != ReaderChannel::Ending::Message) {
             std::fprintf(stderr, "packshelf-reader: %s\n", qPrintable(request.problem));
             return 1;
+        }
+        if (const std::optional<QByteArray> qm = readerwire::translationIn(request.message)) {
+            EngineText::useTranslation(*qm);
+            continue;
         }
         Result<AnalyzerJob> job =
             readerwire::decodeRequest(request.message, sourceFolder, workFolder);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "analysis/DirectoryListing.h"
+#include "core/EngineText.h"
 #include "readers/ReaderMain.h"
 
 namespace packshelf {
@@ -195,21 +196,21 @@ void ReaderZygote::giveUp() {
 Result<QByteArray> ReaderZygote::ask(const QByteArray& request, UniqueFd* fds, int fdCount,
                                      Clock::time_point deadline) {
     if (!m_socket.valid())
-        return fail(QStringLiteral("the reader zygote is gone"));
+        return fail(EngineText::tr("the reader zygote is gone"));
     if (!sendWith(m_socket.get(), request, nullptr, 0)) {
         giveUp();
-        return fail(QStringLiteral("the reader zygote is gone"));
+        return fail(EngineText::tr("the reader zygote is gone"));
     }
     pollfd watched{m_socket.get(), POLLIN, 0};
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (::poll(&watched, 1, int(std::max<qint64>(left.count(), 0))) != 1) {
         giveUp();
-        return fail(QStringLiteral("the reader zygote does not answer"));
+        return fail(EngineText::tr("the reader zygote does not answer"));
     }
     QByteArray answer;
     if (receiveWith(m_socket.get(), answer, fds, fdCount) <= 0 || answer.isEmpty()) {
         giveUp();
-        return fail(QStringLiteral("the reader zygote is gone"));
+        return fail(EngineText::tr("the reader zygote is gone"));
     }
     return answer;
 }
@@ -219,7 +220,7 @@ Result<ReaderZygote::Started> ReaderZygote::startReader(const QByteArray& work,
                                                         Clock::time_point deadline) {
     if (work.contains('\0') || source.contains('\0') ||
         work.size() + source.size() + 2 > qsizetype(MessageBytesMax))
-        return fail(QStringLiteral("folder names the reader zygote cannot take"));
+        return fail(EngineText::tr("folder names the reader zygote cannot take"));
     const std::lock_guard lock(m_mutex);
     UniqueFd fds[2];
     const Result<QByteArray> answer =
@@ -227,7 +228,7 @@ Result<ReaderZygote::Started> ReaderZygote::startReader(const QByteArray& work,
     if (!answer)
         return answer.failure();
     if (answer->at(0) != StartReader || !fds[0].valid())
-        return fail(QStringLiteral("the reader zygote could not fork a reader"));
+        return fail(EngineText::tr("the reader zygote could not fork a reader"));
     return Started{pid_t(numberAt(*answer, 1)), std::move(fds[0]), std::move(fds[1])};
 }
 
@@ -240,7 +241,7 @@ QString ReaderZygote::reap(pid_t pid) {
         ask(request, nullptr, 0, Clock::now() + std::chrono::seconds(30));
     const qint64 status = answer ? numberAt(*answer, 1) : -1;
     if (status < 0)
-        return QStringLiteral("an end the reader zygote could not tell");
+        return EngineText::tr("an end the reader zygote could not tell");
     if (WIFSIGNALED(int(status)))
         return QStringLiteral("signal %1").arg(WTERMSIG(int(status)));
     return QStringLiteral("exit status %1").arg(WEXITSTATUS(int(status)));

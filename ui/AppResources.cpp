@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <memory>
 
+#include "core/EngineText.h"
+
 // Resources compiled into a static library are kept only when something
 // refers to them; this is that reference.
 static void initPackShelfResources() {
@@ -79,6 +81,10 @@ bool installAppTranslations(QCoreApplication& app) {
         followSpokenLanguage(*translator);
     else if (!translator->load(QStringLiteral("packshelf_en"), TranslationFolder))
         return false;
+    // The engine's texts (reasons, library failures) in the same language,
+    // also those the reader processes make.
+    if (QFile compiled(translator->filePath()); compiled.open(QIODevice::ReadOnly))
+        EngineText::useTranslation(compiled.readAll());
     translator->setParent(&app);
     app.installTranslator(translator.release());
     return true;

@@ -234,7 +234,8 @@ QString verdictText(const QString& verdict) {
         {verdict::UnzipError, QT_TRANSLATE_NOOP("ItemDescription", "Unzip error")},
         {verdict::NoRuntime, QT_TRANSLATE_NOOP("ItemDescription", "No Runtime")},
         {verdict::NoRuntimeOrData, QT_TRANSLATE_NOOP("ItemDescription", "No Runtime or data")},
-        {verdict::InstallFailed, QT_TRANSLATE_NOOP("ItemDescription", "Failed!")}};
+        {verdict::InstallFailed, QT_TRANSLATE_NOOP("ItemDescription", "Failed!")},
+        {verdict::NeedsPassword, QT_TRANSLATE_NOOP("ItemDescription", "Needs a password")}};
     for (const auto& [english, source] : words) {
         if (verdict == english)
             return ItemDescription::tr(source);

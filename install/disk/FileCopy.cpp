@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include "core/EngineText.h"
 #include "core/PosixHandles.h"
 #include "install/disk/FaultSeam.h"
 #include "install/disk/LibraryFiles.h"
@@ -53,7 +54,7 @@ Result<ContentDigest> copyFile(int fromDir, const QByteArray& from, int toDir,
     if (!in.valid() || ::fstat(in.get(), &st) != 0)
         return fail(systemReason(errno));
     if (!S_ISREG(st.st_mode))
-        return fail(QStringLiteral("not a regular file"));
+        return fail(EngineText::tr("not a regular file"));
     UniqueFd out(openIn(toDir, to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                         st.st_mode & 07777));
     if (!out.valid())

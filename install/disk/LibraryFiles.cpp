@@ -72,7 +72,7 @@ bool isSafeAbsolute(const QString& path) {
 }
 
 QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return packshelf::systemReason(error);
 }
 
 Result<std::vector<DirEntry>> entriesOf(int dirFd) {

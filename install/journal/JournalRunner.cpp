@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
 #include "install/store/VersionStore.h"
@@ -94,7 +95,7 @@ Status JournalRunner::rename(const Place& from, const Place& to, unsigned flags,
         return {};
     const int error = errno;
     if (error == EEXIST)
-        return fail(QStringLiteral("%1: something else is there now").arg(shown(shownPath)));
+        return fail(EngineText::tr("%1: something else is there now").arg(shown(shownPath)));
     return failure(shownPath, error);
 }
 
@@ -105,7 +106,7 @@ Status JournalRunner::moveAside(const step::MoveAside& step) {
     if (!exists(path.folder, path.name))
         return {}; // moved already, or gone
     if (step.expected && !isAsExpected(path.folder, path.name, *step.expected))
-        return fail(QStringLiteral("%1: changed since it was written").arg(shown(step.path)));
+        return fail(EngineText::tr("%1: changed since it was written").arg(shown(step.path)));
     const Place aside = placeOf(step.aside);
     if (aside.folder < 0)
         return failure(step.aside, aside.error);
@@ -127,7 +128,7 @@ Status JournalRunner::forward(const JournalStep& step) {
                 if (inodeAt(target.folder, target.name) == s.inode)
                     return {};
                 return fail(
-                    QStringLiteral("%1: what was staged for it is gone").arg(shown(s.target)));
+                    EngineText::tr("%1: what was staged for it is gone").arg(shown(s.target)));
             },
             [&](const step::PlaceFolder& s) -> Status {
                 const Place target = placeOf(s.target);
@@ -139,7 +140,7 @@ Status JournalRunner::forward(const JournalStep& step) {
                 if (inodeAt(target.folder, target.name) == s.inode)
                     return {};
                 return fail(
-                    QStringLiteral("%1: what was staged for it is gone").arg(shown(s.target)));
+                    EngineText::tr("%1: what was staged for it is gone").arg(shown(s.target)));
             },
             [&](const step::MoveAside& s) -> Status { return moveAside(s); },
             [&](const step::PlaceRecord& s) -> Status {
@@ -151,7 +152,7 @@ Status JournalRunner::forward(const JournalStep& step) {
                 if (!exists(target.folder, staged))
                     return exists(target.folder, target.name)
                                ? Status()
-                               : fail(QStringLiteral("%1: what was staged for it is gone")
+                               : fail(EngineText::tr("%1: what was staged for it is gone")
                                           .arg(shown(record)));
                 return rename({target.folder, staged}, target,
                               s.original.isEmpty() ? RENAME_NOREPLACE : 0, record);
@@ -280,7 +281,7 @@ JournalRunner::Outcome JournalRunner::commit(const std::vector<JournalStep>& ste
             const Status undone = backward(**step);
             if (!undone) {
                 outcome.undoFailed = true;
-                outcome.problems << QStringLiteral("cannot be put back: %1").arg(undone.reason());
+                outcome.problems << EngineText::tr("cannot be put back: %1").arg(undone.reason());
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonValue>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/DestinationTrust.h"
@@ -96,7 +97,7 @@ bool inRecordsFolder(const RootedPath& path) {
 // A path of the library or of a trusted destination, relative and safe.
 Status safePath(const RootedPath& path, const std::function<bool(const QString&)>& trusted) {
     if (!isSafeRelative(path.relative))
-        return fail(QStringLiteral("%1 is not a path below the library").arg(path.relative));
+        return fail(EngineText::tr("%1 is not a path below the library").arg(path.relative));
     if (!path.destination.isEmpty() &&
         (!isSafeDestination(path.destination) || !trusted(path.destination)))
         return fail(needsConfirmationReason(path.destination));
@@ -108,7 +109,7 @@ Status libraryPath(const RootedPath& path, const std::function<bool(const QStrin
     if (Status safe = safePath(path, trusted); !safe)
         return safe;
     if (inRecordsFolder(path))
-        return fail(QStringLiteral("%1 is the library's own").arg(path.relative));
+        return fail(EngineText::tr("%1 is the library's own").arg(path.relative));
     return {};
 }
 
@@ -252,7 +253,7 @@ Result<JournalStep> stepFromJson(const QJsonObject& object) {
     else if (kind == QLatin1String("dropVersion"))
         step = step::DropVersion{fields.text("version")};
     if (!step || !fields.ok())
-        return fail(QStringLiteral("a step of no known kind, or without what it needs"));
+        return fail(EngineText::tr("a step of no known kind, or without what it needs"));
     return *step;
 }
 
@@ -264,7 +265,7 @@ Status checkStep(const JournalStep& step,
                 if (Status path = libraryPath(s.target, trusted); !path)
                     return path;
                 if (!isStaging(s.staged) || (!s.original.isEmpty() && !isStaging(s.original)))
-                    return refused(QStringLiteral("it places %1 from what it did not stage")
+                    return refused(EngineText::tr("it places %1 from what it did not stage")
                                        .arg(s.target.relative));
                 return {};
             },
@@ -278,9 +279,9 @@ Status checkStep(const JournalStep& step,
                     (parts.size() != 2 || !(parts[1].startsWith(QLatin1String("repaired-")) ||
                                             parts[1].startsWith(QLatin1String("recovered-")))))
                     return refused(
-                        QStringLiteral("%1 is the library's own").arg(s.target.relative));
+                        EngineText::tr("%1 is the library's own").arg(s.target.relative));
                 if (!isStaging(s.staged))
-                    return refused(QStringLiteral("it places %1 from what it did not stage")
+                    return refused(EngineText::tr("it places %1 from what it did not stage")
                                        .arg(s.target.relative));
                 return {};
             },
@@ -302,30 +303,30 @@ Status checkStep(const JournalStep& step,
                 if (inRecordsFolder(s.path) ? !legacyBackups
                                             : !s.expected && !inKeptFolder(s.aside))
                     return refused(
-                        QStringLiteral("it moves %1 without knowing it").arg(s.path.relative));
+                        EngineText::tr("it moves %1 without knowing it").arg(s.path.relative));
                 const bool besideIt =
                     s.aside.folder() == s.path.folder() && isStaging(s.aside.name());
                 if (!besideIt && !inKeptFolder(s.aside))
                     return refused(
-                        QStringLiteral("it moves %1 to %2").arg(s.path.relative, s.aside.relative));
+                        EngineText::tr("it moves %1 to %2").arg(s.path.relative, s.aside.relative));
                 return {};
             },
             [&](const step::PlaceRecord& s) -> Status {
                 if (!isRecordName(s.name) || !isStaging(s.staged) ||
                     (!s.original.isEmpty() && !isStaging(s.original)))
-                    return refused(QStringLiteral("it places the record %1").arg(s.name));
+                    return refused(EngineText::tr("it places the record %1").arg(s.name));
                 return {};
             },
             [&](const step::DropRecord& s) -> Status {
                 if (!isRecordName(s.name) || !isStaging(s.aside))
-                    return refused(QStringLiteral("it drops the record %1").arg(s.name));
+                    return refused(EngineText::tr("it drops the record %1").arg(s.name));
                 return {};
             },
             [&](const step::Discard& s) -> Status {
                 if (Status path = safePath(s.path, trusted); !path)
                     return path;
                 if (!isStaging(s.path.name()))
-                    return refused(QStringLiteral("it removes %1, which it did not stage")
+                    return refused(EngineText::tr("it removes %1, which it did not stage")
                                        .arg(s.path.relative));
                 return {};
             },
@@ -334,7 +335,7 @@ Status checkStep(const JournalStep& step,
             },
             [&](const step::DropVersion& s) -> Status {
                 if (!Version::fromKey(s.key))
-                    return refused(QStringLiteral("%1 is not a version").arg(s.key));
+                    return refused(EngineText::tr("%1 is not a version").arg(s.key));
                 return {};
             }},
         step);

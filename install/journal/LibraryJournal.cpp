@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/journal/JournalRunner.h"
 #include "install/plan/InstallPlan.h"
@@ -88,19 +89,19 @@ QByteArray LibraryJournal::bytesOf(const std::vector<JournalStep>& steps) {
 Result<LibraryJournal::Read> LibraryJournal::parse(const QByteArray& bytes) {
     const qsizetype mark = bytes.lastIndexOf(QByteArray("\n") + EndMark);
     if (mark < 0)
-        return fail(QStringLiteral("it is not a whole journal of this version"));
+        return fail(EngineText::tr("it is not a whole journal of this version"));
     const QByteArray content = bytes.left(mark + 1);
     if (digestOf(content) != bytes.mid(mark + 1 + qsizetype(std::strlen(EndMark))).trimmed())
-        return fail(QStringLiteral("it does not match its digest"));
+        return fail(EngineText::tr("it does not match its digest"));
     const QList<QByteArray> lines = content.split('\n');
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(lines.first(), &error);
     const QJsonObject object = document.object();
     if (error.error != QJsonParseError::NoError || !document.isObject() ||
         !object.value(QStringLiteral("steps")).isArray())
-        return fail(QStringLiteral("it is not a journal"));
+        return fail(EngineText::tr("it is not a journal"));
     if (object.value(QStringLiteral("format")).toInt() != Format)
-        return fail(QStringLiteral("it was written by another version of PackShelf"));
+        return fail(EngineText::tr("it was written by another version of PackShelf"));
     Read read;
     for (const QJsonValue& value : object.value(QStringLiteral("steps")).toArray()) {
         Result<JournalStep> step = stepFromJson(value.toObject());
@@ -165,7 +166,7 @@ Status LibraryJournal::noteInodes() {
         struct stat st;
         if (!folder.valid() || ::fstatat(folder.get(), QFile::encodeName(staged).constData(), &st,
                                          AT_SYMLINK_NOFOLLOW) != 0)
-            return fail(QStringLiteral("%1: what was staged for it is gone (%2)")
+            return fail(EngineText::tr("%1: what was staged for it is gone (%2)")
                             .arg(target.absoluteIn(m_library), systemReason(errno)));
         *inode = quint64(st.st_ino);
     }

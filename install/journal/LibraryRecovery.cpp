@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/journal/LibraryJournal.h"
 #include "install/journal/StagingLog.h"
@@ -44,7 +45,7 @@ Result<std::vector<DirEntry>> recordsEntries(const QString& library, UniqueFd& f
     if (!folder.valid()) {
         if (errno == ENOENT)
             return std::vector<DirEntry>();
-        return fail(QStringLiteral("%1: %2 (it must be a folder)")
+        return fail(EngineText::tr("%1: %2 (it must be a folder)")
                         .arg(recordsFolder(library), systemReason(errno)));
     }
     Result<std::vector<DirEntry>> entries = entriesOf(folder.get());
@@ -80,7 +81,7 @@ QStringList stagedNamedBy(const QByteArray& bytes, const QString& library) {
 } // namespace
 
 QString journalProblem(const QString& path, const QString& library, const QString& why) {
-    return QStringLiteral("%1 cannot be read or carried out (%2), so the library is left as it "
+    return EngineText::tr("%1 cannot be read or carried out (%2), so the library is left as it "
                           "is, with what that change staged and set aside; "
                           "packshelf-cli recover %3 sets it aside")
         .arg(path, why, library);
@@ -262,7 +263,7 @@ QStringList LibraryRecovery::pendingChanges(const QString& library) {
         const Result<LibraryJournal::Read> read =
             bytes ? LibraryJournal::parse(*bytes) : Result<LibraryJournal::Read>(bytes.failure());
         if (read)
-            notes << QStringLiteral("%1: a change was interrupted; the next command that "
+            notes << EngineText::tr("%1: a change was interrupted; the next command that "
                                     "changes the library finishes it")
                          .arg(path);
         else

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/EngineText.h"
+
 namespace packshelf {
 
 ArchiveEntryReader::ArchiveEntryReader(std::unique_ptr<ArchiveView> view, const ViewNode* node)
@@ -19,7 +21,7 @@ Result<ArchiveEntryReader> ArchiveEntryReader::open(const QByteArray& nativePath
         return fail(QStringLiteral("%1: %2").arg(path, found.reason()));
     const ViewNode* node = *found;
     if (node->folder || !node->entry)
-        return fail(QStringLiteral("%1: not a file").arg(path));
+        return fail(EngineText::tr("%1: not a file").arg(path));
     return ArchiveEntryReader(std::move(*opened), node);
 }
 

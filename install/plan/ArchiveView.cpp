@@ -8,6 +8,7 @@
 #include "archive/IndexCache.h"
 #include "archive/StreamArchive.h"
 #include "archive/ZipInput.h"
+#include "core/EngineText.h"
 
 namespace packshelf {
 
@@ -24,6 +25,20 @@ struct ArchiveView::Loaded {
 };
 
 namespace {
+
+// Whether `problem` is the reason a zip archive is refused with when it is
+// none (as reasons are in the process's language, they are made again).
+bool isNoZipArchive(const QString& problem) {
+    const QString zip = QStringLiteral("zip");
+    const QString beginsAs =
+        EngineText::tr("not a %1 archive, or damaged (it begins as a %2 archive, which cannot "
+                       "be read either)")
+            .arg(zip, QStringLiteral("\x01"));
+    return problem == EngineText::tr("not a zip archive, or damaged") ||
+           problem ==
+               EngineText::tr("not a %1 archive, or damaged (it has no %1 signature)").arg(zip) ||
+           problem.startsWith(beginsAs.section(QLatin1Char('\x01'), 0, 0));
+}
 
 ViewNode* childFolder(ViewNode& folder, const QString& name) {
     ViewNode*& child = folder.children[name];
@@ -61,7 +76,7 @@ bool isNestedArchive(const QString& name, const ViewNode& node) {
 } // namespace
 
 QString nestedFailureReason(const ArchiveView::NestedFailure& failure) {
-    return QStringLiteral("the nested archive cannot be expanded (%1)").arg(failure.reason);
+    return EngineText::tr("the nested archive cannot be expanded (%1)").arg(failure.reason);
 }
 
 QString nestedFailureLine(const ArchiveView::NestedFailure& failure) {
@@ -92,7 +107,7 @@ Result<std::unique_ptr<ArchiveView>> ArchiveView::open(const QByteArray& nativeP
     auto top = std::make_unique<Loaded>();
     Result<std::unique_ptr<FileInput>> opened = FileInput::openRegular(nativePath);
     if (!opened)
-        return fail(QStringLiteral("cannot be opened: %1").arg(opened.reason()));
+        return fail(EngineText::tr("cannot be opened: %1").arg(opened.reason()));
     top->file = std::move(*opened);
     const Result<std::shared_ptr<const ArchiveIndex>> indexed = cachedIndex(*top->file);
     if (!indexed)
@@ -194,7 +209,7 @@ void ArchiveView::overlayNestedOnTop() {
         const QString base = nestedFolderName(name);
         if (base.isEmpty()) {
             m_nestedFailures.push_back(
-                {name, ItemError::ErrorContent, QStringLiteral("no folder can be named after it")});
+                {name, ItemError::ErrorContent, EngineText::tr("no folder can be named after it")});
             continue;
         }
         if (!isUnpackedByInstall(base, QString()))
@@ -204,7 +219,7 @@ void ArchiveView::overlayNestedOnTop() {
         const Result<const Loaded*> loaded = loadNested(nesting);
         if (!loaded) {
             const QString problem = loaded.reason();
-            const bool notAnArchive = problem.startsWith(QLatin1String("not a zip"));
+            const bool notAnArchive = isNoZipArchive(problem);
             m_nestedFailures.push_back(
                 {name, notAnArchive ? ItemError::ErrorOpen : ItemError::ErrorContent, problem});
             continue;
@@ -218,7 +233,7 @@ void ArchiveView::overlayNestedOnTop() {
         ViewNode* folder = childFolder(m_root, base);
         if (!folder) {
             m_nestedFailures.push_back({name, ItemError::ErrorContent,
-                                        QStringLiteral("a file named %1 is in the way").arg(base)});
+                                        EngineText::tr("a file named %1 is in the way").arg(base)});
             continue;
         }
         overlay(*folder, **loaded, nesting);
@@ -273,9 +288,9 @@ Result<const ViewNode*> ArchiveView::locate(const QString& path) {
     const QString wanted = parts.join(QLatin1Char('/'));
     for (const QString& part : parts) {
         if (part == QLatin1String(".."))
-            return fail(QStringLiteral("the path leaves the archive"));
+            return fail(EngineText::tr("the path leaves the archive"));
         if (!current->folder)
-            return fail(QStringLiteral("not a folder"));
+            return fail(EngineText::tr("not a folder"));
         walked = joinPath(walked, part);
         ViewNode* next = current->children.value(part);
         // A nested archive whose folder the path goes through is read when
@@ -283,7 +298,7 @@ Result<const ViewNode*> ArchiveView::locate(const QString& path) {
         if (!next && isUnpackedByInstall(walked, wanted))
             next = overlayNamed(*current, part);
         if (!next)
-            return fail(QStringLiteral("not in the archive"));
+            return fail(EngineText::tr("not in the archive"));
         current = next;
     }
     return current;
@@ -292,7 +307,7 @@ Result<const ViewNode*> ArchiveView::locate(const QString& path) {
 Status ArchiveView::read(const EntrySource& source, const EntrySink& sink) const {
     const auto found = m_archives.find(source.nesting);
     if (found == m_archives.end())
-        return fail(QStringLiteral("the archive holding it is not read"));
+        return fail(EngineText::tr("the archive holding it is not read"));
     Loaded& loaded = *found->second;
     IndexEntry& entry = loaded.index.entries[std::size_t(source.entry)];
     if (!entry.streamed)
@@ -302,7 +317,7 @@ Status ArchiveView::read(const EntrySource& source, const EntrySink& sink) const
     quint32 crc = 0;
     const Status read = loaded.stream->read(entry, sink, &crc, m_cancel);
     if (read.ok() && entry.crcKnown && crc != entry.crc)
-        return fail(QStringLiteral("%1 changed since the archive was read").arg(entry.name));
+        return fail(EngineText::tr("%1 changed since the archive was read").arg(entry.name));
     if (read.ok()) {
         entry.crc = crc;
         entry.crcKnown = true;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "analysis/NameRules.h"
+#include "core/EngineText.h"
 #include "core/NameLimits.h"
 
 namespace packshelf {
@@ -45,7 +46,7 @@ public:
         if (!folder)
             return;
         if (!folder->folder)
-            return refuse(source, QStringLiteral("not a folder"));
+            return refuse(source, EngineText::tr("not a folder"));
         for (const QString& name : folder->names()) {
             const ViewNode& entry = *folder->children.value(name);
             if (!isJunkEntry(name) && !(entry.folder && copy.leavesOut(source, name)))
@@ -131,7 +132,7 @@ private:
                                                        : taken.parent.child(taken.name, *this);
             if (node->clash)
                 return refuse(target.named,
-                              QStringLiteral("both a file and a folder in the archive"));
+                              EngineText::tr("both a file and a folder in the archive"));
             if (!node->folder) {
                 addFile(*node, target);
                 continue;
@@ -165,7 +166,7 @@ private:
             return;
         if (m_files.contains(key))
             return refuse(target.spelled,
-                          QStringLiteral("both a file and a folder in the install"));
+                          EngineText::tr("both a file and a folder in the install"));
         m_folderSpelling.insert(key, target.spelled);
         m_plan.folders.append(target.spelled);
     }
@@ -175,7 +176,7 @@ private:
         if (!checkTarget(named.spelled))
             return;
         if (m_folderSpelling.contains(key))
-            return refuse(named.spelled, QStringLiteral("both a file and a folder in the install"));
+            return refuse(named.spelled, EngineText::tr("both a file and a folder in the install"));
         PlannedFile file{named.spelled, node.source, node.entry, named.named};
         // Of two copies of one path, the later in the archive is written.
         if (const auto found = m_files.constFind(key); found != m_files.constEnd()) {
@@ -204,12 +205,12 @@ private:
     bool checkTarget(const QString& target) {
         const QStringList parts = target.split(QLatin1Char('/'));
         if (parts.first().compare(QLatin1String(LibraryRecordsFolder), Qt::CaseInsensitive) == 0) {
-            refuse(target, QStringLiteral("a name PackShelf keeps for its records"));
+            refuse(target, EngineText::tr("a name PackShelf keeps for its records"));
             return false;
         }
         for (const QString& part : parts) {
             if (part.startsWith(QLatin1String(StagingPrefix))) {
-                refuse(target, QStringLiteral("a name PackShelf keeps for files being written"));
+                refuse(target, EngineText::tr("a name PackShelf keeps for files being written"));
                 return false;
             }
         }
@@ -250,21 +251,21 @@ QString firstFew(const QStringList& items, qsizetype total) {
     const QStringList named = items.mid(0, Named);
     if (total > named.size())
         return named.join(QStringLiteral(", ")) +
-               QStringLiteral(" and %1 more").arg(total - named.size());
+               EngineText::tr(" and %1 more").arg(total - named.size());
     if (named.size() == 1)
         return named.first();
-    return named.mid(0, named.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+    return named.mid(0, named.size() - 1).join(QStringLiteral(", ")) + EngineText::tr(" and ") +
            named.last();
 }
 
 // One line for every name two entries or more give, however many there are.
 void warnAboutSharedNames(Warnings& warnings, const QStringList& shared) {
     if (shared.size() == 1)
-        warnings.add(QStringLiteral("two entries are named %1: the later in the archive is "
+        warnings.add(EngineText::tr("two entries are named %1: the later in the archive is "
                                     "installed")
                          .arg(shared.first()));
     else if (shared.size() > 1)
-        warnings.add(QStringLiteral("%1 names are each given to two entries or more: the later "
+        warnings.add(EngineText::tr("%1 names are each given to two entries or more: the later "
                                     "in the archive is installed (%2)")
                          .arg(QString::number(shared.size()), firstFew(shared, shared.size())));
 }
@@ -272,7 +273,7 @@ void warnAboutSharedNames(Warnings& warnings, const QStringList& shared) {
 void warnAboutCaseMeetings(Warnings& warnings, const QList<QPair<QString, QString>>& meetings) {
     if (meetings.size() == 1) {
         const auto& [first, later] = meetings.first();
-        warnings.add(QStringLiteral("%1 and %2 meet at one library path: %2, the later in the "
+        warnings.add(EngineText::tr("%1 and %2 meet at one library path: %2, the later in the "
                                     "archive, is installed")
                          .arg(first, later));
         return;
@@ -281,8 +282,8 @@ void warnAboutCaseMeetings(Warnings& warnings, const QList<QPair<QString, QStrin
         return;
     QStringList pairs;
     for (qsizetype i = 0; i < std::min<qsizetype>(meetings.size(), 3); ++i)
-        pairs.append(meetings[i].first + QStringLiteral(" and ") + meetings[i].second);
-    warnings.add(QStringLiteral("%1 pairs of paths differ only in letter case and meet at one "
+        pairs.append(meetings[i].first + EngineText::tr(" and ") + meetings[i].second);
+    warnings.add(EngineText::tr("%1 pairs of paths differ only in letter case and meet at one "
                                 "library path each: the later in the archive is installed (%2)")
                      .arg(QString::number(meetings.size()), firstFew(pairs, meetings.size())));
 }
@@ -295,15 +296,15 @@ std::pair<InstallPlan, std::optional<Refusal>> makePlan(const CopyPlan& copy, Ar
     if (copy.isIncompleteDirect()) {
         if (copy.directDestination)
             planner.refuseDestination(*copy.directDestination,
-                                      QStringLiteral("no part of the archive is chosen for it"));
+                                      EngineText::tr("no part of the archive is chosen for it"));
         else
-            planner.refuse(QString(), QStringLiteral("no direct destination is set"));
+            planner.refuse(QString(), EngineText::tr("no direct destination is set"));
         return {std::move(plan), planner.refusal()};
     }
     plan.root = copy.directDestination.value_or(destDir);
     if (!QDir::isAbsolutePath(plan.root)) {
         planner.refuseDestination(plan.root,
-                                  QStringLiteral("the destination is not an absolute path"));
+                                  EngineText::tr("the destination is not an absolute path"));
         return {std::move(plan), planner.refusal()};
     }
     warnAboutSharedNames(plan.warnings, view.sharedNames());

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/EngineText.h"
 #include "core/PosixHandles.h"
 #include "install/disk/FaultSeam.h"
 #include "install/disk/LibraryFiles.h"
@@ -35,7 +36,7 @@ Result<QByteArray> readKey(int fd, const QString& path) {
         return fail(QStringLiteral("%1: %2").arg(path, library::systemReason(errno)));
     if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0 ||
         st.st_size != KeySize)
-        return fail(QStringLiteral("%1 is not a key of this user's alone").arg(path));
+        return fail(EngineText::tr("%1 is not a key of this user's alone").arg(path));
     QByteArray key(KeySize, Qt::Uninitialized);
     if (::pread(fd, key.data(), KeySize, 0) != KeySize)
         return fail(QStringLiteral("%1: %2").arg(path, library::systemReason(errno)));
@@ -115,7 +116,7 @@ bool DestinationTrust::trusts(const Manifest& manifest) const {
 }
 
 QString needsConfirmationReason(const QString& folder) {
-    return QStringLiteral("needs confirmation for %1: it is outside the library, and nothing "
+    return EngineText::tr("needs confirmation for %1: it is outside the library, and nothing "
                           "shows that PackShelf of this user put it in the library's records")
         .arg(folder);
 }

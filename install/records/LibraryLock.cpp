@@ -8,6 +8,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 
 namespace packshelf {
@@ -45,31 +46,32 @@ Status LibraryLock::acquire(Access access, const std::function<void(const QStrin
     m_access = access;
     m_fd = openFolderBelow(m_library, QString(), false);
     if (!m_fd.valid())
-        return fail(QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(errno)));
+        return fail(EngineText::tr("%1 cannot be locked: %2").arg(m_library, systemReason(errno)));
     const int operation = access == Access::Change ? LOCK_EX : LOCK_SH;
     if (::flock(m_fd.get(), operation | LOCK_NB) == 0)
         return {};
     if (errno != EWOULDBLOCK) {
         const int error = errno;
         m_fd.reset();
-        return fail(QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(error)));
+        return fail(EngineText::tr("%1 cannot be locked: %2").arg(m_library, systemReason(error)));
     }
     if (waiting) {
         const auto [holder, changing] = lockHolder(m_fd.get());
         // The window may wait for a change of its own, as a listing waits
         // for its install; its own process number would tell the user nothing.
-        const QString who = holder == 0            ? QStringLiteral("another process")
-                            : holder == ::getpid() ? QStringLiteral("this PackShelf itself")
-                                                   : QStringLiteral("process %1").arg(holder);
-        waiting(QStringLiteral("waiting for the library, which %1 is %2")
-                    .arg(who, changing ? QStringLiteral("changing") : QStringLiteral("reading")));
+        const QString who = holder == 0            ? EngineText::tr("another process")
+                            : holder == ::getpid() ? EngineText::tr("this PackShelf itself")
+                                                   : EngineText::tr("process %1").arg(holder);
+        waiting(EngineText::tr("waiting for the library, which %1 is %2")
+                    .arg(who, changing ? EngineText::tr("changing", "the library, by its holder")
+                                       : EngineText::tr("reading", "the library, by its holder")));
     }
     while (::flock(m_fd.get(), operation) != 0) {
         if (errno != EINTR) {
             const int error = errno;
             m_fd.reset();
             return fail(
-                QStringLiteral("%1 cannot be locked: %2").arg(m_library, systemReason(error)));
+                EngineText::tr("%1 cannot be locked: %2").arg(m_library, systemReason(error)));
         }
     }
     return {};

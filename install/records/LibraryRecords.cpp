@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/EngineText.h"
 #include "core/Executor.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
@@ -277,7 +278,7 @@ Result<std::vector<RecordFile>> LibraryRecords::readRecordFiles(RecordReading re
         if (errno == ENOENT)
             return std::vector<RecordFile>();
         return fail(
-            QStringLiteral("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
+            EngineText::tr("%1: %2 (it must be a folder)").arg(folder(), systemReason(errno)));
     }
     // Records read without their files are read again from the mapped
     // index when a change wants them whole.
@@ -353,7 +354,7 @@ Status LibraryRecords::completeOne(Manifest& manifest, const RecordInterest& int
     const QByteArrayView indexed = m_unread.value(manifest.archive);
     if (!indexed.isNull() && !interest.wantsRecord(indexed))
         return {};
-    Result<Manifest> read = indexed.isNull() ? fail(QStringLiteral("not a package record"))
+    Result<Manifest> read = indexed.isNull() ? fail(EngineText::tr("not a package record"))
                                              : Manifest::fromBinary(indexed, m_library);
     if (!read)
         return fail(QStringLiteral("%1: %2").arg(recordPath(manifest.archive), read.reason()));
@@ -473,7 +474,7 @@ Result<QString> LibraryRecords::stage(const Manifest& manifest) const {
     if (!manifest.whole) {
         // Written so, it would forget the package's files.
         return fail(
-            QStringLiteral("%1: the record was not read whole").arg(recordPath(manifest.archive)));
+            EngineText::tr("%1: the record was not read whole").arg(recordPath(manifest.archive)));
     }
     const UniqueFd records = openFolder(true);
     if (!records.valid())

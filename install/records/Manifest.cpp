@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <algorithm>
 
+#include "core/EngineText.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
 #include "install/records/BinaryForm.h"
@@ -151,11 +152,11 @@ bool isSafeRecordPath(const QString& path) {
 // that climbs, is absolute or names the records.
 std::optional<QString> unsafeFileReason(const Manifest::File& file) {
     if (!isSafeRecordPath(file.path))
-        return QStringLiteral("a file entry is not valid");
+        return EngineText::tr("a file entry is not valid");
     if (!file.legacyBackup.isEmpty() && !library::isSafeRelative(file.legacyBackup))
-        return QStringLiteral("a backup path is not valid");
+        return EngineText::tr("a backup path is not valid");
     if (!file.before.isEmpty() && !Version::fromKey(file.before))
-        return QStringLiteral("an earlier version is not valid");
+        return EngineText::tr("an earlier version is not valid");
     return std::nullopt;
 }
 
@@ -166,10 +167,10 @@ std::optional<QString> unsafeRecordReason(const Manifest& manifest) {
     if (!manifest.destination.isEmpty() &&
         (!isSafeDestination(manifest.destination) || manifest.plan.rule != CopyPlan::Rule::Direct ||
          manifest.plan.directDestination != manifest.destination))
-        return QStringLiteral("its destination is not valid");
+        return EngineText::tr("its destination is not valid");
     for (const QString& folder : manifest.folders) {
         if (!isSafeRecordPath(folder))
-            return QStringLiteral("a folder entry is not valid");
+            return EngineText::tr("a folder entry is not valid");
     }
     for (const Manifest::File& file : manifest.files) {
         if (std::optional<QString> reason = unsafeFileReason(file))
@@ -197,11 +198,11 @@ Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& li
     manifest.archive = object.value(QStringLiteral("archive")).toString();
     const QJsonValue files = object.value(QStringLiteral("files"));
     if (manifest.archive.isEmpty() || !files.isArray())
-        return fail(QStringLiteral("not a package record"));
+        return fail(EngineText::tr("not a package record"));
     manifest.plan = planFromJson(object.value(QStringLiteral("plan")).toObject());
     const std::optional<QString> destination = destinationOf(object, manifest.plan, library);
     if (!destination)
-        return fail(QStringLiteral("its destination is not valid"));
+        return fail(EngineText::tr("its destination is not valid"));
     manifest.destination = *destination;
     manifest.archiveSize = quint64(object.value(QStringLiteral("archiveSize")).toInteger());
     manifest.archiveModified = object.value(QStringLiteral("archiveModified")).toInteger();
@@ -221,7 +222,7 @@ Result<Manifest> Manifest::fromJson(const QJsonObject& object, const QString& li
         const std::optional<File::Action> action =
             actionNamed(entry.value(QStringLiteral("action")).toString());
         if (!action)
-            return fail(QStringLiteral("a file entry is not valid"));
+            return fail(EngineText::tr("a file entry is not valid"));
         file.action = *action;
         file.size = quint64(entry.value(QStringLiteral("size")).toInteger());
         file.crc = quint32(entry.value(QStringLiteral("crc32")).toInteger());
@@ -348,7 +349,7 @@ Result<Manifest> Manifest::headerFromBinary(QByteArrayView bytes, const QString&
     // Its files are left to be read, and checked, if it is read whole.
     Manifest header;
     if (!readBinary(bytes, header, FilesRead::None, [](const File&) { return true; }))
-        return fail(QStringLiteral("not a package record"));
+        return fail(EngineText::tr("not a package record"));
     header.whole = false;
     return checkedRecord(std::move(header), library);
 }
@@ -360,7 +361,7 @@ Result<Manifest> Manifest::fromBinary(QByteArrayView bytes, const QString& libra
         return true;
     });
     if (!whole)
-        return fail(QStringLiteral("not a package record"));
+        return fail(EngineText::tr("not a package record"));
     return checkedRecord(std::move(manifest), library);
 }
 
@@ -378,7 +379,7 @@ Result<PackageListing> PackageListing::fromBinary(QByteArrayView bytes, const QS
             return true;
         });
     if (!whole)
-        return fail(QStringLiteral("not a package record"));
+        return fail(EngineText::tr("not a package record"));
     if (unsafe)
         return fail(*unsafe);
     const Result<Manifest> checked = checkedRecord(std::move(manifest), library);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/FileCopy.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
@@ -49,7 +50,7 @@ Result<VersionStore::SetAside> VersionStore::setAside(int dirFd, const QByteArra
     if (!file.valid() || ::fstat(file.get(), &st) != 0)
         return fail(systemReason(errno));
     if (!S_ISREG(st.st_mode))
-        return fail(QStringLiteral("not a regular file"));
+        return fail(EngineText::tr("not a regular file"));
     const Result<ContentDigest> digest = digestOf(file.get());
     if (!digest)
         return digest.failure();
@@ -79,7 +80,7 @@ Result<VersionStore::SetAside> VersionStore::setAside(int dirFd, const QByteArra
             return copied.failure();
         if (!sameDigest(*copied, result.version)) {
             ::unlinkat(folder.get(), temporary.constData(), 0);
-            return fail(QStringLiteral("changed while it was read"));
+            return fail(EngineText::tr("changed while it was read"));
         }
     }
     // The store did not hold the version: a file of its name, if any, is
@@ -103,7 +104,7 @@ Status VersionStore::copyOut(const Version& version, int dirFd, const QByteArray
         return fail(QStringLiteral("%1: %2").arg(pathOf(version), copied.reason()));
     if (!sameDigest(*copied, version)) {
         ::unlinkat(dirFd, name.constData(), 0);
-        return fail(QStringLiteral("%1: its content is not the version its name gives")
+        return fail(EngineText::tr("%1: its content is not the version its name gives")
                         .arg(pathOf(version)));
     }
     return {};

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 
+#include "core/EngineText.h"
 #include "install/records/DestinationTrust.h"
 #include "install/records/LibraryRecords.h"
 #include "install/transaction/LibraryChange.h"
@@ -31,7 +32,7 @@ Result<QString> InstallLayers::ownerOfDisk(const QString& path) {
     case LayerRemoval::State::AsWritten:
         return top->package->archive;
     case LayerRemoval::State::Unreadable:
-        return fail(QStringLiteral("%1 cannot be read to tell whose it is")
+        return fail(EngineText::tr("%1 cannot be read to tell whose it is")
                         .arg(RootedPath{m_destination, path}.absoluteIn(m_change.library())));
     default:
         return QString();
@@ -65,7 +66,7 @@ Status InstallLayers::add(const RecordedFile& recorded) {
         const bool onTop = top && top->package->archive == m_previous->archive;
         const LayerRemoval::State state = m_layers.stateOf(*m_previous, *earlier);
         if (state == LayerRemoval::State::Unreadable)
-            return fail(QStringLiteral("%1 cannot be read to tell whether it changed")
+            return fail(EngineText::tr("%1 cannot be read to tell whether it changed")
                             .arg(path.absoluteIn(m_change.library())));
         if (onTop && state != LayerRemoval::State::Changed) {
             // Its own file, as it wrote it (or gone): the new version takes

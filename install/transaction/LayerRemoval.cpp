@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/FileCopy.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/records/LibraryRecords.h"
@@ -28,7 +29,7 @@ ExpectedContent expectedOf(const Manifest::File& file) {
 }
 
 QString missingVersion() {
-    return QStringLiteral("its earlier version is missing from the library's store");
+    return EngineText::tr("its earlier version is missing from the library's store");
 }
 
 } // namespace
@@ -113,7 +114,7 @@ Status LayerRemoval::removeTop(const Manifest& package, const Manifest::File& fi
     const bool versionHeld = *held;
     switch (stateOf(package, file)) {
     case State::Unreadable:
-        return fail(QStringLiteral("%1 cannot be read to tell whether it changed").arg(shown));
+        return fail(EngineText::tr("%1 cannot be read to tell whether it changed").arg(shown));
     case State::AsWritten:
         if (!replaced) {
             if (Status removed = m_change.removeFile(path, expectedOf(file)); !removed)
@@ -137,7 +138,7 @@ Status LayerRemoval::removeTop(const Manifest& package, const Manifest::File& fi
         break;
     case State::Missing:
         if (replaced && !versionHeld) {
-            outcome.keep(shown, QStringLiteral("it is gone, and ") + missingVersion());
+            outcome.keep(shown, EngineText::tr("it is gone, and ") + missingVersion());
             outcome.notRemoved << file.path;
             return {};
         }
@@ -151,7 +152,7 @@ Status LayerRemoval::removeTop(const Manifest& package, const Manifest::File& fi
         outcome.keep(shown, QStringLiteral("changed since %1 installed it").arg(package.archive));
         if (replaced && file.previousOwner.isEmpty()) {
             if (!version)
-                outcome.warnings << QStringLiteral("%1: the version the user had before %2 "
+                outcome.warnings << EngineText::tr("%1: the version the user had before %2 "
                                                    "installed it is missing")
                                         .arg(shown, package.archive);
             else if (Status kept = keepBeside(package, file.path, file.before, outcome); !kept)
@@ -219,7 +220,7 @@ Status LayerRemoval::keepBeside(const Manifest& package, const QString& path, co
     if (!held)
         return held.failure();
     if (!*held) {
-        outcome.warnings << QStringLiteral("%1: the version the user had before %2 installed it "
+        outcome.warnings << EngineText::tr("%1: the version the user had before %2 installed it "
                                            "is missing from the library's store")
                                 .arg(at.absoluteIn(m_change.library()), package.archive);
         return {};

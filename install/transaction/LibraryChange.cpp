@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "core/EngineText.h"
 #include "install/disk/FileCopy.h"
 #include "install/disk/LibraryFiles.h"
 #include "install/plan/InstallPlan.h"
@@ -47,7 +48,7 @@ Result<Version> LibraryChange::setAside(const RootedPath& path) {
         fd.valid() ? m_store.setAside(fd.get(), QFile::encodeName(path.name()))
                    : Result<VersionStore::SetAside>(fail(systemReason(errno)));
     if (!aside)
-        return fail(QStringLiteral("%1 cannot be set aside: %2")
+        return fail(EngineText::tr("%1 cannot be set aside: %2")
                         .arg(path.absoluteIn(m_library), aside.reason()));
     if (aside->added)
         m_added.insert(aside->version.key());
@@ -66,12 +67,12 @@ Result<QString> LibraryChange::keepOriginal(const RootedPath& path) {
     if (linkIn(fd.get(), name.constData(), fd.get(), original.constData()) != 0) {
         const int error = errno;
         if (error != EPERM && error != EMLINK && error != ENOTSUP && error != EOPNOTSUPP)
-            return fail(QStringLiteral("%1 cannot be kept: %2")
+            return fail(EngineText::tr("%1 cannot be kept: %2")
                             .arg(path.absoluteIn(m_library), systemReason(error)));
         // No links here: a copy.
         const Result<ContentDigest> copied = copyFile(fd.get(), name, fd.get(), original);
         if (!copied)
-            return fail(QStringLiteral("%1 cannot be kept: %2")
+            return fail(EngineText::tr("%1 cannot be kept: %2")
                             .arg(path.absoluteIn(m_library), copied.reason()));
     }
     const RootedPath kept = folder.child(QFile::decodeName(original));
@@ -139,7 +140,7 @@ Status LibraryChange::putVersion(const Version& version, const RootedPath& path,
     if (!spot)
         return spot.failure();
     if (const Status copied = m_store.copyOut(version, spot->folder.get(), spot->name); !copied)
-        return fail(QStringLiteral("%1 cannot be given back: %2")
+        return fail(EngineText::tr("%1 cannot be given back: %2")
                         .arg(path.absoluteIn(m_library), copied.reason()));
     if (spot->placeStep)
         placeFile(path, QFile::decodeName(spot->name), original);
@@ -216,7 +217,7 @@ Result<QString> LibraryChange::keepForUser(const RootedPath& path, const QString
         if (linkIn(fromFd.get(), file.constData(), into.get(), name.constData()) != 0) {
             const Result<ContentDigest> copied = copyFile(fromFd.get(), file, into.get(), name);
             if (!copied)
-                return fail(QStringLiteral("%1 cannot be kept: %2")
+                return fail(EngineText::tr("%1 cannot be kept: %2")
                                 .arg(path.absoluteIn(m_library), copied.reason()));
         }
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "archive/FreeSpace.h"
+#include "core/EngineText.h"
 #include "install/disk/FolderListings.h"
 #include "install/records/LibraryRecords.h"
 #include "install/store/VersionStore.h"
@@ -65,10 +66,10 @@ QString parentOf(const QString& target) {
 
 QString obstacle(mode_t mode) {
     if (S_ISLNK(mode))
-        return QStringLiteral("a symbolic link is in the way");
+        return EngineText::tr("a symbolic link is in the way");
     if (S_ISDIR(mode))
-        return QStringLiteral("a folder is in the way");
-    return QStringLiteral("a file is in the way");
+        return EngineText::tr("a folder is in the way");
+    return EngineText::tr("a file is in the way");
 }
 
 } // namespace
@@ -230,7 +231,7 @@ Status LibraryTransaction::resolveFile(const PlannedFile& file) {
         if (entryCrc) {
             const Result<quint32> current = currentCrc(recorded, st, dirFd);
             if (!current)
-                return failure(file.target, QStringLiteral("%1 cannot be read: %2")
+                return failure(file.target, EngineText::tr("%1 cannot be read: %2")
                                                 .arg(recorded.file.path, current.reason()));
             same = *current == *entryCrc;
         }
@@ -327,7 +328,7 @@ Status LibraryTransaction::canWriteIn(const QByteArray& folder, const QString& t
     if (const int error = m_disk.writeError(folder); error != 0)
         return failure(
             target,
-            QStringLiteral("the folder cannot be written to (%1)").arg(systemReason(error)));
+            EngineText::tr("the folder cannot be written to (%1)").arg(systemReason(error)));
     return {};
 }
 
@@ -380,7 +381,7 @@ Status LibraryTransaction::writeFile(const FileWrite& write) {
         return false;
     });
     if (cancelled())
-        return failure(QString(), QStringLiteral("cancelled"));
+        return failure(QString(), EngineText::tr("cancelled"));
     if (!read.ok()) {
         if (writeError)
             return failure(target, systemReason(writeError));
@@ -404,7 +405,7 @@ void LibraryTransaction::remember(Memory memory) {
 
 Status LibraryTransaction::resolveAll() {
     if (!m_disk.open(m_plan.root))
-        return failure(QString(), errno == ENOENT ? QStringLiteral("the folder does not exist")
+        return failure(QString(), errno == ENOENT ? EngineText::tr("the folder does not exist")
                                                   : systemReason(errno));
     if (sharesListings())
         m_disk.share(m_memory->listings);
@@ -413,13 +414,13 @@ Status LibraryTransaction::resolveAll() {
         if (Result<Folder*> resolved = resolveFolder(folder); !resolved)
             return resolved.failure();
         if (cancelled())
-            return failure(QString(), QStringLiteral("cancelled"));
+            return failure(QString(), EngineText::tr("cancelled"));
     }
     for (const PlannedFile& file : m_plan.files) {
         if (Status resolved = resolveFile(file); !resolved)
             return resolved;
         if (cancelled())
-            return failure(QString(), QStringLiteral("cancelled"));
+            return failure(QString(), EngineText::tr("cancelled"));
     }
     return {};
 }
@@ -459,7 +460,7 @@ Status LibraryTransaction::stage() {
             bytes += write.file->entry->uncompressedSize;
     }
     if (!fitsOnFileSystem(m_plan.root, bytes))
-        return failure(QString(), QStringLiteral("not enough free space: %1 bytes needed, %2 free "
+        return failure(QString(), EngineText::tr("not enough free space: %1 bytes needed, %2 free "
                                                  "(%3 of them kept free)")
                                       .arg(bytes)
                                       .arg(freeBytesAt(m_plan.root).value_or(0))
@@ -475,7 +476,7 @@ Status LibraryTransaction::stage() {
         if (Status made = makeFolder(parentOf(write.file->target)); !made)
             return made;
         if (cancelled())
-            return failure(QString(), QStringLiteral("cancelled"));
+            return failure(QString(), EngineText::tr("cancelled"));
         write.written = true; // from here on it may be on disk
         if (Status written = writeFile(write); !written)
             return written;
@@ -486,7 +487,7 @@ Status LibraryTransaction::stage() {
 
 Result<QStringList> LibraryTransaction::commit() {
     if (!m_change)
-        return failure(QString(), QStringLiteral("the library's records are not open")).failure();
+        return failure(QString(), EngineText::tr("the library's records are not open")).failure();
     InstallLayers layers(*m_memory, *m_change, m_plan.root, destinationPath());
     for (const StagedFolder& staged : m_stagedFolders) {
         if (staged.made)
@@ -562,7 +563,7 @@ void LibraryTransaction::noteCommittedNames() {
 
 Result<QStringList> LibraryTransaction::commitRepair(const QString& package, Kept& kept) {
     if (!m_change)
-        return failure(QString(), QStringLiteral("the library's records are not open")).failure();
+        return failure(QString(), EngineText::tr("the library's records are not open")).failure();
     const QString destination = destinationPath();
     for (const StagedFolder& folder : m_stagedFolders) {
         if (folder.made)

@@ -487,6 +487,10 @@ und aus: %3/%4</translation>
         <source>Installs as they are: %1</source>
         <translation>Installiert unverändert: %1</translation>
     </message>
+    <message>
+        <source>Needs a password</source>
+        <translation>Passwort nötig</translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>
@@ -1098,6 +1102,847 @@ und aus: %3/%4</translation>
     <message>
         <source>Not copied: %1</source>
         <translation>Nicht kopiert: %1</translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::EngineText</name>
+    <message>
+        <source>cannot be opened: %1</source>
+        <translation>lässt sich nicht öffnen: %1</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>an unsafe entry passed over</source>
+        <translation>ein unsicherer Eintrag übergangen</translation>
+    </message>
+    <message>
+        <source>%1 unsafe entries passed over</source>
+        <translation>%1 unsichere Einträge übergangen</translation>
+    </message>
+    <message>
+        <source>a link passed over</source>
+        <translation>eine Verknüpfung übergangen</translation>
+    </message>
+    <message>
+        <source>%1 links passed over</source>
+        <translation>%1 Verknüpfungen übergangen</translation>
+    </message>
+    <message>
+        <source>a name too long for this system</source>
+        <translation>ein Name, zu lang für dieses System</translation>
+    </message>
+    <message>
+        <source>%1 names too long for this system</source>
+        <translation>%1 Namen, zu lang für dieses System</translation>
+    </message>
+    <message>
+        <source>a name used for a file and a folder</source>
+        <translation>ein Name, der für eine Datei und einen Ordner steht</translation>
+    </message>
+    <message>
+        <source>%1 names used for a file and a folder</source>
+        <translation>%1 Namen, die für eine Datei und einen Ordner stehen</translation>
+    </message>
+    <message>
+        <source>an entry nested too deep to show</source>
+        <translation>ein Eintrag, zu tief verschachtelt zum Anzeigen</translation>
+    </message>
+    <message>
+        <source>%1 entries nested too deep to show</source>
+        <translation>%1 Einträge, zu tief verschachtelt zum Anzeigen</translation>
+    </message>
+    <message>
+        <source>a nested archive that cannot be read</source>
+        <translation>ein eingebettetes Archiv, das sich nicht lesen lässt</translation>
+    </message>
+    <message>
+        <source>%1 nested archives that cannot be read</source>
+        <translation>%1 eingebettete Archive, die sich nicht lesen lassen</translation>
+    </message>
+    <message>
+        <source>a folder can be forced only where no Runtime folder was found</source>
+        <translation>ein Ordner lässt sich nur festlegen, wo kein Runtime-Ordner gefunden wurde</translation>
+    </message>
+    <message>
+        <source>the Runtime and Data folders are chosen only among duplicates</source>
+        <translation>Runtime- und Data-Ordner werden nur unter Duplikaten gewählt</translation>
+    </message>
+    <message>
+        <source>there is no folder %1 in the archive</source>
+        <translation>im Archiv gibt es keinen Ordner %1</translation>
+    </message>
+    <message>
+        <source>the folder %1 holds no folder</source>
+        <translation>der Ordner %1 enthält keinen Ordner</translation>
+    </message>
+    <message>
+        <source>the folder %1 holds no %2 folder</source>
+        <translation>der Ordner %1 enthält keinen %2-Ordner</translation>
+    </message>
+    <message>
+        <source>at the top</source>
+        <translation>auf oberster Ebene</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>es gibt ihn nicht</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>er ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (it has no %1 signature)</source>
+        <translation>kein %1-Archiv oder beschädigt (ihm fehlt die %1-Signatur)</translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (it begins as a %2 archive, which cannot be read either)</source>
+        <translation>kein %1-Archiv oder beschädigt (es beginnt wie ein %2-Archiv, lässt sich aber auch so nicht lesen)</translation>
+    </message>
+    <message>
+        <source>the archive is empty</source>
+        <translation>das Archiv ist leer</translation>
+    </message>
+    <message>
+        <source>entries share their data (a zip bomb)</source>
+        <translation>Einträge teilen sich ihre Daten (eine Zip-Bombe)</translation>
+    </message>
+    <message>
+        <source>more than %1 entries</source>
+        <translation>mehr als %1 Einträge</translation>
+    </message>
+    <message>
+        <source>the archive&apos;s directory is damaged</source>
+        <translation>das Inhaltsverzeichnis des Archivs ist beschädigt</translation>
+    </message>
+    <message>
+        <source>damaged entry header of %1</source>
+        <translation>beschädigter Eintragskopf von %1</translation>
+    </message>
+    <message>
+        <source>the data of %1 lies outside the archive</source>
+        <translation>die Daten von %1 liegen außerhalb des Archivs</translation>
+    </message>
+    <message>
+        <source>%1 is encrypted (%2)</source>
+        <translation>%1 ist verschlüsselt (%2)</translation>
+    </message>
+    <message>
+        <source>: it needs a password</source>
+        <translation>: dafür ist ein Passwort nötig</translation>
+    </message>
+    <message>
+        <source>: the password given does not open it</source>
+        <translation>: das angegebene Passwort öffnet es nicht</translation>
+    </message>
+    <message>
+        <source>: none of the %1 passwords given opens it</source>
+        <translation>: keines der %1 angegebenen Passwörter öffnet es</translation>
+    </message>
+    <message>
+        <source>split archive: this is part %1 of %2, its directory begins in part %3; only a whole archive can be read (join the parts first)</source>
+        <translation>geteiltes Archiv: dies ist Teil %1 von %2, sein Inhaltsverzeichnis beginnt in Teil %3; lesbar ist nur ein vollständiges Archiv (zuerst die Teile zusammenfügen)</translation>
+    </message>
+    <message>
+        <source>split archive: this is its first part, the directory is in the last; only a whole archive can be read (join the parts first)</source>
+        <translation>geteiltes Archiv: dies ist sein erster Teil, das Inhaltsverzeichnis steht im letzten; lesbar ist nur ein vollständiges Archiv (zuerst die Teile zusammenfügen)</translation>
+    </message>
+    <message>
+        <source>not a zip archive, or damaged</source>
+        <translation>kein Zip-Archiv oder beschädigt</translation>
+    </message>
+    <message>
+        <source>damaged data in %1</source>
+        <translation>beschädigte Daten in %1</translation>
+    </message>
+    <message>
+        <source>%1 is larger than it declares</source>
+        <translation>%1 ist größer als angegeben</translation>
+    </message>
+    <message>
+        <source>CRC error in %1</source>
+        <translation>Prüfsummenfehler (CRC) in %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>%1 ließ sich nicht schreiben</translation>
+    </message>
+    <message>
+        <source>cannot read %1 from the archive</source>
+        <translation>%1 lässt sich nicht aus dem Archiv lesen</translation>
+    </message>
+    <message>
+        <source>%1 is encrypted and no password was given</source>
+        <translation>%1 ist verschlüsselt, und es wurde kein Passwort angegeben</translation>
+    </message>
+    <message>
+        <source>wrong password for %1</source>
+        <translation>falsches Passwort für %1</translation>
+    </message>
+    <message>
+        <source>damaged data in %1 (its authentication code does not match)</source>
+        <translation>beschädigte Daten in %1 (der Authentifizierungscode stimmt nicht)</translation>
+    </message>
+    <message>
+        <source>%1 needs more memory to decode than an entry may take</source>
+        <translation>%1 braucht zum Entpacken mehr Speicher, als einem Eintrag zusteht</translation>
+    </message>
+    <message>
+        <source>no decoder for %1</source>
+        <translation>kein Dekodierer für %1</translation>
+    </message>
+    <message>
+        <source>wrong password for %1, or damaged data</source>
+        <translation>falsches Passwort für %1 oder beschädigte Daten</translation>
+    </message>
+    <message>
+        <source>AES-%1 encryption</source>
+        <translation>AES-%1-Verschlüsselung</translation>
+    </message>
+    <message>
+        <source>traditional PKWARE encryption</source>
+        <translation>herkömmliche PKWARE-Verschlüsselung</translation>
+    </message>
+    <message>
+        <source>AES encryption of an unknown kind</source>
+        <translation>AES-Verschlüsselung unbekannter Art</translation>
+    </message>
+    <message>
+        <source>PKWARE strong encryption, not supported</source>
+        <translation>starke PKWARE-Verschlüsselung, nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>unsupported compression method %1 in %2</source>
+        <translation>nicht unterstütztes Kompressionsverfahren %1 in %2</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>the reader was closed after an error</source>
+        <translation>der Leser wurde nach einem Fehler geschlossen</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>more nested archives than one archive may hold</source>
+        <translation>mehr eingebettete Archive, als ein Archiv enthalten darf</translation>
+    </message>
+    <message>
+        <source>not enough free space in the work folder for %1</source>
+        <translation>im Arbeitsordner ist nicht genug Platz frei für %1</translation>
+    </message>
+    <message>
+        <source>cannot make a temporary file in %1: %2</source>
+        <translation>in %1 lässt sich keine temporäre Datei anlegen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write a temporary file in %1: %2</source>
+        <translation>in %1 lässt sich keine temporäre Datei schreiben: %2</translation>
+    </message>
+    <message>
+        <source>its content inflates to more than one archive may hold</source>
+        <translation>sein Inhalt wächst beim Entpacken über das hinaus, was ein Archiv enthalten darf</translation>
+    </message>
+    <message>
+        <source>split archive, or cut short: its directory lies beyond the end of the file</source>
+        <translation>geteiltes oder abgeschnittenes Archiv: sein Inhaltsverzeichnis liegt hinter dem Dateiende</translation>
+    </message>
+    <message>
+        <source>split archive: this is one of its volumes</source>
+        <translation>geteiltes Archiv: dies ist einer seiner Teile</translation>
+    </message>
+    <message>
+        <source>%1, coder %2</source>
+        <translation>%1, Kodierer %2</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 lässt sich nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>it is no longer in the archive</source>
+        <translation>es ist nicht mehr im Archiv</translation>
+    </message>
+    <message>
+        <source>%1 changed since the archive was read</source>
+        <translation>%1 hat sich geändert, seit das Archiv gelesen wurde</translation>
+    </message>
+    <message>
+        <source>damaged data in %1 (%2)</source>
+        <translation>beschädigte Daten in %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the archive&apos;s names are encrypted (%1 header encryption, not supported)</source>
+        <translation>die Namen im Archiv sind verschlüsselt (%1-Kopfverschlüsselung, nicht unterstützt)</translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (%2)</source>
+        <translation>kein %1-Archiv oder beschädigt (%2)</translation>
+    </message>
+    <message>
+        <source>%1 is encrypted (%2 encryption, not supported)</source>
+        <translation>%1 ist verschlüsselt (%2-Verschlüsselung, nicht unterstützt)</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>a path too long for this system</source>
+        <translation>ein Pfad, zu lang für dieses System</translation>
+    </message>
+    <message>
+        <source>: a file is in the way</source>
+        <translation>: eine Datei steht im Weg</translation>
+    </message>
+    <message>
+        <source>: a folder is in the way</source>
+        <translation>: ein Ordner steht im Weg</translation>
+    </message>
+    <message>
+        <source>: not enough free space: %1 bytes needed, %2 free (%3 of them kept free)</source>
+        <translation>: nicht genug Platz frei: %1 Byte nötig, %2 frei (davon %3 freigehalten)</translation>
+    </message>
+    <message>
+        <source>the last install run into %1 is no longer the one shown; nothing was taken back</source>
+        <translation>die letzte Installation nach %1 ist nicht mehr die angezeigte; nichts wurde zurückgenommen</translation>
+    </message>
+    <message>
+        <source>%1 needs attention before it can be changed</source>
+        <translation>%1 muss erst in Ordnung gebracht werden, bevor es sich ändern lässt</translation>
+    </message>
+    <message>
+        <source>%1 cannot be changed while a record of it cannot be read</source>
+        <translation>%1 lässt sich nicht ändern, solange ein Eintrag dazu nicht lesbar ist</translation>
+    </message>
+    <message>
+        <source>%1 is not installed in %2</source>
+        <translation>%1 ist nicht in %2 installiert</translation>
+    </message>
+    <message>
+        <source>installed, but not finished: %1</source>
+        <translation>installiert, aber nicht abgeschlossen: %1</translation>
+    </message>
+    <message>
+        <source>kept %1: %2</source>
+        <translation>%1 behalten: %2</translation>
+    </message>
+    <message>
+        <source>the earlier version of %1 is beside it: %2</source>
+        <translation>die frühere Fassung von %1 liegt daneben: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 (it must be a folder)</source>
+        <translation>%1: %2 (es muss ein Ordner sein)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be brought into the store while a record cannot be read: %2</source>
+        <translation>%1 lässt sich nicht ins Lager bringen, solange ein Eintrag nicht lesbar ist: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be brought into the store: %2</source>
+        <translation>%1 lässt sich nicht ins Lager bringen: %2</translation>
+    </message>
+    <message>
+        <source>as installed</source>
+        <translation>wie installiert</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 is not the archive the package was installed from (missing, or its size or listing differs)</source>
+        <translation>%1 ist nicht das Archiv, aus dem das Paket installiert wurde (es fehlt, oder Größe oder Inhaltsliste weichen ab)</translation>
+    </message>
+    <message>
+        <source>the archive&apos;s plan writes into %1, not %2</source>
+        <translation>der Plan des Archivs schreibt nach %1, nicht nach %2</translation>
+    </message>
+    <message>
+        <source>%1 is not in %2</source>
+        <translation>%1 ist nicht in %2</translation>
+    </message>
+    <message>
+        <source>%1: something else is there now</source>
+        <translation>%1: dort liegt jetzt etwas anderes</translation>
+    </message>
+    <message>
+        <source>%1: changed since it was written</source>
+        <translation>%1: geändert, seit es geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>%1: what was staged for it is gone</source>
+        <translation>%1: was dafür bereitgelegt wurde, ist fort</translation>
+    </message>
+    <message>
+        <source>cannot be put back: %1</source>
+        <translation>lässt sich nicht zurücklegen: %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a path below the library</source>
+        <translation>%1 ist kein Pfad unterhalb der Bibliothek</translation>
+    </message>
+    <message>
+        <source>%1 is the library&apos;s own</source>
+        <translation>%1 gehört der Bibliothek selbst</translation>
+    </message>
+    <message>
+        <source>a step of no known kind, or without what it needs</source>
+        <translation>ein Schritt unbekannter Art oder ohne das, was er braucht</translation>
+    </message>
+    <message>
+        <source>it places %1 from what it did not stage</source>
+        <translation>es legt %1 aus etwas ab, das es nicht bereitgelegt hat</translation>
+    </message>
+    <message>
+        <source>it moves %1 without knowing it</source>
+        <translation>es verschiebt %1, ohne es zu kennen</translation>
+    </message>
+    <message>
+        <source>it moves %1 to %2</source>
+        <translation>es verschiebt %1 nach %2</translation>
+    </message>
+    <message>
+        <source>it places the record %1</source>
+        <translation>es legt den Eintrag %1 ab</translation>
+    </message>
+    <message>
+        <source>it drops the record %1</source>
+        <translation>es verwirft den Eintrag %1</translation>
+    </message>
+    <message>
+        <source>it removes %1, which it did not stage</source>
+        <translation>es entfernt %1, das es nicht bereitgelegt hat</translation>
+    </message>
+    <message>
+        <source>%1 is not a version</source>
+        <translation>%1 ist keine Fassung</translation>
+    </message>
+    <message>
+        <source>it is not a whole journal of this version</source>
+        <translation>es ist kein vollständiges Journal dieser Version</translation>
+    </message>
+    <message>
+        <source>it does not match its digest</source>
+        <translation>es passt nicht zu seiner Prüfsumme</translation>
+    </message>
+    <message>
+        <source>it is not a journal</source>
+        <translation>es ist kein Journal</translation>
+    </message>
+    <message>
+        <source>it was written by another version of PackShelf</source>
+        <translation>es wurde von einer anderen Version von PackShelf geschrieben</translation>
+    </message>
+    <message>
+        <source>%1: what was staged for it is gone (%2)</source>
+        <translation>%1: was dafür bereitgelegt wurde, ist fort (%2)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read or carried out (%2), so the library is left as it is, with what that change staged and set aside; packshelf-cli recover %3 sets it aside</source>
+        <translation>%1 lässt sich nicht lesen oder ausführen (%2), daher bleibt die Bibliothek, wie sie ist, mit dem, was diese Änderung bereitgelegt und beiseitegelegt hat; packshelf-cli recover %3 legt es beiseite</translation>
+    </message>
+    <message>
+        <source>%1: a change was interrupted; the next command that changes the library finishes it</source>
+        <translation>%1: eine Änderung wurde unterbrochen; der nächste Befehl, der die Bibliothek ändert, schließt sie ab</translation>
+    </message>
+    <message>
+        <source>%1: not a file</source>
+        <translation>%1: keine Datei</translation>
+    </message>
+    <message>
+        <source>the nested archive cannot be expanded (%1)</source>
+        <translation>das eingebettete Archiv lässt sich nicht entpacken (%1)</translation>
+    </message>
+    <message>
+        <source>no folder can be named after it</source>
+        <translation>kein Ordner kann danach benannt werden</translation>
+    </message>
+    <message>
+        <source>a file named %1 is in the way</source>
+        <translation>eine Datei namens %1 steht im Weg</translation>
+    </message>
+    <message>
+        <source>the path leaves the archive</source>
+        <translation>der Pfad führt aus dem Archiv hinaus</translation>
+    </message>
+    <message>
+        <source>not a folder</source>
+        <translation>kein Ordner</translation>
+    </message>
+    <message>
+        <source>not in the archive</source>
+        <translation>nicht im Archiv</translation>
+    </message>
+    <message>
+        <source>the archive holding it is not read</source>
+        <translation>das Archiv, das es enthält, wird nicht gelesen</translation>
+    </message>
+    <message>
+        <source>both a file and a folder in the archive</source>
+        <translation>im Archiv zugleich eine Datei und ein Ordner</translation>
+    </message>
+    <message>
+        <source>both a file and a folder in the install</source>
+        <translation>in der Installation zugleich eine Datei und ein Ordner</translation>
+    </message>
+    <message>
+        <source>%1 and %2 meet at one library path: %2, the later in the archive, is installed</source>
+        <translation>%1 und %2 treffen auf denselben Pfad in der Bibliothek: %2, das spätere im Archiv, wird installiert</translation>
+    </message>
+    <message>
+        <source>a name PackShelf keeps for its records</source>
+        <translation>ein Name, den PackShelf für seine Aufzeichnungen vorbehält</translation>
+    </message>
+    <message>
+        <source>a name PackShelf keeps for files being written</source>
+        <translation>ein Name, den PackShelf für Dateien im Schreiben vorbehält</translation>
+    </message>
+    <message>
+        <source>no part of the archive is chosen for it</source>
+        <translation>kein Teil des Archivs ist dafür gewählt</translation>
+    </message>
+    <message>
+        <source>no direct destination is set</source>
+        <translation>kein direktes Ziel ist festgelegt</translation>
+    </message>
+    <message>
+        <source>the destination is not an absolute path</source>
+        <translation>das Ziel ist kein absoluter Pfad</translation>
+    </message>
+    <message>
+        <source>two entries are named %1: the later in the archive is installed</source>
+        <translation>zwei Einträge heißen %1: der spätere im Archiv wird installiert</translation>
+    </message>
+    <message>
+        <source>%1 is not a key of this user&apos;s alone</source>
+        <translation>%1 ist kein Schlüssel allein dieses Benutzers</translation>
+    </message>
+    <message>
+        <source>needs confirmation for %1: it is outside the library, and nothing shows that PackShelf of this user put it in the library&apos;s records</source>
+        <translation>Bestätigung nötig für %1: es liegt außerhalb der Bibliothek, und nichts zeigt, dass PackShelf dieses Benutzers es in die Aufzeichnungen der Bibliothek eingetragen hat</translation>
+    </message>
+    <message>
+        <source>%1 cannot be locked: %2</source>
+        <translation>%1 lässt sich nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>another process</source>
+        <translation>ein anderer Prozess</translation>
+    </message>
+    <message>
+        <source>this PackShelf itself</source>
+        <translation>dieses PackShelf selbst</translation>
+    </message>
+    <message>
+        <source>waiting for the library, which %1 is %2</source>
+        <translation>Warten auf die Bibliothek, die %1 gerade %2</translation>
+    </message>
+    <message>
+        <source>not a package record</source>
+        <translation>keine Paketaufzeichnung</translation>
+    </message>
+    <message>
+        <source>%1: the record was not read whole</source>
+        <translation>%1: die Aufzeichnung wurde nicht vollständig gelesen</translation>
+    </message>
+    <message>
+        <source>a file entry is not valid</source>
+        <translation>ein Dateieintrag ist ungültig</translation>
+    </message>
+    <message>
+        <source>a backup path is not valid</source>
+        <translation>ein Sicherungspfad ist ungültig</translation>
+    </message>
+    <message>
+        <source>an earlier version is not valid</source>
+        <translation>eine frühere Fassung ist ungültig</translation>
+    </message>
+    <message>
+        <source>its destination is not valid</source>
+        <translation>sein Ziel ist ungültig</translation>
+    </message>
+    <message>
+        <source>a folder entry is not valid</source>
+        <translation>ein Ordnereintrag ist ungültig</translation>
+    </message>
+    <message>
+        <source>changed while it was read</source>
+        <translation>während des Lesens geändert</translation>
+    </message>
+    <message>
+        <source>%1: its content is not the version its name gives</source>
+        <translation>%1: sein Inhalt ist nicht die Fassung, die sein Name angibt</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read to tell whose it is</source>
+        <translation>%1 lässt sich nicht lesen, um zu sagen, wem es gehört</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read to tell whether it changed</source>
+        <translation>%1 lässt sich nicht lesen, um zu sagen, ob es sich geändert hat</translation>
+    </message>
+    <message>
+        <source>its earlier version is missing from the library&apos;s store</source>
+        <translation>seine frühere Fassung fehlt im Lager der Bibliothek</translation>
+    </message>
+    <message>
+        <source>it is gone, and </source>
+        <translation>es ist fort, und </translation>
+    </message>
+    <message>
+        <source>%1: the version the user had before %2 installed it is missing</source>
+        <translation>%1: die Fassung, die der Benutzer hatte, bevor %2 es installierte, fehlt</translation>
+    </message>
+    <message>
+        <source>%1: the version the user had before %2 installed it is missing from the library&apos;s store</source>
+        <translation>%1: die Fassung, die der Benutzer hatte, bevor %2 es installierte, fehlt im Lager der Bibliothek</translation>
+    </message>
+    <message>
+        <source>%1 cannot be set aside: %2</source>
+        <translation>%1 lässt sich nicht beiseitelegen: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be kept: %2</source>
+        <translation>%1 lässt sich nicht behalten: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be given back: %2</source>
+        <translation>%1 lässt sich nicht zurückgeben: %2</translation>
+    </message>
+    <message>
+        <source>a symbolic link is in the way</source>
+        <translation>eine symbolische Verknüpfung steht im Weg</translation>
+    </message>
+    <message>
+        <source>a folder is in the way</source>
+        <translation>ein Ordner steht im Weg</translation>
+    </message>
+    <message>
+        <source>a file is in the way</source>
+        <translation>eine Datei steht im Weg</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 lässt sich nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>the folder cannot be written to (%1)</source>
+        <translation>in den Ordner lässt sich nicht schreiben (%1)</translation>
+    </message>
+    <message>
+        <source>the folder does not exist</source>
+        <translation>den Ordner gibt es nicht</translation>
+    </message>
+    <message>
+        <source>not enough free space: %1 bytes needed, %2 free (%3 of them kept free)</source>
+        <translation>nicht genug Platz frei: %1 Byte nötig, %2 frei (davon %3 freigehalten)</translation>
+    </message>
+    <message>
+        <source>the library&apos;s records are not open</source>
+        <translation>die Aufzeichnungen der Bibliothek sind nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>a frame of %1 bytes</source>
+        <translation>ein Datenblock von %1 Byte</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>Zeit überschritten</translation>
+    </message>
+    <message>
+        <source>the reader answered what cannot be read (%1)</source>
+        <translation>der Leser gab eine Antwort, die sich nicht lesen lässt (%1)</translation>
+    </message>
+    <message>
+        <source>the reader speaks protocol %1, not %2</source>
+        <translation>der Leser spricht Protokoll %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>not a job</source>
+        <translation>kein Auftrag</translation>
+    </message>
+    <message>
+        <source>a job that cannot be read</source>
+        <translation>ein Auftrag, der sich nicht lesen lässt</translation>
+    </message>
+    <message>
+        <source>the reader did not start in time</source>
+        <translation>der Leser ist nicht rechtzeitig gestartet</translation>
+    </message>
+    <message>
+        <source>an answer to no job</source>
+        <translation>eine Antwort auf keinen Auftrag</translation>
+    </message>
+    <message>
+        <source>the reader took more than %1 seconds over the archive and was stopped</source>
+        <translation>der Leser brauchte für das Archiv mehr als %1 Sekunden und wurde angehalten</translation>
+    </message>
+    <message>
+        <source>the reader stopped (%1)</source>
+        <translation>der Leser hat aufgehört (%1)</translation>
+    </message>
+    <message>
+        <source>the reader could not be started (%1)</source>
+        <translation>der Leser ließ sich nicht starten (%1)</translation>
+    </message>
+    <message>
+        <source>the reader %1 could not be started (%2)</source>
+        <translation>der Leser %1 ließ sich nicht starten (%2)</translation>
+    </message>
+    <message>
+        <source>the reader stopped (%1) before it was ready</source>
+        <translation>der Leser hat aufgehört (%1), bevor er bereit war</translation>
+    </message>
+    <message>
+        <source>already ended</source>
+        <translation>schon beendet</translation>
+    </message>
+    <message>
+        <source>the reader zygote is gone</source>
+        <translation>die Leser-Vorlage ist fort</translation>
+    </message>
+    <message>
+        <source>the reader zygote does not answer</source>
+        <translation>die Leser-Vorlage antwortet nicht</translation>
+    </message>
+    <message>
+        <source>folder names the reader zygote cannot take</source>
+        <translation>Ordnernamen, die die Leser-Vorlage nicht annehmen kann</translation>
+    </message>
+    <message>
+        <source>the reader zygote could not fork a reader</source>
+        <translation>die Leser-Vorlage konnte keinen Leser abspalten</translation>
+    </message>
+    <message>
+        <source>an end the reader zygote could not tell</source>
+        <translation>ein Ende, das die Leser-Vorlage nicht bestimmen konnte</translation>
+    </message>
+    <message>
+        <source>process %1</source>
+        <translation>Prozess %1</translation>
+    </message>
+    <message>
+        <source>changing</source>
+        <comment>the library, by its holder</comment>
+        <translation>ändert</translation>
+    </message>
+    <message>
+        <source>reading</source>
+        <comment>the library, by its holder</comment>
+        <translation>liest</translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation>Auf dem Gerät ist kein Platz mehr frei</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>Das Speicherkontingent ist überschritten</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>Keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>Der Vorgang ist nicht erlaubt</translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation>Datei oder Ordner nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation>Ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>Die Datei gibt es schon</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>Das Dateisystem ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation>Der Dateiname ist zu lang</translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation>Zu viele Ebenen symbolischer Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>Ein-/Ausgabefehler</translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation>Das Gerät oder die Ressource ist belegt</translation>
+    </message>
+    <message>
+        <source>Directory not empty</source>
+        <translation>Der Ordner ist nicht leer</translation>
+    </message>
+    <message>
+        <source>Invalid cross-device link</source>
+        <translation>Ungültige Verknüpfung über Gerätegrenzen hinweg</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>Zu viele offene Dateien</translation>
+    </message>
+    <message>
+        <source>Too many open files in system</source>
+        <translation>Zu viele offene Dateien im System</translation>
+    </message>
+    <message>
+        <source>Cannot allocate memory</source>
+        <translation>Es ist kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation>Ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation>Die Datei ist zu groß</translation>
+    </message>
+    <message>
+        <source>Text file busy</source>
+        <translation>Die Programmdatei ist belegt</translation>
+    </message>
+    <message>
+        <source>Resource temporarily unavailable</source>
+        <translation>Die Ressource ist zurzeit nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Stale file handle</source>
+        <translation>Veralteter Dateizugriff</translation>
+    </message>
+    <message>
+        <source>Bad file descriptor</source>
+        <translation>Ungültiger Dateideskriptor</translation>
+    </message>
+    <message>
+        <source>Too many links</source>
+        <translation>Zu viele Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>Value too large for defined data type</source>
+        <translation>Der Wert ist zu groß für den festgelegten Datentyp</translation>
     </message>
 </context>
 <context>

@@ -486,6 +486,10 @@ and from: %3/%4</source>
         <source>Installs as they are: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Needs a password</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ListedArchives</name>
@@ -766,6 +770,37 @@ and from: %3/%4</source>
     </message>
     <message>
         <source>Info box</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PreviewContent</name>
+    <message>
+        <source>Cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too large to show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too large to show: %1 × %2 pixels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a picture this program can read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Damaged picture: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Image, %1 × %2 pixels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text, %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1065,6 +1100,847 @@ and from: %3/%4</source>
     </message>
     <message>
         <source>Not copied: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>packshelf::EngineText</name>
+    <message>
+        <source>cannot be opened: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an unsafe entry passed over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 unsafe entries passed over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a link passed over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 links passed over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a name too long for this system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 names too long for this system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a name used for a file and a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 names used for a file and a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an entry nested too deep to show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 entries nested too deep to show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a nested archive that cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 nested archives that cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a folder can be forced only where no Runtime folder was found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the Runtime and Data folders are chosen only among duplicates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>there is no folder %1 in the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder %1 holds no folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder %1 holds no %2 folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>at the top</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (it has no %1 signature)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (it begins as a %2 archive, which cannot be read either)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the archive is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>entries share their data (a zip bomb)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>more than %1 entries</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the archive&apos;s directory is damaged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged entry header of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the data of %1 lies outside the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is encrypted (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: it needs a password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: the password given does not open it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: none of the %1 passwords given opens it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>split archive: this is part %1 of %2, its directory begins in part %3; only a whole archive can be read (join the parts first)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>split archive: this is its first part, the directory is in the last; only a whole archive can be read (join the parts first)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a zip archive, or damaged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged data in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is larger than it declares</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC error in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read %1 from the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is encrypted and no password was given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong password for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged data in %1 (its authentication code does not match)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 needs more memory to decode than an entry may take</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no decoder for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong password for %1, or damaged data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AES-%1 encryption</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>traditional PKWARE encryption</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AES encryption of an unknown kind</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PKWARE strong encryption, not supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unsupported compression method %1 in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader was closed after an error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>more nested archives than one archive may hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not enough free space in the work folder for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot make a temporary file in %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write a temporary file in %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its content inflates to more than one archive may hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>split archive, or cut short: its directory lies beyond the end of the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>split archive: this is one of its volumes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, coder %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is no longer in the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 changed since the archive was read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>damaged data in %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the archive&apos;s names are encrypted (%1 header encryption, not supported)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a %1 archive, or damaged (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is encrypted (%2 encryption, not supported)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a path too long for this system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: a file is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: a folder is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: not enough free space: %1 bytes needed, %2 free (%3 of them kept free)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the last install run into %1 is no longer the one shown; nothing was taken back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 needs attention before it can be changed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be changed while a record of it cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not installed in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>installed, but not finished: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>kept %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the earlier version of %1 is beside it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2 (it must be a folder)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be brought into the store while a record cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be brought into the store: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not the archive the package was installed from (missing, or its size or listing differs)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the archive&apos;s plan writes into %1, not %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: something else is there now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: changed since it was written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: what was staged for it is gone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot be put back: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a path below the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is the library&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a step of no known kind, or without what it needs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it places %1 from what it did not stage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it moves %1 without knowing it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it moves %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it places the record %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it drops the record %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it removes %1, which it did not stage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a whole journal of this version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it does not match its digest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a journal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it was written by another version of PackShelf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: what was staged for it is gone (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read or carried out (%2), so the library is left as it is, with what that change staged and set aside; packshelf-cli recover %3 sets it aside</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: a change was interrupted; the next command that changes the library finishes it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the nested archive cannot be expanded (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no folder can be named after it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a file named %1 is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the path leaves the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not in the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the archive holding it is not read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>both a file and a folder in the archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>both a file and a folder in the install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 and %2 meet at one library path: %2, the later in the archive, is installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a name PackShelf keeps for its records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a name PackShelf keeps for files being written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no part of the archive is chosen for it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no direct destination is set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the destination is not an absolute path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>two entries are named %1: the later in the archive is installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a key of this user&apos;s alone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>needs confirmation for %1: it is outside the library, and nothing shows that PackShelf of this user put it in the library&apos;s records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be locked: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>another process</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>this PackShelf itself</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>waiting for the library, which %1 is %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a package record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the record was not read whole</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a file entry is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a backup path is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an earlier version is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its destination is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a folder entry is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>changed while it was read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: its content is not the version its name gives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read to tell whose it is</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read to tell whether it changed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its earlier version is missing from the library&apos;s store</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is gone, and </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the version the user had before %2 installed it is missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the version the user had before %2 installed it is missing from the library&apos;s store</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be set aside: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be kept: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be given back: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a symbolic link is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a folder is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a file is in the way</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder cannot be written to (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder does not exist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not enough free space: %1 bytes needed, %2 free (%3 of them kept free)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library&apos;s records are not open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a frame of %1 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader answered what cannot be read (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader speaks protocol %1, not %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a job that cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader did not start in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an answer to no job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader took more than %1 seconds over the archive and was stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader stopped (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader could not be started (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader %1 could not be started (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader stopped (%1) before it was ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>already ended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader zygote is gone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader zygote does not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>folder names the reader zygote cannot take</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader zygote could not fork a reader</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an end the reader zygote could not tell</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>process %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>changing</source>
+        <comment>the library, by its holder</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reading</source>
+        <comment>the library, by its holder</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory not empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid cross-device link</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many open files in system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot allocate memory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text file busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resource temporarily unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stale file handle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bad file descriptor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many links</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value too large for defined data type</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -4,16 +4,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTableView>
 #include <QTest>
 #include <QTranslator>
 #include <QTreeView>
+#include <cerrno>
 
+#include "analysis/ItemState.h"
+#include "core/PosixIo.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ContentListProxy.h"
 #include "ui/ItemDescription.h"
@@ -92,7 +101,89 @@ QStringList tour() {
     return texts;
 }
 
+// The words of an English text, names, paths and numbers aside.
+QStringList englishWords(QString text, const QStringList& names) {
+    static const QRegularExpression path(QStringLiteral("\\S*/\\S*"));
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    QStringList words;
+    for (auto match = word.globalMatch(text.remove(path)); match.hasNext();) {
+        const QString found = match.next().captured();
+        if (!names.contains(found))
+            words << found;
+    }
+    return words;
+}
+
 } // namespace
+
+// The engine's reasons reach the German window in German, those its reader
+// processes give as well as the library's, while the command line, run in
+// the same German environment, still prints them in English.
+TEST(WindowGerman, EngineReasonsInGerman) {
+    ASSERT_TRUE(german);
+    const QByteArray text = "content";
+    ZipWriter::Entry locked = ZipWriter::entry("Pack/Runtime/x.txt", text, 0);
+    locked.flags = 0x1; // traditional PKWARE encryption
+    const struct Row {
+        QString archive;
+        QByteArray bytes;
+        QString english;   // what the command line says, in part
+        QStringList names; // words of the reason that are names
+    } rows[] = {
+        {"Junk.zip", "no archive at all, only words", "not a zip archive, or damaged", {"zip"}},
+        {"Locked.zip",
+         ZipWriter().add(locked).bytes(),
+         "Pack/Runtime/x.txt is encrypted (traditional PKWARE encryption): it needs a password",
+         {"Pack", "Runtime", "txt", "PKWARE"}},
+        {"Method.zip",
+         ZipWriter().addFile("Pack/Runtime/x.txt", text, 9).bytes(),
+         "unsupported compression method 9 deflate64 in Pack/Runtime/x.txt",
+         {"deflate", "Pack", "Runtime", "txt"}},
+        // The library holds a file where the package puts its Runtime folder.
+        {"Blocked.zip",
+         ZipWriter().addFile("Pack/Runtime/x.txt", text).bytes(),
+         "/Runtime: a file is in the way",
+         {"Runtime", "txt"}},
+    };
+    WindowHarness window;
+    QTemporaryDir cli;
+    for (const QString& folder : {window.source(), cli.filePath("source"), cli.filePath("library")})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    for (const Row& row : rows) {
+        ASSERT_TRUE(writeFile(window.source() + "/" + row.archive, row.bytes));
+        ASSERT_TRUE(writeFile(cli.filePath("source/") + row.archive, row.bytes));
+    }
+    ASSERT_TRUE(writeFile(window.library() + "/Runtime", "in the way"));
+    ASSERT_TRUE(writeFile(cli.filePath("library/Runtime"), "in the way"));
+
+    const CliResult printed = runCli({"install", cli.filePath("source"), cli.filePath("library"),
+                                      "--work", cli.filePath("work")});
+    const QMap<QString, QJsonObject> records = printed.byFileName();
+
+    ASSERT_TRUE(window.start());
+    AppDelegate& app = window.app();
+    click(app.mInstallButton());
+    ASSERT_TRUE(window.confirmInstall());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.mInstallSheet()->isHidden(); }, 120000));
+    QMap<QString, QString> shown;
+    for (int row = 0; row < app.contentListModel().rowCount(); ++row) {
+        const ArchiveItem& item = app.mItemsArray().at(std::size_t(row));
+        EXPECT_EQ(item.state(), ItemState::Failed) << qPrintable(item.fileName());
+        shown[item.fileName()] =
+            app.contentListModel().index(row, 0).data(Qt::ToolTipRole).toString();
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.archive.toStdString());
+        const QString english = records.value(row.archive).value("REASON").toString();
+        EXPECT_TRUE(english.contains(row.english)) << qPrintable(english);
+        const QString german = shown.value(row.archive);
+        ASSERT_FALSE(german.isEmpty());
+        for (const QString& word : englishWords(english, row.names)) {
+            const QRegularExpression left("\\b" + word + "\\b");
+            EXPECT_FALSE(left.match(german).hasMatch()) << qPrintable(word + " in: " + german);
+        }
+    }
+}
 
 // With LANGUAGE=de no text of the window is the English one: the tour is
 // taken once without the translations and once with them.
@@ -125,6 +216,8 @@ TEST(WindowGerman, DatesAndSizesInGerman) {
         {readableSize(5 * 1024 * 1024 + 300 * 1024), "5,3 MB"},
         {QCoreApplication::translate("packshelf::ContentListModel", "Verdict"), "Befund"},
         {ContentListProxy().countLine("%1", 12345), "12.345"},
+        // The system's words in the engine's reasons ("%1: %2").
+        {systemReason(ENOSPC), "Auf dem Gerät ist kein Platz mehr frei"},
     };
     for (const auto& [shown, expected] : cases)
         EXPECT_EQ(shown, expected);
