@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <fcntl.h>
@@ -27,6 +26,7 @@
 #include "archive/ZipInput.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToolRunner.h"
 #include "tests/support/ZipWriter.h"
 
 using namespace packshelf;
@@ -40,69 +40,7 @@ void PrintTo(const std::map<QString, QByteArray>& digests, std::ostream* out) {
 
 namespace {
 
-constexpr int ToolTimeoutMs = 10 * 60 * 1000;
 constexpr qint64 MiB = 1024 * 1024;
-
-struct ToolRun {
-    int exitCode = -1; // -1: did not start, crashed or ran too long
-    QByteArray out;
-    QByteArray err;
-};
-
-struct Command {
-    QString program;
-    QStringList arguments;
-};
-
-ToolRun finish(QProcess& process) {
-    ToolRun run;
-    if (!process.waitForFinished(ToolTimeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-// Runs `command` in `folder`, its output into `outputFile` when one is
-// named.
-ToolRun runTool(const QString& folder, const Command& command,
-                const QString& outputFile = QString()) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
-    process.start(command.program, command.arguments);
-    return finish(process);
-}
-
-// Runs `first | second > outputFile` in `folder`, `first` reading
-// `inputFile` when one is named: a writer whose output (or input) is a pipe
-// cannot seek back, and so writes data descriptors.
-ToolRun runPiped(const QString& folder, const Command& first, const Command& second,
-                 const QString& outputFile, const QString& inputFile = QString()) {
-    QProcess writer;
-    QProcess reader;
-    writer.setWorkingDirectory(folder);
-    reader.setWorkingDirectory(folder);
-    if (!inputFile.isEmpty())
-        writer.setStandardInputFile(inputFile);
-    writer.setStandardOutputProcess(&reader);
-    reader.setStandardOutputFile(outputFile);
-    writer.start(first.program, first.arguments);
-    reader.start(second.program, second.arguments);
-    const ToolRun written = finish(writer);
-    const ToolRun read = finish(reader);
-    return written.exitCode != 0 ? written : read;
-}
-
-bool toolsMissing(const QStringList& tools) {
-    for (const QString& tool : tools) {
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            return true;
-    }
-    return false;
-}
 
 // A small package: incompressible and compressible files, an empty file,
 // an empty folder and a deep path.
@@ -398,7 +336,8 @@ QByteArray compressedBy(const QString& program, const QStringList& arguments, co
     QProcess process;
     process.setStandardInputFile(file);
     process.start(program, arguments);
-    return finish(process).out;
+    process.waitForFinished(-1);
+    return process.readAllStandardOutput();
 }
 
 // Writes `files` (paths below `source`) into an archive whose entries hold
