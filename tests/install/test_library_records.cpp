@@ -55,14 +55,8 @@ QStringList installedNames(const Library& box) {
 
 // Files under the library's own records folder, its index of records aside.
 QStringList recordFiles(const Library& box) {
-    QStringList files;
-    QDirIterator it(box.dest + "/.packshelf", QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        if (!file.endsWith("/.packshelf/records.index"))
-            files << file;
-    }
+    QStringList files = filesUnder(box.dest + "/.packshelf");
+    files.removeAll(box.dest + "/.packshelf/records.index");
     return files;
 }
 
