@@ -25,6 +25,7 @@
 #include "archive/Password.h"
 #include "archive/ZipInput.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/LittleEndian.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ToolRunner.h"
 #include "tests/support/ZipWriter.h"
@@ -885,10 +886,6 @@ Result<ArchiveIndex> indexOf(const QByteArray& bytes, const QString& scratch) {
     return readArchiveIndex(**input);
 }
 
-void put64At(QByteArray& bytes, qsizetype at, quint64 value) {
-    qToLittleEndian<quint64>(value, bytes.data() + at);
-}
-
 } // namespace
 
 // Zip64 values are checked as the 32-bit ones are: nothing outside the
@@ -926,30 +923,29 @@ TEST(ZipForms, HostileZip64ValuesAreRefused) {
     };
     const std::vector<Row> rows = {
         {"compressed size past the end of the file",
-         [&](QByteArray& b) { put64At(b, centralValue(firstCentral, 1), 1ull << 33); },
+         [&](QByteArray& b) { set64(b, centralValue(firstCentral, 1), 1ull << 33); },
          "the data of Runtime/a.bin lies outside the archive"},
         {"local header offset past the end of the file",
-         [&](QByteArray& b) { put64At(b, centralValue(secondCentral, 2), 1ull << 33); },
+         [&](QByteArray& b) { set64(b, centralValue(secondCentral, 2), 1ull << 33); },
          "damaged entry header of Runtime/b.bin"},
         {"both entries at one local header",
-         [&](QByteArray& b) { put64At(b, centralValue(secondCentral, 2), 0); },
+         [&](QByteArray& b) { set64(b, centralValue(secondCentral, 2), 0); },
          "entries share their data (a zip bomb)"},
         {"local and central sizes disagree",
-         [&](QByteArray& b) { put64At(b, secondLocalSizes, 4999); },
+         [&](QByteArray& b) { set64(b, secondLocalSizes, 4999); },
          "damaged entry header of Runtime/b.bin"},
         {"2^40 entries",
          [&](QByteArray& b) {
-             put64At(b, zip64End + 24, 1ull << 40);
-             put64At(b, zip64End + 32, 1ull << 40);
+             set64(b, zip64End + 24, 1ull << 40);
+             set64(b, zip64End + 32, 1ull << 40);
          },
          "the archive's directory is damaged"},
-        {"a directory beyond the file",
-         [&](QByteArray& b) { put64At(b, zip64End + 48, 1ull << 40); },
+        {"a directory beyond the file", [&](QByteArray& b) { set64(b, zip64End + 48, 1ull << 40); },
          "the archive's directory is damaged"},
         {"one entry fewer than the directory holds",
          [&](QByteArray& b) {
-             put64At(b, zip64End + 24, 1);
-             put64At(b, zip64End + 32, 1);
+             set64(b, zip64End + 24, 1);
+             set64(b, zip64End + 32, 1);
          },
          "the archive's directory is damaged"},
         {"a split archive's Zip64 end record",
@@ -1032,17 +1028,6 @@ constexpr qint64 JapanOffset = 9 * 3600;
 // hours ahead of UTC, while the test reads in UTC.
 Command inJapan(const Command& command) {
     return {"env", QStringList{"TZ=Asia/Tokyo", command.program} + command.arguments};
-}
-
-QByteArray le16(quint32 value) {
-    const char bytes[2] = {char(value & 0xff), char((value >> 8) & 0xff)};
-    return QByteArray(bytes, 2);
-}
-QByteArray le32(quint32 value) {
-    return le16(value & 0xffff) + le16(value >> 16);
-}
-QByteArray le64(quint64 value) {
-    return le32(quint32(value)) + le32(quint32(value >> 32));
 }
 
 // The Info-ZIP Unicode Path field for `utf8`, written for the raw name
