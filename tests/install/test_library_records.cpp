@@ -37,11 +37,7 @@ namespace {
 // Installs the named archives of the box's source folder, one run each.
 void installEach(const Library& box, const QStringList& names) {
     for (const QString& name : names) {
-        const QString single = box.dir.filePath("single");
-        QDir(single).removeRecursively();
-        QDir().mkpath(single);
-        QFile::copy(box.source + "/" + name, single + "/" + name);
-        const CliResult result = runCli({"install", single, box.dest, "--work", box.work});
+        const CliResult result = installOne(box, name);
         ASSERT_EQ(result.exitCode, 0) << name.toStdString() << result.err.toStdString();
     }
 }
