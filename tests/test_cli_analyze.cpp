@@ -104,9 +104,6 @@ TEST(CliAnalyze, UsageErrorsExitWithTwo) {
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
     }
-    const CliResult help = runCli({"analyze", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--ignore-data"));
     // The overview names every command, and each has help of its own.
     const CliResult overview = runCli({"--help"});
     EXPECT_EQ(overview.exitCode, 0);

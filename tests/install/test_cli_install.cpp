@@ -116,10 +116,6 @@ TEST(CliInstall, UsageErrorsExitWithTwoAndWriteNothing) {
     }
     EXPECT_EQ(listRecursive(box.dest), QStringList());
     EXPECT_FALSE(QFile::exists(box.dir.filePath("unmounted"))) << "a missing library is not made";
-    const CliResult help = runCli({"install", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--runtime NAME=PATH"));
-    EXPECT_TRUE(runCli({"--help"}).out.contains("install SOURCE DEST"));
 }
 
 // Names are taken literally, also the library's and the archive's own; a
