@@ -67,6 +67,12 @@ QStringList FolderSnapshot::differences(const FolderSnapshot& before, const Fold
     return result;
 }
 
+QStringList filesBelow(const QString& folder) {
+    QStringList files = listRecursive(folder);
+    files.removeIf([](const QString& path) { return path.endsWith('/'); });
+    return files;
+}
+
 QStringList filesUnder(const QString& folder) {
     QStringList files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
