@@ -4,8 +4,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <sys/stat.h>
@@ -21,15 +19,6 @@ namespace {
 
 QByteArray packageArchive() {
     return ZipWriter().addFile("Pack/Runtime/a.txt", "a").addFile("Pack/Data/b.txt", "b").bytes();
-}
-
-bool runTool(const QString& tool, const QStringList& arguments, const QString& workingDirectory) {
-    if (QStandardPaths::findExecutable(tool).isEmpty())
-        return false;
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(tool, arguments);
-    return process.waitForFinished(60000) && process.exitCode() == 0;
 }
 
 // The names in a folder of a record's tree ("" for the top): folders end in
@@ -115,9 +104,6 @@ TEST(CliAnalyze, UsageErrorsExitWithTwo) {
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
     }
-    const CliResult help = runCli({"analyze", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--ignore-data"));
     // The overview names every command, and each has help of its own.
     const CliResult overview = runCli({"--help"});
     EXPECT_EQ(overview.exitCode, 0);
@@ -133,47 +119,6 @@ TEST(CliAnalyze, UsageErrorsExitWithTwo) {
     const CliResult empty = runCli({"analyze", dir.path()});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_TRUE(empty.out.isEmpty());
-}
-
-TEST(CliAnalyze, ArchivesMadeByOtherTools) {
-    QTemporaryDir dir;
-    const QString content = dir.filePath("content");
-    writeFile(content + "/Pack/Runtime/bin/tool.txt", QByteArray(20000, 'r'));
-    writeFile(content + "/Pack/Data/textures/t.bin", QByteArray(30000, 'd'));
-    writeFile(content + "/Other/Runtime/x.txt", "second runtime");
-    const QString source = dir.filePath("source");
-    QDir().mkpath(source);
-
-    QMap<QString, QString> expected;
-    if (runTool("zip", {"-qr", source + "/infozip.zip", "Pack"}, content))
-        expected["infozip.zip"] = "OK";
-    if (runTool("zip", {"-qr", source + "/infozip-dup.zip", "Pack", "Other"}, content))
-        expected["infozip-dup.zip"] = "Duplicates";
-    if (runTool("zip", {"-qr", "-P", "pw", source + "/infozip-enc.zip", "Pack"}, content))
-        expected["infozip-enc.zip"] = "Needs a password";
-    if (runTool("python3",
-                {"-c",
-                 "import zipfile, sys; z = zipfile.ZipFile(sys.argv[1], 'w', 8);"
-                 "z.write('Pack/Runtime/bin/tool.txt'); z.write('Pack/Data/textures/t.bin')",
-                 source + "/python.zip"},
-                content))
-        expected["python.zip"] = "OK";
-    if (runTool("7z", {"a", "-tzip", "-bd", source + "/sevenzip.zip", "Pack"}, content))
-        expected["sevenzip.zip"] = "OK";
-    if (runTool("bsdtar", {"-a", "-cf", source + "/bsdtar.zip", "Pack"}, content))
-        expected["bsdtar.zip"] = "OK";
-    if (expected.isEmpty())
-        GTEST_SKIP() << "no other zip tool is installed";
-
-    QMap<QString, QString> verdicts;
-    for (const QJsonObject& record : runCli({"analyze", source}).records()) {
-        verdicts[record["FILENAME"].toString()] = record["INFO"].toString();
-        if (record["INFO"].toString() == "OK") {
-            EXPECT_EQ(record["RUNTIMEPATH"].toString(), "Pack")
-                << record["FILENAME"].toString().toStdString();
-        }
-    }
-    EXPECT_EQ(verdicts, expected);
 }
 
 // The hostile corpus, large members included, and the faults of the old

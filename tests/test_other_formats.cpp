@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <functional>
@@ -15,26 +13,16 @@
 #include "tests/support/CliRunner.h"
 #include "tests/support/RarWriter.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToolRunner.h"
 #include "tests/support/ZipWriter.h"
 
 using namespace packshelf::test;
 
 namespace {
 
-bool runTool(const QString& tool, const QStringList& arguments, const QString& folder) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(tool, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-bool haveTools() {
-    for (const char* tool : {"7z", "bsdtar", "zip"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            return false;
-    }
-    return true;
+// Runs `tool` in `folder`; whether it succeeded.
+bool ran(const QString& folder, const QString& tool, const QStringList& arguments) {
+    return runTool(folder, {tool, arguments}).ok();
 }
 
 // Every file and folder below `folder` (a library's records aside): folders
@@ -123,13 +111,12 @@ struct MadeArchive {
 // for byte as the archivers expand them, and are recorded with the CRC-32
 // of what was written.
 TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
-    if (!haveTools())
+    if (toolsMissing({"7z", "bsdtar", "zip"}))
         GTEST_SKIP() << "7z, bsdtar or zip missing";
     const auto sevenZip = [](QStringList options) {
         return [options](const Package& package, const QString& path) {
-            return runTool("7z",
-                           QStringList{"a", "-bd", "-y"} + options + QStringList{path, "Pack"},
-                           package.tree());
+            return ran(package.tree(), "7z",
+                       QStringList{"a", "-bd", "-y"} + options + QStringList{path, "Pack"});
         };
     };
     const auto rar = [](RarWriter::Version version) {
@@ -144,7 +131,7 @@ TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
         {"7z not solid, nested zip", "Nested Loose.7z", true, sevenZip({"-ms=off"})},
         {"bsdtar 7zip", "Tar.7z", false,
          [](const Package& package, const QString& path) {
-             return runTool("bsdtar", {"--format", "7zip", "-cf", path, "Pack"}, package.tree());
+             return ran(package.tree(), "bsdtar", {"--format", "7zip", "-cf", path, "Pack"});
          }},
         {"RAR 4 stored", "Four.rar", false, rar(RarWriter::Version::Rar4)},
         {"RAR 5 stored", "Five.RAR", true, rar(RarWriter::Version::Rar5)},
@@ -160,7 +147,7 @@ TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
         QDir().mkpath(source);
         QDir().mkpath(zipSource);
         ASSERT_TRUE(row.make(package, source + '/' + row.name));
-        ASSERT_TRUE(runTool("zip", {"-qr", zipSource + "/Same.zip", "Pack"}, package.tree()));
+        ASSERT_TRUE(ran(package.tree(), "zip", {"-qr", zipSource + "/Same.zip", "Pack"}));
 
         // The same tree and verdict as the zip.
         QJsonObject analysed = onlyRecord(runCli({"analyze", source, "--tree", "--json"}));
@@ -179,8 +166,8 @@ TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
         QDir().mkpath(expanded);
         const QString archive = source + '/' + row.name;
         ASSERT_TRUE(QString(row.name).endsWith("7z", Qt::CaseInsensitive)
-                        ? runTool("7z", {"x", "-bd", "-y", "-o" + expanded, archive}, expanded)
-                        : runTool("bsdtar", {"-xf", archive}, expanded));
+                        ? ran(expanded, "7z", {"x", "-bd", "-y", "-o" + expanded, archive})
+                        : ran(expanded, "bsdtar", {"-xf", archive}));
         const CliResult installed = runCli({"install", source, library, "--json"});
         EXPECT_EQ(onlyRecord(installed)["STATE"].toInt(), 9) << installed.out.constData();
         EXPECT_TRUE(contents(library) == contents(expanded + "/Pack"))
@@ -210,13 +197,12 @@ TEST(OtherFormats, ReadAndInstallAsTheZipOfTheSameFiles) {
 // What cannot be read safely is refused before anything is written, with
 // the zip reader's reasons; unsafe names and links are passed over.
 TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
-    if (!haveTools())
+    if (toolsMissing({"7z", "bsdtar", "zip"}))
         GTEST_SKIP() << "7z, bsdtar or zip missing";
     Package package;
     const QString tree = package.tree();
     const auto sevenZip = [&](const QString& path, QStringList options) {
-        return runTool("7z", QStringList{"a", "-bd", "-y"} + options + QStringList{path, "Pack"},
-                       tree);
+        return ran(tree, "7z", QStringList{"a", "-bd", "-y"} + options + QStringList{path, "Pack"});
     };
     struct Row {
         const char* label;
@@ -266,7 +252,7 @@ TEST(OtherFormats, HostileArchivesAreRefusedWithNothingWritten) {
         {"7z, a symbolic link",
          [&](const QString& path) {
              return QFile::link("/etc/passwd", tree + "/Pack/Runtime/passwd") &&
-                    runTool("bsdtar", {"--format", "7zip", "-cf", path, "Pack"}, tree) &&
+                    ran(tree, "bsdtar", {"--format", "7zip", "-cf", path, "Pack"}) &&
                     QFile::remove(tree + "/Pack/Runtime/passwd");
          },
          "OK", "an unsafe entry passed over: Pack/Runtime/passwd", whole},

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include "archive/IndexCache.h"
 #include "archive/ZipArchive.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToolRunner.h"
 #include "tests/support/ZipWriter.h"
 
 using namespace packshelf;
@@ -196,8 +195,7 @@ TEST(ZipArchiveExpand, RefusesUnsafeEntriesAndExpandsTheRest) {
 // Encrypted archives both ways: Info-ZIP reads what the class writes, and
 // the class reads what Info-ZIP writes; a wrong password expands nothing.
 TEST(ZipArchivePassword, RoundTripWithInfoZip) {
-    if (QStandardPaths::findExecutable("zip").isEmpty() ||
-        QStandardPaths::findExecutable("unzip").isEmpty())
+    if (toolsMissing({"zip", "unzip"}))
         GTEST_SKIP() << "Info-ZIP is not installed";
     QTemporaryDir s;
     const QByteArray content = pseudoRandom(50000, 12345) + QByteArray(50000, 'a');
@@ -207,17 +205,13 @@ TEST(ZipArchivePassword, RoundTripWithInfoZip) {
     ASSERT_TRUE(writer.CreateZipFile2(s.filePath("ours.zip"), "pw123"));
     ASSERT_TRUE(writer.addFileToZip(s.filePath("in/payload.bin"), "payload.bin"));
     ASSERT_TRUE(writer.CloseZipFile2());
-    QProcess unzip;
-    unzip.start("unzip", {"-P", "pw123", "-p", s.filePath("ours.zip"), "payload.bin"});
-    ASSERT_TRUE(unzip.waitForFinished(60000));
-    EXPECT_EQ(unzip.exitCode(), 0) << unzip.readAllStandardError().toStdString();
-    EXPECT_EQ(unzip.readAllStandardOutput(), content);
-
-    QProcess zip;
-    zip.setWorkingDirectory(s.filePath("in"));
-    zip.start("zip", {"-q", "-P", "other", s.filePath("theirs.zip"), "payload.bin"});
-    ASSERT_TRUE(zip.waitForFinished(60000));
-    ASSERT_EQ(zip.exitCode(), 0);
+    const ToolRun unzip =
+        runTool(s.path(), {"unzip", {"-P", "pw123", "-p", s.filePath("ours.zip"), "payload.bin"}});
+    EXPECT_EQ(unzip.exitCode, 0) << unzip.err.toStdString();
+    EXPECT_EQ(unzip.out, content);
+    ASSERT_TRUE(runTool(s.filePath("in"),
+                        {"zip", {"-q", "-P", "other", s.filePath("theirs.zip"), "payload.bin"}})
+                    .ok());
     RecordingArchive reader;
     EXPECT_TRUE(expand(reader, s.filePath("theirs.zip"), s.filePath("theirs"), true, "other"))
         << reader.messages.join('|').toStdString();

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-#include <QtEndian>
 #include <functional>
 #include <vector>
 #include <zlib.h>
@@ -16,47 +15,22 @@
 #include "archive/EntrySupport.h"
 #include "archive/ZipInput.h"
 #include "archive/ZipRecords.h"
+#include "tests/support/LittleEndian.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ZipWriter.h"
 
 using namespace packshelf;
+using namespace packshelf::test;
 
 namespace {
 
 constexpr quint32 Saturated = 0xffffffff;
 
-void put16(QByteArray& out, quint64 value) {
-    out.append(char(value & 0xff)).append(char((value >> 8) & 0xff));
-}
-void put32(QByteArray& out, quint64 value) {
-    put16(out, value & 0xffff);
-    put16(out, (value >> 16) & 0xffff);
-}
-void put64(QByteArray& out, quint64 value) {
-    put32(out, value & 0xffffffff);
-    put32(out, value >> 32);
-}
-void set16(QByteArray& bytes, qsizetype at, quint16 value) {
-    qToLittleEndian<quint16>(value, bytes.data() + at);
-}
-void set32(QByteArray& bytes, qsizetype at, quint32 value) {
-    qToLittleEndian<quint32>(value, bytes.data() + at);
-}
-void set64(QByteArray& bytes, qsizetype at, quint64 value) {
-    qToLittleEndian<quint64>(value, bytes.data() + at);
-}
-
-QByteArray extraField(quint16 id, const QByteArray& data) {
-    QByteArray field;
-    put16(field, id);
-    put16(field, quint64(data.size()));
-    return field + data;
-}
-
 QByteArray zip64Values(std::initializer_list<quint64> values) {
     QByteArray data;
     for (quint64 value : values)
         put64(data, value);
-    return extraField(0x0001, data);
+    return ZipWriter::extraField(0x0001, data);
 }
 
 // One stored entry as the writer puts it in both headers.
@@ -387,9 +361,9 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
          "Runtime/a.txt is encrypted (PKWARE strong encryption, not supported)"},
         {"WinZip AES",
          file({.method = 99,
-               .centralExtra = extraField(0x9901, QByteArray("\x02\x00"
-                                                             "AE\x03\x08\x00",
-                                                             7))}),
+               .centralExtra = ZipWriter::extraField(0x9901, QByteArray("\x02\x00"
+                                                                        "AE\x03\x08\x00",
+                                                                        7))}),
          nullptr,
          "Runtime/a.txt file m8 crc3610a686 5/5 @0+43 mode0 date3acf6eaf encrypted (AES-256 "
          "encryption)"},
@@ -417,7 +391,7 @@ TEST(ZipRecords, CentralRecordsGiveEachField) {
          },
          "damaged entry header of Runtime/a.txt"},
         {"an extra field that runs past the extra data",
-         file({.centralExtra = extraField(0x5455, "abc").left(6)}), nullptr, plain},
+         file({.centralExtra = ZipWriter::extraField(0x5455, "abc").left(6)}), nullptr, plain},
         {"a name that runs past the directory", One, setAt(Central0, 28, 16, 200), Damaged},
         {"an extra length that runs past the directory", One, setAt(Central0, 30, 16, 200),
          Damaged},
@@ -444,7 +418,7 @@ TEST(ZipRecords, LocalHeadersMatchTheirRecords) {
     const auto file = [](FileSpec spec) { return ArchiveSpec{.files = {std::move(spec)}}; };
     const std::vector<Row> rows = {
         {"a local extra field the directory does not have",
-         file({.localExtra = extraField(0x5455, "12345")}), nullptr,
+         file({.localExtra = ZipWriter::extraField(0x5455, "12345")}), nullptr,
          "Runtime/a.txt file m0 crc3610a686 5/5 @0+52 mode0 date3acf6eaf"},
         {"a local header without its signature", One, setAt(Start, 0, 32, 0x04034b51),
          damagedHeader},

@@ -115,6 +115,24 @@ CliResult installOne(const Library& box, const QString& name, const QString& des
 }
 
 // The record file of `archive` in the library `dest`.
+void installFiles(const Library& box, const QString& name,
+                  const std::map<QString, QByteArray>& files) {
+    ZipWriter zip;
+    for (const auto& [path, content] : files)
+        zip.addFile(path.toUtf8(), content);
+    box.add(name, zip);
+    const InstallRecording run = runInstaller(box.job({box.analysed(name)}));
+    ASSERT_EQ(run.items.at(0).state(), ItemState::Installed)
+        << run.items.at(0).text(key::Reason).value_or(QString()).toStdString();
+}
+
+Result<RemovalOutcome> uninstallFrom(const QString& library, const QString& archive) {
+    InstalledPackages packages(library, testExecutor());
+    if (const Status opened = packages.open(LibraryLock::Access::Change); !opened)
+        return opened.failure();
+    return packages.uninstall(archive);
+}
+
 QString recordOf(const QString& dest, const QString& archive) {
     QDirIterator it(dest + "/.packshelf", {"*.json"}, QDir::Files);
     while (it.hasNext()) {

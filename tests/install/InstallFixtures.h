@@ -11,7 +11,9 @@
 #include <functional>
 
 #include "analysis/ArchiveItem.h"
+#include "core/Result.h"
 #include "install/InstallJob.h"
+#include "install/InstalledPackages.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TestFolders.h"
 
@@ -57,6 +59,15 @@ struct InstallRecording {
 // Installs the archive `name` of the box's source folder alone, with the
 // command line, into `dest` (the box's library when empty).
 CliResult installOne(const Library& box, const QString& name, const QString& dest = QString());
+
+// Writes a zip archive `name` of `files` (path, content) into the box's
+// source folder and installs it alone with the installer worker; fails the
+// test unless it is installed.
+void installFiles(const Library& box, const QString& name,
+                  const std::map<QString, QByteArray>& files);
+
+// Uninstalls `archive` from `library` as the engine does, its lock taken.
+Result<RemovalOutcome> uninstallFrom(const QString& library, const QString& archive);
 
 // The record file of `archive` in the library `dest`.
 QString recordOf(const QString& dest, const QString& archive);

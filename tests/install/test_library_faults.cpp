@@ -197,19 +197,6 @@ void sweepFileOperations(const std::function<void(Box&)>& prepare,
     }
 }
 
-Result<RemovalOutcome> uninstallHere(const QString& library, const QString& archive) {
-    InstalledPackages packages(library, testExecutor());
-    if (const Status opened = packages.open(LibraryLock::Access::Change); !opened)
-        return opened.failure();
-    return packages.uninstall(archive);
-}
-
-void installHere(const Library& box, const QString& name, const QByteArray& content) {
-    box.add(name, ZipWriter().addFile("Runtime/f.txt", content));
-    ASSERT_EQ(runInstaller(box.job({box.analysed(name)})).items.at(0).state(),
-              ItemState::Installed);
-}
-
 } // namespace
 
 // A repair that fails at any file operation loses none of the user's
@@ -254,7 +241,7 @@ TEST(LibraryFaults, ARepairThatFailsKeepsTheUsersEdits) {
                 EXPECT_EQ(readFile(keptAs.value(path)), edit);
             }
             // The next command leaves nothing staged.
-            EXPECT_TRUE(uninstallHere(box.dest, "P.zip").ok());
+            EXPECT_TRUE(uninstallFrom(box.dest, "P.zip").ok());
             EXPECT_EQ(stagedUnder(box.dest), QStringList());
         });
 }
@@ -272,19 +259,19 @@ TEST(LibraryFaults, AnUninstallThatFailsLosesNoLayer) {
     sweepFileOperations<Box>(
         [](Box& box) {
             writeFile(box.dest + "/Runtime/f.txt", "the user's");
-            installHere(box, "A.zip", "A's");
-            installHere(box, "B.zip", "B's");
-            installHere(box, "C.zip", "C's");
+            installFiles(box, "A.zip", {{"Runtime/f.txt", "A\'s"}});
+            installFiles(box, "B.zip", {{"Runtime/f.txt", "B\'s"}});
+            installFiles(box, "C.zip", {{"Runtime/f.txt", "C\'s"}});
             writeFile(box.dest + "/Runtime/f.txt", "edited");
         },
-        [](Box& box) { box.removed = uninstallHere(box.dest, "B.zip"); },
+        [](Box& box) { box.removed = uninstallFrom(box.dest, "B.zip"); },
         [](Box& box) {
             const bool gone = !QFile::exists(recordOf(box.dest, "B.zip"));
             EXPECT_EQ(gone, box.removed.ok()) << box.removed.reason().toStdString();
             EXPECT_EQ(readFile(box.dest + "/Runtime/f.txt"), "edited");
             for (const QString name : {"B.zip", "C.zip", "A.zip"}) {
                 if (QFile::exists(recordOf(box.dest, name))) {
-                    EXPECT_TRUE(uninstallHere(box.dest, name).ok()) << name.toStdString();
+                    EXPECT_TRUE(uninstallFrom(box.dest, name).ok()) << name.toStdString();
                 }
             }
             EXPECT_EQ(readFile(box.dest + "/Runtime/f.txt"), "edited");

@@ -37,11 +37,7 @@ namespace {
 // Installs the named archives of the box's source folder, one run each.
 void installEach(const Library& box, const QStringList& names) {
     for (const QString& name : names) {
-        const QString single = box.dir.filePath("single");
-        QDir(single).removeRecursively();
-        QDir().mkpath(single);
-        QFile::copy(box.source + "/" + name, single + "/" + name);
-        const CliResult result = runCli({"install", single, box.dest, "--work", box.work});
+        const CliResult result = installOne(box, name);
         ASSERT_EQ(result.exitCode, 0) << name.toStdString() << result.err.toStdString();
     }
 }
@@ -55,14 +51,8 @@ QStringList installedNames(const Library& box) {
 
 // Files under the library's own records folder, its index of records aside.
 QStringList recordFiles(const Library& box) {
-    QStringList files;
-    QDirIterator it(box.dest + "/.packshelf", QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        if (!file.endsWith("/.packshelf/records.index"))
-            files << file;
-    }
+    QStringList files = filesUnder(box.dest + "/.packshelf");
+    files.removeAll(box.dest + "/.packshelf/records.index");
     return files;
 }
 

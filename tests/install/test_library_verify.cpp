@@ -38,14 +38,6 @@ void rewriteKeepingTime(const QString& path, const QByteArray& data) {
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
 
-FolderSnapshot libraryFiles(const QString& library) {
-    FolderSnapshot snapshot = FolderSnapshot::of(library);
-    std::erase_if(snapshot.entries, [](const auto& entry) {
-        return entry.first.startsWith(QLatin1String(".packshelf"));
-    });
-    return snapshot;
-}
-
 } // namespace
 
 // Each way a library can drift from its records: what verify (and
@@ -97,7 +89,7 @@ TEST(LibraryVerify, FindsAndRepairsEachChange) {
         box.add("B.zip", ZipWriter().addFile("Other/Runtime/b.txt", "b").bytes());
         ASSERT_EQ(runCli({"install", box.source, box.dest, "--work", box.work}).exitCode, 0);
         c.change(box.dest);
-        const FolderSnapshot changed = libraryFiles(box.dest);
+        const FolderSnapshot changed = FolderSnapshot::of(box.dest);
 
         const CliResult quick = runCli({"verify", box.dest});
         EXPECT_EQ(fileLines(quick).join(", "), c.verify);
@@ -107,7 +99,7 @@ TEST(LibraryVerify, FindsAndRepairsEachChange) {
         EXPECT_EQ(full.exitCode, c.verifyFull.isEmpty() ? 0 : 1);
         EXPECT_EQ(full.records().last()["ARCHIVE"].toString(),
                   c.verifyFull.contains("foreign Extra/") ? QString() : "B.zip");
-        EXPECT_EQ(libraryFiles(box.dest), changed) << "verify writes nothing";
+        EXPECT_EQ(FolderSnapshot::of(box.dest), changed) << "verify writes nothing";
 
         if (c.sourceDiffers)
             box.add("A.zip", ZipWriter().addFile("Pack/Runtime/a1.txt", "another").bytes());
@@ -117,7 +109,7 @@ TEST(LibraryVerify, FindsAndRepairsEachChange) {
         EXPECT_EQ(repair.exitCode, refused ? 1 : 0) << repair.err.toStdString();
         EXPECT_EQ(repair.records().first().contains("REASON"), refused);
         if (refused) {
-            EXPECT_EQ(libraryFiles(box.dest), changed) << "a refused repair changes nothing";
+            EXPECT_EQ(FolderSnapshot::of(box.dest), changed) << "a refused repair changes nothing";
             continue;
         }
         EXPECT_EQ(runCli({"verify", box.dest, "--full"}).exitCode, 0);
@@ -143,7 +135,7 @@ TEST(LibraryVerify, UndoTakesBackTheLastRun) {
     Library box;
     box.add("C.zip", ZipWriter().addFile("Base/Runtime/shared.txt", "base").bytes());
     ASSERT_EQ(runCli({"install", box.source, box.dest, "--work", box.work}).exitCode, 0);
-    const FolderSnapshot before = libraryFiles(box.dest);
+    const FolderSnapshot before = FolderSnapshot::of(box.dest);
     QDir(box.source).removeRecursively();
     box.add("A.zip", ZipWriter()
                          .addFile("Pack/Runtime/a.txt", "a")
@@ -158,14 +150,14 @@ TEST(LibraryVerify, UndoTakesBackTheLastRun) {
 
     // Which run it takes back is shown before it acts, and the dry run
     // shows only that.
-    const FolderSnapshot beforeUndo = libraryFiles(box.dest);
+    const FolderSnapshot beforeUndo = FolderSnapshot::of(box.dest);
     const CliResult dryRun = runCli({"undo", box.dest, "--dry-run"});
     EXPECT_EQ(dryRun.exitCode, 0);
     ASSERT_EQ(dryRun.records().size(), 1);
     EXPECT_EQ(dryRun.records().first()["COUNT"].toInt(), 2);
     EXPECT_EQ(dryRun.records().first()["PACKAGES"].toArray(), QJsonArray({"B.zip", "A.zip"}));
     EXPECT_FALSE(dryRun.records().first()["INSTALLED"].toString().isEmpty());
-    EXPECT_EQ(libraryFiles(box.dest), beforeUndo);
+    EXPECT_EQ(FolderSnapshot::of(box.dest), beforeUndo);
     const CliResult undo = runCli({"undo", box.dest});
     EXPECT_EQ(undo.exitCode, 1) << "a kept file makes it 1, as for uninstall";
     ASSERT_FALSE(undo.records().isEmpty());
@@ -178,8 +170,10 @@ TEST(LibraryVerify, UndoTakesBackTheLastRun) {
     EXPECT_EQ(readFile(box.dest + "/Runtime/shared.txt"), "base");
     EXPECT_EQ(readFile(box.dest + "/Runtime/edited.txt"), "the user's");
     QFile::remove(box.dest + "/Runtime/edited.txt");
-    EXPECT_EQ(libraryFiles(box.dest), before)
-        << FolderSnapshot::differences(before, libraryFiles(box.dest)).join(", ").toStdString();
+    EXPECT_EQ(FolderSnapshot::of(box.dest), before)
+        << FolderSnapshot::differences(before, FolderSnapshot::of(box.dest))
+               .join(", ")
+               .toStdString();
     const QList<QJsonObject> installed = runCli({"installed", box.dest}).records();
     ASSERT_EQ(installed.size(), 1);
     EXPECT_EQ(installed.first()["ARCHIVE"].toString(), "C.zip");

@@ -29,38 +29,7 @@
 using namespace packshelf;
 using namespace packshelf::test;
 
-namespace {
-
 using Files = std::map<QString, QByteArray>;
-
-void install(const Library& box, const QString& name, const Files& files) {
-    ZipWriter zip;
-    for (const auto& [path, content] : files)
-        zip.addFile(path.toUtf8(), content);
-    box.add(name, zip);
-    const InstallRecording run = runInstaller(box.job({box.analysed(name)}));
-    ASSERT_EQ(run.items.at(0).state(), ItemState::Installed)
-        << run.items.at(0).text(key::Reason).value_or(QString()).toStdString();
-}
-
-Result<RemovalOutcome> uninstall(const Library& box, const QString& name) {
-    InstalledPackages packages(box.dest, testExecutor());
-    if (const Status opened = packages.open(LibraryLock::Access::Change); !opened)
-        return opened.failure();
-    return packages.uninstall(name);
-}
-
-// The files of the store of versions.
-QStringList storeFiles(const QString& library) {
-    QStringList files;
-    QDirIterator it(library + "/.packshelf/store", QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    return files;
-}
-
-} // namespace
 
 // Taking a package's layer out of the stack of versions at a path, in each
 // place it can be: on top as it wrote it or not, below a later package's.
@@ -82,7 +51,7 @@ TEST(LibraryVersions, UninstallGivesBackWhatStoodBelowWhereverTheLayerIs) {
         Files after; // then
     };
     const auto writes = [](const QString& name, const QString& path, const QByteArray& content) {
-        return [=](const Library& box) { install(box, name, {{path, content}}); };
+        return [=](const Library& box) { installFiles(box, name, {{path, content}}); };
     };
     const auto then = [](auto... steps) { return [=](const Library& box) { (steps(box), ...); }; };
     const auto userWrites = [&f](const QByteArray& content) {
@@ -140,7 +109,7 @@ TEST(LibraryVersions, UninstallGivesBackWhatStoodBelowWhereverTheLayerIs) {
         Library box;
         writeFile(box.dest + "/" + f, "user");
         row.prepare(box);
-        const Result<RemovalOutcome> outcome = uninstall(box, "A.zip");
+        const Result<RemovalOutcome> outcome = uninstallFrom(box.dest, "A.zip");
         ASSERT_TRUE(outcome.ok()) << outcome.reason().toStdString();
         EXPECT_EQ(outcome->removed, row.expected.removed);
         EXPECT_EQ(outcome->restored, row.expected.restored);
@@ -157,10 +126,10 @@ TEST(LibraryVersions, UninstallGivesBackWhatStoodBelowWhereverTheLayerIs) {
         // the path is the one left, and the store lets go of everything.
         for (const QString& other : QStringList{"B.zip", "A.zip"}) {
             if (QFile::exists(recordOf(box.dest, other))) {
-                EXPECT_TRUE(uninstall(box, other).ok());
+                EXPECT_TRUE(uninstallFrom(box.dest, other).ok());
             }
         }
-        EXPECT_EQ(storeFiles(box.dest), QStringList());
+        EXPECT_EQ(filesUnder(box.dest + "/.packshelf/store"), QStringList());
     }
 }
 
@@ -191,22 +160,22 @@ TEST(LibraryVersions, AVersionIsKeptOnceWhateverItPassesThrough) {
     const QByteArray user(1 << 20, 'u');
     writeFile(box.dest + "/Runtime/big.bin", user);
     writeFile(box.dest + "/Runtime/copy.bin", user);
-    install(box, "A.zip", {{"Runtime/big.bin", "A1"}, {"Runtime/copy.bin", "A1"}});
+    installFiles(box, "A.zip", {{"Runtime/big.bin", "A1"}, {"Runtime/copy.bin", "A1"}});
     for (const QByteArray& version : QByteArrayList{"A2", "A3", "A4"})
-        install(box, "A.zip", {{"Runtime/big.bin", version}, {"Runtime/copy.bin", version}});
-    install(box, "B.zip", {{"Runtime/big.bin", "B1"}});
-    const QStringList stored = storeFiles(box.dest);
+        installFiles(box, "A.zip", {{"Runtime/big.bin", version}, {"Runtime/copy.bin", version}});
+    installFiles(box, "B.zip", {{"Runtime/big.bin", "B1"}});
+    const QStringList stored = filesUnder(box.dest + "/.packshelf/store");
     // The user's version (once, for both paths) and A4's, which B replaced.
     ASSERT_EQ(stored.size(), 2) << stored.join(", ").toStdString();
     qint64 bytes = 0;
     for (const QString& file : stored)
         bytes += QFileInfo(file).size();
     EXPECT_EQ(bytes, user.size() + 2);
-    ASSERT_TRUE(uninstall(box, "A.zip").ok());
-    ASSERT_TRUE(uninstall(box, "B.zip").ok());
+    ASSERT_TRUE(uninstallFrom(box.dest, "A.zip").ok());
+    ASSERT_TRUE(uninstallFrom(box.dest, "B.zip").ok());
     EXPECT_EQ(readFile(box.dest + "/Runtime/big.bin"), user);
     EXPECT_EQ(readFile(box.dest + "/Runtime/copy.bin"), user);
-    EXPECT_EQ(storeFiles(box.dest), QStringList());
+    EXPECT_EQ(filesUnder(box.dest + "/.packshelf/store"), QStringList());
 }
 
 // A library whose records are of the earlier form, with the files packages
@@ -275,7 +244,7 @@ TEST(LibraryVersions, ALibraryOfTheEarlierFormKeepsEveryByte) {
     EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
     EXPECT_EQ(readFile(box.dest + "/Runtime/f.txt"), "the user's f");
     EXPECT_FALSE(QFile::exists(box.dest + "/Runtime/g.txt"));
-    EXPECT_EQ(storeFiles(box.dest), QStringList());
+    EXPECT_EQ(filesUnder(box.dest + "/.packshelf/store"), QStringList());
 }
 
 // Each repair keeps the user's versions in a folder of its own, also two

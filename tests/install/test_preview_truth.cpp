@@ -24,19 +24,6 @@
 using namespace packshelf;
 using namespace packshelf::test;
 
-namespace {
-
-QStringList filesBelow(const QString& folder) {
-    QStringList files;
-    for (const QString& path : listRecursive(folder)) {
-        if (!path.endsWith('/'))
-            files << path;
-    }
-    return files;
-}
-
-} // namespace
-
 TEST(PreviewTruth, TheDryRunSaysWhatTheInstallDoes) {
     struct Row {
         const char* name;

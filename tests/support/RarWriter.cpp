@@ -3,6 +3,8 @@
 #include <QFile>
 #include <zlib.h>
 
+#include "tests/support/LittleEndian.h"
+
 namespace packshelf::test {
 
 namespace {
@@ -12,11 +14,6 @@ constexpr quint32 DosDate = 0x3acf6eafu; // 2009-06-15 13:53:30
 quint32 crcOf(const QByteArray& bytes) {
     return quint32(
         crc32(0L, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
-}
-
-void putLe(QByteArray& out, quint64 value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.append(char((value >> (8 * i)) & 0xff));
 }
 
 void putNumber(QByteArray& out, quint64 value) {

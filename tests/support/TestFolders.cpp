@@ -67,6 +67,20 @@ QStringList FolderSnapshot::differences(const FolderSnapshot& before, const Fold
     return result;
 }
 
+QStringList filesBelow(const QString& folder) {
+    QStringList files = listRecursive(folder);
+    files.removeIf([](const QString& path) { return path.endsWith('/'); });
+    return files;
+}
+
+QStringList filesUnder(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
+}
+
 QStringList listRecursive(const QString& folder) {
     QStringList result;
     forEachEntryBelow(folder, [&](const QString& relative, const QFileInfo& info) {

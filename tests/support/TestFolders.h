@@ -44,6 +44,13 @@ struct FolderSnapshot {
 // records at the top aside), sorted; folders end in "/".
 QStringList listRecursive(const QString& folder);
 
+// The relative paths of the files alone of listRecursive().
+QStringList filesBelow(const QString& folder);
+
+// Every file below `folder`, hidden ones and a library's records included,
+// by full path in the order the folder walk gives them.
+QStringList filesUnder(const QString& folder);
+
 // Reads a whole file; an empty array when it cannot be read.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);

@@ -5,21 +5,11 @@
 #include <QFileInfo>
 #include <zlib.h>
 
+#include "tests/support/LittleEndian.h"
+
 namespace packshelf::test {
 
 namespace {
-void put16(QByteArray& out, quint32 value) {
-    out.append(char(value & 0xff));
-    out.append(char((value >> 8) & 0xff));
-}
-void put32(QByteArray& out, quint32 value) {
-    put16(out, value & 0xffff);
-    put16(out, value >> 16);
-}
-void put64(QByteArray& out, quint64 value) {
-    put32(out, quint32(value));
-    put32(out, quint32(value >> 32));
-}
 constexpr quint32 Saturated = 0xffffffff;
 
 // The Zip64 extended-information field holding `values`.
