@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/NameRules.h"
 #include "install/plan/CopyPlan.h"
 #include "ui/ItemDescription.h"
 
@@ -12,26 +13,54 @@ namespace packshelf {
 
 namespace {
 
-// The bytes below `path` of the tree: all of it for "", none for a path
-// the tree does not have.
-quint64 bytesBelow(const ContentTree& tree, const QString& path) {
+// The bytes an install writes of `node`: a file's own, or those of a
+// folder's entries that are not junk (the installer drops junk at every
+// level). A nested archive counts as its recorded size.
+quint64 bytesWritten(const ContentNode& node) {
+    if (!node.isFolder() || node.isNestedArchive() || !node.children())
+        return node.size;
+    quint64 bytes = 0;
+    for (const ContentNode& child : *node.children()) {
+        if (!isJunkEntry(child.name))
+            bytes += bytesWritten(child);
+    }
+    return bytes;
+}
+
+// The node at `path` of the tree, or null when the tree lacks it.
+const ContentNode* nodeAt(const ContentTree& tree, const QString& path) {
     const ContentTree* level = &tree;
     const ContentNode* found = nullptr;
     for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!level)
-            return 0;
+            return nullptr;
         const auto node = std::find_if(level->begin(), level->end(),
                                        [&](const ContentNode& each) { return each.name == name; });
         if (node == level->end())
-            return 0;
+            return nullptr;
         found = &*node;
-        level = node->content ? &*node->content : nullptr;
+        level = node->children();
     }
-    if (found)
-        return found->size;
+    return found;
+}
+
+// The bytes the plan copies from the holder `source`: each entry of it, as
+// the installer takes them, leaving junk and the folders the plan leaves
+// out of that holder aside.
+quint64 holderBytes(const ContentTree& tree, const CopyPlan& plan, const QString& source) {
+    const ContentTree* entries = &tree;
+    if (!source.isEmpty()) {
+        const ContentNode* holder = nodeAt(tree, source);
+        entries = holder ? holder->children() : nullptr;
+    }
+    if (!entries)
+        return 0;
     quint64 bytes = 0;
-    for (const ContentNode& node : tree)
-        bytes += node.size;
+    for (const ContentNode& entry : *entries) {
+        if (isJunkEntry(entry.name) || (entry.isFolder() && plan.leavesOut(source, entry.name)))
+            continue;
+        bytes += bytesWritten(entry);
+    }
     return bytes;
 }
 
@@ -43,10 +72,13 @@ quint64 InstallProgress::plannedBytes(const ArchiveItem& item) {
         return 0;
     const CopyPlan plan = copyPlanFor(item);
     quint64 bytes = 0;
-    for (const std::optional<QString>& source :
-         {plan.primarySource, plan.dataSource, plan.directSource}) {
+    for (const std::optional<QString>& source : {plan.primarySource, plan.dataSource}) {
         if (source)
-            bytes += bytesBelow(*tree, *source);
+            bytes += holderBytes(*tree, plan, *source);
+    }
+    if (plan.directSource) {
+        if (const ContentNode* node = nodeAt(*tree, *plan.directSource))
+            bytes += bytesWritten(*node);
     }
     return bytes;
 }

@@ -127,3 +127,56 @@ TEST(InstallProgress, TheTimeLeftIsSaidOnceThePaceIsSteady) {
         EXPECT_EQ(said, row.lastSaid);
     }
 }
+
+// The bytes the install sheet plans for a record are those of the files
+// the install writes: each holder's entries, without the folder of the
+// other kind that the plan leaves out of a holder of its own.
+TEST(InstallProgress, PlansTheBytesOfTheFilesInstalled) {
+    using Node = ContentNode;
+    const ContentTree tree = {
+        Node::makeFolder(
+            "A", ContentTree{Node::makeFolder("Runtime", ContentTree{Node::makeFile("r.bin", 100)}),
+                             Node::makeFile("a.txt", 3)}),
+        Node::makeFolder(
+            "B",
+            ContentTree{Node::makeFolder("Data", ContentTree{Node::makeFile("d.bin", 200)}),
+                        Node::makeFolder("Runtime", ContentTree{Node::makeFile("old.bin", 50)}),
+                        Node::makeFile("b.txt", 7)}),
+        Node::makeFile("top.txt", 11),
+    };
+    struct Row {
+        const char* label;
+        std::vector<std::pair<QString, QString>> texts;
+        std::vector<QString> flags;
+        quint64 installedBytes; // the sizes of the files the install writes, added up
+    };
+    const std::vector<Row> rows = {
+        {"the Runtime and the Data folder in two holders",
+         {{key::RuntimePath, "A"}, {key::DataPath, "B"}},
+         {key::HasRuntime, key::HasData},
+         100 + 3 + 200 + 7},
+        {"both folders in one holder",
+         {{key::RuntimePath, "B"}, {key::DataPath, "B"}},
+         {key::HasRuntime, key::HasData},
+         200 + 50 + 7},
+        {"a Data holder alone", {{key::DataPath, "B"}}, {key::HasData}, 200 + 50 + 7},
+        {"a Data holder at the root",
+         {{key::DataPath, ""}},
+         {key::HasData},
+         100 + 3 + 200 + 50 + 7 + 11},
+        {"a direct copy",
+         {{key::DirectPathSrc, "A"}, {key::DirectPath, "/x"}},
+         {key::HasDirect},
+         100 + 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ArchiveItem item = ArchiveItem::create("a.zip");
+        for (const QString& flag : row.flags)
+            item.setInteger(flag, 1);
+        for (const auto& [key, text] : row.texts)
+            item.setText(key, text);
+        item.setTree(key::Zip, std::make_shared<const ContentTree>(tree));
+        EXPECT_EQ(InstallProgress::plannedBytes(item), row.installedBytes);
+    }
+}
