@@ -1944,6 +1944,22 @@ und aus: %3/%4</translation>
         <source>Value too large for defined data type</source>
         <translation>Der Wert ist zu groß für den festgelegten Datentyp</translation>
     </message>
+    <message>
+        <source> and %1 more</source>
+        <translation> und %1 weitere</translation>
+    </message>
+    <message>
+        <source> and </source>
+        <translation> und </translation>
+    </message>
+    <message>
+        <source>%1 names are each given to two entries or more: the later in the archive is installed (%2)</source>
+        <translation>%1 Namen tragen je zwei oder mehr Einträge: installiert wird der spätere im Archiv (%2)</translation>
+    </message>
+    <message>
+        <source>%1 pairs of paths differ only in letter case and meet at one library path each: the later in the archive is installed (%2)</source>
+        <translation>%1 Paare von Pfaden unterscheiden sich nur in Groß- und Kleinschreibung und treffen sich je an einem Pfad der Bibliothek: installiert wird der spätere im Archiv (%2)</translation>
+    </message>
 </context>
 <context>
     <name>packshelf::EntryPreview</name>

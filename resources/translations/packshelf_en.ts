@@ -1943,6 +1943,22 @@ and from: %3/%4</source>
         <source>Value too large for defined data type</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source> and %1 more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> and </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 names are each given to two entries or more: the later in the archive is installed (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 pairs of paths differ only in letter case and meet at one library path each: the later in the archive is installed (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>packshelf::EntryPreview</name>
