@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "core/PosixIo.h"
 #include "install/plan/InstallPlan.h"
 
 namespace packshelf::library {
