@@ -1,12 +1,10 @@
 #include "tests/support/CliRunner.h"
 
+#include "tests/support/ToolRunner.h"
+
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QTemporaryFile>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace packshelf::test {
 
@@ -57,40 +55,12 @@ QString bashWord(const QByteArray& bytes) {
 
 } // namespace
 
-// A plain fork rather than QProcess: QProcess starts its child by
-// clone(CLONE_VM|CLONE_VFORK), which ThreadSanitizer does not intercept, so
-// the child runs in the parent's sanitizer state and the parent's later
-// locks go unseen: a window test that also runs the command line would
-// report the executor's locked queue as raced.
 CliResult runCli(const QStringList& arguments, const QString& workingDirectory) {
+    const ToolRun run = runTool(workingDirectory, {cliPath(), arguments});
     CliResult result;
-    QTemporaryFile out;
-    QTemporaryFile err;
-    if (!out.open() || !err.open())
-        return result;
-    std::vector<QByteArray> words{QFile::encodeName(cliPath())};
-    for (const QString& argument : arguments)
-        words.push_back(argument.toUtf8());
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const QByteArray where = QFile::encodeName(workingDirectory);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if ((where.isEmpty() || ::chdir(where.constData()) == 0) &&
-            ::dup2(out.handle(), STDOUT_FILENO) >= 0 && ::dup2(err.handle(), STDERR_FILENO) >= 0)
-            ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
-        return result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    out.seek(0);
-    err.seek(0);
-    result.out = out.readAll();
-    result.err = err.readAll();
+    result.exitCode = run.exitCode < 0 ? -2 : run.exitCode;
+    result.out = run.out;
+    result.err = run.err;
     return result;
 }
 

@@ -12,8 +12,8 @@ struct Command {
     QStringList arguments;
 };
 
-// What a tool did: its exit code (-1 when it did not start, crashed or ran
-// too long) and what it printed.
+// What a tool did: its exit code (-1 when it could not be started or was
+// ended by a signal, 127 when the program is not there) and what it printed.
 struct ToolRun {
     int exitCode = -1;
     QByteArray out;

@@ -11,10 +11,8 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToolRunner.h"
 #include "tests/support/ZipWriter.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ArchiveColumnView.h"
@@ -25,30 +23,6 @@ using namespace packshelf;
 using namespace packshelf::test;
 
 namespace {
-
-// Runs a tool to its end in FOLDER. A plain fork, not QProcess: QProcess
-// starts its child with vfork semantics, and a vfork child running in the
-// sanitizer's thread state leaves the parent's later locks unseen, which
-// ThreadSanitizer then reports as races on whatever they guard.
-bool runTool(const QString& folder, const QStringList& command) {
-    std::vector<QByteArray> words;
-    for (const QString& word : command)
-        words.push_back(word.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const QByteArray where = folder.toLocal8Bit();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(where.constData()) == 0)
-            ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
 
 QByteArray imageFile(int width, int height, const char* format) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -102,7 +76,8 @@ struct PreviewWindow : WindowHarness {
         const QString loose = path("loose");
         QDir().mkpath(loose + "/Pics");
         writeFile(loose + "/Pics/cover.webp", imageFile(64, 32, "WEBP"));
-        EXPECT_TRUE(runTool(loose, {"7z", "a", "-bd", "-y", source() + "/b Pics.7z", "Pics"}));
+        EXPECT_TRUE(
+            runTool(loose, {"7z", {"a", "-bd", "-y", source() + "/b Pics.7z", "Pics"}}).ok());
         storeFolders();
         launch();
     }
